@@ -1,0 +1,34 @@
+#include "support/TestEnvironment.h"
+
+#include "common/Paths.h"
+
+#include <QDir>
+#include <cstdlib>
+
+namespace {
+QString root;
+
+void SetEnv(const char* name, const QString& sub) {
+    const QString path = root + '/' + sub;
+    QDir().mkpath(path);
+    setenv(name, QFile::encodeName(path).constData(), 1);
+}
+} // namespace
+
+TestEnvironment::TestEnvironment() : dir_(QDir::tempPath() + "/glyphon-test-XXXXXX") {
+    root = dir_.path();
+    SetEnv("HOME", "home");
+    SetEnv("XDG_CONFIG_HOME", "home/.config");
+    SetEnv("XDG_DATA_HOME", "home/.local/share");
+    SetEnv("XDG_CACHE_HOME", "home/.cache");
+    SetEnv("XDG_RUNTIME_DIR", "runtime");
+    QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
+    QDir().mkpath(ProgramDir());
+}
+
+void TestEnvironment::ApplyProgramFolder() const { SetProgramFolderOverride(ProgramDir()); }
+
+QString TestEnvironment::Root() { return root; }
+
+QString TestEnvironment::ProgramDir() { return root + "/program"; }
