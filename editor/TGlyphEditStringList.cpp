@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
@@ -106,6 +107,18 @@ QString ExpandGeneral(const QString& s, int width) {
             out.append(c);
     }
     return out;
+}
+
+// Reads a whole device; everything is read before the old text is dropped, so a failed read
+// keeps the buffer as it was. `message` holds %2 for the reason.
+QByteArray ReadWhole(QIODevice& stream, const QString& message) {
+    const QByteArray bytes = stream.readAll();
+    const auto* file = qobject_cast<QFileDevice*>(&stream);
+    const bool failed = file ? file->error() != QFileDevice::NoError
+                             : !stream.isSequential() && bytes.size() < stream.size();
+    if (failed)
+        throw EGlyphFileError(QString(message).replace(QLatin1String("%2"), stream.errorString()));
+    return bytes;
 }
 
 QString OpenErrorText(const QString& fileName, const QString& reason) {
@@ -369,17 +382,13 @@ void TGlyphEditStringList::LoadFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EGlyphFileError(OpenErrorText(fileName, file.errorString()));
-    LoadStream(file);
+    LoadBytes(ReadWhole(file, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName)));
 }
 
 void TGlyphEditStringList::LoadStream(QIODevice& stream) {
-    // Everything is read before the old text is dropped, so a failed read keeps the buffer.
     if (!stream.isSequential())
         stream.seek(0);
-    QByteArray bytes = stream.readAll();
-    if (stream.isSequential() ? false : bytes.size() < stream.size())
-        throw EGlyphFileError(QStringLiteral("Cannot read the file: %1").arg(stream.errorString()));
-    LoadBytes(bytes);
+    LoadBytes(ReadWhole(stream, QStringLiteral("Cannot read the file. %2")));
 }
 
 QString TGlyphEditStringList::DecodeLine(const char* begin, qsizetype length) const {
@@ -405,7 +414,7 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
         if (byteOrderMark_)
             p += Utf8Bom.size();
         encoding_ = QByteArrayView(p, end - p).isValidUtf8() ? TTextEncoding::Utf8
-                                                              : TTextEncoding::Windows1252;
+                                                             : TTextEncoding::Windows1252;
         if (byteOrderMark_ && encoding_ != TTextEncoding::Utf8) {
             // A broken file that starts with a UTF-8 mark: keep the mark's bytes as text.
             byteOrderMark_ = false;
@@ -490,7 +499,8 @@ QByteArray TGlyphEditStringList::SaveToBytes() const {
 void TGlyphEditStringList::SaveStream(QIODevice& stream) const {
     const QByteArray bytes = SaveToBytes();
     if (stream.write(bytes) != bytes.size())
-        throw EGlyphFileError(QStringLiteral("Cannot write the file: %1").arg(stream.errorString()));
+        throw EGlyphFileError(
+            QStringLiteral("Cannot write the file: %1").arg(stream.errorString()));
 }
 
 void TGlyphEditStringList::SaveFile(const QString& fileName) const {
@@ -500,17 +510,24 @@ void TGlyphEditStringList::SaveFile(const QString& fileName) const {
     if (QFileInfo(fileName).isDir() || !file.open(QIODevice::WriteOnly))
         throw EGlyphFileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    TGlyphEditFileWriter writer(file, lineBreakStyle_);
-    struct {
-        TGlyphEditFileWriter& writer;
-        void Raw(const QByteArray& b) { writer.WriteRaw(b); }
-        void Line(const QByteArray& b) { writer.WriteLine(b); }
-    } sink{writer};
-    EncodeLines(records_, encoding_, byteOrderMark_, sink);
-    writer.Flush();
+    const auto writeError = [&](const QString& reason) {
+        return EGlyphFileError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
+    };
+    try {
+        TGlyphEditFileWriter writer(file, lineBreakStyle_);
+        struct {
+            TGlyphEditFileWriter& writer;
+            void Raw(const QByteArray& b) { writer.WriteRaw(b); }
+            void Line(const QByteArray& b) { writer.WriteLine(b); }
+        } sink{writer};
+        EncodeLines(records_, encoding_, byteOrderMark_, sink);
+        writer.Flush();
+    } catch (const EGlyphFileError& e) {
+        throw writeError(e.Message());
+    }
     if (!file.commit())
-        throw EGlyphFileError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+        throw writeError(file.errorString());
 }
 
 TGlyphEditFileWriter::TGlyphEditFileWriter(QIODevice& device, TLineBreakStyle style)
@@ -550,6 +567,11 @@ void TGlyphEditFileWriter::Flush() {
         return;
     const qsizetype pending = used_;
     used_ = 0;
-    if (device_.write(buffer_.constData(), pending) != pending)
-        throw EGlyphFileError(QStringLiteral("Cannot write the file: %1").arg(device_.errorString()));
+    if (device_.write(buffer_.constData(), pending) != pending) {
+        const int systemError = errno;
+        QString reason = device_.errorString();
+        if (reason.isEmpty() || reason == QLatin1String("Unknown error"))
+            reason = qt_error_string(systemError);
+        throw EGlyphFileError(reason);
+    }
 }

@@ -22,13 +22,19 @@ TestEnvironment::TestEnvironment() : dir_(QDir::tempPath() + "/glyphon-test-XXXX
     SetEnv("XDG_DATA_HOME", "home/.local/share");
     SetEnv("XDG_CACHE_HOME", "home/.cache");
     SetEnv("XDG_RUNTIME_DIR", "runtime");
-    QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                 QFileDevice::ExeOwner);
+    QFile::setPermissions(root + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QDir().mkpath(ProgramDir());
 }
 
-void TestEnvironment::ApplyProgramFolder() const { SetProgramFolderOverride(ProgramDir()); }
+void TestEnvironment::ApplyProgramFolder() const {
+    SetProgramFolderOverride(ProgramDir());
+}
 
-QString TestEnvironment::Root() { return root; }
+QString TestEnvironment::Root() {
+    return root;
+}
 
-QString TestEnvironment::ProgramDir() { return root + "/program"; }
+QString TestEnvironment::ProgramDir() {
+    return root + "/program";
+}
