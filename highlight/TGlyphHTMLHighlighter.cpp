@@ -1,0 +1,577 @@
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include "highlight/TGlyphKeywordTable.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// Character references, in the order they are tried: the first entry that matches wins.
+constexpr const char16_t* kEntities[] = {
+    u"&Alpha;",  u"&Beta;",     u"&Gamma;",   u"&Delta;",  u"&Epsilon;", u"&Zeta;",
+    u"&Eta;",    u"&Theta;",    u"&Iota;",    u"&Kappa;",  u"&Lambda;",  u"&Mu;",
+    u"&Nu;",     u"&Xi;",       u"&Omicron;", u"&Pi;",     u"&Rho;",     u"&Sigma;",
+    u"&Tau;",    u"&Upsilon;",  u"&Phi;",     u"&Chi;",    u"&Psi;",     u"&Omega;",
+    u"&alpha;",  u"&beta;",     u"&gamma;",   u"&delta;",  u"&epsilon;", u"&zeta;",
+    u"&eta;",    u"&theta;",    u"&iota;",    u"&kappa;",  u"&lambda;",  u"&mu;",
+    u"&nu;",     u"&xi;",       u"&omicron;", u"&pi;",     u"&rho;",     u"&sigmaf;",
+    u"&sigma;",  u"&tau;",      u"&upsilon;", u"&phi;",    u"&chi;",     u"&psi;",
+    u"&omega;",  u"&thetasym;", u"&upsih;",   u"&piv;",    u"&bull;",    u"&hellip;",
+    u"&prime;",  u"&Prime;",    u"&oline;",   u"&frasl;",  u"&weierp;",  u"&image;",
+    u"&real;",   u"&trade;",    u"&alefsym;", u"&larr;",   u"&uarr;",    u"&rarr;",
+    u"&darr;",   u"&harr;",     u"&crarr;",   u"&lArr;",   u"&uArr;",    u"&rArr;",
+    u"&dArr;",   u"&hArr;",     u"&forall;",  u"&part;",   u"&exist;",   u"&empty;",
+    u"&nabla;",  u"&isin;",     u"&notin;",   u"&ni;",     u"&prod;",    u"&sum;",
+    u"&minus;",  u"&lowast;",   u"&radic;",   u"&prop;",   u"&infin;",   u"&ang;",
+    u"&and;",    u"&or;",       u"&cap;",     u"&cup;",    u"&int;",     u"&there4;",
+    u"&sim;",    u"&cong;",     u"&asymp;",   u"&ne;",     u"&equiv;",   u"&le;",
+    u"&ge;",     u"&sub;",      u"&sup;",     u"&nsub;",   u"&sube;",    u"&supe;",
+    u"&oplus;",  u"&otimes;",   u"&perp;",    u"&sdot;",   u"&lceil;",   u"&rceil;",
+    u"&lfloor;", u"&rfloor;",   u"&lang;",    u"&rang;",   u"&loz;",     u"&spades;",
+    u"&clubs;",  u"&hearts;",   u"&diams;",   u"&lsquo;",  u"&rsquo;",   u"&sbquo;",
+    u"&ldquo;",  u"&rdquo;",    u"&bdquo;",   u"&dagger;", u"&Dagger;",  u"&permil;",
+    u"&lsaquo;", u"&rsaquo;",   u"&quot;",    u"&amp;",    u"&lt;",      u"&gt;",
+    u"&ndash;",  u"&mdash;",    u"&nbsp;",    u"&thinsp;", u"&ensp;",    u"&emsp;",
+    u"&iexcl;",  u"&cent;",     u"&pound;",   u"&curren;", u"&yen;",     u"&brvbar;",
+    u"&brkbar;", u"&sect;",     u"&uml;",     u"&die;",    u"&copy;",    u"&ordf;",
+    u"&laquo;",  u"&not;",      u"&shy;",     u"&reg;",    u"&macr;",    u"&hibar;",
+    u"&deg;",    u"&plusmn;",   u"&sup2;",    u"&sup3;",   u"&acute;",   u"&micro;",
+    u"&para;",   u"&middot;",   u"&cedil;",   u"&sup1;",   u"&ordm;",    u"&raquo;",
+    u"&frac14;", u"&frac12;",   u"&frac34;",  u"&iquest;", u"&Agrave;",  u"&Aacute;",
+    u"&Acirc;",  u"&Atilde;",   u"&Auml;",    u"&Aring;",  u"&AElig;",   u"&Ccedil;",
+    u"&Egrave;", u"&Eacute;",   u"&Ecirc;",   u"&Euml;",   u"&Igrave;",  u"&Iacute;",
+    u"&Icirc;",  u"&Iuml;",     u"&ETH;",     u"&Ntilde;", u"&Ograve;",  u"&Oacute;",
+    u"&Ocirc;",  u"&Otilde;",   u"&Ouml;",    u"&times;",  u"&Oslash;",  u"&Ugrave;",
+    u"&Uacute;", u"&Ucirc;",    u"&Uuml;",    u"&Yacute;", u"&THORN;",   u"&szlig;",
+    u"&agrave;", u"&aacute;",   u"&acirc;",   u"&atilde;", u"&auml;",    u"&aring;",
+    u"&aelig;",  u"&ccedil;",   u"&egrave;",  u"&eacute;", u"&ecirc;",   u"&euml;",
+    u"&igrave;", u"&iacute;",   u"&icirc;",   u"&iuml;",   u"&eth;",     u"&ntilde;",
+    u"&ograve;", u"&oacute;",   u"&ocirc;",   u"&otilde;", u"&ouml;",    u"&divide;",
+    u"&oslash;", u"&ugrave;",   u"&uacute;",  u"&ucirc;",  u"&uuml;",    u"&yacute;",
+    u"&thorn;",  u"&yuml;",     u"&euro;",    u"&OElig;",  u"&oelig;",   u"&scaron;",
+    u"&Scaron;", u"&fnof;",     u"&circ;",
+};
+constexpr int kEntityCount = int(std::size(kEntities));
+static_assert(kEntityCount == 249);
+
+// Tag names with an opening form; all but kNoClosingTags also have a closing form /NAME.
+constexpr const char16_t* kTags[] = {
+    u"!DOCTYPE", u"A",         u"ABBR",     u"ACRONYM",  u"ADDRESS", u"APPLET",   u"AREA",
+    u"B",        u"BASE",      u"BASEFONT", u"BGSOUND",  u"BIG",     u"BLINK",    u"BLOCKQUOTE",
+    u"BODY",     u"BR",        u"BUTTON",   u"CAPTION",  u"CENTER",  u"CITE",     u"CODE",
+    u"COL",      u"COLGROUP",  u"COMMENT",  u"DD",       u"DEL",     u"DFN",      u"DIR",
+    u"DIV",      u"DL",        u"DT",       u"EM",       u"EMBED",   u"FIELDSET", u"FONT",
+    u"FORM",     u"FRAME",     u"FRAMESET", u"H1",       u"H2",      u"H3",       u"H4",
+    u"H5",       u"H6",        u"HEAD",     u"HR",       u"HTML",    u"I",        u"IFRAME",
+    u"ILAYER",   u"IMG",       u"INPUT",    u"INS",      u"ISINDEX", u"KBD",      u"KEYGEN",
+    u"LABEL",    u"LAYER",     u"LEGEND",   u"LI",       u"LINK",    u"LISTING",  u"MAP",
+    u"MARQUEE",  u"MENU",      u"META",     u"MULTICOL", u"NEXTID",  u"NOBR",     u"NOEMBED",
+    u"NOFRAMES", u"NOLAYER",   u"NOSCRIPT", u"OBJECT",   u"OL",      u"OPTION",   u"P",
+    u"PARAM",    u"PLAINTEXT", u"PRE",      u"Q",        u"S",       u"SAMP",     u"SCRIPT",
+    u"SELECT",   u"SERVER",    u"SMALL",    u"SPACER",   u"SPAN",    u"STRIKE",   u"STRONG",
+    u"STYLE",    u"SUB",       u"SUP",      u"TABLE",    u"TBODY",   u"TD",       u"TEXTAREA",
+    u"TFOOT",    u"TH",        u"THEAD",    u"TITLE",    u"TR",      u"TT",       u"U",
+    u"UL",       u"VAR",       u"WBR",      u"XMP",
+};
+static_assert(std::size(kTags) == 109);
+
+constexpr const char16_t* kNoClosingTags[] = {
+    u"!DOCTYPE", u"AREA",   u"BASE",  u"BASEFONT",  u"BGSOUND", u"BR",     u"COL",
+    u"FRAME",    u"HR",     u"IMG",   u"INPUT",     u"ISINDEX", u"KEYGEN", u"LINK",
+    u"META",     u"NEXTID", u"PARAM", u"PLAINTEXT", u"SPACER",  u"WBR",
+};
+static_assert(std::size(kNoClosingTags) == 20);
+
+const TGlyphKeywordTable& TagTable() {
+    static const TGlyphKeywordTable table = [] {
+        TGlyphKeywordTable t(TGlyphKeywordTable::IgnoreCase);
+        for (const char16_t* name : kTags) {
+            t.Add(QStringView(name), htKnownTag);
+        }
+        for (const char16_t* name : kTags) {
+            const QStringView n(name);
+            if (std::find(std::begin(kNoClosingTags), std::end(kNoClosingTags), n) ==
+                std::end(kNoClosingTags)) {
+                t.Add(QString(u'/' + n.toString()), htKnownTag);
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+constexpr char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + 32 : c;
+}
+constexpr bool IsAsciiLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+constexpr bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Weight of a character in the letter part of a tag name; 0 for characters that end it.
+constexpr int TagLetterWeight(char16_t c) {
+    if (IsAsciiLetter(c)) {
+        return AsciiLower(c) - u'a' + 1;
+    }
+    if (c == u'/') {
+        return 122;
+    }
+    if (c == u'!') {
+        return 123;
+    }
+    return 0;
+}
+
+// Characters that end a line for the comment, script and string rules.
+constexpr bool IsLineBreakChar(char16_t c) {
+    return c == 0 || c == 10 || c == 13;
+}
+
+// Characters that continue a blank run; a tab only starts one.
+constexpr bool IsBlankRunChar(char16_t c) {
+    return (c >= 1 && c <= 8) || c == 11 || c == 12 || (c >= 14 && c <= 32);
+}
+
+// Entities grouped by the lower-cased letter after the &, each list in table order, so that a
+// reference is compared only with the entries that can match it.
+const std::array<std::vector<int>, 26>& EntitiesByLetter() {
+    static const std::array<std::vector<int>, 26> lists = [] {
+        std::array<std::vector<int>, 26> l;
+        for (int i = 0; i < kEntityCount; ++i) {
+            l[std::size_t(AsciiLower(kEntities[i][1]) - u'a')].push_back(i);
+        }
+        return l;
+    }();
+    return lists;
+}
+
+bool EntityMatchesAt(QStringView text, int pos, QStringView entity) {
+    if (pos + entity.size() > text.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < entity.size(); ++i) {
+        if (AsciiLower(text[pos + i].unicode()) != AsciiLower(entity[i].unicode())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TGlyphHTMLHighlighter::TGlyphHTMLHighlighter() : table_(&TGlyphHTMLHighlighter::WordProc) {
+    asp_ = AddAttribute(QStringLiteral("Asp"));
+    asp_->SetForeground(GlyphRGB(0, 0, 0));
+    asp_->SetBackground(GlyphRGB(255, 255, 0));
+    comment_ = AddAttribute(QStringLiteral("Comment"));
+    escapeAmpersand_ = AddAttribute(QStringLiteral("Escape ampersand"));
+    escapeAmpersand_->SetStyle(fsBold);
+    escapeAmpersand_->SetForeground(GlyphRGB(0, 255, 0));
+    identifier_ = AddAttribute(QStringLiteral("Identifier"));
+    identifier_->SetStyle(fsBold);
+    reservedWord_ = AddAttribute(QStringLiteral("Reserved word"));
+    reservedWord_->SetStyle(fsBold);
+    reservedWord_->SetForeground(0xFF0080);
+    space_ = AddAttribute(QStringLiteral("Space"));
+    symbol_ = AddAttribute(QStringLiteral("Symbol"));
+    symbol_->SetStyle(fsBold);
+    text_ = AddAttribute(QStringLiteral("Text"));
+    unknownWord_ = AddAttribute(QStringLiteral("Unknown word"));
+    unknownWord_->SetStyle(fsBold);
+    unknownWord_->SetForeground(GlyphRGB(255, 0, 0));
+    value_ = AddAttribute(QStringLiteral("Value"));
+    value_->SetForeground(0xFF8000);
+    ConnectAttributes();
+
+    SetDefaultFilter(QStringLiteral("HTML Document (*.htm,*.html)|*.htm;*.html"));
+
+    table_.SetLineEnd(&TGlyphHTMLHighlighter::LineEndProc);
+    table_.Set(0, &TGlyphHTMLHighlighter::NulProc);
+    table_.SetRange(1, 9, &TGlyphHTMLHighlighter::SpaceProc);
+    table_.Set(11, &TGlyphHTMLHighlighter::SpaceProc);
+    table_.Set(12, &TGlyphHTMLHighlighter::SpaceProc);
+    table_.SetRange(14, 32, &TGlyphHTMLHighlighter::SpaceProc);
+    table_.Set(10, &TGlyphHTMLHighlighter::LFProc);
+    table_.Set(13, &TGlyphHTMLHighlighter::CRProc);
+    table_.Set(u'"', &TGlyphHTMLHighlighter::QuoteProc);
+    table_.Set(u'&', &TGlyphHTMLHighlighter::AmpProc);
+    table_.Set(u'<', &TGlyphHTMLHighlighter::LessProc);
+    table_.Set(u'=', &TGlyphHTMLHighlighter::EqualProc);
+    table_.Set(u'>', &TGlyphHTMLHighlighter::GreaterProc);
+    table_.SetAbove(&TGlyphHTMLHighlighter::WordProc);
+}
+
+TGlyphHighlighterAttributes* TGlyphHTMLHighlighter::StandardAttribute(int index) const {
+    switch (index) {
+    case SYN_ATTR_COMMENT:
+        return comment_;
+    case SYN_ATTR_IDENTIFIER:
+        return identifier_;
+    case SYN_ATTR_KEYWORD:
+        return reservedWord_;
+    case SYN_ATTR_WHITESPACE:
+        return space_;
+    case SYN_ATTR_SYMBOL:
+        return symbol_;
+    default:
+        return nullptr;
+    }
+}
+
+TGlyphCharSet TGlyphHTMLHighlighter::WordChars() const {
+    return TGlyphCharSet(u"_", TGlyphCharSet::LettersAbove)
+        .AddRange(u'0', u'9')
+        .AddRange(u'A', u'Z')
+        .AddRange(u'a', u'z')
+        .AddRange(192, 255)
+        .Remove(215)
+        .Remove(247);
+}
+
+QString TGlyphHTMLHighlighter::LanguageTitle() const {
+    return QStringLiteral("HTML document");
+}
+
+bool TGlyphHTMLHighlighter::AtLineEnd() const {
+    return kind_ == htLineEnd;
+}
+
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::State() const {
+    return state_;
+}
+
+QString TGlyphHTMLHighlighter::TokenText() const {
+    return line_.Text().mid(tokenStart_, pos_ - tokenStart_);
+}
+
+TGlyphHighlighterAttributes* TGlyphHTMLHighlighter::TokenAttribute() const {
+    switch (kind_) {
+    case htEntity:
+        return escapeAmpersand_;
+    case htServerScript:
+        return asp_;
+    case htComment:
+        return comment_;
+    case htAttributeName:
+        return identifier_;
+    case htKnownTag:
+        return reservedWord_;
+    case htSpace:
+        return space_;
+    case htQuotedValue:
+    case htValue:
+        return value_;
+    case htSymbol:
+        return symbol_;
+    case htText:
+        return text_;
+    case htUnknownTag:
+        return unknownWord_;
+    case htLineEnd:
+        break;
+    }
+    return nullptr;
+}
+
+int TGlyphHTMLHighlighter::TokenKind() const {
+    return kind_;
+}
+
+int TGlyphHTMLHighlighter::TokenStart() const {
+    return tokenStart_;
+}
+
+int TGlyphHTMLHighlighter::TokenLength() const {
+    return pos_ - tokenStart_;
+}
+
+void TGlyphHTMLHighlighter::StartLine(const QString& text, int) {
+    line_.Set(text);
+    pos_ = 0;
+    entityIndex_ = -1;
+    Advance();
+}
+
+void TGlyphHTMLHighlighter::RestoreState(TState state) {
+    state_ = state;
+    entityIndex_ = -1;
+}
+
+void TGlyphHTMLHighlighter::ResetState() {
+    RestoreState(hsText);
+}
+
+void TGlyphHTMLHighlighter::Advance() {
+    tokenStart_ = pos_;
+    switch (state_) {
+    case hsServerScript:
+        ServerScriptRule();
+        break;
+    case hsComment:
+        CommentRule();
+        break;
+    case hsText:
+        TextRule();
+        break;
+    default:
+        table_.Dispatch(*this, line_, pos_);
+        break;
+    }
+}
+
+void TGlyphHTMLHighlighter::TextRule() {
+    const char16_t first = line_[pos_];
+    if (line_.AtEnd(pos_) || first < 32 || first == u'<') {
+        table_.Dispatch(*this, line_, pos_);
+        return;
+    }
+    kind_ = htText;
+    int p = pos_;
+    while (!line_.AtEnd(p)) {
+        const char16_t c = line_[p];
+        if (c < 32 || c == u'<') {
+            break;
+        }
+        if (c == u'&') {
+            if (line_[p + 1] == u'#') {
+                // A numeric reference with its ; is a token of its own; without the ; the
+                // digits stay text and end the run.
+                int q = p + 2;
+                while (IsDigit(line_[q])) {
+                    ++q;
+                }
+                if (line_[q] == u';') {
+                    state_ = hsEntity;
+                    entityIndex_ = -1;
+                } else {
+                    p = q;
+                }
+                break;
+            }
+            const int entity = MatchEntity(line_.Text(), p);
+            if (entity >= 0) {
+                entityIndex_ = entity;
+                state_ = hsEntity;
+                break;
+            }
+        }
+        ++p;
+    }
+    pos_ = p;
+}
+
+void TGlyphHTMLHighlighter::CommentRule() {
+    BlockRule(htComment, u'-');
+}
+
+void TGlyphHTMLHighlighter::ServerScriptRule() {
+    BlockRule(htServerScript, u'%');
+}
+
+// Comments end at a > after two hyphens, server scripts at a > after a %; the characters of
+// the opener count, so <!--> and <%> are complete.
+void TGlyphHTMLHighlighter::BlockRule(THtmlTokenKind kind, char16_t closer) {
+    if (line_.AtEnd(pos_) || IsLineBreakChar(line_[pos_])) {
+        table_.Dispatch(*this, line_, pos_);
+        return;
+    }
+    kind_ = kind;
+    int p = pos_;
+    while (!line_.AtEnd(p) && !IsLineBreakChar(line_[p])) {
+        if (line_[p] == u'>' && line_[p - 1] == closer &&
+            (closer != u'-' || line_[p - 2] == u'-')) {
+            ++p;
+            state_ = hsText;
+            break;
+        }
+        ++p;
+    }
+    pos_ = p;
+}
+
+void TGlyphHTMLHighlighter::LineEndProc() {
+    kind_ = htLineEnd;
+}
+
+// A NUL inside the line is a character like any control character: one blank.
+void TGlyphHTMLHighlighter::NulProc() {
+    kind_ = htSpace;
+    ++pos_;
+}
+
+void TGlyphHTMLHighlighter::SpaceProc() {
+    kind_ = htSpace;
+    ++pos_;
+    while (IsBlankRunChar(line_[pos_])) {
+        ++pos_;
+    }
+}
+
+void TGlyphHTMLHighlighter::LFProc() {
+    kind_ = htSpace;
+    ++pos_;
+}
+
+void TGlyphHTMLHighlighter::CRProc() {
+    kind_ = htSpace;
+    ++pos_;
+    if (line_[pos_] == 10) {
+        ++pos_;
+    }
+}
+
+void TGlyphHTMLHighlighter::QuoteProc() {
+    if (state_ == hsValue) {
+        kind_ = htValue;
+        state_ = hsTagBody;
+    } else {
+        kind_ = htQuotedValue;
+    }
+    ++pos_;
+    while (!line_.AtEnd(pos_) && !IsLineBreakChar(line_[pos_]) && line_[pos_] != u'"') {
+        ++pos_;
+    }
+    if (line_[pos_] == u'"') {
+        ++pos_;
+    }
+}
+
+void TGlyphHTMLHighlighter::AmpProc() {
+    if (entityIndex_ >= 0) {
+        kind_ = htEntity;
+        pos_ += int(QStringView(kEntities[entityIndex_]).size());
+    } else if (line_[pos_ + 1] == u'#') {
+        pos_ += 2;
+        while (IsDigit(line_[pos_])) {
+            ++pos_;
+        }
+        if (line_[pos_] == u';') {
+            ++pos_;
+            kind_ = htEntity;
+        } else {
+            kind_ = htText;
+        }
+    } else {
+        // An & inside a tag hands the rest of the line to the text rule; the empty token gets
+        // the text kind so that it can never be taken for the line end.
+        kind_ = htText;
+    }
+    entityIndex_ = -1;
+    state_ = hsText;
+}
+
+void TGlyphHTMLHighlighter::LessProc() {
+    if (line_[pos_ + 1] == u'!' && line_[pos_ + 2] == u'-' && line_[pos_ + 3] == u'-') {
+        pos_ += 4;
+        kind_ = htComment;
+        state_ = hsComment;
+    } else if (line_[pos_ + 1] == u'%') {
+        pos_ += 2;
+        kind_ = htServerScript;
+        state_ = hsServerScript;
+    } else {
+        ++pos_;
+        kind_ = htSymbol;
+        state_ = hsTagName;
+    }
+}
+
+void TGlyphHTMLHighlighter::EqualProc() {
+    ++pos_;
+    kind_ = htSymbol;
+    state_ = hsValue;
+}
+
+void TGlyphHTMLHighlighter::GreaterProc() {
+    ++pos_;
+    kind_ = htSymbol;
+    state_ = hsText;
+}
+
+void TGlyphHTMLHighlighter::WordProc() {
+    if (state_ == hsTagName) {
+        TagNameProc();
+        return;
+    }
+    if (state_ == hsValue) {
+        state_ = hsTagBody;
+        kind_ = htValue;
+        ++pos_;
+        while (line_[pos_] > 32 && line_[pos_] != u'>') {
+            ++pos_;
+        }
+        return;
+    }
+    kind_ = htAttributeName;
+    ++pos_;
+    for (char16_t c = line_[pos_]; c > 32 && c != u'"' && c != u'=' && c != u'>'; c = line_[pos_]) {
+        ++pos_;
+    }
+}
+
+// The tag name is its letters (with / and !) followed by its digits; anything else is left to
+// the tag body, so a name starting with another character gives an empty token.
+void TGlyphHTMLHighlighter::TagNameProc() {
+    state_ = hsTagBody;
+    int p = pos_;
+    while (TagLetterWeight(line_[p]) > 0) {
+        ++p;
+    }
+    while (IsDigit(line_[p])) {
+        ++p;
+    }
+    tagNameLength_ = p - pos_;
+    const QStringView name = line_.View(pos_, tagNameLength_);
+    pos_ = p;
+    if (TagHash(name) > MaxTagHash) {
+        kind_ = htAttributeName;
+    } else {
+        kind_ = TagTable().Contains(name) ? htKnownTag : htUnknownTag;
+    }
+}
+
+int TGlyphHTMLHighlighter::TagHash(QStringView name) {
+    int hash = 0;
+    for (QChar ch : name) {
+        const char16_t c = ch.unicode();
+        hash += IsDigit(c) ? c - u'0' : TagLetterWeight(c);
+        if (hash > MaxTagHash) {
+            return MaxTagHash + 1; // long names need no exact sum, and cannot overflow
+        }
+    }
+    return hash;
+}
+
+bool TGlyphHTMLHighlighter::IsKnownTag(QStringView name) {
+    return TagHash(name) <= MaxTagHash && TagTable().Contains(name);
+}
+
+int TGlyphHTMLHighlighter::MatchEntity(QStringView text, int pos) {
+    if (pos < 0 || pos + 1 >= text.size() || text[pos] != u'&') {
+        return -1;
+    }
+    const char16_t letter = AsciiLower(text[pos + 1].unicode());
+    if (letter < u'a' || letter > u'z') {
+        return -1;
+    }
+    for (int i : EntitiesByLetter()[std::size_t(letter - u'a')]) {
+        if (EntityMatchesAt(text, pos, QStringView(kEntities[i]))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int TGlyphHTMLHighlighter::EntityCount() {
+    return kEntityCount;
+}
+
+QString TGlyphHTMLHighlighter::EntityAt(int index) {
+    if (index < 0 || index >= kEntityCount) {
+        return {};
+    }
+    return QString::fromUtf16(kEntities[index]);
+}
