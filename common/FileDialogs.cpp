@@ -1,0 +1,199 @@
+#include "common/FileDialogs.h"
+
+#include "common/AppHelpers.h"
+#include "common/FileUtils.h"
+#include "common/Prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+enum class TDialogKind { Open, Save, Picture };
+
+struct TSharedDialogs {
+    QFileDialog* Open = nullptr;
+    QFileDialog* Save = nullptr;
+    QFileDialog* Picture = nullptr;
+    QFontDialog* Font = nullptr;
+};
+
+TSharedDialogs& SharedDialogs() {
+    static TSharedDialogs dialogs;
+    return dialogs;
+}
+
+// Widgets must go before the application object does.
+void DeleteSharedDialogs() {
+    TSharedDialogs& dialogs = SharedDialogs();
+    delete dialogs.Open;
+    delete dialogs.Save;
+    delete dialogs.Picture;
+    delete dialogs.Font;
+    dialogs = {};
+}
+
+void RegisterCleanUp() {
+    static bool registered = false;
+    if (!registered) {
+        qAddPostRoutine(DeleteSharedDialogs);
+        registered = true;
+    }
+}
+
+QFileDialog* CreateFileDialog(TDialogKind kind) {
+    RegisterCleanUp();
+    auto* dialog = new QFileDialog;
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (kind == TDialogKind::Save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog;
+}
+
+QFileDialog& SharedFileDialog(TDialogKind kind) {
+    TSharedDialogs& dialogs = SharedDialogs();
+    QFileDialog*& slot = kind == TDialogKind::Open   ? dialogs.Open
+                         : kind == TDialogKind::Save ? dialogs.Save
+                                                     : dialogs.Picture;
+    if (!slot)
+        slot = CreateFileDialog(kind);
+    return *slot;
+}
+
+QString FolderPart(const QString& fileName) {
+    return fileName.left(fileName.lastIndexOf('/') + 1);
+}
+
+QString NamePart(const QString& fileName) {
+    return fileName.mid(fileName.lastIndexOf('/') + 1);
+}
+
+bool HasExtension(const QString& fileName) {
+    return NamePart(fileName).contains('.');
+}
+
+// Sets the dialog up for one run and runs it through the prompt service.
+std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
+                                     const QString& filter, const QString& defaultExt) {
+    QFileDialog& dialog = SharedFileDialog(kind);
+    TFileDialogRequest request;
+    request.Save = kind == TDialogKind::Save;
+    request.Folder = CleanDialogFolder(FolderPart(fileName));
+    // The folder of a URL or of a vanished file is no place to start in.
+    if (!request.Folder.isEmpty() && !QDir(request.Folder).exists())
+        request.Folder.clear();
+    request.FileName = CleanDialogFileName(NamePart(fileName));
+    request.Filters = FileFilterToQt(filter);
+    request.DefaultExt = defaultExt;
+
+    // The filter the user chose last time stays chosen while the list offers it.
+    const QString lastFilter = dialog.selectedNameFilter();
+    dialog.setNameFilters(request.Filters);
+    if (request.Filters.contains(lastFilter))
+        dialog.selectNameFilter(lastFilter);
+    if (!request.Folder.isEmpty())
+        dialog.setDirectory(request.Folder);
+    dialog.selectFile(request.FileName);
+    dialog.setDefaultSuffix(defaultExt);
+    return Prompts().ChooseFile(dialog, request);
+}
+} // namespace
+
+QStringList FileFilterToQt(const QString& filter) {
+    static const QRegularExpression patternInDescription(R"(\s*\([^()]*\*[^()]*\)\s*$)");
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        description.remove(patternInDescription);
+        QStringList patterns;
+        for (const QString& pattern : parts.at(i + 1).split(';', Qt::SkipEmptyParts)) {
+            const QString trimmed = pattern.trimmed();
+            if (!trimmed.isEmpty())
+                patterns.append(trimmed == "*.*" ? "*" : trimmed);
+        }
+        if (description.trimmed().isEmpty() && patterns.isEmpty())
+            continue;
+        filters.append(description.trimmed() + " (" + patterns.join(' ') + ")");
+    }
+    return filters;
+}
+
+QString CleanDialogFolder(const QString& folder) {
+    QString cleaned = folder;
+    cleaned.remove(QRegularExpression("[|<>]"));
+    return cleaned;
+}
+
+QString CleanDialogFileName(const QString& name) {
+    QString cleaned = name;
+    cleaned.remove(QRegularExpression("[/|<>]"));
+    return cleaned == "." || cleaned == ".." ? QString() : cleaned;
+}
+
+std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter,
+                                         const QString& defaultExt) {
+    return RunFileDialog(TDialogKind::Open, fileName,
+                         filter.isEmpty() ? QStringLiteral("All Files (*.*)|*.*|") : filter,
+                         defaultExt);
+}
+
+std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter,
+                                         const QString& defaultExt) {
+    QString startName = fileName;
+    for (;;) {
+        std::optional<QString> chosen =
+            RunFileDialog(TDialogKind::Save, startName, filter, defaultExt);
+        if (!chosen)
+            return std::nullopt;
+        if (!defaultExt.isEmpty() && !HasExtension(*chosen))
+            *chosen += '.' + defaultExt;
+        if (!QFile::exists(*chosen) || !IsFileReadOnly(*chosen))
+            return chosen;
+        ShowWarning(*chosen + "\rThis file is set to read-only.\rTry again with a different "
+                              "file name.");
+        startName = *chosen;
+    }
+}
+
+QString PictureFileFilter() {
+    QStringList patterns;
+    QStringList entries;
+    QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    std::sort(formats.begin(), formats.end());
+    for (const QByteArray& format : formats) {
+        const QString pattern = "*." + QString::fromLatin1(format).toLower();
+        patterns.append(pattern);
+        entries.append(QString::fromLatin1(format).toUpper() + " (" + pattern + ")|" + pattern);
+    }
+    const QString all = patterns.join(';');
+    return "All pictures (" + all + ")|" + all + '|' + entries.join('|') + "|All Files (*.*)|*.*";
+}
+
+std::optional<QString> RunPictureDialog(const QString& fileName) {
+    return RunFileDialog(TDialogKind::Picture, fileName, PictureFileFilter(), {});
+}
+
+bool RunFontDialog(QFont& font) {
+    TSharedDialogs& dialogs = SharedDialogs();
+    if (!dialogs.Font) {
+        RegisterCleanUp();
+        dialogs.Font = new QFontDialog;
+        dialogs.Font->setOption(QFontDialog::DontUseNativeDialog);
+    }
+    dialogs.Font->setCurrentFont(font);
+    const std::optional<QFont> chosen = Prompts().ChooseFont(*dialogs.Font);
+    if (!chosen)
+        return false;
+    font = *chosen;
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The program's shared file dialogs: one open, one save and one picture dialog, each created on
+// first use, kept (with its folder and chosen filter) until the program ends, and run through
+// the prompt service. Filters are written "Description|*.a;*.b|Description|*.c".
+
+// The filter turned into Qt's name filters: "HTML (*.htm;*.html)|*.htm;*.html" becomes
+// "HTML (*.htm *.html)". A pattern in the description is replaced by the real one, and "*.*"
+// becomes "*", which on this system also matches names without a dot.
+QStringList FileFilterToQt(const QString& filter);
+
+// The cleaning rule for the names a dialog starts with: "|", "<" and ">" are removed (and "/"
+// from a name part, where it cannot stand); a name that is then "." or ".." becomes empty.
+QString CleanDialogFolder(const QString& folder);
+QString CleanDialogFileName(const QString& name);
+
+// Runs the open dialog starting in the folder of FileName with its name part (both cleaned; a
+// name without folder keeps the dialog's last folder). Filter defaults to all files. The chosen
+// path, or nothing when cancelled. The file must exist.
+std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter = {},
+                                         const QString& defaultExt = {});
+
+// The same with the save dialog (no default filter). It asks before overwriting, adds "." +
+// DefaultExt to a name chosen without extension, and refuses a read-only file: the user is told
+// and chooses again.
+std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter = {},
+                                         const QString& defaultExt = {});
+
+// Every picture format Qt can read, one entry for all and one per format, then all files.
+QString PictureFileFilter();
+
+// Runs the picture dialog (an open dialog with PictureFileFilter).
+std::optional<QString> RunPictureDialog(const QString& fileName = {});
+
+// Runs the shared font dialog starting with Font; on OK, Font becomes the chosen font.
+bool RunFontDialog(QFont& font);

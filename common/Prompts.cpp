@@ -1,0 +1,71 @@
+#include "common/Prompts.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+
+namespace {
+// Message texts keep the program's "\r" line breaks; Qt's label breaks lines on "\n".
+QString DisplayText(QString text) {
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    return text;
+}
+
+class TQtPrompts : public TPrompts {
+public:
+    QMessageBox::StandardButton MessageBox(const QString& caption, const QString& text,
+                                           QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons) override {
+        QMessageBox box(icon, caption, DisplayText(text), buttons, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    std::optional<QString> InputBox(const QString& caption, const QString& prompt,
+                                    const QString& defaultText) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(QApplication::activeWindow(), caption, DisplayText(prompt),
+                                  QLineEdit::Normal, defaultText, &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
+    }
+
+    std::optional<QString> ChooseFile(QFileDialog& dialog, const TFileDialogRequest&) override {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().constFirst();
+    }
+
+    std::optional<QFont> ChooseFont(QFontDialog& dialog) override {
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.selectedFont();
+    }
+
+    std::optional<QColor> ChooseColor(QColorDialog& dialog) override {
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.selectedColor();
+    }
+};
+
+TPrompts*& InstalledPrompts() {
+    static TPrompts* service = nullptr;
+    return service;
+}
+} // namespace
+
+TPrompts& Prompts() {
+    static TQtPrompts qtPrompts;
+    TPrompts* installed = InstalledPrompts();
+    return installed ? *installed : qtPrompts;
+}
+
+TPrompts* InstallPrompts(TPrompts* service) {
+    TPrompts* previous = InstalledPrompts();
+    InstalledPrompts() = service;
+    return previous;
+}
