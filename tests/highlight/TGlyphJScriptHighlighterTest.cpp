@@ -37,7 +37,7 @@ const TLanguageCase kWordCases[] = {
      {u8"naïve łódź é"},
      {u8"[naïve:Identifier][ :Space][łódź:Identifier][ :Space][é:-]"}},
 };
-INSTANTIATE_TEST_SUITE_P(Words, JScriptTokens, ::testing::ValuesIn(kWordCases));
+INSTANTIATE_TEST_SUITE_P(Words, JScriptTokens, ::testing::ValuesIn(kWordCases), CaseName);
 
 const TLanguageCase kNumberCases[] = {
     {"DecimalAndFraction", {"12.5 7"}, {"[12.5:Number][ :Space][7:Number]"}},
@@ -49,7 +49,7 @@ const TLanguageCase kNumberCases[] = {
     {"HexLettersOnlyAfterX", {"12e5 0xfF9"}, {"[12:Number][e5:Identifier][ :Space][0xfF9:Number]"}},
     {"SeveralSingleDots", {"1.2.3"}, {"[1.2.3:Number]"}},
 };
-INSTANTIATE_TEST_SUITE_P(Numbers, JScriptTokens, ::testing::ValuesIn(kNumberCases));
+INSTANTIATE_TEST_SUITE_P(Numbers, JScriptTokens, ::testing::ValuesIn(kNumberCases), CaseName);
 
 const TLanguageCase kStringCases[] = {
     {"EscapedQuoteStaysInside",
@@ -67,7 +67,7 @@ const TLanguageCase kStringCases[] = {
     {"EmptyString", {"\"\"+''"}, {"[\"\":String][+:Symbol]['':String]"}},
     {"ThreeQuotesOpenAtTheThird", {"'''a' b"}, {"['''a':String][ :Space][b:Identifier]"}},
 };
-INSTANTIATE_TEST_SUITE_P(Strings, JScriptTokens, ::testing::ValuesIn(kStringCases));
+INSTANTIATE_TEST_SUITE_P(Strings, JScriptTokens, ::testing::ValuesIn(kStringCases), CaseName);
 
 const TLanguageCase kCommentCases[] = {
     {"LineComment",
@@ -85,7 +85,7 @@ const TLanguageCase kCommentCases[] = {
      {"/*", "", "*/ ;"},
      {"[/*:Comment]", "", "[*/:Comment][ :Space][;:Symbol]"}},
 };
-INSTANTIATE_TEST_SUITE_P(Comments, JScriptTokens, ::testing::ValuesIn(kCommentCases));
+INSTANTIATE_TEST_SUITE_P(Comments, JScriptTokens, ::testing::ValuesIn(kCommentCases), CaseName);
 
 const TLanguageCase kSymbolCases[] = {
     {"LogicalPairs",
@@ -109,7 +109,7 @@ const TLanguageCase kSymbolCases[] = {
     {"UnknownCharacters", {"$@#\\^`\x7f"}, {"[$:-][@:-][#:-][\\:-][^:-][`:-][\x7f:-]"}},
     {"DollarStartsNoWord", {"$x"}, {"[$:-][x:Identifier]"}},
 };
-INSTANTIATE_TEST_SUITE_P(Symbols, JScriptTokens, ::testing::ValuesIn(kSymbolCases));
+INSTANTIATE_TEST_SUITE_P(Symbols, JScriptTokens, ::testing::ValuesIn(kSymbolCases), CaseName);
 
 const TLanguageCase kBlankCases[] = {
     {"TabsAndSpacesAreOneRun", {"\t  x"}, {"[\t  :Space][x:Identifier]"}},
@@ -121,7 +121,7 @@ const TLanguageCase kBlankCases[] = {
      {QString("[a:Identifier][") + QChar(0) + ":Space][b:Identifier]"}},
     {"EmptyLine", {""}, {""}},
 };
-INSTANTIATE_TEST_SUITE_P(Blanks, JScriptTokens, ::testing::ValuesIn(kBlankCases));
+INSTANTIATE_TEST_SUITE_P(Blanks, JScriptTokens, ::testing::ValuesIn(kBlankCases), CaseName);
 
 TEST(JScriptStates, BlockCommentCarriesStateOne) {
     TGlyphJScriptHighlighter h;

@@ -1,0 +1,169 @@
+#include "highlight/GlyphLanguageSupport.h"
+
+using namespace GlyphLanguage;
+
+TGlyphCharSet LanguageWordChars(QStringView extra) {
+    return TGlyphCharSet(extra, TGlyphCharSet::LettersAbove)
+        .Add(u'_')
+        .AddRange(u'0', u'9')
+        .AddRange(u'A', u'Z')
+        .AddRange(u'a', u'z')
+        .AddRange(192, 255)
+        .Remove(215)
+        .Remove(247);
+}
+
+int LetterWeightHash(QStringView word) {
+    int hash = 0;
+    for (QChar ch : word) {
+        const char16_t c = ch.unicode();
+        if (c >= u'a' && c <= u'z') {
+            hash += c - u'a' + 1;
+        } else if (c >= u'A' && c <= u'Z') {
+            hash += c - u'A' + 1;
+        } else if (c == u'_') {
+            hash += 31;
+        }
+    }
+    return hash;
+}
+
+TGlyphLanguageHighlighter::TGlyphLanguageHighlighter(int lineEndKind, int spaceKind,
+                                                     unsigned keywordMatch)
+    : kind_(lineEndKind), keywords_(keywordMatch), lineEndKind_(lineEndKind),
+      spaceKind_(spaceKind) {}
+
+QString TGlyphLanguageHighlighter::TokenText() const {
+    return line_.Text().mid(tokenStart_, pos_ - tokenStart_);
+}
+
+TGlyphHighlighterAttributes* TGlyphLanguageHighlighter::TokenAttribute() const {
+    if (kind_ < 0 || std::size_t(kind_) >= kindAttributes_.size()) {
+        return nullptr;
+    }
+    return kindAttributes_[std::size_t(kind_)];
+}
+
+void TGlyphLanguageHighlighter::StartLine(const QString& text, int) {
+    line_.Set(text);
+    pos_ = 0;
+    Advance();
+}
+
+void TGlyphLanguageHighlighter::RestoreState(TState state) {
+    state_ = state;
+}
+
+void TGlyphLanguageHighlighter::ResetState() {
+    state_ = 0;
+}
+
+bool TGlyphLanguageHighlighter::IsReservedWord(const QString& word) const {
+    return reservedKind_ >= 0 && keywords_.Find(word, -1) == reservedKind_;
+}
+
+void TGlyphLanguageHighlighter::SetKindAttribute(int kind, TGlyphHighlighterAttributes* attribute) {
+    if (kind < 0) {
+        return;
+    }
+    if (std::size_t(kind) >= kindAttributes_.size()) {
+        kindAttributes_.resize(std::size_t(kind) + 1, nullptr);
+    }
+    kindAttributes_[std::size_t(kind)] = attribute;
+}
+
+void TGlyphLanguageHighlighter::LineEndProc() {
+    kind_ = lineEndKind_;
+}
+
+void TGlyphLanguageHighlighter::SpaceProc() {
+    kind_ = spaceKind_;
+    ++pos_;
+    while (!line_.AtEnd(pos_) && IsBlankRunChar(line_[pos_])) {
+        ++pos_;
+    }
+}
+
+void TGlyphLanguageHighlighter::CRProc() {
+    kind_ = spaceKind_;
+    ++pos_;
+    if (line_[pos_] == 10) {
+        ++pos_;
+    }
+}
+
+void TGlyphLanguageHighlighter::LFProc() {
+    kind_ = spaceKind_;
+    ++pos_;
+}
+
+void TGlyphLanguageHighlighter::RestOfLine(int kind) {
+    kind_ = kind;
+    while (!AtLineBreak(pos_)) {
+        ++pos_;
+    }
+}
+
+bool TGlyphLanguageHighlighter::SkipPast(QStringView closer) {
+    while (!AtLineBreak(pos_)) {
+        if (line_.View(pos_, closer.size()) == closer) {
+            pos_ += int(closer.size());
+            return true;
+        }
+        ++pos_;
+    }
+    return false;
+}
+
+bool TGlyphLanguageHighlighter::QuotedString(bool escapes) {
+    const char16_t quote = line_[pos_];
+    ++pos_;
+    while (!AtLineBreak(pos_)) {
+        const char16_t c = line_[pos_];
+        if (c == quote) {
+            ++pos_;
+            return true;
+        }
+        if (escapes && c == u'\\' && !AtLineBreak(pos_ + 1)) {
+            ++pos_;
+        }
+        ++pos_;
+    }
+    return false;
+}
+
+void TGlyphLanguageHighlighter::OperatorToken(int kind) {
+    kind_ = kind;
+    const char16_t c = line_[pos_];
+    const char16_t next = line_[pos_ + 1];
+    ++pos_;
+    switch (c) {
+    case u'&':
+    case u'|':
+    case u'+':
+        if (next == c || next == u'=') {
+            ++pos_;
+        }
+        break;
+    case u'-':
+        if (next == u'-' || next == u'=' || next == u'>') {
+            ++pos_;
+        }
+        break;
+    case u'%':
+    case u'*':
+    case u'/':
+    case u'^':
+        if (next == u'=') {
+            ++pos_;
+        }
+        break;
+    case u'.':
+        if (next == u'.' && line_[pos_ + 1] == u'.') {
+            pos_ += 2;
+        }
+        break;
+    default:
+        break;
+    }
+}
