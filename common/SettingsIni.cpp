@@ -17,13 +17,8 @@ QString VariantText(const QVariant& value) {
 }
 } // namespace
 
-TIniFile::TIniFile(const QString& fileName) : fileName_(fileName) {
-    Reload();
-}
-
-void TIniFile::Reload() const {
-    settings_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
-}
+TIniFile::TIniFile(const QString& fileName)
+    : fileName_(fileName), settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}
 
 void TIniFile::Refresh() const {
     // Outside a batch nothing is pending, so this only re-reads a file changed elsewhere.
@@ -31,15 +26,39 @@ void TIniFile::Refresh() const {
         settings_->sync();
 }
 
+void TIniFile::Remember(const QString& keyPath) {
+    for (const TOldValue& old : std::as_const(oldValues_)) {
+        if (old.KeyPath == keyPath)
+            return;
+    }
+    const QVariant value = settings_->value(keyPath);
+    oldValues_.append({keyPath, value.isValid() ? std::optional(value) : std::nullopt});
+}
+
+// Qt keeps values it could not write in a cache shared by every QSettings object on the file,
+// and retries them later; putting the old values back makes memory match the file again.
+void TIniFile::Revert() {
+    for (auto old = oldValues_.crbegin(); old != oldValues_.crend(); ++old) {
+        if (old->Value)
+            settings_->setValue(old->KeyPath, *old->Value);
+        else
+            settings_->remove(old->KeyPath);
+    }
+    oldValues_.clear();
+}
+
 void TIniFile::Commit() {
     if (batchDepth_ > 0)
         return;
     settings_->sync();
-    if (settings_->status() != QSettings::NoError) {
-        // Qt keeps the unwritten values in memory; drop them so reads show the file again.
-        Reload();
-        throw EGlyphError("Unable to write to " + fileName_);
+    if (settings_->status() == QSettings::NoError) {
+        oldValues_.clear();
+        return;
     }
+    Revert();
+    // A QSettings object keeps its error status for good; a fresh one starts clean.
+    settings_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
+    throw EGlyphError("Unable to write to " + fileName_);
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key,
@@ -67,11 +86,13 @@ bool TIniFile::ReadBool(const QString& section, const QString& key, bool default
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    Remember(KeyPath(section, key));
     settings_->setValue(KeyPath(section, key), value);
     Commit();
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
+    Remember(KeyPath(section, key));
     settings_->setValue(KeyPath(section, key), value);
     Commit();
 }
@@ -81,11 +102,17 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key) {
+    Remember(KeyPath(section, key));
     settings_->remove(KeyPath(section, key));
     Commit();
 }
 
 void TIniFile::EraseSection(const QString& section) {
+    settings_->beginGroup(section);
+    const QStringList keys = settings_->allKeys();
+    settings_->endGroup();
+    for (const QString& key : keys)
+        Remember(KeyPath(section, key));
     settings_->remove(section);
     Commit();
 }
@@ -119,7 +146,7 @@ void TIniFile::Batch(const std::function<void()>& writes) {
     } catch (...) {
         --batchDepth_;
         if (batchDepth_ == 0)
-            Reload();
+            Revert();
         throw;
     }
     --batchDepth_;

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // An ini file read and written by section and key. Every write reaches the file before the call
 // returns; a write the file does not take throws EGlyphError "Unable to write to <path>" and the
@@ -44,12 +45,20 @@ public:
     void Batch(const std::function<void()>& writes);
 
 private:
+    // A key as it was before the write under way touched it.
+    struct TOldValue {
+        QString KeyPath;
+        std::optional<QVariant> Value;
+    };
+
     void Refresh() const;
+    void Remember(const QString& keyPath);
+    void Revert();
     void Commit();
-    void Reload() const;
 
     QString fileName_;
-    mutable std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<QSettings> settings_;
+    QList<TOldValue> oldValues_;
     int batchDepth_ = 0;
 };
 

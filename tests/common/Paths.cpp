@@ -1,0 +1,81 @@
+#include "common/Paths.h"
+
+#include "support/ScopedEnv.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+QString DataHome() {
+    return TestEnvironment::Root() + "/home/.local/share";
+}
+
+// A path below a regular file: no process, root included, can create a folder there.
+QString UncreatableFolder(const QTemporaryDir& dir) {
+    QFile blocker(dir.filePath("blocker"));
+    blocker.open(QIODevice::WriteOnly);
+    return dir.filePath("blocker/data");
+}
+} // namespace
+
+TEST(ProgramPaths, ProgramFilePathJoinsTheProgramFolderWithTheName) {
+    EXPECT_EQ(ProgramFolder(), TestEnvironment::ProgramDir() + '/');
+    EXPECT_EQ(ProgramFilePath("Settings.ini"), TestEnvironment::ProgramDir() + "/Settings.ini");
+    EXPECT_EQ(ProgramFilePath("WdgHtml40/index.html"),
+              TestEnvironment::ProgramDir() + "/WdgHtml40/index.html");
+}
+
+TEST(ProgramPaths, OverrideWithOrWithoutTrailingSeparatorGivesOneSeparator) {
+    SetProgramFolderOverride("/opt/glyphon");
+    EXPECT_EQ(ProgramFolder(), "/opt/glyphon/");
+    SetProgramFolderOverride("/opt/glyphon/");
+    EXPECT_EQ(ProgramFolder(), "/opt/glyphon/");
+    SetProgramFolderOverride(TestEnvironment::ProgramDir());
+}
+
+TEST(SpecialFolders, ApplicationDataIsTheXdgDataFolderWithTrailingSeparator) {
+    EXPECT_EQ(SpecialFolderPath(TSpecialFolder::ApplicationData), DataHome() + '/');
+}
+
+TEST(SpecialFolders, InternetCacheIsTheProductFolderInTheXdgCache) {
+    const QString expected =
+        TestEnvironment::Root() + "/home/.cache/Velmaris/Velmaris Glyphon/Internet Cache/";
+    EXPECT_EQ(SpecialFolderPath(TSpecialFolder::InternetCache), expected);
+    EXPECT_EQ(InternetCacheFolder(), expected);
+}
+
+TEST(DataFilePaths, MakerAndProductPathsLieInTheApplicationDataFolderAndAreCreated) {
+    const QString maker = MakerDataFilePath("userdict.txt");
+    EXPECT_EQ(maker, DataHome() + "/Velmaris/userdict.txt");
+    EXPECT_TRUE(QFileInfo(DataHome() + "/Velmaris").isDir());
+
+    const QString product = ProductDataFilePath("twt_preview.html");
+    EXPECT_EQ(product, DataHome() + "/Velmaris/Velmaris Glyphon/twt_preview.html");
+    EXPECT_TRUE(QFileInfo(DataHome() + "/Velmaris/Velmaris Glyphon").isDir());
+}
+
+TEST(DataFilePaths, SubfoldersInTheNameAreCreatedToo) {
+    const QString path = ProductDataFilePath("previews/temp.htm");
+    EXPECT_EQ(path, DataHome() + "/Velmaris/Velmaris Glyphon/previews/temp.htm");
+    EXPECT_TRUE(QFileInfo(QFileInfo(path).path()).isDir());
+}
+
+TEST(DataFilePaths, AMissingApplicationDataFolderIsCreated) {
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath("new-account/.local/share");
+    ScopedEnv env("XDG_DATA_HOME", QFile::encodeName(fresh));
+    EXPECT_EQ(MakerDataFilePath("userdict.txt"), fresh + "/Velmaris/userdict.txt");
+    EXPECT_TRUE(QFileInfo(fresh + "/Velmaris").isDir());
+}
+
+TEST(DataFilePaths, WithoutAnApplicationDataFolderFilesLandInTheProgramFolder) {
+    QTemporaryDir dir;
+    ScopedEnv env("XDG_DATA_HOME", QFile::encodeName(UncreatableFolder(dir)));
+    EXPECT_EQ(MakerDataFilePath("userdict.txt"), ProgramFilePath("userdict.txt"));
+    EXPECT_EQ(ProductDataFilePath("twt_preview.html"), ProgramFilePath("twt_preview.html"));
+    EXPECT_EQ(ProductDataFilePath("temp.htm"), ProgramFilePath("temp.htm"));
+}
