@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Turns any name the program is asked to open into a local file: an existing file comes back
+// unchanged; anything else is fetched as a URL into the internet cache while the download
+// dialog runs, and the cached copy's path comes back. Throws EGlyphError with
+// "URL not found \"<name>\"" when the fetch failed, or "Download Terminated By User." when the
+// user cancelled it.
+QString DownloadURL(const QString& name);

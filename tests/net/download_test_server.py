@@ -1,0 +1,76 @@
+"""HTTP server for the download tests, bound to 127.0.0.1 on a free port.
+
+Serves the files of the folder given as its argument, and three made-up paths:
+  /slow/<name>    a large body sent a little at a time, until the client goes away
+  /cutoff/<name>  a Content-Length larger than the body sent, then the connection closes
+  /redirect/<to>  a 302 to /<to>
+Prints "PORT <n>" once it listens, and "ABORTED <path>" when a client drops a slow body.
+"""
+
+import functools
+import http.server
+import sys
+import time
+
+SLOW_LENGTH = 50 * 1024 * 1024
+SLOW_CHUNK = 4096
+SLOW_PAUSE = 0.02
+CUTOFF_CLAIMED = 10000
+CUTOFF_SENT = 4000
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, format, *args):
+        pass
+
+    def do_GET(self):
+        if self.path.startswith("/slow/"):
+            self.send_slow()
+        elif self.path.startswith("/cutoff/"):
+            self.send_cutoff()
+        elif self.path.startswith("/redirect/"):
+            self.send_response(302)
+            self.send_header("Location", "/" + self.path[len("/redirect/"):])
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        else:
+            super().do_GET()
+
+    def send_slow(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(SLOW_LENGTH))
+        self.end_headers()
+        sent = 0
+        try:
+            while sent < SLOW_LENGTH:
+                self.wfile.write(b"x" * SLOW_CHUNK)
+                self.wfile.flush()
+                sent += SLOW_CHUNK
+                time.sleep(SLOW_PAUSE)
+        except (BrokenPipeError, ConnectionResetError):
+            print("ABORTED " + self.path, flush=True)
+        self.close_connection = True
+
+    def send_cutoff(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(CUTOFF_CLAIMED))
+        self.end_headers()
+        self.wfile.write(b"y" * CUTOFF_SENT)
+        self.wfile.flush()
+        self.close_connection = True
+
+
+def main():
+    handler = functools.partial(Handler, directory=sys.argv[1])
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.daemon_threads = True
+    print("PORT %d" % server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
