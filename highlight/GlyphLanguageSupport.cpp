@@ -62,6 +62,30 @@ bool TGlyphLanguageHighlighter::IsReservedWord(const QString& word) const {
     return reservedKind_ >= 0 && keywords_.Find(word, -1) == reservedKind_;
 }
 
+TGlyphHighlighterAttributes* TGlyphLanguageHighlighter::StandardAttribute(int index) const {
+    if (index < 0 || std::size_t(index) >= standard_.size()) {
+        return nullptr;
+    }
+    return standard_[std::size_t(index)];
+}
+
+TGlyphCharSet TGlyphLanguageHighlighter::WordChars() const {
+    return LanguageWordChars();
+}
+
+void TGlyphLanguageHighlighter::ApplyFormColours(const QString& filter, bool systemSpace) {
+    SetDefaultFilter(filter);
+    if (TGlyphHighlighterAttributes* comment = standard_[SYN_ATTR_COMMENT]) {
+        comment->SetForeground(0x008000);
+    }
+    if (TGlyphHighlighterAttributes* string = standard_[SYN_ATTR_STRING]) {
+        string->SetForeground(0xFF0000);
+    }
+    if (TGlyphHighlighterAttributes* space = standard_[SYN_ATTR_WHITESPACE]; space && systemSpace) {
+        space->SetForeground(clWindow);
+    }
+}
+
 void TGlyphLanguageHighlighter::SetKindAttribute(int kind, TGlyphHighlighterAttributes* attribute) {
     if (kind < 0) {
         return;

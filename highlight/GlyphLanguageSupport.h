@@ -5,6 +5,7 @@
 #include "highlight/TGlyphKeywordTable.h"
 
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -70,6 +71,8 @@ public:
     void RestoreState(TState state) override;
     void ResetState() override;
     bool IsReservedWord(const QString& word) const override;
+    TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
+    TGlyphCharSet WordChars() const override;
 
     // The keywords of the language, for tests and for the colours dialog's sample.
     const TGlyphKeywordTable& Keywords() const { return keywords_; }
@@ -80,6 +83,14 @@ protected:
 
     // The attribute a token kind is drawn with (null: the editor's own colours).
     void SetKindAttribute(int kind, TGlyphHighlighterAttributes* attribute);
+    // The attributes StandardAttribute answers: comment, identifier, keyword, string, whitespace
+    // and symbol, any of them null.
+    void SetStandardAttributes(const std::array<TGlyphHighlighterAttributes*, 6>& attributes) {
+        standard_ = attributes;
+    }
+    // What the main window's form gives every language: its own filter, comments green,
+    // strings blue and, with `systemSpace`, blanks in the window colour.
+    void ApplyFormColours(const QString& filter, bool systemSpace);
     // The kind IsReservedWord answers true for.
     void SetReservedKind(int kind) { reservedKind_ = kind; }
     template <std::size_t N> void AddKeywords(const char* const (&words)[N], int kind) {
@@ -108,12 +119,20 @@ protected:
     bool AtLineBreak(int pos) const {
         return line_.AtEnd(pos) || GlyphLanguage::IsLineBreakChar(line_[pos]);
     }
-    // The end of the run of word characters (letters, digits, underscore) from `pos`.
-    int WordEnd(int pos) const {
-        while (!line_.AtEnd(pos) && GlyphLanguage::IsWordPartChar(line_[pos])) {
+    // The end of the run of word characters (letters, digits, underscore and `extra`, when not
+    // 0) from `pos`.
+    int WordEnd(int pos, char16_t extra = 0) const {
+        while (!line_.AtEnd(pos) &&
+               (GlyphLanguage::IsWordPartChar(line_[pos]) || (extra && line_[pos] == extra))) {
             ++pos;
         }
         return pos;
+    }
+    // Looks the word from the position to `end` up and makes it the token: its keyword kind or
+    // `identifierKind`.
+    void WordToken(int end, int identifierKind) {
+        kind_ = keywords_.Find(line_.View(pos_, end - pos_), identifierKind);
+        pos_ = end;
     }
     // Scans one token to the end of the line (or to a line-break character) with `kind`.
     void RestOfLine(int kind);
@@ -145,4 +164,5 @@ private:
     int spaceKind_;
     int reservedKind_ = -1;
     std::vector<TGlyphHighlighterAttributes*> kindAttributes_;
+    std::array<TGlyphHighlighterAttributes*, 6> standard_ = {};
 };

@@ -356,6 +356,7 @@ TGlyphJScriptHighlighter::TGlyphJScriptHighlighter()
     ConnectAttributes();
     SetDefaultFilter(QStringLiteral("Javascript Files (*.js)|*.js"));
 
+    SetStandardAttributes({comment_, identifier_, key_, string_, space_, symbol_});
     SetKindAttribute(jtComment, comment_);
     SetKindAttribute(jtIdentifier, identifier_);
     SetKindAttribute(jtReservedWord, key_);
@@ -386,37 +387,12 @@ TGlyphJScriptHighlighter::TGlyphJScriptHighlighter()
     table_.SetAbove(&H::AboveProc);
 }
 
-TGlyphHighlighterAttributes* TGlyphJScriptHighlighter::StandardAttribute(int index) const {
-    switch (index) {
-    case SYN_ATTR_COMMENT:
-        return comment_;
-    case SYN_ATTR_IDENTIFIER:
-        return identifier_;
-    case SYN_ATTR_KEYWORD:
-        return key_;
-    case SYN_ATTR_STRING:
-        return string_;
-    case SYN_ATTR_WHITESPACE:
-        return space_;
-    case SYN_ATTR_SYMBOL:
-        return symbol_;
-    default:
-        return nullptr;
-    }
-}
-
-TGlyphCharSet TGlyphJScriptHighlighter::WordChars() const {
-    return LanguageWordChars();
-}
-
 QString TGlyphJScriptHighlighter::LanguageTitle() const {
     return QStringLiteral("Javascript");
 }
 
 void TGlyphJScriptHighlighter::ApplyMainWindowSettings() {
-    SetDefaultFilter(QStringLiteral("Javascript files (*.js)|*.js"));
-    comment_->SetForeground(0x008000);
-    string_->SetForeground(0xFF0000);
+    ApplyFormColours(QStringLiteral("Javascript files (*.js)|*.js"), false);
 }
 
 void TGlyphJScriptHighlighter::Advance() {
@@ -436,9 +412,7 @@ void TGlyphJScriptHighlighter::BlockCommentRule() {
 }
 
 void TGlyphJScriptHighlighter::IdentProc() {
-    const int end = WordEnd(pos_);
-    kind_ = keywords_.Find(line_.View(pos_, end - pos_), jtIdentifier);
-    pos_ = end;
+    WordToken(WordEnd(pos_), jtIdentifier);
 }
 
 // A number takes digits, dots and, after a leading 0x, hexadecimal digits; two dots end it, so

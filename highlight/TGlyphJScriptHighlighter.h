@@ -28,8 +28,6 @@ class TGlyphJScriptHighlighter : public TGlyphLanguageHighlighter {
 public:
     TGlyphJScriptHighlighter();
 
-    TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
-    TGlyphCharSet WordChars() const override;
     QString LanguageTitle() const override;
     void Advance() override;
 
