@@ -140,6 +140,19 @@ void TGlyphEditSearch::PreparePattern() {
     prepared_ = true;
 }
 
+bool TGlyphEditSearch::MatchesAt(const QString& text, int column) {
+    if (!prepared_)
+        PreparePattern();
+    const int m = static_cast<int>(translated_.size());
+    if (column < 1 || column - 1 + m > text.size())
+        return false;
+    for (int j = 0; j < m; ++j) {
+        if (caseTable_[text.at(column - 1 + j).unicode()] != translated_[j])
+            return false;
+    }
+    return true;
+}
+
 int TGlyphEditSearch::FindFirstMatch(const QString& text) {
     if (!prepared_)
         PreparePattern();

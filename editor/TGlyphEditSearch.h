@@ -60,6 +60,10 @@ public:
     // matches stay right after an earlier match was replaced by text of another length.
     void ShiftMatches(int after, int delta);
 
+    // Whether the pattern stands at the 1-based column of the text, under the case rule (the
+    // whole-word rule is not applied).
+    bool MatchesAt(const QString& text, int column);
+
     // Starts a scan of the text and answers the column of its first match, or 0.
     virtual int FindFirstMatch(const QString& text);
     // The column of the next match of the scan, or 0.

@@ -409,3 +409,41 @@ TEST(CrossCheck, FindAllInLineAgreesWithTheNaiveScan) {
             << "fresh engine, seed " << seed;
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Checking one place
+
+struct MatchesAtCase {
+    const char* name;
+    QString line;
+    int column;
+    bool matchCase;
+    bool expected;
+};
+
+void PrintTo(const MatchesAtCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MatchesAtCases : public ::testing::TestWithParam<MatchesAtCase> {};
+
+TEST_P(MatchesAtCases, TellsWhetherThePatternStandsThere) {
+    const MatchesAtCase& c = GetParam();
+    TGlyphEditSearch search;
+    search.SetPattern("Ab");
+    search.SetMatchCase(c.matchCase);
+    search.SetWholeWord(true); // not applied by MatchesAt
+    EXPECT_EQ(search.MatchesAt(c.line, c.column), c.expected);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(All, MatchesAtCases, ::testing::Values(
+    MatchesAtCase{"ExactPlace", "xAb", 2, true, true},
+    MatchesAtCase{"OtherCaseFolded", "xab", 2, false, true},
+    MatchesAtCase{"OtherCaseExact", "xab", 2, true, false},
+    MatchesAtCase{"InsideAWord", "xAby", 2, true, true},
+    MatchesAtCase{"OneOff", "xAb", 1, true, false},
+    MatchesAtCase{"PastTheEnd", "xA", 2, true, false},
+    MatchesAtCase{"ColumnZero", "Ab", 0, true, false}
+), [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
