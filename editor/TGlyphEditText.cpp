@@ -1,0 +1,382 @@
+// Text primitives of the editing engine: reading and replacing ranges in the three selection
+// modes, padding, trimming, the selected text and the clipboard.
+
+#include "editor/TGlyphEdit.h"
+
+#include "editor/TGlyphEditClipboard.h"
+#include "editor/TGlyphEditScopes.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+} // namespace
+
+QStringList GlyphEditSplitPieces(const QString& text) {
+    QStringList pieces;
+    const QChar* p = text.constData();
+    const QChar* end = p + text.size();
+    const QChar* start = p;
+    while (p < end) {
+        if (*p == u'\r' || *p == u'\n') {
+            pieces.append(QString(start, p - start));
+            if (*p == u'\r' && p + 1 < end && p[1] == u'\n')
+                ++p;
+            start = ++p;
+        } else {
+            ++p;
+        }
+    }
+    pieces.append(QString(start, end - start));
+    return pieces;
+}
+
+QString GlyphEditTrimTrailingSpaces(const QString& text) {
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    return n == text.size() ? text : text.left(n);
+}
+
+// ---- Writing lines ----
+
+// Writes line y (1-based; one past the last line appends). A trim candidate loses its
+// trailing spaces when the outermost editing command ends (FlushTrims), recorded for undo.
+void TCustomGlyphEdit::WriteLine(int y, const QString& text, bool trimCandidate) {
+    lines_.SetLine(y - 1, text);
+    if (trimCandidate && replay_ == TReplay::None && options_ & eoTrimTrailingSpaces)
+        pendingTrims_.push_back(y - 1);
+}
+
+// Fills line y with spaces up to column x - 1. The filler is recorded, so undo takes it away
+// again and the text comes back exactly.
+void TCustomGlyphEdit::PadLine(int y, int x) {
+    const QString line = LineText(y);
+    const int len = static_cast<int>(line.size());
+    if (len >= x - 1)
+        return;
+    WriteLine(y, line + QString(x - 1 - len, u' '), false);
+    if (replay_ == TReplay::None)
+        AddUndo(uckPadding, {len + 1, y}, {x, y}, QString(), smNormal);
+}
+
+void TCustomGlyphEdit::FlushTrims() {
+    if (pendingTrims_.empty())
+        return;
+    std::vector<int> lines = std::move(pendingTrims_);
+    pendingTrims_.clear();
+    if (replay_ != TReplay::None || !(options_ & eoTrimTrailingSpaces))
+        return;
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    for (int index : lines) {
+        if (index >= lines_.LineCount())
+            continue;
+        const QString line = lines_.GetLine(index);
+        const QString trimmed = GlyphEditTrimTrailingSpaces(line);
+        if (trimmed.size() == line.size())
+            continue;
+        lines_.SetLine(index, trimmed);
+        AddUndo(uckTrailingSpaces, {static_cast<int>(trimmed.size()) + 1, index + 1},
+                {static_cast<int>(line.size()) + 1, index + 1}, line.mid(trimmed.size()), smNormal);
+    }
+}
+
+// ---- Reading and removing ranges ----
+
+QString TCustomGlyphEdit::RangeText(TBufferCoord a, TBufferCoord b, TGlyphSelectionMode mode,
+                                    bool padColumns) const {
+    const TBufferCoord first = std::min(a, b);
+    const TBufferCoord last = std::max(a, b);
+    QString text;
+    switch (mode) {
+    case smNormal:
+        if (first.Y == last.Y)
+            return LineText(first.Y).mid(first.X - 1, std::max(last.X - first.X, 0));
+        text = LineText(first.Y).mid(first.X - 1);
+        for (int y = first.Y + 1; y < last.Y; ++y)
+            text += CrLf + LineText(y);
+        text += CrLf + LineText(last.Y).left(last.X - 1);
+        return text;
+    case smLine:
+        for (int y = first.Y; y <= last.Y; ++y) {
+            text += LineText(y);
+            if (y < lines_.LineCount())
+                text += CrLf;
+        }
+        return text;
+    case smColumn: {
+        const int left = std::min(a.X, b.X);
+        const int width = std::max(a.X, b.X) - left;
+        const bool pad = padColumns && !(options_ & eoTrimTrailingSpaces);
+        for (int y = first.Y; y <= last.Y; ++y) {
+            QString part = LineText(y).mid(left - 1, width);
+            if (pad && part.size() < width)
+                part += QString(width - part.size(), u' ');
+            if (y > first.Y)
+                text += CrLf;
+            text += part;
+        }
+        return text;
+    }
+    }
+    return text;
+}
+
+void TCustomGlyphEdit::RemoveRange(TBufferCoord a, TBufferCoord b, TGlyphSelectionMode mode,
+                                   bool trimJoin) {
+    const TBufferCoord first = std::min(a, b);
+    const TBufferCoord last = std::max(a, b);
+    switch (mode) {
+    case smNormal: {
+        QString head = LineText(first.Y);
+        if (first.Y == last.Y) {
+            if (first.X - 1 < head.size() && last.X > first.X)
+                WriteLine(first.Y, head.left(first.X - 1) + head.mid(last.X - 1), false);
+            return;
+        }
+        if (head.size() < first.X - 1)
+            head += QString(first.X - 1 - head.size(), u' ');
+        const QString joined = head.left(first.X - 1) + LineText(last.Y).mid(last.X - 1);
+        WriteLine(first.Y, joined,
+                  trimJoin && options_ & eoScrollPastEol && options_ & eoTrimTrailingSpaces);
+        lines_.RemoveLines(first.Y, last.Y - first.Y);
+        return;
+    }
+    case smLine:
+        if (last.Y >= lines_.LineCount()) {
+            // Removing the buffer's last line leaves one empty line in place of the block.
+            WriteLine(first.Y, QString(), false);
+            lines_.RemoveLines(first.Y, lines_.LineCount() - first.Y);
+        } else {
+            lines_.RemoveLines(first.Y - 1, last.Y - first.Y + 1);
+        }
+        return;
+    case smColumn: {
+        const int left = std::min(a.X, b.X);
+        const int right = std::max(a.X, b.X);
+        for (int y = first.Y; y <= last.Y; ++y) {
+            const QString line = LineText(y);
+            if (left - 1 < line.size())
+                WriteLine(y, line.left(left - 1) + line.mid(right - 1), false);
+        }
+        return;
+    }
+    }
+}
+
+// ---- Inserting ----
+
+TBufferCoord TCustomGlyphEdit::InsertText(TBufferCoord at, const QString& text,
+                                          TGlyphSelectionMode mode,
+                                          std::optional<TUndoChangeKind> recordPieces) {
+    switch (mode) {
+    case smLine:
+        return InsertLines(at, text);
+    case smColumn:
+        return InsertColumn(at, text, recordPieces);
+    case smNormal:
+        break;
+    }
+    return InsertNormal(at, text, true);
+}
+
+TBufferCoord TCustomGlyphEdit::InsertNormal(TBufferCoord at, const QString& text, bool trim) {
+    const int y = std::min(at.Y, lines_.LineCount() + 1);
+    PadLine(y, at.X);
+    const QString line = LineText(y);
+    const QString left = line.left(at.X - 1);
+    const QString right = line.mid(at.X - 1);
+    const QStringList pieces = GlyphEditSplitPieces(text);
+    const int n = static_cast<int>(pieces.size());
+    if (n == 1) {
+        WriteLine(y, left + pieces.front() + right, trim);
+        return {at.X + static_cast<int>(pieces.front().size()), y};
+    }
+    WriteLine(y, left + pieces.front(), trim);
+    lines_.InsertEmptyLines(y, n - 1);
+    for (int i = 1; i < n - 1; ++i)
+        WriteLine(y + i, pieces.at(i), trim);
+    WriteLine(y + n - 1, pieces.back() + right, trim);
+    return {static_cast<int>(pieces.back().size()) + 1, y + n - 1};
+}
+
+// Whole lines go in above the caret line; the last piece is put in front of it.
+TBufferCoord TCustomGlyphEdit::InsertLines(TBufferCoord at, const QString& text) {
+    const QStringList pieces = GlyphEditSplitPieces(text);
+    int y = std::min(at.Y, lines_.LineCount() + 1);
+    for (int i = 0; i + 1 < pieces.size(); ++i) {
+        lines_.InsertLine(y - 1, pieces.at(i));
+        ++y;
+    }
+    const QString& last = pieces.back();
+    if (!last.isEmpty()) {
+        if (y > lines_.LineCount())
+            lines_.AppendLine(last);
+        else
+            WriteLine(y, last + LineText(y), true);
+    }
+    return {static_cast<int>(last.size()) + 1, y};
+}
+
+// Each piece goes into its own line at the same X. An empty piece leaves its line alone, so
+// that re-inserting a block taken from short lines restores them exactly.
+TBufferCoord TCustomGlyphEdit::InsertColumn(TBufferCoord at, const QString& text,
+                                            std::optional<TUndoChangeKind> recordPieces) {
+    const QStringList pieces = GlyphEditSplitPieces(text);
+    const int x = at.X;
+    int y = at.Y;
+    for (const QString& piece : pieces) {
+        if (y > lines_.LineCount()) {
+            const QString newLine = piece.isEmpty() ? QString() : QString(x - 1, u' ') + piece;
+            const int count = lines_.LineCount();
+            const TBufferCoord start =
+                count == 0 ? TBufferCoord{1, 1}
+                           : TBufferCoord{static_cast<int>(LineText(count).size()) + 1, count};
+            lines_.AppendLine(newLine);
+            if (recordPieces)
+                AddUndo(*recordPieces, start, {static_cast<int>(newLine.size()) + 1, y}, QString(),
+                        smNormal);
+        } else if (!piece.isEmpty()) {
+            PadLine(y, x);
+            const QString line = LineText(y);
+            WriteLine(y, line.left(x - 1) + piece + line.mid(x - 1), false);
+            if (recordPieces)
+                AddUndo(*recordPieces, {x, y}, {x + static_cast<int>(piece.size()), y}, QString(),
+                        smColumn);
+        }
+        ++y;
+    }
+    return {x + static_cast<int>(pieces.back().size()), at.Y + static_cast<int>(pieces.size()) - 1};
+}
+
+// ---- Selection as text ----
+
+QString TCustomGlyphEdit::SelectedText() const {
+    if (!HasSelection())
+        return QString();
+    return RangeText(anchor_, activeEnd_, selectionMode_, true);
+}
+
+// Records the selection with its exact text and deletes it; the caret goes where the mode
+// says and no selection is left.
+void TCustomGlyphEdit::DeleteSelectionRecorded(TUndoChangeKind kind) {
+    const TBufferCoord anchor = anchor_;
+    const TBufferCoord active = activeEnd_;
+    const TBufferCoord first = std::min(anchor, active);
+    const TBufferCoord last = std::max(anchor, active);
+    const TGlyphSelectionMode mode = selectionMode_;
+    // A stream selection that starts in the space after a line end makes that space real
+    // first, so that undo can rebuild the line exactly.
+    if (mode == smNormal && first.Y != last.Y && LineText(first.Y).size() < first.X - 1)
+        PadLine(first.Y, first.X);
+    AddUndo(kind, anchor, active, RangeText(anchor, active, mode, false), mode);
+    RemoveRange(anchor, active, mode, true);
+    TBufferCoord caret = first;
+    if (mode == smLine)
+        caret = {1, first.Y};
+    else if (mode == smColumn)
+        caret = {std::min(anchor.X, active.X), active.Y};
+    SetCaretXYEx(caret, false);
+    SetSelectionAnchor(caret_);
+}
+
+// Replaces the selection (or inserts at the caret) in the editor's selection mode and
+// records the insertion as `kind`.
+void TCustomGlyphEdit::ReplaceSelection(const QString& text, TUndoChangeKind kind) {
+    if (HasSelection())
+        DeleteSelectionRecorded(uckDelete);
+    if (text.isEmpty())
+        return;
+    TBufferCoord at = caret_;
+    TBufferCoord end;
+    switch (selectionMode_) {
+    case smNormal:
+        end = InsertNormal(at, text, true);
+        AddUndo(kind, at, end, QString(), smNormal);
+        break;
+    case smLine:
+        at = {1, std::min(caret_.Y, lines_.LineCount() + 1)};
+        end = InsertLines(at, text);
+        AddUndo(kind, at, end, QString(), smNormal);
+        break;
+    case smColumn:
+        end = InsertColumn(at, text, kind);
+        break;
+    }
+    SetCaretXYEx(end, false);
+    SetSelectionAnchor(caret_);
+}
+
+void TCustomGlyphEdit::SetSelectedText(const QString& text) {
+    if (readOnly_)
+        return;
+    TGlyphEditCommandScope scope(*this);
+    ReplaceSelection(text, uckInsert);
+}
+
+// ---- Clipboard ----
+
+bool TCustomGlyphEdit::PasteAvailable() const {
+    return !readOnly_ && GlyphClipboardHasText();
+}
+
+void TCustomGlyphEdit::ClipboardCopy() {
+    if (HasSelection())
+        PutGlyphClipboardText(SelectedText(), selectionMode_);
+}
+
+void TCustomGlyphEdit::ClipboardCut() {
+    if (readOnly_ || !HasSelection())
+        return;
+    ClipboardCopy();
+    TGlyphEditCommandScope scope(*this);
+    DeleteSelectionRecorded(uckDelete);
+}
+
+void TCustomGlyphEdit::ClipboardPaste() {
+    if (readOnly_)
+        return;
+    // Reading first: a clipboard that cannot be read leaves the text and the undo list alone.
+    const TGlyphClipboardText clip = GetGlyphClipboardText();
+    if (!clip.Available)
+        return;
+    TGlyphEditCommandScope scope(*this);
+    if (!clip.Private) {
+        ReplaceSelection(clip.Text, uckPaste);
+    } else {
+        if (HasSelection())
+            DeleteSelectionRecorded(uckDelete);
+        const TBufferCoord at = caret_;
+        TBufferCoord end = at;
+        switch (clip.Mode) {
+        case smNormal:
+            if (!clip.Text.isEmpty()) {
+                end = InsertNormal(at, clip.Text, true);
+                AddUndo(uckPaste, at, end, QString(), smNormal);
+            }
+            break;
+        case smLine: {
+            // Whole lines: a block copied with the buffer's last line has no final line
+            // break, which would glue its last line to the caret line.
+            QString text = clip.Text;
+            if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
+                text += CrLf;
+            const TBufferCoord lineStart{1, std::min(at.Y, lines_.LineCount() + 1)};
+            end = InsertLines(lineStart, text);
+            AddUndo(uckPaste, lineStart, end, QString(), smNormal);
+            break;
+        }
+        case smColumn:
+            end = InsertColumn(at, clip.Text, uckPaste);
+            end = {at.X, end.Y + 1};
+            break;
+        }
+        SetCaretXYEx(end, false);
+        SetSelectionAnchor(caret_);
+    }
+    ScrollCaretIntoView();
+    StatusChanged(scSelection);
+}

@@ -1,0 +1,73 @@
+#include "editor/TGlyphEditUndo.h"
+
+#include <algorithm>
+#include <climits>
+
+bool TGlyphEditUndoList::AddChange(TGlyphEditUndoItem item) {
+    if (blockCount_ > 0)
+        return false;
+    if (forcedNumber_ != 0) {
+        item.GroupNumber = forcedNumber_;
+    } else if (groupDepth_ > 0) {
+        item.GroupNumber = openNumber_;
+    } else {
+        item.GroupNumber = nextNumber_;
+        Advance();
+    }
+    items_.append(std::move(item));
+    DiscardOverflow();
+    if (OnAdded)
+        OnAdded();
+    return true;
+}
+
+void TGlyphEditUndoList::AddGroupBreak() {
+    if (items_.isEmpty() || items_.last().Kind == uckGroupBreak)
+        return;
+    TGlyphEditUndoItem item;
+    item.Kind = uckGroupBreak;
+    item.Start = item.End = items_.last().End;
+    AddChange(std::move(item));
+}
+
+TGlyphEditUndoItem TGlyphEditUndoList::PopItem() {
+    return items_.takeLast();
+}
+
+void TGlyphEditUndoList::Clear() {
+    items_.clear();
+    fullUndoImpossible_ = false;
+}
+
+void TGlyphEditUndoList::SetMaxUndo(int value) {
+    maxUndo_ = std::max(value, 1);
+    DiscardOverflow();
+}
+
+void TGlyphEditUndoList::EndBlock() {
+    if (blockCount_ > 0)
+        --blockCount_;
+}
+
+void TGlyphEditUndoList::OpenGroup() {
+    if (groupDepth_++ == 0)
+        openNumber_ = nextNumber_;
+}
+
+void TGlyphEditUndoList::CloseGroup() {
+    if (groupDepth_ > 0 && --groupDepth_ == 0)
+        Advance();
+}
+
+// Numbers run from 1 to the largest int and start again at 1; 0 is never a group number.
+void TGlyphEditUndoList::Advance() {
+    nextNumber_ = nextNumber_ == INT_MAX ? 1 : nextNumber_ + 1;
+}
+
+// The oldest entries give way to new ones; from then on the list cannot undo everything.
+void TGlyphEditUndoList::DiscardOverflow() {
+    if (items_.size() <= maxUndo_)
+        return;
+    items_.remove(0, items_.size() - maxUndo_);
+    fullUndoImpossible_ = true;
+}
