@@ -28,10 +28,10 @@ int LetterWeightHash(QStringView word) {
     return hash;
 }
 
-TGlyphLanguageHighlighter::TGlyphLanguageHighlighter(int lineEndKind, int spaceKind,
+TGlyphLanguageHighlighter::TGlyphLanguageHighlighter(int lineEndKind, int spaceKind, int stateCount,
                                                      unsigned keywordMatch)
-    : kind_(lineEndKind), keywords_(keywordMatch), lineEndKind_(lineEndKind),
-      spaceKind_(spaceKind) {}
+    : kind_(lineEndKind), keywords_(keywordMatch), lineEndKind_(lineEndKind), spaceKind_(spaceKind),
+      stateCount_(stateCount) {}
 
 QString TGlyphLanguageHighlighter::TokenText() const {
     return line_.Text().mid(tokenStart_, pos_ - tokenStart_);
@@ -47,11 +47,14 @@ TGlyphHighlighterAttributes* TGlyphLanguageHighlighter::TokenAttribute() const {
 void TGlyphLanguageHighlighter::StartLine(const QString& text, int) {
     line_.Set(text);
     pos_ = 0;
+    blanksOnly_ = true;
     Advance();
 }
 
+// A value the language never stores (the -1 of a line not scanned yet, or a stale number) is
+// taken as the normal state rather than as a construct that never ends.
 void TGlyphLanguageHighlighter::RestoreState(TState state) {
-    state_ = state;
+    state_ = state >= 0 && state < stateCount_ ? state : 0;
 }
 
 void TGlyphLanguageHighlighter::ResetState() {

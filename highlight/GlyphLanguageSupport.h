@@ -78,8 +78,20 @@ public:
     const TGlyphKeywordTable& Keywords() const { return keywords_; }
 
 protected:
-    // The kinds of the line end, of blanks and of the token a NUL inside the line becomes.
-    TGlyphLanguageHighlighter(int lineEndKind, int spaceKind, unsigned keywordMatch);
+    // The kind of the line end and the kind of blanks (a NUL inside the line is a blank too);
+    // `stateCount` cross-line states numbered from 0; the keyword comparison.
+    TGlyphLanguageHighlighter(int lineEndKind, int spaceKind, int stateCount,
+                              unsigned keywordMatch);
+
+    // Begins the next token at the position; every Advance starts with it.
+    void BeginToken() {
+        if (pos_ > 0 && kind_ != spaceKind_) {
+            blanksOnly_ = false;
+        }
+        tokenStart_ = pos_;
+    }
+    // Whether only blanks precede the current token on its line (a # that opens a directive).
+    bool OnlyBlanksBefore() const { return blanksOnly_; }
 
     // The attribute a token kind is drawn with (null: the editor's own colours).
     void SetKindAttribute(int kind, TGlyphHighlighterAttributes* attribute);
@@ -162,6 +174,8 @@ protected:
 private:
     int lineEndKind_;
     int spaceKind_;
+    int stateCount_;
+    bool blanksOnly_ = true;
     int reservedKind_ = -1;
     std::vector<TGlyphHighlighterAttributes*> kindAttributes_;
     std::array<TGlyphHighlighterAttributes*, 6> standard_ = {};

@@ -32,7 +32,7 @@ bool IsOctalDigit(char16_t c) {
 } // namespace
 
 TGlyphCppHighlighter::TGlyphCppHighlighter()
-    : TGlyphLanguageHighlighter(cpLineEnd, cpSpace, TGlyphKeywordTable::CaseSensitive),
+    : TGlyphLanguageHighlighter(cpLineEnd, cpSpace, 4, TGlyphKeywordTable::CaseSensitive),
       table_(&TGlyphCppHighlighter::SymbolProc) {
     asm_ = AddAttribute(QStringLiteral("Assembler"));
     char_ = AddAttribute(QStringLiteral("Character"));
@@ -98,7 +98,7 @@ void TGlyphCppHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphCppHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ == cprNormal || AtLineBreak(pos_)) {
         table_.Dispatch(*this, line_, pos_);
         return;
@@ -169,17 +169,6 @@ void TGlyphCppHighlighter::DirectiveRule() {
     if (line_[pos_ - 1] == u'\\') {
         state_ = cprPreprocessor;
     }
-}
-
-// Whether only blanks stand before `pos` on the line.
-bool TGlyphCppHighlighter::FirstNonBlank(int pos) const {
-    for (int i = 0; i < pos; ++i) {
-        const char16_t c = line_[i];
-        if (!IsBlankRunChar(c) && !IsLineBreakChar(c)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool TGlyphCppHighlighter::CommentStartsAt(int pos) const {
@@ -297,7 +286,7 @@ void TGlyphCppHighlighter::SlashProc() {
 
 // # begins a directive only as the first character of the line that is not blank.
 void TGlyphCppHighlighter::HashProc() {
-    if (FirstNonBlank(pos_)) {
+    if (OnlyBlanksBefore()) {
         ++pos_;
         DirectiveRule();
     } else {

@@ -59,7 +59,6 @@ private:
     void CommentRule();
     void StringRule();
     void DirectiveRule();
-    bool FirstNonBlank(int pos) const;
     bool CommentStartsAt(int pos) const;
 
     void IdentProc();

@@ -194,7 +194,7 @@ const char* const kCssKeys[] = {"ascent",
 } // namespace
 
 TGlyphCssHighlighter::TGlyphCssHighlighter()
-    : TGlyphLanguageHighlighter(ctLineEnd, ctSpace,
+    : TGlyphLanguageHighlighter(ctLineEnd, ctSpace, 2,
                                 TGlyphKeywordTable::IgnoreCase | TGlyphKeywordTable::DigitsEqual),
       table_(&TGlyphCssHighlighter::UnknownProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
@@ -246,7 +246,7 @@ void TGlyphCssHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphCssHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ == ctrComment && !AtLineBreak(pos_)) {
         CommentRule();
     } else {

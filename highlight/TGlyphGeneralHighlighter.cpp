@@ -43,7 +43,7 @@ private:
 } // namespace
 
 TGlyphGeneralHighlighter::TGlyphGeneralHighlighter()
-    : TGlyphLanguageHighlighter(gtLineEnd, gtSpace, TGlyphKeywordTable::IgnoreCase),
+    : TGlyphLanguageHighlighter(gtLineEnd, gtSpace, 4, TGlyphKeywordTable::IgnoreCase),
       identifierChars_(LanguageWordChars()), table_(&TGlyphGeneralHighlighter::UnknownProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -180,7 +180,7 @@ void TGlyphGeneralHighlighter::BuildTable() {
 }
 
 void TGlyphGeneralHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ != grNormal && !AtLineBreak(pos_)) {
         CommentRule();
     } else {
@@ -268,13 +268,11 @@ void TGlyphGeneralHighlighter::LineCommentProc() {
 
 // # begins a preprocessor line only as the first character of the line that is not blank.
 void TGlyphGeneralHighlighter::HashProc() {
-    for (int i = 0; i < pos_; ++i) {
-        if (!IsBlankRunChar(line_[i]) && !IsLineBreakChar(line_[i])) {
-            FallbackProc();
-            return;
-        }
+    if (OnlyBlanksBefore()) {
+        RestOfLine(gtPreprocessor);
+    } else {
+        FallbackProc();
     }
-    RestOfLine(gtPreprocessor);
 }
 
 // What a comment or preprocessor opener is when it opens nothing.

@@ -340,7 +340,7 @@ const char* const kJScriptEvents[] = {
 } // namespace
 
 TGlyphJScriptHighlighter::TGlyphJScriptHighlighter()
-    : TGlyphLanguageHighlighter(jtLineEnd, jtSpace, TGlyphKeywordTable::CaseSensitive),
+    : TGlyphLanguageHighlighter(jtLineEnd, jtSpace, 2, TGlyphKeywordTable::CaseSensitive),
       table_(&TGlyphJScriptHighlighter::SymbolProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -396,7 +396,7 @@ void TGlyphJScriptHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphJScriptHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ == jrBlockComment && !AtLineBreak(pos_)) {
         BlockCommentRule();
     } else {

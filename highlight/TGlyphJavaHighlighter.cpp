@@ -22,7 +22,7 @@ bool IsJavaNumberChar(char16_t c) {
 } // namespace
 
 TGlyphJavaHighlighter::TGlyphJavaHighlighter()
-    : TGlyphLanguageHighlighter(jvLineEnd, jvSpace, TGlyphKeywordTable::CaseSensitive),
+    : TGlyphLanguageHighlighter(jvLineEnd, jvSpace, 3, TGlyphKeywordTable::CaseSensitive),
       table_(&TGlyphJavaHighlighter::InvalidProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -80,7 +80,7 @@ void TGlyphJavaHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphJavaHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ != jvrNormal && !AtLineBreak(pos_)) {
         CommentRule();
     } else {

@@ -67,7 +67,7 @@ bool IsPHPNumberChar(char16_t c) {
 } // namespace
 
 TGlyphPHPHighlighter::TGlyphPHPHighlighter()
-    : TGlyphLanguageHighlighter(ptLineEnd, ptSpace, TGlyphKeywordTable::IgnoreCase),
+    : TGlyphLanguageHighlighter(ptLineEnd, ptSpace, 4, TGlyphKeywordTable::IgnoreCase),
       table_(&TGlyphPHPHighlighter::SymbolProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -126,7 +126,7 @@ void TGlyphPHPHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphPHPHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     if (state_ == prNormal || AtLineBreak(pos_)) {
         table_.Dispatch(*this, line_, pos_);
     } else if (state_ == prComment) {

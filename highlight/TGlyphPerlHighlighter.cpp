@@ -285,7 +285,7 @@ bool IsAsciiPunctuation(char16_t c) {
 } // namespace
 
 TGlyphPerlHighlighter::TGlyphPerlHighlighter()
-    : TGlyphLanguageHighlighter(plLineEnd, plSpace, TGlyphKeywordTable::CaseSensitive),
+    : TGlyphLanguageHighlighter(plLineEnd, plSpace, 1, TGlyphKeywordTable::CaseSensitive),
       table_(&TGlyphPerlHighlighter::SymbolProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -355,7 +355,7 @@ void TGlyphPerlHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphPerlHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     table_.Dispatch(*this, line_, pos_);
 }
 

@@ -21,7 +21,7 @@ const char* const kVBScriptReservedWords[] = {
 } // namespace
 
 TGlyphVBScriptHighlighter::TGlyphVBScriptHighlighter()
-    : TGlyphLanguageHighlighter(vtLineEnd, vtSpace, TGlyphKeywordTable::IgnoreCase),
+    : TGlyphLanguageHighlighter(vtLineEnd, vtSpace, 1, TGlyphKeywordTable::IgnoreCase),
       table_(&TGlyphVBScriptHighlighter::UnknownProc) {
     comment_ = AddAttribute(QStringLiteral("Comment"));
     comment_->SetStyle(fsItalic);
@@ -71,7 +71,7 @@ void TGlyphVBScriptHighlighter::ApplyMainWindowSettings() {
 }
 
 void TGlyphVBScriptHighlighter::Advance() {
-    tokenStart_ = pos_;
+    BeginToken();
     table_.Dispatch(*this, line_, pos_);
 }
 
