@@ -303,6 +303,7 @@ private:
     TReplay replay_ = TReplay::None;
     const TGlyphEditUndoItem* replayItem_ = nullptr;
     TGlyphEditCaretState groupBefore_;
+    bool emptyAtGroupStart_ = false;
     int commandDepth_ = 0;
     std::vector<int> pendingTrims_; // 0-based lines an editing command wrote through trimming
 

@@ -432,9 +432,13 @@ void TCustomGlyphEdit::DoDeleteLastChar() {
     TBufferCoord target = caret;
     QString removed;
     if (caret.X > len + 1) {
-        // In the space after the line end Backspace only steps left.
-        target = {caret.X - 1, y};
-    } else if (caret.X == 1) {
+        // In the space after the line end Backspace only steps left; nothing changed, so
+        // nothing is recorded and the document does not become modified.
+        SetCaretXYEx({caret.X - 1, y}, true);
+        SetSelectionAnchor(caret_);
+        return;
+    }
+    if (caret.X == 1) {
         if (y <= 1)
             return;
         const QString previous = LineText(y - 1);

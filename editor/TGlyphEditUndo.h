@@ -43,6 +43,9 @@ struct TGlyphEditUndoItem {
     int GroupNumber = 0;
     // The command that recorded a line break (ecLineBreak or ecInsertLine), for its redo.
     TGlyphEditorCommand Command = ecNone;
+    // The first entry of a change made on an empty buffer: undoing it empties the buffer
+    // again instead of leaving the line the change created.
+    bool FromEmptyBuffer = false;
     TGlyphEditCaretState Before;
     TGlyphEditCaretState After;
 };

@@ -43,6 +43,8 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
     switch (replay_) {
     case TReplay::None:
         item.Before = undoList_.GroupDepth() > 0 ? groupBefore_ : CaretState();
+        item.FromEmptyBuffer = emptyAtGroupStart_ && undoList_.GroupDepth() > 0;
+        emptyAtGroupStart_ = false;
         if (undoList_.AddChange(std::move(item)) && kind != uckGroupBreak)
             redoList_.Clear();
         return;
@@ -51,6 +53,7 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
         if (replayItem_ != nullptr) {
             item.Before = replayItem_->Before;
             item.After = replayItem_->After;
+            item.FromEmptyBuffer = replayItem_->FromEmptyBuffer;
         }
         (replay_ == TReplay::Undo ? redoList_ : undoList_).AddChange(std::move(item));
         return;
@@ -65,8 +68,10 @@ void TCustomGlyphEdit::UndoListChanged() {
 }
 
 void TCustomGlyphEdit::OpenUndoGroup() {
-    if (undoList_.GroupDepth() == 0)
+    if (undoList_.GroupDepth() == 0) {
         groupBefore_ = CaretState();
+        emptyAtGroupStart_ = lines_.LineCount() == 0;
+    }
     undoList_.OpenGroup();
 }
 
@@ -126,6 +131,10 @@ void TCustomGlyphEdit::Undo() {
             const TGlyphEditUndoItem item = undoList_.PopItem();
             replay.Enter(item);
             RevertUndo(item);
+            // A change made on an empty buffer created its first line; undoing it empties
+            // the buffer again (without clearing the undo lists).
+            if (item.FromEmptyBuffer && lines_.LineCount() == 1 && LineText(1).isEmpty())
+                lines_.DeleteLine(0);
             restore = item.Before;
             if (undoList_.IsEmpty())
                 break;
