@@ -3,6 +3,7 @@
 #include "common/UserSettings.h"
 #include "support/ScriptedPrompts.h"
 
+#include "support/QtPrinters.h"
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <gtest/gtest.h>
 #include <memory>
 

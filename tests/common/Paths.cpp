@@ -3,10 +3,12 @@
 #include "support/ScopedEnv.h"
 #include "support/TestEnvironment.h"
 
+#include "support/QtPrinters.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {

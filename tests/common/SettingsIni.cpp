@@ -4,9 +4,11 @@
 #include "common/GlyphErrors.h"
 #include "common/Paths.h"
 
+#include "support/QtPrinters.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
