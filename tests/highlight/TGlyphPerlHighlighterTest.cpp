@@ -76,8 +76,8 @@ INSTANTIATE_TEST_SUITE_P(Numbers, PerlTokens, ::testing::ValuesIn(kNumberCases),
 const TLanguageCase kStringCases[] = {
     {"DoubleQuotedEscapes", {R"("a \" b" c)"}, {R"(["a \" b":String][ :Space][c:Identifier])"}},
     {"EscapedBackslashEndsString", {R"("C:\\" c)"}, {R"(["C:\\":String][ :Space][c:Identifier])"}},
-    {"SingleQuotedWithoutEscapes", {R"('C:\' x)"}, {R"(['C:\':String][ :Space][x:Identifier])"}},
-    {"StringsEndAtLineEnd", {"\"open", "x"}, {"[\"open:String]", "[x:Identifier]"}},
+    {"SingleQuotedWithoutEscapes", {R"('C:\' $x)"}, {R"(['C:\':String][ :Space][$x:Identifier])"}},
+    {"StringsEndAtLineEnd", {"\"open", "y"}, {"[\"open:String]", "[y:Identifier]"}},
     {"Comment", {"$x; # it's"}, {"[$x:Identifier][;:Symbol][ :Space][# it's:Comment]"}},
 };
 INSTANTIATE_TEST_SUITE_P(Strings, PerlTokens, ::testing::ValuesIn(kStringCases), CaseName);
