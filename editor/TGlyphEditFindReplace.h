@@ -1,0 +1,74 @@
+#pragma once
+
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditSearch.h"
+
+#include <QFlags>
+#include <QString>
+#include <functional>
+#include <memory>
+
+// Options of one FindAndReplace call (the values are bits).
+enum TGlyphSearchOption : unsigned {
+    SearchMatchCase = 1,      // compare exactly; otherwise both sides are folded to lower case
+    SearchWholeWord = 2,      // a delimiter (or the line's start or end) on both sides
+    SearchBackward = 4,       // walk from the end of the range towards its start
+    SearchEntireText = 8,     // the whole text; otherwise from (backwards: up to) the caret
+    SearchSelectionOnly = 16, // only the selection; ignored when nothing is selected
+    SearchReplace = 32,       // replace the first match found, then stop
+    SearchReplaceAll = 64,    // replace every match in the range
+    SearchPrompt = 128,       // ask OnReplaceText before each replacement
+};
+Q_DECLARE_FLAGS(TGlyphSearchOptions, TGlyphSearchOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGlyphSearchOptions)
+
+// The answer to a replacement prompt.
+enum TGlyphReplaceAction {
+    raCancel = 0,     // stop
+    raSkip = 1,       // leave this match
+    raReplace = 2,    // replace it
+    raReplaceAll = 3, // replace it and every following one without asking again
+};
+
+// Asks whether to replace the match at (column, line); `action` holds raCancel on entry and the
+// handler's value of it is the answer.
+using TGlyphReplaceTextEvent =
+    std::function<void(TCustomGlyphEdit* sender, const QString& search, const QString& replace,
+                       int line, int column, TGlyphReplaceAction& action)>;
+
+// Lets an owner put in an engine of its own before every search.
+using TGlyphEditSearchOverride =
+    std::function<void(TCustomGlyphEdit* sender, std::unique_ptr<TGlyphEditSearch>& engine)>;
+
+// Find and replace for one editor: decides the range to search, walks it line by line forwards
+// or backwards with the search engine, selects each match and replaces once, replaces all, or
+// asks for each match. It lives beside its editor and keeps the editor's engine, so that the
+// pattern prepared by one search serves the next.
+class TGlyphEditFindReplace {
+public:
+    explicit TGlyphEditFindReplace(TCustomGlyphEdit& edit);
+
+    // Answers the number of matches handled: 0 when nothing was found, 1 after a plain search or
+    // a single replacement, the number of matches replaced or skipped after replace all.
+    int FindAndReplace(const QString& search, const QString& replace, TGlyphSearchOptions options);
+
+    // The engine slot; empty until the first search.
+    TGlyphEditSearch* SearchEngine() const { return engine_.get(); }
+
+    TGlyphReplaceTextEvent OnReplaceText;
+    TGlyphEditSearchOverride OnSearchEngineOverride;
+
+private:
+    struct TRange {
+        TBufferCoord Start;
+        TBufferCoord End;
+    };
+
+    TRange SearchRange(bool backward, bool fromCaret, bool selectionOnly) const;
+    bool InRange(int p, int s, int line, const TRange& range) const;
+    void ShowMatch(int p, int s, int line, bool backward);
+    void ReplaceMatch(const QString& replace);
+
+    TCustomGlyphEdit& edit_;
+    std::unique_ptr<TGlyphEditSearch> engine_;
+};
