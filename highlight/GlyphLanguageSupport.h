@@ -74,7 +74,7 @@ public:
     TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
     TGlyphCharSet WordChars() const override;
 
-    // The keywords of the language, for tests and for the colours dialog's sample.
+    // The keyword table of the language.
     const TGlyphKeywordTable& Keywords() const { return keywords_; }
 
 protected:

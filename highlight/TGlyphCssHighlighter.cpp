@@ -341,12 +341,9 @@ void TGlyphCssHighlighter::SlashProc() {
         UnknownProc();
         return;
     }
-    kind_ = ctComment;
     state_ = ctrComment;
     pos_ += 2;
-    if (SkipPast(u"*/")) {
-        state_ = ctrNormal;
-    }
+    CommentRule();
 }
 
 void TGlyphCssHighlighter::SymbolProc() {

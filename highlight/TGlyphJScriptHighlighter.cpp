@@ -422,31 +422,19 @@ void TGlyphJScriptHighlighter::NumberProc() {
     const int start = pos_;
     bool hex = false;
     ++pos_;
-    for (;; ++pos_) {
+    while (!line_.AtEnd(pos_)) {
         const char16_t c = line_[pos_];
-        if (line_.AtEnd(pos_)) {
-            break;
-        }
-        if (IsAsciiDigit(c)) {
-            continue;
-        }
-        if (c == u'.') {
-            if (line_[pos_ + 1] == u'.') {
+        if (c == u'x' || c == u'X') {
+            // Valid only as the second character of 0x, and only before a hexadecimal digit.
+            if (pos_ != start + 1 || line_[start] != u'0' || !IsHexDigit(line_[pos_ + 1])) {
                 break;
             }
-            continue;
-        }
-        if (c == u'x' || c == u'X') {
-            if (pos_ == start + 1 && line_[start] == u'0' && IsHexDigit(line_[pos_ + 1])) {
-                hex = true;
-                continue;
-            }
+            hex = true;
+        } else if (!IsAsciiDigit(c) && !(hex && IsHexDigit(c)) &&
+                   !(c == u'.' && line_[pos_ + 1] != u'.')) {
             break;
         }
-        if (hex && IsHexDigit(c)) {
-            continue;
-        }
-        break;
+        ++pos_;
     }
 }
 
@@ -463,12 +451,9 @@ void TGlyphJScriptHighlighter::StringProc() {
 void TGlyphJScriptHighlighter::SlashProc() {
     const char16_t next = line_[pos_ + 1];
     if (next == u'*') {
-        kind_ = jtComment;
         state_ = jrBlockComment;
         pos_ += 2;
-        if (SkipPast(u"*/")) {
-            state_ = jrNormal;
-        }
+        BlockCommentRule();
     } else if (next == u'/') {
         RestOfLine(jtComment);
     } else {

@@ -125,11 +125,8 @@ void TGlyphJavaHighlighter::SlashProc() {
     if (next == u'*') {
         const bool documentation = line_[pos_ + 2] == u'*' && line_[pos_ + 3] != u'/';
         state_ = documentation ? jvrDocumentation : jvrComment;
-        kind_ = documentation ? jvDocumentation : jvComment;
         pos_ += documentation ? 3 : 2;
-        if (SkipPast(u"*/")) {
-            state_ = jvrNormal;
-        }
+        CommentRule();
     } else if (next == u'/') {
         RestOfLine(jvComment);
     } else {
