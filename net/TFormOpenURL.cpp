@@ -74,6 +74,9 @@ TParsedURL CompleteURL(const QString& address) {
     if (parts.Host.isEmpty())
         parts.Host = QStringLiteral("LocalHost");
     const QUrl joined = QUrl(parts.FullURL(), QUrl::TolerantMode);
+    // Parts no parser accepts stay as joined; the download then reports that address.
+    if (!joined.isValid())
+        return parts;
     return TParsedURL::Parse(joined.adjusted(QUrl::NormalizePathSegments).toString());
 }
 

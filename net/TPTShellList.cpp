@@ -77,6 +77,7 @@ void TPTShellList::SetUpView(QAbstractItemView* view) {
     view->setObjectName(view == listView_ ? "ShellListView" : "ShellDetailView");
     view->setModel(model_);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::EditKeyPressed);
     view->setDragEnabled(true);
     view->setAcceptDrops(true);
@@ -157,14 +158,22 @@ void TPTShellList::SetViewStyle(TShellViewStyle style) {
                                                                : static_cast<QWidget*>(listView_));
 }
 
+QModelIndex TPTShellList::SelectedIndex() const {
+    for (const QModelIndex& index : listView_->selectionModel()->selectedIndexes()) {
+        if (index.column() == 0)
+            return index;
+    }
+    return {};
+}
+
 QString TPTShellList::SelectedPath() const {
-    const QModelIndexList rows = listView_->selectionModel()->selectedRows();
-    return rows.isEmpty() ? QString() : model_->filePath(rows.first());
+    const QModelIndex index = SelectedIndex();
+    return index.isValid() ? model_->filePath(index) : QString();
 }
 
 bool TPTShellList::SelectedIsFolder() const {
-    const QModelIndexList rows = listView_->selectionModel()->selectedRows();
-    return !rows.isEmpty() && model_->isDir(rows.first());
+    const QModelIndex index = SelectedIndex();
+    return index.isValid() && model_->isDir(index);
 }
 
 void TPTShellList::SelectPath(const QString& path) {

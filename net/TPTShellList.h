@@ -62,6 +62,7 @@ signals:
     void ItemRenamed(const QString& oldName, const QString& newName);
 
 private:
+    QModelIndex SelectedIndex() const;
     void ItemActivated(const QModelIndex& index);
     void ShowContextMenu(QAbstractItemView* view, const QPoint& at);
     void SetUpView(QAbstractItemView* view);

@@ -9,6 +9,7 @@
 #include "common/Paths.h"
 #include "common/UrlUtils.h"
 #include "net/TFormDownload.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "net/URLDownloadToCacheFile.h"
 
 #include "HttpTestServer.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
