@@ -1,0 +1,305 @@
+// Undo and redo: change kinds, group numbers, grouping, capacity, suspension, the Modified rule.
+
+#include "GlyphEditTestSupport.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+using namespace GlyphEditTest;
+
+namespace {
+
+TEST(UndoKinds, OverwriteRestoresTheReplacedCharacter) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"abc"});
+    PlaceCaret(edit, {2, 1});
+    edit.SetInsertMode(false);
+    Type(edit, "X");
+    const TGlyphEditUndoItem& item = edit.UndoList().PeekItem();
+    EXPECT_EQ(item.Kind, uckInsert);
+    EXPECT_EQ(item.Text, "b");
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "abc");
+    edit.Redo();
+    EXPECT_EQ(edit.LineText(1), "aXc");
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "abc");
+}
+
+struct KindCase {
+    const char* name;
+    QStringList lines;
+    TBufferCoord anchor;
+    TBufferCoord active;
+    TGlyphEditorCommand command;
+    std::vector<TUndoChangeKind> kinds;
+};
+
+class UndoKindTest : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(UndoKindTest, RecordsTheKindsAndUndoesThemTogether) {
+    const KindCase& c = GetParam();
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, c.lines);
+    Select(edit, c.anchor, c.active);
+    edit.RunCommand(c.command);
+    const TGlyphEditUndoList& list = edit.UndoList();
+    std::vector<TUndoChangeKind> kinds;
+    for (int i = 0; i < list.ItemCount(); ++i) {
+        kinds.push_back(list.Item(i).Kind);
+        EXPECT_EQ(list.Item(i).GroupNumber, list.Item(0).GroupNumber);
+    }
+    EXPECT_EQ(kinds, c.kinds);
+    const QStringList after = Lines(edit);
+    edit.Undo();
+    EXPECT_EQ(Lines(edit), c.lines);
+    EXPECT_FALSE(edit.UndoAvailable());
+    edit.Redo();
+    EXPECT_EQ(Lines(edit), after);
+    EXPECT_FALSE(edit.RedoAvailable());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UndoKindTest,
+    ::testing::Values(
+        KindCase{"Char", {"ab"}, {2, 1}, {2, 1}, ecChar, {}},
+        KindCase{"LineBreak", {"ab"}, {2, 1}, {2, 1}, ecLineBreak, {uckLineBreak}},
+        KindCase{"LineBreakTrims",
+                 {"a  b"},
+                 {3, 1},
+                 {3, 1},
+                 ecLineBreak,
+                 {uckLineBreak, uckTrailingSpaces}},
+        KindCase{"Backspace", {"ab"}, {2, 1}, {2, 1}, ecDeleteLastChar, {uckSilentDelete}},
+        KindCase{"Delete", {"ab"}, {2, 1}, {2, 1}, ecDeleteChar, {uckSilentDeleteAfterCaret}},
+        KindCase{"DeleteGap",
+                 {"ab", "c"},
+                 {5, 1},
+                 {5, 1},
+                 ecDeleteChar,
+                 {uckPadding, uckSilentDeleteAfterCaret}},
+        KindCase{"DeleteLine", {"ab", "c"}, {1, 1}, {1, 1}, ecDeleteLine, {uckDeleteAfterCaret}},
+        KindCase{"ShiftTab", {"  ab"}, {3, 1}, {3, 1}, ecShiftTab, {uckDeleteAfterCaret}},
+        KindCase{"TabOverSelection", {"abcd"}, {2, 1}, {3, 1}, ecTab, {uckDelete, uckInsert}},
+        KindCase{"Unindent", {"  ab", "  cd"}, {1, 1}, {2, 2}, ecBlockUnindent, {uckUnindent}},
+        KindCase{
+            "Indent", {"ab"}, {1, 1}, {2, 1}, ecBlockIndent, {uckIndent, uckPaste, uckIndent}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UndoKinds, TypingPastTheEndRecordsPadding) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"ab"});
+    PlaceCaret(edit, {5, 1});
+    Type(edit, "x");
+    ASSERT_EQ(edit.UndoList().ItemCount(), 2);
+    EXPECT_EQ(edit.UndoList().Item(0).Kind, uckPadding);
+    EXPECT_EQ(edit.UndoList().Item(0).Start, (TBufferCoord{3, 1}));
+    EXPECT_EQ(edit.UndoList().Item(0).End, (TBufferCoord{5, 1}));
+    EXPECT_EQ(edit.UndoList().Item(1).Kind, uckInsert);
+}
+
+TEST(UndoKinds, TrimmedTrailingSpacesComeBack) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"keep   "});
+    PlaceCaret(edit, {5, 1});
+    // Pasting-style insertion writes the line through trimming.
+    edit.SetSelectedText("s");
+    EXPECT_EQ(edit.LineText(1), "keeps");
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "keep   ");
+    edit.Redo();
+    EXPECT_EQ(edit.LineText(1), "keeps");
+}
+
+// ---- Group numbers ----
+
+TEST(UndoGroups, NumbersAdvanceOutsideGroupsAndAreSharedInside) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {""});
+    PlaceCaret(edit, {1, 1});
+    Type(edit, "ab");
+    const TGlyphEditUndoList& list = edit.UndoList();
+    ASSERT_EQ(list.ItemCount(), 2);
+    EXPECT_EQ(list.Item(1).GroupNumber, list.Item(0).GroupNumber + 1);
+    edit.OpenUndoGroup();
+    Type(edit, "c");
+    edit.OpenUndoGroup();
+    Type(edit, "d");
+    edit.CloseUndoGroup();
+    Type(edit, "e");
+    edit.CloseUndoGroup();
+    Type(edit, "f");
+    ASSERT_EQ(list.ItemCount(), 6);
+    const int group = list.Item(2).GroupNumber;
+    EXPECT_GT(group, list.Item(1).GroupNumber);
+    EXPECT_EQ(list.Item(3).GroupNumber, group);
+    EXPECT_EQ(list.Item(4).GroupNumber, group);
+    EXPECT_GT(list.Item(5).GroupNumber, group);
+    // The group is one undo step.
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "abcde");
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "ab");
+}
+
+TEST(UndoGroups, NumbersWrapSkippingZero) {
+    TGlyphEditUndoList list;
+    list.SetNextGroupNumber(INT_MAX);
+    TGlyphEditUndoItem item;
+    list.AddChange(item);
+    list.AddChange(item);
+    EXPECT_EQ(list.Item(0).GroupNumber, INT_MAX);
+    EXPECT_EQ(list.Item(1).GroupNumber, 1);
+    list.SetNextGroupNumber(0);
+    EXPECT_EQ(list.NextGroupNumber(), 1);
+}
+
+TEST(UndoGroups, GroupUndoJoinsConsecutiveChangesOfOneKind) {
+    TGlyphEdit edit; // the default options include eoGroupUndo
+    SetLines(edit, {""});
+    Type(edit, "abc");
+    edit.RunCommand(ecLineBreak);
+    Type(edit, "de");
+    edit.Undo();
+    EXPECT_EQ(Lines(edit), (QStringList{"abc", ""}));
+    edit.Undo();
+    EXPECT_EQ(Lines(edit), (QStringList{"abc"}));
+    edit.Undo();
+    EXPECT_EQ(Lines(edit), (QStringList{""}));
+    EXPECT_FALSE(edit.UndoAvailable());
+    edit.Redo();
+    EXPECT_EQ(Lines(edit), (QStringList{"abc"}));
+    RedoAll(edit);
+    EXPECT_EQ(Lines(edit), (QStringList{"abc", "de"}));
+}
+
+TEST(UndoGroups, MainWindowUndoesEachCharacterAlone) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {""});
+    Type(edit, "abc");
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "ab");
+}
+
+// ---- Capacity, suspension, Modified ----
+
+TEST(UndoCapacity, FullUndoIsLostBeyondMaxUndo) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    EXPECT_EQ(edit.MaxUndo(), 1024);
+    SetLines(edit, {""});
+    Type(edit, QString(1030, u'x'));
+    EXPECT_EQ(edit.UndoList().ItemCount(), 1024);
+    EXPECT_TRUE(edit.UndoList().FullUndoImpossible());
+    UndoAll(edit);
+    EXPECT_EQ(edit.LineText(1), QString(6, u'x'));
+    // Everything still on the list is undone, yet the text is not the original.
+    EXPECT_TRUE(edit.Modified());
+    EXPECT_EQ(edit.RedoList().ItemCount(), 1024);
+    edit.ClearUndoHistory();
+    EXPECT_FALSE(edit.UndoList().FullUndoImpossible());
+}
+
+TEST(UndoCapacity, UndoingEverythingClearsModified) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"abc"});
+    PlaceCaret(edit, {2, 1});
+    Type(edit, "xy");
+    edit.RunCommand(ecLineBreak);
+    EXPECT_TRUE(edit.Modified());
+    // After a save the window clears the flag; undoing one step marks it again.
+    edit.SetModified(false);
+    edit.Undo();
+    EXPECT_TRUE(edit.Modified());
+    UndoAll(edit);
+    EXPECT_FALSE(edit.Modified());
+    edit.Redo();
+    EXPECT_TRUE(edit.Modified());
+}
+
+TEST(UndoSuspension, NothingIsRecordedWhileSuspended) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"abc"});
+    PlaceCaret(edit, {4, 1});
+    edit.SuspendUndoRecording();
+    edit.SuspendUndoRecording();
+    Type(edit, "d");
+    edit.ResumeUndoRecording();
+    Type(edit, "e");
+    EXPECT_FALSE(edit.UndoAvailable());
+    EXPECT_FALSE(edit.Modified());
+    edit.ResumeUndoRecording();
+    Type(edit, "f");
+    EXPECT_EQ(edit.UndoList().ItemCount(), 1);
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "abcde");
+}
+
+TEST(UndoLists, NewChangeEmptiesRedoAndReadOnlyBlocksBoth) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {""});
+    Type(edit, "ab");
+    edit.Undo();
+    EXPECT_TRUE(edit.RedoAvailable());
+    edit.SetReadOnly(true);
+    EXPECT_FALSE(edit.UndoAvailable());
+    EXPECT_FALSE(edit.RedoAvailable());
+    edit.Undo();
+    edit.Redo();
+    EXPECT_EQ(edit.LineText(1), "a");
+    edit.SetReadOnly(false);
+    EXPECT_TRUE(edit.RedoAvailable());
+    Type(edit, "c");
+    EXPECT_FALSE(edit.RedoAvailable());
+    EXPECT_EQ(edit.LineText(1), "ac");
+}
+
+TEST(UndoLists, OnChangeFiresForEveryEntry) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    SetLines(edit, {"ab"});
+    int changes = 0;
+    edit.OnChange = [&](TCustomGlyphEdit* sender) {
+        EXPECT_EQ(sender, &edit);
+        ++changes;
+    };
+    PlaceCaret(edit, {5, 1});
+    Type(edit, "x"); // padding and insertion
+    EXPECT_EQ(changes, 2);
+    edit.Undo(); // both go to the redo list
+    EXPECT_EQ(changes, 4);
+}
+
+TEST(UndoLists, SettingTextClearsHistoryAndResetsTheView) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    edit.SetLinesInWindow(5);
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines << QString(60, u'a');
+    SetLines(edit, lines);
+    PlaceCaret(edit, {50, 30});
+    Type(edit, "x");
+    edit.Undo();
+    ASSERT_GT(edit.TopLine(), 1);
+    ASSERT_GT(edit.LeftChar(), 1);
+    edit.SetText("new\r\ntext");
+    EXPECT_EQ(Lines(edit), (QStringList{"new", "text"}));
+    EXPECT_FALSE(edit.UndoAvailable());
+    EXPECT_FALSE(edit.RedoAvailable());
+    EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 1}));
+    EXPECT_FALSE(edit.HasSelection());
+    EXPECT_EQ(edit.TopLine(), 1);
+    EXPECT_EQ(edit.LeftChar(), 1);
+}
+
+} // namespace
