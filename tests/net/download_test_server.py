@@ -12,7 +12,7 @@ import http.server
 import sys
 import time
 
-SLOW_LENGTH = 50 * 1024 * 1024
+SLOW_LENGTH = 4 * 1024 * 1024
 SLOW_CHUNK = 4096
 SLOW_PAUSE = 0.02
 CUTOFF_CLAIMED = 10000
