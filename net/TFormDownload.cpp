@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {

@@ -37,6 +37,7 @@ class TMyThreadDownload : public TThreadDownload {
 
 public:
     TMyThreadDownload(const QString& url, TFormDownload& form);
+    ~TMyThreadDownload() override { Stop(); }
 
 protected:
     void DoProgress() override;

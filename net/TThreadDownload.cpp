@@ -10,10 +10,14 @@ TThreadDownload::TThreadDownload(const QString& url, QObject* parent)
 
 TThreadDownload::~TThreadDownload() {
     // Destroying a running QThread aborts the process; stop the transfer first.
-    if (isRunning()) {
-        Terminate();
-        WaitForEnd();
-    }
+    Stop();
+}
+
+void TThreadDownload::Stop() {
+    if (!isRunning())
+        return;
+    Terminate();
+    WaitForEnd();
 }
 
 void TThreadDownload::WaitForEnd() {

@@ -36,6 +36,9 @@ public:
 
     // Runs the event loop (without user input) until the worker has ended.
     void WaitForEnd();
+    // Terminate and WaitForEnd. A subclass that overrides the hand-overs calls it in its own
+    // destructor, so that no hand-over reaches a half-destroyed worker.
+    void Stop();
 
     // The progress notification of the transfer; called on the worker thread.
     virtual quint32 OnProgress(quint64 progress, quint64 progressMax);

@@ -6,9 +6,8 @@
 
 // Status codes of a download, kept as the 32-bit codes the download worker hands back.
 inline constexpr quint32 kDownloadOk = 0;
-inline constexpr quint32 kDownloadNotImplemented = 0x80004001; // E_NOTIMPL
-inline constexpr quint32 kDownloadAborted = 0x80004004;        // E_ABORT
-inline constexpr quint32 kDownloadFailed = 0x80004005;         // E_FAIL
+inline constexpr quint32 kDownloadAborted = 0x80004004; // E_ABORT
+inline constexpr quint32 kDownloadFailed = 0x80004005;  // E_FAIL
 
 // Called on the transferring thread with the bytes received so far and the expected total
 // (0 while the size is unknown); answering kDownloadAborted stops the transfer.

@@ -313,6 +313,7 @@ class RecordingDownload : public TThreadDownload {
 public:
     RecordingDownload(const QString& url, const QString& cacheFolder)
         : TThreadDownload(url), cacheFolder_(cacheFolder) {}
+    ~RecordingDownload() override { Stop(); }
     QStringList Steps;
     bool AllOnOwnerThread = true;
 
