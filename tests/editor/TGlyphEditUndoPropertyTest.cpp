@@ -1,0 +1,256 @@
+// Seeded random editing sessions: undoing everything gives back the original text, caret and
+// an unmodified document; redoing everything gives back the final text and caret.
+
+#include "GlyphEditTestSupport.h"
+
+#include "editor/TGlyphEditClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+using namespace GlyphEditTest;
+
+namespace {
+
+const QString Alphabet = QStringLiteral("ab cd\t(){}.,xy  ");
+
+class Session {
+public:
+    Session(quint32 seed, bool mainWindow) : random_(seed), mainWindow_(mainWindow) {
+        if (mainWindow_) {
+            ConfigureMainWindow(edit_);
+        } else {
+            edit_.SetTabWidth(Bounded(1, 4));
+            edit_.SetLinesInWindow(8);
+            edit_.SetCharsInWindow(30);
+        }
+        QStringList lines;
+        const int count = Bounded(1, 8);
+        for (int i = 0; i < count; ++i)
+            lines << RandomText(0, 12);
+        SetLines(edit_, lines);
+        original_ = edit_.Text();
+    }
+
+    TGlyphEdit& Edit() { return edit_; }
+    const QString& Original() const { return original_; }
+
+    int Bounded(int low, int high) { return static_cast<int>(random_.bounded(low, high + 1)); }
+
+    QString RandomText(int minLength, int maxLength) {
+        QString text;
+        const int length = Bounded(minLength, maxLength);
+        for (int i = 0; i < length; ++i)
+            text += Alphabet.at(Bounded(0, static_cast<int>(Alphabet.size()) - 1));
+        return text;
+    }
+
+    QString RandomBlock() {
+        QStringList pieces;
+        const int count = Bounded(1, 3);
+        for (int i = 0; i < count; ++i)
+            pieces << RandomText(0, 5);
+        return pieces.join(Bounded(0, 1) ? QStringLiteral("\r\n") : QStringLiteral("\n"));
+    }
+
+    TBufferCoord RandomPosition() {
+        const int y = Bounded(1, std::max(edit_.LineCount(), 1));
+        return {Bounded(1, static_cast<int>(edit_.LineText(y).size()) + 4), y};
+    }
+
+    // Places the caret or makes a selection in a random mode.
+    void Prepare() {
+        const TGlyphSelectionMode modes[] = {smNormal, smLine, smColumn};
+        edit_.SetSelectionMode(modes[Bounded(0, 2)]);
+        if (Bounded(0, 2) == 0) {
+            const TBufferCoord anchor = RandomPosition();
+            const TBufferCoord active = RandomPosition();
+            Select(edit_, anchor, active, edit_.SelectionMode());
+        } else {
+            PlaceCaret(edit_, RandomPosition());
+        }
+        edit_.SetInsertMode(Bounded(0, 5) != 0);
+    }
+
+    // Runs one editing command; returns its name for failure messages.
+    QString Act() {
+        const TGlyphSelectionMode modes[] = {smNormal, smLine, smColumn};
+        const int action = Bounded(0, 19);
+        switch (action) {
+        case 0:
+        case 1: {
+            const QChar c = Alphabet.at(Bounded(0, static_cast<int>(Alphabet.size()) - 1));
+            edit_.RunCommand(ecChar, c);
+            return QStringLiteral("type '%1'").arg(c);
+        }
+        case 2:
+            edit_.RunCommand(ecLineBreak);
+            return QStringLiteral("line break");
+        case 3:
+            edit_.RunCommand(ecInsertLine);
+            return QStringLiteral("insert line");
+        case 4:
+            edit_.RunCommand(ecDeleteLastChar);
+            return QStringLiteral("backspace");
+        case 5:
+            edit_.RunCommand(ecDeleteChar);
+            return QStringLiteral("delete");
+        case 6:
+            edit_.RunCommand(ecDeleteWord);
+            return QStringLiteral("delete word");
+        case 7:
+            edit_.RunCommand(ecDeleteLastWord);
+            return QStringLiteral("delete last word");
+        case 8:
+            edit_.RunCommand(ecDeleteEOL);
+            return QStringLiteral("delete to line end");
+        case 9:
+            edit_.RunCommand(ecDeleteLine);
+            return QStringLiteral("delete line");
+        case 10:
+        case 11: {
+            const TGlyphSelectionMode mode = modes[Bounded(0, 2)];
+            const QString text = RandomBlock();
+            PutGlyphClipboardText(text, mode);
+            edit_.RunCommand(ecPaste);
+            return QStringLiteral("paste mode %1 \"%2\"").arg(int(mode)).arg(Escaped(text));
+        }
+        case 12: {
+            const QString text = RandomBlock();
+            QGuiApplication::clipboard()->setText(text);
+            edit_.RunCommand(ecPaste);
+            return QStringLiteral("paste plain \"%1\"").arg(Escaped(text));
+        }
+        case 13: {
+            const QString text = RandomBlock();
+            edit_.SetSelectedText(text);
+            return QStringLiteral("write selection \"%1\"").arg(Escaped(text));
+        }
+        case 14:
+            edit_.RunCommand(ecCut);
+            return QStringLiteral("cut");
+        case 15:
+            edit_.RunCommand(ecBlockIndent);
+            return QStringLiteral("block indent");
+        case 16:
+            edit_.RunCommand(ecBlockUnindent);
+            return QStringLiteral("block unindent");
+        case 17:
+            edit_.RunCommand(ecTab);
+            return QStringLiteral("tab");
+        case 18:
+            edit_.RunCommand(ecShiftTab);
+            return QStringLiteral("shift tab");
+        default:
+            edit_.RunCommand(ecDeleteBOL);
+            return QStringLiteral("delete to line start");
+        }
+    }
+
+    QString Describe() const {
+        return QStringLiteral("%1 editor, steps: %2")
+            .arg(mainWindow_ ? QStringLiteral("main window") : QStringLiteral("default"))
+            .arg(steps_.join(QStringLiteral("; ")));
+    }
+
+    void Note(const QString& step, TBufferCoord caret) {
+        steps_ << QStringLiteral("%1 at (%2,%3)").arg(step).arg(caret.X).arg(caret.Y);
+    }
+
+    static QString Escaped(QString text) {
+        return text.replace(u'\r', QStringLiteral("\\r"))
+            .replace(u'\n', QStringLiteral("\\n"))
+            .replace(u'\t', QStringLiteral("\\t"));
+    }
+
+private:
+    TGlyphEdit edit_;
+    QRandomGenerator random_;
+    bool mainWindow_;
+    QString original_;
+    QStringList steps_;
+};
+
+int RecordedEntries(const TGlyphEditUndoList& list) {
+    int n = 0;
+    for (int i = 0; i < list.ItemCount(); ++i)
+        n += list.Item(i).Kind != uckGroupBreak;
+    return n;
+}
+
+void RunSession(quint32 seed, bool mainWindow) {
+    Session session(seed, mainWindow);
+    TGlyphEdit& edit = session.Edit();
+    std::optional<TBufferCoord> caretBeforeFirstChange;
+    TBufferCoord caretAfterLastChange;
+    const int steps = session.Bounded(1, 30);
+    for (int i = 0; i < steps; ++i) {
+        session.Prepare();
+        const QString textBefore = edit.Text();
+        const TBufferCoord caretBefore = edit.CaretXY();
+        const int entriesBefore = RecordedEntries(edit.UndoList());
+        const QString step = session.Act();
+        session.Note(step, caretBefore);
+        if (RecordedEntries(edit.UndoList()) == entriesBefore) {
+            ASSERT_EQ(edit.Text(), textBefore) << "a change was not recorded; seed " << seed << "; "
+                                               << session.Describe().toStdString();
+            continue;
+        }
+        caretAfterLastChange = edit.CaretXY();
+        if (!caretBeforeFirstChange)
+            caretBeforeFirstChange = caretBefore;
+        if (mainWindow) {
+            // In the main window every command is one undo step.
+            const QString textAfter = edit.Text();
+            edit.Undo();
+            ASSERT_EQ(edit.Text(), textBefore)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+            ASSERT_EQ(edit.CaretXY(), caretBefore)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+            edit.Redo();
+            ASSERT_EQ(edit.Text(), textAfter)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+            ASSERT_EQ(edit.CaretXY(), caretAfterLastChange)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+        }
+    }
+    const QString final = edit.Text();
+    for (int round = 0; round < 2; ++round) {
+        UndoAll(edit);
+        ASSERT_EQ(edit.Text(), session.Original())
+            << "undo all; seed " << seed << "; " << session.Describe().toStdString();
+        ASSERT_FALSE(edit.Modified()) << "seed " << seed;
+        if (caretBeforeFirstChange) {
+            ASSERT_EQ(edit.CaretXY(), *caretBeforeFirstChange)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+        }
+        RedoAll(edit);
+        ASSERT_EQ(edit.Text(), final)
+            << "redo all; seed " << seed << "; " << session.Describe().toStdString();
+        if (caretBeforeFirstChange) {
+            ASSERT_EQ(edit.CaretXY(), caretAfterLastChange)
+                << "seed " << seed << "; " << session.Describe().toStdString();
+        }
+        ASSERT_EQ(edit.Modified(), caretBeforeFirstChange.has_value()) << "seed " << seed;
+    }
+}
+
+TEST(UndoProperty, MainWindowSessionsUndoAndRedoExactly) {
+    for (quint32 seed = 1; seed <= 1500; ++seed) {
+        RunSession(seed, true);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+TEST(UndoProperty, DefaultEditorSessionsUndoAndRedoExactly) {
+    for (quint32 seed = 1; seed <= 1500; ++seed) {
+        RunSession(seed, false);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+} // namespace
