@@ -145,6 +145,9 @@ public:
     // Whether the caret is drawn now: focus, eoNoCaret off, inside the text area.
     bool CaretVisible() const;
 
+    // Whether the automatic scrolling of a drag selection is running.
+    bool AutoScrolling() const { return autoScrollTimer_.isActive(); }
+
     // ---- Drag-and-drop ----
     // The drag data of the present selection (the caller owns it).
     QMimeData* CreateDragMimeData() const;
