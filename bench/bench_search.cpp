@@ -1,6 +1,9 @@
-// Searching a generated 50 MB, 1,000,000-line text line by line with the search engine, beside a
-// plain QString::indexOf loop over the same lines in the same run. Each engine benchmark reports
-// its time as a multiple of the matching indexOf loop ("x_indexOf").
+// Searching a generated 50 MB, 1,000,000-line text line by line with the search engine, and
+// replacing all of a common word in it through the editor, beside plain QString::indexOf and
+// QString::replace loops over the same lines in the same run. Each engine and editor benchmark
+// reports its time as a multiple of the matching plain loop ("x_indexOf", "x_replace").
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditSearch.h"
 
 #include <QCoreApplication>
@@ -9,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
@@ -132,12 +136,102 @@ const Scenario CommonWordMatchCase{"CommonWordMatchCase", "the", true, false};
 const Scenario LongPatternNothingFound{"LongPatternNothingFound", "function return zebra", false,
                                        false};
 
+// The whole sample as one text with CR LF breaks, for loading it into an editor.
+const QString& SampleText() {
+    static const QString text = SampleLines().join(QStringLiteral("\r\n"));
+    return text;
+}
+
+void LoadEditor(TGlyphEdit& edit) {
+    edit.SetOptions(GlyphEditMainWindowOptions);
+    edit.SetText(SampleText());
+    edit.ClearUndoHistory();
+}
+
+const QString CommonWordText = QStringLiteral("the");
+const QString CommonWordReplacement = QStringLiteral("a");
+
+// The reference for replace all: QString::replace on a copy of every line.
+void BM_ReplaceLoop(benchmark::State& state) {
+    SampleLines();
+    double total = 0;
+    qint64 replaced = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QStringList lines = SampleLines();
+        state.ResumeTiming();
+        const double start = CpuSeconds();
+        replaced = 0;
+        for (QString& line : lines) {
+            const qsizetype before = line.size();
+            line.replace(CommonWordText, CommonWordReplacement, Qt::CaseInsensitive);
+            replaced +=
+                (before - line.size()) / (CommonWordText.size() - CommonWordReplacement.size());
+        }
+        total += CpuSeconds() - start;
+        benchmark::DoNotOptimize(lines.size());
+        state.PauseTiming();
+        lines = QStringList(); // the copy is freed outside the measured time
+        state.ResumeTiming();
+    }
+    ReferenceSeconds()["ReplaceAll"] = total / static_cast<double>(state.iterations());
+    state.counters["replaced"] = static_cast<double>(replaced);
+}
+
+// Replace all through the editor: every match selected and replaced, under one paint lock and
+// one undo group.
+void BM_EditorReplaceAll(benchmark::State& state) {
+    SampleText();
+    double total = 0;
+    int replaced = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = std::make_unique<TGlyphEdit>();
+        LoadEditor(*edit);
+        TGlyphEditFindReplace finder(*edit);
+        state.ResumeTiming();
+        const double start = CpuSeconds();
+        replaced = finder.FindAndReplace(CommonWordText, CommonWordReplacement,
+                                         SearchReplaceAll | SearchEntireText);
+        total += CpuSeconds() - start;
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+    state.counters["replaced"] = replaced;
+    const auto reference = ReferenceSeconds().find("ReplaceAll");
+    if (reference != ReferenceSeconds().end())
+        state.counters["x_replace"] =
+            total / static_cast<double>(state.iterations()) / reference->second;
+}
+
+// A search through the editor that finds nothing walks every line of the text.
+void BM_EditorFindNothing(benchmark::State& state) {
+    TGlyphEdit edit;
+    LoadEditor(edit);
+    TGlyphEditFindReplace finder(edit);
+    double total = 0;
+    for (auto _ : state) {
+        const double start = CpuSeconds();
+        const int found = finder.FindAndReplace(QString::fromLatin1(NothingFound.pattern),
+                                                QString(), SearchEntireText);
+        total += CpuSeconds() - start;
+        benchmark::DoNotOptimize(found);
+    }
+    const auto reference = ReferenceSeconds().find(NothingFound.name);
+    if (reference != ReferenceSeconds().end())
+        state.counters["x_indexOf"] =
+            total / static_cast<double>(state.iterations()) / reference->second;
+    state.SetBytesProcessed(state.iterations() * CharacterCount());
+}
+
 } // namespace
 
 // Each indexOf reference runs right before the engine run it is compared with. indexOf has no
 // whole-word mode, so the whole-word engine run is compared with the plain common-word loop.
 BENCHMARK_CAPTURE(BM_IndexOf, NothingFound, NothingFound)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Engine, NothingFound, NothingFound)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorFindNothing)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_IndexOf, NothingFoundMatchCase, NothingFoundMatchCase)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Engine, NothingFoundMatchCase, NothingFoundMatchCase)
@@ -154,6 +248,9 @@ BENCHMARK_CAPTURE(BM_IndexOf, CommonWordMatchCase, CommonWordMatchCase)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Engine, CommonWordMatchCase, CommonWordMatchCase)
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_ReplaceLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_EditorReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
