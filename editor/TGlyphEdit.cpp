@@ -303,11 +303,16 @@ void TCustomGlyphEdit::SetTopLine(int line) {
 
 void TCustomGlyphEdit::SetLeftChar(int column) {
     int maxColumn = MaxLeftChar;
-    if (!(options_ & eoScrollPastEol))
+    if (!(options_ & eoScrollPastEol)) {
         maxColumn = lines_.LongestLineLength();
-    else if (column > MaxLeftChar - charsInWindow_ + 1)
-        // Only a far scroll needs the longest line, which may walk the whole buffer.
-        maxColumn = std::max(MaxLeftChar, lines_.LongestLineLength() + 1);
+    } else {
+        // Lines longer than MaxLeftChar stay reachable: the caret's own column is always
+        // allowed, and only a scroll further out asks for the longest line, which may walk
+        // the whole buffer.
+        maxColumn = std::max(MaxLeftChar, DisplayColumn(caret_));
+        if (column > maxColumn - charsInWindow_ + 1)
+            maxColumn = std::max(maxColumn, lines_.LongestLineLength() + 1);
+    }
     column = std::max(std::min(column, maxColumn - charsInWindow_ + 1), 1);
     if (column == leftChar_)
         return;

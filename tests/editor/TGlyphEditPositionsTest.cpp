@@ -97,6 +97,19 @@ TEST(CaretPlacement, EndOfALineLongerThanMaxLeftCharIsReachable) {
     EXPECT_EQ(edit.CaretX(), 3001);
 }
 
+TEST(CaretPlacement, LongLineScrollsToItsEnd) {
+    TGlyphEdit edit;
+    edit.SetCharsInWindow(40);
+    SetLines(edit, {QString(3000, u'x'), QStringLiteral("short")});
+    edit.RunCommand(ecLineEnd);
+    EXPECT_EQ(edit.LeftChar(), 3001 - 40 + 1);
+    edit.SetCaretXY({1, 2});
+    EXPECT_EQ(edit.LeftChar(), 1);
+    // A scroll beyond MaxLeftChar is allowed as far as the longest line reaches.
+    edit.SetLeftChar(5000);
+    EXPECT_EQ(edit.LeftChar(), 3001 - 40 + 1);
+}
+
 TEST(CaretPlacement, CommandLineOptionsOrder) {
     // The main window sets CaretX 5, then CaretY 40 on a new document of one line.
     TGlyphEdit edit;

@@ -54,6 +54,32 @@ INSTANTIATE_TEST_SUITE_P(
         CommandStatusCase{"EditorBottom", ecEditorBottom, scCaretX | scCaretY | scSelection}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(NewEditor, StartsWithTheDefaults) {
+    TGlyphEdit edit;
+    EXPECT_EQ(edit.LineCount(), 0);
+    EXPECT_EQ(edit.Text(), QString());
+    EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 1}));
+    EXPECT_EQ(edit.SelectionAnchor(), (TBufferCoord{1, 1}));
+    EXPECT_EQ(edit.SelectionActiveEnd(), (TBufferCoord{1, 1}));
+    EXPECT_EQ(edit.Options(), GlyphEditDefaultOptions);
+    EXPECT_TRUE(edit.Options().testFlags(eoAutoIndent | eoDragDropEditing | eoGroupUndo |
+                                         eoScrollPastEol | eoShowScrollHint | eoSmartTabDelete |
+                                         eoSmartTabs | eoTabsToSpaces | eoTrimTrailingSpaces));
+    EXPECT_FALSE(edit.Options().testFlag(eoRightMouseMovesCursor));
+    EXPECT_EQ(edit.TabWidth(), 8);
+    EXPECT_TRUE(edit.InsertMode());
+    EXPECT_EQ(edit.SelectionMode(), smNormal);
+    EXPECT_FALSE(edit.ReadOnly());
+    EXPECT_FALSE(edit.Modified());
+    EXPECT_EQ(edit.MaxUndo(), 1024);
+    EXPECT_EQ(TCustomGlyphEdit::MaxLeftChar, 1024);
+    TGlyphEditKeyStrokes defaults;
+    defaults.ResetDefaults();
+    EXPECT_EQ(edit.Keystrokes().Count(), defaults.Count());
+    EXPECT_EQ(edit.TopLine(), 1);
+    EXPECT_EQ(edit.LeftChar(), 1);
+}
+
 TEST_F(StatusTest, NothingChangedNothingReported) {
     edit.RunCommand(ecLeft);
     reports.clear();

@@ -78,6 +78,18 @@ TEST(TabEdge, TabReplacesSelectionInOneStep) {
     EXPECT_FALSE(edit.UndoAvailable());
 }
 
+TEST(TabEdge, TabIndentOptionIndentsTheSelection) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    edit.SetOptions(edit.Options() | eoTabIndent);
+    SetLines(edit, {"ab", "cd"});
+    Select(edit, {1, 1}, {2, 2});
+    edit.RunCommand(ecTab);
+    EXPECT_EQ(Lines(edit), (QStringList{"  ab", "  cd"}));
+    edit.RunCommand(ecShiftTab);
+    EXPECT_EQ(Lines(edit), (QStringList{"ab", "cd"}));
+}
+
 TEST(TabEdge, ShiftTabKeyRunsShiftTab) {
     TGlyphEdit edit;
     ConfigureMainWindow(edit);
