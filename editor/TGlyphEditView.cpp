@@ -71,6 +71,8 @@ TGlyphEditView::TGlyphEditView(TCustomGlyphEdit& edit, QWidget* parent)
     });
 
     caretTimer_.setInterval(std::max(QApplication::cursorFlashTime() / 2, 1));
+    // A flash time of 0 means a caret that does not blink.
+    caretBlinks_ = QApplication::cursorFlashTime() > 0;
     connect(&caretTimer_, &QTimer::timeout, this, [this] { BlinkCaret(); });
     autoScrollTimer_.setInterval(AutoScrollInterval);
     connect(&autoScrollTimer_, &QTimer::timeout, this, [this] { AutoScrollTick(); });
@@ -570,7 +572,8 @@ void TGlyphEditView::keyPressEvent(QKeyEvent* event) {
 void TGlyphEditView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     caretBlinkOn_ = true;
-    caretTimer_.start();
+    if (caretBlinks_)
+        caretTimer_.start();
     UpdateCaret();
     if (hideSelection_ && edit_.HasSelection())
         viewport()->update();

@@ -279,6 +279,7 @@ private:
     // Caret.
     QTimer caretTimer_;
     bool caretBlinkOn_ = true;
+    bool caretBlinks_ = true;
     QRect paintedCaretRect_;
     bool lastInsertMode_ = true;
 

@@ -30,6 +30,10 @@ struct TClickCase {
     TBufferCoord Expected;
 };
 
+void PrintTo(const TClickCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class ViewClick : public ::testing::TestWithParam<TClickCase> {};
 
 TEST_P(ViewClick, PlacesTheCaretAtTheCell) {
@@ -174,6 +178,10 @@ struct TWordCase {
     QString Expected; // empty: no selection
 };
 
+void PrintTo(const TWordCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class ViewDoubleClick : public ::testing::TestWithParam<TWordCase> {};
 
 TEST_P(ViewDoubleClick, SelectsTheWord) {
@@ -250,6 +258,10 @@ struct TRightCase {
     bool SelectionKept;
     TBufferCoord Caret;
 };
+
+void PrintTo(const TRightCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class ViewRightClick : public ::testing::TestWithParam<TRightCase> {};
 
