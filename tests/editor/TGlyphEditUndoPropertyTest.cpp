@@ -237,8 +237,54 @@ void RunSession(quint32 seed, bool mainWindow) {
     }
 }
 
+// Undo and redo mixed into the session, checked against a plain history of texts: every
+// recorded command pushes a text (dropping what was undone), undo and redo walk the history.
+void RunInterleavedSession(quint32 seed) {
+    Session session(seed, true);
+    TGlyphEdit& edit = session.Edit();
+    QStringList history{edit.Text()};
+    int position = 0;
+    const int steps = session.Bounded(1, 40);
+    for (int i = 0; i < steps; ++i) {
+        const int choice = session.Bounded(0, 5);
+        if (choice == 0) {
+            edit.Undo();
+            position = std::max(position - 1, 0);
+            session.Note(QStringLiteral("undo"), edit.CaretXY());
+        } else if (choice == 1) {
+            edit.Redo();
+            position = std::min(position + 1, static_cast<int>(history.size()) - 1);
+            session.Note(QStringLiteral("redo"), edit.CaretXY());
+        } else {
+            session.Prepare();
+            const int entriesBefore = RecordedEntries(edit.UndoList());
+            const TBufferCoord caretBefore = edit.CaretXY();
+            session.Note(session.Act(), caretBefore);
+            if (RecordedEntries(edit.UndoList()) != entriesBefore ||
+                edit.Text() != history.at(position)) {
+                history.erase(history.begin() + position + 1, history.end());
+                history << edit.Text();
+                ++position;
+            }
+        }
+        ASSERT_EQ(edit.Text(), history.at(position))
+            << "seed " << seed << "; " << session.Describe().toStdString();
+        ASSERT_EQ(edit.UndoAvailable(), position > 0) << "seed " << seed;
+        ASSERT_EQ(edit.RedoAvailable(), position + 1 < history.size()) << "seed " << seed;
+        ASSERT_EQ(edit.Modified(), position > 0) << "seed " << seed;
+    }
+}
+
+TEST(UndoProperty, InterleavedUndoRedoFollowsTheHistory) {
+    for (quint32 seed = 1; seed <= 3000; ++seed) {
+        RunInterleavedSession(seed);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
 TEST(UndoProperty, MainWindowSessionsUndoAndRedoExactly) {
-    for (quint32 seed = 1; seed <= 1500; ++seed) {
+    for (quint32 seed = 1; seed <= 4000; ++seed) {
         RunSession(seed, true);
         if (::testing::Test::HasFatalFailure())
             return;
@@ -246,7 +292,7 @@ TEST(UndoProperty, MainWindowSessionsUndoAndRedoExactly) {
 }
 
 TEST(UndoProperty, DefaultEditorSessionsUndoAndRedoExactly) {
-    for (quint32 seed = 1; seed <= 1500; ++seed) {
+    for (quint32 seed = 1; seed <= 4000; ++seed) {
         RunSession(seed, false);
         if (::testing::Test::HasFatalFailure())
             return;
