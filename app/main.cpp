@@ -1,19 +1,22 @@
+#include "app/TFormGlyphon.h"
+#include "common/AppTitle.h"
+#include "common/CommandLine.h"
+
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QScreen>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Velmaris Glyphon");
-    QApplication::setOrganizationName("Velmaris");
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setOrganizationName(MakerName());
     QApplication::setApplicationVersion(GLYPHON_VERSION);
+    // The command line is split once, before any window exists.
+    CommandLineArgs();
 
-    // The main window with its menus and editor comes with the main-window work; until then
-    // this window only shows that the program starts.
-    QMainWindow window;
-    window.setWindowTitle("Velmaris Glyphon");
-    window.setCentralWidget(new QLabel("Velmaris Glyphon", &window));
-    window.resize(640, 480);
-    window.show();
+    TFormGlyphon form;
+    form.resize(800, 600);
+    if (const QScreen* screen = form.screen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,721 @@
+#include "app/TFormGlyphon.h"
+
+#include "app/LanguageSelection.h"
+#include "app/RunningInstanceMutex.h"
+#include "common/AppHelpers.h"
+#include "common/AppTitle.h"
+#include "common/CommandLine.h"
+#include "common/DockLayout.h"
+#include "common/FileUtils.h"
+#include "common/SettingsIni.h"
+#include "editor/TGlyphEditView.h"
+#include "highlight/GlyphHighlighterColours.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr TGlyphColor Black = 0x00000000;
+constexpr TGlyphColor Green = 0x00008000;
+constexpr TGlyphColor Red = 0x000000FF;
+constexpr TGlyphColor Purple = 0x00800080;
+constexpr TGlyphColor Blue = 0x00FF0000;
+
+const QString FormClass = MainFormClassName();
+const QString UntitledName = QStringLiteral("Untitled.htm");
+
+// The bars whose place is kept in the settings file, with the Qt dock area names they map to.
+struct TDockName {
+    Qt::ToolBarArea Area;
+    const char* Name;
+};
+constexpr TDockName DockNames[] = {{Qt::TopToolBarArea, "TBDockTop"},
+                                   {Qt::BottomToolBarArea, "TBDockBot"},
+                                   {Qt::LeftToolBarArea, "TBDockLeft"},
+                                   {Qt::RightToolBarArea, "TBDockRight"}};
+
+QString DockNameOf(Qt::ToolBarArea area) {
+    for (const TDockName& d : DockNames) {
+        if (d.Area == area)
+            return QString::fromLatin1(d.Name);
+    }
+    return {};
+}
+
+std::optional<Qt::ToolBarArea> DockAreaOf(const QString& name) {
+    for (const TDockName& d : DockNames) {
+        if (name == QLatin1String(d.Name))
+            return d.Area;
+    }
+    return std::nullopt;
+}
+
+// The editor's look in the main window: a fixed-pitch font, no frame, line numbers in a gutter
+// of its own small font.
+void ApplyViewSettings(TGlyphEditView& view) {
+    QFont font("Courier New");
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(13);
+    view.setFont(font);
+    view.SetBorderStyle(bsNone);
+    view.viewport()->setCursor(Qt::IBeamCursor);
+    TGlyphGutter& gutter = view.Gutter();
+    QFont gutterFont("Terminal");
+    gutterFont.setStyleHint(QFont::TypeWriter);
+    gutterFont.setPixelSize(11);
+    gutter.SetFont(gutterFont);
+    gutter.SetShowLineNumbers(true);
+    gutter.SetLeftOffset(2);
+    gutter.SetRightOffset(2);
+}
+
+// The gutter settings kept in the window-state store.
+QMap<QString, QString> GutterAttributes(const TGlyphGutter& gutter) {
+    return {
+        {"Visible", QString::number(gutter.Visible())},
+        {"ShowLineNumbers", QString::number(gutter.ShowLineNumbers())},
+        {"Width", QString::number(gutter.Width())},
+        {"LeftOffset", QString::number(gutter.LeftOffset())},
+        {"RightOffset", QString::number(gutter.RightOffset())},
+        {"DigitCount", QString::number(gutter.DigitCount())},
+        {"LeadingZeros", QString::number(gutter.LeadingZeros())},
+        {"ZeroStart", QString::number(gutter.ZeroStart())},
+        {"AutoSize", QString::number(gutter.AutoSize())},
+        {"UseFontStyle", QString::number(gutter.UseFontStyle())},
+        {"Color", QString::number(gutter.Color())},
+        {"FontColor", QString::number(gutter.FontColor())},
+        {"Font", FontToText(gutter.Font())},
+    };
+}
+
+// Applies what GutterAttributes stored; missing or unreadable values keep the gutter's own.
+void SetGutterAttributes(TGlyphGutter& gutter, const QMap<QString, QString>& values) {
+    const auto number = [&](const char* name, const auto& apply) {
+        bool ok = false;
+        const qlonglong value = values.value(name).toLongLong(&ok);
+        if (ok)
+            apply(value);
+    };
+    number("Visible", [&](qlonglong v) { gutter.SetVisible(v != 0); });
+    number("ShowLineNumbers", [&](qlonglong v) { gutter.SetShowLineNumbers(v != 0); });
+    number("Width", [&](qlonglong v) { gutter.SetWidth(int(v)); });
+    number("LeftOffset", [&](qlonglong v) { gutter.SetLeftOffset(int(v)); });
+    number("RightOffset", [&](qlonglong v) { gutter.SetRightOffset(int(v)); });
+    number("DigitCount", [&](qlonglong v) { gutter.SetDigitCount(int(v)); });
+    number("LeadingZeros", [&](qlonglong v) { gutter.SetLeadingZeros(v != 0); });
+    number("ZeroStart", [&](qlonglong v) { gutter.SetZeroStart(v != 0); });
+    number("AutoSize", [&](qlonglong v) { gutter.SetAutoSize(v != 0); });
+    number("UseFontStyle", [&](qlonglong v) { gutter.SetUseFontStyle(v != 0); });
+    number("Color", [&](qlonglong v) { gutter.SetColor(TGlyphColor(v)); });
+    number("FontColor", [&](qlonglong v) { gutter.SetFontColor(TGlyphColor(v)); });
+    if (const auto font = TextToFont(values.value("Font")))
+        gutter.SetFont(*font);
+}
+
+} // namespace
+
+TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(FormClass);
+    setWindowTitle(ApplicationTitle());
+    setMinimumWidth(183);
+    highlighters_ = {
+        {&GlyphHTMLHighlighter, "TGlyphHTMLHighlighter"},
+        {&GlyphJScriptHighlighter, "TGlyphJScriptHighlighter"},
+        {&GlyphJavaHighlighter, "TGlyphJavaHighlighter"},
+        {&GlyphCssHighlighter, "TGlyphCssHighlighter"},
+        {&GlyphPHPHighlighter, "TGlyphPHPHighlighter"},
+        {&GlyphPerlHighlighter, "TGlyphPerlHighlighter"},
+        {&GlyphVBScriptHighlighter, "TGlyphVBScriptHighlighter"},
+        {&GlyphCppHighlighter, "TGlyphCppHighlighter"},
+        {&GlyphGeneralHighlighter, "TGlyphGeneralHighlighter"},
+    };
+    CreateMenus();
+    CreateToolBar();
+    CreateClientArea();
+    CreateStatusBar();
+    FormCreate();
+}
+
+TFormGlyphon::~TFormGlyphon() {
+    FormDestroy();
+    // The link refers to the highlighters, which go before it.
+    GlyphEditHighlighting.SetHighlighter(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Building the window
+
+QAction* TFormGlyphon::AddItem(QMenu* menu, const QString& caption, const QString& name,
+                               const QKeySequence& shortcut) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    return item;
+}
+
+// Items of commands that are not part of the program yet stay in the menus, disabled.
+static void NotYetAvailable(std::initializer_list<QAction*> items) {
+    for (QAction* item : items)
+        item->setEnabled(false);
+}
+
+void TFormGlyphon::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("TBToolbarMainMenu");
+
+    MIFile = bar->addMenu("&File");
+    MIFile->setObjectName("MIFile");
+    MINew = AddItem(MIFile, "&New", "MINew");
+    MIOpenNewWindow = AddItem(MIFile, "Open New &Window", "MIOpenNewWindow");
+    MIFile->addSeparator();
+    MIOpen = AddItem(MIFile, "&Open...", "MIOpen");
+    MISave = AddItem(MIFile, "&Save", "MISave");
+    MISaveAs = AddItem(MIFile, "Save &As...", "MISaveAs");
+    MIFile->addSeparator();
+    MIStayOnTop = AddItem(MIFile, "Stay on &Top", "MIStayOnTop");
+    MIStayOnTop->setCheckable(true);
+    MISetAsDefaultHTMLEditor =
+        AddItem(MIFile, "Set as Default HTML Editor...", "MISetAsDefaultHTMLEditor");
+    MIFile->addSeparator();
+    MIPreviewInBrowser = AddItem(MIFile, "Preview in Browser...", "MIPreviewInBrowser", Qt::Key_F9);
+    MIQuickPreview = AddItem(MIFile, "Quick Preview", "MIQuickPreview", Qt::CTRL | Qt::Key_F9);
+    MIFile->addSeparator();
+    MIOpenFTPClient = AddItem(MIFile, "Open FTP Client...", "MIOpenFTPClient");
+    MIFile->addSeparator();
+    MIPageSetup = AddItem(MIFile, "Page Se&tup...", "MIPageSetup");
+    MIPrint = AddItem(MIFile, "&Print...", "MIPrint");
+    MIFile->addSeparator();
+    MIUpgrade = AddItem(MIFile, "&Upgrade...", "MIUpgrade");
+    MIFile->addSeparator();
+    MIRecentFilesEnd = MIFile->addSeparator();
+    MIExit = AddItem(MIFile, "E&xit", "MIExit");
+    NotYetAvailable({MIOpenNewWindow, MIOpen, MISave, MISaveAs, MISetAsDefaultHTMLEditor,
+                     MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient, MIPageSetup, MIPrint,
+                     MIUpgrade});
+
+    MIEdit = bar->addMenu("&Edit");
+    MIEdit->setObjectName("MIEdit");
+    MIUndo = AddItem(MIEdit, "&Undo", "MIUndo", Qt::CTRL | Qt::Key_Z);
+    MIRedo = AddItem(MIEdit, "&Redo", "MIRedo");
+    MIEdit->addSeparator();
+    MICut = AddItem(MIEdit, "Cu&t", "MICut", Qt::CTRL | Qt::Key_X);
+    MICopy = AddItem(MIEdit, "&Copy", "MICopy", Qt::CTRL | Qt::Key_C);
+    MIPaste = AddItem(MIEdit, "&Paste", "MIPaste", Qt::CTRL | Qt::Key_V);
+    MIDelete = AddItem(MIEdit, "&Delete", "MIDelete");
+    MIEdit->addSeparator();
+    MIFind = AddItem(MIEdit, "&Find", "MIFind", Qt::CTRL | Qt::Key_F);
+    MIFindNext = AddItem(MIEdit, "Find &Next", "MIFindNext", Qt::Key_F3);
+    MIReplace = AddItem(MIEdit, "&Replace...", "MIReplace", Qt::CTRL | Qt::Key_R);
+    MIGoTo = AddItem(MIEdit, "&Go To...", "MIGoTo", Qt::CTRL | Qt::Key_G);
+    MIEdit->addSeparator();
+    MISelectAll = AddItem(MIEdit, "Select &All", "MISelectAll", Qt::CTRL | Qt::Key_A);
+    MITimeDate = AddItem(MIEdit, "Time/&Date", "MITimeDate", Qt::Key_F5);
+    MIEdit->addSeparator();
+    MIEditHighlighting = AddItem(MIEdit, "Edit Highlighting...", "MIEditHighlighting");
+    MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
+    MIEdit->addSeparator();
+    MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
+    NotYetAvailable({MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete, MIFind, MIFindNext,
+                     MIReplace, MIGoTo, MISelectAll, MITimeDate, MIEditHighlighting, MISetFont,
+                     MICheckSpelling});
+
+    MIInsert = bar->addMenu("&Insert");
+    MIInsert->setObjectName("MIInsert");
+    QMenu* header = MIInsert->addMenu("Header");
+    NotYetAvailable({AddItem(header, "Insert HEAD Tag", "MIInsertHead")});
+    header->addSeparator();
+    NotYetAvailable({AddItem(header, "&TITLE Tag", "MIInsertTitle"),
+                     AddItem(header, "&META Tag", "MIInsertMeta")});
+    QMenu* style = MIInsert->addMenu("&Style");
+    NotYetAvailable({AddItem(style, "&Bold", "MIInsertBold"),
+                     AddItem(style, "&Italic", "MIInsertItalic"),
+                     AddItem(style, "&Underline", "MIInsertUnderline"),
+                     AddItem(style, "&Strikeout", "MIInsertStrikeout")});
+    QMenu* paragraph = MIInsert->addMenu("&Paragraph");
+    NotYetAvailable({AddItem(paragraph, "Align Left", "MIAlignLeft"),
+                     AddItem(paragraph, "Align Center", "MIAlignCenter"),
+                     AddItem(paragraph, "Align Right", "MIAlignRight")});
+    MIInsert->addSeparator();
+    const struct {
+        const char* caption;
+        const char* name;
+        bool separatorAfter;
+    } insertItems[] = {
+        {"&Open Tag", "MIOpenTag", false},
+        {"&Close Tag", "MICloseTag", false},
+        {"HTML Color...", "MIHTMLColor", true},
+        {"&Image...", "MIImage", true},
+        {"Line Break", "MILineBreak", false},
+        {"Full Line Break", "MIFullLineBreak", false},
+        {"Horizontal Rule", "MIHorizontalRule", true},
+        {"Bulleted List", "MIBulletedList", false},
+        {"Numbered List", "MINumberedList", true},
+        {"Anchor...", "MIAnchor", false},
+        {"Hyperlink...", "MIHyperlink", false},
+        {"Link to File...", "MILinkToFile", false},
+        {"Mail To", "MIMailTo", true},
+        {"Java Applet...", "MIJavaApplet", false},
+        {"Embedded Plugin...", "MIEmbeddedPlugin", false},
+        {"ActiveX Control...", "MIActiveXControl", true},
+        {"IFrame", "MIIFrame", false},
+        {"DIV Element", "MIDIVElement", true},
+        {"Table...", "MITable", false},
+        {"Marquee", "MIMarquee", false},
+    };
+    for (const auto& entry : insertItems) {
+        QAction* item = AddItem(MIInsert, entry.caption, entry.name);
+        if (QLatin1String(entry.name) == QLatin1String("MIHyperlink"))
+            item->setShortcut(Qt::CTRL | Qt::Key_L);
+        item->setEnabled(false);
+        if (entry.separatorAfter)
+            MIInsert->addSeparator();
+    }
+
+    MIFormat = bar->addMenu("F&ormat");
+    MIFormat->setObjectName("MIFormat");
+    MIValidateHTML = AddItem(MIFormat, "Validate HTML", "MIValidateHTML");
+    MIFormat->addSeparator();
+    MITidyHTML = AddItem(MIFormat, "Tidy HTML", "MITidyHTML");
+    MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
+    MIFormat->addSeparator();
+    MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
+    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties, MIExportAsHTML});
+
+    MIView = bar->addMenu("&View");
+    MIView->setObjectName("MIView");
+    MIViewStatusBar = AddItem(MIView, "&Status Bar", "MIViewStatusBar");
+    MIViewExplorer = AddItem(MIView, "&Explorer", "MIViewExplorer");
+    MIViewToolbar = AddItem(MIView, "&Toolbar", "MIViewToolbar");
+    MIViewGutter = AddItem(MIView, "&Gutter", "MIViewGutter");
+    MIViewQuickPreview = AddItem(MIView, "&Quick Preview", "MIViewQuickPreview");
+    for (QAction* item : MIView->actions())
+        item->setCheckable(true);
+    NotYetAvailable({MIViewExplorer, MIViewQuickPreview});
+
+    MIHelp = bar->addMenu("&Help");
+    MIHelp->setObjectName("MIHelp");
+    MIAbout = AddItem(MIHelp, "&About...", "MIAbout");
+    MIReadMe = AddItem(MIHelp, "&Read Me...", "MIReadMe");
+    MIHelp->addSeparator();
+    MIVelmarisOnline = AddItem(MIHelp, "&Velmaris Software... (Online)", "MIVelmarisOnline");
+    MIHelp->addSeparator();
+    MIHTMLReference = AddItem(MIHelp, "HTML 4.0 Reference...", "MIHTMLReference");
+    MICSSReference = AddItem(MIHelp, "Cascading Style Sheets...", "MICSSReference");
+    NotYetAvailable({MIAbout, MIReadMe, MIVelmarisOnline, MIHTMLReference, MICSSReference});
+
+    // Every command runs through the command runner, which shows what goes wrong.
+    const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
+        connect(item, &QAction::triggered, this,
+                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    };
+    bind(MINew, &TFormGlyphon::MINewClick);
+    bind(MIExit, &TFormGlyphon::MIExitClick);
+    bind(MIStayOnTop, &TFormGlyphon::MIStayOnTopClick);
+    bind(MIViewStatusBar, &TFormGlyphon::MIViewStatusBarClick);
+    bind(MIViewToolbar, &TFormGlyphon::MIViewToolbarClick);
+    bind(MIViewGutter, &TFormGlyphon::MIViewGutterClick);
+    connect(MIFile, &QMenu::aboutToShow, this, [this] { RunCommand([this] { MIFileClick(); }); });
+    connect(MIEdit, &QMenu::aboutToShow, this, [this] { RunCommand([this] { MIEditClick(); }); });
+    connect(MIFormat, &QMenu::aboutToShow, this,
+            [this] { RunCommand([this] { MIFormatClick(); }); });
+    connect(MIView, &QMenu::aboutToShow, this, [this] { RunCommand([this] { MIViewClick(); }); });
+}
+
+void TFormGlyphon::CreateToolBar() {
+    TBToolbarToolbar = new QToolBar("Toolbar", this);
+    TBToolbarToolbar->setObjectName("TBToolbarToolbar");
+    TBToolbarToolbar->setFloatable(false);
+    TBToolbarToolbar->setMovable(false);
+    TBToolbarToolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    addToolBar(Qt::TopToolBarArea, TBToolbarToolbar);
+
+    const auto button = [this](const QString& hint, const QString& name) {
+        QAction* item = TBToolbarToolbar->addAction(hint);
+        item->setObjectName(name);
+        item->setToolTip(hint);
+        return item;
+    };
+    TBNew = button("New", "TBNew");
+    TBOpen = button("Open", "TBOpen");
+    TBSave = button("Save", "TBSave");
+    TBToolbarToolbar->addSeparator();
+    TBPrint = button("Print", "TBPrint");
+    TBPreview = button("Preview", "TBPreview");
+    TBToolbarToolbar->addSeparator();
+    TBFind = button("Find", "TBFind");
+    TBToolbarToolbar->addSeparator();
+    TBCut = button("Cut", "TBCut");
+    TBCopy = button("Copy", "TBCopy");
+    TBPaste = button("Paste", "TBPaste");
+    TBToolbarToolbar->addSeparator();
+    TBStyle = new QComboBox(TBToolbarToolbar);
+    TBStyle->setObjectName("TBStyle");
+    TBStyle->setToolTip("Style");
+    TBStyleItem = TBToolbarToolbar->addWidget(TBStyle);
+    TBToolbarToolbar->addSeparator();
+    TBSize = new QComboBox(TBToolbarToolbar);
+    TBSize->setObjectName("TBSize");
+    TBSize->setToolTip("Size");
+    TBSizeItem = TBToolbarToolbar->addWidget(TBSize);
+    TBToolbarToolbar->addSeparator();
+    TBBold = button("Bold", "TBBold");
+    TBItalic = button("Italic", "TBItalic");
+    TBUnderline = button("Underline", "TBUnderline");
+    TBStrikeout = button("Strikeout", "TBStrikeout");
+    TBToolbarToolbar->addSeparator();
+    TBLeft = button("Left", "TBLeft");
+    TBCenter = button("Center", "TBCenter");
+    TBRight = button("Right", "TBRight");
+    htmlToolItems_ = {TBStyleItem, TBSizeItem, TBBold,   TBItalic, TBUnderline,
+                      TBStrikeout, TBLeft,     TBCenter, TBRight};
+    TBStyle->setEnabled(false);
+    TBSize->setEnabled(false);
+    NotYetAvailable({TBOpen, TBSave, TBPrint, TBPreview, TBFind, TBCut, TBCopy, TBPaste, TBBold,
+                     TBItalic, TBUnderline, TBStrikeout, TBLeft, TBCenter, TBRight});
+    connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
+}
+
+void TFormGlyphon::CreateClientArea() {
+    PanelScene = new QWidget(this);
+    PanelScene->setObjectName("PanelScene");
+    auto* layout = new QVBoxLayout(PanelScene);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    GlyphEditView = new TGlyphEditView(GlyphEdit, PanelScene);
+    GlyphEditView->setObjectName("GlyphEdit");
+    layout->addWidget(GlyphEditView, 1);
+
+    PanelBottom = new QWidget(PanelScene);
+    PanelBottom->setObjectName("PanelBottom");
+    auto* bottom = new QVBoxLayout(PanelBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    TabSet = new QTabBar(PanelBottom);
+    TabSet->setObjectName("TabSet");
+    TabSet->setShape(QTabBar::RoundedSouth);
+    TabSet->addTab(UntitledName);
+    bottom->addWidget(TabSet);
+    layout->addWidget(PanelBottom);
+    setCentralWidget(PanelScene);
+
+    // The editor settings of the main window.
+    TGlyphEditorOptions options = GlyphEdit.Options();
+    options |= eoAutoIndent | eoDragDropEditing | eoRightMouseMovesCursor | eoScrollPastEol |
+               eoShowScrollHint | eoTabsToSpaces | eoTrimTrailingSpaces;
+    GlyphEdit.SetOptions(options);
+    GlyphEdit.SetTabWidth(2);
+    GlyphEdit.SetWantTabs(true);
+    GlyphEdit.SetKeystrokes(MainWindowKeystrokes());
+    ApplyViewSettings(*GlyphEditView);
+    GlyphEditHighlighting.OnRepaint = [this](int first, int last) {
+        GlyphEditView->InvalidateLines(first, last);
+    };
+    ApplyHighlighterColours();
+}
+
+void TFormGlyphon::CreateStatusBar() {
+    StatusBar = statusBar();
+    StatusBar->setObjectName("StatusBar");
+    AddStatusPanel(StatusBar, 0);
+    AddStatusPanel(StatusBar, 120);
+}
+
+// The colours the main window gives its highlighters over their built-in ones.
+void TFormGlyphon::ApplyHighlighterColours() {
+    TGlyphHTMLHighlighter& html = GlyphHTMLHighlighter;
+    html.BeginUpdate();
+    html.EscapeAmpersandAttri()->SetForeground(Black);
+    html.CommentAttri()->SetForeground(Green);
+    html.IdentifierAttri()->SetForeground(Red);
+    html.IdentifierAttri()->SetStyle(0);
+    html.ReservedWordAttri()->SetForeground(Purple);
+    html.ValueAttri()->SetForeground(Blue);
+    html.EndUpdate();
+    GlyphJScriptHighlighter.ApplyMainWindowSettings();
+    GlyphJavaHighlighter.ApplyMainWindowSettings();
+    GlyphCssHighlighter.ApplyMainWindowSettings();
+    GlyphPHPHighlighter.ApplyMainWindowSettings();
+    GlyphPerlHighlighter.ApplyMainWindowSettings();
+    GlyphVBScriptHighlighter.ApplyMainWindowSettings();
+    GlyphCppHighlighter.ApplyMainWindowSettings();
+    GlyphGeneralHighlighter.ApplyMainWindowSettings();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life of the window
+
+void TFormGlyphon::FormCreate() {
+    CreateRunningInstanceMutex();
+    SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
+    RunCommand([this] { LoadBarLayout(); });
+
+    FormStorage = std::make_unique<TFormStorage>(this, FormClass);
+    FormStorage->AddBoolProperty(
+        "PanelBottom.Visible", [this] { return !PanelBottom->isHidden(); },
+        [this](bool v) { PanelBottom->setVisible(v); });
+    FormStorage->AddBoolProperty(
+        "StatusBar.Visible", [this] { return !StatusBar->isHidden(); },
+        [this](bool v) { StatusBar->setVisible(v); });
+    FormStorage->AddProperty(
+        "GlyphEdit.Font", [this] { return FontToText(GlyphEditView->font()); },
+        [this](const QString& text) {
+            if (const auto font = TextToFont(text))
+                GlyphEditView->setFont(*font);
+        });
+    FormStorage->AddProperty(
+        "GlyphEdit.Gutter",
+        [this] { return AttributesToText(GutterAttributes(GlyphEditView->Gutter())); },
+        [this](const QString& text) {
+            SetGutterAttributes(GlyphEditView->Gutter(), TextToAttributes(text));
+        });
+}
+
+bool TFormGlyphon::event(QEvent* e) {
+    if (e->type() == QEvent::Paint && !firstPaintDone_) {
+        // The first paint opens the document; it runs after the paint, never inside it.
+        firstPaintDone_ = true;
+        QTimer::singleShot(0, this, [this] { FormPaint(); });
+    } else if (e->type() == QEvent::WindowActivate) {
+        RunCommand([this] { FormActivate(); });
+    }
+    return QMainWindow::event(e);
+}
+
+void TFormGlyphon::FormPaint() {
+    firstPaintDone_ = true;
+    const bool opened = RunCommand([this] {
+        if (CommandLineHasFile())
+            OpenDocument(CommandLineArgs().at(1), false);
+        else
+            ClickMenuItem(TBNew);
+    });
+    if (!opened)
+        return;
+    GlyphEdit.SetCaretX(CommandLineIntOption("CaretX", 0));
+    GlyphEdit.SetCaretY(CommandLineIntOption("CaretY", 0));
+}
+
+void TFormGlyphon::FormActivate() {
+    TabSet->setTabText(0, QFileInfo(DocumentFileName).fileName());
+    SetFileCaption(this, DocumentFileName);
+    if (QLabel* panel = StatusPanel(StatusBar, 0))
+        panel->setText(DocumentFileName);
+    // The order in which extensions are tried differs from the order the window holds them in.
+    const QList<TGlyphCustomHighlighter*> candidates = {
+        &GlyphHTMLHighlighter,     &GlyphJScriptHighlighter, &GlyphCssHighlighter,
+        &GlyphJavaHighlighter,     &GlyphPHPHighlighter,     &GlyphPerlHighlighter,
+        &GlyphVBScriptHighlighter, &GlyphCppHighlighter};
+    SelectHighlighter(ChooseHighlighter(candidates, &GlyphGeneralHighlighter, DocumentFileName));
+}
+
+void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
+    const auto slot = std::find_if(highlighters_.begin(), highlighters_.end(),
+                                   [&](const auto& s) { return s.Highlighter == highlighter; });
+    if (slot != highlighters_.end()) {
+        if (highlighter->Tag() == 0) {
+            highlighter->SetTag(1);
+            SaveDefaultColours(*highlighter, slot->ClassName);
+        }
+        LoadUserColours(*highlighter, slot->ClassName);
+    }
+    GlyphEditHighlighting.SetHighlighter(highlighter);
+    GlyphEditView->SetHighlighter(highlighter);
+    ShowHtmlCommands(highlighter == &GlyphHTMLHighlighter);
+}
+
+void TFormGlyphon::ShowHtmlCommands(bool visible) {
+    for (QAction* item : htmlToolItems_)
+        item->setVisible(visible);
+    MIInsert->menuAction()->setVisible(visible);
+}
+
+bool TFormGlyphon::FormCloseQuery() {
+    bool canClose = true;
+    if (GlyphEdit.Modified()) {
+        const auto answer = AskYesNoCancel(
+            QStringLiteral("The file \"%1\" has been changed.\r\rDo you want to save the changes?")
+                .arg(DocumentFileName));
+        if (answer == QMessageBox::Cancel) {
+            canClose = false;
+        } else if (answer == QMessageBox::Yes) {
+            ClickMenuItem(MISave);
+            canClose = !GlyphEdit.Modified();
+        }
+    }
+    if (canClose && FormStorage)
+        FormStorage->Save();
+    return canClose;
+}
+
+void TFormGlyphon::closeEvent(QCloseEvent* e) {
+    bool canClose = false;
+    RunCommand([&] { canClose = FormCloseQuery(); });
+    if (canClose)
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TFormGlyphon::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    FormResize();
+}
+
+void TFormGlyphon::FormResize() {
+    FitFirstStatusPanel(StatusBar);
+}
+
+void TFormGlyphon::FormDestroy() {
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    // A failed write (a read-only program folder) ends the saves that would follow it.
+    RunCommand([this] {
+        SaveBarLayout();
+        for (const char* name :
+             {"TGlyphHTMLHighlighter", "TGlyphJScriptHighlighter", "TGlyphCssHighlighter",
+              "TGlyphJavaHighlighter", "TGlyphPHPHighlighter", "TGlyphPerlHighlighter",
+              "TGlyphVBScriptHighlighter", "TGlyphCppHighlighter", "TGlyphGeneralHighlighter"}) {
+            for (const TGlyphHighlighterSlot& slot : highlighters_) {
+                if (slot.ClassName == QLatin1String(name))
+                    SaveUserColours(*slot.Highlighter, slot.ClassName);
+            }
+        }
+    });
+    if (FormStorage && !FormStorage->Saved())
+        FormStorage->Save();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bar layout in the settings file
+
+void TFormGlyphon::LoadBarLayout() {
+    TIniFile& ini = SettingsIni();
+    const auto layout = ReadDockLayout(ini, DockLayoutSection(FormClass, "TBToolbarToolbar"));
+    if (!layout)
+        return;
+    TBToolbarToolbar->setVisible(layout->Visible);
+    if (const auto area = DockAreaOf(layout->DockedTo);
+        area && *area != toolBarArea(TBToolbarToolbar))
+        addToolBar(*area, TBToolbarToolbar);
+}
+
+void TFormGlyphon::SaveBarLayout() const {
+    TIniFile& ini = SettingsIni();
+    ini.Batch([&] {
+        TDockLayout menu;
+        menu.Visible = true;
+        menu.DockedTo = "TBDockTop";
+        menu.LastDock = "TBDockTop";
+        menu.FloatRightX = 0;
+        WriteDockLayout(ini, DockLayoutSection(FormClass, "TBToolbarMainMenu"), menu);
+
+        TDockLayout tools;
+        tools.Visible = !TBToolbarToolbar->isHidden();
+        tools.DockedTo = DockNameOf(toolBarArea(TBToolbarToolbar));
+        tools.LastDock = tools.DockedTo;
+        tools.DockRow = 1;
+        tools.DockPos = TBToolbarToolbar->x();
+        tools.FloatRightX = 0;
+        WriteDockLayout(ini, DockLayoutSection(FormClass, "TBToolbarToolbar"), tools);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TFormGlyphon::ClickMenuItem(QAction* item) {
+    if (!item)
+        return;
+    // The menus above the item are "clicked" first, so their opening handlers make its state
+    // fresh; clicking a menu runs its opening handler.
+    for (QObject* owner : item->associatedObjects()) {
+        if (auto* menu = qobject_cast<QMenu*>(owner)) {
+            ClickMenuItem(menu->menuAction());
+            break;
+        }
+    }
+    if (!item->isEnabled() || !item->isVisible())
+        return;
+    if (QMenu* submenu = item->menu())
+        emit submenu->aboutToShow();
+    else
+        item->trigger();
+}
+
+void TFormGlyphon::MIFileClick() {
+    MINew->setEnabled(GlyphEdit.Modified() || !GlyphEdit.Text().isEmpty());
+}
+
+void TFormGlyphon::MIEditClick() {}
+
+void TFormGlyphon::MIFormatClick() {}
+
+void TFormGlyphon::MIViewClick() {
+    MIViewStatusBar->setChecked(!StatusBar->isHidden());
+    MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
+    MIViewGutter->setChecked(GlyphEditView->Gutter().Visible());
+}
+
+void TFormGlyphon::MINewClick() {
+    if (FormCloseQuery())
+        NewDocument();
+}
+
+void TFormGlyphon::NewDocument() {
+    GlyphEdit.SetText(QString());
+    GlyphEdit.SetModified(false);
+    GlyphEdit.SetReadOnly(false);
+    DocumentFileName = UntitledName;
+    FormActivate();
+}
+
+void TFormGlyphon::OpenDocument(const QString& fileName, bool /*syncExplorer*/) {
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    GlyphEdit.Lines().LoadFile(path);
+    GlyphEdit.SetModified(false);
+    GlyphEdit.SetReadOnly(IsFileReadOnly(path));
+    DocumentFileName = path;
+    FormActivate();
+}
+
+void TFormGlyphon::MIExitClick() {
+    close();
+}
+
+void TFormGlyphon::MIStayOnTopClick() {
+    const bool onTop = MIStayOnTop->isChecked();
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    // Changing the flag hides the window; show it again where it was, without activating it.
+    if (wasVisible) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void TFormGlyphon::MIViewStatusBarClick() {
+    StatusBar->setVisible(StatusBar->isHidden());
+    PanelBottom->setVisible(PanelBottom->isHidden());
+    FitFirstStatusPanel(StatusBar);
+}
+
+void TFormGlyphon::MIViewToolbarClick() {
+    TBToolbarToolbar->setVisible(TBToolbarToolbar->isHidden());
+}
+
+void TFormGlyphon::MIViewGutterClick() {
+    GlyphEditView->Gutter().SetVisible(!GlyphEditView->Gutter().Visible());
+}

@@ -1,0 +1,200 @@
+#pragma once
+
+#include "common/FormStorage.h"
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditHighlighting.h"
+#include "highlight/TGlyphCppHighlighter.h"
+#include "highlight/TGlyphCssHighlighter.h"
+#include "highlight/TGlyphGeneralHighlighter.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+#include "highlight/TGlyphJScriptHighlighter.h"
+#include "highlight/TGlyphJavaHighlighter.h"
+#include "highlight/TGlyphPHPHighlighter.h"
+#include "highlight/TGlyphPerlHighlighter.h"
+#include "highlight/TGlyphVBScriptHighlighter.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTabBar;
+class QToolBar;
+class TGlyphEditView;
+
+// One highlighter instance of the main window with the class name its colours are stored under.
+struct TGlyphHighlighterSlot {
+    TGlyphCustomHighlighter* Highlighter;
+    QString ClassName;
+};
+
+// The main window: one document in one editor, with the menus, the tool bar, the tab strip and
+// the status bar around it.
+class TFormGlyphon : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFormGlyphon(QWidget* parent = nullptr);
+    ~TFormGlyphon() override;
+
+    // ---- Document state ----
+    QString DocumentFileName;
+
+    // ---- Components ----
+    TGlyphEdit GlyphEdit;
+    TGlyphEditView* GlyphEditView = nullptr;
+    TGlyphEditHighlighting GlyphEditHighlighting{GlyphEdit};
+
+    TGlyphHTMLHighlighter GlyphHTMLHighlighter;
+    TGlyphJScriptHighlighter GlyphJScriptHighlighter;
+    TGlyphJavaHighlighter GlyphJavaHighlighter;
+    TGlyphCssHighlighter GlyphCssHighlighter;
+    TGlyphPHPHighlighter GlyphPHPHighlighter;
+    TGlyphPerlHighlighter GlyphPerlHighlighter;
+    TGlyphVBScriptHighlighter GlyphVBScriptHighlighter;
+    TGlyphCppHighlighter GlyphCppHighlighter;
+    TGlyphGeneralHighlighter GlyphGeneralHighlighter;
+
+    QWidget* PanelScene = nullptr;
+    QWidget* PanelBottom = nullptr;
+    QTabBar* TabSet = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QToolBar* TBToolbarToolbar = nullptr;
+
+    // Menus and their items.
+    QMenu* MIFile = nullptr;
+    QMenu* MIEdit = nullptr;
+    QMenu* MIInsert = nullptr;
+    QMenu* MIFormat = nullptr;
+    QMenu* MIView = nullptr;
+    QMenu* MIHelp = nullptr;
+    QAction* MINew = nullptr;
+    QAction* MIOpenNewWindow = nullptr;
+    QAction* MIOpen = nullptr;
+    QAction* MISave = nullptr;
+    QAction* MISaveAs = nullptr;
+    QAction* MIStayOnTop = nullptr;
+    QAction* MISetAsDefaultHTMLEditor = nullptr;
+    QAction* MIPreviewInBrowser = nullptr;
+    QAction* MIQuickPreview = nullptr;
+    QAction* MIOpenFTPClient = nullptr;
+    QAction* MIPageSetup = nullptr;
+    QAction* MIPrint = nullptr;
+    QAction* MIUpgrade = nullptr;
+    QAction* MIRecentFilesEnd = nullptr; // the separator the recent files are listed before
+    QAction* MIExit = nullptr;
+    QAction* MIUndo = nullptr;
+    QAction* MIRedo = nullptr;
+    QAction* MICut = nullptr;
+    QAction* MICopy = nullptr;
+    QAction* MIPaste = nullptr;
+    QAction* MIDelete = nullptr;
+    QAction* MIFind = nullptr;
+    QAction* MIFindNext = nullptr;
+    QAction* MIReplace = nullptr;
+    QAction* MIGoTo = nullptr;
+    QAction* MISelectAll = nullptr;
+    QAction* MITimeDate = nullptr;
+    QAction* MIEditHighlighting = nullptr;
+    QAction* MISetFont = nullptr;
+    QAction* MICheckSpelling = nullptr;
+    QAction* MIValidateHTML = nullptr;
+    QAction* MITidyHTML = nullptr;
+    QAction* MITidyProperties = nullptr;
+    QAction* MIExportAsHTML = nullptr;
+    QAction* MIViewStatusBar = nullptr;
+    QAction* MIViewExplorer = nullptr;
+    QAction* MIViewToolbar = nullptr;
+    QAction* MIViewGutter = nullptr;
+    QAction* MIViewQuickPreview = nullptr;
+    QAction* MIAbout = nullptr;
+    QAction* MIReadMe = nullptr;
+    QAction* MIVelmarisOnline = nullptr;
+    QAction* MIHTMLReference = nullptr;
+    QAction* MICSSReference = nullptr;
+
+    // Tool bar items.
+    QAction* TBNew = nullptr;
+    QAction* TBOpen = nullptr;
+    QAction* TBSave = nullptr;
+    QAction* TBPrint = nullptr;
+    QAction* TBPreview = nullptr;
+    QAction* TBFind = nullptr;
+    QAction* TBCut = nullptr;
+    QAction* TBCopy = nullptr;
+    QAction* TBPaste = nullptr;
+    QComboBox* TBStyle = nullptr;
+    QComboBox* TBSize = nullptr;
+    QAction* TBStyleItem = nullptr; // the drop-downs as tool-bar items, for showing and hiding
+    QAction* TBSizeItem = nullptr;
+    QAction* TBBold = nullptr;
+    QAction* TBItalic = nullptr;
+    QAction* TBUnderline = nullptr;
+    QAction* TBStrikeout = nullptr;
+    QAction* TBLeft = nullptr;
+    QAction* TBCenter = nullptr;
+    QAction* TBRight = nullptr;
+
+    // ---- Operations other parts call ----
+    void NewDocument();
+    // Loads a local file into the editor as the document.
+    void OpenDocument(const QString& fileName, bool syncExplorer);
+    void SelectHighlighter(TGlyphCustomHighlighter* highlighter);
+    TGlyphCustomHighlighter* CurrentHighlighter() const {
+        return GlyphEditHighlighting.Highlighter();
+    }
+    // The nine highlighters in the order the window holds them.
+    const QList<TGlyphHighlighterSlot>& Highlighters() const { return highlighters_; }
+
+    // ---- Handlers ----
+    void FormPaint();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormResize();
+
+    void MIFileClick();
+    void MIEditClick();
+    void MIFormatClick();
+    void MIViewClick();
+    void MINewClick();
+    void MIExitClick();
+    void MIStayOnTopClick();
+    void MIViewStatusBarClick();
+    void MIViewToolbarClick();
+    void MIViewGutterClick();
+
+    // Runs Item the way one command calls another: the opening handler of its menu first, then
+    // the item itself if it is enabled and visible.
+    void ClickMenuItem(QAction* item);
+
+    bool FirstPaintDone() const { return firstPaintDone_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateClientArea();
+    void CreateStatusBar();
+    void ApplyHighlighterColours();
+    void ShowHtmlCommands(bool visible);
+    void LoadBarLayout();
+    void SaveBarLayout() const;
+    QAction* AddItem(QMenu* menu, const QString& caption, const QString& name,
+                     const QKeySequence& shortcut = {});
+
+    QList<TGlyphHighlighterSlot> highlighters_;
+    QList<QAction*> htmlToolItems_;
+    bool firstPaintDone_ = false;
+    bool destroyed_ = false;
+    // Declared last: it reads the status bar and the editor while it is destroyed.
+    std::unique_ptr<TFormStorage> FormStorage;
+};

@@ -1,0 +1,350 @@
+#include "app/TFormGlyphon.h"
+
+#include "common/AppHelpers.h"
+#include "common/CommandLine.h"
+#include "common/DockLayout.h"
+#include "common/SettingsIni.h"
+#include "editor/TGlyphEditView.h"
+#include "highlight/GlyphHighlighterColours.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+QByteArray NumberedLines(int count) {
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += "line " + QByteArray::number(i) + "\n";
+    return text;
+}
+
+// Starts the window as the program does: command line first, then the window, shown and
+// painted once.
+std::unique_ptr<TFormGlyphon> StartWith(const QStringList& args) {
+    SetCommandLineArgs(QStringList{"glyphon"} + args);
+    auto form = std::make_unique<TFormGlyphon>();
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
+    return form;
+}
+
+bool HtmlCommandsVisible(TFormGlyphon& form) {
+    bool all = form.MIInsert->menuAction()->isVisible();
+    for (QAction* item :
+         {form.TBStyleItem, form.TBSizeItem, form.TBBold, form.TBItalic, form.TBUnderline,
+          form.TBStrikeout, form.TBLeft, form.TBCenter, form.TBRight})
+        all = all && item->isVisible();
+    return all;
+}
+
+class FormGlyphon : public ::testing::Test {
+protected:
+    void TearDown() override {
+        QFile::setPermissions(TestEnvironment::ProgramDir(), QFileDevice::ReadOwner |
+                                                                 QFileDevice::WriteOwner |
+                                                                 QFileDevice::ExeOwner);
+        QFile::remove(TestEnvironment::ProgramDir() + "/Settings.ini");
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmaris", "Velmaris Glyphon")
+            .clear();
+    }
+};
+
+} // namespace
+
+TEST_F(FormGlyphon, StartWithoutArgumentsShowsANewHtmlDocument) {
+    auto form = StartWith({});
+    EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
+    EXPECT_EQ(form->windowTitle(), "Velmaris Glyphon - [Untitled.htm]");
+    EXPECT_EQ(form->TabSet->count(), 1);
+    EXPECT_EQ(form->TabSet->tabText(0), "Untitled.htm");
+    EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), "Untitled.htm");
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    EXPECT_TRUE(HtmlCommandsVisible(*form));
+    EXPECT_FALSE(form->GlyphEdit.Modified());
+}
+
+TEST_F(FormGlyphon, CommandLineCaretOptions) {
+    QTemporaryDir dir;
+    const QString file = WriteFile(dir, "notes.txt", NumberedLines(30));
+    struct {
+        const char* what;
+        QStringList args;
+        QString document;
+        int caretX;
+        int caretY;
+    } cases[] = {
+        {"only options: New, line clamped, column kept",
+         {"-CaretY", "40", "-CaretX", "5"},
+         "Untitled.htm",
+         5,
+         1},
+        {"file and CaretY", {file, "-CaretY", "12"}, file, 1, 12},
+        {"lower-case option name", {file, "-caretx", "3"}, file, 3, 1},
+        {"value that is not a number", {file, "-CaretY", "x12"}, file, 1, 1},
+        {"option without value", {file, "-CaretY"}, file, 1, 1},
+    };
+    for (const auto& c : cases) {
+        auto form = StartWith(c.args);
+        EXPECT_EQ(form->DocumentFileName, c.document) << c.what;
+        EXPECT_EQ(form->GlyphEdit.CaretX(), c.caretX) << c.what;
+        EXPECT_EQ(form->GlyphEdit.CaretY(), c.caretY) << c.what;
+    }
+}
+
+TEST_F(FormGlyphon, AFileFromTheCommandLineOpensWithItsText) {
+    QTemporaryDir dir;
+    const QString file = WriteFile(dir, "page.html", "<p>one</p>\n<p>two</p>\n");
+    auto form = StartWith({file});
+    EXPECT_EQ(form->DocumentFileName, file);
+    EXPECT_EQ(form->windowTitle(), "Velmaris Glyphon - [" + file + "]");
+    EXPECT_EQ(form->TabSet->tabText(0), "page.html");
+    EXPECT_EQ(form->GlyphEdit.Lines().Lines(), (QStringList{"<p>one</p>", "<p>two</p>"}));
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+}
+
+TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Ok);
+    SetCommandLineArgs({"glyphon", "/no/such/folder/page.htm", "-CaretY", "3"});
+    TFormGlyphon form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 1; }, 5000));
+    EXPECT_EQ(prompts.Records()[0].Caption, "Velmaris Glyphon");
+    EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Critical);
+    EXPECT_TRUE(prompts.Records()[0].Text.contains("/no/such/folder/page.htm"));
+    EXPECT_EQ(form.DocumentFileName, QString());
+    EXPECT_EQ(form.windowTitle(), "Velmaris Glyphon");
+    EXPECT_EQ(form.GlyphEdit.CaretY(), 1) << "the rest of the first paint is skipped";
+}
+
+TEST_F(FormGlyphon, CloseQueryAnswers) {
+    struct {
+        const char* what;
+        QMessageBox::StandardButton answer;
+        bool closes;
+    } cases[] = {
+        {"Cancel keeps the window", QMessageBox::Cancel, false},
+        {"No drops the changes", QMessageBox::No, true},
+        {"Yes without a completed save keeps the window", QMessageBox::Yes, false},
+    };
+    for (const auto& c : cases) {
+        auto form = StartWith({});
+        form->GlyphEdit.RunCommand(ecChar, QChar('x'));
+        ASSERT_TRUE(form->GlyphEdit.Modified());
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(c.answer);
+        EXPECT_EQ(form->close(), c.closes) << c.what;
+        ASSERT_EQ(prompts.Records().size(), 1) << c.what;
+        EXPECT_EQ(
+            prompts.Records()[0].Text,
+            "The file \"Untitled.htm\" has been changed.\r\rDo you want to save the changes?");
+        EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Warning);
+        EXPECT_EQ(prompts.Records()[0].Buttons,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(form->GlyphEdit.Text(), "x\r\n") << c.what << ": the text is intact";
+    }
+}
+
+TEST_F(FormGlyphon, UnmodifiedDocumentClosesWithoutAQuestion) {
+    auto form = StartWith({});
+    ScriptedPrompts prompts;
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(prompts.Records().isEmpty());
+}
+
+TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
+    QTemporaryDir dir;
+    auto form = StartWith({});
+    struct {
+        QString name;
+        TGlyphCustomHighlighter* expected;
+        bool htmlCommands;
+    } cases[] = {
+        {"page.HTML", &form->GlyphHTMLHighlighter, true},
+        {"page.shtml", &form->GlyphGeneralHighlighter, false},
+        {"script.inc", &form->GlyphPHPHighlighter, false},
+        {"header.h", &form->GlyphCppHighlighter, false},
+        {"style.css", &form->GlyphCssHighlighter, false},
+        {"App.java", &form->GlyphJavaHighlighter, false},
+        {"run.js", &form->GlyphJScriptHighlighter, false},
+        {"tool.pl", &form->GlyphPerlHighlighter, false},
+        {"macro.vbs", &form->GlyphVBScriptHighlighter, false},
+        {"Makefile", &form->GlyphGeneralHighlighter, false},
+        {"notes.txt", &form->GlyphGeneralHighlighter, false},
+        {"index.htm", &form->GlyphHTMLHighlighter, true},
+    };
+    for (const auto& c : cases) {
+        form->OpenDocument(WriteFile(dir, c.name, "text\n"), false);
+        EXPECT_EQ(form->CurrentHighlighter(), c.expected) << c.name.toStdString();
+        EXPECT_EQ(HtmlCommandsVisible(*form), c.htmlCommands) << c.name.toStdString();
+        EXPECT_EQ(form->GlyphEditView->Highlighter(), c.expected) << c.name.toStdString();
+    }
+}
+
+TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColours) {
+    auto form = StartWith({});
+    TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter;
+    const TGlyphColor builtIn = cpp.StandardAttribute(0)->Foreground();
+    EXPECT_EQ(cpp.Tag(), 0);
+    form->SelectHighlighter(&cpp);
+    EXPECT_EQ(cpp.Tag(), 1);
+
+    // Colours the user stored are read at every selection.
+    cpp.StandardAttribute(0)->SetForeground(0x00123456);
+    ASSERT_TRUE(SaveUserColours(cpp, "TGlyphCppHighlighter"));
+    cpp.StandardAttribute(0)->SetForeground(builtIn);
+    form->SelectHighlighter(&form->GlyphHTMLHighlighter);
+    form->SelectHighlighter(&cpp);
+    EXPECT_EQ(cpp.StandardAttribute(0)->Foreground(), 0x00123456u);
+
+    // The snapshot holds the colours from before the first load.
+    ASSERT_TRUE(LoadDefaultColours(cpp, "TGlyphCppHighlighter"));
+    EXPECT_EQ(cpp.StandardAttribute(0)->Foreground(), builtIn);
+}
+
+TEST_F(FormGlyphon, NewIsEnabledOnlyForAChangedOrNonEmptyDocument) {
+    auto form = StartWith({});
+    form->ClickMenuItem(form->MIFile->menuAction());
+    EXPECT_FALSE(form->MINew->isEnabled());
+    form->GlyphEdit.RunCommand(ecChar, QChar('a'));
+    form->ClickMenuItem(form->MIFile->menuAction());
+    EXPECT_TRUE(form->MINew->isEnabled());
+
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::No);
+    form->ClickMenuItem(form->MINew);
+    EXPECT_EQ(form->GlyphEdit.Text(), QString());
+    EXPECT_FALSE(form->GlyphEdit.Modified());
+    EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
+}
+
+TEST_F(FormGlyphon, ClickMenuItemRunsOnlyEnabledVisibleItems) {
+    auto form = StartWith({});
+    form->GlyphEdit.SetText("typed");
+    form->GlyphEdit.SetModified(false);
+    form->MINew->setEnabled(false);
+    // The File menu's opening handler enables New again before it runs.
+    form->ClickMenuItem(form->MINew);
+    EXPECT_EQ(form->GlyphEdit.Text(), QString());
+    form->ClickMenuItem(form->MIOpen); // not available yet: nothing happens
+    EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
+}
+
+TEST_F(FormGlyphon, ViewTogglesAndTheirCheckMarks) {
+    auto form = StartWith({});
+    form->ClickMenuItem(form->MIView->menuAction());
+    EXPECT_TRUE(form->MIViewStatusBar->isChecked());
+    EXPECT_TRUE(form->MIViewToolbar->isChecked());
+    EXPECT_TRUE(form->MIViewGutter->isChecked());
+
+    form->ClickMenuItem(form->MIViewStatusBar);
+    EXPECT_TRUE(form->StatusBar->isHidden());
+    EXPECT_TRUE(form->PanelBottom->isHidden()) << "the tab strip goes with the status bar";
+    form->ClickMenuItem(form->MIViewToolbar);
+    EXPECT_TRUE(form->TBToolbarToolbar->isHidden());
+    form->ClickMenuItem(form->MIViewGutter);
+    EXPECT_FALSE(form->GlyphEditView->Gutter().Visible());
+
+    form->ClickMenuItem(form->MIView->menuAction());
+    EXPECT_FALSE(form->MIViewStatusBar->isChecked());
+    EXPECT_FALSE(form->MIViewToolbar->isChecked());
+    EXPECT_FALSE(form->MIViewGutter->isChecked());
+
+    form->ClickMenuItem(form->MIViewStatusBar);
+    EXPECT_FALSE(form->StatusBar->isHidden());
+    EXPECT_FALSE(form->PanelBottom->isHidden());
+}
+
+TEST_F(FormGlyphon, StayOnTopFollowsItsCheckMark) {
+    auto form = StartWith({});
+    form->ClickMenuItem(form->MIStayOnTop);
+    EXPECT_TRUE(form->MIStayOnTop->isChecked());
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isVisible());
+    form->ClickMenuItem(form->MIStayOnTop);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(FormGlyphon, LayoutAndWindowStateSurviveARestart) {
+    {
+        auto form = StartWith({});
+        form->ClickMenuItem(form->MIViewToolbar);
+        form->ClickMenuItem(form->MIViewStatusBar);
+        form->ClickMenuItem(form->MIViewGutter);
+        QFont font("DejaVu Sans Mono", 14);
+        form->GlyphEditView->setFont(font);
+        form->resize(700, 500);
+        EXPECT_TRUE(form->close());
+    }
+    TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+    EXPECT_EQ(ini.ReadInteger("TFormGlyphonTBToolbarToolbar", "Rev"), 2000);
+    EXPECT_EQ(ini.ReadInteger("TFormGlyphonTBToolbarToolbar", "Visible", 1), 0);
+    EXPECT_EQ(ini.ReadString("TFormGlyphonTBToolbarToolbar", "DockedTo"), "TBDockTop");
+    EXPECT_EQ(ini.ReadInteger("TFormGlyphonTBToolbarMainMenu", "Rev"), 2000);
+
+    auto form = StartWith({});
+    EXPECT_TRUE(form->TBToolbarToolbar->isHidden());
+    EXPECT_TRUE(form->StatusBar->isHidden());
+    EXPECT_TRUE(form->PanelBottom->isHidden());
+    EXPECT_FALSE(form->GlyphEditView->Gutter().Visible());
+    EXPECT_EQ(form->GlyphEditView->font().pointSize(), 14);
+    EXPECT_EQ(form->size(), QSize(700, 500));
+}
+
+TEST_F(FormGlyphon, ALayoutSectionOfAnotherRevisionIsIgnored) {
+    {
+        TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+        ini.WriteInteger("TFormGlyphonTBToolbarToolbar", "Rev", 1999);
+        ini.WriteInteger("TFormGlyphonTBToolbarToolbar", "Visible", 0);
+    }
+    auto form = StartWith({});
+    EXPECT_FALSE(form->TBToolbarToolbar->isHidden());
+}
+
+TEST_F(FormGlyphon, ExitSavesTheHighlighterColours) {
+    {
+        auto form = StartWith({});
+        form->GlyphCssHighlighter.StandardAttribute(3)->SetForeground(0x00ABCDEF);
+        EXPECT_TRUE(form->close());
+    }
+    TGlyphCssHighlighter css;
+    ASSERT_TRUE(LoadUserColours(css, "TGlyphCssHighlighter"));
+    EXPECT_EQ(css.StandardAttribute(3)->Foreground(), 0x00ABCDEFu);
+}
+
+TEST_F(FormGlyphon, AReadOnlyProgramFolderReportsTheFailedWriteAtExit) {
+    ScriptedPrompts prompts;
+    {
+        auto form = StartWith({});
+        // The settings file becomes a folder: no process, root included, can write it as a file.
+        QDir().mkpath(TestEnvironment::ProgramDir() + "/Settings.ini");
+        prompts.AnswerButton(QMessageBox::Ok);
+    }
+    QDir(TestEnvironment::ProgramDir() + "/Settings.ini").removeRecursively();
+    ASSERT_EQ(prompts.Records().size(), 1);
+    EXPECT_EQ(prompts.Records()[0].Text,
+              "Unable to write to " + TestEnvironment::ProgramDir() + "/Settings.ini");
+}
