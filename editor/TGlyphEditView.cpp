@@ -506,7 +506,6 @@ void TGlyphEditView::ShowScrollHint() {
     }
     hint->move(viewport()->mapToGlobal(place));
     hint->show();
-    hint->raise();
 }
 
 void TGlyphEditView::HideScrollHint() {

@@ -124,7 +124,7 @@ TEST(ViewDragSelect, BelowTheWindowScrollsDownAndExtends) {
     const QPoint below(f.view->TextOrigin() + 2 * f.view->CellWidth(), f.Viewport()->height() + 5);
     QTest::mouseMove(f.Viewport(), below);
     EXPECT_TRUE(f.view->AutoScrolling());
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->FirstVisibleLine() >= 4, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->FirstVisibleLine() >= 4; }, 5000));
     // The caret rides on the last visible line and the selection follows it.
     const int last = f.view->FirstVisibleLine() + f.view->VisibleRows() - 1;
     EXPECT_GE(f.edit.CaretY(), last - 1);
@@ -142,7 +142,7 @@ TEST(ViewDragSelect, AboveTheWindowScrollsUp) {
     f.view->SetFirstVisibleLine(50);
     QTest::mousePress(f.Viewport(), Qt::LeftButton, Qt::NoModifier, f.CellPoint(3, 55));
     QTest::mouseMove(f.Viewport(), QPoint(f.view->TextOrigin() + 10, -3));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->FirstVisibleLine() <= 47, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->FirstVisibleLine() <= 47; }, 5000));
     EXPECT_EQ(f.edit.CaretY(), f.view->FirstVisibleLine());
     EXPECT_EQ(f.edit.SelectionAnchor(), (TBufferCoord{3, 55}));
     QTest::mouseRelease(f.Viewport(), Qt::LeftButton);
@@ -153,7 +153,7 @@ TEST(ViewDragSelect, RightOfTheWindowScrollsSideways) {
     ViewFixture f({QString(300, u'x'), QString(300, u'y')});
     QTest::mousePress(f.Viewport(), Qt::LeftButton, Qt::NoModifier, f.CellPoint(5, 1));
     QTest::mouseMove(f.Viewport(), QPoint(f.Viewport()->width() + 2, f.CellPoint(1, 1).y()));
-    QTRY_VERIFY_WITH_TIMEOUT(f.view->FirstVisibleColumn() >= 3, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->FirstVisibleColumn() >= 3; }, 5000));
     EXPECT_EQ(f.edit.CaretY(), 1);
     EXPECT_GE(f.edit.CaretX(), f.view->FirstVisibleColumn() + f.view->VisibleColumns() - 1);
     QTest::mouseRelease(f.Viewport(), Qt::LeftButton);

@@ -512,7 +512,7 @@ TEST(CaretShapeRules, ShownOnlyWithFocusAndInsideTheTextArea) {
     ViewFixture f({QString(200, u'x')});
     f.view->activateWindow();
     f.view->setFocus();
-    QTRY_VERIFY(f.view->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->hasFocus(); }, 5000));
     GlyphEditTest::PlaceCaret(f.edit, {3, 1});
     EXPECT_TRUE(f.view->CaretVisible());
     f.edit.SetOptions(f.edit.Options() | eoNoCaret);
@@ -532,7 +532,7 @@ TEST(CaretShapeRules, APaintedBlockCaretInvertsItsCell) {
     f.view->SetInsertCaret(ctBlock);
     f.view->activateWindow();
     f.view->setFocus();
-    QTRY_VERIFY(f.view->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.view->hasFocus(); }, 5000));
     GlyphEditTest::PlaceCaret(f.edit, {3, 1});
     const QImage image = f.Render();
     const QRect caret = f.view->CaretRect();
