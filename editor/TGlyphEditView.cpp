@@ -4,6 +4,7 @@
 
 #include "editor/TGlyphEditView.h"
 
+#include "common/AppHelpers.h"
 #include "editor/TGlyphEditScopes.h"
 #include "highlight/TGlyphCustomHighlighter.h"
 
@@ -557,7 +558,11 @@ bool TGlyphEditView::viewportEvent(QEvent* event) {
 }
 
 void TGlyphEditView::keyPressEvent(QKeyEvent* event) {
-    if (edit_.HandleKeyEvent(*event))
+    // A failing command (the clipboard refusing a copy) is shown and ends there; no error
+    // leaves the event handler.
+    bool used = false;
+    const bool succeeded = ::RunCommand([&] { used = edit_.HandleKeyEvent(*event); });
+    if (used || !succeeded)
         event->accept();
     else
         event->ignore();

@@ -4,6 +4,7 @@
 
 #include "editor/TGlyphEditView.h"
 
+#include "common/AppHelpers.h"
 #include "editor/TGlyphEditScopes.h"
 #include "editor/TGlyphEditViewDrop.h"
 #include "highlight/TGlyphCustomHighlighter.h"
@@ -384,13 +385,15 @@ void TGlyphEditView::dropEvent(QDropEvent* event) {
     const QByteArray bytes = event->mimeData()->data(QLatin1String(DragMimeType));
     const TBufferCoord p = PositionFromPixel(event->position().toPoint());
     bool dropped = false;
-    if (TGlyphEditView* source = SourceViewOf(event->mimeData())) {
-        dropped = GlyphEditDropSelection(edit_, source->Edit(), p, action == Qt::MoveAction);
-        dropHandledInProcess = true;
-    } else if (const std::optional<TGlyphDragBlock> block = DecodeGlyphDragBlock(bytes)) {
-        GlyphEditInsertDropped(edit_, block->Text, p, uckInsert);
-        dropped = true;
-    }
+    ::RunCommand([&] {
+        if (TGlyphEditView* source = SourceViewOf(event->mimeData())) {
+            dropHandledInProcess = true;
+            dropped = GlyphEditDropSelection(edit_, source->Edit(), p, action == Qt::MoveAction);
+        } else if (const std::optional<TGlyphDragBlock> block = DecodeGlyphDragBlock(bytes)) {
+            GlyphEditInsertDropped(edit_, block->Text, p, uckInsert);
+            dropped = true;
+        }
+    });
     if (!dropped) {
         // A drop inside the dragged selection: everything stays as it was.
         if (wasHovering)

@@ -369,6 +369,12 @@ void TGlyphEditView::UpdateCaret() {
 }
 
 void TGlyphEditView::BlinkCaret() {
+    if (edit_.InsertMode() != lastInsertMode_) {
+        // Insert mode switched by a command from outside: the caret takes the other shape.
+        lastInsertMode_ = edit_.InsertMode();
+        UpdateCaret();
+        return;
+    }
     caretBlinkOn_ = !caretBlinkOn_;
     viewport()->update(paintedCaretRect_);
 }
