@@ -206,6 +206,7 @@ void TGlyphEditView::RecomputeMetrics() {
     gutterExtent_ = extent;
     UpdateLayout();
     viewport()->update();
+    UpdateCaret(); // the caret's size follows the cell
 }
 
 void TGlyphEditView::UpdateGutterExtent() {
