@@ -144,12 +144,18 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateClientArea();
     CreateStatusBar();
     FormCreate();
+    ConnectEditCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
     FormDestroy();
     // The link refers to the highlighters, which go before it.
     GlyphEditHighlighting.SetHighlighter(nullptr);
+    // The view works on GlyphEdit, which goes before the child widgets would: it goes first,
+    // while it can still let go of the editor (and take its focus with it).
+    delete PanelScene;
+    PanelScene = nullptr;
+    GlyphEditView = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -226,9 +232,7 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete, MIFind, MIFindNext,
-                     MIReplace, MIGoTo, MISelectAll, MITimeDate, MIEditHighlighting, MISetFont,
-                     MICheckSpelling});
+    NotYetAvailable({MIEditHighlighting, MICheckSpelling});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");
@@ -381,8 +385,8 @@ void TFormGlyphon::CreateToolBar() {
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
     TBStyle->setEnabled(false);
     TBSize->setEnabled(false);
-    NotYetAvailable({TBOpen, TBSave, TBPrint, TBPreview, TBFind, TBCut, TBCopy, TBPaste, TBBold,
-                     TBItalic, TBUnderline, TBStrikeout, TBLeft, TBCenter, TBRight});
+    NotYetAvailable({TBOpen, TBSave, TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout,
+                     TBLeft, TBCenter, TBRight});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -658,7 +662,9 @@ void TFormGlyphon::MIFileClick() {
     MINew->setEnabled(GlyphEdit.Modified() || !GlyphEdit.Text().isEmpty());
 }
 
-void TFormGlyphon::MIEditClick() {}
+void TFormGlyphon::MIEditClick() {
+    EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
+}
 
 void TFormGlyphon::MIFormatClick() {}
 

@@ -2,6 +2,7 @@
 
 #include "common/FormStorage.h"
 #include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphCssHighlighter.h"
@@ -13,6 +14,7 @@
 #include "highlight/TGlyphPerlHighlighter.h"
 #include "highlight/TGlyphVBScriptHighlighter.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <memory>
 
@@ -24,6 +26,8 @@ class QStatusBar;
 class QTabBar;
 class QToolBar;
 class TGlyphEditView;
+class TFindDialog;
+class TReplaceDialog;
 
 // One highlighter instance of the main window with the class name its colours are stored under.
 struct TGlyphHighlighterSlot {
@@ -171,6 +175,49 @@ public:
     void ClickMenuItem(QAction* item);
 
     bool FirstPaintDone() const { return firstPaintDone_; }
+
+    // ---- Edit commands (EditCommands.cpp) ----
+    // Search and replace in GlyphEdit, kept with its engine from one search to the next.
+    TGlyphEditFindReplace GlyphEditFindReplace{GlyphEdit};
+    TFindDialog* FindDialog = nullptr;
+    TReplaceDialog* ReplaceDialog = nullptr;
+    QMenu* PopupMenuGlyphEdit = nullptr;
+    QAction* PMUndo = nullptr;
+    QAction* PMRedo = nullptr;
+    QAction* PMCut = nullptr;
+    QAction* PMCopy = nullptr;
+    QAction* PMPaste = nullptr;
+    QAction* PMDelete = nullptr;
+    QAction* PMSelectAll = nullptr;
+    QAction* PMReadOnly = nullptr;
+    // The clock "Time/Date" reads.
+    std::function<QDateTime()> TimeDateClock = [] { return QDateTime::currentDateTime(); };
+
+    // Creates the dialogs and the pop-up menu and connects the Edit commands.
+    void ConnectEditCommands();
+    // Whether the editor has the keyboard focus of this window.
+    bool GlyphEditFocused() const;
+    void FindDialogFind(TFindDialog* sender);
+    void PopupMenuGlyphEditPopup();
+    void GlyphEditStatusChange();
+    void GlyphEditKeyPress(QChar ch);
+    void MIUndoClick();
+    void MIRedoClick();
+    void MICutClick();
+    void MICopyClick();
+    void MIPasteClick();
+    void MIDeleteClick();
+    void MIFindClick();
+    void MIFindNextClick();
+    void MIReplaceClick();
+    void MIGoToClick();
+    void MISelectAllClick();
+    void MITimeDateClick();
+    void MISetFontClick();
+    void PMReadOnlyClick();
+    // Enables the items that need the editor's focus and an editor condition.
+    void EnableEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy, QAction* paste,
+                         QAction* del);
 
 protected:
     bool event(QEvent* event) override;
