@@ -145,6 +145,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     FormCreate();
     ConnectEditCommands();
+    ConnectFileCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -206,9 +207,8 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MIOpenNewWindow, MIOpen, MISave, MISaveAs, MISetAsDefaultHTMLEditor,
-                     MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient, MIPageSetup, MIPrint,
-                     MIUpgrade});
+    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient,
+                     MIPageSetup, MIPrint, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");
@@ -385,8 +385,8 @@ void TFormGlyphon::CreateToolBar() {
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
     TBStyle->setEnabled(false);
     TBSize->setEnabled(false);
-    NotYetAvailable({TBOpen, TBSave, TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout,
-                     TBLeft, TBCenter, TBRight});
+    NotYetAvailable({TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout, TBLeft,
+                     TBCenter, TBRight});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -462,6 +462,7 @@ void TFormGlyphon::ApplyHighlighterColours() {
 void TFormGlyphon::FormCreate() {
     CreateRunningInstanceMutex();
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
+    RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
@@ -586,6 +587,7 @@ void TFormGlyphon::FormDestroy() {
     destroyed_ = true;
     // A failed write (a read-only program folder) ends the saves that would follow it.
     RunCommand([this] {
+        SaveRecentFiles();
         SaveBarLayout();
         for (const char* name :
              {"TGlyphHTMLHighlighter", "TGlyphJScriptHighlighter", "TGlyphCssHighlighter",
@@ -684,15 +686,6 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;
-    FormActivate();
-}
-
-void TFormGlyphon::OpenDocument(const QString& fileName, bool /*syncExplorer*/) {
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    GlyphEdit.Lines().LoadFile(path);
-    GlyphEdit.SetModified(false);
-    GlyphEdit.SetReadOnly(IsFileReadOnly(path));
-    DocumentFileName = path;
     FormActivate();
 }
 

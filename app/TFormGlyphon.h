@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TBMRUList.h"
 #include "common/FormStorage.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
@@ -26,6 +27,8 @@ class QStatusBar;
 class QTabBar;
 class QToolBar;
 class TGlyphEditView;
+class TFormOpenDialog;
+struct TOpenDialogs;
 class TFindDialog;
 class TReplaceDialog;
 
@@ -144,7 +147,7 @@ public:
 
     // ---- Operations other parts call ----
     void NewDocument();
-    // Loads a local file into the editor as the document.
+    // Loads a file, or the downloaded copy of a URL, as the document (FileCommands.cpp).
     void OpenDocument(const QString& fileName, bool syncExplorer);
     void SelectHighlighter(TGlyphCustomHighlighter* highlighter);
     TGlyphCustomHighlighter* CurrentHighlighter() const {
@@ -218,6 +221,32 @@ public:
     // Enables the items that need the editor's focus and an editor condition.
     void EnableEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy, QAction* paste,
                          QAction* del);
+
+    // ---- File commands (FileCommands.cpp) ----
+    // The recent files: loaded at creation, saved at destruction, shown in the File menu.
+    TTBMRUList TBMRUList;
+    // The program Open New Window starts; the running program when empty.
+    QString NewWindowProgram;
+
+    // Writes the document to FileName and makes that its name; raises on failure.
+    void SaveDocumentTo(const QString& fileName);
+    // The file types of the open and save dialogs: the filter of each highlighter in the order
+    // the window holds them, then all files.
+    QString BuildFileFilter() const;
+    // The program's open dialog, made on first use and kept with its history.
+    TFormOpenDialog& FormOpenDialog();
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+    // Connects the file commands and puts the recent files into the File menu.
+    void ConnectFileCommands();
+    void MIOpenClick();
+    void MISaveClick();
+    void MISaveAsClick();
+    void MIOpenNewWindowClick();
+    void TBMRUListClick(const QString& fileName);
+
+private:
+    std::shared_ptr<TOpenDialogs> openDialogs_;
 
 protected:
     bool event(QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "app/TFormGlyphon.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
+#include "net/TFormDownload.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     CommandLineArgs();
 
     TFormGlyphon form;
+    // The download dialog every URL download shows, made once for the life of the program.
+    TFormDownload formDownload;
     form.resize(800, 600);
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());
