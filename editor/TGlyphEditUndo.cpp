@@ -65,9 +65,22 @@ void TGlyphEditUndoList::Advance() {
 }
 
 // The oldest entries give way to new ones; from then on the list cannot undo everything.
+// Whole groups go, oldest first, and never the newest group: a group cut in two would undo
+// half a command (half a replace all), and the group being recorded must stay whole however
+// long it grows.
 void TGlyphEditUndoList::DiscardOverflow() {
-    if (items_.size() <= maxUndo_)
+    qsizetype excess = items_.size() - maxUndo_;
+    if (excess <= 0)
         return;
-    items_.remove(0, items_.size() - maxUndo_);
+    const int newestGroup = items_.last().GroupNumber;
+    qsizetype cut = 0;
+    while (cut < excess && items_[cut].GroupNumber != newestGroup) {
+        const int group = items_[cut].GroupNumber;
+        while (cut < items_.size() && items_[cut].GroupNumber == group)
+            ++cut;
+    }
+    if (cut == 0)
+        return;
+    items_.remove(0, cut);
     fullUndoImpossible_ = true;
 }

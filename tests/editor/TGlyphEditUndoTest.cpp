@@ -206,6 +206,45 @@ TEST(UndoCapacity, FullUndoIsLostBeyondMaxUndo) {
     EXPECT_FALSE(edit.UndoList().FullUndoImpossible());
 }
 
+TEST(UndoCapacity, AGroupLongerThanTheListIsKeptWholeAndUndoneInOneStep) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    edit.SetMaxUndo(8);
+    SetLines(edit, {"abc"});
+    PlaceCaret(edit, {4, 1});
+    Type(edit, "de");
+    edit.OpenUndoGroup();
+    for (int i = 0; i < 20; ++i)
+        edit.SetSelectedText("x");
+    edit.CloseUndoGroup();
+    EXPECT_EQ(edit.LineText(1), "abcde" + QString(20, u'x'));
+    EXPECT_TRUE(edit.UndoList().FullUndoImpossible()) << "the older groups made room";
+    edit.Undo();
+    EXPECT_EQ(edit.LineText(1), "abcde") << "one undo takes back the whole group";
+    EXPECT_FALSE(edit.UndoAvailable());
+    edit.Redo();
+    EXPECT_EQ(edit.LineText(1), "abcde" + QString(20, u'x'));
+}
+
+TEST(UndoCapacity, OldGroupsGoWholeNeverInPart) {
+    TGlyphEdit edit;
+    ConfigureMainWindow(edit);
+    edit.SetMaxUndo(5);
+    SetLines(edit, {""});
+    for (const char* word : {"ab", "cd", "ef", "gh"}) {
+        edit.OpenUndoGroup();
+        Type(edit, word);
+        edit.CloseUndoGroup();
+    }
+    ASSERT_LE(edit.UndoList().ItemCount(), 5);
+    QStringList texts;
+    while (edit.UndoAvailable()) {
+        edit.Undo();
+        texts << edit.LineText(1);
+    }
+    EXPECT_EQ(texts, (QStringList{"abcdef", "abcd"})) << "each undo step is a whole group";
+}
+
 TEST(UndoCapacity, UndoingEverythingClearsModified) {
     TGlyphEdit edit;
     ConfigureMainWindow(edit);
