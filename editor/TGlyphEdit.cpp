@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -56,6 +57,7 @@ void TCustomGlyphEdit::HookLines() {
 // Bookmarks and the lines waiting to be trimmed follow their lines.
 void TCustomGlyphEdit::LinesAdded(int index, int count, TGlyphLinesChange::TKind kind) {
     knownLineCount_ = lines_.LineCount();
+    textChangedInBracket_ = true;
     for (auto& mark : bookmarks_) {
         if (mark && mark->Y > index)
             mark->Y += count;
@@ -72,6 +74,7 @@ void TCustomGlyphEdit::LinesAdded(int index, int count, TGlyphLinesChange::TKind
 // A bookmark on a removed line moves to the line before the removed block.
 void TCustomGlyphEdit::LinesDeleted(int index, int count) {
     knownLineCount_ = lines_.LineCount();
+    textChangedInBracket_ = true;
     for (auto& mark : bookmarks_) {
         if (!mark)
             continue;
@@ -94,6 +97,7 @@ void TCustomGlyphEdit::LinesDeleted(int index, int count) {
 void TCustomGlyphEdit::LinesCleared() {
     TGlyphEditPaintLock lock(*this);
     knownLineCount_ = 0;
+    textChangedInBracket_ = true;
     bookmarks_.fill(std::nullopt);
     pendingTrims_.clear();
     undoList_.Clear();
@@ -116,6 +120,7 @@ void TCustomGlyphEdit::LinesCleared() {
 }
 
 void TCustomGlyphEdit::LineChanged(int index) {
+    textChangedInBracket_ = true;
     InvalidateLines(index + 1, index + 1);
     if (OnLinesChanged)
         OnLinesChanged({TGlyphLinesChange::Changed, index, 1});
@@ -123,6 +128,9 @@ void TCustomGlyphEdit::LineChanged(int index) {
 
 // Any edit leaves no selection behind.
 void TCustomGlyphEdit::BufferChangesEnded() {
+    // Brackets that only stored scanner states leave the selection alone.
+    if (!std::exchange(textChangedInBracket_, false))
+        return;
     SetSelectionAnchor(caret_);
 }
 

@@ -278,6 +278,7 @@ private:
 
     TGlyphEditStringList lines_;
     int knownLineCount_ = 0;
+    bool textChangedInBracket_ = false;
 
     TBufferCoord caret_;
     int lastCaretColumn_ = 1;

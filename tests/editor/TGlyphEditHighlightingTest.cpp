@@ -154,3 +154,18 @@ TEST(EditHighlighting, AttributeChangesRepaintEverythingUntilTheHighlighterIsRep
     html.StandardAttribute(0)->SetForeground(0x00445566);
     EXPECT_TRUE(f.repaints.isEmpty()) << "the old highlighter is unhooked";
 }
+
+TEST(EditHighlighting, InstallingAHighlighterKeepsTheSelectionAndModifiedFlag) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    Fixture f(html, {"<p>one</p>", "two"});
+    f.edit.SetSelectionAnchor({2, 1});
+    f.edit.SetSelectionActiveEnd({2, 2});
+    ASSERT_TRUE(f.edit.HasSelection());
+    f.link.SetHighlighter(&cpp);
+    f.link.SetHighlighter(&html);
+    EXPECT_TRUE(f.edit.HasSelection());
+    EXPECT_EQ(f.edit.SelectedText(), QString("p>one</p>\r\nt"));
+    EXPECT_FALSE(f.edit.Modified());
+    EXPECT_FALSE(f.edit.UndoAvailable());
+}
