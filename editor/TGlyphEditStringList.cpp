@@ -526,7 +526,8 @@ void TGlyphEditStringList::SaveFile(const QString& fileName) const {
     } catch (const EGlyphFileError& e) {
         throw writeError(e.Message());
     }
-    if (!file.commit())
+    // commit() does not report a failure of the final flush, so flush first and check it.
+    if (!file.flush() || !file.commit())
         throw writeError(file.errorString());
 }
 
