@@ -150,6 +150,8 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
 
 TFormGlyphon::~TFormGlyphon() {
     FormDestroy();
+    // The store reads the view when it goes; it must go while the view exists.
+    FormStorage.reset();
     // The link refers to the highlighters, which go before it.
     GlyphEditHighlighting.SetHighlighter(nullptr);
     // The view works on GlyphEdit, which goes before the child widgets would: it goes first,
