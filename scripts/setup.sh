@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
   libtidy-dev libcurl4-openssl-dev
   wamerican
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
   xvfb xauth
   python3 python3-pyftpdlib
   fonts-dejavu-core

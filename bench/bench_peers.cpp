@@ -1,0 +1,588 @@
+// Our editor beside two peer editor components, QScintilla and Qt's QPlainTextEdit, on the same
+// generated files in the same run: a 1,000,000-line HTML file (about 50 MB) and one 5 MB line.
+// The parent process writes the files, then runs every (editor, file) pair in a child process of
+// its own, so that the resident memory of one editor never counts for another and a workload
+// that stalls costs only its own cap. Each child prints "R <key> <value>" lines; the parent
+// prints one table: workload, ours, QScintilla, QPlainTextEdit, ours / faster peer.
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditFindReplace.h"
+#include "editor/TGlyphEditHighlighting.h"
+#include "editor/TGlyphEditView.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include <Qsci/qscilexerhtml.h>
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMap>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int HtmlLines = 1'000'000;
+constexpr qint64 SingleLineBytes = 5 * 1024 * 1024;
+constexpr int Keystrokes = 1000;
+constexpr int Pages = 2000;          // page-downs per run; the whole file would take too long
+constexpr double CapSeconds = 30.0;  // per workload
+constexpr double ChildTimeout = 400; // per (editor, file) child, in seconds
+const QString CommonWord = QStringLiteral("document");
+const QString Replacement = QStringLiteral("page");
+
+// ---------------------------------------------------------------------------------------------
+// Generated files
+
+QByteArray BodyLine(int i) {
+    switch (i % 4) {
+    case 0:
+        return QStringLiteral("  <p class=\"row\">Line %1 of the document, some text.</p>")
+            .arg(i)
+            .toUtf8();
+    case 1:
+        return QStringLiteral("  <a href=\"page-%1.html\">link to the document %1</a>")
+            .arg(i)
+            .toUtf8();
+    case 2:
+        return QStringLiteral("  <div id=\"d-%1\"><span>the document text</span></div>")
+            .arg(i)
+            .toUtf8();
+    default:
+        return QStringLiteral("  <td width=\"50%\">cell %1 &amp; document</td>").arg(i).toUtf8();
+    }
+}
+
+void WriteHtmlFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write("<html>\n<head><title>Generated</title></head>\n<body>\n");
+    for (int i = 3; i < HtmlLines - 2; ++i)
+        file.write(BodyLine(i) + '\n');
+    file.write("</body>\n</html>\n");
+}
+
+void WriteSingleLineFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    QByteArray line = "<html><body>";
+    for (int i = 0; line.size() < SingleLineBytes; ++i)
+        line += BodyLine(i).trimmed();
+    line += "</body></html>\n";
+    file.write(line);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Child side: measuring one editor on one file
+
+void Report(const char* key, double value) {
+    std::printf("R %s %.9g\n", key, value);
+    std::fflush(stdout);
+}
+
+void ReportCapped(const char* key, double seconds) {
+    std::printf("C %s %.9g\n", key, seconds);
+    std::fflush(stdout);
+}
+
+// Resident bytes of this process.
+double ResidentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+// Ends the process with a "capped" line when a workload runs past its cap: the workloads that
+// cannot be stopped from inside (replace all of our editor) end the child this way.
+class TWatchdog {
+public:
+    explicit TWatchdog(const char* key) : key_(key), thread_([this] { Watch(); }) {}
+    ~TWatchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    TWatchdog(const TWatchdog&) = delete;
+    TWatchdog& operator=(const TWatchdog&) = delete;
+
+private:
+    void Watch() {
+        std::unique_lock lock(mutex_);
+        if (!wake_.wait_for(lock, std::chrono::duration<double>(CapSeconds * 2),
+                            [this] { return done_; })) {
+            ReportCapped(key_, CapSeconds * 2);
+            std::_Exit(0);
+        }
+    }
+    const char* key_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// What the workloads need of an editor widget.
+class TPeer {
+public:
+    virtual ~TPeer() = default;
+    virtual QWidget* Widget() = 0;
+    virtual QWidget* PaintTarget() = 0;
+    virtual void Open(const QString& fileName) = 0;
+    // Caret at a 1-based line and column.
+    virtual void PlaceCaret(int line, int column) = 0;
+    virtual int LineCount() = 0;
+    virtual int LineLength(int line) = 0;
+    // Replaces every CommonWord; false when the cap stopped it.
+    virtual bool ReplaceAll(double capSeconds) = 0;
+};
+
+class TOurs : public TPeer {
+public:
+    TOurs() : highlighting_(edit_), view_(edit_) {
+        TGlyphEditorOptions options = edit_.Options();
+        options |= eoAutoIndent | eoDragDropEditing | eoRightMouseMovesCursor | eoScrollPastEol |
+                   eoShowScrollHint | eoTabsToSpaces | eoTrimTrailingSpaces;
+        edit_.SetOptions(options);
+        edit_.SetTabWidth(2);
+        edit_.SetWantTabs(true);
+        edit_.SetKeystrokes(MainWindowKeystrokes());
+        highlighting_.OnRepaint = [this](int first, int last) {
+            view_.InvalidateLines(first, last);
+        };
+        highlighting_.SetHighlighter(&html_);
+        view_.SetHighlighter(&html_);
+        view_.SetBorderStyle(bsNone);
+        view_.Gutter().SetShowLineNumbers(true);
+    }
+    ~TOurs() override {
+        highlighting_.SetHighlighter(nullptr);
+        view_.SetHighlighter(nullptr);
+    }
+    QWidget* Widget() override { return &view_; }
+    QWidget* PaintTarget() override { return view_.viewport(); }
+    void Open(const QString& fileName) override { edit_.Lines().LoadFile(fileName); }
+    void PlaceCaret(int line, int column) override { edit_.SetCaretXY({column, line}); }
+    int LineCount() override { return edit_.LineCount(); }
+    int LineLength(int line) override { return int(edit_.LineText(line).size()); }
+    bool ReplaceAll(double) override {
+        TGlyphEditFindReplace finder(edit_);
+        finder.FindAndReplace(CommonWord, Replacement,
+                              SearchReplaceAll | SearchEntireText | SearchMatchCase);
+        return true;
+    }
+
+private:
+    TGlyphEdit edit_;
+    TGlyphHTMLHighlighter html_;
+    TGlyphEditHighlighting highlighting_;
+    TGlyphEditView view_;
+};
+
+class TScintilla : public TPeer {
+public:
+    TScintilla() { editor_.setLexer(&lexer_); }
+    QWidget* Widget() override { return &editor_; }
+    QWidget* PaintTarget() override { return editor_.viewport(); }
+    void Open(const QString& fileName) override {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly) || !editor_.read(&file))
+            qFatal("QScintilla cannot read %s", qPrintable(fileName));
+    }
+    void PlaceCaret(int line, int column) override {
+        editor_.setCursorPosition(line - 1, column - 1);
+    }
+    int LineCount() override { return editor_.lines(); }
+    int LineLength(int line) override { return editor_.lineLength(line - 1); }
+    bool ReplaceAll(double capSeconds) override {
+        QElapsedTimer clock;
+        clock.start();
+        editor_.beginUndoAction();
+        bool found = editor_.findFirst(CommonWord, false, true, false, false, true, 0, 0, false);
+        while (found) {
+            editor_.replace(Replacement);
+            if (clock.elapsed() > capSeconds * 1000) {
+                editor_.endUndoAction();
+                return false;
+            }
+            found = editor_.findNext();
+        }
+        editor_.endUndoAction();
+        return true;
+    }
+
+private:
+    QsciScintilla editor_;
+    QsciLexerHTML lexer_;
+};
+
+class TPlain : public TPeer {
+public:
+    TPlain() { editor_.setLineWrapMode(QPlainTextEdit::NoWrap); }
+    QWidget* Widget() override { return &editor_; }
+    QWidget* PaintTarget() override { return editor_.viewport(); }
+    void Open(const QString& fileName) override {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", qPrintable(fileName));
+        editor_.setPlainText(QString::fromUtf8(file.readAll()));
+    }
+    void PlaceCaret(int line, int column) override {
+        QTextCursor cursor(editor_.document()->findBlockByNumber(line - 1));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column - 1);
+        editor_.setTextCursor(cursor);
+    }
+    int LineCount() override { return editor_.document()->blockCount(); }
+    int LineLength(int line) override {
+        return int(editor_.document()->findBlockByNumber(line - 1).length() - 1);
+    }
+    bool ReplaceAll(double capSeconds) override {
+        QElapsedTimer clock;
+        clock.start();
+        QTextDocument* document = editor_.document();
+        QTextCursor edit(document);
+        edit.beginEditBlock();
+        QTextCursor found = document->find(CommonWord, 0, QTextDocument::FindCaseSensitively);
+        while (!found.isNull()) {
+            found.insertText(Replacement);
+            if (clock.elapsed() > capSeconds * 1000) {
+                edit.endEditBlock();
+                return false;
+            }
+            found = document->find(CommonWord, found, QTextDocument::FindCaseSensitively);
+        }
+        edit.endEditBlock();
+        return true;
+    }
+
+private:
+    QPlainTextEdit editor_;
+};
+
+std::unique_ptr<TPeer> MakePeer(const QString& name) {
+    if (name == u"ours")
+        return std::make_unique<TOurs>();
+    if (name == u"qsci")
+        return std::make_unique<TScintilla>();
+    return std::make_unique<TPlain>();
+}
+
+void Paint(TPeer& peer) {
+    peer.PaintTarget()->repaint();
+    QCoreApplication::processEvents();
+}
+
+void Key(TPeer& peer, int key, const QString& text = QString(),
+         Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(peer.Widget(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(peer.Widget(), &release);
+}
+
+// One keystroke from the event to the finished repaint, in seconds.
+double TimedKey(TPeer& peer, int key, const QString& text = QString()) {
+    QElapsedTimer clock;
+    clock.start();
+    Key(peer, key, text);
+    Paint(peer);
+    return double(clock.nsecsElapsed()) * 1e-9;
+}
+
+void ReportSpread(const QByteArray& key, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const auto at = [&](double q) {
+        return times[std::min(times.size() - 1, size_t(q * double(times.size())))];
+    };
+    Report((key + "_median").constData(), at(0.5));
+    Report((key + "_p99").constData(), at(0.99));
+    Report((key + "_worst").constData(), times.back());
+    Report((key + "_count").constData(), double(times.size()));
+}
+
+// Types one character at a time at a fixed place; stops early at the cap.
+void TypeAt(TPeer& peer, const QByteArray& key, int line, int column) {
+    peer.PlaceCaret(line, column);
+    Paint(peer);
+    std::vector<double> times;
+    double total = 0;
+    for (int k = 0; k < Keystrokes && total < CapSeconds; ++k) {
+        times.push_back(TimedKey(peer, Qt::Key_A + k % 26, QString(QChar(u'a' + k % 26))));
+        total += times.back();
+    }
+    ReportSpread(key, times);
+}
+
+int RunChild(const QString& editor, const QString& fileName) {
+    std::unique_ptr<TPeer> peer = MakePeer(editor);
+    QWidget* widget = peer->Widget();
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(13);
+    widget->setFont(font);
+    widget->resize(1000, 700);
+    widget->show();
+    Paint(*peer);
+
+    // (1) open, (6) memory
+    const double residentBefore = ResidentBytes();
+    {
+        TWatchdog watchdog("open");
+        QElapsedTimer clock;
+        clock.start();
+        peer->Open(fileName);
+        Paint(*peer);
+        Report("open", double(clock.nsecsElapsed()) * 1e-9);
+    }
+    Report("memory", ResidentBytes() - residentBefore);
+    Report("lines", peer->LineCount());
+
+    // (2) typing at the first line and in the middle (of the lines, or of the single line)
+    {
+        TWatchdog watchdog("type_first_median");
+        TypeAt(*peer, "type_first", 1, 1);
+    }
+    {
+        TWatchdog watchdog("type_middle_median");
+        const int lines = peer->LineCount();
+        if (lines > 1)
+            TypeAt(*peer, "type_middle", lines / 2, 3);
+        else
+            TypeAt(*peer, "type_middle", 1, peer->LineLength(1) / 2);
+    }
+
+    // (3) open a comment at line 1, then take it back
+    {
+        TWatchdog watchdog("comment_worst");
+        peer->PlaceCaret(1, 1);
+        Paint(*peer);
+        std::vector<double> times;
+        for (const QChar c : QStringLiteral("<!--")) {
+            const int key = c == u'<' ? Qt::Key_Less : c == u'!' ? Qt::Key_Exclam : Qt::Key_Minus;
+            times.push_back(TimedKey(*peer, key, QString(c)));
+        }
+        for (int k = 0; k < 4; ++k)
+            times.push_back(TimedKey(*peer, Qt::Key_Backspace));
+        ReportSpread("comment", times);
+    }
+
+    // (4) paging down from the top, then to the end
+    {
+        TWatchdog watchdog("scroll");
+        peer->PlaceCaret(1, 1);
+        Paint(*peer);
+        QElapsedTimer clock;
+        clock.start();
+        int pages = 0;
+        if (peer->LineCount() > 1) {
+            for (; pages < Pages && clock.elapsed() < CapSeconds * 1000; ++pages) {
+                Key(*peer, Qt::Key_PageDown);
+                Paint(*peer);
+            }
+            Report("scroll", double(clock.nsecsElapsed()) * 1e-9);
+            Report("scroll_pages", pages);
+        }
+    }
+    {
+        TWatchdog watchdog("jump_end");
+        QElapsedTimer clock;
+        clock.start();
+        Key(*peer, Qt::Key_End, QString(), Qt::ControlModifier);
+        Paint(*peer);
+        Report("jump_end", double(clock.nsecsElapsed()) * 1e-9);
+    }
+
+    // (5) replace all, last because our editor can only be stopped by ending the process
+    {
+        TWatchdog watchdog("replace");
+        QElapsedTimer clock;
+        clock.start();
+        const bool finished = peer->ReplaceAll(CapSeconds);
+        Paint(*peer);
+        if (finished)
+            Report("replace", double(clock.nsecsElapsed()) * 1e-9);
+        else
+            ReportCapped("replace", CapSeconds);
+    }
+    std::fflush(stdout);
+    std::_Exit(0); // the 50 MB teardown measures nothing
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parent side: the table
+
+struct TCell {
+    bool Present = false;
+    bool Capped = false;
+    double Value = 0;
+};
+
+using TResults = QMap<QString, TCell>; // by key
+
+TResults RunEditor(const QString& program, const QString& editor, const QString& fileName) {
+    std::fprintf(stderr, "  %s on %s ...\n", qPrintable(editor),
+                 qPrintable(QFileInfo(fileName).fileName()));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, {QStringLiteral("--child"), editor, fileName});
+    child.waitForFinished(int(ChildTimeout * 1000));
+    if (child.state() != QProcess::NotRunning) {
+        child.kill();
+        child.waitForFinished();
+    }
+    TResults results;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() != 3 || (fields[0] != "R" && fields[0] != "C"))
+            continue;
+        results[QString::fromLatin1(fields[1])] = {true, fields[0] == "C", fields[2].toDouble()};
+    }
+    return results;
+}
+
+struct TRow {
+    const char* Label;
+    const char* Key;
+    enum TUnit { Seconds, Milliseconds, MegaBytes, BytesPerLine, TimesFile } Unit;
+};
+
+QString Format(const TCell& cell, TRow::TUnit unit, double fileBytes, double lines) {
+    if (!cell.Present)
+        return QStringLiteral("-");
+    double v = cell.Value;
+    switch (unit) {
+    case TRow::Seconds:
+        break;
+    case TRow::Milliseconds:
+        v *= 1e3;
+        break;
+    case TRow::MegaBytes:
+        v /= 1024.0 * 1024.0;
+        break;
+    case TRow::BytesPerLine:
+        v /= lines;
+        break;
+    case TRow::TimesFile:
+        v /= fileBytes;
+        break;
+    }
+    const QString number = QString::number(v, 'f', v < 10 ? 2 : (v < 100 ? 1 : 0));
+    return cell.Capped ? QStringLiteral("> ") + number : number;
+}
+
+QString Ratio(const TCell& ours, const TCell& a, const TCell& b) {
+    const TCell* faster = nullptr;
+    for (const TCell* peer : {&a, &b}) {
+        if (peer->Present && !peer->Capped && (!faster || peer->Value < faster->Value))
+            faster = peer;
+    }
+    if (!ours.Present || !faster || faster->Value <= 0)
+        return QStringLiteral("-");
+    const QString number = QString::number(ours.Value / faster->Value, 'f', 2);
+    return ours.Capped ? QStringLiteral("> ") + number : number;
+}
+
+int RunParent(const QString& program) {
+    QTemporaryDir dir;
+    const QString html = dir.filePath(QStringLiteral("lines.html"));
+    const QString single = dir.filePath(QStringLiteral("single-line.html"));
+    std::fprintf(stderr, "writing the generated files ...\n");
+    WriteHtmlFile(html);
+    WriteSingleLineFile(single);
+
+    const std::vector<TRow> rows = {
+        {"open to painted first screen (ms)", "open", TRow::Milliseconds},
+        {"type at line 1, median (ms)", "type_first_median", TRow::Milliseconds},
+        {"type at line 1, p99 (ms)", "type_first_p99", TRow::Milliseconds},
+        {"type at line 1, worst (ms)", "type_first_worst", TRow::Milliseconds},
+        {"type in the middle, median (ms)", "type_middle_median", TRow::Milliseconds},
+        {"type in the middle, p99 (ms)", "type_middle_p99", TRow::Milliseconds},
+        {"type in the middle, worst (ms)", "type_middle_worst", TRow::Milliseconds},
+        {"\"<!--\" and back, median key (ms)", "comment_median", TRow::Milliseconds},
+        {"\"<!--\" and back, worst key (ms)", "comment_worst", TRow::Milliseconds},
+        {"2,000 page downs (ms)", "scroll", TRow::Milliseconds},
+        {"jump to the end (ms)", "jump_end", TRow::Milliseconds},
+        {"replace all \"document\" (ms)", "replace", TRow::Milliseconds},
+        {"resident memory after open (MB)", "memory", TRow::MegaBytes},
+        {"  per line (bytes)", "memory", TRow::BytesPerLine},
+        {"  as a multiple of the file size", "memory", TRow::TimesFile},
+    };
+    const QStringList editors = {QStringLiteral("ours"), QStringLiteral("qsci"),
+                                 QStringLiteral("plain")};
+
+    std::printf("| Workload | Ours | QScintilla | QPlainTextEdit | Ours / faster peer |\n");
+    std::printf("|---|---:|---:|---:|---:|\n");
+    for (const QString& file : {html, single}) {
+        const double fileBytes = double(QFileInfo(file).size());
+        QList<TResults> results;
+        for (const QString& editor : editors)
+            results << RunEditor(program, editor, file);
+        const double lines = std::max(1.0, results[0].value(QStringLiteral("lines")).Value);
+        std::printf("| **%s** (%.1f MB, %.0f lines) | | | | |\n",
+                    file == html ? "1,000,000-line HTML" : "single 5 MB line",
+                    fileBytes / (1024.0 * 1024.0), lines);
+        for (const TRow& row : rows) {
+            const QString key = QString::fromLatin1(row.Key);
+            if (file == single && key == u"scroll")
+                continue; // one line has no pages
+            const TCell ours = results[0].value(key);
+            const TCell qsci = results[1].value(key);
+            const TCell plain = results[2].value(key);
+            std::printf("| %s | %s | %s | %s | %s |\n", row.Label,
+                        qPrintable(Format(ours, row.Unit, fileBytes, lines)),
+                        qPrintable(Format(qsci, row.Unit, fileBytes, lines)),
+                        qPrintable(Format(plain, row.Unit, fileBytes, lines)),
+                        qPrintable(Ratio(ours, qsci, plain)));
+        }
+        // Keystroke runs cut short by the cap are named, so that a median of fewer keys shows.
+        for (int e = 0; e < editors.size(); ++e) {
+            for (const char* key : {"type_first_count", "type_middle_count"}) {
+                const TCell count = results[e].value(QString::fromLatin1(key));
+                if (count.Present && count.Value < Keystrokes)
+                    std::printf("\nNote: %s, %s: only %.0f of %d keystrokes within %.0f s.\n",
+                                qPrintable(editors[e]), key, count.Value, Keystrokes, CapSeconds);
+            }
+        }
+        std::fflush(stdout);
+    }
+    std::printf("\n\"> N\": stopped at the cap of %.0f s per workload (or ended by the "
+                "watchdog at %.0f s). Page downs: a fixed %d pages from the top, not the whole "
+                "file. QPlainTextEdit runs without highlighting and without line wrapping.\n",
+                CapSeconds, CapSeconds * 2, Pages);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args[1] == u"--child")
+        return RunChild(args[2], args[3]);
+    return RunParent(QCoreApplication::applicationFilePath());
+}
