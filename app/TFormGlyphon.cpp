@@ -427,6 +427,13 @@ void TFormGlyphon::CreateClientArea() {
     GlyphEditHighlighting.OnRepaint = [this](int first, int last) {
         GlyphEditView->InvalidateLines(first, last);
     };
+    // Scanner states are worked out as far as the screen shows, never for the whole file at once.
+    GlyphEditHighlighting.ScanLimit = [this] {
+        return GlyphEdit.TopLine() - 1 + GlyphEditView->VisibleRows();
+    };
+    GlyphEditView->OnPrepareLines = [this](int lastLine) {
+        GlyphEditHighlighting.EnsureScanned(lastLine - 1);
+    };
     ApplyHighlighterColours();
 }
 

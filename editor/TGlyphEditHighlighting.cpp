@@ -6,9 +6,7 @@
 #include <climits>
 
 TGlyphEditHighlighting::TGlyphEditHighlighting(TCustomGlyphEdit& edit) : edit_(edit) {
-    edit_.OnLinesChanged = [this](const TGlyphLinesChange& change) {
-        LinesChanged(change.Kind, change.Index);
-    };
+    edit_.OnLinesChanged = [this](const TGlyphLinesChange& change) { LinesChanged(change); };
     edit_.InStringOrComment = [this](TBufferCoord p) { return InStringOrComment(p); };
 }
 
@@ -24,21 +22,25 @@ void TGlyphEditHighlighting::Repaint(int first, int last) const {
         OnRepaint(first, last);
 }
 
+TGlyphCustomHighlighter::TState TGlyphEditHighlighting::ResetState() {
+    highlighter_->ResetState();
+    return highlighter_->State();
+}
+
 void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter) {
     if (highlighter_)
         highlighter_->UnhookAttributeChange(this);
     highlighter_ = highlighter;
+    validUpTo_ = -1;
     if (highlighter_) {
         highlighter_->HookAttributeChange(this, [this] { Repaint(1, INT_MAX); });
         TGlyphEditStringList& lines = edit_.Lines();
-        lines.BeginChanges();
-        highlighter_->ResetState();
-        TGlyphCustomHighlighter::TState state = highlighter_->State();
-        for (int i = 0; i < lines.LineCount(); ++i) {
-            lines.SetRangeState(i, state);
-            state = ScanLineFrom(i, state);
+        if (lines.LineCount() > 0) {
+            lines.SetRangeState(0, ResetState());
+            validUpTo_ = 0;
         }
-        lines.EndChanges();
+        if (!ScanLimit)
+            EnsureScanned(lines.LineCount() - 1);
     }
     Repaint(1, INT_MAX);
 }
@@ -51,44 +53,103 @@ TGlyphEditHighlighting::ScanLineFrom(int index, TGlyphCustomHighlighter::TState 
     return highlighter_->State();
 }
 
-int TGlyphEditHighlighting::ScanFrom(int index) {
+void TGlyphEditHighlighting::EnsureScanned(int index) {
+    TGlyphEditStringList& lines = edit_.Lines();
+    index = std::min(index, lines.LineCount() - 1);
+    if (!highlighter_ || index <= validUpTo_)
+        return;
+    lines.BeginChanges();
+    if (validUpTo_ < 0) {
+        lines.SetRangeState(0, ResetState());
+        validUpTo_ = 0;
+    }
+    TGlyphCustomHighlighter::TState state = lines.RangeState(validUpTo_);
+    for (int i = validUpTo_; i < index; ++i) {
+        state = ScanLineFrom(i, state);
+        lines.SetRangeState(i + 1, state);
+    }
+    validUpTo_ = index;
+    lines.EndChanges();
+}
+
+// Re-scans from line `from`, whose stored state is exact. The stored states of the lines from
+// `firstUnchanged` to `validAfterEdit` belong to text the edit did not touch, so the first of
+// them that equals the state the scan reaches ends the work: everything below it is still
+// right. Past `validAfterEdit` stored states prove nothing and the scan goes on to the limit.
+void TGlyphEditHighlighting::Rescan(int from, int firstUnchanged, int validAfterEdit) {
     TGlyphEditStringList& lines = edit_.Lines();
     const int count = lines.LineCount();
-    if (!highlighter_ || index < 0 || index >= count)
-        return index;
-    TGlyphCustomHighlighter::TState state = ScanLineFrom(index, lines.RangeState(index));
-    int i = index + 1;
-    for (; i < count && lines.RangeState(i) != state; ++i) {
-        lines.SetRangeState(i, state);
+    const int limit = ScanLimit ? std::max(ScanLimit(), from) : count - 1;
+    TGlyphCustomHighlighter::TState state = lines.RangeState(from);
+    int i = from;
+    lines.BeginChanges();
+    for (; i + 1 < count; ++i) {
         state = ScanLineFrom(i, state);
+        const int next = i + 1;
+        if (next >= firstUnchanged && next <= validAfterEdit && lines.RangeState(next) == state) {
+            validUpTo_ = validAfterEdit;
+            lines.EndChanges();
+            Repaint(from + 1, next);
+            return;
+        }
+        lines.SetRangeState(next, state);
+        if (next > validAfterEdit && next >= limit)
+            break;
     }
-    return i - 1;
+    lines.EndChanges();
+    validUpTo_ = std::min(i + 1, count - 1);
+    Repaint(from + 1, INT_MAX);
 }
 
-void TGlyphEditHighlighting::LinesChanged(int kind, int index) {
-    if (!highlighter_ || kind == TGlyphLinesChange::Cleared)
+void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
+    if (!highlighter_)
         return;
     TGlyphEditStringList& lines = edit_.Lines();
-    if (lines.LineCount() == 0)
+    if (change.Kind == TGlyphLinesChange::Cleared || lines.LineCount() == 0) {
+        validUpTo_ = -1;
         return;
-    int from = index;
-    if (kind == TGlyphLinesChange::Changed) {
-        from = std::min(index, lines.LineCount() - 1);
-    } else if (index <= 0) {
-        // The first line always starts in the reset state.
-        highlighter_->ResetState();
-        lines.SetRangeState(0, highlighter_->State());
-        from = 0;
-    } else {
-        from = std::min(index - 1, lines.LineCount() - 1);
     }
-    const int last = ScanFrom(from);
-    Repaint(from + 1, last + 1);
+    const int i = change.Index;
+    int from = i - 1;
+    int firstUnchanged = i;
+    int validAfterEdit = validUpTo_;
+    switch (change.Kind) {
+    case TGlyphLinesChange::Changed:
+        from = i;
+        firstUnchanged = i + 1;
+        break;
+    case TGlyphLinesChange::Added:
+    case TGlyphLinesChange::Inserted:
+        firstUnchanged = i + change.Count;
+        if (validUpTo_ >= i)
+            validAfterEdit = validUpTo_ + change.Count;
+        break;
+    case TGlyphLinesChange::Deleted:
+        if (validUpTo_ >= i + change.Count)
+            validAfterEdit = validUpTo_ - change.Count;
+        else if (validUpTo_ >= i)
+            validAfterEdit = i - 1;
+        break;
+    case TGlyphLinesChange::Cleared:
+        break;
+    }
+    if (from < 0) {
+        // The first line always starts in the reset state.
+        lines.SetRangeState(0, ResetState());
+        from = 0;
+        validUpTo_ = std::max(validUpTo_, 0);
+    }
+    // Below the exact states nothing stored has to be kept right now.
+    if (from > validUpTo_)
+        return;
+    validAfterEdit = std::min(validAfterEdit, lines.LineCount() - 1);
+    Rescan(from, firstUnchanged, validAfterEdit);
 }
 
-bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) const {
+bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
     if (!highlighter_ || p.Y < 1 || p.Y > edit_.LineCount())
         return false;
+    EnsureScanned(p.Y - 1);
     TGlyphHighlighterAttributes* const stringAttr = highlighter_->StandardAttribute(3);
     TGlyphHighlighterAttributes* const commentAttr = highlighter_->StandardAttribute(0);
     const int offset = p.X - 1;

@@ -6,10 +6,17 @@
 #include <functional>
 
 class TCustomGlyphEdit;
+struct TGlyphLinesChange;
 
 // Links an editor to the highlighter installed in it: keeps the scanner state stored with every
 // line of the buffer current as lines are added, inserted, deleted and changed, and answers the
 // editor's questions about tokens (bracket matching skips strings and comments).
+//
+// States are computed lazily. The states of lines 0..ValidUpTo() are exactly those a full scan
+// from the top gives; the lines below may hold stale states until someone needs them
+// (EnsureScanned, which painting calls for the lines it shows). An edit re-scans from the
+// changed line until the states agree again with those stored for the unchanged text, but never
+// further than ScanLimit, so a keystroke costs the lines on screen, not the whole file.
 class TGlyphEditHighlighting {
 public:
     explicit TGlyphEditHighlighting(TCustomGlyphEdit& edit);
@@ -18,26 +25,33 @@ public:
     TGlyphEditHighlighting& operator=(const TGlyphEditHighlighting&) = delete;
 
     TGlyphCustomHighlighter* Highlighter() const { return highlighter_; }
-    // Installs a highlighter (or none): every line is scanned from the top inside one change
-    // bracket and the whole text is repainted.
+    // Installs a highlighter (or none) and repaints the whole text.
     void SetHighlighter(TGlyphCustomHighlighter* highlighter);
 
-    // Re-scans from line `index` (0-based) until a line's stored state already equals the state
-    // the scan reaches; returns the last line scanned.
-    int ScanFrom(int index);
+    // Brings the stored states of lines 0..index (0-based) up to date.
+    void EnsureScanned(int index);
+    // The last line (0-based) whose stored state is known to be exact; -1 when none is.
+    int ValidUpTo() const { return validUpTo_; }
+
+    // The last line (0-based) an edit must re-scan before it returns, usually the bottom line
+    // of the view; unset, edits re-scan as far as the states disagree.
+    std::function<int()> ScanLimit;
 
     // True when the character at P (1-based) lies in a string or comment token.
-    bool InStringOrComment(TBufferCoord p) const;
+    bool InStringOrComment(TBufferCoord p);
 
     // Lines first..last (1-based) need repainting because their colours may have changed; the
     // whole text after an attribute change or a new highlighter (last is INT_MAX).
     std::function<void(int first, int last)> OnRepaint;
 
 private:
-    void LinesChanged(int kind, int index);
+    void LinesChanged(const TGlyphLinesChange& change);
+    void Rescan(int from, int firstUnchanged, int validAfterEdit);
     TGlyphCustomHighlighter::TState ScanLineFrom(int index, TGlyphCustomHighlighter::TState start);
+    TGlyphCustomHighlighter::TState ResetState();
     void Repaint(int first, int last) const;
 
     TCustomGlyphEdit& edit_;
     TGlyphCustomHighlighter* highlighter_ = nullptr;
+    int validUpTo_ = -1;
 };

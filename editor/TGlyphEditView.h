@@ -162,6 +162,9 @@ public:
     std::function<bool(TGlyphEditView* sender, int line, TGlyphColor& foreground,
                        TGlyphColor& background)>
         OnSpecialLineColors;
+    // Asked before lines are painted, with the last line (1-based) the paint will show, so that
+    // the scanner states of the lines down to it can be brought up to date first.
+    std::function<void(int lastLine)> OnPrepareLines;
 
 signals:
     // A drag of the selection begins (before the platform's drag loop runs).

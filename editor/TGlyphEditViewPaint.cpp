@@ -99,6 +99,8 @@ void TGlyphEditView::paintEvent(QPaintEvent* event) {
     const QRect rect = event->rect();
     const int firstRow = std::max(rect.top(), 0) / rowHeight_;
     const int lastRow = std::max(rect.bottom(), 0) / rowHeight_;
+    if (OnPrepareLines)
+        OnPrepareLines(std::min(edit_.TopLine() + lastRow, edit_.LineCount()));
     if (gutterExtent_ > 0 && rect.left() < gutterExtent_) {
         painter.save();
         painter.setClipRect(QRect(0, rect.top(), gutterExtent_, rect.height()), Qt::IntersectClip);

@@ -5,6 +5,7 @@
 #include "common/DockLayout.h"
 #include "common/SettingsIni.h"
 #include "editor/TGlyphEditView.h"
+#include "highlight/GlyphHighlightScan.h"
 #include "highlight/GlyphHighlighterColours.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
@@ -354,4 +355,23 @@ TEST_F(FormGlyphon, AReadOnlyProgramFolderReportsTheFailedWriteAtExit) {
     ASSERT_EQ(prompts.Records().size(), 1);
     EXPECT_EQ(prompts.Records()[0].Text,
               "Unable to write to " + TestEnvironment::ProgramDir() + "/Settings.ini");
+}
+
+TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
+    QTemporaryDir dir;
+    QByteArray page = "<!-- a comment that runs\n";
+    for (int i = 0; i < 20000; ++i)
+        page += "<p class=\"x\">line " + QByteArray::number(i) + "</p> -->\n";
+    const QString file = WriteFile(dir, "long.htm", page);
+    auto form = StartWith({file});
+    form->GlyphEditView->viewport()->repaint();
+    EXPECT_LT(form->GlyphEditHighlighting.ValidUpTo(), 1000) << "opening scans the first screen";
+
+    form->GlyphEdit.SetCaretXY({1, form->GlyphEdit.LineCount()});
+    form->GlyphEditView->viewport()->repaint();
+    const int last = form->GlyphEdit.LineCount() - 1;
+    EXPECT_EQ(form->GlyphEditHighlighting.ValidUpTo(), last) << "painting the end scans to it";
+    const auto full = ScanLineStates(form->GlyphHTMLHighlighter, form->GlyphEdit.Lines().Lines());
+    for (int i = last - 50; i <= last; ++i)
+        ASSERT_EQ(form->GlyphEdit.Lines().RangeState(i), full[i]) << "line " << i;
 }
