@@ -160,6 +160,21 @@ public:
     virtual bool ReplaceAll(double capSeconds) = 0;
 };
 
+// Wires the lazy scanner states the way the main window does, where the highlighting link
+// offers them: states only as far as the screen shows, and the lines about to be painted first.
+template <class THighlighting, class TView>
+void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& edit) {
+    if constexpr (requires {
+                      highlighting.ScanLimit;
+                      view.OnPrepareLines;
+                  }) {
+        highlighting.ScanLimit = [&edit, &view] { return edit.TopLine() - 1 + view.VisibleRows(); };
+        view.OnPrepareLines = [&highlighting](int lastLine) {
+            highlighting.EnsureScanned(lastLine - 1);
+        };
+    }
+}
+
 class TOurs : public TPeer {
 public:
     TOurs() : highlighting_(edit_), view_(edit_) {
@@ -173,6 +188,7 @@ public:
         highlighting_.OnRepaint = [this](int first, int last) {
             view_.InvalidateLines(first, last);
         };
+        WireLazyStates(highlighting_, view_, edit_);
         highlighting_.SetHighlighter(&html_);
         view_.SetHighlighter(&html_);
         view_.SetBorderStyle(bsNone);
