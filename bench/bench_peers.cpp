@@ -418,7 +418,10 @@ int RunChild(const QString& editor, const QString& fileName) {
                 Key(*peer, Qt::Key_PageDown);
                 Paint(*peer);
             }
-            Report("scroll", double(clock.nsecsElapsed()) * 1e-9);
+            if (pages < Pages)
+                ReportCapped("scroll", CapSeconds);
+            else
+                Report("scroll", double(clock.nsecsElapsed()) * 1e-9);
             Report("scroll_pages", pages);
         }
     }
@@ -581,6 +584,12 @@ int RunParent(const QString& program) {
                     std::printf("\nNote: %s, %s: only %.0f of %d keystrokes within %.0f s.\n",
                                 qPrintable(editors[e]), key, count.Value, Keystrokes, CapSeconds);
             }
+        }
+        for (int e = 0; e < editors.size(); ++e) {
+            const TCell pages = results[e].value(QStringLiteral("scroll_pages"));
+            if (pages.Present && pages.Value < Pages)
+                std::printf("\nNote: %s paged down only %.0f of %d pages within %.0f s.\n",
+                            qPrintable(editors[e]), pages.Value, Pages, CapSeconds);
         }
         std::fflush(stdout);
     }
