@@ -75,7 +75,8 @@ void TGlyphEditHighlighting::EnsureScanned(int index) {
 // Re-scans from line `from`, whose stored state is exact. The stored states of the lines from
 // `firstUnchanged` to `validAfterEdit` belong to text the edit did not touch, so the first of
 // them that equals the state the scan reaches ends the work: everything below it is still
-// right. Past `validAfterEdit` stored states prove nothing and the scan goes on to the limit.
+// right. Past `validAfterEdit` stored states prove nothing. Without agreement the scan stops at
+// the limit, and the exact states end there.
 void TGlyphEditHighlighting::Rescan(int from, int firstUnchanged, int validAfterEdit) {
     TGlyphEditStringList& lines = edit_.Lines();
     const int count = lines.LineCount();
@@ -93,7 +94,7 @@ void TGlyphEditHighlighting::Rescan(int from, int firstUnchanged, int validAfter
             return;
         }
         lines.SetRangeState(next, state);
-        if (next > validAfterEdit && next >= limit)
+        if (next >= limit)
             break;
     }
     lines.EndChanges();

@@ -343,20 +343,6 @@ TEST_F(FormGlyphon, ExitSavesTheHighlighterColours) {
     EXPECT_EQ(css.StandardAttribute(3)->Foreground(), 0x00ABCDEFu);
 }
 
-TEST_F(FormGlyphon, AReadOnlyProgramFolderReportsTheFailedWriteAtExit) {
-    ScriptedPrompts prompts;
-    {
-        auto form = StartWith({});
-        // The settings file becomes a folder: no process, root included, can write it as a file.
-        QDir().mkpath(TestEnvironment::ProgramDir() + "/Settings.ini");
-        prompts.AnswerButton(QMessageBox::Ok);
-    }
-    QDir(TestEnvironment::ProgramDir() + "/Settings.ini").removeRecursively();
-    ASSERT_EQ(prompts.Records().size(), 1);
-    EXPECT_EQ(prompts.Records()[0].Text,
-              "Unable to write to " + TestEnvironment::ProgramDir() + "/Settings.ini");
-}
-
 TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
     QTemporaryDir dir;
     QByteArray page = "<!-- a comment that runs\n";

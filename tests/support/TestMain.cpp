@@ -1,4 +1,5 @@
 #include "common/Paths.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -11,5 +12,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     environment.ApplyProgramFolder();
     ::testing::InitGoogleTest(&argc, argv);
+    // A prompt no test expected fails that test and is cancelled, instead of waiting for a
+    // user who is not there; tests that expect prompts install their own double over this one.
+    ScriptedPrompts unexpectedPrompts;
     return RUN_ALL_TESTS();
 }

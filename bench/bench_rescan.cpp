@@ -1,0 +1,94 @@
+// The highlighting cost of typing in a 1,000,000-line HTML document: one character typed in the
+// middle line (the re-scan stops where the states agree again) and "<!--" typed on line 1 (every
+// following line changes state; with the lazy states the work stops at the screen's bottom),
+// each beside a full scan of the whole document in the same run.
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditHighlighting.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+constexpr int BufferLines = 1000000;
+constexpr int ScreenRows = 50;
+
+struct Document {
+    TGlyphEdit Edit;
+    TGlyphHTMLHighlighter Html;
+    TGlyphEditHighlighting Link{Edit};
+
+    explicit Document(bool lazy) {
+        Edit.SetOptions(GlyphEditMainWindowOptions);
+        Edit.SetKeystrokes(MainWindowKeystrokes());
+        Edit.SetLinesInWindow(ScreenRows);
+        TGlyphEditStringList& lines = Edit.Lines();
+        lines.BeginChanges();
+        for (int i = 0; i < BufferLines; ++i)
+            lines.AppendLine(
+                QStringLiteral("<p class=\"row\">Line %1 with <b>bold</b></p>").arg(i));
+        lines.EndChanges();
+        if (lazy)
+            Link.ScanLimit = [this] { return Edit.TopLine() - 1 + ScreenRows; };
+        Link.SetHighlighter(&Html);
+        Link.EnsureScanned(BufferLines - 1);
+    }
+};
+
+Document& Shared(bool lazy) {
+    static std::unique_ptr<Document> eager;
+    static std::unique_ptr<Document> lazyDoc;
+    auto& doc = lazy ? lazyDoc : eager;
+    if (!doc)
+        doc = std::make_unique<Document>(lazy);
+    return *doc;
+}
+
+void BM_FullScan(benchmark::State& state) {
+    Document& doc = Shared(false);
+    for (auto _ : state) {
+        doc.Link.SetHighlighter(nullptr);
+        doc.Link.SetHighlighter(&doc.Html);
+    }
+    state.SetItemsProcessed(state.iterations() * BufferLines);
+}
+
+void BM_TypeInTheMiddle(benchmark::State& state) {
+    Document& doc = Shared(state.range(0) != 0);
+    doc.Edit.SetCaretXY({10, BufferLines / 2});
+    for (auto _ : state) {
+        doc.Edit.RunCommand(ecChar, QChar('x'));
+        doc.Edit.RunCommand(ecDeleteLastChar);
+    }
+    state.counters["keystrokes"] = benchmark::Counter(
+        2.0 * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_OpenCommentOnLineOne(benchmark::State& state) {
+    Document& doc = Shared(state.range(0) != 0);
+    for (auto _ : state) {
+        doc.Edit.SetCaretXY({1, 1});
+        for (QChar c : QStringLiteral("<!--"))
+            doc.Edit.RunCommand(ecChar, c);
+        for (int i = 0; i < 4; ++i)
+            doc.Edit.RunCommand(ecDeleteLastChar);
+    }
+    state.counters["keystrokes"] = benchmark::Counter(
+        8.0 * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(BM_FullScan)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_TypeInTheMiddle)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenCommentOnLineOne)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
