@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -525,12 +524,19 @@ void TFormGlyphon::FormActivate() {
     SetFileCaption(this, DocumentFileName);
     if (QLabel* panel = StatusPanel(StatusBar, 0))
         panel->setText(DocumentFileName);
-    // The order in which extensions are tried differs from the order the window holds them in.
-    const QList<TGlyphCustomHighlighter*> candidates = {
-        &GlyphHTMLHighlighter,     &GlyphJScriptHighlighter, &GlyphCssHighlighter,
-        &GlyphJavaHighlighter,     &GlyphPHPHighlighter,     &GlyphPerlHighlighter,
-        &GlyphVBScriptHighlighter, &GlyphCppHighlighter};
+    QList<TGlyphCustomHighlighter*> candidates;
+    for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
+        candidates << slot.Highlighter;
+    candidates.removeLast(); // the general highlighter is the fallback, not a candidate
     SelectHighlighter(ChooseHighlighter(candidates, &GlyphGeneralHighlighter, DocumentFileName));
+}
+
+// Extensions are tried, and colours stored at exit, in this order: the window's own order with
+// CSS before Java, the general highlighter last.
+QList<TGlyphHighlighterSlot> TFormGlyphon::ChoiceOrder() const {
+    QList<TGlyphHighlighterSlot> order = highlighters_;
+    order.swapItemsAt(2, 3);
+    return order;
 }
 
 void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
@@ -598,15 +604,8 @@ void TFormGlyphon::FormDestroy() {
     RunCommand([this] {
         SaveRecentFiles();
         SaveBarLayout();
-        for (const char* name :
-             {"TGlyphHTMLHighlighter", "TGlyphJScriptHighlighter", "TGlyphCssHighlighter",
-              "TGlyphJavaHighlighter", "TGlyphPHPHighlighter", "TGlyphPerlHighlighter",
-              "TGlyphVBScriptHighlighter", "TGlyphCppHighlighter", "TGlyphGeneralHighlighter"}) {
-            for (const TGlyphHighlighterSlot& slot : highlighters_) {
-                if (slot.ClassName == QLatin1String(name))
-                    SaveUserColours(*slot.Highlighter, slot.ClassName);
-            }
-        }
+        for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
+            SaveUserColours(*slot.Highlighter, slot.ClassName);
     });
     if (FormStorage && !FormStorage->Saved())
         FormStorage->Save();

@@ -262,6 +262,7 @@ private:
     void CreateStatusBar();
     void ApplyHighlighterColours();
     void ShowHtmlCommands(bool visible);
+    QList<TGlyphHighlighterSlot> ChoiceOrder() const;
     void LoadBarLayout();
     void SaveBarLayout() const;
     QAction* AddItem(QMenu* menu, const QString& caption, const QString& name,
