@@ -28,6 +28,12 @@ TGlyphCustomHighlighter::TState TGlyphEditHighlighting::ResetState() {
 }
 
 void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter) {
+    // The window installs its highlighter again at every activation; the text has not changed,
+    // so the states already worked out stay exact and only the colours are drawn again.
+    if (highlighter && highlighter == highlighter_) {
+        Repaint(1, INT_MAX);
+        return;
+    }
     if (highlighter_)
         highlighter_->UnhookAttributeChange(this);
     highlighter_ = highlighter;

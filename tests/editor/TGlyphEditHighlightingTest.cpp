@@ -265,3 +265,19 @@ TEST(EditHighlightingLazy, RandomEditsKeepEveryExactStateEqualToAFullScan) {
                         "seed " + std::to_string(seed) + " at the end");
     }
 }
+
+TEST(EditHighlightingLazy, InstallingTheSameHighlighterAgainKeepsTheWorkDone) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 10; };
+    edit.SetText(HtmlPage(500).join("\n"));
+    link.SetHighlighter(&html);
+    link.EnsureScanned(400);
+    int repaints = 0;
+    link.OnRepaint = [&](int first, int last) { repaints += first == 1 && last == INT_MAX; };
+    link.SetHighlighter(&html);
+    EXPECT_EQ(link.ValidUpTo(), 400);
+    EXPECT_EQ(repaints, 1) << "the colours are drawn again";
+    ExpectExactUpTo(edit, html, 400, "after installing again");
+}
