@@ -45,6 +45,10 @@ public:
     int LineCount() const { return lines_.LineCount(); }
     // The text of line y (1-based); empty outside the buffer.
     QString LineText(int y) const { return lines_.GetLine(y - 1); }
+    int LineLength(int y) const { return lines_.LineLength(y - 1); }
+    QString LineMid(int y, qsizetype from, qsizetype count) const {
+        return lines_.LineMid(y - 1, from, count);
+    }
 
     // ---- Caret ----
     int CaretX() const { return caret_.X; }

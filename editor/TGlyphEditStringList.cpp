@@ -158,6 +158,14 @@ QString TGlyphEditStringList::GetLine(int i) const {
     return i >= 0 && i < LineCount() ? records_[i].Chars : QString();
 }
 
+int TGlyphEditStringList::LineLength(int i) const {
+    return i >= 0 && i < LineCount() ? int(records_[i].Chars.size()) : 0;
+}
+
+QString TGlyphEditStringList::LineMid(int i, qsizetype from, qsizetype count) const {
+    return i >= 0 && i < LineCount() ? records_[i].Chars.mid(from, count) : QString();
+}
+
 void TGlyphEditStringList::SetLine(int i, const QString& s) {
     if (i == LineCount()) {
         AppendLine(s);

@@ -62,6 +62,9 @@ public:
     int Capacity() const { return static_cast<int>(records_.capacity()); }
 
     QString GetLine(int i) const;
+    // Parts of a line without building the whole line: for very long lines.
+    int LineLength(int i) const;
+    QString LineMid(int i, qsizetype from, qsizetype count) const;
     void SetLine(int i, const QString& s);
     void* GetLineData(int i) const;
     void SetLineData(int i, void* d);
