@@ -49,7 +49,7 @@ void TCustomGlyphEdit::HookLines() {
     lines_.OnLineInserted = [this](int index, const QString&) {
         LinesAdded(index, 1, TGlyphLinesChange::Inserted);
     };
-    lines_.OnLineChanged = [this](int index, const QString&) { LineChanged(index); };
+    lines_.OnLineChanged = [this](int index) { LineChanged(index); };
     lines_.OnLinesDeleted = [this](int index, int count) { LinesDeleted(index, count); };
     lines_.OnCleared = [this] { LinesCleared(); };
 }
@@ -144,7 +144,7 @@ void TCustomGlyphEdit::SetText(const QString& text) {
 // ---- Caret ----
 
 int TCustomGlyphEdit::MaxCaretX(int y) const {
-    const int lineEnd = static_cast<int>(LineText(y).size()) + 1;
+    const int lineEnd = LineLength(y) + 1;
     // Past the line end the caret may go up to MaxLeftChar, but never so short that the end
     // of a longer line becomes unreachable.
     return options_ & eoScrollPastEol ? std::max(MaxLeftChar, lineEnd) : lineEnd;
@@ -173,7 +173,7 @@ void TCustomGlyphEdit::SetCaretXYEx(TBufferCoord p, bool scrollIntoView) {
 
 TBufferCoord TCustomGlyphEdit::ClampSelectionPoint(TBufferCoord p) const {
     const int y = std::max(std::min(p.Y, lines_.LineCount()), 1);
-    const int lineEnd = static_cast<int>(LineText(y).size()) + 1;
+    const int lineEnd = LineLength(y) + 1;
     int maxX = std::max(MaxLeftChar, lineEnd);
     if (selectionMode_ == smNormal)
         maxX = lineEnd;
@@ -208,7 +208,7 @@ void TCustomGlyphEdit::SetSelectionActiveEnd(TBufferCoord p) {
 void TCustomGlyphEdit::SelectAll() {
     TGlyphEditPaintLock lock(*this);
     const int last = std::max(lines_.LineCount(), 1);
-    const TBufferCoord end{static_cast<int>(LineText(last).size()) + 1, last};
+    const TBufferCoord end{LineLength(last) + 1, last};
     SetSelectionAnchor({1, 1});
     SetSelectionActiveEnd(end);
     SetCaretXYEx(end, true);
@@ -366,16 +366,23 @@ void TCustomGlyphEdit::ScrollCaretToMiddle() {
 
 // ---- Positions ----
 
+// A line without tabs is one column a character, which needs no look at its text: the caret
+// in a very long line costs nothing.
 int TCustomGlyphEdit::DisplayColumn(TBufferCoord p) const {
-    const QString line = LineText(p.Y);
-    const int inLine = std::min(p.X - 1, static_cast<int>(line.size()));
-    int width = 0;
-    for (int i = 0; i < inLine; ++i)
-        width += line.at(i) == u'\t' ? tabWidth_ - width % tabWidth_ : 1;
+    const int inLine = std::clamp(p.X - 1, 0, LineLength(p.Y));
+    int width = inLine;
+    if (lines_.LineHasTabs(p.Y - 1)) {
+        const QString head = LineMid(p.Y, 0, inLine);
+        width = 0;
+        for (QChar c : head)
+            width += c == u'\t' ? tabWidth_ - width % tabWidth_ : 1;
+    }
     return width + std::max(p.X - 1 - inLine, 0) + 1;
 }
 
 int TCustomGlyphEdit::CharIndexOfColumn(int y, int column) const {
+    if (!lines_.LineHasTabs(y - 1))
+        return std::max(column, 1);
     const QString line = LineText(y);
     int width = 0;
     for (int i = 0; i < line.size(); ++i) {
@@ -422,7 +429,7 @@ TBufferCoord TCustomGlyphEdit::PrevWordPos(TBufferCoord p) const {
     auto previousLineEnd = [&]() -> TBufferCoord {
         if (p.Y <= 1)
             return {1, 1};
-        return {static_cast<int>(LineText(p.Y - 1).size()) + 1, p.Y - 1};
+        return {LineLength(p.Y - 1) + 1, p.Y - 1};
     };
     if (x <= 1)
         return previousLineEnd();

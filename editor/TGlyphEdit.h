@@ -231,6 +231,12 @@ private:
 
     // Text primitives (no undo recording of their own except padding and trimming).
     void WriteLine(int y, const QString& text, bool trimCandidate);
+    // Replaces `count` characters at 0-based `from` of line y in place (one past the last line
+    // appends `text` as a new line).
+    void EditLine(int y, int from, int count, const QString& text, bool trimCandidate);
+    // Whether line y holds only blanks (code 32 or below) before 0-based `end` and a
+    // non-blank (or its end) at `end`.
+    bool BlanksUpTo(int y, int end) const;
     void PadLine(int y, int x);
     QString RangeText(TBufferCoord a, TBufferCoord b, TGlyphSelectionMode mode,
                       bool padColumns) const;

@@ -82,15 +82,15 @@ void TCustomGlyphEdit::ExecuteCommand(TGlyphEditorCommand command, QChar ch, con
             DoDeleteChar();
             break;
         case ecDeleteWord: {
-            const int len = static_cast<int>(LineText(caret_.Y).size());
+            const int len = LineLength(caret_.Y);
             if (caret_.X > len + 1)
                 SetCaretXYEx({len + 1, caret_.Y}, true);
             DoDeleteRange(caret_, NextWordPos(caret_), uckSilentDeleteAfterCaret, caret_);
             break;
         }
         case ecDeleteEOL:
-            DoDeleteRange(caret_, {static_cast<int>(LineText(caret_.Y).size()) + 1, caret_.Y},
-                          uckSilentDeleteAfterCaret, caret_);
+            DoDeleteRange(caret_, {LineLength(caret_.Y) + 1, caret_.Y}, uckSilentDeleteAfterCaret,
+                          caret_);
             break;
         case ecDeleteLastWord: {
             const TBufferCoord from = PrevWordPos(caret_);
@@ -243,14 +243,14 @@ void TCustomGlyphEdit::MoveCaretVertically(int lines, bool selecting) {
 }
 
 TBufferCoord TCustomGlyphEdit::MovementTarget(TGlyphEditorCommand command, const QVariant& data) {
-    const int len = static_cast<int>(LineText(caret_.Y).size());
+    const int len = LineLength(caret_.Y);
     const bool pastEol = options_ & eoScrollPastEol;
     const int x = caret_.X;
     const int y = caret_.Y;
     switch (command) {
     case ecLeft:
         if (!pastEol && x <= 1 && y > 1)
-            return {static_cast<int>(LineText(y - 1).size()) + 1, y - 1};
+            return {LineLength(y - 1) + 1, y - 1};
         return {std::max(x - 1, 1), y};
     case ecRight:
         if (pastEol)
@@ -282,7 +282,7 @@ TBufferCoord TCustomGlyphEdit::MovementTarget(TGlyphEditorCommand command, const
         return {1, 1};
     case ecEditorBottom: {
         const int last = std::max(lines_.LineCount(), 1);
-        return {static_cast<int>(LineText(last).size()) + 1, last};
+        return {LineLength(last) + 1, last};
     }
     case ecGotoXY:
         return PointOf(data, caret_);
@@ -331,8 +331,7 @@ void TCustomGlyphEdit::DoTypeChar(QChar ch) {
     }
     const int y = caret_.Y;
     const int x = caret_.X;
-    const QString line = LineText(y);
-    const int len = static_cast<int>(line.size());
+    const int len = LineLength(y);
     int at = x;
     if (x > len + 1) {
         if (len == 0) {
@@ -346,13 +345,13 @@ void TCustomGlyphEdit::DoTypeChar(QChar ch) {
             PadLine(y, x);
         }
     }
-    const QString current = LineText(y);
-    if (!insertMode_ && at <= current.size()) {
-        const QString replaced = current.mid(at - 1, 1);
-        WriteLine(y, current.left(at - 1) + ch + current.mid(at), false);
+    // The character goes into the line in place: typing costs the same in any line length.
+    if (!insertMode_ && at <= LineLength(y)) {
+        const QString replaced = LineMid(y, at - 1, 1);
+        EditLine(y, at - 1, 1, QString(ch), false);
         AddUndo(uckInsert, {at, y}, {at + 1, y}, replaced, smNormal);
     } else {
-        WriteLine(y, current.left(at - 1) + ch + current.mid(at - 1), false);
+        EditLine(y, at - 1, 0, QString(ch), false);
         AddUndo(uckInsert, {at, y}, {at + 1, y}, QString(), smNormal);
     }
     SetCaretXYEx({at + 1, y}, true);
@@ -427,8 +426,7 @@ void TCustomGlyphEdit::DoDeleteLastChar() {
     }
     const TBufferCoord caret = caret_;
     const int y = caret.Y;
-    const QString line = LineText(y);
-    const int len = static_cast<int>(line.size());
+    const int len = LineLength(y);
     TBufferCoord target = caret;
     QString removed;
     if (caret.X > len + 1) {
@@ -441,22 +439,26 @@ void TCustomGlyphEdit::DoDeleteLastChar() {
     if (caret.X == 1) {
         if (y <= 1)
             return;
-        const QString previous = LineText(y - 1);
-        const QString kept =
-            options_ & eoTrimTrailingSpaces ? GlyphEditTrimTrailingSpaces(previous) : previous;
-        removed = previous.mid(kept.size()) + CrLf;
-        WriteLine(y - 1, kept + line, false);
+        // The line joins the one above, which first loses its trailing spaces when trimming.
+        const int previousLength = LineLength(y - 1);
+        int kept = previousLength;
+        if (options_ & eoTrimTrailingSpaces) {
+            while (kept > 0 && lines_.LineChar(y - 2, kept - 1) == u' ')
+                --kept;
+        }
+        removed = LineMid(y - 1, kept, -1) + CrLf;
+        EditLine(y - 1, kept, previousLength - kept, LineText(y), false);
         lines_.DeleteLine(y - 1);
-        target = {static_cast<int>(kept.size()) + 1, y - 1};
-    } else if (line.at(caret.X - 2).unicode() <= 32 && options_ & eoAutoIndent &&
-               caret.X - 1 == LeadingBlankCount(line)) {
+        target = {kept + 1, y - 1};
+    } else if (lines_.LineChar(y - 1, caret.X - 2).unicode() <= 32 && options_ & eoAutoIndent &&
+               BlanksUpTo(y, caret.X - 1)) {
         // Right after the leading blanks: back to the previous tab stop.
         int cells = (DisplayColumn(caret) - 1) % tabWidth_;
         if (cells == 0)
             cells = tabWidth_;
         int i = caret.X - 1;
         while (cells > 0 && i > 0) {
-            const QChar c = line.at(i - 1);
+            const QChar c = lines_.LineChar(y - 1, i - 1);
             if (c == u'\t') {
                 --i;
                 break;
@@ -468,12 +470,12 @@ void TCustomGlyphEdit::DoDeleteLastChar() {
         }
         if (i == caret.X - 1)
             i = caret.X - 2;
-        removed = line.mid(i, caret.X - 1 - i);
-        WriteLine(y, line.left(i) + line.mid(caret.X - 1), false);
+        removed = LineMid(y, i, caret.X - 1 - i);
+        EditLine(y, i, caret.X - 1 - i, QString(), false);
         target = {i + 1, y};
     } else {
-        removed = line.mid(caret.X - 2, 1);
-        WriteLine(y, line.left(caret.X - 2) + line.mid(caret.X - 1), false);
+        removed = LineMid(y, caret.X - 2, 1);
+        EditLine(y, caret.X - 2, 1, QString(), false);
         target = {caret.X - 1, y};
     }
     AddUndo(uckSilentDelete, target, caret, removed, smNormal);
@@ -489,19 +491,18 @@ void TCustomGlyphEdit::DoDeleteChar() {
     }
     const TBufferCoord caret = caret_;
     const int y = caret.Y;
-    const QString line = LineText(y);
-    const int len = static_cast<int>(line.size());
+    const int len = LineLength(y);
     if (caret.X > len) {
         if (y >= lines_.LineCount())
             return;
         // The next line is joined to this one, the gap up to the caret filled first.
         PadLine(y, caret.X);
-        WriteLine(y, LineText(y) + LineText(y + 1), false);
+        EditLine(y, LineLength(y), 0, LineText(y + 1), false);
         lines_.DeleteLine(y);
         AddUndo(uckSilentDeleteAfterCaret, caret, {1, y + 1}, CrLf, smNormal);
     } else {
-        const QString removed = line.mid(caret.X - 1, 1);
-        WriteLine(y, line.left(caret.X - 1) + line.mid(caret.X), false);
+        const QString removed = LineMid(y, caret.X - 1, 1);
+        EditLine(y, caret.X - 1, 1, QString(), false);
         AddUndo(uckSilentDeleteAfterCaret, caret, {caret.X + 1, y}, removed, smNormal);
     }
     SetCaretXYEx(caret, true);

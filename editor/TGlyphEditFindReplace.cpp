@@ -52,7 +52,7 @@ private:
 };
 
 int LineEndColumn(const TCustomGlyphEdit& edit, int line) {
-    return static_cast<int>(edit.LineText(line).size()) + 1;
+    return edit.LineLength(line) + 1;
 }
 
 } // namespace
@@ -121,6 +121,55 @@ void TGlyphEditFindReplace::ReplaceMatch(const QString& replace) {
     edit_.SetSelectedText(replace);
 }
 
+// Replace all without prompting, forwards, in stream selection, can do a whole line in one
+// edit. A line whose trailing spaces the editor trims after each replacement goes match by
+// match instead: a match standing in those spaces disappears with the first replacement.
+bool TGlyphEditFindReplace::CanReplaceLineAtOnce(const QString& text,
+                                                 const QString& replace) const {
+    if (edit_.ReadOnly() || edit_.SelectionMode() != smNormal || edit_.Options() & eoNoSelection)
+        return false;
+    if (replace.contains(u'\r') || replace.contains(u'\n'))
+        return false;
+    return !(edit_.Options() & eoTrimTrailingSpaces && text.endsWith(u' '));
+}
+
+// Replaces every match of the line that passes the range test in one pass: the text from the
+// first match to the end of the last is rebuilt once and written as one change (one deletion
+// and one insertion in the open undo group), so the work grows with the line, not with the
+// line times its matches. Caret and selection end as the match-by-match replacement leaves
+// them. Answers the number of matches replaced.
+int TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
+                                             TRange& range) {
+    const int s = static_cast<int>(engine_->Pattern().size());
+    QList<int> hits;
+    for (int k = 0; k < engine_->MatchCount(); ++k) {
+        const int p = engine_->MatchAt(k);
+        if (InRange(p, s, line, range))
+            hits.append(p);
+    }
+    if (hits.isEmpty())
+        return 0;
+    const int first = hits.first();
+    const int last = hits.last() + s;
+    QString span;
+    span.reserve(last - first + hits.size() * (replace.size() - s));
+    int from = first;
+    for (int p : hits) {
+        span.append(QStringView(text).mid(from - 1, p - from));
+        span.append(replace);
+        from = p + s;
+    }
+    ShowMatch(first, s, line, false);
+    edit_.SetSelectionActiveEnd({last, line});
+    edit_.SetSelectedText(span);
+    edit_.ScrollCaretIntoView();
+    if (range.End.Y == line) {
+        range.End.X += static_cast<int>(span.size()) - (last - first);
+        edit_.SetSelectionActiveEnd(range.End);
+    }
+    return static_cast<int>(hits.size());
+}
+
 int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& replace,
                                           TGlyphSearchOptions options) {
     // The engine: the owner's, or our own, kept from one search to the next.
@@ -155,7 +204,13 @@ int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& 
     int count = 0;
     int line = backward ? range.End.Y : range.Start.Y;
     while (line >= range.Start.Y && line <= range.End.Y) {
-        const int n = engine_->FindAllInLine(edit_.LineText(line));
+        const QString text = edit_.LineText(line);
+        const int n = engine_->FindAllInLine(text);
+        if (n > 0 && replaceAll && !prompt && !backward && CanReplaceLineAtOnce(text, replace)) {
+            count += ReplaceLineAtOnce(text, line, replace, range);
+            ++line;
+            continue;
+        }
         bool lineChanged = false;
         for (int k = 0; k < n; ++k) {
             const int p = engine_->MatchAt(backward ? n - 1 - k : k);

@@ -68,6 +68,8 @@ private:
     bool InRange(int p, int s, int line, const TRange& range) const;
     void ShowMatch(int p, int s, int line, bool backward);
     void ReplaceMatch(const QString& replace);
+    bool CanReplaceLineAtOnce(const QString& text, const QString& replace) const;
+    int ReplaceLineAtOnce(const QString& text, int line, const QString& replace, TRange& range);
 
     TCustomGlyphEdit& edit_;
     std::unique_ptr<TGlyphEditSearch> engine_;

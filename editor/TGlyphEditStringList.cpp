@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -58,24 +60,27 @@ void Fire(const TGlyphEditStringList::TNotify& hook) {
         hook();
 }
 
+void Fire(const TGlyphEditStringList::TIndexNotify& hook, int index) {
+    if (hook)
+        hook(index);
+}
+
 void Fire(const TGlyphEditStringList::TLineNotify& hook, int index, const QString& text) {
     if (hook)
         hook(index, text);
 }
 
 // Tab expanders, chosen once per tab width. A tab at cell c takes width - c mod width cells.
-int ExpandedLengthOf(const QString& s, int width, bool& hasTabs) {
-    hasTabs = false;
-    int cells = 0;
-    for (QChar c : s) {
-        if (c == u'\t') {
-            hasTabs = true;
-            cells += width - (cells % width);
-        } else {
-            ++cells;
-        }
-    }
-    return cells;
+int ExpandedLengthOf(const TGlyphEditLineChars& chars, int width, bool& hasTabs) {
+    hasTabs = chars.Contains(u'\t');
+    if (!hasTabs)
+        return int(chars.Size());
+    return chars.Visit([width](const auto* p, qsizetype n) {
+        int cells = 0;
+        for (qsizetype i = 0; i < n; ++i)
+            cells += p[i] == u'\t' ? width - (cells % width) : 1;
+        return cells;
+    });
 }
 
 QString ExpandWidthOne(const QString& s) {
@@ -127,6 +132,185 @@ QString OpenErrorText(const QString& fileName, const QString& reason) {
 
 } // namespace
 
+// ---- Line characters ----
+
+namespace {
+
+// Whether every character fits in one byte; checks a block at a time so the loop vectorises.
+bool AllLatin1(const char16_t* p, qsizetype n) {
+    constexpr qsizetype Step = 32;
+    qsizetype i = 0;
+    for (; i + Step <= n; i += Step) {
+        char16_t bits = 0;
+        for (qsizetype k = 0; k < Step; ++k)
+            bits |= p[i + k];
+        if (bits > 0xFF)
+            return false;
+    }
+    char16_t bits = 0;
+    for (; i < n; ++i)
+        bits |= p[i];
+    return bits <= 0xFF;
+}
+
+void CopyNarrowing(const char16_t* from, qsizetype n, char* to) {
+    for (qsizetype i = 0; i < n; ++i)
+        to[i] = char(from[i]);
+}
+
+void CopyWidening(const char* from, qsizetype n, char16_t* to) {
+    for (qsizetype i = 0; i < n; ++i)
+        to[i] = char16_t(uchar(from[i]));
+}
+
+} // namespace
+
+TGlyphEditLineChars::Block* TGlyphEditLineChars::Allocate(qsizetype capacity, bool wide) {
+    const qsizetype unit = wide ? 2 : 1;
+    auto* block = static_cast<Block*>(std::malloc(sizeof(Block) + size_t(capacity * unit)));
+    if (!block)
+        throw std::bad_alloc();
+    block->Size = 0;
+    block->Capacity = std::uint32_t(capacity);
+    block->Wide = wide ? 1 : 0;
+    return block;
+}
+
+TGlyphEditLineChars::TGlyphEditLineChars(QStringView text) {
+    const qsizetype n = text.size();
+    if (n == 0)
+        return;
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    const bool wide = !AllLatin1(units, n);
+    block_ = Allocate(n, wide);
+    block_->Size = std::uint32_t(n);
+    if (wide)
+        std::memcpy(WideData(), units, size_t(n) * 2);
+    else
+        CopyNarrowing(units, n, NarrowData());
+}
+
+TGlyphEditLineChars TGlyphEditLineChars::FromLatin1(const char* bytes, qsizetype size) {
+    TGlyphEditLineChars chars;
+    if (size == 0)
+        return chars;
+    chars.block_ = Allocate(size, false);
+    chars.block_->Size = std::uint32_t(size);
+    std::memcpy(chars.NarrowData(), bytes, size_t(size));
+    return chars;
+}
+
+TGlyphEditLineChars::TGlyphEditLineChars(const TGlyphEditLineChars& other) {
+    if (!other.block_ || other.block_->Size == 0)
+        return;
+    const qsizetype n = other.Size();
+    block_ = Allocate(n, other.IsWide());
+    block_->Size = std::uint32_t(n);
+    std::memcpy(block_ + 1, other.block_ + 1, size_t(n) * (other.IsWide() ? 2 : 1));
+}
+
+TGlyphEditLineChars& TGlyphEditLineChars::operator=(const TGlyphEditLineChars& other) {
+    if (this != &other)
+        *this = TGlyphEditLineChars(other);
+    return *this;
+}
+
+TGlyphEditLineChars& TGlyphEditLineChars::operator=(TGlyphEditLineChars&& other) noexcept {
+    std::swap(block_, other.block_);
+    return *this;
+}
+
+TGlyphEditLineChars::~TGlyphEditLineChars() {
+    std::free(block_);
+}
+
+QString TGlyphEditLineChars::Mid(qsizetype from, qsizetype count) const {
+    if (count <= 0)
+        return QString();
+    if (IsWide())
+        return QString(reinterpret_cast<const QChar*>(WideData() + from), count);
+    return QString::fromLatin1(NarrowData() + from, count);
+}
+
+bool TGlyphEditLineChars::Contains(char16_t c) const {
+    if (!block_)
+        return false;
+    if (!IsWide())
+        return c <= 0xFF && std::memchr(NarrowData(), int(c), block_->Size) != nullptr;
+    const char16_t* p = WideData();
+    return std::find(p, p + block_->Size, c) != p + block_->Size;
+}
+
+// Room for `size` characters in the present form. Long lines get half as much again, so that
+// typing in them reallocates only now and then.
+void TGlyphEditLineChars::Reserve(qsizetype size) {
+    if (block_ && size <= qsizetype(block_->Capacity))
+        return;
+    const qsizetype capacity = size + (size >= 256 ? size / 2 : 8);
+    const bool wide = IsWide();
+    const qsizetype bytes = sizeof(Block) + capacity * (wide ? 2 : 1);
+    if (!block_) {
+        block_ = Allocate(capacity, false);
+        return;
+    }
+    auto* grown = static_cast<Block*>(std::realloc(block_, size_t(bytes)));
+    if (!grown)
+        throw std::bad_alloc();
+    block_ = grown;
+    block_->Capacity = std::uint32_t(capacity);
+}
+
+void TGlyphEditLineChars::Widen(qsizetype capacity) {
+    const qsizetype n = Size();
+    Block* wide = Allocate(std::max(capacity, n), true);
+    wide->Size = std::uint32_t(n);
+    if (block_)
+        CopyWidening(NarrowData(), n, reinterpret_cast<char16_t*>(wide + 1));
+    std::free(block_);
+    block_ = wide;
+}
+
+void TGlyphEditLineChars::Narrow() {
+    const qsizetype n = Size();
+    Block* narrow = Allocate(n, false);
+    narrow->Size = std::uint32_t(n);
+    CopyNarrowing(WideData(), n, reinterpret_cast<char*>(narrow + 1));
+    std::free(block_);
+    block_ = narrow;
+}
+
+void TGlyphEditLineChars::Replace(qsizetype from, qsizetype count, QStringView text) {
+    const qsizetype oldSize = Size();
+    const qsizetype newSize = oldSize - count + text.size();
+    if (newSize == 0) {
+        std::free(block_);
+        block_ = nullptr;
+        return;
+    }
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    const bool textWide = !AllLatin1(units, text.size());
+    // Characters above 255 leaving a wide line may let it go back to one byte a character.
+    bool removedWide = false;
+    if (IsWide() && !textWide)
+        removedWide = !AllLatin1(WideData() + from, count);
+    if (textWide && !IsWide())
+        Widen(newSize);
+    Reserve(newSize);
+    const qsizetype tail = oldSize - from - count;
+    if (IsWide()) {
+        char16_t* d = WideData();
+        std::memmove(d + from + text.size(), d + from + count, size_t(tail) * 2);
+        std::memcpy(d + from, units, size_t(text.size()) * 2);
+    } else {
+        char* d = NarrowData();
+        std::memmove(d + from + text.size(), d + from + count, size_t(tail));
+        CopyNarrowing(units, text.size(), d + from);
+    }
+    block_->Size = std::uint32_t(newSize);
+    if (removedWide && AllLatin1(WideData(), newSize))
+        Narrow();
+}
+
 TGlyphEditStringList::TGlyphEditStringList() = default;
 
 void TGlyphEditStringList::BeginChanges() {
@@ -155,15 +339,102 @@ void TGlyphEditStringList::Grow(int needed) {
 }
 
 QString TGlyphEditStringList::GetLine(int i) const {
-    return i >= 0 && i < LineCount() ? records_[i].Chars : QString();
+    return i >= 0 && i < LineCount() ? records_[i].Chars.ToString() : QString();
 }
 
 int TGlyphEditStringList::LineLength(int i) const {
-    return i >= 0 && i < LineCount() ? int(records_[i].Chars.size()) : 0;
+    return i >= 0 && i < LineCount() ? int(records_[i].Chars.Size()) : 0;
 }
 
 QString TGlyphEditStringList::LineMid(int i, qsizetype from, qsizetype count) const {
-    return i >= 0 && i < LineCount() ? records_[i].Chars.mid(from, count) : QString();
+    if (i < 0 || i >= LineCount())
+        return QString();
+    const TGlyphEditLineChars& chars = records_[i].Chars;
+    const qsizetype size = chars.Size();
+    if (from > size)
+        return QString();
+    if (from < 0) {
+        if (count >= 0 && count + from < size) {
+            count += from;
+        } else {
+            count = size;
+        }
+        from = 0;
+    }
+    if (count < 0 || count > size - from)
+        count = size - from;
+    return chars.Mid(from, count);
+}
+
+QChar TGlyphEditStringList::LineChar(int i, qsizetype pos) const {
+    if (i < 0 || i >= LineCount() || pos < 0 || pos >= records_[i].Chars.Size())
+        return QChar();
+    return QChar(records_[i].Chars.At(pos));
+}
+
+bool TGlyphEditStringList::LineHasTabs(int i) const {
+    if (i < 0 || i >= LineCount())
+        return false;
+    const TGlyphEditStringRec& rec = records_[i];
+    if (rec.TabFlags & sfHasTabs)
+        return true;
+    if (rec.TabFlags & sfHasNoTabs)
+        return false;
+    return rec.Chars.Contains(u'\t');
+}
+
+void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, QStringView text) {
+    CheckIndex(i, LineCount());
+    TGlyphEditStringRec& rec = records_[i];
+    const qsizetype size = rec.Chars.Size();
+    from = std::clamp<qsizetype>(from, 0, size);
+    count = std::clamp<qsizetype>(count, 0, size - from);
+    ChangeBracket bracket(*this);
+    // Whether the edit can move a tab stop: a tab in the line or in the new text.
+    const bool tabs = !(rec.TabFlags & sfHasNoTabs) || text.contains(u'\t');
+    const int oldLength = rec.ExpandedLength;
+    rec.Chars.Replace(from, count, text);
+    AfterLineEdit(i, oldLength, count, text.size(), tabs);
+    Fire(OnLineChanged, i);
+}
+
+// Without tabs an edit changes the expanded length by the difference in characters, and the
+// longest line can be settled from this line alone; otherwise both are worked out again later.
+void TGlyphEditStringList::AfterLineEdit(int i, int oldLength, qsizetype removed,
+                                         qsizetype inserted, bool tabs) {
+    TGlyphEditStringRec& rec = records_[i];
+    if (tabs || oldLength < 0) {
+        rec.ExpandedLength = -1;
+        rec.TabFlags = sfExpandedLengthUnknown;
+        longestLineIndex_ = -1;
+        return;
+    }
+    rec.ExpandedLength = int(oldLength - removed + inserted);
+    if (longestLineIndex_ < 0)
+        return;
+    const int best = records_[longestLineIndex_].ExpandedLength;
+    if (i == longestLineIndex_) {
+        if (rec.ExpandedLength < oldLength)
+            longestLineIndex_ = -1;
+    } else if (rec.ExpandedLength > best || (rec.ExpandedLength == best && i < longestLineIndex_)) {
+        longestLineIndex_ = i;
+    }
+}
+
+void TGlyphEditStringList::ShiftUserData(int from, int delta) {
+    if (userData_.empty() || delta == 0)
+        return;
+    std::map<int, void*> shifted;
+    for (const auto& [line, data] : userData_)
+        shifted.emplace(line >= from ? line + delta : line, data);
+    userData_ = std::move(shifted);
+}
+
+void TGlyphEditStringList::DropUserData(int from, int count) {
+    if (userData_.empty())
+        return;
+    userData_.erase(userData_.lower_bound(from), userData_.lower_bound(from + count));
+    ShiftUserData(from + count, -count);
 }
 
 void TGlyphEditStringList::SetLine(int i, const QString& s) {
@@ -174,28 +445,32 @@ void TGlyphEditStringList::SetLine(int i, const QString& s) {
     CheckIndex(i, LineCount());
     ChangeBracket bracket(*this);
     TGlyphEditStringRec& rec = records_[i];
-    rec.Chars = s;
+    rec.Chars = TGlyphEditLineChars(s);
     rec.ExpandedLength = -1;
     rec.TabFlags = sfExpandedLengthUnknown;
     longestLineIndex_ = -1;
-    Fire(OnLineChanged, i, s);
+    Fire(OnLineChanged, i);
 }
 
 void* TGlyphEditStringList::GetLineData(int i) const {
-    return i >= 0 && i < LineCount() ? records_[i].UserData : nullptr;
+    const auto it = userData_.find(i);
+    return it == userData_.end() ? nullptr : it->second;
 }
 
 void TGlyphEditStringList::SetLineData(int i, void* d) {
     CheckIndex(i, LineCount());
     ChangeBracket bracket(*this);
-    records_[i].UserData = d;
+    if (d)
+        userData_[i] = d;
+    else
+        userData_.erase(i);
 }
 
 int TGlyphEditStringList::AppendLine(const QString& s) {
     ChangeBracket bracket(*this);
     const int index = LineCount();
     Grow(index + 1);
-    records_.append(TGlyphEditStringRec{s});
+    records_.append(TGlyphEditStringRec{TGlyphEditLineChars(s)});
     longestLineIndex_ = -1;
     Fire(OnLineAdded, index, s);
     return index;
@@ -205,7 +480,8 @@ void TGlyphEditStringList::InsertLine(int i, const QString& s) {
     CheckIndex(i, LineCount() + 1);
     ChangeBracket bracket(*this);
     Grow(LineCount() + 1);
-    records_.insert(i, TGlyphEditStringRec{s});
+    records_.insert(i, TGlyphEditStringRec{TGlyphEditLineChars(s)});
+    ShiftUserData(i, 1);
     longestLineIndex_ = -1;
     Fire(OnLineInserted, i, s);
 }
@@ -214,6 +490,7 @@ void TGlyphEditStringList::DeleteLine(int i) {
     CheckIndex(i, LineCount());
     ChangeBracket bracket(*this);
     records_.remove(i);
+    DropUserData(i, 1);
     longestLineIndex_ = -1;
     if (OnLinesDeleted)
         OnLinesDeleted(i, 1);
@@ -224,6 +501,14 @@ void TGlyphEditStringList::SwapLines(int i, int j) {
     CheckIndex(j, LineCount());
     ChangeBracket bracket(*this);
     records_.swapItemsAt(i, j);
+    void* dataI = GetLineData(i);
+    void* dataJ = GetLineData(j);
+    userData_.erase(i);
+    userData_.erase(j);
+    if (dataI)
+        userData_[j] = dataI;
+    if (dataJ)
+        userData_[i] = dataJ;
     if (longestLineIndex_ == i)
         longestLineIndex_ = j;
     else if (longestLineIndex_ == j)
@@ -236,6 +521,7 @@ void TGlyphEditStringList::RemoveAll() {
         return;
     ChangeBracket bracket(*this);
     records_ = QList<TGlyphEditStringRec>();
+    userData_.clear();
     Fire(OnCleared);
 }
 
@@ -245,11 +531,10 @@ void TGlyphEditStringList::AppendLines(const TGlyphEditStringList& list) {
     const int first = LineCount();
     const int needed = first + list.LineCount();
     records_.reserve((needed + 15) / 16 * 16);
-    for (const TGlyphEditStringRec& source : list.records_) {
-        TGlyphEditStringRec rec{source.Chars};
-        rec.UserData = source.UserData;
-        records_.append(rec);
-    }
+    for (const TGlyphEditStringRec& source : list.records_)
+        records_.append(TGlyphEditStringRec{source.Chars});
+    for (const auto& [line, data] : list.userData_)
+        userData_[first + line] = data;
     longestLineIndex_ = -1;
     Fire(OnLineAdded, first, QString());
 }
@@ -265,6 +550,7 @@ void TGlyphEditStringList::InsertEmptyLines(int i, int n) {
     empty.ExpandedLength = 0;
     empty.TabFlags = 0;
     records_.insert(i, n, empty);
+    ShiftUserData(i, n);
     longestLineIndex_ = -1;
     Fire(OnLineAdded, i, QString());
 }
@@ -278,6 +564,7 @@ void TGlyphEditStringList::RemoveLines(int i, int n) {
         return;
     ChangeBracket bracket(*this);
     records_.remove(i, count);
+    DropUserData(i, count);
     longestLineIndex_ = -1;
     if (OnLinesDeleted)
         OnLinesDeleted(i, count);
@@ -304,15 +591,16 @@ QString TGlyphEditStringList::ExpandedText(int i) {
         return QString();
     TGlyphEditStringRec& rec = records_[i];
     if (rec.TabFlags & sfHasNoTabs)
-        return rec.Chars;
+        return rec.Chars.ToString();
     ExpandRecord(rec);
+    const QString text = rec.Chars.ToString();
     if (rec.TabFlags & sfHasNoTabs)
-        return rec.Chars;
+        return text;
     if (tabWidth_ <= 1)
-        return ExpandWidthOne(rec.Chars);
+        return ExpandWidthOne(text);
     if ((tabWidth_ & (tabWidth_ - 1)) == 0)
-        return ExpandPowerOfTwo(rec.Chars, tabWidth_);
-    return ExpandGeneral(rec.Chars, tabWidth_);
+        return ExpandPowerOfTwo(text, tabWidth_);
+    return ExpandGeneral(text, tabWidth_);
 }
 
 int TGlyphEditStringList::LongestLineLength() {
@@ -347,11 +635,16 @@ void TGlyphEditStringList::SetTabWidth(int w) {
 QString TGlyphEditStringList::AllText() const {
     qsizetype size = 0;
     for (const TGlyphEditStringRec& rec : records_)
-        size += rec.Chars.size() + 2;
+        size += rec.Chars.Size() + 2;
     QString text;
     text.reserve(size);
     for (const TGlyphEditStringRec& rec : records_) {
-        text.append(rec.Chars);
+        rec.Chars.Visit([&text](const auto* p, qsizetype n) {
+            if constexpr (sizeof(*p) == 1)
+                text.append(QLatin1StringView(reinterpret_cast<const char*>(p), n));
+            else
+                text.append(reinterpret_cast<const QChar*>(p), n);
+        });
         text.append(u"\r\n");
     }
     return text;
@@ -380,7 +673,7 @@ QStringList TGlyphEditStringList::Lines() const {
     QStringList lines;
     lines.reserve(records_.size());
     for (const TGlyphEditStringRec& rec : records_)
-        lines.append(rec.Chars);
+        lines.append(rec.Chars.ToString());
     return lines;
 }
 
@@ -399,17 +692,41 @@ void TGlyphEditStringList::LoadStream(QIODevice& stream) {
     LoadBytes(ReadWhole(stream, QStringLiteral("Cannot read the file. %2")));
 }
 
-QString TGlyphEditStringList::DecodeLine(const char* begin, qsizetype length) const {
+// Lines of plain ASCII (and, in Windows-1252, of bytes that are Latin-1 already) are copied
+// as they are; only the others go through a decoder.
+TGlyphEditLineChars TGlyphEditStringList::DecodeLine(const char* begin, qsizetype length) const {
+    uchar high = 0;
+    bool c1 = false;
+    for (qsizetype i = 0; i < length; ++i) {
+        const uchar c = uchar(begin[i]);
+        high |= c;
+        c1 |= c >= 0x80 && c < 0xA0;
+    }
+    if (high < 0x80)
+        return TGlyphEditLineChars::FromLatin1(begin, length);
     if (encoding_ == TTextEncoding::Utf8)
-        return QString::fromUtf8(begin, length);
+        return TGlyphEditLineChars(QString::fromUtf8(begin, length));
+    if (!c1)
+        return TGlyphEditLineChars::FromLatin1(begin, length);
     QString line = QString::fromLatin1(begin, length);
     for (QChar& c : line) {
         if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
             c = QChar(Cp1252High[c.unicode() - 0x80]);
     }
-    return line;
+    return TGlyphEditLineChars(line);
 }
 
+namespace {
+
+// At most this many lines: every terminator may end one, and one more without a terminator.
+qsizetype LineCountBound(const char* p, const char* end) {
+    return std::count(p, end, '\n') + std::count(p, end, '\r') + std::count(p, end, '\0') + 1;
+}
+
+} // namespace
+
+// The lines go into the records in one sweep and the editor hears of them in one
+// notification for the whole block, instead of one per line.
 void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
     bool sawCr = false;
     bool sawLf = false;
@@ -428,11 +745,13 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
             byteOrderMark_ = false;
             p = bytes.constData();
         }
+        if (p < end)
+            records_.reserve(LineCountBound(p, end));
         while (p < end) {
             const char* start = p;
             while (p < end && *p != '\r' && *p != '\n' && *p != '\0')
                 ++p;
-            AppendLine(DecodeLine(start, p - start));
+            records_.append(TGlyphEditStringRec{DecodeLine(start, p - start)});
             if (p == end)
                 break;
             if (*p == '\r') {
@@ -446,6 +765,11 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
             if (p < end && *p == '\0')
                 ++p;
         }
+        if (records_.capacity() > records_.size() + records_.size() / 8)
+            records_.squeeze();
+        longestLineIndex_ = -1;
+        if (!records_.isEmpty())
+            Fire(OnLineAdded, 0, QString());
     }
     lineBreakStyle_ = sawCr && !sawLf ? lbsCr : sawLf && !sawCr ? lbsLf : lbsCrLf;
 }
@@ -454,10 +778,32 @@ namespace {
 
 // The encoding a save uses: the one the file was read in, unless the text now holds a
 // character Windows-1252 cannot store, in which case UTF-8 keeps it rather than losing it.
+// A Latin-1 line whose bytes are the file's bytes as they stand: plain ASCII, or in
+// Windows-1252 no byte from 0x80 to 0x9F (those stand for other characters there).
+bool BytesAsStored(const TGlyphEditLineChars& chars, bool cp1252) {
+    if (chars.IsWide())
+        return false;
+    return chars.Visit([cp1252](const auto* p, qsizetype n) {
+        uchar high = 0;
+        bool c1 = false;
+        for (qsizetype i = 0; i < n; ++i) {
+            high |= p[i];
+            c1 |= p[i] >= 0x80 && p[i] < 0xA0;
+        }
+        return high < 0x80 || (cp1252 && !c1);
+    });
+}
+
+QByteArrayView StoredBytes(const TGlyphEditLineChars& chars) {
+    return chars.Visit([](const auto* p, qsizetype n) {
+        return QByteArrayView(reinterpret_cast<const char*>(p), n);
+    });
+}
+
 bool FitsCp1252(const QList<TGlyphEditStringRec>& records) {
     QByteArray scratch;
     for (const TGlyphEditStringRec& rec : records) {
-        if (!EncodeCp1252(rec.Chars, scratch))
+        if (!BytesAsStored(rec.Chars, true) && !EncodeCp1252(rec.Chars.ToString(), scratch))
             return false;
     }
     return true;
@@ -471,10 +817,14 @@ void EncodeLines(const QList<TGlyphEditStringRec>& records, TTextEncoding encodi
         sink.Raw(Utf8Bom);
     QByteArray bytes;
     for (const TGlyphEditStringRec& rec : records) {
+        if (BytesAsStored(rec.Chars, cp1252)) {
+            sink.Line(StoredBytes(rec.Chars));
+            continue;
+        }
         if (cp1252)
-            EncodeCp1252(rec.Chars, bytes);
+            EncodeCp1252(rec.Chars.ToString(), bytes);
         else
-            bytes = rec.Chars.toUtf8();
+            bytes = rec.Chars.ToString().toUtf8();
         sink.Line(bytes);
     }
 }
@@ -497,8 +847,8 @@ QByteArray TGlyphEditStringList::SaveToBytes() const {
     struct {
         QByteArray out;
         QByteArray lineBreak;
-        void Raw(const QByteArray& b) { out.append(b); }
-        void Line(const QByteArray& b) { out.append(b).append(lineBreak); }
+        void Raw(QByteArrayView b) { out.append(b); }
+        void Line(QByteArrayView b) { out.append(b).append(lineBreak); }
     } sink{QByteArray(), LineBreakBytes(lineBreakStyle_)};
     EncodeLines(records_, encoding_, byteOrderMark_, sink);
     return sink.out;
@@ -526,8 +876,8 @@ void TGlyphEditStringList::SaveFile(const QString& fileName) const {
         TGlyphEditFileWriter writer(file, lineBreakStyle_);
         struct {
             TGlyphEditFileWriter& writer;
-            void Raw(const QByteArray& b) { writer.WriteRaw(b); }
-            void Line(const QByteArray& b) { writer.WriteLine(b); }
+            void Raw(QByteArrayView b) { writer.WriteRaw(b); }
+            void Line(QByteArrayView b) { writer.WriteLine(b); }
         } sink{writer};
         EncodeLines(records_, encoding_, byteOrderMark_, sink);
         writer.Flush();
@@ -563,11 +913,11 @@ void TGlyphEditFileWriter::Put(const char* data, qsizetype size, bool withBreak)
     used_ += needed;
 }
 
-void TGlyphEditFileWriter::WriteLine(const QByteArray& line) {
+void TGlyphEditFileWriter::WriteLine(QByteArrayView line) {
     Put(line.constData(), line.size(), true);
 }
 
-void TGlyphEditFileWriter::WriteRaw(const QByteArray& bytes) {
+void TGlyphEditFileWriter::WriteRaw(QByteArrayView bytes) {
     Put(bytes.constData(), bytes.size(), false);
 }
 

@@ -3,11 +3,14 @@
 #include "common/GlyphErrors.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <functional>
+#include <map>
 
 class QIODevice;
 
@@ -28,10 +31,66 @@ enum TGlyphEditStringFlag : std::uint8_t {
     sfExpandedLengthUnknown = 4,
 };
 
-// One line of the buffer.
+// The characters of one line in one heap block: a size and a capacity, then either one byte per
+// character (every character below 256, Latin-1) or UTF-16 code units. A line that gains a
+// character above 255 is widened once; one that loses its last such character is narrowed
+// again. A 55-character Latin-1 line costs 8 + 55 bytes in the block (80 bytes with the
+// allocator's own header and rounding) against about 144 for a QString; an empty line costs
+// nothing. Edits change the block in place, so typing in a very long line moves memory but
+// never converts or copies the whole line.
+class TGlyphEditLineChars {
+public:
+    TGlyphEditLineChars() = default;
+    explicit TGlyphEditLineChars(QStringView text);
+    // Latin-1 bytes as they are (each byte is the character of that code).
+    static TGlyphEditLineChars FromLatin1(const char* bytes, qsizetype size);
+    TGlyphEditLineChars(const TGlyphEditLineChars& other);
+    TGlyphEditLineChars(TGlyphEditLineChars&& other) noexcept : block_(other.block_) {
+        other.block_ = nullptr;
+    }
+    TGlyphEditLineChars& operator=(const TGlyphEditLineChars& other);
+    TGlyphEditLineChars& operator=(TGlyphEditLineChars&& other) noexcept;
+    ~TGlyphEditLineChars();
+
+    qsizetype Size() const { return block_ ? block_->Size : 0; }
+    bool IsWide() const { return block_ && block_->Wide; }
+    char16_t At(qsizetype i) const {
+        return block_->Wide ? WideData()[i] : char16_t(uchar(NarrowData()[i]));
+    }
+    QString ToString() const { return Mid(0, Size()); }
+    // `from` and `count` must lie inside the line.
+    QString Mid(qsizetype from, qsizetype count) const;
+    bool Contains(char16_t c) const;
+    // Replaces `count` characters at `from` by `text` in place (both inside the line).
+    void Replace(qsizetype from, qsizetype count, QStringView text);
+    // Calls f(pointer, size) with const uchar* for a Latin-1 line, const char16_t* otherwise.
+    template <typename F> decltype(auto) Visit(F&& f) const {
+        if (IsWide())
+            return f(WideData(), Size());
+        return f(reinterpret_cast<const uchar*>(NarrowData()), Size());
+    }
+
+private:
+    struct Block {
+        std::uint32_t Size;
+        std::uint32_t Capacity : 31;
+        std::uint32_t Wide : 1;
+    };
+    static Block* Allocate(qsizetype capacity, bool wide);
+    char* NarrowData() const { return reinterpret_cast<char*>(block_ + 1); }
+    char16_t* WideData() const { return reinterpret_cast<char16_t*>(block_ + 1); }
+    void Widen(qsizetype capacity);
+    void Narrow();
+    void Reserve(qsizetype size);
+
+    Block* block_ = nullptr;
+};
+Q_DECLARE_TYPEINFO(TGlyphEditLineChars, Q_RELOCATABLE_TYPE);
+
+// One line of the buffer: 24 bytes besides the characters. The caller's user data, rarely
+// used, lives in a side table of the list.
 struct TGlyphEditStringRec {
-    QString Chars;                 // the text without its line break
-    void* UserData = nullptr;      // attached by callers; never owned
+    TGlyphEditLineChars Chars;     // the text without its line break
     std::intptr_t RangeState = -1; // scanner state at the start of the line; -1: not scanned
     std::int32_t ExpandedLength = -1;
     std::uint8_t TabFlags = sfExpandedLengthUnknown;
@@ -45,6 +104,9 @@ class TGlyphEditStringList {
 public:
     using TNotify = std::function<void()>;
     using TLineNotify = std::function<void(int index, const QString& text)>;
+    // A changed line is named by its index only: its text may be megabytes long, and a
+    // listener that needs it asks for it.
+    using TIndexNotify = std::function<void(int index)>;
     using TDeleteNotify = std::function<void(int index, int count)>;
 
     TGlyphEditStringList();
@@ -54,7 +116,7 @@ public:
     TNotify OnEndChanges;
     TLineNotify OnLineAdded;
     TLineNotify OnLineInserted;
-    TLineNotify OnLineChanged;
+    TIndexNotify OnLineChanged;
     TDeleteNotify OnLinesDeleted;
     TNotify OnCleared;
 
@@ -64,7 +126,16 @@ public:
     QString GetLine(int i) const;
     // Parts of a line without building the whole line: for very long lines.
     int LineLength(int i) const;
+    // QString::mid semantics: a negative count takes the rest of the line.
     QString LineMid(int i, qsizetype from, qsizetype count) const;
+    // The character at `pos`; a null character outside the line.
+    QChar LineChar(int i, qsizetype pos) const;
+    // Whether line i holds a tab (from the cached flags when they are known).
+    bool LineHasTabs(int i) const;
+    // Replaces `count` characters at `from` of line i by `text` without rebuilding the line;
+    // from and count are clipped to the line. Keeps the expanded length and the longest line
+    // up to date where the edit allows it; fires OnLineChanged(i); update bracket.
+    void ReplaceChars(int i, qsizetype from, qsizetype count, QStringView text);
     void SetLine(int i, const QString& s);
     void* GetLineData(int i) const;
     void SetLineData(int i, void* d);
@@ -110,10 +181,14 @@ private:
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
     void LoadBytes(const QByteArray& bytes);
-    QString DecodeLine(const char* begin, qsizetype length) const;
+    TGlyphEditLineChars DecodeLine(const char* begin, qsizetype length) const;
     void ExpandRecord(TGlyphEditStringRec& rec) const;
+    void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
+    void ShiftUserData(int from, int delta);
+    void DropUserData(int from, int count);
 
     QList<TGlyphEditStringRec> records_;
+    std::map<int, void*> userData_; // by line index; only lines that carry data
     TLineBreakStyle lineBreakStyle_ = lbsCrLf;
     TTextEncoding encoding_ = TTextEncoding::Utf8;
     bool byteOrderMark_ = false;
@@ -137,9 +212,9 @@ public:
     TGlyphEditFileWriter& operator=(const TGlyphEditFileWriter&) = delete;
 
     // Adds the bytes of one line and its line break.
-    void WriteLine(const QByteArray& line);
+    void WriteLine(QByteArrayView line);
     // Adds bytes without a line break (the byte-order mark).
-    void WriteRaw(const QByteArray& bytes);
+    void WriteRaw(QByteArrayView bytes);
     // Writes out what the buffer holds; throws EGlyphFileError when the device refuses it.
     void Flush();
 

@@ -50,14 +50,33 @@ void TCustomGlyphEdit::WriteLine(int y, const QString& text, bool trimCandidate)
         pendingTrims_.push_back(y - 1);
 }
 
+void TCustomGlyphEdit::EditLine(int y, int from, int count, const QString& text,
+                                bool trimCandidate) {
+    if (y - 1 == lines_.LineCount())
+        lines_.AppendLine(text);
+    else
+        lines_.ReplaceChars(y - 1, from, count, text);
+    if (trimCandidate && replay_ == TReplay::None && options_ & eoTrimTrailingSpaces)
+        pendingTrims_.push_back(y - 1);
+}
+
+bool TCustomGlyphEdit::BlanksUpTo(int y, int end) const {
+    for (int i = 0; i < end; ++i) {
+        const QChar c = lines_.LineChar(y - 1, i);
+        if (c.isNull() || c.unicode() > 32)
+            return false;
+    }
+    const QChar next = lines_.LineChar(y - 1, end);
+    return next.isNull() || next.unicode() > 32;
+}
+
 // Fills line y with spaces up to column x - 1. The filler is recorded, so undo takes it away
 // again and the text comes back exactly.
 void TCustomGlyphEdit::PadLine(int y, int x) {
-    const QString line = LineText(y);
-    const int len = static_cast<int>(line.size());
+    const int len = LineLength(y);
     if (len >= x - 1)
         return;
-    WriteLine(y, line + QString(x - 1 - len, u' '), false);
+    EditLine(y, len, 0, QString(x - 1 - len, u' '), false);
     if (replay_ == TReplay::None)
         AddUndo(uckPadding, {len + 1, y}, {x, y}, QString(), smNormal);
 }
@@ -74,13 +93,16 @@ void TCustomGlyphEdit::FlushTrims() {
     for (int index : lines) {
         if (index >= lines_.LineCount())
             continue;
-        const QString line = lines_.GetLine(index);
-        const QString trimmed = GlyphEditTrimTrailingSpaces(line);
-        if (trimmed.size() == line.size())
+        // Only the trailing spaces are looked at, however long the line is.
+        const int len = lines_.LineLength(index);
+        int kept = len;
+        while (kept > 0 && lines_.LineChar(index, kept - 1) == u' ')
+            --kept;
+        if (kept == len)
             continue;
-        lines_.SetLine(index, trimmed);
-        AddUndo(uckTrailingSpaces, {static_cast<int>(trimmed.size()) + 1, index + 1},
-                {static_cast<int>(line.size()) + 1, index + 1}, line.mid(trimmed.size()), smNormal);
+        const QString spaces = lines_.LineMid(index, kept, len - kept);
+        lines_.ReplaceChars(index, kept, len - kept, QString());
+        AddUndo(uckTrailingSpaces, {kept + 1, index + 1}, {len + 1, index + 1}, spaces, smNormal);
     }
 }
 
@@ -94,11 +116,11 @@ QString TCustomGlyphEdit::RangeText(TBufferCoord a, TBufferCoord b, TGlyphSelect
     switch (mode) {
     case smNormal:
         if (first.Y == last.Y)
-            return LineText(first.Y).mid(first.X - 1, std::max(last.X - first.X, 0));
-        text = LineText(first.Y).mid(first.X - 1);
+            return LineMid(first.Y, first.X - 1, std::max(last.X - first.X, 0));
+        text = LineMid(first.Y, first.X - 1, -1);
         for (int y = first.Y + 1; y < last.Y; ++y)
             text += CrLf + LineText(y);
-        text += CrLf + LineText(last.Y).left(last.X - 1);
+        text += CrLf + LineMid(last.Y, 0, last.X - 1);
         return text;
     case smLine:
         for (int y = first.Y; y <= last.Y; ++y) {
@@ -112,7 +134,7 @@ QString TCustomGlyphEdit::RangeText(TBufferCoord a, TBufferCoord b, TGlyphSelect
         const int width = std::max(a.X, b.X) - left;
         const bool pad = padColumns && !(options_ & eoTrimTrailingSpaces);
         for (int y = first.Y; y <= last.Y; ++y) {
-            QString part = LineText(y).mid(left - 1, width);
+            QString part = LineMid(y, left - 1, width);
             if (pad && part.size() < width)
                 part += QString(width - part.size(), u' ');
             if (y > first.Y)
@@ -131,17 +153,19 @@ void TCustomGlyphEdit::RemoveRange(TBufferCoord a, TBufferCoord b, TGlyphSelecti
     const TBufferCoord last = std::max(a, b);
     switch (mode) {
     case smNormal: {
-        QString head = LineText(first.Y);
+        const int len = LineLength(first.Y);
         if (first.Y == last.Y) {
-            if (first.X - 1 < head.size() && last.X > first.X)
-                WriteLine(first.Y, head.left(first.X - 1) + head.mid(last.X - 1), false);
+            if (first.X - 1 < len && last.X > first.X)
+                EditLine(first.Y, first.X - 1, last.X - first.X, QString(), false);
             return;
         }
-        if (head.size() < first.X - 1)
-            head += QString(first.X - 1 - head.size(), u' ');
-        const QString joined = head.left(first.X - 1) + LineText(last.Y).mid(last.X - 1);
-        WriteLine(first.Y, joined,
-                  trimJoin && options_ & eoScrollPastEol && options_ & eoTrimTrailingSpaces);
+        // The head is padded out to the start column, then the tail of the last line joins it.
+        QString tail = LineMid(last.Y, last.X - 1, -1);
+        const int from = std::min(len, first.X - 1);
+        if (len < first.X - 1)
+            tail.prepend(QString(first.X - 1 - len, u' '));
+        EditLine(first.Y, from, len - from, tail,
+                 trimJoin && options_ & eoScrollPastEol && options_ & eoTrimTrailingSpaces);
         lines_.RemoveLines(first.Y, last.Y - first.Y);
         return;
     }
@@ -158,9 +182,8 @@ void TCustomGlyphEdit::RemoveRange(TBufferCoord a, TBufferCoord b, TGlyphSelecti
         const int left = std::min(a.X, b.X);
         const int right = std::max(a.X, b.X);
         for (int y = first.Y; y <= last.Y; ++y) {
-            const QString line = LineText(y);
-            if (left - 1 < line.size())
-                WriteLine(y, line.left(left - 1) + line.mid(right - 1), false);
+            if (left - 1 < LineLength(y))
+                EditLine(y, left - 1, right - left, QString(), false);
         }
         return;
     }
@@ -186,16 +209,15 @@ TBufferCoord TCustomGlyphEdit::InsertText(TBufferCoord at, const QString& text,
 TBufferCoord TCustomGlyphEdit::InsertNormal(TBufferCoord at, const QString& text, bool trim) {
     const int y = std::min(at.Y, lines_.LineCount() + 1);
     PadLine(y, at.X);
-    const QString line = LineText(y);
-    const QString left = line.left(at.X - 1);
-    const QString right = line.mid(at.X - 1);
     const QStringList pieces = GlyphEditSplitPieces(text);
     const int n = static_cast<int>(pieces.size());
+    const int from = std::min(at.X - 1, LineLength(y));
     if (n == 1) {
-        WriteLine(y, left + pieces.front() + right, trim);
+        EditLine(y, from, 0, pieces.front(), trim);
         return {at.X + static_cast<int>(pieces.front().size()), y};
     }
-    WriteLine(y, left + pieces.front(), trim);
+    const QString right = LineMid(y, from, -1);
+    EditLine(y, from, LineLength(y) - from, pieces.front(), trim);
     lines_.InsertEmptyLines(y, n - 1);
     for (int i = 1; i < n - 1; ++i)
         WriteLine(y + i, pieces.at(i), trim);
@@ -216,7 +238,7 @@ TBufferCoord TCustomGlyphEdit::InsertLines(TBufferCoord at, const QString& text)
         if (y > lines_.LineCount())
             lines_.AppendLine(last);
         else
-            WriteLine(y, last + LineText(y), true);
+            EditLine(y, 0, 0, last, true);
     }
     return {static_cast<int>(last.size()) + 1, y};
 }
@@ -233,16 +255,14 @@ TBufferCoord TCustomGlyphEdit::InsertColumn(TBufferCoord at, const QString& text
             const QString newLine = piece.isEmpty() ? QString() : QString(x - 1, u' ') + piece;
             const int count = lines_.LineCount();
             const TBufferCoord start =
-                count == 0 ? TBufferCoord{1, 1}
-                           : TBufferCoord{static_cast<int>(LineText(count).size()) + 1, count};
+                count == 0 ? TBufferCoord{1, 1} : TBufferCoord{LineLength(count) + 1, count};
             lines_.AppendLine(newLine);
             if (recordPieces)
                 AddUndo(*recordPieces, start, {static_cast<int>(newLine.size()) + 1, y}, QString(),
                         smNormal);
         } else if (!piece.isEmpty()) {
             PadLine(y, x);
-            const QString line = LineText(y);
-            WriteLine(y, line.left(x - 1) + piece + line.mid(x - 1), false);
+            EditLine(y, x - 1, 0, piece, false);
             if (recordPieces)
                 AddUndo(*recordPieces, {x, y}, {x + static_cast<int>(piece.size()), y}, QString(),
                         smColumn);
@@ -270,7 +290,7 @@ void TCustomGlyphEdit::DeleteSelectionRecorded(TUndoChangeKind kind) {
     const TGlyphSelectionMode mode = selectionMode_;
     // A stream selection that starts in the space after a line end makes that space real
     // first, so that undo can rebuild the line exactly.
-    if (mode == smNormal && first.Y != last.Y && LineText(first.Y).size() < first.X - 1)
+    if (mode == smNormal && first.Y != last.Y && LineLength(first.Y) < first.X - 1)
         PadLine(first.Y, first.X);
     AddUndo(kind, anchor, active, RangeText(anchor, active, mode, false), mode);
     RemoveRange(anchor, active, mode, true);

@@ -296,7 +296,7 @@ void TCustomGlyphEdit::ReinsertDeleted(const TGlyphEditUndoItem& item) {
     const int count = lines_.LineCount();
     if (at.Y > count && count > 0) {
         // A deleted last line: it comes back behind the line break of the line above.
-        at = {static_cast<int>(LineText(count).size()) + 1, count};
+        at = {LineLength(count) + 1, count};
         text.prepend(QStringLiteral("\r\n"));
     }
     const TBufferCoord end = InsertText(at, text, item.SelectionMode, std::nullopt);

@@ -41,8 +41,8 @@ struct Recorder {
         list.OnLineInserted = [this](int i, const QString& s) {
             events << QString("inserted %1 %2").arg(i).arg(s);
         };
-        list.OnLineChanged = [this](int i, const QString& s) {
-            events << QString("changed %1 %2").arg(i).arg(s);
+        list.OnLineChanged = [this, &list](int i) {
+            events << QString("changed %1 %2").arg(i).arg(list.GetLine(i));
         };
         list.OnLinesDeleted = [this](int i, int n) {
             events << QString("deleted %1 %2").arg(i).arg(n);
@@ -358,12 +358,31 @@ TEST(StringListChanges, RemoveAllOnAnEmptyBufferFiresNothing) {
     EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join(", ").toStdString();
 }
 
-TEST(StringListChanges, LoadingFiresOneBracketAroundClearAndAppends) {
+TEST(StringListChanges, LoadingFiresOneBracketAroundClearAndOneBlockAppend) {
     TGlyphEditStringList list = ListOf({"old"});
     Recorder rec;
     rec.Attach(list);
     LoadBytes(list, "a\r\nb");
-    EXPECT_EQ(rec.events, (QStringList{"begin", "cleared", "added 0 a", "added 1 b", "end"}));
+    EXPECT_EQ(rec.events, (QStringList{"begin", "cleared", "added 0 ", "end"}));
+    EXPECT_EQ(list.Lines(), (QStringList{"a", "b"}));
+}
+
+TEST(StringListChanges, LoadingIntoAnEmptyBufferFiresOnlyTheBlock) {
+    struct {
+        const char* what;
+        QByteArray bytes;
+        QStringList events;
+    } cases[] = {
+        {"lines", "x\ny\nz\n", {"begin", "added 0 ", "end"}},
+        {"empty file", "", {"begin", "end"}},
+    };
+    for (const auto& c : cases) {
+        TGlyphEditStringList list;
+        Recorder rec;
+        rec.Attach(list);
+        LoadBytes(list, c.bytes);
+        EXPECT_EQ(rec.events, c.events) << c.what;
+    }
 }
 
 TEST(StringListChanges, AppendLinesCopiesTextAndDataWithOneNotification) {
