@@ -1,8 +1,10 @@
 // Editing a 1,000,000-line buffer: 10,000 typed characters and one paste of 1 MB through the
-// clipboard, each beside a reference that makes the same change directly in the line buffer.
+// clipboard, each beside a reference that makes the same change directly in the line buffer;
+// then typing and replace all in a single line of 5 MB.
 // The time per keystroke and the ratios to the references are printed at the end.
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditClipboard.h"
+#include "editor/TGlyphEditFindReplace.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -131,6 +133,59 @@ void BM_ReferenceBufferPaste(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * PasteText().size());
 }
 BENCHMARK(BM_ReferenceBufferPaste)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// ---- One line of 5 MB ----
+
+constexpr qsizetype LongLineChars = 5 * 1024 * 1024;
+
+// An editor holding a single 5 MB line of HTML; each benchmark gets a fresh one.
+std::unique_ptr<TGlyphEdit> LongLineEditor() {
+    auto e = std::make_unique<TGlyphEdit>();
+    e->SetOptions(GlyphEditMainWindowOptions);
+    e->SetTabWidth(2);
+    e->SetKeystrokes(MainWindowKeystrokes());
+    e->SetLinesInWindow(40);
+    e->SetCharsInWindow(120);
+    QString line;
+    line.reserve(LongLineChars + 64);
+    for (int i = 0; line.size() < LongLineChars; ++i)
+        line += QStringLiteral("<p class=\"row\">Line %1 of the document, some text.</p>").arg(i);
+    e->Lines().AppendLine(line);
+    return e;
+}
+
+// A character typed and taken back with Backspace in the middle of the 5 MB line: the cost
+// must not grow with the line.
+void BM_TypeInLongLine(benchmark::State& state) {
+    const std::unique_ptr<TGlyphEdit> edit = LongLineEditor();
+    edit->SetCaretXY({int(LongLineChars / 2), 1});
+    int k = 0;
+    for (auto _ : state) {
+        edit->RunCommand(ecChar, QChar(u'a' + k++ % 26));
+        edit->RunCommand(ecDeleteLastChar);
+    }
+    state.counters["keystroke"] = benchmark::Counter(
+        2, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TypeInLongLine)->Unit(benchmark::kMicrosecond);
+
+// Replace all of a word that stands in every piece of the 5 MB line (about 90,000 matches).
+void BM_ReplaceAllInLongLine(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<TGlyphEdit> edit = LongLineEditor();
+        TGlyphEditFindReplace finder(*edit);
+        state.ResumeTiming();
+        const int count =
+            finder.FindAndReplace(QStringLiteral("document"), QStringLiteral("page"),
+                                  SearchReplaceAll | SearchEntireText | SearchMatchCase);
+        benchmark::DoNotOptimize(count);
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReplaceAllInLongLine)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Keeps each benchmark's real time per iteration so that the ratios can be printed.
 class TTimeReporter : public benchmark::ConsoleReporter {

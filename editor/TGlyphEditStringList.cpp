@@ -180,33 +180,52 @@ TGlyphEditLineChars::TGlyphEditLineChars(QStringView text) {
     const qsizetype n = text.size();
     if (n == 0)
         return;
+    if (n >= LongLine) {
+        SetLong(text.toString());
+        return;
+    }
     const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
     const bool wide = !AllLatin1(units, n);
-    block_ = Allocate(n, wide);
-    block_->Size = std::uint32_t(n);
+    SetBlock(Allocate(n, wide));
+    BlockOf()->Size = std::uint32_t(n);
     if (wide)
         std::memcpy(WideData(), units, size_t(n) * 2);
     else
         CopyNarrowing(units, n, NarrowData());
 }
 
+TGlyphEditLineChars::TGlyphEditLineChars(const QString& text) {
+    if (text.size() >= LongLine)
+        SetLong(text);
+    else
+        *this = TGlyphEditLineChars(QStringView(text));
+}
+
 TGlyphEditLineChars TGlyphEditLineChars::FromLatin1(const char* bytes, qsizetype size) {
     TGlyphEditLineChars chars;
     if (size == 0)
         return chars;
-    chars.block_ = Allocate(size, false);
-    chars.block_->Size = std::uint32_t(size);
+    if (size >= LongLine) {
+        chars.SetLong(QString::fromLatin1(bytes, size));
+        return chars;
+    }
+    chars.SetBlock(Allocate(size, false));
+    chars.BlockOf()->Size = std::uint32_t(size);
     std::memcpy(chars.NarrowData(), bytes, size_t(size));
     return chars;
 }
 
 TGlyphEditLineChars::TGlyphEditLineChars(const TGlyphEditLineChars& other) {
-    if (!other.block_ || other.block_->Size == 0)
+    if (const QString* text = other.LongText()) {
+        SetLong(*text);
         return;
+    }
     const qsizetype n = other.Size();
-    block_ = Allocate(n, other.IsWide());
-    block_->Size = std::uint32_t(n);
-    std::memcpy(block_ + 1, other.block_ + 1, size_t(n) * (other.IsWide() ? 2 : 1));
+    if (n == 0)
+        return;
+    SetBlock(Allocate(n, other.IsWide()));
+    BlockOf()->Size = std::uint32_t(n);
+    std::memcpy(BlockOf() + 1, other.BlockOf() + 1, size_t(n) * (other.IsWide() ? 2 : 1));
 }
 
 TGlyphEditLineChars& TGlyphEditLineChars::operator=(const TGlyphEditLineChars& other) {
@@ -216,58 +235,94 @@ TGlyphEditLineChars& TGlyphEditLineChars::operator=(const TGlyphEditLineChars& o
 }
 
 TGlyphEditLineChars& TGlyphEditLineChars::operator=(TGlyphEditLineChars&& other) noexcept {
-    std::swap(block_, other.block_);
+    std::swap(bits_, other.bits_);
     return *this;
 }
 
 TGlyphEditLineChars::~TGlyphEditLineChars() {
-    std::free(block_);
+    Release();
+}
+
+void TGlyphEditLineChars::Release() {
+    if (QString* text = LongText())
+        delete text;
+    else
+        std::free(BlockOf());
+    bits_ = 0;
+}
+
+void TGlyphEditLineChars::SetLong(QString text) {
+    auto* held = new QString(std::move(text));
+    bits_ = reinterpret_cast<std::uintptr_t>(held) | LongTag;
+}
+
+qsizetype TGlyphEditLineChars::Size() const {
+    if (const QString* text = LongText())
+        return text->size();
+    return BlockOf() ? BlockOf()->Size : 0;
+}
+
+char16_t TGlyphEditLineChars::At(qsizetype i) const {
+    if (const QString* text = LongText())
+        return text->at(i).unicode();
+    return BlockOf()->Wide ? WideData()[i] : char16_t(uchar(NarrowData()[i]));
+}
+
+QString TGlyphEditLineChars::ToString() const {
+    if (const QString* text = LongText())
+        return *text;
+    return Mid(0, Size());
 }
 
 QString TGlyphEditLineChars::Mid(qsizetype from, qsizetype count) const {
     if (count <= 0)
         return QString();
+    if (const QString* text = LongText())
+        return text->mid(from, count);
     if (IsWide())
         return QString(reinterpret_cast<const QChar*>(WideData() + from), count);
     return QString::fromLatin1(NarrowData() + from, count);
 }
 
 bool TGlyphEditLineChars::Contains(char16_t c) const {
-    if (!block_)
+    if (const QString* text = LongText())
+        return text->contains(QChar(c));
+    const Block* block = BlockOf();
+    if (!block)
         return false;
-    if (!IsWide())
-        return c <= 0xFF && std::memchr(NarrowData(), int(c), block_->Size) != nullptr;
+    if (!block->Wide)
+        return c <= 0xFF && std::memchr(NarrowData(), int(c), block->Size) != nullptr;
     const char16_t* p = WideData();
-    return std::find(p, p + block_->Size, c) != p + block_->Size;
+    return std::find(p, p + block->Size, c) != p + block->Size;
 }
 
-// Room for `size` characters in the present form. Long lines get half as much again, so that
-// typing in them reallocates only now and then.
+// Room for `size` characters in the present form. Longer lines get half as much again, so
+// that typing in them reallocates only now and then.
 void TGlyphEditLineChars::Reserve(qsizetype size) {
-    if (block_ && size <= qsizetype(block_->Capacity))
+    Block* block = BlockOf();
+    if (block && size <= qsizetype(block->Capacity))
         return;
     const qsizetype capacity = size + (size >= 256 ? size / 2 : 8);
-    const bool wide = IsWide();
-    const qsizetype bytes = sizeof(Block) + capacity * (wide ? 2 : 1);
-    if (!block_) {
-        block_ = Allocate(capacity, false);
+    if (!block) {
+        SetBlock(Allocate(capacity, false));
         return;
     }
-    auto* grown = static_cast<Block*>(std::realloc(block_, size_t(bytes)));
+    const qsizetype bytes = sizeof(Block) + capacity * (block->Wide ? 2 : 1);
+    auto* grown = static_cast<Block*>(std::realloc(block, size_t(bytes)));
     if (!grown)
         throw std::bad_alloc();
-    block_ = grown;
-    block_->Capacity = std::uint32_t(capacity);
+    grown->Capacity = std::uint32_t(capacity);
+    SetBlock(grown);
 }
 
 void TGlyphEditLineChars::Widen(qsizetype capacity) {
     const qsizetype n = Size();
     Block* wide = Allocate(std::max(capacity, n), true);
     wide->Size = std::uint32_t(n);
-    if (block_)
+    if (BlockOf())
         CopyWidening(NarrowData(), n, reinterpret_cast<char16_t*>(wide + 1));
-    std::free(block_);
-    block_ = wide;
+    std::free(BlockOf());
+    SetBlock(wide);
 }
 
 void TGlyphEditLineChars::Narrow() {
@@ -275,18 +330,37 @@ void TGlyphEditLineChars::Narrow() {
     Block* narrow = Allocate(n, false);
     narrow->Size = std::uint32_t(n);
     CopyNarrowing(WideData(), n, reinterpret_cast<char*>(narrow + 1));
-    std::free(block_);
-    block_ = narrow;
+    std::free(BlockOf());
+    SetBlock(narrow);
 }
 
+// A line changes form only when it crosses the long-line size (coming back below half of it,
+// so that typing at the border does not convert it to and fro).
 void TGlyphEditLineChars::Replace(qsizetype from, qsizetype count, QStringView text) {
-    const qsizetype oldSize = Size();
-    const qsizetype newSize = oldSize - count + text.size();
+    const qsizetype newSize = Size() - count + text.size();
     if (newSize == 0) {
-        std::free(block_);
-        block_ = nullptr;
+        Release();
         return;
     }
+    if (QString* held = LongText()) {
+        held->replace(from, count, text.data(), text.size());
+        if (newSize < LongLine / 2)
+            *this = TGlyphEditLineChars(QStringView(*held));
+        return;
+    }
+    if (newSize >= LongLine) {
+        QString whole = ToString();
+        whole.replace(from, count, text.data(), text.size());
+        Release();
+        SetLong(std::move(whole));
+        return;
+    }
+    ReplaceInBlock(from, count, text);
+}
+
+void TGlyphEditLineChars::ReplaceInBlock(qsizetype from, qsizetype count, QStringView text) {
+    const qsizetype oldSize = Size();
+    const qsizetype newSize = oldSize - count + text.size();
     const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
     const bool textWide = !AllLatin1(units, text.size());
     // Characters above 255 leaving a wide line may let it go back to one byte a character.
@@ -306,7 +380,7 @@ void TGlyphEditLineChars::Replace(qsizetype from, qsizetype count, QStringView t
         std::memmove(d + from + text.size(), d + from + count, size_t(tail));
         CopyNarrowing(units, text.size(), d + from);
     }
-    block_->Size = std::uint32_t(newSize);
+    BlockOf()->Size = std::uint32_t(newSize);
     if (removedWide && AllLatin1(WideData(), newSize))
         Narrow();
 }

@@ -31,33 +31,37 @@ enum TGlyphEditStringFlag : std::uint8_t {
     sfExpandedLengthUnknown = 4,
 };
 
-// The characters of one line in one heap block: a size and a capacity, then either one byte per
-// character (every character below 256, Latin-1) or UTF-16 code units. A line that gains a
-// character above 255 is widened once; one that loses its last such character is narrowed
-// again. A 55-character Latin-1 line costs 8 + 55 bytes in the block (80 bytes with the
-// allocator's own header and rounding) against about 144 for a QString; an empty line costs
-// nothing. Edits change the block in place, so typing in a very long line moves memory but
-// never converts or copies the whole line.
+// The characters of one line, behind one pointer-sized field. A line whose characters are all
+// below 256 is one byte a character (Latin-1) in one heap block with its size and capacity;
+// a line with other characters holds UTF-16 code units in such a block. A 55-character Latin-1
+// line costs 8 + 55 bytes in the block (80 bytes with the allocator's own header and rounding)
+// against about 144 for a QString; an empty line costs nothing. A very long line (LongLine
+// characters and more) is kept as a QString instead, so that handing it out as text costs no
+// conversion of megabytes. Edits change the characters in place: typing in a long line moves
+// memory but never rebuilds the line.
 class TGlyphEditLineChars {
 public:
+    static constexpr qsizetype LongLine = 4096;
+
     TGlyphEditLineChars() = default;
     explicit TGlyphEditLineChars(QStringView text);
+    // Shares the text of a long line instead of copying it.
+    explicit TGlyphEditLineChars(const QString& text);
     // Latin-1 bytes as they are (each byte is the character of that code).
     static TGlyphEditLineChars FromLatin1(const char* bytes, qsizetype size);
     TGlyphEditLineChars(const TGlyphEditLineChars& other);
-    TGlyphEditLineChars(TGlyphEditLineChars&& other) noexcept : block_(other.block_) {
-        other.block_ = nullptr;
+    TGlyphEditLineChars(TGlyphEditLineChars&& other) noexcept : bits_(other.bits_) {
+        other.bits_ = 0;
     }
     TGlyphEditLineChars& operator=(const TGlyphEditLineChars& other);
     TGlyphEditLineChars& operator=(TGlyphEditLineChars&& other) noexcept;
     ~TGlyphEditLineChars();
 
-    qsizetype Size() const { return block_ ? block_->Size : 0; }
-    bool IsWide() const { return block_ && block_->Wide; }
-    char16_t At(qsizetype i) const {
-        return block_->Wide ? WideData()[i] : char16_t(uchar(NarrowData()[i]));
-    }
-    QString ToString() const { return Mid(0, Size()); }
+    qsizetype Size() const;
+    // UTF-16 code units rather than Latin-1 bytes.
+    bool IsWide() const { return LongText() || (BlockOf() && BlockOf()->Wide); }
+    char16_t At(qsizetype i) const;
+    QString ToString() const;
     // `from` and `count` must lie inside the line.
     QString Mid(qsizetype from, qsizetype count) const;
     bool Contains(char16_t c) const;
@@ -65,6 +69,8 @@ public:
     void Replace(qsizetype from, qsizetype count, QStringView text);
     // Calls f(pointer, size) with const uchar* for a Latin-1 line, const char16_t* otherwise.
     template <typename F> decltype(auto) Visit(F&& f) const {
+        if (const QString* text = LongText())
+            return f(reinterpret_cast<const char16_t*>(text->utf16()), text->size());
         if (IsWide())
             return f(WideData(), Size());
         return f(reinterpret_cast<const uchar*>(NarrowData()), Size());
@@ -76,14 +82,24 @@ private:
         std::uint32_t Capacity : 31;
         std::uint32_t Wide : 1;
     };
+    static constexpr std::uintptr_t LongTag = 1; // the low bit marks a QString*
+
     static Block* Allocate(qsizetype capacity, bool wide);
-    char* NarrowData() const { return reinterpret_cast<char*>(block_ + 1); }
-    char16_t* WideData() const { return reinterpret_cast<char16_t*>(block_ + 1); }
+    Block* BlockOf() const { return bits_ & LongTag ? nullptr : reinterpret_cast<Block*>(bits_); }
+    QString* LongText() const {
+        return bits_ & LongTag ? reinterpret_cast<QString*>(bits_ & ~LongTag) : nullptr;
+    }
+    void SetBlock(Block* block) { bits_ = reinterpret_cast<std::uintptr_t>(block); }
+    void SetLong(QString text);
+    void Release();
+    char* NarrowData() const { return reinterpret_cast<char*>(BlockOf() + 1); }
+    char16_t* WideData() const { return reinterpret_cast<char16_t*>(BlockOf() + 1); }
     void Widen(qsizetype capacity);
     void Narrow();
     void Reserve(qsizetype size);
+    void ReplaceInBlock(qsizetype from, qsizetype count, QStringView text);
 
-    Block* block_ = nullptr;
+    std::uintptr_t bits_ = 0;
 };
 Q_DECLARE_TYPEINFO(TGlyphEditLineChars, Q_RELOCATABLE_TYPE);
 
