@@ -1,0 +1,546 @@
+// The compact line store seen from outside: every kind of character comes back as it went in,
+// in-place edits equal rebuilding the line, loading tells the editor once, typing in a long
+// line and replace all give the text and undo that the match-by-match way gives.
+#include "editor/TGlyphEditFindReplace.h"
+#include "editor/TGlyphEditStringList.h"
+
+#include "GlyphEditTestSupport.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Wide = QStringLiteral("\u03A9\u20AC");               // Greek capital omega, euro sign
+const QString Surrogates = QStringLiteral("\U0001F600\U00010348"); // two pairs
+const QString HighLatin1 = QStringLiteral("\u00E9\u00FF\u0080\u009F\u00A0");
+
+QString Long(qsizetype n, const QString& unit) {
+    QString s;
+    while (s.size() < n)
+        s += unit;
+    s.truncate(n);
+    return s;
+}
+
+// The texts every test walks: each form a line can take, and both sides of the long-line size.
+QStringList SampleLines() {
+    const qsizetype longLine = TGlyphEditLineChars::LongLine;
+    return {
+        QString(),
+        QStringLiteral("plain ascii"),
+        QStringLiteral("tab\there"),
+        HighLatin1 + QStringLiteral(" accents"),
+        QStringLiteral("wide ") + Wide,
+        QStringLiteral("pairs ") + Surrogates,
+        Long(longLine - 1, QStringLiteral("abc ")),
+        Long(longLine, QStringLiteral("abc ")),
+        Long(longLine + 7, QStringLiteral("x") + Wide),
+    };
+}
+
+void LoadBytes(TGlyphEditStringList& list, const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    list.LoadStream(buffer);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading lines back
+
+TEST(LineStoreRead, EveryFormComesBackWithItsLengthAndParts) {
+    TGlyphEditStringList list;
+    const QStringList lines = SampleLines();
+    for (const QString& line : lines)
+        list.AppendLine(line);
+    ASSERT_EQ(list.Lines(), lines);
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        const qsizetype n = line.size();
+        SCOPED_TRACE(i);
+        EXPECT_EQ(list.GetLine(i), line);
+        EXPECT_EQ(list.LineLength(i), n);
+        // LineMid at the edges follows QString::mid.
+        const std::pair<qsizetype, qsizetype> parts[] = {{0, -1},
+                                                         {0, 0},
+                                                         {0, 1},
+                                                         {n, -1},
+                                                         {n, 5},
+                                                         {n + 1, 2},
+                                                         {-3, 5},
+                                                         {-3, -1},
+                                                         {n / 2, -1},
+                                                         {n / 2, n},
+                                                         {std::max<qsizetype>(n - 1, 0), 1}};
+        for (auto [from, count] : parts)
+            EXPECT_EQ(list.LineMid(i, from, count), line.mid(from, count)) << from << " " << count;
+        EXPECT_EQ(list.LineChar(i, -1), QChar());
+        EXPECT_EQ(list.LineChar(i, n), QChar());
+        if (n > 0) {
+            EXPECT_EQ(list.LineChar(i, 0), line.front());
+            EXPECT_EQ(list.LineChar(i, n - 1), line.back());
+        }
+        EXPECT_EQ(list.LineHasTabs(i), line.contains(u'\t'));
+    }
+    EXPECT_EQ(list.LineMid(int(lines.size()), 0, 3), QString());
+    EXPECT_EQ(list.LineLength(-1), 0);
+}
+
+TEST(LineStoreRead, AllTextAndCopiesKeepEveryForm) {
+    TGlyphEditStringList list;
+    const QStringList lines = SampleLines();
+    for (const QString& line : lines)
+        list.AppendLine(line);
+    EXPECT_EQ(list.AllText(), lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    TGlyphEditStringList copy;
+    copy.AppendLines(list);
+    EXPECT_EQ(copy.Lines(), lines);
+    copy.SetLine(1, QStringLiteral("changed"));
+    EXPECT_EQ(list.GetLine(1), QStringLiteral("plain ascii")) << "the copy owns its text";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing in place
+
+TEST(LineStoreEdit, ReplaceCharsEqualsRebuildingTheLine) {
+    struct {
+        const char* what;
+        QString line;
+        qsizetype from;
+        qsizetype count;
+        QString text;
+    } cases[] = {
+        {"insert at start", "abc", 0, 0, "x"},
+        {"insert at end", "abc", 3, 0, "xyz"},
+        {"delete middle", "abcdef", 2, 2, ""},
+        {"delete all", "abc", 0, 3, ""},
+        {"latin-1 gains a wide char", "abc", 1, 0, Wide},
+        {"wide line loses its wide chars", "a" + Wide + "b", 1, 2, ""},
+        {"wide line keeps one", "a" + Wide + "b", 1, 1, ""},
+        {"high latin-1 stays one byte", "abc", 1, 1, HighLatin1},
+        {"surrogate pair inserted", "abc", 3, 0, Surrogates},
+        {"surrogate pairs removed", "a" + Surrogates, 1, 4, ""},
+        {"into an empty line", "", 0, 0, "new"},
+        {"clipped range", "abc", 2, 99, "Z"},
+        {"crossing into a long line", Long(4095, "ab"), 4000, 0, "0123456789"},
+        {"long line back to short", Long(5000, "ab"), 10, 4980, ""},
+        {"long line stays long", Long(5000, "ab"), 10, 100, Wide},
+    };
+    for (const auto& c : cases) {
+        TGlyphEditStringList list;
+        list.AppendLine(c.line);
+        list.AppendLine("next");
+        QString expected = c.line;
+        expected.replace(c.from, std::min(c.count, c.line.size() - c.from), c.text);
+        list.ReplaceChars(0, c.from, c.count, c.text);
+        EXPECT_EQ(list.GetLine(0), expected) << c.what;
+        EXPECT_EQ(list.LineLength(0), expected.size()) << c.what;
+        EXPECT_EQ(list.GetLine(1), QStringLiteral("next")) << c.what;
+    }
+}
+
+TEST(LineStoreEdit, ReplaceCharsFiresOneChangeInItsBracketAndChecksTheIndex) {
+    TGlyphEditStringList list;
+    list.AppendLine("abc");
+    QStringList events;
+    list.OnBeginChanges = [&] { events << "begin"; };
+    list.OnEndChanges = [&] { events << "end"; };
+    list.OnLineChanged = [&](int i) {
+        events << QString("changed %1 %2").arg(i).arg(list.GetLine(i));
+    };
+    list.ReplaceChars(0, 1, 1, QStringLiteral("XY"));
+    EXPECT_EQ(events, (QStringList{"begin", "changed 0 aXYc", "end"}));
+    EXPECT_THROW(list.ReplaceChars(1, 0, 0, QStringLiteral("x")), EGlyphEditStringList);
+    EXPECT_EQ(list.GetLine(0), QStringLiteral("aXYc"));
+}
+
+// Random edits against a plain list of QStrings: texts, expanded lengths and the longest line.
+TEST(LineStoreEdit, RandomEditsMatchAPlainReference) {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    QRandomGenerator random(seed);
+    const QString pool = QStringLiteral("ab \t\u00E9\u00FF") + Wide + Surrogates;
+    const auto randomText = [&](int max) {
+        QString s;
+        const int n = random.bounded(max + 1);
+        for (int i = 0; i < n; ++i)
+            s += pool.at(random.bounded(int(pool.size())));
+        return s;
+    };
+    TGlyphEditStringList list;
+    list.SetTabWidth(3);
+    QStringList reference;
+    for (int i = 0; i < 6; ++i) {
+        reference << randomText(12);
+        list.AppendLine(reference.back());
+    }
+    reference[2] = Long(4090, QStringLiteral("xy"));
+    list.SetLine(2, reference[2]);
+    for (int step = 0; step < 3000; ++step) {
+        const int i = random.bounded(int(reference.size()));
+        const qsizetype size = reference[i].size();
+        const qsizetype from = random.bounded(int(size + 1));
+        const qsizetype count = random.bounded(int(size - from + 1));
+        const QString text = randomText(step % 50 == 0 ? 20 : 3);
+        reference[i].replace(from, count, text);
+        list.ReplaceChars(i, from, count, text);
+        if (step % 7 == 0) {
+            int best = -1;
+            int bestLength = -1;
+            for (int k = 0; k < reference.size(); ++k) {
+                const int length = int(list.ExpandedText(k).size());
+                if (length > bestLength) {
+                    best = k;
+                    bestLength = length;
+                }
+            }
+            ASSERT_EQ(list.LongestLineLength(), bestLength) << "step " << step;
+            ASSERT_EQ(list.LongestLineIndex(), best) << "step " << step;
+        }
+        ASSERT_EQ(list.GetLine(i), reference[i]) << "step " << step;
+    }
+    EXPECT_EQ(list.Lines(), reference);
+}
+
+TEST(LineStoreEdit, UserDataFollowsItsLineThroughInsertsAndDeletes) {
+    int a = 0;
+    int b = 0;
+    TGlyphEditStringList list;
+    for (const char* line : {"0", "1", "2", "3"})
+        list.AppendLine(line);
+    list.SetLineData(1, &a);
+    list.SetLineData(3, &b);
+    list.InsertLine(0, "new");
+    EXPECT_EQ(list.GetLineData(2), &a);
+    EXPECT_EQ(list.GetLineData(4), &b);
+    list.InsertEmptyLines(3, 2);
+    EXPECT_EQ(list.GetLineData(6), &b);
+    list.RemoveLines(2, 1);
+    EXPECT_EQ(list.GetLineData(2), nullptr) << "the line with the data is gone";
+    EXPECT_EQ(list.GetLineData(5), &b);
+    list.DeleteLine(0);
+    EXPECT_EQ(list.GetLineData(4), &b);
+    list.SetLineData(4, nullptr);
+    EXPECT_EQ(list.GetLineData(4), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files: every form written back byte for byte
+
+TEST(LineStoreFiles, MixedFormsRoundTripByteIdenticalInEveryStyle) {
+    const QByteArray longAscii = QByteArray(6000, 'q');
+    const QByteArray utf8Lines = "plain\x01" + QByteArray("caf\xC3\xA9 \xC3\xBF") + "\x01" +
+                                 QByteArray("\xCE\xA9 \xE2\x82\xAC") + "\x01" +
+                                 QByteArray("\xF0\x9F\x98\x80") + "\x01" + "\x01" + longAscii +
+                                 "\x01" + longAscii + QByteArray("\xCE\xA9");
+    const QByteArray cp1252Lines =
+        QByteArray("caf\xE9 \x80\x93\x81") + "\x01" + "plain" + "\x01" + longAscii + "\x9D";
+    struct {
+        const char* what;
+        QByteArray body;
+        QByteArray bom;
+    } bodies[] = {{"utf-8", utf8Lines, {}},
+                  {"utf-8 with mark", utf8Lines, "\xEF\xBB\xBF"},
+                  {"windows-1252", cp1252Lines, {}}};
+    const QByteArray breaks[] = {"\r\n", "\n", "\r"};
+    QTemporaryDir dir;
+    for (const auto& body : bodies) {
+        for (const QByteArray& lineBreak : breaks) {
+            QByteArray bytes = body.bom + body.body;
+            bytes.replace('\x01', lineBreak);
+            bytes += lineBreak;
+            const QString path = dir.filePath("file.txt");
+            TGlyphEditStringList list;
+            LoadBytes(list, bytes);
+            list.SaveFile(path);
+            QFile saved(path);
+            ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+            EXPECT_EQ(saved.readAll(), bytes) << body.what << " " << lineBreak.toHex().data();
+            EXPECT_EQ(list.SaveToBytes(), bytes) << body.what;
+        }
+    }
+}
+
+TEST(LineStoreFiles, LoadedCharactersDecodeAsTheEncodingSays) {
+    TGlyphEditStringList list;
+    LoadBytes(list, QByteArray("caf\xC3\xA9\n\xCE\xA9\nascii\n"));
+    EXPECT_EQ(list.Lines(), (QStringList{QStringLiteral("caf\u00E9"), QStringLiteral("\u03A9"),
+                                         QStringLiteral("ascii")}));
+    LoadBytes(list, QByteArray("caf\xE9\n\x80\xA0\n"));
+    EXPECT_EQ(list.Lines(),
+              (QStringList{QStringLiteral("caf\u00E9"), QStringLiteral("\u20AC\u00A0")}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading through the editor: one notification, the same state as line by line
+
+struct TEditorState {
+    QStringList lines;
+    TBufferCoord caret;
+    bool hasSelection = false;
+    bool undo = false;
+    bool marks = false;
+    int topLine = 0;
+};
+
+TEditorState StateOf(const TGlyphEdit& edit) {
+    bool marks = false;
+    for (int n = 0; n < 10; ++n)
+        marks = marks || edit.Bookmark(n).has_value();
+    return {edit.Lines().Lines(), edit.CaretXY(), edit.HasSelection(),
+            edit.UndoAvailable(), marks,          edit.TopLine()};
+}
+
+// An editor with text, a bookmark, a selection, a scrolled view and an undo entry.
+void Dirty(TGlyphEdit& edit) {
+    GlyphEditTest::ConfigureMainWindow(edit);
+    GlyphEditTest::SetLines(edit, QStringList(60, QStringLiteral("old line")));
+    edit.SetBookmark(2, {1, 30});
+    edit.SetCaretXY({3, 40});
+    GlyphEditTest::Type(edit, QStringLiteral("x"));
+    GlyphEditTest::Select(edit, {1, 41}, {4, 45});
+    edit.SetTopLine(30);
+}
+
+TEST(LineStoreLoad, EditorHearsOfTheLoadedBlockOnceAndEndsAsLineByLine) {
+    QByteArray bytes;
+    QStringList expected;
+    for (int i = 0; i < 500; ++i) {
+        expected << QStringLiteral("line %1 \u00E9").arg(i);
+        bytes += expected.back().toUtf8() + "\r\n";
+    }
+    TGlyphEdit loaded;
+    Dirty(loaded);
+    QStringList changes;
+    loaded.OnLinesChanged = [&](const TGlyphLinesChange& c) {
+        changes << QString("%1 %2 %3").arg(int(c.Kind)).arg(c.Index).arg(c.Count);
+    };
+    LoadBytes(loaded.Lines(), bytes);
+    EXPECT_EQ(changes, (QStringList{QString("%1 0 0").arg(int(TGlyphLinesChange::Cleared)),
+                                    QString("%1 0 500").arg(int(TGlyphLinesChange::Added))}));
+
+    // The same text put in line by line.
+    TGlyphEdit appended;
+    Dirty(appended);
+    appended.Lines().BeginChanges();
+    appended.Lines().RemoveAll();
+    for (const QString& line : expected)
+        appended.Lines().AppendLine(line);
+    appended.Lines().EndChanges();
+
+    const TEditorState a = StateOf(loaded);
+    const TEditorState b = StateOf(appended);
+    EXPECT_EQ(a.lines, expected);
+    EXPECT_EQ(a.lines, b.lines);
+    EXPECT_EQ(a.caret, b.caret);
+    EXPECT_EQ(a.caret, (TBufferCoord{1, 1}));
+    EXPECT_EQ(a.hasSelection, b.hasSelection);
+    EXPECT_FALSE(a.undo);
+    EXPECT_FALSE(a.marks);
+    EXPECT_EQ(a.topLine, b.topLine);
+    // The editor counts the block: a line added later lands after it.
+    loaded.Lines().AppendLine("after");
+    EXPECT_EQ(loaded.LineCount(), 501);
+    EXPECT_EQ(changes.back(), QString("%1 500 1").arg(int(TGlyphLinesChange::Added)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Typing in a long line
+
+TEST(LineStoreTyping, LongLineTypingAndDeletingGiveTheTextAndUndoOfAShortOne) {
+    const QString base = Long(20000, QStringLiteral("<p>some text</p>"));
+    struct {
+        const char* what;
+        TBufferCoord caret;
+        bool insert;
+    } cases[] = {{"middle, insert", {10001, 1}, true},
+                 {"start, insert", {1, 1}, true},
+                 {"end, insert", {20001, 1}, true},
+                 {"middle, overwrite", {10001, 1}, false}};
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        GlyphEditTest::ConfigureMainWindow(edit);
+        GlyphEditTest::SetLines(edit, {base});
+        edit.SetInsertMode(c.insert);
+        GlyphEditTest::PlaceCaret(edit, c.caret);
+        QString expected = base;
+        const int at = c.caret.X - 1;
+        GlyphEditTest::Type(edit, QStringLiteral("ab") + Wide);
+        if (c.insert)
+            expected.insert(at, QStringLiteral("ab") + Wide);
+        else
+            expected.replace(at, std::min<qsizetype>(4, base.size() - at),
+                             QStringLiteral("ab") + Wide);
+        EXPECT_EQ(edit.LineText(1), expected) << c.what;
+        EXPECT_EQ(edit.CaretXY(), (TBufferCoord{c.caret.X + 4, 1})) << c.what;
+        edit.RunCommand(ecDeleteLastChar);
+        expected.remove(at + 3, 1);
+        EXPECT_EQ(edit.LineText(1), expected) << c.what;
+        if (at + 3 < expected.size()) {
+            edit.RunCommand(ecDeleteChar);
+            expected.remove(at + 3, 1);
+        }
+        EXPECT_EQ(edit.LineText(1), expected) << c.what;
+        while (edit.UndoAvailable())
+            edit.Undo();
+        EXPECT_EQ(edit.LineText(1), base) << c.what;
+        EXPECT_FALSE(edit.Modified()) << c.what;
+        while (edit.RedoAvailable())
+            edit.Redo();
+        EXPECT_EQ(edit.LineText(1), expected) << c.what;
+    }
+}
+
+TEST(LineStoreTyping, UndoEntriesHoldOnlyWhatChanged) {
+    TGlyphEdit edit;
+    GlyphEditTest::ConfigureMainWindow(edit);
+    GlyphEditTest::SetLines(edit, {Long(30000, QStringLiteral("abcd"))});
+    GlyphEditTest::PlaceCaret(edit, {15001, 1});
+    GlyphEditTest::Type(edit, QStringLiteral("x"));
+    edit.RunCommand(ecDeleteChar);
+    edit.RunCommand(ecDeleteLastChar);
+    const TGlyphEditUndoList& undo = edit.UndoList();
+    ASSERT_GE(undo.ItemCount(), 3);
+    for (int i = 0; i < undo.ItemCount(); ++i)
+        EXPECT_LE(undo.Item(i).Text.size(), 1) << "entry " << i;
+}
+
+TEST(LineStoreTyping, ALineBreakTrimsTheLongLeftPartAndUndoBringsItBack) {
+    TGlyphEdit edit;
+    GlyphEditTest::ConfigureMainWindow(edit);
+    const QString head = Long(9000, QStringLiteral("word "));
+    GlyphEditTest::SetLines(edit, {head + QStringLiteral("end")});
+    GlyphEditTest::PlaceCaret(edit, {int(head.size()) + 1, 1});
+    edit.RunCommand(ecLineBreak);
+    EXPECT_EQ(GlyphEditTest::Lines(edit), (QStringList{head.chopped(1), QStringLiteral("end")}));
+    edit.Undo();
+    EXPECT_EQ(GlyphEditTest::Lines(edit), QStringList{head + QStringLiteral("end")});
+    edit.Redo();
+    EXPECT_EQ(GlyphEditTest::Lines(edit), (QStringList{head.chopped(1), QStringLiteral("end")}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Replace all: one pass per line, the same result as match by match
+
+struct TReplaceResult {
+    QStringList lines;
+    int count = 0;
+    TBufferCoord caret;
+    TBufferCoord selStart;
+    TBufferCoord selEnd;
+};
+
+TReplaceResult ReplaceAll(const QStringList& lines, TBufferCoord caret, const QString& search,
+                          const QString& replace, TGlyphSearchOptions options, bool prompt,
+                          TGlyphEdit* keep = nullptr) {
+    TGlyphEdit local;
+    TGlyphEdit& edit = keep ? *keep : local;
+    edit.SetOptions(GlyphEditMainWindowOptions);
+    edit.SetText(lines.join("\r\n"));
+    GlyphEditTest::PlaceCaret(edit, caret);
+    TGlyphEditFindReplace finder(edit);
+    if (prompt) {
+        // Answering every prompt with "replace" walks the match-by-match way.
+        options |= SearchPrompt;
+        finder.OnReplaceText = [](TCustomGlyphEdit*, const QString&, const QString&, int, int,
+                                  TGlyphReplaceAction& action) { action = raReplace; };
+    }
+    const int count = finder.FindAndReplace(search, replace, options | SearchReplaceAll);
+    return {edit.Lines().Lines(), count, edit.CaretXY(), edit.SelectionStart(),
+            edit.SelectionEnd()};
+}
+
+TEST(LineStoreReplaceAll, OnePassEqualsMatchByMatch) {
+    const QString many = Long(3000, QStringLiteral("the cat sat; "));
+    struct {
+        const char* what;
+        QStringList lines;
+        TBufferCoord caret;
+        QString search;
+        QString replace;
+        TGlyphSearchOptions options;
+    } cases[] = {
+        {"many matches in one line", {many, "cat", many}, {1, 1}, "cat", "lion", SearchEntireText},
+        {"overlapping pattern", {"aaaaaaa", "baaab"}, {1, 1}, "aa", "b", SearchEntireText},
+        {"replacement holds the pattern", {"a.a.a", "aaa"}, {1, 1}, "a", "aa", SearchEntireText},
+        {"shorter replacement", {many}, {1, 1}, "the cat", "", SearchEntireText},
+        {"from the caret", {"cat cat cat", "cat cat"}, {5, 1}, "cat", "dog", {}},
+        {"ignoring case", {"Cat CAT cat", "x"}, {1, 1}, "cat", "c", SearchEntireText},
+        {"whole words",
+         {"cat cats cat_ cat-cat"},
+         {1, 1},
+         "cat",
+         "C",
+         SearchEntireText | SearchWholeWord},
+        {"wide characters",
+         {"\u03A9x\u03A9x" + Wide, "x"},
+         {1, 1},
+         "x",
+         "\u20AC",
+         SearchEntireText},
+        {"last line gets the rest selected",
+         {"ab ab ab tail"},
+         {1, 1},
+         "ab",
+         "c",
+         SearchEntireText},
+        {"trailing spaces go match by match", {"a b  ", "a b"}, {1, 1}, " ", "_", SearchEntireText},
+    };
+    for (const auto& c : cases) {
+        const TReplaceResult bulk =
+            ReplaceAll(c.lines, c.caret, c.search, c.replace, c.options, false);
+        const TReplaceResult single =
+            ReplaceAll(c.lines, c.caret, c.search, c.replace, c.options, true);
+        EXPECT_EQ(bulk.lines, single.lines) << c.what;
+        EXPECT_EQ(bulk.count, single.count) << c.what;
+        EXPECT_GT(bulk.count, 0) << c.what;
+        EXPECT_EQ(bulk.caret, single.caret) << c.what;
+        EXPECT_EQ(bulk.selStart, single.selStart) << c.what;
+        EXPECT_EQ(bulk.selEnd, single.selEnd) << c.what;
+    }
+}
+
+TEST(LineStoreReplaceAll, KnownResultsForTheTrickyPatterns) {
+    struct {
+        const char* what;
+        QString line;
+        QString search;
+        QString replace;
+        QString expected;
+        int count;
+    } cases[] = {
+        {"overlapping", "aaaaa", "aa", "b", "bba", 2},
+        {"pattern in the replacement", "aaa", "a", "aa", "aaaaaa", 3},
+        {"trimmed spaces end the line's matches", "a b  ", " ", "_", "a_b", 1},
+    };
+    for (const auto& c : cases) {
+        const TReplaceResult r =
+            ReplaceAll({c.line}, {1, 1}, c.search, c.replace, SearchEntireText, false);
+        EXPECT_EQ(r.lines, QStringList{c.expected}) << c.what;
+        EXPECT_EQ(r.count, c.count) << c.what;
+    }
+}
+
+TEST(LineStoreReplaceAll, OneUndoRestoresALongLineExactlyAndRedoAgain) {
+    const QStringList lines = {"first cat", Long(50000, QStringLiteral("a cat, ") + Wide), "",
+                               "cat"};
+    TGlyphEdit edit;
+    const TReplaceResult r =
+        ReplaceAll(lines, {1, 1}, "cat", "dog", SearchEntireText | SearchMatchCase, false, &edit);
+    ASSERT_GT(r.count, 1000);
+    const QStringList replaced = edit.Lines().Lines();
+    EXPECT_FALSE(replaced.join("").contains("cat"));
+    edit.Undo();
+    EXPECT_EQ(edit.Lines().Lines(), lines);
+    EXPECT_FALSE(edit.UndoAvailable()) << "one step held the whole replace all";
+    EXPECT_FALSE(edit.Modified());
+    edit.Redo();
+    EXPECT_EQ(edit.Lines().Lines(), replaced);
+    EXPECT_EQ(edit.CaretXY(), r.caret);
+}
+
+} // namespace
