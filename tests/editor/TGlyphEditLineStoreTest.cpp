@@ -2,7 +2,9 @@
 // in-place edits equal rebuilding the line, loading tells the editor once, typing in a long
 // line and replace all give the text and undo that the match-by-match way gives.
 #include "editor/TGlyphEditFindReplace.h"
+#include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditStringList.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
 
 #include "GlyphEditTestSupport.h"
 
@@ -346,6 +348,40 @@ TEST(LineStoreLoad, EditorHearsOfTheLoadedBlockOnceAndEndsAsLineByLine) {
     loaded.Lines().AppendLine("after");
     EXPECT_EQ(loaded.LineCount(), 501);
     EXPECT_EQ(changes.back(), QString("%1 500 1").arg(int(TGlyphLinesChange::Added)));
+}
+
+TEST(LineStoreLoad, HighlightingStatesAfterALoadEqualLineByLine) {
+    QStringList page;
+    for (int i = 0; i < 300; ++i)
+        page << (i % 50 == 7    ? QStringLiteral("<!-- open comment")
+                 : i % 50 == 20 ? QStringLiteral("end -->")
+                                : QStringLiteral("<p a=\"%1\">text</p>").arg(i));
+    const auto statesAfter = [&page](bool load) {
+        TGlyphEdit edit;
+        TGlyphHTMLHighlighter html;
+        TGlyphEditHighlighting link(edit);
+        link.SetHighlighter(&html);
+        GlyphEditTest::SetLines(edit, {"<!-- old", "text"});
+        if (load) {
+            LoadBytes(edit.Lines(), page.join("\n").toUtf8());
+        } else {
+            edit.Lines().BeginChanges();
+            edit.Lines().RemoveAll();
+            for (const QString& line : page)
+                edit.Lines().AppendLine(line);
+            edit.Lines().EndChanges();
+        }
+        link.EnsureScanned(edit.LineCount() - 1);
+        QList<std::intptr_t> states;
+        for (int i = 0; i < edit.LineCount(); ++i)
+            states << edit.Lines().RangeState(i);
+        link.SetHighlighter(nullptr);
+        return states;
+    };
+    const QList<std::intptr_t> loaded = statesAfter(true);
+    EXPECT_EQ(loaded.size(), page.size());
+    EXPECT_EQ(loaded, statesAfter(false));
+    EXPECT_NE(loaded.at(10), loaded.at(30)) << "inside and outside the comment differ";
 }
 
 // ---------------------------------------------------------------------------------------------
