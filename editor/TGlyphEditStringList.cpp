@@ -769,18 +769,15 @@ void TGlyphEditStringList::LoadStream(QIODevice& stream) {
 // Lines of plain ASCII (and, in Windows-1252, of bytes that are Latin-1 already) are copied
 // as they are; only the others go through a decoder.
 TGlyphEditLineChars TGlyphEditStringList::DecodeLine(const char* begin, qsizetype length) const {
+    const auto* bytes = reinterpret_cast<const uchar*>(begin);
     uchar high = 0;
-    bool c1 = false;
-    for (qsizetype i = 0; i < length; ++i) {
-        const uchar c = uchar(begin[i]);
-        high |= c;
-        c1 |= c >= 0x80 && c < 0xA0;
-    }
+    for (qsizetype i = 0; i < length; ++i)
+        high |= bytes[i];
     if (high < 0x80)
         return TGlyphEditLineChars::FromLatin1(begin, length);
     if (encoding_ == TTextEncoding::Utf8)
         return TGlyphEditLineChars(QString::fromUtf8(begin, length));
-    if (!c1)
+    if (std::none_of(bytes, bytes + length, [](uchar c) { return c >= 0x80 && c < 0xA0; }))
         return TGlyphEditLineChars::FromLatin1(begin, length);
     QString line = QString::fromLatin1(begin, length);
     for (QChar& c : line) {
@@ -792,10 +789,24 @@ TGlyphEditLineChars TGlyphEditStringList::DecodeLine(const char* begin, qsizetyp
 
 namespace {
 
-// At most this many lines: every terminator may end one, and one more without a terminator.
-qsizetype LineCountBound(const char* p, const char* end) {
-    return std::count(p, end, '\n') + std::count(p, end, '\r') + std::count(p, end, '\0') + 1;
-}
+// The next place of one terminator byte at or after a position, searched with memchr and
+// remembered until the position passes it, so the whole file is searched once per byte value.
+class TNextByte {
+public:
+    TNextByte(char byte, const char* end) : byte_(byte), end_(end) {}
+    const char* From(const char* p) {
+        if (!next_ || next_ < p) {
+            const void* hit = std::memchr(p, byte_, size_t(end_ - p));
+            next_ = hit ? static_cast<const char*>(hit) : end_;
+        }
+        return next_;
+    }
+
+private:
+    char byte_;
+    const char* end_;
+    const char* next_ = nullptr;
+};
 
 } // namespace
 
@@ -819,12 +830,12 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
             byteOrderMark_ = false;
             p = bytes.constData();
         }
-        if (p < end)
-            records_.reserve(LineCountBound(p, end));
+        TNextByte nextCr('\r', end);
+        TNextByte nextLf('\n', end);
+        TNextByte nextNul('\0', end);
         while (p < end) {
             const char* start = p;
-            while (p < end && *p != '\r' && *p != '\n' && *p != '\0')
-                ++p;
+            p = std::min({nextCr.From(p), nextLf.From(p), nextNul.From(p)});
             records_.append(TGlyphEditStringRec{DecodeLine(start, p - start)});
             if (p == end)
                 break;
@@ -839,6 +850,7 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
             if (p < end && *p == '\0')
                 ++p;
         }
+        // The array grew by doubling; what it has to spare beyond an eighth goes back.
         if (records_.capacity() > records_.size() + records_.size() / 8)
             records_.squeeze();
         longestLineIndex_ = -1;
