@@ -433,6 +433,8 @@ void TFormGlyphon::CreateClientArea() {
     GlyphEditView->OnPrepareLines = [this](int lastLine) {
         GlyphEditHighlighting.EnsureScanned(lastLine - 1);
     };
+    // The rest is worked out in short slices while the window waits for input.
+    GlyphEditHighlighting.SetBackgroundScan(true);
     ApplyHighlighterColours();
 }
 

@@ -161,7 +161,8 @@ public:
 };
 
 // Wires the lazy scanner states the way the main window does, where the highlighting link
-// offers them: states only as far as the screen shows, and the lines about to be painted first.
+// offers them: states only as far as the screen shows, the lines about to be painted first, and
+// the rest carried forward in short slices while the event loop is idle.
 template <class THighlighting, class TView>
 void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& edit) {
     if constexpr (requires {
@@ -173,6 +174,8 @@ void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& 
             highlighting.EnsureScanned(lastLine - 1);
         };
     }
+    if constexpr (requires { highlighting.SetBackgroundScan(true); })
+        highlighting.SetBackgroundScan(true);
 }
 
 class TOurs : public TPeer {

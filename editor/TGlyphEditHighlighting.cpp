@@ -3,11 +3,17 @@
 #include "editor/TGlyphEdit.h"
 #include "highlight/TGlyphHighlighterAttributes.h"
 
+#include <QElapsedTimer>
 #include <climits>
 
 TGlyphEditHighlighting::TGlyphEditHighlighting(TCustomGlyphEdit& edit) : edit_(edit) {
     edit_.OnLinesChanged = [this](const TGlyphLinesChange& change) { LinesChanged(change); };
     edit_.InStringOrComment = [this](TBufferCoord p) { return InStringOrComment(p); };
+    sliceTimer_.setInterval(0);
+    QObject::connect(&sliceTimer_, &QTimer::timeout, [this] {
+        if (ScanSlice(SliceNanoseconds))
+            sliceTimer_.stop();
+    });
 }
 
 TGlyphEditHighlighting::~TGlyphEditHighlighting() {
@@ -48,7 +54,56 @@ void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter
         if (!ScanLimit)
             EnsureScanned(lines.LineCount() - 1);
     }
+    ScheduleSlice();
     Repaint(1, INT_MAX);
+}
+
+bool TGlyphEditHighlighting::FullyScanned() const {
+    return !highlighter_ || validUpTo_ >= edit_.Lines().LineCount() - 1;
+}
+
+void TGlyphEditHighlighting::SetBackgroundScan(bool on) {
+    backgroundScan_ = on;
+    if (on)
+        ScheduleSlice();
+    else
+        sliceTimer_.stop();
+}
+
+void TGlyphEditHighlighting::ScheduleSlice() {
+    if (backgroundScan_ && !FullyScanned() && !sliceTimer_.isActive())
+        sliceTimer_.start();
+}
+
+bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {
+    if (FullyScanned())
+        return true;
+    TGlyphEditStringList& lines = edit_.Lines();
+    const int last = lines.LineCount() - 1;
+    // The clock is read after every few thousand characters: often enough to keep the slice
+    // short, rarely enough to cost nothing beside the scanning.
+    constexpr int CharsBetweenClockReads = 4096;
+    QElapsedTimer clock;
+    clock.start();
+    lines.BeginChanges();
+    if (validUpTo_ < 0) {
+        lines.SetRangeState(0, ResetState());
+        validUpTo_ = 0;
+    }
+    TGlyphCustomHighlighter::TState state = lines.RangeState(validUpTo_);
+    int chars = 0;
+    while (validUpTo_ < last) {
+        chars += lines.LineLength(validUpTo_) + 1;
+        state = ScanLineFrom(validUpTo_, state);
+        lines.SetRangeState(++validUpTo_, state);
+        if (chars >= CharsBetweenClockReads) {
+            chars = 0;
+            if (clock.nsecsElapsed() >= budgetNs)
+                break;
+        }
+    }
+    lines.EndChanges();
+    return validUpTo_ >= last;
 }
 
 TGlyphCustomHighlighter::TState
@@ -114,6 +169,7 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
     TGlyphEditStringList& lines = edit_.Lines();
     if (change.Kind == TGlyphLinesChange::Cleared || lines.LineCount() == 0) {
         validUpTo_ = -1;
+        ScheduleSlice();
         return;
     }
     const int i = change.Index;
@@ -147,10 +203,11 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
         validUpTo_ = std::max(validUpTo_, 0);
     }
     // Below the exact states nothing stored has to be kept right now.
-    if (from > validUpTo_)
-        return;
-    validAfterEdit = std::min(validAfterEdit, lines.LineCount() - 1);
-    Rescan(from, firstUnchanged, validAfterEdit);
+    if (from <= validUpTo_) {
+        validAfterEdit = std::min(validAfterEdit, lines.LineCount() - 1);
+        Rescan(from, firstUnchanged, validAfterEdit);
+    }
+    ScheduleSlice();
 }
 
 bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {

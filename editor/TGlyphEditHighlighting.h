@@ -3,6 +3,7 @@
 #include "editor/TGlyphEditTypes.h"
 #include "highlight/TGlyphCustomHighlighter.h"
 
+#include <QTimer>
 #include <functional>
 
 class TCustomGlyphEdit;
@@ -17,6 +18,9 @@ struct TGlyphLinesChange;
 // (EnsureScanned, which painting calls for the lines it shows). An edit re-scans from the
 // changed line until the states agree again with those stored for the unchanged text, but never
 // further than ScanLimit, so a keystroke costs the lines on screen, not the whole file.
+//
+// With the background scan on, the states below the watermark are carried forward in short
+// slices whenever the event loop is idle, so that a jump far down finds them already exact.
 class TGlyphEditHighlighting {
 public:
     explicit TGlyphEditHighlighting(TCustomGlyphEdit& edit);
@@ -32,6 +36,21 @@ public:
     void EnsureScanned(int index);
     // The last line (0-based) whose stored state is known to be exact; -1 when none is.
     int ValidUpTo() const { return validUpTo_; }
+
+    // Carries the exact states forward from the watermark for about `budgetNs` nanoseconds (at
+    // least one line). True when every line's state is exact afterwards.
+    bool ScanSlice(qint64 budgetNs);
+    // True when every stored state is exact (or nothing needs states).
+    bool FullyScanned() const;
+
+    // The idle-time scan: off by default. While on, a zero-interval timer runs one slice of at
+    // most SliceNanoseconds per pass of the event loop until every state is exact, and starts
+    // again when an edit or a new highlighter lowers the watermark.
+    static constexpr qint64 SliceNanoseconds = 500'000;
+    bool BackgroundScan() const { return backgroundScan_; }
+    void SetBackgroundScan(bool on);
+    // Whether a slice is waiting for the event loop.
+    bool BackgroundScanPending() const { return sliceTimer_.isActive(); }
 
     // The last line (0-based) an edit must re-scan before it returns, usually the bottom line
     // of the view; unset, edits re-scan as far as the states disagree.
@@ -50,8 +69,11 @@ private:
     TGlyphCustomHighlighter::TState ScanLineFrom(int index, TGlyphCustomHighlighter::TState start);
     TGlyphCustomHighlighter::TState ResetState();
     void Repaint(int first, int last) const;
+    void ScheduleSlice();
 
     TCustomGlyphEdit& edit_;
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     int validUpTo_ = -1;
+    bool backgroundScan_ = false;
+    QTimer sliceTimer_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditViewGlyphs.h"
 #include "editor/TGlyphGutter.h"
 #include "highlight/TGlyphHighlighterAttributes.h"
 
@@ -270,6 +271,7 @@ private:
     int visibleColumns_ = 0;
     int visibleRows_ = 0;
     std::array<QFont, 16> styledFonts_;
+    TGlyphCellPainter cellPainter_;
 
     // Scrolling.
     int knownLineCount_ = -1;

@@ -17,7 +17,7 @@ namespace {
 
 bool IsBlankText(QStringView text) {
     for (QChar c : text) {
-        if (c != u' ')
+        if (c != u' ' && c != u'\t')
             return false;
     }
     return true;
@@ -86,6 +86,7 @@ void TGlyphEditView::RebuildStyledFonts() {
         f.setLetterSpacing(QFont::AbsoluteSpacing, cellWidth_ - advance);
         styledFonts_[static_cast<std::size_t>(style)] = f;
     }
+    cellPainter_.Reset();
 }
 
 const QFont& TGlyphEditView::StyledFont(TGlyphFontStyles style) const {
@@ -300,13 +301,17 @@ void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int star
     painter.fillRect(QRect(x, y, (end - start) * cellWidth_, rowHeight_), background);
     if (start >= text.size())
         return;
-    QString piece = text.mid(start, end - start);
-    piece.replace(u'\t', u' ');
-    if (IsBlankText(piece) && !(style & (fsUnderline | fsStrikeOut)))
+    const QStringView cells = QStringView(text).mid(start, end - start);
+    if (IsBlankText(cells) && !(style & (fsUnderline | fsStrikeOut)))
         return;
-    painter.setFont(StyledFont(style));
     painter.setPen(foreground);
     const int baseline = y + ascent_;
+    const int slot = style & fsAllStyles;
+    if (cellPainter_.Draw(painter, slot, StyledFont(style), cells, QPoint(x, baseline), cellWidth_))
+        return;
+    QString piece = cells.toString();
+    piece.replace(u'\t', u' ');
+    painter.setFont(StyledFont(style));
     if (IsSimpleCellText(piece)) {
         painter.drawText(QPoint(x, baseline), piece);
         return;

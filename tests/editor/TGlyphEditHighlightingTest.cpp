@@ -5,6 +5,8 @@
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <climits>
@@ -280,4 +282,135 @@ TEST(EditHighlightingLazy, InstallingTheSameHighlighterAgainKeepsTheWorkDone) {
     EXPECT_EQ(link.ValidUpTo(), 400);
     EXPECT_EQ(repaints, 1) << "the colours are drawn again";
     ExpectExactUpTo(edit, html, 400, "after installing again");
+}
+
+// ---- Background scan: idle-time slices carry the exact states down to the last line
+
+namespace {
+
+// Runs the event loop until the background scan has nothing left to do, at most ten seconds.
+bool WaitForBackgroundScan(const TGlyphEditHighlighting& link) {
+    QElapsedTimer clock;
+    clock.start();
+    while (link.BackgroundScanPending() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents();
+    return !link.BackgroundScanPending();
+}
+
+} // namespace
+
+TEST(EditHighlightingBackground, ASliceDoesPartOfTheWorkAndTheLastOneSaysDone) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 10; };
+    edit.SetText(HtmlPage(20000).join("\n"));
+    link.SetHighlighter(&html);
+    const int before = link.ValidUpTo();
+    EXPECT_FALSE(link.ScanSlice(0));
+    EXPECT_GT(link.ValidUpTo(), before) << "every slice makes progress";
+    EXPECT_LT(link.ValidUpTo(), 1000) << "an exhausted budget ends the slice early";
+    ExpectExactUpTo(edit, html, link.ValidUpTo(), "after one slice");
+    int slices = 1;
+    while (!link.ScanSlice(0) && slices < 100000)
+        ++slices;
+    EXPECT_TRUE(link.FullyScanned());
+    EXPECT_EQ(link.ValidUpTo(), edit.LineCount() - 1);
+    EXPECT_TRUE(link.ScanSlice(0)) << "nothing left to do";
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the last slice");
+}
+
+TEST(EditHighlightingBackground, RandomEditsBetweenSlicesEndInTheStatesOfAFullScan) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    TGlyphCustomHighlighter* highlighters[] = {&html, &cpp};
+    const QString alphabet = "<>!-/*\"' abc=&;\n\t";
+    for (int which = 0; which < 2; ++which) {
+        const quint32 seed = 4242 + which;
+        QRandomGenerator rng(seed);
+        TGlyphCustomHighlighter& h = *highlighters[which];
+        TGlyphEdit edit;
+        TGlyphEditHighlighting link(edit);
+        int limit = 8;
+        link.ScanLimit = [&] { return limit; };
+        edit.SetText((HtmlPage(3000) + QStringList{"/* x", "y */", "<!-- c", "-->"}).join("\n"));
+        link.SetHighlighter(&h);
+        for (int step = 0; step < 400; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            limit = rng.bounded(40);
+            const int y = 1 + rng.bounded(edit.LineCount());
+            edit.SetCaretXY({1 + rng.bounded(edit.LineLength(y) + 1), y});
+            switch (rng.bounded(5)) {
+            case 0:
+                edit.RunCommand(ecLineBreak);
+                break;
+            case 1:
+                edit.RunCommand(ecDeleteLastChar);
+                break;
+            case 2:
+                edit.RunCommand(ecUndo);
+                break;
+            default:
+                edit.RunCommand(ecChar, alphabet[rng.bounded(alphabet.size())]);
+                break;
+            }
+            for (int k = rng.bounded(3); k > 0; --k)
+                link.ScanSlice(0);
+            ExpectExactUpTo(edit, h, link.ValidUpTo(), where);
+            if (HasFailure())
+                return;
+        }
+        while (!link.ScanSlice(0)) {
+        }
+        ExpectExactUpTo(edit, h, edit.LineCount() - 1,
+                        "seed " + std::to_string(seed) + " after the last slice");
+    }
+}
+
+TEST(EditHighlightingBackground, RunsWhileIdleStopsWhenDoneAndRestartsAfterAnEdit) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 20; };
+    edit.SetText(HtmlPage(30000).join("\n"));
+    link.SetBackgroundScan(true);
+    link.SetHighlighter(&html);
+    EXPECT_TRUE(link.BackgroundScanPending()) << "a new highlighter starts the scan";
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    EXPECT_EQ(link.ValidUpTo(), edit.LineCount() - 1);
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the idle scan");
+
+    // Opening a comment at the top changes every state below the screen.
+    edit.SetCaretXY({1, 1});
+    for (QChar c : QString("<!--"))
+        edit.RunCommand(ecChar, c);
+    EXPECT_LT(link.ValidUpTo(), 100) << "the edit itself scans only the screen";
+    EXPECT_TRUE(link.BackgroundScanPending()) << "a lowered watermark starts the scan again";
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the comment was opened");
+
+    // An edit whose states agree again at once leaves nothing to do.
+    edit.SetCaretXY({1, 500});
+    edit.RunCommand(ecChar, QChar('x'));
+    EXPECT_FALSE(link.BackgroundScanPending());
+    EXPECT_TRUE(link.FullyScanned());
+}
+
+TEST(EditHighlightingBackground, SwitchedOffItLeavesTheStatesBelowTheWatermarkAlone) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 20; };
+    edit.SetText(HtmlPage(5000).join("\n"));
+    link.SetBackgroundScan(true);
+    link.SetHighlighter(&html);
+    link.SetBackgroundScan(false);
+    EXPECT_FALSE(link.BackgroundScanPending());
+    const int watermark = link.ValidUpTo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(link.ValidUpTo(), watermark);
+    edit.SetCaretXY({1, 1});
+    edit.RunCommand(ecChar, QChar('<'));
+    EXPECT_FALSE(link.BackgroundScanPending());
 }
