@@ -44,6 +44,8 @@ void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter
         highlighter_->UnhookAttributeChange(this);
     highlighter_ = highlighter;
     validUpTo_ = -1;
+    checkpoints_.clear();
+    checkpointsStale_.clear();
     if (highlighter_) {
         highlighter_->HookAttributeChange(this, [this] { Repaint(1, INT_MAX); });
         TGlyphEditStringList& lines = edit_.Lines();
@@ -106,8 +108,49 @@ bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {
     return validUpTo_ >= last;
 }
 
+bool TGlyphEditHighlighting::UsesCheckpoints(int index) const {
+    return highlighter_ && highlighter_->CanResumeLine() &&
+           edit_.Lines().LineLength(index) >= LongLineLength;
+}
+
+TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
+                                                           TGlyphCustomHighlighter::TState start) {
+    // A handful of long lines are remembered; more than that start afresh.
+    constexpr int MaxLines = 64;
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxLines) {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
+    TGlyphLineCheckpoints& points = checkpoints_[index];
+    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
+        points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start);
+        checkpointsStale_.remove(index);
+    }
+    return points;
+}
+
+std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, int first, int last) {
+    if (!UsesCheckpoints(index))
+        return std::nullopt;
+    EnsureScanned(index);
+    const TGlyphCustomHighlighter::TState start =
+        index == 0 ? ResetState() : edit_.Lines().RangeState(index);
+    const TGlyphLineCheckpoints& points = Checkpoints(index, start);
+    if (points.HasTabs())
+        return std::nullopt; // painting tokenises the expanded text, whose offsets differ
+    const TGlyphLineCheckpoint from = points.Before(first);
+    TGlyphScanWindow window;
+    window.TextFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
+    window.ResumeAt = from.Offset;
+    window.TextTo = points.ReadLimit(std::max(last, first));
+    window.State = from.State;
+    return window;
+}
+
 TGlyphCustomHighlighter::TState
 TGlyphEditHighlighting::ScanLineFrom(int index, TGlyphCustomHighlighter::TState start) {
+    if (UsesCheckpoints(index))
+        return Checkpoints(index, start).EndState();
     highlighter_->RestoreState(start);
     highlighter_->StartLine(edit_.Lines().GetLine(index), index);
     highlighter_->ScanToLineEnd();
@@ -167,6 +210,13 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
     if (!highlighter_)
         return;
     TGlyphEditStringList& lines = edit_.Lines();
+    if (change.Kind == TGlyphLinesChange::Changed) {
+        if (checkpoints_.contains(change.Index))
+            checkpointsStale_[change.Index] = true;
+    } else {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
     if (change.Kind == TGlyphLinesChange::Cleared || lines.LineCount() == 0) {
         validUpTo_ = -1;
         ScheduleSlice();
@@ -213,17 +263,31 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
 bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
     if (!highlighter_ || p.Y < 1 || p.Y > edit_.LineCount())
         return false;
-    EnsureScanned(p.Y - 1);
+    const int index = p.Y - 1;
+    EnsureScanned(index);
     TGlyphHighlighterAttributes* const stringAttr = highlighter_->StandardAttribute(3);
     TGlyphHighlighterAttributes* const commentAttr = highlighter_->StandardAttribute(0);
     const int offset = p.X - 1;
-    highlighter_->RestoreState(edit_.Lines().RangeState(p.Y - 1));
-    highlighter_->StartLine(edit_.LineText(p.Y), p.Y - 1);
+    const TGlyphCustomHighlighter::TState start =
+        index == 0 ? ResetState() : edit_.Lines().RangeState(index);
+    if (UsesCheckpoints(index)) {
+        // A long line is tokenised from the checkpoint before the column only.
+        const TGlyphLineCheckpoints& points = Checkpoints(index, start);
+        const TGlyphLineCheckpoint from = points.Before(offset);
+        highlighter_->RestoreState(from.State);
+        if (from.Offset == 0)
+            highlighter_->StartLine(points.Text(), index);
+        else
+            highlighter_->ResumeLine(points.Text(), index, from.Offset);
+    } else {
+        highlighter_->RestoreState(start);
+        highlighter_->StartLine(edit_.LineText(p.Y), index);
+    }
     for (; !highlighter_->AtLineEnd(); highlighter_->Advance()) {
-        const int start = highlighter_->TokenStart();
-        if (offset < start)
+        const int tokenStart = highlighter_->TokenStart();
+        if (offset < tokenStart)
             break;
-        if (offset < start + highlighter_->TokenLength()) {
+        if (offset < tokenStart + highlighter_->TokenLength()) {
             TGlyphHighlighterAttributes* attr = highlighter_->TokenAttribute();
             return attr && (attr == stringAttr || attr == commentAttr);
         }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "editor/TGlyphEditTypes.h"
+#include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphCustomHighlighter.h"
 
+#include <QHash>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class TCustomGlyphEdit;
 struct TGlyphLinesChange;
@@ -56,6 +59,12 @@ public:
     // of the view; unset, edits re-scan as far as the states disagree.
     std::function<int()> ScanLimit;
 
+    // Lines at least this long keep scanner checkpoints when the highlighter can resume a line.
+    static constexpr int LongLineLength = 16384;
+    // What to tokenise of line `index` (0-based, its state exact) to paint its columns
+    // first..last (0-based offsets), when it is a long line without tabs; nothing otherwise.
+    std::optional<TGlyphScanWindow> ScanWindow(int index, int first, int last);
+
     // True when the character at P (1-based) lies in a string or comment token.
     bool InStringOrComment(TBufferCoord p);
 
@@ -70,10 +79,17 @@ private:
     TGlyphCustomHighlighter::TState ResetState();
     void Repaint(int first, int last) const;
     void ScheduleSlice();
+    bool UsesCheckpoints(int index) const;
+    // The checkpoints of long line `index`, brought up to date for its text and start state.
+    TGlyphLineCheckpoints& Checkpoints(int index, TGlyphCustomHighlighter::TState start);
 
     TCustomGlyphEdit& edit_;
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     int validUpTo_ = -1;
     bool backgroundScan_ = false;
     QTimer sliceTimer_;
+    // By line index; dropped when lines are added or deleted, brought up to date when a
+    // changed line is next read.
+    QHash<int, TGlyphLineCheckpoints> checkpoints_;
+    QHash<int, bool> checkpointsStale_;
 };

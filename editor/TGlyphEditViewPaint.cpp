@@ -231,8 +231,21 @@ std::pair<int, int> TGlyphEditView::SelectedCells(int line) const {
 void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell, int lastCell,
                                const QColor& background) {
     const int index = line - 1;
-    const QString text = edit_.Lines().ExpandedText(index);
-    const int length = static_cast<int>(text.size());
+    // A long line is read and tokenised only around the cells shown.
+    std::optional<TGlyphScanWindow> window;
+    if (OnScanWindow && GlyphHighlighterActive(highlighter_))
+        window = OnScanWindow(index, firstCell, lastCell);
+    QString text;
+    int textStart = 0;
+    int length = 0;
+    if (window) {
+        textStart = window->TextFrom;
+        text = edit_.Lines().LineMid(index, textStart, window->TextTo - textStart);
+        length = edit_.Lines().LineLength(index);
+    } else {
+        text = edit_.Lines().ExpandedText(index);
+        length = static_cast<int>(text.size());
+    }
     QColor endBackground = background;
     QColor selectedFg =
         Resolved(selectedColor_.Foreground, palette().color(QPalette::HighlightedText));
@@ -245,7 +258,9 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
         // The line restarts from its stored state, so any line costs one line's scan.
         const TGlyphCustomHighlighter::TState state =
             index > 0 ? edit_.Lines().RangeState(index) : 0;
-        runs = GlyphLineRuns(highlighter_, text, index, state, defaults);
+        const TGlyphRunRange range{firstCell, lastCell, textStart, window ? window->ResumeAt : 0};
+        runs = GlyphLineRuns(highlighter_, text, index, window ? window->State : state, defaults,
+                             range);
     }
 
     TGlyphColor specialFg = clNone;
@@ -278,15 +293,15 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
         const int s1 = std::clamp(selFrom, a, b);
         const int s2 = std::clamp(selTo, s1, b);
         if (selFrom >= selTo) {
-            PaintCells(painter, text, a, b, y, fg, bg, style);
+            PaintCells(painter, text, textStart, a, b, y, fg, bg, style);
             return;
         }
         if (a < s1)
-            PaintCells(painter, text, a, s1, y, fg, bg, style);
+            PaintCells(painter, text, textStart, a, s1, y, fg, bg, style);
         if (s1 < s2)
-            PaintCells(painter, text, s1, s2, y, selectedFg, selectedBg, style);
+            PaintCells(painter, text, textStart, s1, s2, y, selectedFg, selectedBg, style);
         if (s2 < b)
-            PaintCells(painter, text, s2, b, y, fg, bg, style);
+            PaintCells(painter, text, textStart, s2, b, y, fg, bg, style);
     };
     for (const TGlyphPaintRun& run : runs)
         paintSplit(run.Start, run.End, run.Foreground, run.Background, run.Style);
@@ -294,14 +309,14 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
     paintSplit(std::max(length, firstCell), lastCell + 1, defaults.Foreground, endBackground, 0);
 }
 
-void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int start, int end, int y,
-                                const QColor& foreground, const QColor& background,
+void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int textStart, int start,
+                                int end, int y, const QColor& foreground, const QColor& background,
                                 TGlyphFontStyles style) {
     const int x = TextOrigin() + start * cellWidth_;
     painter.fillRect(QRect(x, y, (end - start) * cellWidth_, rowHeight_), background);
-    if (start >= text.size())
+    if (start - textStart >= text.size())
         return;
-    const QStringView cells = QStringView(text).mid(start, end - start);
+    const QStringView cells = QStringView(text).mid(start - textStart, end - start);
     if (IsBlankText(cells) && !(style & (fsUnderline | fsStrikeOut)))
         return;
     painter.setPen(foreground);
