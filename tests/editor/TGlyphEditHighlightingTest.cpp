@@ -2,6 +2,7 @@
 
 #include "editor/TGlyphEdit.h"
 #include "highlight/GlyphHighlightScan.h"
+#include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 
@@ -413,4 +414,119 @@ TEST(EditHighlightingBackground, SwitchedOffItLeavesTheStatesBelowTheWatermarkAl
     edit.SetCaretXY({1, 1});
     edit.RunCommand(ecChar, QChar('<'));
     EXPECT_FALSE(link.BackgroundScanPending());
+}
+
+// ---- Long lines: checkpoints inside the line keep states and token answers exact
+
+namespace {
+
+QString RandomHtmlText(QRandomGenerator& rng, int length) {
+    static const QStringList pieces = {"<p class=\"row\">",
+                                       "text ",
+                                       "&amp;",
+                                       "&#38;",
+                                       "<!--",
+                                       "-->",
+                                       "<%",
+                                       "%>",
+                                       "\"",
+                                       "=",
+                                       ">",
+                                       "<",
+                                       "</div>",
+                                       " ",
+                                       "\t",
+                                       "&lt",
+                                       "<a href=x>",
+                                       "word",
+                                       "(",
+                                       ")"};
+    QString text;
+    while (text.size() < length)
+        text += pieces[rng.bounded(pieces.size())];
+    return text;
+}
+
+// Whether a full scan of line `y` puts column x (1-based) in a string or comment token.
+bool FullScanSaysStringOrComment(TCustomGlyphEdit& edit, TGlyphCustomHighlighter& h,
+                                 TBufferCoord p) {
+    const auto states = ScanLineStates(h, edit.Lines().Lines());
+    const TGlyphScannedLine line = ScanLine(h, edit.LineText(p.Y), p.Y - 1, states[p.Y - 1]);
+    for (const TGlyphToken& t : line.Tokens) {
+        if (p.X - 1 >= t.Start && p.X - 1 < t.Start + t.Length) {
+            return t.Attribute && (t.Attribute == h.StandardAttribute(SYN_ATTR_STRING) ||
+                                   t.Attribute == h.StandardAttribute(SYN_ATTR_COMMENT));
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EditHighlightingLongLines, RandomEditsAtRandomColumnsKeepStatesAndTokenAnswersExact) {
+    TGlyphHTMLHighlighter html;
+    for (quint32 seed : {11u, 12u}) {
+        QRandomGenerator rng(seed);
+        TGlyphEdit edit;
+        TGlyphEditHighlighting link(edit);
+        link.ScanLimit = [] { return 30; };
+        const int longLength = TGlyphEditHighlighting::LongLineLength * 3;
+        edit.SetText(QStringList{"<p>", "<!-- a", "-->", RandomHtmlText(rng, longLength), "x",
+                                 "<b>y</b>", "\"z\""}
+                         .join("\n"));
+        link.SetHighlighter(&html);
+        for (int step = 0; step < 120; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            const int y = 4;
+            const int x = 1 + rng.bounded(edit.LineLength(y) + 1);
+            edit.SetCaretXY({x, y});
+            switch (rng.bounded(5)) {
+            case 0:
+                edit.RunCommand(ecDeleteLastChar);
+                break;
+            case 1:
+                edit.RunCommand(ecUndo);
+                break;
+            case 2: {
+                // A change far from the caret, in one go.
+                QString text = edit.LineText(y);
+                text.insert(rng.bounded(int(text.size())), RandomHtmlText(rng, 300));
+                edit.Lines().SetLine(y - 1, text);
+                break;
+            }
+            default:
+                edit.RunCommand(ecChar, QString("<>!-\"=&a")[rng.bounded(8)]);
+                break;
+            }
+            if (edit.LineCount() < 7 || edit.LineLength(y) < TGlyphEditHighlighting::LongLineLength)
+                break; // undo went back before the long line; nothing long left to test
+            link.EnsureScanned(edit.LineCount() - 1);
+            ExpectExactUpTo(edit, html, edit.LineCount() - 1, where);
+            const TBufferCoord probe{1 + rng.bounded(edit.LineLength(y)), y};
+            EXPECT_EQ(link.InStringOrComment(probe), FullScanSaysStringOrComment(edit, html, probe))
+                << where << " at column " << probe.X;
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+TEST(EditHighlightingLongLines, WindowsOnlyForLongLinesWithoutTabsAndResumableScanners) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    const QString longLine(TGlyphEditHighlighting::LongLineLength * 2, u'a');
+    edit.SetText(QStringList{"short", longLine, longLine + "\t"}.join("\n"));
+    link.SetHighlighter(&html);
+    EXPECT_FALSE(link.ScanWindow(0, 0, 10)) << "a short line is read whole";
+    const std::optional<TGlyphScanWindow> window = link.ScanWindow(1, 20000, 20100);
+    ASSERT_TRUE(window);
+    EXPECT_LE(window->TextFrom, window->ResumeAt);
+    EXPECT_LE(window->ResumeAt, 20000);
+    EXPECT_GT(window->TextTo, 20100);
+    EXPECT_FALSE(link.ScanWindow(2, 20000, 20100)) << "tabs move the cells painted";
+    link.SetHighlighter(&cpp);
+    EXPECT_FALSE(link.ScanWindow(1, 20000, 20100)) << "the scanner cannot resume a line";
 }
