@@ -95,7 +95,15 @@ bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {
     TGlyphCustomHighlighter::TState state = lines.RangeState(validUpTo_);
     int chars = 0;
     while (validUpTo_ < last) {
-        chars += lines.LineLength(validUpTo_) + 1;
+        const int length = lines.LineLength(validUpTo_);
+        if (UsesCheckpoints(validUpTo_) &&
+            !ScanLongLineInPart(validUpTo_, state, CharsBetweenClockReads)) {
+            // A long line is scanned a stretch at a time, checkpoints marking the place.
+            if (clock.nsecsElapsed() >= budgetNs)
+                break;
+            continue;
+        }
+        chars += length + 1;
         state = ScanLineFrom(validUpTo_, state);
         lines.SetRangeState(++validUpTo_, state);
         if (chars >= CharsBetweenClockReads) {
@@ -116,8 +124,7 @@ bool TGlyphEditHighlighting::UsesCheckpoints(int index) const {
 TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
                                                            TGlyphCustomHighlighter::TState start) {
     // A handful of long lines are remembered; more than that start afresh.
-    constexpr int MaxLines = 64;
-    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxLines) {
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
         checkpoints_.clear();
         checkpointsStale_.clear();
     }
@@ -125,8 +132,26 @@ TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
     if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
         points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start);
         checkpointsStale_.remove(index);
+    } else if (!points.IsComplete()) {
+        // The idle-time scan got part of the way; the rest is needed now.
+        points.ContinueBuild(*highlighter_, index, INT_MAX);
     }
     return points;
+}
+
+bool TGlyphEditHighlighting::ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start,
+                                                int chars) {
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
+    TGlyphLineCheckpoints& points = checkpoints_[index];
+    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
+        points.StartBuild(edit_.Lines().GetLine(index), start);
+        checkpointsStale_.remove(index);
+    }
+    points.ContinueBuild(*highlighter_, index, chars);
+    return points.IsComplete();
 }
 
 std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, int first, int last) {

@@ -82,6 +82,10 @@ private:
     bool UsesCheckpoints(int index) const;
     // The checkpoints of long line `index`, brought up to date for its text and start state.
     TGlyphLineCheckpoints& Checkpoints(int index, TGlyphCustomHighlighter::TState start);
+    // Builds the checkpoints of long line `index` on by about `chars` characters; true once
+    // they reach the line's end.
+    bool ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start, int chars);
+    static constexpr int MaxCheckpointLines = 64;
 
     TCustomGlyphEdit& edit_;
     TGlyphCustomHighlighter* highlighter_ = nullptr;

@@ -40,17 +40,31 @@ std::pair<int, int> GlyphCommonEnds(QStringView a, QStringView b) {
 
 void TGlyphLineCheckpoints::Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
                                   TState start) {
+    StartBuild(text, start);
+    ScanFrom(h, lineNumber, {0, start}, {}, 0, 0);
+}
+
+void TGlyphLineCheckpoints::StartBuild(const QString& text, TState start) {
     built_ = true;
+    complete_ = false;
     text_ = text;
     start_ = start;
+    end_ = start;
     tabs_ = text.count(u'\t');
     points_.clear();
-    ScanFrom(h, lineNumber, {0, start}, {}, 0, 0);
+}
+
+void TGlyphLineCheckpoints::ContinueBuild(TGlyphCustomHighlighter& h, int lineNumber, int chars) {
+    if (!built_ || complete_)
+        return;
+    const TGlyphLineCheckpoint from =
+        points_.empty() ? TGlyphLineCheckpoint{0, start_} : points_.back();
+    ScanFrom(h, lineNumber, from, {}, 0, 0, from.Offset + std::max(chars, 1));
 }
 
 void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
                                    TState start) {
-    if (!built_ || start != start_) {
+    if (!built_ || !complete_ || start != start_) {
         Build(h, text, lineNumber, start);
         return;
     }
@@ -85,7 +99,7 @@ void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& te
 void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
                                      TGlyphLineCheckpoint from,
                                      const std::vector<TGlyphLineCheckpoint>& tail, int trustedFrom,
-                                     TState oldEnd) {
+                                     TState oldEnd, int stopAt) {
     h.RestoreState(from.State);
     if (from.Offset == 0)
         h.StartLine(text_, lineNumber);
@@ -103,15 +117,21 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
             // From here on the text and the scanner's state are those of the old scan.
             points_.insert(points_.end(), candidate, tail.end());
             end_ = oldEnd;
+            complete_ = true;
             return;
         }
-        if (end >= next) {
-            points_.push_back({end, state});
+        if (end >= next || end >= stopAt) {
+            // Several empty tokens may end at one place; the first of them is noted.
+            if (points_.empty() || points_.back().Offset < end)
+                points_.push_back({end, state});
             next = end + Spacing;
+            if (end >= stopAt)
+                return;
         }
         h.Advance();
     }
     end_ = h.State();
+    complete_ = true;
 }
 
 TGlyphLineCheckpoint TGlyphLineCheckpoints::Before(int offset) const {

@@ -3,6 +3,7 @@
 #include "highlight/TGlyphCustomHighlighter.h"
 
 #include <QString>
+#include <climits>
 #include <vector>
 
 // A place inside a line where a scan can be continued: a token boundary and the scanner's
@@ -42,11 +43,18 @@ public:
     static constexpr int LookBehind = 16;
 
     bool IsBuilt() const { return built_; }
+    // Whether the scan reached the line's end (a build in parts may have stopped before it).
+    bool IsComplete() const { return built_ && complete_; }
     // Scans the whole of `text` from `start`.
     void Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
+    // A build in parts, for idle-time work: StartBuild takes the text without scanning it,
+    // each ContinueBuild scans on from the last checkpoint for about `chars` characters.
+    void StartBuild(const QString& text, TState start);
+    void ContinueBuild(TGlyphCustomHighlighter& h, int lineNumber, int chars);
     // The line now reads `text`: keeps the checkpoints before the change, re-scans from the last
     // of them until the scan meets a checkpoint after the change in the same state, and keeps
-    // the rest shifted by the change in length. A different start state scans it all again.
+    // the rest shifted by the change in length. A different start state, or a build that did
+    // not reach the end, scans it all again.
     void Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
 
     // The text, start state and end state the checkpoints belong to.
@@ -66,10 +74,14 @@ private:
     // Scans from `from` (offset 0: the line's start), noting checkpoints; with `tail` (old
     // checkpoints after the change, shifted to the new text, and trusted from `trustedFrom`
     // on), stops where one of them agrees and takes it and the rest over.
+    // With `stopAt` below the line's length, the scan ends at the first token boundary from
+    // there on, noted as a checkpoint, and the build stays incomplete.
     void ScanFrom(TGlyphCustomHighlighter& h, int lineNumber, TGlyphLineCheckpoint from,
-                  const std::vector<TGlyphLineCheckpoint>& tail, int trustedFrom, TState oldEnd);
+                  const std::vector<TGlyphLineCheckpoint>& tail, int trustedFrom, TState oldEnd,
+                  int stopAt = INT_MAX);
 
     bool built_ = false;
+    bool complete_ = false;
     QString text_;
     TState start_ = 0;
     TState end_ = 0;

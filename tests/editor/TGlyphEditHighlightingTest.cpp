@@ -530,3 +530,31 @@ TEST(EditHighlightingLongLines, WindowsOnlyForLongLinesWithoutTabsAndResumableSc
     link.SetHighlighter(&cpp);
     EXPECT_FALSE(link.ScanWindow(1, 20000, 20100)) << "the scanner cannot resume a line";
 }
+
+TEST(EditHighlightingLongLines, TheIdleScanTakesALongLineAStretchAtATime) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(3);
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 0; };
+    const QString longLine = RandomHtmlText(rng, TGlyphEditHighlighting::LongLineLength * 8);
+    edit.SetText(QStringList{"<p>", "<!-- a", longLine, "x -->", "<b>"}.join("\n"));
+    link.SetHighlighter(&html);
+    int slices = 0;
+    while (!link.ScanSlice(0) && slices < 100000)
+        ++slices;
+    EXPECT_GT(slices, 8) << "an exhausted budget ends the slice inside the long line";
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the idle scan");
+
+    // Typing into the long line after a partial idle scan.
+    edit.SetCaretXY({1, 1});
+    for (QChar c : QString("<!--"))
+        edit.RunCommand(ecChar, c);
+    ASSERT_FALSE(link.ScanSlice(0)) << "the comment changed the states below";
+    edit.SetCaretXY({5000, 3});
+    for (QChar c : QString("-->"))
+        edit.RunCommand(ecChar, c);
+    while (!link.ScanSlice(0)) {
+    }
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after typing between slices");
+}

@@ -290,4 +290,27 @@ TEST(LineCheckpoints, CommonEndsOfTwoTexts) {
     }
 }
 
+TEST(LineCheckpoints, ABuildInPartsEndsLikeABuildInOne) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(12);
+    const QString text = RandomHtml(rng, 70000);
+    for (TState start : {TState(hsText), TState(hsComment)}) {
+        TGlyphLineCheckpoints points;
+        points.StartBuild(text, start);
+        EXPECT_FALSE(points.IsComplete());
+        int parts = 0;
+        while (!points.IsComplete() && parts < 100000) {
+            points.ContinueBuild(html, 0, 1 + rng.bounded(5000));
+            ++parts;
+        }
+        EXPECT_GT(parts, 10) << "each part scans only about the characters asked for";
+        ExpectLikeAFullScan(html, points, text, start, "built in parts");
+        // An edit after a build in parts works from its checkpoints like any other.
+        QString edited = text;
+        edited.insert(35000, "<!--");
+        points.Update(html, edited, 0, start);
+        ExpectLikeAFullScan(html, points, edited, start, "edited after a build in parts");
+    }
+}
+
 } // namespace
