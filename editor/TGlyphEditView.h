@@ -233,6 +233,8 @@ private:
     const QFont& StyledFont(TGlyphFontStyles style) const;
     void RebuildStyledFonts();
     void PaintCaret(QPainter& painter);
+    QRect CaretRectAt(QPoint place) const;
+    bool CaretVisibleAt(QPoint place) const;
     void UpdateCaret();
     void BlinkCaret();
 

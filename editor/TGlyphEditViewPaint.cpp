@@ -342,7 +342,11 @@ void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int text
 // ---- Caret ----
 
 QRect TGlyphEditView::CaretRect() const {
-    const QPoint place = PixelFromPosition(edit_.CaretXY());
+    return CaretRectAt(PixelFromPosition(edit_.CaretXY()));
+}
+
+// The caret's pixel place costs a walk along its line (tabs), so it is worked out once per use.
+QRect TGlyphEditView::CaretRectAt(QPoint place) const {
     const int x = place.x();
     const int y = place.y() + 1;
     const int height = rowHeight_ - 2;
@@ -362,22 +366,28 @@ QRect TGlyphEditView::CaretRect() const {
 }
 
 bool TGlyphEditView::CaretVisible() const {
+    return CaretVisibleAt(PixelFromPosition(edit_.CaretXY()));
+}
+
+bool TGlyphEditView::CaretVisibleAt(QPoint place) const {
     if (!hasFocus() || (edit_.Options() & eoNoCaret))
         return false;
-    const QPoint place = PixelFromPosition(edit_.CaretXY());
     return place.x() >= gutterExtent_ + 2 && place.x() <= viewport()->width() && place.y() >= 0 &&
            place.y() < viewport()->height();
 }
 
 void TGlyphEditView::PaintCaret(QPainter& painter) {
-    if (!caretBlinkOn_ || !CaretVisible())
+    if (!caretBlinkOn_ || !hasFocus() || (edit_.Options() & eoNoCaret))
+        return;
+    const QPoint place = PixelFromPosition(edit_.CaretXY());
+    if (!CaretVisibleAt(place))
         return;
     painter.save();
     painter.setClipRect(QRect(gutterExtent_ + 2, 0, viewport()->width(), viewport()->height()),
                         Qt::IntersectClip);
     // Inverting keeps the character under a block caret readable.
     painter.setCompositionMode(QPainter::CompositionMode_Difference);
-    painter.fillRect(CaretRect(), Qt::white);
+    painter.fillRect(CaretRectAt(place), Qt::white);
     painter.restore();
 }
 
