@@ -433,6 +433,12 @@ void TFormGlyphon::CreateClientArea() {
     GlyphEditView->OnPrepareLines = [this](int lastLine) {
         GlyphEditHighlighting.EnsureScanned(lastLine - 1);
     };
+    // Long lines are tokenised only around what is shown.
+    GlyphEditView->OnScanWindow = [this](int index, int first, int last) {
+        return GlyphEditHighlighting.ScanWindow(index, first, last);
+    };
+    // The rest is worked out in short slices while the window waits for input.
+    GlyphEditHighlighting.SetBackgroundScan(true);
     ApplyHighlighterColours();
 }
 

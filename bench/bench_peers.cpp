@@ -161,7 +161,9 @@ public:
 };
 
 // Wires the lazy scanner states the way the main window does, where the highlighting link
-// offers them: states only as far as the screen shows, and the lines about to be painted first.
+// offers them: states only as far as the screen shows, the lines about to be painted first, and
+// the rest carried forward in short slices while the event loop is idle; long lines tokenised
+// only around the columns shown.
 template <class THighlighting, class TView>
 void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& edit) {
     if constexpr (requires {
@@ -171,6 +173,16 @@ void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& 
         highlighting.ScanLimit = [&edit, &view] { return edit.TopLine() - 1 + view.VisibleRows(); };
         view.OnPrepareLines = [&highlighting](int lastLine) {
             highlighting.EnsureScanned(lastLine - 1);
+        };
+    }
+    if constexpr (requires { highlighting.SetBackgroundScan(true); })
+        highlighting.SetBackgroundScan(true);
+    if constexpr (requires {
+                      highlighting.ScanWindow(0, 0, 0);
+                      view.OnScanWindow;
+                  }) {
+        view.OnScanWindow = [&highlighting](int index, int first, int last) {
+            return highlighting.ScanWindow(index, first, last);
         };
     }
 }

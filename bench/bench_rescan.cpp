@@ -1,7 +1,10 @@
 // The highlighting cost of typing in a 1,000,000-line HTML document: one character typed in the
 // middle line (the re-scan stops where the states agree again) and "<!--" typed on line 1 (every
 // following line changes state; with the lazy states the work stops at the screen's bottom),
-// each beside a full scan of the whole document in the same run.
+// each beside a full scan of the whole document in the same run. Also: how long one idle-time
+// slice of the background scan really takes, and a keystroke in the middle of a 5 MB line
+// between two short lines (its checkpoints spare the scan of the whole line) beside one scan
+// of that line.
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditHighlighting.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
@@ -79,11 +82,71 @@ void BM_OpenCommentOnLineOne(benchmark::State& state) {
         8.0 * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+void BM_IdleSlice(benchmark::State& state) {
+    Document& doc = Shared(true);
+    int lines = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (doc.Link.FullyScanned()) {
+            // Open a comment at the top, so that every state below the screen is stale again.
+            doc.Edit.SetCaretXY({1, 1});
+            for (QChar c : QStringLiteral("<!--"))
+                doc.Edit.RunCommand(ecChar, c);
+            for (int i = 0; i < 4; ++i)
+                doc.Edit.RunCommand(ecDeleteLastChar);
+        }
+        const int before = doc.Link.ValidUpTo();
+        state.ResumeTiming();
+        doc.Link.ScanSlice(TGlyphEditHighlighting::SliceNanoseconds);
+        lines += doc.Link.ValidUpTo() - before;
+    }
+    state.counters["lines_per_slice"] = double(lines) / double(state.iterations());
+}
+
+struct LongLineDocument {
+    TGlyphEdit Edit;
+    TGlyphHTMLHighlighter Html;
+    TGlyphEditHighlighting Link{Edit};
+    QString Line;
+
+    LongLineDocument() {
+        Edit.SetOptions(GlyphEditMainWindowOptions);
+        Edit.SetKeystrokes(MainWindowKeystrokes());
+        for (int i = 0; Line.size() < 5 * 1024 * 1024; ++i)
+            Line += QStringLiteral("<p class=\"row\">Line %1 &amp; <b>bold</b></p>").arg(i);
+        Edit.SetText(QStringList{"<html>", Line, "</html>"}.join(u'\n'));
+        Link.SetHighlighter(&Html);
+        Edit.SetCaretXY({int(Line.size() / 2), 2});
+    }
+};
+
+void BM_LongLineScan(benchmark::State& state) {
+    LongLineDocument doc;
+    for (auto _ : state) {
+        doc.Html.ResetState();
+        doc.Html.StartLine(doc.Line, 1);
+        doc.Html.ScanToLineEnd();
+    }
+}
+
+void BM_TypeInALongLine(benchmark::State& state) {
+    LongLineDocument doc;
+    for (auto _ : state) {
+        doc.Edit.RunCommand(ecChar, QChar('x'));
+        doc.Edit.RunCommand(ecDeleteLastChar);
+    }
+    state.counters["keystrokes"] = benchmark::Counter(
+        2.0 * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
 
 BENCHMARK(BM_FullScan)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_TypeInTheMiddle)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenCommentOnLineOne)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_IdleSlice)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_LongLineScan)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_TypeInALongLine)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);

@@ -3,11 +3,17 @@
 #include "editor/TGlyphEdit.h"
 #include "highlight/TGlyphHighlighterAttributes.h"
 
+#include <QElapsedTimer>
 #include <climits>
 
 TGlyphEditHighlighting::TGlyphEditHighlighting(TCustomGlyphEdit& edit) : edit_(edit) {
     edit_.OnLinesChanged = [this](const TGlyphLinesChange& change) { LinesChanged(change); };
     edit_.InStringOrComment = [this](TBufferCoord p) { return InStringOrComment(p); };
+    sliceTimer_.setInterval(0);
+    QObject::connect(&sliceTimer_, &QTimer::timeout, [this] {
+        if (ScanSlice(SliceNanoseconds))
+            sliceTimer_.stop();
+    });
 }
 
 TGlyphEditHighlighting::~TGlyphEditHighlighting() {
@@ -38,6 +44,8 @@ void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter
         highlighter_->UnhookAttributeChange(this);
     highlighter_ = highlighter;
     validUpTo_ = -1;
+    checkpoints_.clear();
+    checkpointsStale_.clear();
     if (highlighter_) {
         highlighter_->HookAttributeChange(this, [this] { Repaint(1, INT_MAX); });
         TGlyphEditStringList& lines = edit_.Lines();
@@ -48,11 +56,126 @@ void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter
         if (!ScanLimit)
             EnsureScanned(lines.LineCount() - 1);
     }
+    ScheduleSlice();
     Repaint(1, INT_MAX);
+}
+
+bool TGlyphEditHighlighting::FullyScanned() const {
+    return !highlighter_ || validUpTo_ >= edit_.Lines().LineCount() - 1;
+}
+
+void TGlyphEditHighlighting::SetBackgroundScan(bool on) {
+    backgroundScan_ = on;
+    if (on)
+        ScheduleSlice();
+    else
+        sliceTimer_.stop();
+}
+
+void TGlyphEditHighlighting::ScheduleSlice() {
+    if (backgroundScan_ && !FullyScanned() && !sliceTimer_.isActive())
+        sliceTimer_.start();
+}
+
+bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {
+    if (FullyScanned())
+        return true;
+    TGlyphEditStringList& lines = edit_.Lines();
+    const int last = lines.LineCount() - 1;
+    // The clock is read after every few thousand characters: often enough to keep the slice
+    // short, rarely enough to cost nothing beside the scanning.
+    constexpr int CharsBetweenClockReads = 4096;
+    QElapsedTimer clock;
+    clock.start();
+    lines.BeginChanges();
+    if (validUpTo_ < 0) {
+        lines.SetRangeState(0, ResetState());
+        validUpTo_ = 0;
+    }
+    TGlyphCustomHighlighter::TState state = lines.RangeState(validUpTo_);
+    int chars = 0;
+    while (validUpTo_ < last) {
+        const int length = lines.LineLength(validUpTo_);
+        if (UsesCheckpoints(validUpTo_) &&
+            !ScanLongLineInPart(validUpTo_, state, CharsBetweenClockReads)) {
+            // A long line is scanned a stretch at a time, checkpoints marking the place.
+            if (clock.nsecsElapsed() >= budgetNs)
+                break;
+            continue;
+        }
+        chars += length + 1;
+        state = ScanLineFrom(validUpTo_, state);
+        lines.SetRangeState(++validUpTo_, state);
+        if (chars >= CharsBetweenClockReads) {
+            chars = 0;
+            if (clock.nsecsElapsed() >= budgetNs)
+                break;
+        }
+    }
+    lines.EndChanges();
+    return validUpTo_ >= last;
+}
+
+bool TGlyphEditHighlighting::UsesCheckpoints(int index) const {
+    return highlighter_ && highlighter_->CanResumeLine() &&
+           edit_.Lines().LineLength(index) >= LongLineLength;
+}
+
+TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
+                                                           TGlyphCustomHighlighter::TState start) {
+    // A handful of long lines are remembered; more than that start afresh.
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
+    TGlyphLineCheckpoints& points = checkpoints_[index];
+    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
+        points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start);
+        checkpointsStale_.remove(index);
+    } else if (!points.IsComplete()) {
+        // The idle-time scan got part of the way; the rest is needed now.
+        points.ContinueBuild(*highlighter_, index, INT_MAX);
+    }
+    return points;
+}
+
+bool TGlyphEditHighlighting::ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start,
+                                                int chars) {
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
+    TGlyphLineCheckpoints& points = checkpoints_[index];
+    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
+        points.StartBuild(edit_.Lines().GetLine(index), start);
+        checkpointsStale_.remove(index);
+    }
+    points.ContinueBuild(*highlighter_, index, chars);
+    return points.IsComplete();
+}
+
+std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, int first, int last) {
+    if (!UsesCheckpoints(index))
+        return std::nullopt;
+    EnsureScanned(index);
+    const TGlyphCustomHighlighter::TState start =
+        index == 0 ? ResetState() : edit_.Lines().RangeState(index);
+    const TGlyphLineCheckpoints& points = Checkpoints(index, start);
+    if (points.HasTabs())
+        return std::nullopt; // painting tokenises the expanded text, whose offsets differ
+    const TGlyphLineCheckpoint from = points.Before(first);
+    TGlyphScanWindow window;
+    window.TextFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
+    window.ResumeAt = from.Offset;
+    window.TextTo = points.ReadLimit(std::max(last, first));
+    window.State = from.State;
+    return window;
 }
 
 TGlyphCustomHighlighter::TState
 TGlyphEditHighlighting::ScanLineFrom(int index, TGlyphCustomHighlighter::TState start) {
+    if (UsesCheckpoints(index))
+        return Checkpoints(index, start).EndState();
     highlighter_->RestoreState(start);
     highlighter_->StartLine(edit_.Lines().GetLine(index), index);
     highlighter_->ScanToLineEnd();
@@ -112,8 +235,16 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
     if (!highlighter_)
         return;
     TGlyphEditStringList& lines = edit_.Lines();
+    if (change.Kind == TGlyphLinesChange::Changed) {
+        if (checkpoints_.contains(change.Index))
+            checkpointsStale_[change.Index] = true;
+    } else {
+        checkpoints_.clear();
+        checkpointsStale_.clear();
+    }
     if (change.Kind == TGlyphLinesChange::Cleared || lines.LineCount() == 0) {
         validUpTo_ = -1;
+        ScheduleSlice();
         return;
     }
     const int i = change.Index;
@@ -147,26 +278,41 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
         validUpTo_ = std::max(validUpTo_, 0);
     }
     // Below the exact states nothing stored has to be kept right now.
-    if (from > validUpTo_)
-        return;
-    validAfterEdit = std::min(validAfterEdit, lines.LineCount() - 1);
-    Rescan(from, firstUnchanged, validAfterEdit);
+    if (from <= validUpTo_) {
+        validAfterEdit = std::min(validAfterEdit, lines.LineCount() - 1);
+        Rescan(from, firstUnchanged, validAfterEdit);
+    }
+    ScheduleSlice();
 }
 
 bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
     if (!highlighter_ || p.Y < 1 || p.Y > edit_.LineCount())
         return false;
-    EnsureScanned(p.Y - 1);
+    const int index = p.Y - 1;
+    EnsureScanned(index);
     TGlyphHighlighterAttributes* const stringAttr = highlighter_->StandardAttribute(3);
     TGlyphHighlighterAttributes* const commentAttr = highlighter_->StandardAttribute(0);
     const int offset = p.X - 1;
-    highlighter_->RestoreState(edit_.Lines().RangeState(p.Y - 1));
-    highlighter_->StartLine(edit_.LineText(p.Y), p.Y - 1);
+    const TGlyphCustomHighlighter::TState start =
+        index == 0 ? ResetState() : edit_.Lines().RangeState(index);
+    if (UsesCheckpoints(index)) {
+        // A long line is tokenised from the checkpoint before the column only.
+        const TGlyphLineCheckpoints& points = Checkpoints(index, start);
+        const TGlyphLineCheckpoint from = points.Before(offset);
+        highlighter_->RestoreState(from.State);
+        if (from.Offset == 0)
+            highlighter_->StartLine(points.Text(), index);
+        else
+            highlighter_->ResumeLine(points.Text(), index, from.Offset);
+    } else {
+        highlighter_->RestoreState(start);
+        highlighter_->StartLine(edit_.LineText(p.Y), index);
+    }
     for (; !highlighter_->AtLineEnd(); highlighter_->Advance()) {
-        const int start = highlighter_->TokenStart();
-        if (offset < start)
+        const int tokenStart = highlighter_->TokenStart();
+        if (offset < tokenStart)
             break;
-        if (offset < start + highlighter_->TokenLength()) {
+        if (offset < tokenStart + highlighter_->TokenLength()) {
             TGlyphHighlighterAttributes* attr = highlighter_->TokenAttribute();
             return attr && (attr == stringAttr || attr == commentAttr);
         }

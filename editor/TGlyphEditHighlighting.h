@@ -1,9 +1,13 @@
 #pragma once
 
 #include "editor/TGlyphEditTypes.h"
+#include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphCustomHighlighter.h"
 
+#include <QHash>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 class TCustomGlyphEdit;
 struct TGlyphLinesChange;
@@ -17,6 +21,9 @@ struct TGlyphLinesChange;
 // (EnsureScanned, which painting calls for the lines it shows). An edit re-scans from the
 // changed line until the states agree again with those stored for the unchanged text, but never
 // further than ScanLimit, so a keystroke costs the lines on screen, not the whole file.
+//
+// With the background scan on, the states below the watermark are carried forward in short
+// slices whenever the event loop is idle, so that a jump far down finds them already exact.
 class TGlyphEditHighlighting {
 public:
     explicit TGlyphEditHighlighting(TCustomGlyphEdit& edit);
@@ -33,9 +40,30 @@ public:
     // The last line (0-based) whose stored state is known to be exact; -1 when none is.
     int ValidUpTo() const { return validUpTo_; }
 
+    // Carries the exact states forward from the watermark for about `budgetNs` nanoseconds (at
+    // least one line). True when every line's state is exact afterwards.
+    bool ScanSlice(qint64 budgetNs);
+    // True when every stored state is exact (or nothing needs states).
+    bool FullyScanned() const;
+
+    // The idle-time scan: off by default. While on, a zero-interval timer runs one slice of at
+    // most SliceNanoseconds per pass of the event loop until every state is exact, and starts
+    // again when an edit or a new highlighter lowers the watermark.
+    static constexpr qint64 SliceNanoseconds = 500'000;
+    bool BackgroundScan() const { return backgroundScan_; }
+    void SetBackgroundScan(bool on);
+    // Whether a slice is waiting for the event loop.
+    bool BackgroundScanPending() const { return sliceTimer_.isActive(); }
+
     // The last line (0-based) an edit must re-scan before it returns, usually the bottom line
     // of the view; unset, edits re-scan as far as the states disagree.
     std::function<int()> ScanLimit;
+
+    // Lines at least this long keep scanner checkpoints when the highlighter can resume a line.
+    static constexpr int LongLineLength = 16384;
+    // What to tokenise of line `index` (0-based, its state exact) to paint its columns
+    // first..last (0-based offsets), when it is a long line without tabs; nothing otherwise.
+    std::optional<TGlyphScanWindow> ScanWindow(int index, int first, int last);
 
     // True when the character at P (1-based) lies in a string or comment token.
     bool InStringOrComment(TBufferCoord p);
@@ -50,8 +78,22 @@ private:
     TGlyphCustomHighlighter::TState ScanLineFrom(int index, TGlyphCustomHighlighter::TState start);
     TGlyphCustomHighlighter::TState ResetState();
     void Repaint(int first, int last) const;
+    void ScheduleSlice();
+    bool UsesCheckpoints(int index) const;
+    // The checkpoints of long line `index`, brought up to date for its text and start state.
+    TGlyphLineCheckpoints& Checkpoints(int index, TGlyphCustomHighlighter::TState start);
+    // Builds the checkpoints of long line `index` on by about `chars` characters; true once
+    // they reach the line's end.
+    bool ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start, int chars);
+    static constexpr int MaxCheckpointLines = 64;
 
     TCustomGlyphEdit& edit_;
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     int validUpTo_ = -1;
+    bool backgroundScan_ = false;
+    QTimer sliceTimer_;
+    // By line index; dropped when lines are added or deleted, brought up to date when a
+    // changed line is next read.
+    QHash<int, TGlyphLineCheckpoints> checkpoints_;
+    QHash<int, bool> checkpointsStale_;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditViewGlyphs.h"
 #include "editor/TGlyphGutter.h"
+#include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphHighlighterAttributes.h"
 
 #include <QAbstractScrollArea>
@@ -11,6 +13,7 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QMimeData;
@@ -165,6 +168,9 @@ public:
     // Asked before lines are painted, with the last line (1-based) the paint will show, so that
     // the scanner states of the lines down to it can be brought up to date first.
     std::function<void(int lastLine)> OnPrepareLines;
+    // Asked before a line is painted, with its index (0-based) and the first and last cells the
+    // paint shows: for a long line, the stretch to tokenise instead of the whole line.
+    std::function<std::optional<TGlyphScanWindow>(int index, int first, int last)> OnScanWindow;
 
 signals:
     // A drag of the selection begins (before the platform's drag loop runs).
@@ -218,14 +224,17 @@ private:
     void PaintTextArea(QPainter& painter, const QRect& rect, int firstRow, int lastRow);
     void PaintLine(QPainter& painter, int line, int y, int firstCell, int lastCell,
                    const QColor& background);
-    void PaintCells(QPainter& painter, const QString& text, int start, int end, int y,
-                    const QColor& foreground, const QColor& background, TGlyphFontStyles style);
+    void PaintCells(QPainter& painter, const QString& text, int textStart, int start, int end,
+                    int y, const QColor& foreground, const QColor& background,
+                    TGlyphFontStyles style);
     // The selected cells of a line, [first, last) 0-based, or an empty pair.
     std::pair<int, int> SelectedCells(int line) const;
     bool SelectionPainted() const;
     const QFont& StyledFont(TGlyphFontStyles style) const;
     void RebuildStyledFonts();
     void PaintCaret(QPainter& painter);
+    QRect CaretRectAt(QPoint place) const;
+    bool CaretVisibleAt(QPoint place) const;
     void UpdateCaret();
     void BlinkCaret();
 
@@ -270,6 +279,7 @@ private:
     int visibleColumns_ = 0;
     int visibleRows_ = 0;
     std::array<QFont, 16> styledFonts_;
+    TGlyphCellPainter cellPainter_;
 
     // Scrolling.
     int knownLineCount_ = -1;

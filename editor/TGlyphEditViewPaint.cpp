@@ -17,7 +17,7 @@ namespace {
 
 bool IsBlankText(QStringView text) {
     for (QChar c : text) {
-        if (c != u' ')
+        if (c != u' ' && c != u'\t')
             return false;
     }
     return true;
@@ -86,6 +86,7 @@ void TGlyphEditView::RebuildStyledFonts() {
         f.setLetterSpacing(QFont::AbsoluteSpacing, cellWidth_ - advance);
         styledFonts_[static_cast<std::size_t>(style)] = f;
     }
+    cellPainter_.Reset();
 }
 
 const QFont& TGlyphEditView::StyledFont(TGlyphFontStyles style) const {
@@ -230,8 +231,21 @@ std::pair<int, int> TGlyphEditView::SelectedCells(int line) const {
 void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell, int lastCell,
                                const QColor& background) {
     const int index = line - 1;
-    const QString text = edit_.Lines().ExpandedText(index);
-    const int length = static_cast<int>(text.size());
+    // A long line is read and tokenised only around the cells shown.
+    std::optional<TGlyphScanWindow> window;
+    if (OnScanWindow && GlyphHighlighterActive(highlighter_))
+        window = OnScanWindow(index, firstCell, lastCell);
+    QString text;
+    int textStart = 0;
+    int length = 0;
+    if (window) {
+        textStart = window->TextFrom;
+        text = edit_.Lines().LineMid(index, textStart, window->TextTo - textStart);
+        length = edit_.Lines().LineLength(index);
+    } else {
+        text = edit_.Lines().ExpandedText(index);
+        length = static_cast<int>(text.size());
+    }
     QColor endBackground = background;
     QColor selectedFg =
         Resolved(selectedColor_.Foreground, palette().color(QPalette::HighlightedText));
@@ -244,7 +258,9 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
         // The line restarts from its stored state, so any line costs one line's scan.
         const TGlyphCustomHighlighter::TState state =
             index > 0 ? edit_.Lines().RangeState(index) : 0;
-        runs = GlyphLineRuns(highlighter_, text, index, state, defaults);
+        const TGlyphRunRange range{firstCell, lastCell, textStart, window ? window->ResumeAt : 0};
+        runs = GlyphLineRuns(highlighter_, text, index, window ? window->State : state, defaults,
+                             range);
     }
 
     TGlyphColor specialFg = clNone;
@@ -277,15 +293,15 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
         const int s1 = std::clamp(selFrom, a, b);
         const int s2 = std::clamp(selTo, s1, b);
         if (selFrom >= selTo) {
-            PaintCells(painter, text, a, b, y, fg, bg, style);
+            PaintCells(painter, text, textStart, a, b, y, fg, bg, style);
             return;
         }
         if (a < s1)
-            PaintCells(painter, text, a, s1, y, fg, bg, style);
+            PaintCells(painter, text, textStart, a, s1, y, fg, bg, style);
         if (s1 < s2)
-            PaintCells(painter, text, s1, s2, y, selectedFg, selectedBg, style);
+            PaintCells(painter, text, textStart, s1, s2, y, selectedFg, selectedBg, style);
         if (s2 < b)
-            PaintCells(painter, text, s2, b, y, fg, bg, style);
+            PaintCells(painter, text, textStart, s2, b, y, fg, bg, style);
     };
     for (const TGlyphPaintRun& run : runs)
         paintSplit(run.Start, run.End, run.Foreground, run.Background, run.Style);
@@ -293,20 +309,24 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
     paintSplit(std::max(length, firstCell), lastCell + 1, defaults.Foreground, endBackground, 0);
 }
 
-void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int start, int end, int y,
-                                const QColor& foreground, const QColor& background,
+void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int textStart, int start,
+                                int end, int y, const QColor& foreground, const QColor& background,
                                 TGlyphFontStyles style) {
     const int x = TextOrigin() + start * cellWidth_;
     painter.fillRect(QRect(x, y, (end - start) * cellWidth_, rowHeight_), background);
-    if (start >= text.size())
+    if (start - textStart >= text.size())
         return;
-    QString piece = text.mid(start, end - start);
-    piece.replace(u'\t', u' ');
-    if (IsBlankText(piece) && !(style & (fsUnderline | fsStrikeOut)))
+    const QStringView cells = QStringView(text).mid(start - textStart, end - start);
+    if (IsBlankText(cells) && !(style & (fsUnderline | fsStrikeOut)))
         return;
-    painter.setFont(StyledFont(style));
     painter.setPen(foreground);
     const int baseline = y + ascent_;
+    const int slot = style & fsAllStyles;
+    if (cellPainter_.Draw(painter, slot, StyledFont(style), cells, QPoint(x, baseline), cellWidth_))
+        return;
+    QString piece = cells.toString();
+    piece.replace(u'\t', u' ');
+    painter.setFont(StyledFont(style));
     if (IsSimpleCellText(piece)) {
         painter.drawText(QPoint(x, baseline), piece);
         return;
@@ -322,7 +342,11 @@ void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int star
 // ---- Caret ----
 
 QRect TGlyphEditView::CaretRect() const {
-    const QPoint place = PixelFromPosition(edit_.CaretXY());
+    return CaretRectAt(PixelFromPosition(edit_.CaretXY()));
+}
+
+// The caret's pixel place costs a walk along its line (tabs), so it is worked out once per use.
+QRect TGlyphEditView::CaretRectAt(QPoint place) const {
     const int x = place.x();
     const int y = place.y() + 1;
     const int height = rowHeight_ - 2;
@@ -342,22 +366,28 @@ QRect TGlyphEditView::CaretRect() const {
 }
 
 bool TGlyphEditView::CaretVisible() const {
+    return CaretVisibleAt(PixelFromPosition(edit_.CaretXY()));
+}
+
+bool TGlyphEditView::CaretVisibleAt(QPoint place) const {
     if (!hasFocus() || (edit_.Options() & eoNoCaret))
         return false;
-    const QPoint place = PixelFromPosition(edit_.CaretXY());
     return place.x() >= gutterExtent_ + 2 && place.x() <= viewport()->width() && place.y() >= 0 &&
            place.y() < viewport()->height();
 }
 
 void TGlyphEditView::PaintCaret(QPainter& painter) {
-    if (!caretBlinkOn_ || !CaretVisible())
+    if (!caretBlinkOn_ || !hasFocus() || (edit_.Options() & eoNoCaret))
+        return;
+    const QPoint place = PixelFromPosition(edit_.CaretXY());
+    if (!CaretVisibleAt(place))
         return;
     painter.save();
     painter.setClipRect(QRect(gutterExtent_ + 2, 0, viewport()->width(), viewport()->height()),
                         Qt::IntersectClip);
     // Inverting keeps the character under a block caret readable.
     painter.setCompositionMode(QPainter::CompositionMode_Difference);
-    painter.fillRect(CaretRect(), Qt::white);
+    painter.fillRect(CaretRectAt(place), Qt::white);
     painter.restore();
 }
 

@@ -61,50 +61,71 @@ bool GlyphHighlighterActive(const TGlyphCustomHighlighter* highlighter) {
 std::vector<TGlyphPaintRun> GlyphLineRuns(TGlyphCustomHighlighter* highlighter,
                                           const QString& expanded, int lineIndex,
                                           TGlyphCustomHighlighter::TState state,
-                                          const TGlyphRunDefaults& defaults) {
+                                          const TGlyphRunDefaults& defaults,
+                                          const TGlyphRunRange& range) {
     std::vector<TGlyphPaintRun> runs;
     const int length = static_cast<int>(expanded.size());
+    const int shift = range.TextStart;
     if (length == 0)
         return runs;
     if (!GlyphHighlighterActive(highlighter)) {
-        runs.push_back({0, length, defaults.Foreground, defaults.Background, 0});
+        runs.push_back({shift, shift + length, defaults.Foreground, defaults.Background, 0});
         return runs;
     }
-    if (lineIndex == 0)
-        highlighter->ResetState();
-    else
+    const int resume = std::clamp(range.ResumeAt - shift, 0, length);
+    if (range.ResumeAt > 0) {
         highlighter->RestoreState(state);
-    highlighter->StartLine(expanded, lineIndex);
+        highlighter->ResumeLine(expanded, lineIndex, resume);
+    } else {
+        if (lineIndex == 0)
+            highlighter->ResetState();
+        else
+            highlighter->RestoreState(state);
+        highlighter->StartLine(expanded, lineIndex);
+    }
+    // The range in offsets of the text handed over.
+    const int first = range.First - shift;
+    const int last = range.Last == INT_MAX ? INT_MAX : range.Last - shift;
+    const QStringView text(expanded);
     bool lastBlank = false;
-    int covered = 0;
+    int covered = resume;
+    // Adds cells [start, end) of the text, unless they lie before the range.
+    const auto add = [&](int start, int end, const QColor& fg, const QColor& bg,
+                         TGlyphFontStyles style) {
+        if (end <= first)
+            return;
+        AddToken(runs, {start + shift, end + shift, fg, bg, style},
+                 IsBlank(text.mid(start, end - start)), lastBlank);
+    };
     while (!highlighter->AtLineEnd()) {
         const int start = std::clamp(highlighter->TokenStart(), covered, length);
+        if (start > last)
+            break;
         const int end = std::clamp(start + highlighter->TokenLength(), start, length);
         if (end > start) {
-            TGlyphPaintRun token{start, end, defaults.Foreground, defaults.Background, 0};
-            if (const TGlyphHighlighterAttributes* a = highlighter->TokenAttribute()) {
-                const QColor fg = ToQColor(a->Foreground());
-                const QColor bg = ToQColor(a->Background());
-                if (fg.isValid())
-                    token.Foreground = fg;
-                if (bg.isValid())
-                    token.Background = bg;
-                token.Style = a->Style();
+            QColor fg = defaults.Foreground;
+            QColor bg = defaults.Background;
+            TGlyphFontStyles style = 0;
+            if (end > first) {
+                if (const TGlyphHighlighterAttributes* a = highlighter->TokenAttribute()) {
+                    const QColor f = ToQColor(a->Foreground());
+                    const QColor b = ToQColor(a->Background());
+                    if (f.isValid())
+                        fg = f;
+                    if (b.isValid())
+                        bg = b;
+                    style = a->Style();
+                }
             }
-            if (start > covered) {
-                // A gap the scanner skipped is still painted, in the default colours.
-                AddToken(runs, {covered, start, defaults.Foreground, defaults.Background, 0},
-                         IsBlank(QStringView(expanded).mid(covered, start - covered)), lastBlank);
-            }
-            AddToken(runs, token, IsBlank(QStringView(expanded).mid(start, end - start)),
-                     lastBlank);
+            // A gap the scanner skipped is still painted, in the default colours.
+            if (start > covered)
+                add(covered, start, defaults.Foreground, defaults.Background, 0);
+            add(start, end, fg, bg, style);
             covered = end;
         }
         highlighter->Advance();
     }
-    if (covered < length) {
-        AddToken(runs, {covered, length, defaults.Foreground, defaults.Background, 0},
-                 IsBlank(QStringView(expanded).mid(covered)), lastBlank);
-    }
+    if (covered < length && covered <= last)
+        add(covered, length, defaults.Foreground, defaults.Background, 0);
     return runs;
 }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <climits>
 #include <vector>
 
 // One stretch of a painted line drawn with one text call: cells [Start, End) of the line's
@@ -32,11 +33,23 @@ QColor GlyphTextBackground(const TGlyphCustomHighlighter* highlighter, TGlyphCol
 // Whether the highlighter colours the text: installed and enabled.
 bool GlyphHighlighterActive(const TGlyphCustomHighlighter* highlighter);
 
+// The part of a line runs are wanted for: cells First..Last (0-based). The text handed over
+// starts at cell TextStart of the line, and the scan starts at cell ResumeAt, from the line's
+// start when it is 0, else continued inside the line (the highlighter must CanResumeLine).
+struct TGlyphRunRange {
+    int First = 0;
+    int Last = INT_MAX;
+    int TextStart = 0;
+    int ResumeAt = 0;
+};
+
 // Tokenises `expanded` (the line's text with tabs expanded, line `lineIndex` counted from 0)
 // from the start state `state` and joins the tokens into runs: neighbours with the same
 // colours and style, and blank tokens on the same background, become one run. Without an
-// active highlighter the whole line is one run in the default colours.
+// active highlighter the whole text is one run in the default colours. Runs are given in cells
+// of the line; only tokens that reach into the range's cells are looked at.
 std::vector<TGlyphPaintRun> GlyphLineRuns(TGlyphCustomHighlighter* highlighter,
                                           const QString& expanded, int lineIndex,
                                           TGlyphCustomHighlighter::TState state,
-                                          const TGlyphRunDefaults& defaults);
+                                          const TGlyphRunDefaults& defaults,
+                                          const TGlyphRunRange& range = {});

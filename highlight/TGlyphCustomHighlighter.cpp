@@ -194,6 +194,14 @@ void TGlyphCustomHighlighter::ScanToLineEnd() {
     }
 }
 
+bool TGlyphCustomHighlighter::CanResumeLine() const {
+    return false;
+}
+
+void TGlyphCustomHighlighter::ResumeLine(const QString& text, int lineNumber, int) {
+    StartLine(text, lineNumber);
+}
+
 TGlyphCharSet TGlyphCustomHighlighter::DefaultBreakChars() {
     return TGlyphCharSet(u"!'()*+,-./:;=?[\\]^{|}\"");
 }

@@ -106,6 +106,16 @@ public:
     // Calls Advance until AtLineEnd.
     void ScanToLineEnd();
 
+    // Restarting inside a line, for very long lines. True when everything the scanner carries
+    // from one token to the next is in State(): then a line can be continued from any token
+    // boundary given only the State() a scan had there. Base: false.
+    virtual bool CanResumeLine() const;
+    // Makes `text` the current line and scans its first token at `offset`, continuing in the
+    // state restored before, which must be the State() a scan of the line had right after the
+    // token that ended at `offset`. `text` may be a stretch of the line around that place;
+    // offsets then count from the stretch's start. Base: StartLine (only valid at offset 0).
+    virtual void ResumeLine(const QString& text, int lineNumber, int offset);
+
     const TGlyphCharSet& BreakChars() const { return breakChars_; }
     // The 22 word-break characters of a new highlighter.
     static TGlyphCharSet DefaultBreakChars();

@@ -2,6 +2,7 @@
 
 #include "highlight/TGlyphKeywordTable.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -292,6 +293,19 @@ void TGlyphHTMLHighlighter::StartLine(const QString& text, int) {
     line_.Set(text);
     pos_ = 0;
     entityIndex_ = -1;
+    Advance();
+}
+
+// Between tokens the scanner carries only its state and the entity the text rule found ahead,
+// and that entity is found again at the place where the text stopped.
+bool TGlyphHTMLHighlighter::CanResumeLine() const {
+    return true;
+}
+
+void TGlyphHTMLHighlighter::ResumeLine(const QString& text, int, int offset) {
+    line_.Set(text);
+    pos_ = std::clamp(offset, 0, line_.Length());
+    entityIndex_ = state_ == hsEntity ? MatchEntity(line_.Text(), pos_) : -1;
     Advance();
 }
 

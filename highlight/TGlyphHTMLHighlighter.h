@@ -48,6 +48,8 @@ public:
     int TokenLength() const override;
     void Advance() override;
     void StartLine(const QString& text, int lineNumber) override;
+    bool CanResumeLine() const override;
+    void ResumeLine(const QString& text, int lineNumber, int offset) override;
     void RestoreState(TState state) override;
     void ResetState() override;
 

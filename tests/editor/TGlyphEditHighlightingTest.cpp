@@ -2,9 +2,12 @@
 
 #include "editor/TGlyphEdit.h"
 #include "highlight/GlyphHighlightScan.h"
+#include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <climits>
@@ -280,4 +283,278 @@ TEST(EditHighlightingLazy, InstallingTheSameHighlighterAgainKeepsTheWorkDone) {
     EXPECT_EQ(link.ValidUpTo(), 400);
     EXPECT_EQ(repaints, 1) << "the colours are drawn again";
     ExpectExactUpTo(edit, html, 400, "after installing again");
+}
+
+// ---- Background scan: idle-time slices carry the exact states down to the last line
+
+namespace {
+
+// Runs the event loop until the background scan has nothing left to do, at most ten seconds.
+bool WaitForBackgroundScan(const TGlyphEditHighlighting& link) {
+    QElapsedTimer clock;
+    clock.start();
+    while (link.BackgroundScanPending() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents();
+    return !link.BackgroundScanPending();
+}
+
+} // namespace
+
+TEST(EditHighlightingBackground, ASliceDoesPartOfTheWorkAndTheLastOneSaysDone) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 10; };
+    edit.SetText(HtmlPage(20000).join("\n"));
+    link.SetHighlighter(&html);
+    const int before = link.ValidUpTo();
+    EXPECT_FALSE(link.ScanSlice(0));
+    EXPECT_GT(link.ValidUpTo(), before) << "every slice makes progress";
+    EXPECT_LT(link.ValidUpTo(), 1000) << "an exhausted budget ends the slice early";
+    ExpectExactUpTo(edit, html, link.ValidUpTo(), "after one slice");
+    int slices = 1;
+    while (!link.ScanSlice(0) && slices < 100000)
+        ++slices;
+    EXPECT_TRUE(link.FullyScanned());
+    EXPECT_EQ(link.ValidUpTo(), edit.LineCount() - 1);
+    EXPECT_TRUE(link.ScanSlice(0)) << "nothing left to do";
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the last slice");
+}
+
+TEST(EditHighlightingBackground, RandomEditsBetweenSlicesEndInTheStatesOfAFullScan) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    TGlyphCustomHighlighter* highlighters[] = {&html, &cpp};
+    const QString alphabet = "<>!-/*\"' abc=&;\n\t";
+    for (int which = 0; which < 2; ++which) {
+        const quint32 seed = 4242 + which;
+        QRandomGenerator rng(seed);
+        TGlyphCustomHighlighter& h = *highlighters[which];
+        TGlyphEdit edit;
+        TGlyphEditHighlighting link(edit);
+        int limit = 8;
+        link.ScanLimit = [&] { return limit; };
+        edit.SetText((HtmlPage(3000) + QStringList{"/* x", "y */", "<!-- c", "-->"}).join("\n"));
+        link.SetHighlighter(&h);
+        for (int step = 0; step < 400; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            limit = rng.bounded(40);
+            const int y = 1 + rng.bounded(edit.LineCount());
+            edit.SetCaretXY({1 + rng.bounded(edit.LineLength(y) + 1), y});
+            switch (rng.bounded(5)) {
+            case 0:
+                edit.RunCommand(ecLineBreak);
+                break;
+            case 1:
+                edit.RunCommand(ecDeleteLastChar);
+                break;
+            case 2:
+                edit.RunCommand(ecUndo);
+                break;
+            default:
+                edit.RunCommand(ecChar, alphabet[rng.bounded(alphabet.size())]);
+                break;
+            }
+            for (int k = rng.bounded(3); k > 0; --k)
+                link.ScanSlice(0);
+            ExpectExactUpTo(edit, h, link.ValidUpTo(), where);
+            if (HasFailure())
+                return;
+        }
+        while (!link.ScanSlice(0)) {
+        }
+        ExpectExactUpTo(edit, h, edit.LineCount() - 1,
+                        "seed " + std::to_string(seed) + " after the last slice");
+    }
+}
+
+TEST(EditHighlightingBackground, RunsWhileIdleStopsWhenDoneAndRestartsAfterAnEdit) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 20; };
+    edit.SetText(HtmlPage(30000).join("\n"));
+    link.SetBackgroundScan(true);
+    link.SetHighlighter(&html);
+    EXPECT_TRUE(link.BackgroundScanPending()) << "a new highlighter starts the scan";
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    EXPECT_EQ(link.ValidUpTo(), edit.LineCount() - 1);
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the idle scan");
+
+    // Opening a comment at the top changes every state below the screen.
+    edit.SetCaretXY({1, 1});
+    for (QChar c : QString("<!--"))
+        edit.RunCommand(ecChar, c);
+    EXPECT_LT(link.ValidUpTo(), 100) << "the edit itself scans only the screen";
+    EXPECT_TRUE(link.BackgroundScanPending()) << "a lowered watermark starts the scan again";
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the comment was opened");
+
+    // An edit whose states agree again at once leaves nothing to do.
+    edit.SetCaretXY({1, 500});
+    edit.RunCommand(ecChar, QChar('x'));
+    EXPECT_FALSE(link.BackgroundScanPending());
+    EXPECT_TRUE(link.FullyScanned());
+}
+
+TEST(EditHighlightingBackground, SwitchedOffItLeavesTheStatesBelowTheWatermarkAlone) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 20; };
+    edit.SetText(HtmlPage(5000).join("\n"));
+    link.SetBackgroundScan(true);
+    link.SetHighlighter(&html);
+    link.SetBackgroundScan(false);
+    EXPECT_FALSE(link.BackgroundScanPending());
+    const int watermark = link.ValidUpTo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(link.ValidUpTo(), watermark);
+    edit.SetCaretXY({1, 1});
+    edit.RunCommand(ecChar, QChar('<'));
+    EXPECT_FALSE(link.BackgroundScanPending());
+}
+
+// ---- Long lines: checkpoints inside the line keep states and token answers exact
+
+namespace {
+
+QString RandomHtmlText(QRandomGenerator& rng, int length) {
+    static const QStringList pieces = {"<p class=\"row\">",
+                                       "text ",
+                                       "&amp;",
+                                       "&#38;",
+                                       "<!--",
+                                       "-->",
+                                       "<%",
+                                       "%>",
+                                       "\"",
+                                       "=",
+                                       ">",
+                                       "<",
+                                       "</div>",
+                                       " ",
+                                       "\t",
+                                       "&lt",
+                                       "<a href=x>",
+                                       "word",
+                                       "(",
+                                       ")"};
+    QString text;
+    while (text.size() < length)
+        text += pieces[rng.bounded(pieces.size())];
+    return text;
+}
+
+// Whether a full scan of line `y` puts column x (1-based) in a string or comment token.
+bool FullScanSaysStringOrComment(TCustomGlyphEdit& edit, TGlyphCustomHighlighter& h,
+                                 TBufferCoord p) {
+    const auto states = ScanLineStates(h, edit.Lines().Lines());
+    const TGlyphScannedLine line = ScanLine(h, edit.LineText(p.Y), p.Y - 1, states[p.Y - 1]);
+    for (const TGlyphToken& t : line.Tokens) {
+        if (p.X - 1 >= t.Start && p.X - 1 < t.Start + t.Length) {
+            return t.Attribute && (t.Attribute == h.StandardAttribute(SYN_ATTR_STRING) ||
+                                   t.Attribute == h.StandardAttribute(SYN_ATTR_COMMENT));
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EditHighlightingLongLines, RandomEditsAtRandomColumnsKeepStatesAndTokenAnswersExact) {
+    TGlyphHTMLHighlighter html;
+    for (quint32 seed : {11u, 12u}) {
+        QRandomGenerator rng(seed);
+        TGlyphEdit edit;
+        TGlyphEditHighlighting link(edit);
+        link.ScanLimit = [] { return 30; };
+        const int longLength = TGlyphEditHighlighting::LongLineLength * 3;
+        edit.SetText(QStringList{"<p>", "<!-- a", "-->", RandomHtmlText(rng, longLength), "x",
+                                 "<b>y</b>", "\"z\""}
+                         .join("\n"));
+        link.SetHighlighter(&html);
+        for (int step = 0; step < 120; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            const int y = 4;
+            const int x = 1 + rng.bounded(edit.LineLength(y) + 1);
+            edit.SetCaretXY({x, y});
+            switch (rng.bounded(5)) {
+            case 0:
+                edit.RunCommand(ecDeleteLastChar);
+                break;
+            case 1:
+                edit.RunCommand(ecUndo);
+                break;
+            case 2: {
+                // A change far from the caret, in one go.
+                QString text = edit.LineText(y);
+                text.insert(rng.bounded(int(text.size())), RandomHtmlText(rng, 300));
+                edit.Lines().SetLine(y - 1, text);
+                break;
+            }
+            default:
+                edit.RunCommand(ecChar, QString("<>!-\"=&a")[rng.bounded(8)]);
+                break;
+            }
+            if (edit.LineCount() < 7 || edit.LineLength(y) < TGlyphEditHighlighting::LongLineLength)
+                break; // undo went back before the long line; nothing long left to test
+            link.EnsureScanned(edit.LineCount() - 1);
+            ExpectExactUpTo(edit, html, edit.LineCount() - 1, where);
+            const TBufferCoord probe{1 + rng.bounded(edit.LineLength(y)), y};
+            EXPECT_EQ(link.InStringOrComment(probe), FullScanSaysStringOrComment(edit, html, probe))
+                << where << " at column " << probe.X;
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+TEST(EditHighlightingLongLines, WindowsOnlyForLongLinesWithoutTabsAndResumableScanners) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    const QString longLine(TGlyphEditHighlighting::LongLineLength * 2, u'a');
+    edit.SetText(QStringList{"short", longLine, longLine + "\t"}.join("\n"));
+    link.SetHighlighter(&html);
+    EXPECT_FALSE(link.ScanWindow(0, 0, 10)) << "a short line is read whole";
+    const std::optional<TGlyphScanWindow> window = link.ScanWindow(1, 20000, 20100);
+    ASSERT_TRUE(window);
+    EXPECT_LE(window->TextFrom, window->ResumeAt);
+    EXPECT_LE(window->ResumeAt, 20000);
+    EXPECT_GT(window->TextTo, 20100);
+    EXPECT_FALSE(link.ScanWindow(2, 20000, 20100)) << "tabs move the cells painted";
+    link.SetHighlighter(&cpp);
+    EXPECT_FALSE(link.ScanWindow(1, 20000, 20100)) << "the scanner cannot resume a line";
+}
+
+TEST(EditHighlightingLongLines, TheIdleScanTakesALongLineAStretchAtATime) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(3);
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 0; };
+    const QString longLine = RandomHtmlText(rng, TGlyphEditHighlighting::LongLineLength * 8);
+    edit.SetText(QStringList{"<p>", "<!-- a", longLine, "x -->", "<b>"}.join("\n"));
+    link.SetHighlighter(&html);
+    int slices = 0;
+    while (!link.ScanSlice(0) && slices < 100000)
+        ++slices;
+    EXPECT_GT(slices, 8) << "an exhausted budget ends the slice inside the long line";
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the idle scan");
+
+    // Typing into the long line after a partial idle scan.
+    edit.SetCaretXY({1, 1});
+    for (QChar c : QString("<!--"))
+        edit.RunCommand(ecChar, c);
+    ASSERT_FALSE(link.ScanSlice(0)) << "the comment changed the states below";
+    edit.SetCaretXY({5000, 3});
+    for (QChar c : QString("-->"))
+        edit.RunCommand(ecChar, c);
+    while (!link.ScanSlice(0)) {
+    }
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after typing between slices");
 }

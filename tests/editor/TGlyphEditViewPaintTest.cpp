@@ -606,3 +606,88 @@ TEST(PaintRuns, TheLineStartsFromItsStoredState) {
 }
 
 } // namespace
+
+// ---- Long lines ----
+
+namespace {
+
+TEST(LongLinePaint, TheStretchAroundTheShownColumnsPaintsLikeTheWholeLine) {
+    QString longLine;
+    for (int i = 0; longLine.size() < TGlyphEditHighlighting::LongLineLength * 2; ++i)
+        longLine += QString("<p class=\"c%1\">text &amp; <!-- c%1 --> <b>w</b></p>").arg(i);
+    HighlightedFixture f({"<p>", longLine, "<!-- a", "b -->"});
+    f.edit.SetOptions(f.edit.Options() & ~eoScrollPastEol);
+    int windows = 0;
+    const auto wire = [&] {
+        f.view->OnScanWindow = [&](int index, int first, int last) {
+            const std::optional<TGlyphScanWindow> w = f.link.ScanWindow(index, first, last);
+            windows += w.has_value();
+            return w;
+        };
+    };
+    for (int column : {1, 4000, 9000, 20000, int(longLine.size()) - 10}) {
+        f.view->SetFirstVisibleColumn(column);
+        wire();
+        windows = 0;
+        const QImage stretch = f.Render();
+        EXPECT_GT(windows, 0) << "column " << column;
+        f.view->OnScanWindow = nullptr;
+        EXPECT_EQ(stretch, f.Render()) << "column " << column;
+    }
+    // After typing into the middle of the long line.
+    wire();
+    f.edit.SetCaretXY({9005, 2});
+    for (QChar c : QString("<!-- x"))
+        f.edit.RunCommand(ecChar, c);
+    f.view->SetFirstVisibleColumn(9000);
+    const QImage stretch = f.Render();
+    f.view->OnScanWindow = nullptr;
+    EXPECT_EQ(stretch, f.Render());
+}
+
+// The look of each cell first..last as runs paint it: background always, colour and style
+// where a character shows.
+QStringList CellLooks(const std::vector<TGlyphPaintRun>& runs, const QString& line, int first,
+                      int last) {
+    QStringList looks;
+    for (int cell = first; cell <= last; ++cell) {
+        QString look = "none";
+        for (const TGlyphPaintRun& run : runs) {
+            if (cell >= run.Start && cell < run.End) {
+                look = run.Background.name();
+                if (line.at(cell) != u' ')
+                    look += run.Foreground.name() + QString::number(run.Style);
+            }
+        }
+        looks << look;
+    }
+    return looks;
+}
+
+TEST(LongLinePaint, RunsFromEveryCheckpointMatchTheRunsOfTheWholeLine) {
+    TGlyphHTMLHighlighter html;
+    html.TextAttri()->SetBackground(TextBack);
+    html.CommentAttri()->SetBackground(CommentBack);
+    html.SymbolAttri()->SetForeground(GlyphRGB(200, 0, 0));
+    QString line;
+    for (int i = 0; line.size() < 40000; ++i)
+        line += QString("<p class=\"c%1\">a &amp; b <!-- c%1 --> &#38;<b>w</b></p>").arg(i);
+    const TGlyphRunDefaults defaults{Qt::black, Qt::white};
+    const auto whole = GlyphLineRuns(&html, line, 1, hsText, defaults);
+    TGlyphLineCheckpoints points;
+    points.Build(html, line, 1, hsText);
+    ASSERT_GT(points.Points().size(), 4u);
+    for (const TGlyphLineCheckpoint& p : points.Points()) {
+        const int first = p.Offset;
+        const int last = first + 60;
+        const int textFrom = p.Offset - TGlyphLineCheckpoints::LookBehind;
+        const int textTo = points.ReadLimit(last);
+        const auto stretch =
+            GlyphLineRuns(&html, line.mid(textFrom, textTo - textFrom), 1, p.State, defaults,
+                          TGlyphRunRange{first, last, textFrom, p.Offset});
+        EXPECT_EQ(CellLooks(stretch, line, first, last), CellLooks(whole, line, first, last))
+            << "from the checkpoint at " << p.Offset;
+    }
+}
+
+} // namespace

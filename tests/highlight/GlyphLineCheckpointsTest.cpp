@@ -1,0 +1,316 @@
+// Checkpoints inside long lines: a scan continued from any of them, or from any token boundary
+// of a resumable highlighter, gives exactly the tokens and end state of a scan of the whole
+// line, also after random edits at random columns.
+
+#include "highlight/GlyphLineCheckpoints.h"
+#include "highlight/GlyphHighlightScan.h"
+#include "highlight/TGlyphCppHighlighter.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+using TState = TGlyphCustomHighlighter::TState;
+
+const QStringList HtmlPieces = {"<p class=\"row\">",
+                                "text ",
+                                "&amp;",
+                                "&#38;",
+                                "&#12",
+                                "<!-- c -->",
+                                "<!--",
+                                "-->",
+                                "<!-->",
+                                "<%",
+                                "%>",
+                                "<%>",
+                                "\"",
+                                "=",
+                                ">",
+                                "<",
+                                "<b>",
+                                "</div>",
+                                " ",
+                                "\t",
+                                "&lt",
+                                "<a href=x>",
+                                "-",
+                                "!",
+                                "&",
+                                "value=\"",
+                                "1234",
+                                "<h1 id=",
+                                "&copy;",
+                                "\r",
+                                "word"};
+
+QString RandomHtml(QRandomGenerator& rng, int length) {
+    QString text;
+    while (text.size() < length)
+        text += HtmlPieces[rng.bounded(HtmlPieces.size())];
+    return text;
+}
+
+// The tokens from the first token after the one that ends at `offset`.
+QList<TGlyphToken> FullTokensAfter(const TGlyphScannedLine& full, int offset) {
+    for (qsizetype k = 0; k < full.Tokens.size(); ++k) {
+        if (full.Tokens[k].Start + full.Tokens[k].Length == offset)
+            return full.Tokens.mid(k + 1);
+    }
+    ADD_FAILURE() << "no token ends at " << offset;
+    return {};
+}
+
+TGlyphScannedLine Resumed(TGlyphCustomHighlighter& h, const QString& text, int shift,
+                          TGlyphLineCheckpoint from) {
+    TGlyphScannedLine line;
+    h.RestoreState(from.State);
+    h.ResumeLine(text, 0, from.Offset - shift);
+    for (int guard = 0; !h.AtLineEnd() && guard < 4 * text.size() + 16; ++guard) {
+        line.Tokens.append(
+            {h.TokenStart() + shift, h.TokenLength(), h.TokenKind(), h.TokenAttribute()});
+        h.Advance();
+    }
+    line.EndState = h.State();
+    return line;
+}
+
+void ExpectLikeAFullScan(TGlyphCustomHighlighter& h, const TGlyphLineCheckpoints& points,
+                         const QString& text, TState start, const std::string& where) {
+    ASSERT_EQ(points.Text(), text) << where;
+    const TGlyphScannedLine full = ScanLine(h, text, 0, start);
+    EXPECT_EQ(points.EndState(), full.EndState) << where;
+    int previous = 0;
+    for (const TGlyphLineCheckpoint& p : points.Points()) {
+        ASSERT_GT(p.Offset, previous) << where << ": checkpoints in order";
+        previous = p.Offset;
+        const TGlyphScannedLine resumed = Resumed(h, text, 0, p);
+        EXPECT_EQ(resumed.Tokens, FullTokensAfter(full, p.Offset))
+            << where << ": from checkpoint at " << p.Offset;
+        EXPECT_EQ(resumed.EndState, full.EndState) << where << ": from " << p.Offset;
+        if (testing::Test::HasFailure())
+            return;
+    }
+    EXPECT_EQ(points.HasTabs(), text.contains(u'\t')) << where;
+}
+
+// ---- Resuming a line at any token boundary ----
+
+TEST(HtmlResumeLine, EveryTokenBoundaryContinuesLikeTheWholeLine) {
+    TGlyphHTMLHighlighter html;
+    ASSERT_TRUE(html.CanResumeLine());
+    QRandomGenerator rng(31);
+    QStringList lines = {"a &amp; b &#38; c &#12 d &lt e &copy;f",
+                         "<!-->x<%>y<!-- a - b -- c -->z<% q % %>w",
+                         "<a href=\"x\" id=3 title=\"t>\">&amp;</a>", "<h1 id=&amp;x>&&#;&#1;&",
+                         "\"open <b =\"q\" = > text"};
+    for (int i = 0; i < 40; ++i)
+        lines << RandomHtml(rng, 200);
+    const TState starts[] = {hsText, hsComment, hsTagBody, hsValue, hsTagName, hsServerScript};
+    for (const QString& text : lines) {
+        for (TState start : starts) {
+            const TGlyphScannedLine full = ScanLine(html, text, 0, start);
+            // The state after each token, as a scan of the whole line has it.
+            html.RestoreState(start);
+            html.StartLine(text, 0);
+            QList<TGlyphLineCheckpoint> boundaries;
+            for (; !html.AtLineEnd(); html.Advance())
+                boundaries.append({html.TokenStart() + html.TokenLength(), html.State()});
+            for (qsizetype k = 0; k < boundaries.size(); ++k) {
+                const TGlyphScannedLine resumed = Resumed(html, text, 0, boundaries[k]);
+                ASSERT_EQ(resumed.Tokens, full.Tokens.mid(k + 1))
+                    << text.toStdString() << " from token " << k << " in state " << start;
+                ASSERT_EQ(resumed.EndState, full.EndState);
+            }
+        }
+    }
+}
+
+TEST(ResumeLine, HighlightersThatCarryMoreThanTheirStateSayNo) {
+    TGlyphCppHighlighter cpp;
+    EXPECT_FALSE(cpp.CanResumeLine());
+}
+
+// ---- Building and updating ----
+
+TEST(LineCheckpoints, BuildingGivesTheTokensAndEndStateOfAFullScan) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(5);
+    struct TCase {
+        const char* Name;
+        QString Text;
+        TState Start;
+    };
+    const std::vector<TCase> cases{
+        {"MixedHtml", RandomHtml(rng, 50000), hsText},
+        {"StartsInAComment", RandomHtml(rng, 30000), hsComment},
+        {"OneLongComment", "<!--" + QString(40000, u'x') + "-->" + RandomHtml(rng, 9000), hsText},
+        {"Short", "<p>short</p>", hsText},
+        {"Empty", QString(), hsTagBody},
+    };
+    for (const TCase& c : cases) {
+        TGlyphLineCheckpoints points;
+        points.Build(html, c.Text, 0, c.Start);
+        ExpectLikeAFullScan(html, points, c.Text, c.Start, c.Name);
+        if (c.Text.size() > 2 * TGlyphLineCheckpoints::Spacing &&
+            c.Name != std::string("OneLongComment")) {
+            EXPECT_GE(points.Points().size(),
+                      std::size_t(c.Text.size() / TGlyphLineCheckpoints::Spacing / 2))
+                << c.Name;
+        }
+    }
+}
+
+TEST(LineCheckpoints, RandomEditsAtRandomColumnsKeepThemExact) {
+    TGlyphHTMLHighlighter html;
+    for (quint32 seed : {101u, 202u, 303u}) {
+        QRandomGenerator rng(seed);
+        QString text = RandomHtml(rng, 40000);
+        TState start = hsText;
+        TGlyphLineCheckpoints points;
+        points.Build(html, text, 0, start);
+        for (int step = 0; step < 150; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            const int at = rng.bounded(int(text.size()) + 1);
+            switch (rng.bounded(6)) {
+            case 0:
+                text.remove(at, 1 + rng.bounded(20));
+                break;
+            case 1:
+                text.remove(at, rng.bounded(9000)); // across several checkpoints
+                break;
+            case 2:
+                text.insert(at, RandomHtml(rng, 1 + rng.bounded(6000)));
+                break;
+            case 3:
+                if (rng.bounded(4) == 0)
+                    start = rng.bounded(2) ? hsComment : hsText;
+                break;
+            default:
+                text.insert(at, HtmlPieces[rng.bounded(HtmlPieces.size())]);
+                break;
+            }
+            points.Update(html, text, 0, start);
+            ExpectLikeAFullScan(html, points, text, start, where);
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+TEST(LineCheckpoints, StretchesAroundAnyColumnGiveTheTokensOfAFullScan) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(77);
+    const QString text = RandomHtml(rng, 60000);
+    TGlyphLineCheckpoints points;
+    points.Build(html, text, 0, hsText);
+    const TGlyphScannedLine full = ScanLine(html, text, 0, hsText);
+    for (int k = 0; k < 200; ++k) {
+        const int first = rng.bounded(int(text.size()));
+        const int last = std::min(first + rng.bounded(300), int(text.size()) - 1);
+        const TGlyphLineCheckpoint from = points.Before(first);
+        ASSERT_LE(from.Offset, first);
+        const int textFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
+        const int textTo = points.ReadLimit(last);
+        ASSERT_GT(textTo, last);
+        QList<TGlyphToken> expected;
+        for (const TGlyphToken& t : full.Tokens) {
+            if (t.Start >= from.Offset && t.Start <= last && t.Start + t.Length > from.Offset)
+                expected.append(t);
+        }
+        TGlyphScannedLine stretch;
+        if (from.Offset == 0) {
+            stretch = ScanLine(html, text.mid(0, textTo), 0, hsText);
+        } else {
+            stretch = Resumed(html, text.mid(textFrom, textTo - textFrom), textFrom, from);
+        }
+        QList<TGlyphToken> got;
+        for (const TGlyphToken& t : stretch.Tokens) {
+            if (t.Start <= last && t.Start + t.Length > from.Offset)
+                got.append(t);
+        }
+        ASSERT_EQ(got, expected) << "columns " << first << ".." << last;
+    }
+}
+
+// Counts the tokens it scans; otherwise the HTML highlighter itself.
+class TCountingHTMLHighlighter : public TGlyphHTMLHighlighter {
+public:
+    void Advance() override {
+        ++Advances;
+        TGlyphHTMLHighlighter::Advance();
+    }
+    int Advances = 0;
+};
+
+TEST(LineCheckpoints, AnEditRescansOnlyAroundItsColumn) {
+    TCountingHTMLHighlighter html;
+    QRandomGenerator rng(9);
+    QString text = RandomHtml(rng, 1'000'000);
+    TGlyphLineCheckpoints points;
+    points.Build(html, text, 0, hsText);
+    const int wholeLine = html.Advances;
+    for (int at : {10, 500'000, int(text.size()) - 10}) {
+        text.insert(at, u'q');
+        html.Advances = 0;
+        points.Update(html, text, 0, hsText);
+        EXPECT_LT(html.Advances, wholeLine / 50) << "typing at " << at;
+        ExpectLikeAFullScan(html, points, text, hsText, "after typing at " + std::to_string(at));
+    }
+}
+
+struct TEndsCase {
+    QString A;
+    QString B;
+    int Start;
+    int End;
+};
+
+TEST(LineCheckpoints, CommonEndsOfTwoTexts) {
+    const QString big(5000, u'a');
+    const std::vector<TEndsCase> cases{
+        {"abc", "abc", 3, 0},
+        {"abc", "abXc", 2, 1},
+        {"aaa", "aa", 2, 0},
+        {"", "x", 0, 0},
+        {"xabc", "abc", 0, 3},
+        {"abcabc", "abc", 3, 0},
+        {big, big + "b", 5000, 0},
+        {big + "b" + big, big + big, 5000, 5000},
+        {"b" + big, "c" + big, 0, 5000},
+    };
+    for (const TEndsCase& c : cases) {
+        EXPECT_EQ(GlyphCommonEnds(c.A, c.B), std::make_pair(c.Start, c.End))
+            << c.A.left(10).toStdString() << " / " << c.B.left(10).toStdString();
+    }
+}
+
+TEST(LineCheckpoints, ABuildInPartsEndsLikeABuildInOne) {
+    TGlyphHTMLHighlighter html;
+    QRandomGenerator rng(12);
+    const QString text = RandomHtml(rng, 70000);
+    for (TState start : {TState(hsText), TState(hsComment)}) {
+        TGlyphLineCheckpoints points;
+        points.StartBuild(text, start);
+        EXPECT_FALSE(points.IsComplete());
+        int parts = 0;
+        while (!points.IsComplete() && parts < 100000) {
+            points.ContinueBuild(html, 0, 1 + rng.bounded(5000));
+            ++parts;
+        }
+        EXPECT_GT(parts, 10) << "each part scans only about the characters asked for";
+        ExpectLikeAFullScan(html, points, text, start, "built in parts");
+        // An edit after a build in parts works from its checkpoints like any other.
+        QString edited = text;
+        edited.insert(35000, "<!--");
+        points.Update(html, edited, 0, start);
+        ExpectLikeAFullScan(html, points, edited, start, "edited after a build in parts");
+    }
+}
+
+} // namespace
