@@ -621,5 +621,11 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args[1] == u"--child")
         return RunChild(args[2], args[3]);
+    // The same files kept in a folder, for profiling one editor on one workload with --child.
+    if (args.size() == 3 && args[1] == u"--generate") {
+        WriteHtmlFile(QDir(args[2]).filePath(QStringLiteral("lines.html")));
+        WriteSingleLineFile(QDir(args[2]).filePath(QStringLiteral("single-line.html")));
+        return 0;
+    }
     return RunParent(QCoreApplication::applicationFilePath());
 }

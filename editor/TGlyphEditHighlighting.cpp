@@ -45,7 +45,6 @@ void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter
     highlighter_ = highlighter;
     validUpTo_ = -1;
     checkpoints_.clear();
-    checkpointsStale_.clear();
     if (highlighter_) {
         highlighter_->HookAttributeChange(this, [this] { Repaint(1, INT_MAX); });
         TGlyphEditStringList& lines = edit_.Lines();
@@ -124,33 +123,26 @@ bool TGlyphEditHighlighting::UsesCheckpoints(int index) const {
 TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
                                                            TGlyphCustomHighlighter::TState start) {
     // A handful of long lines are remembered; more than that start afresh.
-    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines)
         checkpoints_.clear();
-        checkpointsStale_.clear();
-    }
     TGlyphLineCheckpoints& points = checkpoints_[index];
-    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
+    if (!points.IsBuilt() || points.HasPendingEdits() || points.StartState() != start) {
         points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start);
-        checkpointsStale_.remove(index);
     } else if (!points.IsComplete()) {
         // The idle-time scan got part of the way; the rest is needed now.
-        points.ContinueBuild(*highlighter_, index, INT_MAX);
+        points.ContinueBuild(*highlighter_, edit_.Lines().GetLine(index), index, INT_MAX);
     }
     return points;
 }
 
 bool TGlyphEditHighlighting::ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start,
                                                 int chars) {
-    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines) {
+    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines)
         checkpoints_.clear();
-        checkpointsStale_.clear();
-    }
     TGlyphLineCheckpoints& points = checkpoints_[index];
-    if (!points.IsBuilt() || checkpointsStale_.value(index) || points.StartState() != start) {
-        points.StartBuild(edit_.Lines().GetLine(index), start);
-        checkpointsStale_.remove(index);
-    }
-    points.ContinueBuild(*highlighter_, index, chars);
+    if (!points.IsBuilt() || points.HasPendingEdits() || points.StartState() != start)
+        points.StartBuild(edit_.Lines().LineLength(index), start);
+    points.ContinueBuild(*highlighter_, edit_.Lines().GetLine(index), index, chars);
     return points.IsComplete();
 }
 
@@ -160,9 +152,9 @@ std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, in
     EnsureScanned(index);
     const TGlyphCustomHighlighter::TState start =
         index == 0 ? ResetState() : edit_.Lines().RangeState(index);
-    const TGlyphLineCheckpoints& points = Checkpoints(index, start);
-    if (points.HasTabs())
+    if (edit_.Lines().LineHasTabs(index))
         return std::nullopt; // painting tokenises the expanded text, whose offsets differ
+    const TGlyphLineCheckpoints& points = Checkpoints(index, start);
     const TGlyphLineCheckpoint from = points.Before(first);
     TGlyphScanWindow window;
     window.TextFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
@@ -179,6 +171,7 @@ TGlyphEditHighlighting::ScanLineFrom(int index, TGlyphCustomHighlighter::TState 
     highlighter_->RestoreState(start);
     highlighter_->StartLine(edit_.Lines().GetLine(index), index);
     highlighter_->ScanToLineEnd();
+    highlighter_->ReleaseLine();
     return highlighter_->State();
 }
 
@@ -236,11 +229,18 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
         return;
     TGlyphEditStringList& lines = edit_.Lines();
     if (change.Kind == TGlyphLinesChange::Changed) {
-        if (checkpoints_.contains(change.Index))
-            checkpointsStale_[change.Index] = true;
+        const auto points = checkpoints_.find(change.Index);
+        if (points != checkpoints_.end()) {
+            // An edit in place says where it fell; the checkpoints shift instead of comparing
+            // the old text with the new.
+            const TGlyphEditStringList::TLineEdit& edit = lines.LastLineEdit();
+            if (edit.Line == change.Index)
+                points->NoteEdit(int(edit.From), int(edit.Removed), int(edit.Inserted));
+            else
+                points->NoteUnknownEdit();
+        }
     } else {
         checkpoints_.clear();
-        checkpointsStale_.clear();
     }
     if (change.Kind == TGlyphLinesChange::Cleared || lines.LineCount() == 0) {
         validUpTo_ = -1;
@@ -297,25 +297,27 @@ bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
         index == 0 ? ResetState() : edit_.Lines().RangeState(index);
     if (UsesCheckpoints(index)) {
         // A long line is tokenised from the checkpoint before the column only.
-        const TGlyphLineCheckpoints& points = Checkpoints(index, start);
-        const TGlyphLineCheckpoint from = points.Before(offset);
+        const TGlyphLineCheckpoint from = Checkpoints(index, start).Before(offset);
         highlighter_->RestoreState(from.State);
         if (from.Offset == 0)
-            highlighter_->StartLine(points.Text(), index);
+            highlighter_->StartLine(edit_.LineText(p.Y), index);
         else
-            highlighter_->ResumeLine(points.Text(), index, from.Offset);
+            highlighter_->ResumeLine(edit_.LineText(p.Y), index, from.Offset);
     } else {
         highlighter_->RestoreState(start);
         highlighter_->StartLine(edit_.LineText(p.Y), index);
     }
+    bool inside = false;
     for (; !highlighter_->AtLineEnd(); highlighter_->Advance()) {
         const int tokenStart = highlighter_->TokenStart();
         if (offset < tokenStart)
             break;
         if (offset < tokenStart + highlighter_->TokenLength()) {
             TGlyphHighlighterAttributes* attr = highlighter_->TokenAttribute();
-            return attr && (attr == stringAttr || attr == commentAttr);
+            inside = attr && (attr == stringAttr || attr == commentAttr);
+            break;
         }
     }
-    return false;
+    highlighter_->ReleaseLine();
+    return inside;
 }

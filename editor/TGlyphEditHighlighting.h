@@ -95,5 +95,4 @@ private:
     // By line index; dropped when lines are added or deleted, brought up to date when a
     // changed line is next read.
     QHash<int, TGlyphLineCheckpoints> checkpoints_;
-    QHash<int, bool> checkpointsStale_;
 };

@@ -454,7 +454,9 @@ bool TGlyphEditStringList::LineHasTabs(int i) const {
         return true;
     if (rec.TabFlags & sfHasNoTabs)
         return false;
-    return rec.Chars.Contains(u'\t');
+    // Asked at every caret move and paint: the answer is kept until the line changes.
+    ExpandRecord(rec);
+    return rec.TabFlags & sfHasTabs;
 }
 
 void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, QStringView text) {
@@ -464,12 +466,17 @@ void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, 
     from = std::clamp<qsizetype>(from, 0, size);
     count = std::clamp<qsizetype>(count, 0, size - from);
     ChangeBracket bracket(*this);
+    // Known once, the expanded length then follows each edit without another look at the line.
+    if (rec.TabFlags & sfExpandedLengthUnknown)
+        ExpandRecord(rec);
     // Whether the edit can move a tab stop: a tab in the line or in the new text.
     const bool tabs = !(rec.TabFlags & sfHasNoTabs) || text.contains(u'\t');
     const int oldLength = rec.ExpandedLength;
     rec.Chars.Replace(from, count, text);
     AfterLineEdit(i, oldLength, count, text.size(), tabs);
+    lastLineEdit_ = {i, from, count, text.size()};
     Fire(OnLineChanged, i);
+    lastLineEdit_ = {};
 }
 
 // Without tabs an edit changes the expanded length by the difference in characters, and the
@@ -654,7 +661,7 @@ void TGlyphEditStringList::SetRangeState(int i, std::intptr_t v) {
     records_[i].RangeState = v;
 }
 
-void TGlyphEditStringList::ExpandRecord(TGlyphEditStringRec& rec) const {
+void TGlyphEditStringList::ExpandRecord(const TGlyphEditStringRec& rec) const {
     bool hasTabs = false;
     rec.ExpandedLength = ExpandedLengthOf(rec.Chars, tabWidth_, hasTabs);
     rec.TabFlags = hasTabs ? sfHasTabs : sfHasNoTabs;

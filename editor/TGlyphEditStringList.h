@@ -108,8 +108,9 @@ Q_DECLARE_TYPEINFO(TGlyphEditLineChars, Q_RELOCATABLE_TYPE);
 struct TGlyphEditStringRec {
     TGlyphEditLineChars Chars;     // the text without its line break
     std::intptr_t RangeState = -1; // scanner state at the start of the line; -1: not scanned
-    std::int32_t ExpandedLength = -1;
-    std::uint8_t TabFlags = sfExpandedLengthUnknown;
+    // Caches, filled in when first asked for (also through const readers).
+    mutable std::int32_t ExpandedLength = -1;
+    mutable std::uint8_t TabFlags = sfExpandedLengthUnknown;
 };
 Q_DECLARE_TYPEINFO(TGlyphEditStringRec, Q_RELOCATABLE_TYPE);
 
@@ -152,6 +153,16 @@ public:
     // from and count are clipped to the line. Keeps the expanded length and the longest line
     // up to date where the edit allows it; fires OnLineChanged(i); update bracket.
     void ReplaceChars(int i, qsizetype from, qsizetype count, QStringView text);
+    // Where the latest OnLineChanged came from: an in-place edit of Line (From, Removed and
+    // Inserted in characters), or Line -1 when the line was replaced whole. Listeners that keep
+    // data by column (scanner checkpoints) shift it instead of comparing texts.
+    struct TLineEdit {
+        int Line = -1;
+        qsizetype From = 0;
+        qsizetype Removed = 0;
+        qsizetype Inserted = 0;
+    };
+    const TLineEdit& LastLineEdit() const { return lastLineEdit_; }
     void SetLine(int i, const QString& s);
     void* GetLineData(int i) const;
     void SetLineData(int i, void* d);
@@ -198,13 +209,14 @@ private:
     void CheckIndex(int i, int count) const;
     void LoadBytes(const QByteArray& bytes);
     TGlyphEditLineChars DecodeLine(const char* begin, qsizetype length) const;
-    void ExpandRecord(TGlyphEditStringRec& rec) const;
+    void ExpandRecord(const TGlyphEditStringRec& rec) const;
     void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
     void ShiftUserData(int from, int delta);
     void DropUserData(int from, int count);
 
     QList<TGlyphEditStringRec> records_;
     std::map<int, void*> userData_; // by line index; only lines that carry data
+    TLineEdit lastLineEdit_;
     TLineBreakStyle lineBreakStyle_ = lbsCrLf;
     TTextEncoding encoding_ = TTextEncoding::Utf8;
     bool byteOrderMark_ = false;

@@ -127,5 +127,7 @@ std::vector<TGlyphPaintRun> GlyphLineRuns(TGlyphCustomHighlighter* highlighter,
     }
     if (covered < length && covered <= last)
         add(covered, length, defaults.Foreground, defaults.Background, 0);
+    // A long line's text must not stay shared with the scanner, or the next edit copies it.
+    highlighter->ReleaseLine();
     return runs;
 }

@@ -44,6 +44,10 @@ TGlyphHighlighterAttributes* TGlyphLanguageHighlighter::TokenAttribute() const {
     return kindAttributes_[std::size_t(kind_)];
 }
 
+void TGlyphLanguageHighlighter::ReleaseLine() {
+    line_.Set(QString());
+}
+
 void TGlyphLanguageHighlighter::StartLine(const QString& text, int) {
     line_.Set(text);
     pos_ = 0;

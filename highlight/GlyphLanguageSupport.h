@@ -68,6 +68,7 @@ public:
     int TokenStart() const override { return tokenStart_; }
     int TokenLength() const override { return pos_ - tokenStart_; }
     void StartLine(const QString& text, int lineNumber) override;
+    void ReleaseLine() override;
     void RestoreState(TState state) override;
     void ResetState() override;
     bool IsReservedWord(const QString& word) const override;

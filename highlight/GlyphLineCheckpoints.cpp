@@ -1,83 +1,75 @@
 #include "highlight/GlyphLineCheckpoints.h"
 
 #include <algorithm>
-#include <cstring>
-
-namespace {
-
-// Compared in blocks first: memcmp is many times faster than a loop over characters.
-constexpr int Block = 512;
-
-int CommonStart(const char16_t* a, const char16_t* b, int n) {
-    int i = 0;
-    while (i + Block <= n && std::memcmp(a + i, b + i, Block * sizeof(char16_t)) == 0)
-        i += Block;
-    while (i < n && a[i] == b[i])
-        ++i;
-    return i;
-}
-
-int CommonEnd(const char16_t* aEnd, const char16_t* bEnd, int n) {
-    int i = 0;
-    while (i + Block <= n &&
-           std::memcmp(aEnd - i - Block, bEnd - i - Block, Block * sizeof(char16_t)) == 0)
-        i += Block;
-    while (i < n && aEnd[-i - 1] == bEnd[-i - 1])
-        ++i;
-    return i;
-}
-
-} // namespace
-
-std::pair<int, int> GlyphCommonEnds(QStringView a, QStringView b) {
-    const auto* pa = reinterpret_cast<const char16_t*>(a.data());
-    const auto* pb = reinterpret_cast<const char16_t*>(b.data());
-    const int shorter = int(std::min(a.size(), b.size()));
-    const int start = CommonStart(pa, pb, shorter);
-    const int end = CommonEnd(pa + a.size(), pb + b.size(), shorter - start);
-    return {start, end};
-}
 
 void TGlyphLineCheckpoints::Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
                                   TState start) {
-    StartBuild(text, start);
+    StartBuild(int(text.size()), start);
+    text_ = text;
     ScanFrom(h, lineNumber, {0, start}, {}, 0, 0);
+    LetGoOfText(h);
 }
 
-void TGlyphLineCheckpoints::StartBuild(const QString& text, TState start) {
+void TGlyphLineCheckpoints::StartBuild(int length, TState start) {
     built_ = true;
     complete_ = false;
-    text_ = text;
+    length_ = length;
     start_ = start;
     end_ = start;
-    tabs_ = text.count(u'\t');
     points_.clear();
+    pending_ = false;
+    unknownEdit_ = false;
+    sameStart_ = sameEnd_ = INT_MAX;
+    editedLength_ = length;
 }
 
-void TGlyphLineCheckpoints::ContinueBuild(TGlyphCustomHighlighter& h, int lineNumber, int chars) {
+void TGlyphLineCheckpoints::ContinueBuild(TGlyphCustomHighlighter& h, const QString& text,
+                                          int lineNumber, int chars) {
     if (!built_ || complete_)
         return;
     const TGlyphLineCheckpoint from =
         points_.empty() ? TGlyphLineCheckpoint{0, start_} : points_.back();
+    text_ = text;
     ScanFrom(h, lineNumber, from, {}, 0, 0, from.Offset + std::max(chars, 1));
+    LetGoOfText(h);
+}
+
+void TGlyphLineCheckpoints::NoteEdit(int from, int removed, int inserted) {
+    if (!built_)
+        return;
+    pending_ = true;
+    // The start before the first edited place and the end after the last one stay as they were.
+    sameStart_ = std::min(sameStart_, from);
+    sameEnd_ = std::min(sameEnd_, std::max(editedLength_ - from - removed, 0));
+    editedLength_ += inserted - removed;
+}
+
+void TGlyphLineCheckpoints::NoteUnknownEdit() {
+    pending_ = true;
+    unknownEdit_ = true;
+}
+
+void TGlyphLineCheckpoints::LetGoOfText(TGlyphCustomHighlighter& h) {
+    text_ = QString();
+    h.ReleaseLine();
 }
 
 void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
                                    TState start) {
-    if (!built_ || !complete_ || start != start_) {
+    const int oldLength = length_;
+    const int newLength = int(text.size());
+    if (!built_ || !complete_ || start != start_ || unknownEdit_ || newLength != editedLength_) {
         Build(h, text, lineNumber, start);
         return;
     }
-    const int oldLength = int(text_.size());
-    const int newLength = int(text.size());
-    const auto [same, sameEnd] = GlyphCommonEnds(text_, text);
-    if (same == oldLength && same == newLength) {
-        text_ = text;
+    if (!pending_)
         return;
-    }
+    const int shorter = std::min(oldLength, newLength);
+    const int same = std::min(sameStart_, shorter);
+    const int sameEnd = std::min(sameEnd_, shorter - same);
+    pending_ = false;
+    sameStart_ = sameEnd_ = INT_MAX;
     const int delta = newLength - oldLength;
-    tabs_ += QStringView(text).mid(same, newLength - sameEnd - same).count(u'\t') -
-             QStringView(text_).mid(same, oldLength - sameEnd - same).count(u'\t');
 
     // Before the change: checkpoints whose look-ahead stays in the unchanged start.
     const auto kept = std::find_if(points_.begin(), points_.end(),
@@ -91,9 +83,11 @@ void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& te
     points_.erase(kept, points_.end());
     const TState oldEnd = end_;
     text_ = text;
+    length_ = newLength;
     const TGlyphLineCheckpoint from =
         points_.empty() ? TGlyphLineCheckpoint{0, start_} : points_.back();
     ScanFrom(h, lineNumber, from, tail, newLength - sameEnd + LookBehind, oldEnd);
+    LetGoOfText(h);
 }
 
 void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
@@ -143,6 +137,5 @@ TGlyphLineCheckpoint TGlyphLineCheckpoints::Before(int offset) const {
 int TGlyphLineCheckpoints::ReadLimit(int offset) const {
     const auto after = std::upper_bound(points_.begin(), points_.end(), offset,
                                         [](int o, const auto& p) { return o < p.Offset; });
-    const int length = int(text_.size());
-    return after == points_.end() ? length : std::min(after->Offset + LookAhead, length);
+    return after == points_.end() ? length_ : std::min(after->Offset + LookAhead, length_);
 }

@@ -47,21 +47,28 @@ public:
     bool IsComplete() const { return built_ && complete_; }
     // Scans the whole of `text` from `start`.
     void Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
-    // A build in parts, for idle-time work: StartBuild takes the text without scanning it,
-    // each ContinueBuild scans on from the last checkpoint for about `chars` characters.
-    void StartBuild(const QString& text, TState start);
-    void ContinueBuild(TGlyphCustomHighlighter& h, int lineNumber, int chars);
-    // The line now reads `text`: keeps the checkpoints before the change, re-scans from the last
-    // of them until the scan meets a checkpoint after the change in the same state, and keeps
-    // the rest shifted by the change in length. A different start state, or a build that did
-    // not reach the end, scans it all again.
+    // A build in parts, for idle-time work: StartBuild begins a build of a line of `length`
+    // characters without scanning it, each ContinueBuild scans on from the last checkpoint for
+    // about `chars` characters of `text`, which must be the same line.
+    void StartBuild(int length, TState start);
+    void ContinueBuild(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, int chars);
+
+    // Notes an edit of the line since the checkpoints were last brought up to date: `removed`
+    // characters at `from` became `inserted` ones. Several edits add up to one changed stretch.
+    void NoteEdit(int from, int removed, int inserted);
+    // Notes a change whose place is not known: the next Update scans the line again.
+    void NoteUnknownEdit();
+    bool HasPendingEdits() const { return pending_; }
+    // The line now reads `text` after the noted edits: keeps the checkpoints before the changed
+    // stretch, re-scans from the last of them until the scan meets a checkpoint after it in the
+    // same state, and keeps the rest shifted by the change in length. A different start state,
+    // an unknown edit, or a build that did not reach the end scans it all again.
     void Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
 
-    // The text, start state and end state the checkpoints belong to.
-    const QString& Text() const { return text_; }
+    // The length, start state and end state the checkpoints belong to.
+    int Length() const { return length_; }
     TState StartState() const { return start_; }
     TState EndState() const { return end_; }
-    bool HasTabs() const { return tabs_ > 0; }
     const std::vector<TGlyphLineCheckpoint>& Points() const { return points_; }
 
     // The last checkpoint at or before `offset`; offset 0 with the start state when none is.
@@ -80,15 +87,22 @@ private:
                   const std::vector<TGlyphLineCheckpoint>& tail, int trustedFrom, TState oldEnd,
                   int stopAt = INT_MAX);
 
+    // Drops every reference to the line's text: the line store edits a line in place only while
+    // nobody else holds it, and a copy of megabytes per keystroke is what checkpoints avoid.
+    void LetGoOfText(TGlyphCustomHighlighter& h);
+
     bool built_ = false;
     bool complete_ = false;
-    QString text_;
+    QString text_; // the line, only while a scan runs
+    int length_ = 0;
     TState start_ = 0;
     TState end_ = 0;
-    qsizetype tabs_ = 0;
     std::vector<TGlyphLineCheckpoint> points_;
+    // The edits noted since the last scan: the unchanged start and end of the line, and its
+    // length now.
+    bool pending_ = false;
+    bool unknownEdit_ = false;
+    int sameStart_ = INT_MAX;
+    int sameEnd_ = INT_MAX;
+    int editedLength_ = 0;
 };
-
-// The length of the common start and the common end of two texts, the end limited so that the
-// two never overlap in either text.
-std::pair<int, int> GlyphCommonEnds(QStringView a, QStringView b);

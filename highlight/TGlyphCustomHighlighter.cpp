@@ -202,6 +202,8 @@ void TGlyphCustomHighlighter::ResumeLine(const QString& text, int lineNumber, in
     StartLine(text, lineNumber);
 }
 
+void TGlyphCustomHighlighter::ReleaseLine() {}
+
 TGlyphCharSet TGlyphCustomHighlighter::DefaultBreakChars() {
     return TGlyphCharSet(u"!'()*+,-./:;=?[\\]^{|}\"");
 }

@@ -115,6 +115,10 @@ public:
     // token that ended at `offset`. `text` may be a stretch of the line around that place;
     // offsets then count from the stretch's start. Base: StartLine (only valid at offset 0).
     virtual void ResumeLine(const QString& text, int lineNumber, int offset);
+    // Lets go of the current line's text. A scanner keeps a reference to the line it read;
+    // the line store edits a very long line in place only while nobody else holds it, so a
+    // reader done with such a line drops it. Base: nothing held.
+    virtual void ReleaseLine();
 
     const TGlyphCharSet& BreakChars() const { return breakChars_; }
     // The 22 word-break characters of a new highlighter.

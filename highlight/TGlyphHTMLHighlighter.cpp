@@ -309,6 +309,10 @@ void TGlyphHTMLHighlighter::ResumeLine(const QString& text, int, int offset) {
     Advance();
 }
 
+void TGlyphHTMLHighlighter::ReleaseLine() {
+    line_.Set(QString());
+}
+
 void TGlyphHTMLHighlighter::RestoreState(TState state) {
     state_ = state;
     entityIndex_ = -1;

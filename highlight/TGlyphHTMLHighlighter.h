@@ -50,6 +50,7 @@ public:
     void StartLine(const QString& text, int lineNumber) override;
     bool CanResumeLine() const override;
     void ResumeLine(const QString& text, int lineNumber, int offset) override;
+    void ReleaseLine() override;
     void RestoreState(TState state) override;
     void ResetState() override;
 

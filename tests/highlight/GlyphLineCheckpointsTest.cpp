@@ -81,7 +81,7 @@ TGlyphScannedLine Resumed(TGlyphCustomHighlighter& h, const QString& text, int s
 
 void ExpectLikeAFullScan(TGlyphCustomHighlighter& h, const TGlyphLineCheckpoints& points,
                          const QString& text, TState start, const std::string& where) {
-    ASSERT_EQ(points.Text(), text) << where;
+    ASSERT_EQ(points.Length(), text.size()) << where;
     const TGlyphScannedLine full = ScanLine(h, text, 0, start);
     EXPECT_EQ(points.EndState(), full.EndState) << where;
     int previous = 0;
@@ -95,7 +95,15 @@ void ExpectLikeAFullScan(TGlyphCustomHighlighter& h, const TGlyphLineCheckpoints
         if (testing::Test::HasFailure())
             return;
     }
-    EXPECT_EQ(points.HasTabs(), text.contains(u'\t')) << where;
+}
+
+// Replaces `removed` characters at `at` by `inserted` in the text and tells the checkpoints, as
+// the line store's edit notification does.
+void EditLine(QString& text, TGlyphLineCheckpoints& points, int at, int removed,
+              const QString& inserted) {
+    removed = std::min(removed, int(text.size()) - at);
+    text.replace(at, removed, inserted);
+    points.NoteEdit(at, removed, int(inserted.size()));
 }
 
 // ---- Resuming a line at any token boundary ----
@@ -176,24 +184,28 @@ TEST(LineCheckpoints, RandomEditsAtRandomColumnsKeepThemExact) {
         for (int step = 0; step < 150; ++step) {
             const std::string where =
                 "seed " + std::to_string(seed) + ", step " + std::to_string(step);
-            const int at = rng.bounded(int(text.size()) + 1);
-            switch (rng.bounded(6)) {
-            case 0:
-                text.remove(at, 1 + rng.bounded(20));
-                break;
-            case 1:
-                text.remove(at, rng.bounded(9000)); // across several checkpoints
-                break;
-            case 2:
-                text.insert(at, RandomHtml(rng, 1 + rng.bounded(6000)));
-                break;
-            case 3:
-                if (rng.bounded(4) == 0)
-                    start = rng.bounded(2) ? hsComment : hsText;
-                break;
-            default:
-                text.insert(at, HtmlPieces[rng.bounded(HtmlPieces.size())]);
-                break;
+            // One to three edits before the checkpoints are brought up to date.
+            for (int edits = 1 + rng.bounded(3); edits > 0; --edits) {
+                const int at = rng.bounded(int(text.size()) + 1);
+                switch (rng.bounded(6)) {
+                case 0:
+                    EditLine(text, points, at, 1 + rng.bounded(20), QString());
+                    break;
+                case 1:
+                    EditLine(text, points, at, rng.bounded(9000), QString()); // several points
+                    break;
+                case 2:
+                    EditLine(text, points, at, 0, RandomHtml(rng, 1 + rng.bounded(6000)));
+                    break;
+                case 3:
+                    if (rng.bounded(4) == 0)
+                        start = rng.bounded(2) ? hsComment : hsText;
+                    break;
+                default:
+                    EditLine(text, points, at, rng.bounded(3),
+                             HtmlPieces[rng.bounded(HtmlPieces.size())]);
+                    break;
+                }
             }
             points.Update(html, text, 0, start);
             ExpectLikeAFullScan(html, points, text, start, where);
@@ -256,37 +268,11 @@ TEST(LineCheckpoints, AnEditRescansOnlyAroundItsColumn) {
     points.Build(html, text, 0, hsText);
     const int wholeLine = html.Advances;
     for (int at : {10, 500'000, int(text.size()) - 10}) {
-        text.insert(at, u'q');
+        EditLine(text, points, at, 0, QStringLiteral("q"));
         html.Advances = 0;
         points.Update(html, text, 0, hsText);
         EXPECT_LT(html.Advances, wholeLine / 50) << "typing at " << at;
         ExpectLikeAFullScan(html, points, text, hsText, "after typing at " + std::to_string(at));
-    }
-}
-
-struct TEndsCase {
-    QString A;
-    QString B;
-    int Start;
-    int End;
-};
-
-TEST(LineCheckpoints, CommonEndsOfTwoTexts) {
-    const QString big(5000, u'a');
-    const std::vector<TEndsCase> cases{
-        {"abc", "abc", 3, 0},
-        {"abc", "abXc", 2, 1},
-        {"aaa", "aa", 2, 0},
-        {"", "x", 0, 0},
-        {"xabc", "abc", 0, 3},
-        {"abcabc", "abc", 3, 0},
-        {big, big + "b", 5000, 0},
-        {big + "b" + big, big + big, 5000, 5000},
-        {"b" + big, "c" + big, 0, 5000},
-    };
-    for (const TEndsCase& c : cases) {
-        EXPECT_EQ(GlyphCommonEnds(c.A, c.B), std::make_pair(c.Start, c.End))
-            << c.A.left(10).toStdString() << " / " << c.B.left(10).toStdString();
     }
 }
 
@@ -296,21 +282,43 @@ TEST(LineCheckpoints, ABuildInPartsEndsLikeABuildInOne) {
     const QString text = RandomHtml(rng, 70000);
     for (TState start : {TState(hsText), TState(hsComment)}) {
         TGlyphLineCheckpoints points;
-        points.StartBuild(text, start);
+        points.StartBuild(int(text.size()), start);
         EXPECT_FALSE(points.IsComplete());
         int parts = 0;
         while (!points.IsComplete() && parts < 100000) {
-            points.ContinueBuild(html, 0, 1 + rng.bounded(5000));
+            points.ContinueBuild(html, text, 0, 1 + rng.bounded(5000));
             ++parts;
         }
         EXPECT_GT(parts, 10) << "each part scans only about the characters asked for";
         ExpectLikeAFullScan(html, points, text, start, "built in parts");
         // An edit after a build in parts works from its checkpoints like any other.
         QString edited = text;
-        edited.insert(35000, "<!--");
+        EditLine(edited, points, 35000, 0, QStringLiteral("<!--"));
         points.Update(html, edited, 0, start);
         ExpectLikeAFullScan(html, points, edited, start, "edited after a build in parts");
     }
+}
+
+TEST(LineCheckpoints, AnEditOfUnknownPlaceOrLengthScansTheLineAgain) {
+    TCountingHTMLHighlighter html;
+    QRandomGenerator rng(31);
+    QString text = RandomHtml(rng, 50000);
+    TGlyphLineCheckpoints points;
+    points.Build(html, text, 0, hsText);
+    // The line was replaced whole: nothing noted says where.
+    text.replace(20000, 4, QStringLiteral("<!--"));
+    points.NoteUnknownEdit();
+    points.Update(html, text, 0, hsText);
+    ExpectLikeAFullScan(html, points, text, hsText, "after an unknown edit");
+    // A text whose length disagrees with the noted edits is not trusted either.
+    EditLine(text, points, 100, 0, QStringLiteral("<b>"));
+    text.append(QStringLiteral("</p>"));
+    points.Update(html, text, 0, hsText);
+    ExpectLikeAFullScan(html, points, text, hsText, "after an edit not noted");
+    // Nothing noted and the same text: no scan at all.
+    html.Advances = 0;
+    points.Update(html, text, 0, hsText);
+    EXPECT_EQ(html.Advances, 0);
 }
 
 } // namespace
