@@ -115,35 +115,31 @@ bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {
     return validUpTo_ >= last;
 }
 
+int TGlyphEditHighlighting::VisibleColumnsEnd() const {
+    return std::max(edit_.LeftChar() - 1, 0) + edit_.CharsInWindow() + 1;
+}
+
 bool TGlyphEditHighlighting::UsesCheckpoints(int index) const {
     return highlighter_ && highlighter_->CanResumeLine() &&
            edit_.Lines().LineLength(index) >= LongLineLength;
 }
 
-TGlyphLineCheckpoints& TGlyphEditHighlighting::Checkpoints(int index,
-                                                           TGlyphCustomHighlighter::TState start) {
+TGlyphLineCheckpoints&
+TGlyphEditHighlighting::Checkpoints(int index, TGlyphCustomHighlighter::TState start, int upTo) {
     // A handful of long lines are remembered; more than that start afresh.
     if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines)
         checkpoints_.clear();
     TGlyphLineCheckpoints& points = checkpoints_[index];
-    if (!points.IsBuilt() || points.HasPendingEdits() || points.StartState() != start) {
-        points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start);
-    } else if (!points.IsComplete()) {
-        // The idle-time scan got part of the way; the rest is needed now.
-        points.ContinueBuild(*highlighter_, edit_.Lines().GetLine(index), index, INT_MAX);
-    }
+    points.Update(*highlighter_, edit_.Lines().GetLine(index), index, start, upTo);
     return points;
 }
 
 bool TGlyphEditHighlighting::ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start,
                                                 int chars) {
-    if (!checkpoints_.contains(index) && checkpoints_.size() >= MaxCheckpointLines)
-        checkpoints_.clear();
-    TGlyphLineCheckpoints& points = checkpoints_[index];
-    if (!points.IsBuilt() || points.HasPendingEdits() || points.StartState() != start)
-        points.StartBuild(edit_.Lines().LineLength(index), start);
-    points.ContinueBuild(*highlighter_, edit_.Lines().GetLine(index), index, chars);
-    return points.IsComplete();
+    const auto known = checkpoints_.constFind(index);
+    const bool carryOn = known != checkpoints_.constEnd() && known->IsBuilt() &&
+                         !known->HasPendingEdits() && known->StartState() == start;
+    return Checkpoints(index, start, carryOn ? known->ScannedTo() + chars : chars).IsComplete();
 }
 
 std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, int first, int last) {
@@ -154,7 +150,8 @@ std::optional<TGlyphScanWindow> TGlyphEditHighlighting::ScanWindow(int index, in
         index == 0 ? ResetState() : edit_.Lines().RangeState(index);
     if (edit_.Lines().LineHasTabs(index))
         return std::nullopt; // painting tokenises the expanded text, whose offsets differ
-    const TGlyphLineCheckpoints& points = Checkpoints(index, start);
+    // Checkpoints as far as just past the last column shown.
+    const TGlyphLineCheckpoints& points = Checkpoints(index, start, std::max(last, first) + 1);
     const TGlyphLineCheckpoint from = points.Before(first);
     TGlyphScanWindow window;
     window.TextFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
@@ -207,7 +204,20 @@ void TGlyphEditHighlighting::Rescan(int from, int firstUnchanged, int validAfter
     int i = from;
     lines.BeginChanges();
     for (; i + 1 < count; ++i) {
-        state = ScanLineFrom(i, state);
+        if (ScanLimit && UsesCheckpoints(i)) {
+            // A long line is re-scanned as far as the screen shows it; when its states still
+            // disagree there, its end state and the lines below wait until they are needed.
+            const TGlyphLineCheckpoints& points = Checkpoints(i, state, VisibleColumnsEnd());
+            if (!points.IsComplete()) {
+                lines.EndChanges();
+                validUpTo_ = i;
+                Repaint(from + 1, INT_MAX);
+                return;
+            }
+            state = points.EndState();
+        } else {
+            state = ScanLineFrom(i, state);
+        }
         const int next = i + 1;
         if (next >= firstUnchanged && next <= validAfterEdit && lines.RangeState(next) == state) {
             validUpTo_ = validAfterEdit;
@@ -297,7 +307,7 @@ bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
         index == 0 ? ResetState() : edit_.Lines().RangeState(index);
     if (UsesCheckpoints(index)) {
         // A long line is tokenised from the checkpoint before the column only.
-        const TGlyphLineCheckpoint from = Checkpoints(index, start).Before(offset);
+        const TGlyphLineCheckpoint from = Checkpoints(index, start, offset + 1).Before(offset);
         highlighter_->RestoreState(from.State);
         if (from.Offset == 0)
             highlighter_->StartLine(edit_.LineText(p.Y), index);

@@ -80,8 +80,12 @@ private:
     void Repaint(int first, int last) const;
     void ScheduleSlice();
     bool UsesCheckpoints(int index) const;
-    // The checkpoints of long line `index`, brought up to date for its text and start state.
-    TGlyphLineCheckpoints& Checkpoints(int index, TGlyphCustomHighlighter::TState start);
+    // The checkpoints of long line `index`, brought up to date for its text and start state at
+    // least as far as offset `upTo`.
+    TGlyphLineCheckpoints& Checkpoints(int index, TGlyphCustomHighlighter::TState start,
+                                       int upTo = INT_MAX);
+    // The offset just past the last column the view shows.
+    int VisibleColumnsEnd() const;
     // Builds the checkpoints of long line `index` on by about `chars` characters; true once
     // they reach the line's end.
     bool ScanLongLineInPart(int index, TGlyphCustomHighlighter::TState start, int chars);

@@ -3,11 +3,17 @@
 #include <algorithm>
 
 void TGlyphLineCheckpoints::Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
-                                  TState start) {
+                                  TState start, int stopAt) {
     StartBuild(int(text.size()), start);
     text_ = text;
-    ScanFrom(h, lineNumber, {0, start}, {}, 0, 0);
+    ScanFrom(h, lineNumber, {0, start}, {}, 0, 0, stopAt);
     LetGoOfText(h);
+}
+
+int TGlyphLineCheckpoints::ScannedTo() const {
+    if (complete_)
+        return length_;
+    return points_.empty() ? 0 : points_.back().Offset;
 }
 
 void TGlyphLineCheckpoints::StartBuild(int length, TState start) {
@@ -30,7 +36,8 @@ void TGlyphLineCheckpoints::ContinueBuild(TGlyphCustomHighlighter& h, const QStr
     const TGlyphLineCheckpoint from =
         points_.empty() ? TGlyphLineCheckpoint{0, start_} : points_.back();
     text_ = text;
-    ScanFrom(h, lineNumber, from, {}, 0, 0, from.Offset + std::max(chars, 1));
+    const int stopAt = chars >= INT_MAX - from.Offset ? INT_MAX : from.Offset + std::max(chars, 1);
+    ScanFrom(h, lineNumber, from, {}, 0, 0, stopAt);
     LetGoOfText(h);
 }
 
@@ -55,15 +62,18 @@ void TGlyphLineCheckpoints::LetGoOfText(TGlyphCustomHighlighter& h) {
 }
 
 void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
-                                   TState start) {
+                                   TState start, int stopAt) {
     const int oldLength = length_;
     const int newLength = int(text.size());
-    if (!built_ || !complete_ || start != start_ || unknownEdit_ || newLength != editedLength_) {
-        Build(h, text, lineNumber, start);
+    if (!built_ || start != start_ || unknownEdit_ || newLength != editedLength_) {
+        Build(h, text, lineNumber, start, stopAt);
         return;
     }
-    if (!pending_)
+    if (!pending_) {
+        if (!complete_ && ScannedTo() < stopAt)
+            ContinueBuild(h, text, lineNumber, stopAt - ScannedTo());
         return;
+    }
     const int shorter = std::min(oldLength, newLength);
     const int same = std::min(sameStart_, shorter);
     const int sameEnd = std::min(sameEnd_, shorter - same);
@@ -75,18 +85,23 @@ void TGlyphLineCheckpoints::Update(TGlyphCustomHighlighter& h, const QString& te
     const auto kept = std::find_if(points_.begin(), points_.end(),
                                    [&](const auto& p) { return p.Offset + LookAhead > same; });
     // After it: checkpoints whose look-behind lies in the unchanged end, moved to the new text.
+    // Only a complete build knows the end state that agreeing with them implies.
     std::vector<TGlyphLineCheckpoint> tail;
-    for (auto p = kept; p != points_.end(); ++p) {
+    for (auto p = kept; complete_ && p != points_.end(); ++p) {
         if (p->Offset - LookBehind >= oldLength - sameEnd)
             tail.push_back({p->Offset + delta, p->State});
     }
     points_.erase(kept, points_.end());
     const TState oldEnd = end_;
+    complete_ = false;
     text_ = text;
     length_ = newLength;
     const TGlyphLineCheckpoint from =
         points_.empty() ? TGlyphLineCheckpoint{0, start_} : points_.back();
-    ScanFrom(h, lineNumber, from, tail, newLength - sameEnd + LookBehind, oldEnd);
+    // Far enough past the change for an old checkpoint to agree again in the usual case.
+    const int changeEnd = newLength - sameEnd;
+    const int scanTo = std::max(stopAt, changeEnd + std::min(2 * Spacing, INT_MAX - changeEnd));
+    ScanFrom(h, lineNumber, from, tail, changeEnd + LookBehind, oldEnd, scanTo);
     LetGoOfText(h);
 }
 

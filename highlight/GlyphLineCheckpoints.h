@@ -45,8 +45,10 @@ public:
     bool IsBuilt() const { return built_; }
     // Whether the scan reached the line's end (a build in parts may have stopped before it).
     bool IsComplete() const { return built_ && complete_; }
-    // Scans the whole of `text` from `start`.
-    void Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
+    // Scans `text` from `start`, as far as the first token boundary at or after `stopAt`: the
+    // whole line unless told otherwise.
+    void Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start,
+               int stopAt = INT_MAX);
     // A build in parts, for idle-time work: StartBuild begins a build of a line of `length`
     // characters without scanning it, each ContinueBuild scans on from the last checkpoint for
     // about `chars` characters of `text`, which must be the same line.
@@ -61,9 +63,15 @@ public:
     bool HasPendingEdits() const { return pending_; }
     // The line now reads `text` after the noted edits: keeps the checkpoints before the changed
     // stretch, re-scans from the last of them until the scan meets a checkpoint after it in the
-    // same state, and keeps the rest shifted by the change in length. A different start state,
-    // an unknown edit, or a build that did not reach the end scans it all again.
-    void Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start);
+    // same state, and keeps the rest shifted by the change in length. A different start state or
+    // an unknown edit scans it again. Where the states keep disagreeing (a comment opened), the
+    // scan stops once past both `stopAt` and a little beyond the change, and the build stays
+    // incomplete: the rest is left to later calls. Without edits, an incomplete build is
+    // carried on to `stopAt`.
+    void Update(TGlyphCustomHighlighter& h, const QString& text, int lineNumber, TState start,
+                int stopAt = INT_MAX);
+    // How far the checkpoints reach: the line's length once complete.
+    int ScannedTo() const;
 
     // The length, start state and end state the checkpoints belong to.
     int Length() const { return length_; }

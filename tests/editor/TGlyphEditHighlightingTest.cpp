@@ -501,6 +501,8 @@ TEST(EditHighlightingLongLines, RandomEditsAtRandomColumnsKeepStatesAndTokenAnsw
             }
             if (edit.LineCount() < 7 || edit.LineLength(y) < TGlyphEditHighlighting::LongLineLength)
                 break; // undo went back before the long line; nothing long left to test
+            // What the watermark claims holds before anything is scanned on.
+            ExpectExactUpTo(edit, html, link.ValidUpTo(), where + ", as left by the edit");
             link.EnsureScanned(edit.LineCount() - 1);
             ExpectExactUpTo(edit, html, edit.LineCount() - 1, where);
             const TBufferCoord probe{1 + rng.bounded(edit.LineLength(y)), y};
