@@ -9,6 +9,12 @@
 TGlyphEditHighlighting::TGlyphEditHighlighting(TCustomGlyphEdit& edit) : edit_(edit) {
     edit_.OnLinesChanged = [this](const TGlyphLinesChange& change) { LinesChanged(change); };
     edit_.InStringOrComment = [this](TBufferCoord p) { return InStringOrComment(p); };
+    quietTimer_.setSingleShot(true);
+    quietTimer_.setInterval(QuietMilliseconds);
+    QObject::connect(&quietTimer_, &QTimer::timeout, [this] {
+        if (backgroundScan_ && !FullyScanned())
+            sliceTimer_.start();
+    });
     sliceTimer_.setInterval(0);
     QObject::connect(&sliceTimer_, &QTimer::timeout, [this] {
         if (ScanSlice(SliceNanoseconds))
@@ -68,12 +74,20 @@ void TGlyphEditHighlighting::SetBackgroundScan(bool on) {
     if (on)
         ScheduleSlice();
     else
-        sliceTimer_.stop();
+        StopBackgroundScan();
 }
 
+void TGlyphEditHighlighting::StopBackgroundScan() {
+    quietTimer_.stop();
+    sliceTimer_.stop();
+}
+
+// Each edit puts the scan off until the user has paused for a moment: slices never sit
+// between the keystrokes of someone typing.
 void TGlyphEditHighlighting::ScheduleSlice() {
-    if (backgroundScan_ && !FullyScanned() && !sliceTimer_.isActive())
-        sliceTimer_.start();
+    StopBackgroundScan();
+    if (backgroundScan_ && !FullyScanned())
+        quietTimer_.start();
 }
 
 bool TGlyphEditHighlighting::ScanSlice(qint64 budgetNs) {

@@ -46,14 +46,16 @@ public:
     // True when every stored state is exact (or nothing needs states).
     bool FullyScanned() const;
 
-    // The idle-time scan: off by default. While on, a zero-interval timer runs one slice of at
-    // most SliceNanoseconds per pass of the event loop until every state is exact, and starts
-    // again when an edit or a new highlighter lowers the watermark.
+    // The idle-time scan: off by default. While on, once QuietMilliseconds have passed without
+    // an edit, a zero-interval timer runs one slice of at most SliceNanoseconds per pass of the
+    // event loop until every state is exact; an edit or a new highlighter that lowers the
+    // watermark starts the wait again.
     static constexpr qint64 SliceNanoseconds = 500'000;
+    static constexpr int QuietMilliseconds = 50;
     bool BackgroundScan() const { return backgroundScan_; }
     void SetBackgroundScan(bool on);
-    // Whether a slice is waiting for the event loop.
-    bool BackgroundScanPending() const { return sliceTimer_.isActive(); }
+    // Whether the scan waits for the quiet moment or for the event loop's next pass.
+    bool BackgroundScanPending() const { return quietTimer_.isActive() || sliceTimer_.isActive(); }
 
     // The last line (0-based) an edit must re-scan before it returns, usually the bottom line
     // of the view; unset, edits re-scan as far as the states disagree.
@@ -79,6 +81,7 @@ private:
     TGlyphCustomHighlighter::TState ResetState();
     void Repaint(int first, int last) const;
     void ScheduleSlice();
+    void StopBackgroundScan();
     bool UsesCheckpoints(int index) const;
     // The checkpoints of long line `index`, brought up to date for its text and start state at
     // least as far as offset `upTo`.
@@ -95,6 +98,7 @@ private:
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     int validUpTo_ = -1;
     bool backgroundScan_ = false;
+    QTimer quietTimer_;
     QTimer sliceTimer_;
     // By line index; dropped when lines are added or deleted, brought up to date when a
     // changed line is next read.

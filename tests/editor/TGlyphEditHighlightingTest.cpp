@@ -398,6 +398,37 @@ TEST(EditHighlightingBackground, RunsWhileIdleStopsWhenDoneAndRestartsAfterAnEdi
     EXPECT_TRUE(link.FullyScanned());
 }
 
+TEST(EditHighlightingBackground, SlicesWaitUntilEditingPauses) {
+    TGlyphHTMLHighlighter html;
+    TGlyphEdit edit;
+    TGlyphEditHighlighting link(edit);
+    link.ScanLimit = [] { return 20; };
+    edit.SetText(HtmlPage(20000).join("\n"));
+    link.SetBackgroundScan(true);
+    link.SetHighlighter(&html);
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    // Opening a comment leaves every state below the screen to the idle scan; the typing that
+    // follows keeps putting it off.
+    edit.SetCaretXY({1, 1});
+    for (QChar c : QString("<!--"))
+        edit.RunCommand(ecChar, c);
+    for (QChar c : QString("typing")) {
+        QElapsedTimer clock;
+        clock.start();
+        edit.RunCommand(ecChar, c);
+        const int watermark = link.ValidUpTo();
+        EXPECT_LT(watermark, edit.LineCount() - 1);
+        EXPECT_TRUE(link.BackgroundScanPending());
+        QCoreApplication::processEvents();
+        // Only meaningful while the pause has not passed yet on a slow machine.
+        if (clock.elapsed() < TGlyphEditHighlighting::QuietMilliseconds / 2) {
+            EXPECT_EQ(link.ValidUpTo(), watermark) << "no slice right after a keystroke";
+        }
+    }
+    ASSERT_TRUE(WaitForBackgroundScan(link));
+    ExpectExactUpTo(edit, html, edit.LineCount() - 1, "after the pause");
+}
+
 TEST(EditHighlightingBackground, SwitchedOffItLeavesTheStatesBelowTheWatermarkAlone) {
     TGlyphHTMLHighlighter html;
     TGlyphEdit edit;
