@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QStringList>
 #include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -195,6 +196,69 @@ void ExpectExactUpTo(TCustomGlyphEdit& edit, TGlyphCustomHighlighter& h, int las
     }
 }
 
+// Random caret moves, typing, line breaks, deletes and undo through the editor, on an HTML page
+// of `pageLines` lines with comments of both kinds, under the HTML and the C++ highlighter.
+// After each edit `between` may do more of the link's work (it gets the step's generator); the
+// states the link calls exact must equal a full scan's after every step, and all of them after
+// `finish`.
+struct TRandomEditRun {
+    quint32 Seed = 0;
+    int PageLines = 60;
+    int Steps = 400;
+    std::function<int(QRandomGenerator&, int lineCount)> Limit;
+    std::function<void(TGlyphEditHighlighting&, QRandomGenerator&)> Between;
+    std::function<void(TGlyphEditHighlighting&, int lineCount)> Finish;
+};
+
+void RandomEditsKeepExactStates(const TRandomEditRun& run) {
+    TGlyphHTMLHighlighter html;
+    TGlyphCppHighlighter cpp;
+    TGlyphCustomHighlighter* highlighters[] = {&html, &cpp};
+    const QString alphabet = "<>!-/*\"' abc=&;\n\t";
+    for (int which = 0; which < 2; ++which) {
+        const quint32 seed = run.Seed + which;
+        QRandomGenerator rng(seed);
+        TGlyphCustomHighlighter& h = *highlighters[which];
+        TGlyphEdit edit;
+        TGlyphEditHighlighting link(edit);
+        int limit = 8;
+        link.ScanLimit = [&] { return limit; };
+        edit.SetText(
+            (HtmlPage(run.PageLines) + QStringList{"/* x", "y */", "\"s\"", "<!-- c", "-->"})
+                .join("\n"));
+        link.SetHighlighter(&h);
+        for (int step = 0; step < run.Steps; ++step) {
+            const std::string where =
+                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            limit = run.Limit(rng, edit.LineCount());
+            const int y = 1 + rng.bounded(edit.LineCount());
+            edit.SetCaretXY({1 + rng.bounded(edit.LineLength(y) + 1), y});
+            switch (rng.bounded(5)) {
+            case 0:
+                edit.RunCommand(ecLineBreak);
+                break;
+            case 1:
+                edit.RunCommand(rng.bounded(2) ? ecDeleteLastChar : ecDeleteChar);
+                break;
+            case 2:
+                edit.RunCommand(ecUndo);
+                break;
+            default:
+                edit.RunCommand(ecChar, alphabet[rng.bounded(alphabet.size())]);
+                break;
+            }
+            if (run.Between)
+                run.Between(link, rng);
+            ExpectExactUpTo(edit, h, link.ValidUpTo(), where);
+            if (testing::Test::HasFailure())
+                return;
+        }
+        run.Finish(link, edit.LineCount());
+        ExpectExactUpTo(edit, h, edit.LineCount() - 1,
+                        "seed " + std::to_string(seed) + " at the end");
+    }
+}
+
 } // namespace
 
 TEST(EditHighlightingLazy, AnEditScansNoFurtherThanTheLimitUnlessStatesDisagreeAbove) {
@@ -218,55 +282,20 @@ TEST(EditHighlightingLazy, AnEditScansNoFurtherThanTheLimitUnlessStatesDisagreeA
 }
 
 TEST(EditHighlightingLazy, RandomEditsKeepEveryExactStateEqualToAFullScan) {
-    TGlyphHTMLHighlighter html;
-    TGlyphCppHighlighter cpp;
-    TGlyphCustomHighlighter* highlighters[] = {&html, &cpp};
-    const QString alphabet = "<>!-/*\"' abc=&;\n\t";
-    for (int which = 0; which < 2; ++which) {
-        const quint32 seed = 777 + which;
-        QRandomGenerator rng(seed);
-        TGlyphCustomHighlighter& h = *highlighters[which];
-        TGlyphEdit edit;
-        TGlyphEditHighlighting link(edit);
-        int limit = 8;
-        link.ScanLimit = [&] { return limit; };
-        edit.SetText(
-            (HtmlPage(60) + QStringList{"/* x", "y */", "\"s\"", "<!-- c", "-->"}).join("\n"));
-        link.SetHighlighter(&h);
-        for (int step = 0; step < 600; ++step) {
-            const std::string where =
-                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
-            limit = rng.bounded(edit.LineCount() + 5);
-            const int y = 1 + rng.bounded(edit.LineCount());
-            edit.SetCaretXY({1 + rng.bounded(int(edit.LineText(y).size()) + 1), y});
-            switch (rng.bounded(6)) {
-            case 0:
-                edit.RunCommand(ecLineBreak);
-                break;
-            case 1:
-                edit.RunCommand(ecDeleteLastChar);
-                break;
-            case 2:
-                edit.RunCommand(ecDeleteChar);
-                break;
-            case 3:
-                edit.RunCommand(ecUndo);
-                break;
-            case 4:
-                link.EnsureScanned(rng.bounded(edit.LineCount()));
-                break;
-            default:
-                edit.RunCommand(ecChar, alphabet[rng.bounded(alphabet.size())]);
-                break;
-            }
-            ExpectExactUpTo(edit, h, link.ValidUpTo(), where);
-            if (HasFailure())
-                return;
-        }
-        link.EnsureScanned(edit.LineCount() - 1);
-        ExpectExactUpTo(edit, h, edit.LineCount() - 1,
-                        "seed " + std::to_string(seed) + " at the end");
-    }
+    RandomEditsKeepExactStates({
+        .Seed = 777,
+        .PageLines = 60,
+        .Steps = 600,
+        .Limit = [](QRandomGenerator& rng, int lineCount) { return rng.bounded(lineCount + 5); },
+        // Now and then painting asks for some line further down.
+        .Between =
+            [](TGlyphEditHighlighting& link, QRandomGenerator& rng) {
+                if (rng.bounded(6) == 0)
+                    link.EnsureScanned(rng.bounded(100));
+            },
+        .Finish = [](TGlyphEditHighlighting& link,
+                     int lineCount) { link.EnsureScanned(lineCount - 1); },
+    });
 }
 
 TEST(EditHighlightingLazy, InstallingTheSameHighlighterAgainKeepsTheWorkDone) {
@@ -322,51 +351,22 @@ TEST(EditHighlightingBackground, ASliceDoesPartOfTheWorkAndTheLastOneSaysDone) {
 }
 
 TEST(EditHighlightingBackground, RandomEditsBetweenSlicesEndInTheStatesOfAFullScan) {
-    TGlyphHTMLHighlighter html;
-    TGlyphCppHighlighter cpp;
-    TGlyphCustomHighlighter* highlighters[] = {&html, &cpp};
-    const QString alphabet = "<>!-/*\"' abc=&;\n\t";
-    for (int which = 0; which < 2; ++which) {
-        const quint32 seed = 4242 + which;
-        QRandomGenerator rng(seed);
-        TGlyphCustomHighlighter& h = *highlighters[which];
-        TGlyphEdit edit;
-        TGlyphEditHighlighting link(edit);
-        int limit = 8;
-        link.ScanLimit = [&] { return limit; };
-        edit.SetText((HtmlPage(3000) + QStringList{"/* x", "y */", "<!-- c", "-->"}).join("\n"));
-        link.SetHighlighter(&h);
-        for (int step = 0; step < 400; ++step) {
-            const std::string where =
-                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
-            limit = rng.bounded(40);
-            const int y = 1 + rng.bounded(edit.LineCount());
-            edit.SetCaretXY({1 + rng.bounded(edit.LineLength(y) + 1), y});
-            switch (rng.bounded(5)) {
-            case 0:
-                edit.RunCommand(ecLineBreak);
-                break;
-            case 1:
-                edit.RunCommand(ecDeleteLastChar);
-                break;
-            case 2:
-                edit.RunCommand(ecUndo);
-                break;
-            default:
-                edit.RunCommand(ecChar, alphabet[rng.bounded(alphabet.size())]);
-                break;
-            }
-            for (int k = rng.bounded(3); k > 0; --k)
-                link.ScanSlice(0);
-            ExpectExactUpTo(edit, h, link.ValidUpTo(), where);
-            if (HasFailure())
-                return;
-        }
-        while (!link.ScanSlice(0)) {
-        }
-        ExpectExactUpTo(edit, h, edit.LineCount() - 1,
-                        "seed " + std::to_string(seed) + " after the last slice");
-    }
+    RandomEditsKeepExactStates({
+        .Seed = 4242,
+        .PageLines = 3000,
+        .Steps = 400,
+        .Limit = [](QRandomGenerator& rng, int) { return rng.bounded(40); },
+        .Between =
+            [](TGlyphEditHighlighting& link, QRandomGenerator& rng) {
+                for (int k = rng.bounded(3); k > 0; --k)
+                    link.ScanSlice(0);
+            },
+        .Finish =
+            [](TGlyphEditHighlighting& link, int) {
+                while (!link.ScanSlice(0)) {
+                }
+            },
+    });
 }
 
 TEST(EditHighlightingBackground, RunsWhileIdleStopsWhenDoneAndRestartsAfterAnEdit) {
