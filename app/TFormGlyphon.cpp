@@ -8,6 +8,7 @@
 #include "common/DockLayout.h"
 #include "common/FileUtils.h"
 #include "common/SettingsIni.h"
+#include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEditView.h"
 #include "highlight/GlyphHighlighterColours.h"
 
@@ -423,22 +424,7 @@ void TFormGlyphon::CreateClientArea() {
     GlyphEdit.SetWantTabs(true);
     GlyphEdit.SetKeystrokes(MainWindowKeystrokes());
     ApplyViewSettings(*GlyphEditView);
-    GlyphEditHighlighting.OnRepaint = [this](int first, int last) {
-        GlyphEditView->InvalidateLines(first, last);
-    };
-    // Scanner states are worked out as far as the screen shows, never for the whole file at once.
-    GlyphEditHighlighting.ScanLimit = [this] {
-        return GlyphEdit.TopLine() - 1 + GlyphEditView->VisibleRows();
-    };
-    GlyphEditView->OnPrepareLines = [this](int lastLine) {
-        GlyphEditHighlighting.EnsureScanned(lastLine - 1);
-    };
-    // Long lines are tokenised only around what is shown.
-    GlyphEditView->OnScanWindow = [this](int index, int first, int last) {
-        return GlyphEditHighlighting.ScanWindow(index, first, last);
-    };
-    // The rest is worked out in short slices while the window waits for input.
-    GlyphEditHighlighting.SetBackgroundScan(true);
+    LinkHighlightingToView(GlyphEditHighlighting, *GlyphEditView, GlyphEdit);
     ApplyHighlighterColours();
 }
 

@@ -4,6 +4,7 @@
 // its own, so that the resident memory of one editor never counts for another and a workload
 // that stalls costs only its own cap. Each child prints "R <key> <value>" lines; the parent
 // prints one table: workload, ours, QScintilla, QPlainTextEdit, ours / faster peer.
+#include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
@@ -160,33 +161,6 @@ public:
     virtual bool ReplaceAll(double capSeconds) = 0;
 };
 
-// Wires the lazy scanner states the way the main window does, where the highlighting link
-// offers them: states only as far as the screen shows, the lines about to be painted first, and
-// the rest carried forward in short slices while the event loop is idle; long lines tokenised
-// only around the columns shown.
-template <class THighlighting, class TView>
-void WireLazyStates(THighlighting& highlighting, TView& view, TCustomGlyphEdit& edit) {
-    if constexpr (requires {
-                      highlighting.ScanLimit;
-                      view.OnPrepareLines;
-                  }) {
-        highlighting.ScanLimit = [&edit, &view] { return edit.TopLine() - 1 + view.VisibleRows(); };
-        view.OnPrepareLines = [&highlighting](int lastLine) {
-            highlighting.EnsureScanned(lastLine - 1);
-        };
-    }
-    if constexpr (requires { highlighting.SetBackgroundScan(true); })
-        highlighting.SetBackgroundScan(true);
-    if constexpr (requires {
-                      highlighting.ScanWindow(0, 0, 0);
-                      view.OnScanWindow;
-                  }) {
-        view.OnScanWindow = [&highlighting](int index, int first, int last) {
-            return highlighting.ScanWindow(index, first, last);
-        };
-    }
-}
-
 class TOurs : public TPeer {
 public:
     TOurs() : highlighting_(edit_), view_(edit_) {
@@ -197,10 +171,7 @@ public:
         edit_.SetTabWidth(2);
         edit_.SetWantTabs(true);
         edit_.SetKeystrokes(MainWindowKeystrokes());
-        highlighting_.OnRepaint = [this](int first, int last) {
-            view_.InvalidateLines(first, last);
-        };
-        WireLazyStates(highlighting_, view_, edit_);
+        LinkHighlightingToView(highlighting_, view_, edit_);
         highlighting_.SetHighlighter(&html_);
         view_.SetHighlighter(&html_);
         view_.SetBorderStyle(bsNone);
