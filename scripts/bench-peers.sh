@@ -7,7 +7,7 @@ build=${1:-"$root/build-peers"}
 bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DGLYPHON_BUILD_BENCH=ON -DGLYPHON_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target bench_peers
+cmake --build "$build" -j"$(nproc)" --target bench_peers
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'); $(date -u '+%Y-%m-%d')"
 if command -v xvfb-run >/dev/null; then
   xvfb-run -a "$build/bench/bench_peers"

@@ -5,4 +5,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" "$root/build"
 cd "$root/build"
-xvfb-run -a ctest --output-on-failure -j2 "$@"
+xvfb-run -a ctest --output-on-failure -j"$(nproc)" "$@"
