@@ -31,6 +31,14 @@ QString ReadQuoted(const QString& line, qsizetype& pos) {
     }
     return item;
 }
+
+const QString EndOfOptions = QStringLiteral("--");
+
+// The index of the first "--" after the program, or the item count when there is none.
+qsizetype OptionsEnd(const QStringList& args) {
+    const qsizetype end = args.indexOf(EndOfOptions, 1);
+    return end < 0 ? args.size() : end;
+}
 } // namespace
 
 QStringList SplitCommandLine(const QString& commandLine) {
@@ -63,15 +71,22 @@ void SetCommandLineArgs(const QStringList& args) {
     StoredArgs() = args;
 }
 
-bool CommandLineHasFile() {
+QString CommandLineFile() {
     const QStringList& args = CommandLineArgs();
-    return args.size() >= 2 && !args.at(1).startsWith('-');
+    if (args.size() >= 2 && !args.at(1).startsWith('-'))
+        return args.at(1);
+    const qsizetype end = OptionsEnd(args);
+    return end + 1 < args.size() ? args.at(end + 1) : QString();
+}
+
+bool CommandLineHasFile() {
+    return !CommandLineFile().isEmpty();
 }
 
 QString CommandLineOption(const QString& name, const QString& defaultValue) {
     const QStringList& args = CommandLineArgs();
     const QString option = '-' + name;
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+    for (qsizetype i = 1; i + 1 < OptionsEnd(args); ++i) {
         if (args.at(i).compare(option, Qt::CaseInsensitive) == 0)
             return args.at(i + 1);
     }

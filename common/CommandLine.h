@@ -15,11 +15,18 @@ const QStringList& CommandLineArgs();
 // Replaces the arguments (start-up code handed a raw line, and tests).
 void SetCommandLineArgs(const QStringList& args);
 
-// True when there are at least two items and item 1 does not begin with "-".
+// An item "--" ends the options: what follows it is never read as an option, so a file whose
+// name begins with "-" is given as "-- -name.htm".
+
+// The file the command line names: item 1 when it does not begin with "-", else the item
+// after a "--"; empty when there is none.
+QString CommandLineFile();
+
+// True when the command line names a file.
 bool CommandLineHasFile();
 
-// The item after the first of items 1 to count-2 that equals "-" + Name without regard to case;
-// Default when there is none.
+// The item after the first of items 1 to count-2 that equals "-" + Name without regard to case,
+// looked for only before a "--"; Default when there is none.
 QString CommandLineOption(const QString& name, const QString& defaultValue = {});
 
 // CommandLineOption read as a decimal integer; Default when absent or not an integer.

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct OptionCase {
     const char* name;
     QStringList args;
-    bool hasFile;
+    QString file;   // CommandLineFile()
     QString caretX; // CommandLineOption("CaretX", "none")
     int caretY;     // CommandLineIntOption("CaretY", 0)
 };
@@ -59,7 +59,8 @@ protected:
 
 TEST_P(CommandLineOptions, MatchNamesWithoutRegardToCase) {
     SetCommandLineArgs(GetParam().args);
-    EXPECT_EQ(CommandLineHasFile(), GetParam().hasFile);
+    EXPECT_EQ(CommandLineFile(), GetParam().file);
+    EXPECT_EQ(CommandLineHasFile(), !GetParam().file.isEmpty());
     EXPECT_EQ(CommandLineOption("CaretX", "none"), GetParam().caretX);
     EXPECT_EQ(CommandLineIntOption("CaretY", 0), GetParam().caretY);
 }
@@ -67,26 +68,35 @@ TEST_P(CommandLineOptions, MatchNamesWithoutRegardToCase) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLineOptions,
     ::testing::Values(
-        OptionCase{"programOnly", {"glyphon"}, false, "none", 0},
-        OptionCase{"fileOnly", {"glyphon", "/a.htm"}, true, "none", 0},
-        OptionCase{"optionsOnly", {"glyphon", "-CaretY", "40", "-CaretX", "5"}, false, "5", 40},
-        OptionCase{"fileAndOption", {"glyphon", "/a.htm", "-CaretY", "12"}, true, "none", 12},
-        OptionCase{"lowerCaseName", {"glyphon", "/a.htm", "-caretx", "3"}, true, "3", 0},
-        OptionCase{"upperCaseName", {"glyphon", "/a.htm", "-CARETY", "7"}, true, "none", 7},
-        OptionCase{"notAnInteger", {"glyphon", "-CaretY", "twelve"}, false, "none", 0},
-        OptionCase{"trailingJunk", {"glyphon", "-CaretY", "12x"}, false, "none", 0},
-        OptionCase{"negative", {"glyphon", "-CaretY", "-3"}, false, "none", -3},
-        OptionCase{"optionLastHasNoValue", {"glyphon", "/a.htm", "-CaretX"}, true, "none", 0},
-        OptionCase{"twoItemsOnly", {"glyphon", "-CaretX"}, false, "none", 0},
-        OptionCase{"firstOfTwoWins", {"glyphon", "-CaretX", "1", "-CaretX", "2"}, false, "1", 0},
-        OptionCase{"programItemIsNoOption", {"-CaretX", "9"}, true, "none", 0},
-        OptionCase{"withoutDashNoMatch", {"glyphon", "CaretX", "9"}, true, "none", 0},
-        OptionCase{"valueMayLookLikeAnOption",
-                   {"glyphon", "-CaretX", "-CaretY", "4"},
-                   false,
-                   "-CaretY",
-                   4},
-        OptionCase{"dashFileIsNoFile", {"glyphon", "-"}, false, "none", 0}),
+        OptionCase{"programOnly", {"glyphon"}, "", "none", 0},
+        OptionCase{"fileOnly", {"glyphon", "/a.htm"}, "/a.htm", "none", 0},
+        OptionCase{"optionsOnly", {"glyphon", "-CaretY", "40", "-CaretX", "5"}, "", "5", 40},
+        OptionCase{"fileAndOption", {"glyphon", "/a.htm", "-CaretY", "12"}, "/a.htm", "none", 12},
+        OptionCase{"lowerCaseName", {"glyphon", "/a.htm", "-caretx", "3"}, "/a.htm", "3", 0},
+        OptionCase{"upperCaseName", {"glyphon", "/a.htm", "-CARETY", "7"}, "/a.htm", "none", 7},
+        OptionCase{"notAnInteger", {"glyphon", "-CaretY", "twelve"}, "", "none", 0},
+        OptionCase{"trailingJunk", {"glyphon", "-CaretY", "12x"}, "", "none", 0},
+        OptionCase{"negative", {"glyphon", "-CaretY", "-3"}, "", "none", -3},
+        OptionCase{"optionLastHasNoValue", {"glyphon", "/a.htm", "-CaretX"}, "/a.htm", "none", 0},
+        OptionCase{"twoItemsOnly", {"glyphon", "-CaretX"}, "", "none", 0},
+        OptionCase{"firstOfTwoWins", {"glyphon", "-CaretX", "1", "-CaretX", "2"}, "", "1", 0},
+        OptionCase{"programItemIsNoOption", {"-CaretX", "9"}, "9", "none", 0},
+        OptionCase{"withoutDashNoMatch", {"glyphon", "CaretX", "9"}, "CaretX", "none", 0},
+        OptionCase{
+            "valueMayLookLikeAnOption", {"glyphon", "-CaretX", "-CaretY", "4"}, "", "-CaretY", 4},
+        OptionCase{"dashFileIsNoFile", {"glyphon", "-"}, "", "none", 0},
+        OptionCase{"dashNameAfterDoubleDash", {"glyphon", "--", "-x.htm"}, "-x.htm", "none", 0},
+        OptionCase{"optionsBeforeDoubleDash",
+                   {"glyphon", "-CaretY", "3", "--", "-x.htm"},
+                   "-x.htm",
+                   "none",
+                   3},
+        OptionCase{"noOptionAfterDoubleDash",
+                   {"glyphon", "--", "-x.htm", "-CaretX", "5"},
+                   "-x.htm",
+                   "none",
+                   0},
+        OptionCase{"doubleDashAlone", {"glyphon", "--"}, "", "none", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLineOptionsFromARawLine, WorkOnTheSplitLine) {
