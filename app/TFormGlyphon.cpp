@@ -124,6 +124,15 @@ void SetGutterAttributes(TGlyphGutter& gutter, const QMap<QString, QString>& val
 
 } // namespace
 
+void ApplyMainWindowEditorSettings(TCustomGlyphEdit& edit) {
+    // The whole set replaces the editor's defaults: group undo and smart tabs belong to the
+    // read-only preview editors, not to the one the user types in.
+    edit.SetOptions(GlyphEditMainWindowOptions);
+    edit.SetTabWidth(2);
+    edit.SetWantTabs(true);
+    edit.SetKeystrokes(MainWindowKeystrokes());
+}
+
 TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     setObjectName(FormClass);
     setWindowTitle(ApplicationTitle());
@@ -415,14 +424,7 @@ void TFormGlyphon::CreateClientArea() {
     layout->addWidget(PanelBottom);
     setCentralWidget(PanelScene);
 
-    // The editor settings of the main window.
-    TGlyphEditorOptions options = GlyphEdit.Options();
-    options |= eoAutoIndent | eoDragDropEditing | eoRightMouseMovesCursor | eoScrollPastEol |
-               eoShowScrollHint | eoTabsToSpaces | eoTrimTrailingSpaces;
-    GlyphEdit.SetOptions(options);
-    GlyphEdit.SetTabWidth(2);
-    GlyphEdit.SetWantTabs(true);
-    GlyphEdit.SetKeystrokes(MainWindowKeystrokes());
+    ApplyMainWindowEditorSettings(GlyphEdit);
     ApplyViewSettings(*GlyphEditView);
     LinkHighlightingToView(GlyphEditHighlighting, *GlyphEditView, GlyphEdit);
     ApplyHighlighterColours();
@@ -501,7 +503,7 @@ void TFormGlyphon::FormPaint() {
     firstPaintDone_ = true;
     const bool opened = RunCommand([this] {
         if (CommandLineHasFile())
-            OpenDocument(CommandLineArgs().at(1), false);
+            OpenDocument(CommandLineFile(), false);
         else
             ClickMenuItem(TBNew);
     });

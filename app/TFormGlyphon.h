@@ -32,6 +32,10 @@ struct TOpenDialogs;
 class TFindDialog;
 class TReplaceDialog;
 
+// Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
+// the Tab key, and the main window's key table.
+void ApplyMainWindowEditorSettings(TCustomGlyphEdit& edit);
+
 // One highlighter instance of the main window with the class name its colours are stored under.
 struct TGlyphHighlighterSlot {
     TGlyphCustomHighlighter* Highlighter;

@@ -4,6 +4,7 @@
 // its own, so that the resident memory of one editor never counts for another and a workload
 // that stalls costs only its own cap. Each child prints "R <key> <value>" lines; the parent
 // prints one table: workload, ours, QScintilla, QPlainTextEdit, ours / faster peer.
+#include "app/TFormGlyphon.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
@@ -164,13 +165,7 @@ public:
 class TOurs : public TPeer {
 public:
     TOurs() : highlighting_(edit_), view_(edit_) {
-        TGlyphEditorOptions options = edit_.Options();
-        options |= eoAutoIndent | eoDragDropEditing | eoRightMouseMovesCursor | eoScrollPastEol |
-                   eoShowScrollHint | eoTabsToSpaces | eoTrimTrailingSpaces;
-        edit_.SetOptions(options);
-        edit_.SetTabWidth(2);
-        edit_.SetWantTabs(true);
-        edit_.SetKeystrokes(MainWindowKeystrokes());
+        ApplyMainWindowEditorSettings(edit_);
         LinkHighlightingToView(highlighting_, view_, edit_);
         highlighting_.SetHighlighter(&html_);
         view_.SetHighlighter(&html_);

@@ -27,6 +27,21 @@ TGlyphEditHighlighting::~TGlyphEditHighlighting() {
         highlighter_->UnhookAttributeChange(this);
     edit_.OnLinesChanged = nullptr;
     edit_.InStringOrComment = nullptr;
+    edit_.WordCharTest = nullptr;
+}
+
+void TGlyphEditHighlighting::InstallWordRule(const TGlyphCustomHighlighter* highlighter) {
+    if (!highlighter) {
+        edit_.WordCharTest = nullptr;
+        return;
+    }
+    // Taken once per installation: the sets are rebuilt by every call, and word movement asks
+    // for each character it passes.
+    const TGlyphCharSet wordChars = highlighter->WordChars();
+    const TGlyphCharSet breakChars = highlighter->BreakChars();
+    edit_.WordCharTest = [wordChars, breakChars](QChar c) {
+        return wordChars.Contains(c) && !breakChars.Contains(c);
+    };
 }
 
 void TGlyphEditHighlighting::Repaint(int first, int last) const {
@@ -40,6 +55,7 @@ TGlyphCustomHighlighter::TState TGlyphEditHighlighting::ResetState() {
 }
 
 void TGlyphEditHighlighting::SetHighlighter(TGlyphCustomHighlighter* highlighter) {
+    InstallWordRule(highlighter);
     // The window installs its highlighter again at every activation; the text has not changed,
     // so the states already worked out stay exact and only the colours are drawn again.
     if (highlighter && highlighter == highlighter_) {

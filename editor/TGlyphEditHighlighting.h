@@ -32,7 +32,9 @@ public:
     TGlyphEditHighlighting& operator=(const TGlyphEditHighlighting&) = delete;
 
     TGlyphCustomHighlighter* Highlighter() const { return highlighter_; }
-    // Installs a highlighter (or none) and repaints the whole text.
+    // Installs a highlighter (or none) and repaints the whole text. Word movement then takes
+    // the highlighter's word characters minus its word-break characters (none: the editor's
+    // built-in rule).
     void SetHighlighter(TGlyphCustomHighlighter* highlighter);
 
     // Brings the stored states of lines 0..index (0-based) up to date.
@@ -75,6 +77,7 @@ public:
     std::function<void(int first, int last)> OnRepaint;
 
 private:
+    void InstallWordRule(const TGlyphCustomHighlighter* highlighter);
     void LinesChanged(const TGlyphLinesChange& change);
     void Rescan(int from, int firstUnchanged, int validAfterEdit);
     TGlyphCustomHighlighter::TState ScanLineFrom(int index, TGlyphCustomHighlighter::TState start);

@@ -7,12 +7,15 @@
 #include "editor/TGlyphEditView.h"
 #include "highlight/GlyphHighlightScan.h"
 #include "highlight/GlyphHighlighterColours.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
@@ -90,6 +93,9 @@ TEST_F(FormGlyphon, StartWithoutArgumentsShowsANewHtmlDocument) {
 TEST_F(FormGlyphon, CommandLineCaretOptions) {
     QTemporaryDir dir;
     const QString file = WriteFile(dir, "notes.txt", NumberedLines(30));
+    const QString dashed = WriteFile(dir, "-x.htm", NumberedLines(3));
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     struct {
         const char* what;
         QStringList args;
@@ -106,6 +112,8 @@ TEST_F(FormGlyphon, CommandLineCaretOptions) {
         {"lower-case option name", {file, "-caretx", "3"}, file, 3, 1},
         {"value that is not a number", {file, "-CaretY", "x12"}, file, 1, 1},
         {"option without value", {file, "-CaretY"}, file, 1, 1},
+        {"a name beginning with a dash after --", {"-CaretY", "2", "--", "-x.htm"}, dashed, 1, 2},
+        {"no option after --", {"--", "-x.htm", "-CaretY", "2"}, dashed, 1, 1},
     };
     for (const auto& c : cases) {
         auto form = StartWith(c.args);
@@ -113,6 +121,7 @@ TEST_F(FormGlyphon, CommandLineCaretOptions) {
         EXPECT_EQ(form->GlyphEdit.CaretX(), c.caretX) << c.what;
         EXPECT_EQ(form->GlyphEdit.CaretY(), c.caretY) << c.what;
     }
+    QDir::setCurrent(workingFolder);
 }
 
 TEST_F(FormGlyphon, AFileFromTheCommandLineOpensWithItsText) {
@@ -360,4 +369,105 @@ TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
     const auto full = ScanLineStates(form->GlyphHTMLHighlighter, form->GlyphEdit.Lines().Lines());
     for (int i = last - 50; i <= last; ++i)
         ASSERT_EQ(form->GlyphEdit.Lines().RangeState(i), full[i]) << "line " << i;
+}
+
+// The engine tests configure editors of their own; this is the editor the user types in.
+TEST_F(FormGlyphon, TheEditorHasTheMainWindowsSettings) {
+    auto form = StartWith({});
+    const TGlyphEdit& edit = form->GlyphEdit;
+    EXPECT_EQ(edit.Options(),
+              TGlyphEditorOptions(eoAutoIndent | eoDragDropEditing | eoRightMouseMovesCursor |
+                                  eoScrollPastEol | eoShowScrollHint | eoTabsToSpaces |
+                                  eoTrimTrailingSpaces));
+    EXPECT_EQ(edit.TabWidth(), 2);
+    EXPECT_TRUE(edit.WantTabs());
+
+    const TGlyphEditKeyStrokes& keys = edit.Keystrokes();
+    EXPECT_EQ(keys.Count(), 80);
+    const struct {
+        QKeyCombination key;
+        TGlyphEditorCommand command;
+    } strokes[] = {
+        {Qt::ControlModifier | Qt::Key_Left, ecWordLeft},
+        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Right, ecSelWordRight},
+        {Qt::ControlModifier | Qt::Key_T, ecDeleteWord},
+        {Qt::ControlModifier | Qt::Key_Backspace, ecDeleteLastWord},
+        {Qt::ControlModifier | Qt::Key_Z, ecUndo},
+        {Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Backspace, ecRedo},
+        {Qt::ControlModifier | Qt::Key_M, ecLineBreak},
+        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_B, ecMatchBracket},
+        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_9, ecSetMarker9},
+        {QKeyCombination(Qt::Key_Tab), ecTab},
+        // Shift+Enter inserts a line-break tag in the window; Ctrl+F1 has no handler.
+        {Qt::ShiftModifier | Qt::Key_Return, ecNone},
+        {Qt::ControlModifier | Qt::Key_F1, ecNone},
+    };
+    for (const auto& s : strokes)
+        EXPECT_EQ(keys.FindKeycode(s.key), s.command)
+            << QKeySequence(s.key).toString().toStdString();
+
+    // Without group undo every typed character and every paste is a step of its own.
+    QTest::keyClicks(form->GlyphEditView, "hello");
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit.LineText(1), "hell");
+    QGuiApplication::clipboard()->setText("ab");
+    QTest::keyClick(form->GlyphEditView, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(form->GlyphEditView, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit.LineText(1), "hellab");
+}
+
+// Word movement and word deletion follow the word characters of the document's highlighter.
+TEST_F(FormGlyphon, WordKeysFollowTheDocumentsHighlighter) {
+    QTemporaryDir dir;
+    struct {
+        const char* file;
+        QByteArray text;
+        TBufferCoord caret;
+        QKeyCombination key;
+        QString line;
+        int caretX;
+    } cases[] = {
+        {"page.htm",
+         "<p>Hello world</p>",
+         {1, 1},
+         Qt::ControlModifier | Qt::Key_Right,
+         "<p>Hello world</p>",
+         2},
+        {"page.htm",
+         "<p>Hello world</p>",
+         {4, 1},
+         Qt::ControlModifier | Qt::Key_Left,
+         "<p>Hello world</p>",
+         2},
+        {"page.htm",
+         "<p>Hello world</p>",
+         {1, 1},
+         Qt::ControlModifier | Qt::Key_T,
+         "p>Hello world</p>",
+         1},
+        {"page.htm",
+         "<p>Hello world</p>",
+         {4, 1},
+         Qt::ControlModifier | Qt::Key_Backspace,
+         "<Hello world</p>",
+         2},
+        // The window's plain-text highlighter takes every printable character for a word one.
+        {"notes.txt",
+         "<p>Hello world</p>",
+         {1, 1},
+         Qt::ControlModifier | Qt::Key_Right,
+         "<p>Hello world</p>",
+         10},
+        {"script.pl", "$name = 1", {1, 1}, Qt::ControlModifier | Qt::Key_Right, "$name = 1", 9},
+        {"page.htm", "$name = 1", {1, 1}, Qt::ControlModifier | Qt::Key_Right, "$name = 1", 2},
+    };
+    for (const auto& c : cases) {
+        auto form = StartWith({WriteFile(dir, c.file, c.text)});
+        form->GlyphEdit.SetCaretXY(c.caret);
+        QTest::keyClick(form->GlyphEditView, c.key.key(), c.key.keyboardModifiers());
+        const QString what = QKeySequence(c.key).toString() + " in " + c.file;
+        EXPECT_EQ(form->GlyphEdit.LineText(1), c.line) << what.toStdString();
+        EXPECT_EQ(form->GlyphEdit.CaretX(), c.caretX) << what.toStdString();
+    }
 }
