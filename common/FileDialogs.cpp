@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QImageReader>
 #include <QRegularExpression>
@@ -147,6 +148,16 @@ std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString&
                          defaultExt);
 }
 
+std::optional<QString> SaveFileRefusal(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (!file.dir().exists())
+        return fileName + "\rThe folder \"" + file.absolutePath() +
+               "\" does not exist.\rCheck the path and try again.";
+    if (file.exists() && IsFileReadOnly(fileName))
+        return fileName + "\rThis file is set to read-only.\rTry again with a different file name.";
+    return std::nullopt;
+}
+
 std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter,
                                          const QString& defaultExt) {
     QString startName = fileName;
@@ -157,10 +168,10 @@ std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString&
             return std::nullopt;
         if (!defaultExt.isEmpty() && !HasExtension(*chosen))
             *chosen += '.' + defaultExt;
-        if (!QFile::exists(*chosen) || !IsFileReadOnly(*chosen))
+        const std::optional<QString> refusal = SaveFileRefusal(*chosen);
+        if (!refusal)
             return chosen;
-        ShowWarning(*chosen + "\rThis file is set to read-only.\rTry again with a different "
-                              "file name.");
+        ShowWarning(*refusal);
         startName = *chosen;
     }
 }

@@ -25,9 +25,13 @@ QString CleanDialogFileName(const QString& name);
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter = {},
                                          const QString& defaultExt = {});
 
+// Why the save dialog refuses FileName, as the warning it shows: its folder does not exist, or
+// it is a read-only file. Nothing when the name may be chosen.
+std::optional<QString> SaveFileRefusal(const QString& fileName);
+
 // The same with the save dialog (no default filter). It asks before overwriting, adds "." +
-// DefaultExt to a name chosen without extension, and refuses a read-only file: the user is told
-// and chooses again.
+// DefaultExt to a name chosen without extension, and refuses what SaveFileRefusal refuses: the
+// user is told and chooses again.
 std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter = {},
                                          const QString& defaultExt = {});
 

@@ -162,7 +162,10 @@ void TFormOpenDialog::BeginOpenDialog() {
 }
 
 void TFormOpenDialog::Prepare() {
-    ShellList->SetFolder(FolderPart(FileName));
+    // A name without a folder (an untitled document) starts where the user's files are, not at
+    // the top of the file system.
+    const QString folder = FolderPart(FileName);
+    ShellList->SetFolder(folder.isEmpty() ? QDir::homePath() : folder);
     EditFileName->setText(NamePart(FileName));
     typedNameFolder_ = FolderPart(FileName);
 

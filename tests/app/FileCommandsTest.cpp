@@ -13,6 +13,7 @@
 #include "editor/TGlyphEditView.h"
 #include "net/TFormOpenDialog.h"
 #include "net/TFormOpenURL.h"
+#include "net/TPTShellList.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
@@ -244,6 +245,17 @@ TEST_F(FileCommands, OpenThroughTheOpenDialog) {
     ExpectShownName(other, "after the tool bar's Open");
     EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphCssHighlighter);
     EXPECT_EQ(Recent(), (QStringList{other, page}));
+}
+
+TEST_F(FileCommands, TheOpenDialogOfAnUntitledDocumentStartsInTheHomeFolder) {
+    Start();
+    QString shownFolder;
+    WhenShown<TFormOpenDialog>([&](TFormOpenDialog* dialog) {
+        shownFolder = dialog->ShellList->Folder();
+        QTest::mouseClick(dialog->ButtonCancel, Qt::LeftButton);
+    });
+    form->ClickMenuItem(form->MIOpen);
+    EXPECT_EQ(shownFolder, QDir::cleanPath(QDir::homePath()));
 }
 
 TEST_F(FileCommands, OpenStopsWhenTheCloseQueryOrTheDialogSaysSo) {
@@ -509,6 +521,25 @@ TEST_F(FileCommands, CancelledSaveAsChangesNothing) {
     EXPECT_EQ(form->DocumentFileName, page);
     EXPECT_EQ(ReadBytes(page), "saved\n");
     EXPECT_EQ(QDir(root).entryList(QDir::Files), QStringList{"page.htm"});
+}
+
+TEST_F(FileCommands, SaveAsIntoAMissingFolderIsRefusedByTheDialog) {
+    Start();
+    Type(*form, "draft");
+    ScriptedPrompts prompts;
+    prompts.AnswerFile(root + "/missing/page.htm");
+    prompts.AnswerButton(QMessageBox::Ok);
+    prompts.CancelFile();
+    form->ClickMenuItem(form->MISaveAs);
+    ASSERT_EQ(prompts.Records().size(), 3);
+    const ScriptedPrompts::TRecord& warning = prompts.Records()[1];
+    EXPECT_EQ(warning.Icon, QMessageBox::Warning);
+    EXPECT_EQ(warning.Text, root + "/missing/page.htm\rThe folder \"" + root +
+                                "/missing\" does not exist.\rCheck the path and try again.");
+    EXPECT_EQ(prompts.Records()[2].Kind, ScriptedPrompts::TKind::SaveFile) << "asked again";
+    EXPECT_TRUE(form->GlyphEdit.Modified());
+    EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
+    EXPECT_TRUE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(FileCommands, AReadOnlyFileGoesToSaveAs) {

@@ -99,13 +99,44 @@ TEST(SaveDialog, ADocumentNamedByAUrlStartsWithItsNameOnly) {
 }
 
 TEST(SaveDialog, DefaultExtensionIsAddedToANameWithoutOne) {
+    QTemporaryDir site;
     ScriptedPrompts prompts;
-    prompts.AnswerFile("/tmp/site/new page");
-    prompts.AnswerFile("/tmp/site/style.css");
+    prompts.AnswerFile(site.filePath("new page"));
+    prompts.AnswerFile(site.filePath("style.css"));
     EXPECT_EQ(RunSaveFileDialog("Untitled.htm", HtmlFilter, "htm"),
-              std::optional<QString>("/tmp/site/new page.htm"));
+              std::optional<QString>(site.filePath("new page.htm")));
     EXPECT_EQ(RunSaveFileDialog("Untitled.htm", HtmlFilter, "htm"),
-              std::optional<QString>("/tmp/site/style.css"));
+              std::optional<QString>(site.filePath("style.css")));
+}
+
+TEST(SaveDialog, RefusesNamesThatCannotBeSavedTo) {
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const QString writable = dir.filePath("page.htm");
+    const QString locked = dir.filePath("locked.htm");
+    const QString notAFolder = dir.filePath("notes.txt");
+    for (const QString& file : {writable, locked, notAFolder}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner);
+    const QString missingFolder =
+        "\rThe folder \"%1\" does not exist.\rCheck the path and try again.";
+    const struct {
+        QString chosen;
+        std::optional<QString> refusal;
+    } cases[] = {
+        {dir.filePath("new.htm"), std::nullopt},
+        {writable, std::nullopt},
+        {locked,
+         locked + "\rThis file is set to read-only.\rTry again with a different file name."},
+        {folder + "/missing/new.htm",
+         folder + "/missing/new.htm" + missingFolder.arg(folder + "/missing")},
+        {folder + "/a/b/new.htm", folder + "/a/b/new.htm" + missingFolder.arg(folder + "/a/b")},
+        {notAFolder + "/new.htm", notAFolder + "/new.htm" + missingFolder.arg(notAFolder)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SaveFileRefusal(c.chosen), c.refusal) << c.chosen.toStdString();
 }
 
 TEST(SaveDialog, HasNoDefaultFilter) {

@@ -121,9 +121,9 @@ TEST_F(OpenDialogTest, ShowsTheFolderAndNameOfTheCurrentFile) {
     EXPECT_EQ(dialog.ShellCombo->Folders().size(), root.count('/') + 2);
 }
 
-TEST_F(OpenDialogTest, UntitledDocumentStartsAtTheTop) {
+TEST_F(OpenDialogTest, UntitledDocumentStartsInTheHomeFolder) {
     Begin("Untitled.htm");
-    EXPECT_EQ(dialog.ShellList->Folder(), TPTShellList::TopFolder());
+    EXPECT_EQ(dialog.ShellList->Folder(), QDir::cleanPath(QDir::homePath()));
     EXPECT_EQ(dialog.EditFileName->text(), "Untitled.htm");
 }
 
@@ -258,7 +258,8 @@ TEST_F(OpenDialogTest, LookInBoxSwitchesToAnAncestor) {
 }
 
 TEST_F(OpenDialogTest, UpOneLevelStopsAtTheTop) {
-    Begin("Untitled.htm");
+    Begin(TPTShellList::TopFolder() + "Untitled.htm");
+    ASSERT_EQ(dialog.ShellList->Folder(), TPTShellList::TopFolder());
     const qsizetype entries = dialog.History.Items().size();
     dialog.TBUpOneLevel->trigger();
     EXPECT_EQ(dialog.ShellList->Folder(), TPTShellList::TopFolder());
