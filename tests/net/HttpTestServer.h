@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QTcpSocket>
@@ -12,8 +11,7 @@
 class HttpTestServer {
 public:
     explicit HttpTestServer(const QString& folder) {
-        const QString script =
-            QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/download_test_server.py";
+        const QString script = QStringLiteral(GLYPHON_NET_TESTS_DIR "/download_test_server.py");
         process_.setProgram("python3");
         process_.setArguments({script, folder});
         process_.setProcessChannelMode(QProcess::SeparateChannels);
