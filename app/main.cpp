@@ -1,7 +1,9 @@
 #include "app/TFormGlyphon.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
+#include "common/Paths.h"
 #include "net/TFormDownload.h"
+#include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(GLYPHON_VERSION);
     // The command line is split once, before any window exists.
     CommandLineArgs();
+    // Downloads cut off by an ended process would otherwise lie in the cache for ever.
+    RemoveLeftoverDownloads(InternetCacheFolder());
 
     TFormGlyphon form;
     // The download dialog every URL download shows, made once for the life of the program.

@@ -5,12 +5,29 @@
 
 namespace {
 
+// The limits name what went wrong; "URL not found" would send the user looking for a typo.
+QString FailureText(const TFormDownload& form, const QString& name) {
+    constexpr quint64 megabyte = 1024 * 1024;
+    switch (form.ReturnValue()) {
+    case kDownloadTooLarge:
+        return QObject::tr("The download of \"%1\" was stopped: it is larger than %2 MB.")
+            .arg(name)
+            .arg((form.Limits.MaxBytes + megabyte - 1) / megabyte);
+    case kDownloadStalled:
+        return QObject::tr("The download of \"%1\" was stopped: no data arrived for %2 seconds.")
+            .arg(name)
+            .arg(form.Limits.StallSeconds);
+    default:
+        return QObject::tr("URL not found \"%1\"").arg(name);
+    }
+}
+
 QString DownloadWith(TFormDownload& form, const QString& name) {
     QString local = name;
     if (form.ExecuteDownload(QObject::tr("Downloading URL"), local))
         return local;
     if (form.ModalResult() == QDialog::Accepted)
-        RaiseError(QObject::tr("URL not found \"%1\"").arg(name));
+        RaiseError(FailureText(form, name));
     RaiseError(QObject::tr("Download Terminated By User."));
 }
 

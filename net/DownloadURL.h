@@ -6,5 +6,6 @@
 // unchanged; anything else is fetched as a URL into the internet cache while the download
 // dialog runs, and the cached copy's path comes back. Throws EGlyphError with
 // "URL not found \"<name>\"" when the fetch failed, or "Download Terminated By User." when the
-// user cancelled it.
+// user cancelled it; a download stopped by the dialog's limits (too large, or stalled) says
+// so instead of "URL not found".
 QString DownloadURL(const QString& name);

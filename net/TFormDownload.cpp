@@ -157,6 +157,7 @@ bool TFormDownload::ExecuteDownload(const QString& caption, QString& name) {
     // The worker starts at the dialog's first paint; if the dialog closes before painting, it
     // is never started, and waiting for it ends at once.
     auto worker = std::make_unique<TMyThreadDownload>(name, *this);
+    worker->Limits = Limits;
     worker_ = worker.get();
     startPending_ = true;
     modalResult_ = exec();
@@ -164,7 +165,8 @@ bool TFormDownload::ExecuteDownload(const QString& caption, QString& name) {
 
     worker->Terminate();
     worker->WaitForEnd();
-    const bool fetched = worker->ReturnValue() == kDownloadOk;
+    returnValue_ = worker->ReturnValue();
+    const bool fetched = returnValue_ == kDownloadOk;
     if (fetched)
         name = worker->CacheFileName();
     worker.reset();

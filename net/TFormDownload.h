@@ -65,6 +65,11 @@ public:
     // itself (Accepted) from one the user cancelled (Rejected).
     bool ExecuteDownload(const QString& caption, QString& name);
     int ModalResult() const { return modalResult_; }
+    // The status the last download's worker ended with.
+    quint32 ReturnValue() const { return returnValue_; }
+
+    // What every download of this dialog may take.
+    TDownloadLimits Limits;
 
     // The status line for Url: its file part or "Downloading", then " from (" host ")".
     static QString StatusText(const QString& url);
@@ -94,4 +99,5 @@ private:
     QPointer<TThreadDownload> worker_;
     bool startPending_ = false;
     int modalResult_ = QDialog::Rejected;
+    quint32 returnValue_ = kDownloadFailed;
 };

@@ -49,9 +49,11 @@ void TThreadDownload::Execute() {
     if (fetch) {
         QString cached;
         const TDownloadResult result = URLDownloadToCacheFile(
-            url_, CacheFolder(), cached, [this](quint64 progress, quint64 progressMax) {
+            url_, CacheFolder(), cached,
+            [this](quint64 progress, quint64 progressMax) {
                 return OnProgress(progress, progressMax);
-            });
+            },
+            Limits);
         if (result.Status == kDownloadOk)
             cacheFileName_ = cached;
         errorText_ = result.ErrorText;

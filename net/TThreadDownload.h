@@ -30,6 +30,9 @@ public:
     // libcurl's explanation of the last failure, for diagnostics only.
     QString ErrorText() const { return errorText_; }
 
+    // What the transfer may take; set before start().
+    TDownloadLimits Limits;
+
     // The stop request: the transfer is aborted at its next progress notification.
     void Terminate() { requestInterruption(); }
     bool Terminated() const { return isInterruptionRequested(); }

@@ -209,6 +209,24 @@ INSTANTIATE_TEST_SUITE_P(Failures, NotFoundTest,
                                            NotFoundCase{"LocalPathThatDoesNotExist", nullptr}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+TEST_F(DownloadURLTest, ADownloadStoppedByALimitSaysWhy) {
+    form.Limits = {1024 * 1024, 2};
+    const struct {
+        const char* path;
+        QString message;
+    } cases[] = {
+        {"sized/2097152/big.html", "The download of \"%1\" was stopped: it is larger than 1 MB."},
+        {"stall/page.html", "The download of \"%1\" was stopped: no data arrived for 2 seconds."},
+    };
+    for (const auto& c : cases) {
+        const QString url = server->Url(c.path);
+        const Outcome outcome = Download(url);
+        ASSERT_TRUE(outcome.Error.has_value()) << c.path;
+        EXPECT_EQ(*outcome.Error, c.message.arg(url));
+        EXPECT_TRUE(CacheEntries().isEmpty()) << CacheEntries().join(", ").toStdString();
+    }
+}
+
 TEST_F(DownloadURLTest, HttpIsNotFetchedWithoutConnection) {
     SetInternetConnectedOverride(false);
     const QString url = server->Url("page.html");

@@ -5,12 +5,15 @@
 #include "HttpTestServer.h"
 #include "support/QtPrinters.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -230,9 +233,115 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"http://host/x/..", "text/html", "index.html"},
                       NameCase{"http://host/s.php?x=1#top", "text/html", "s.php"}));
 
-TEST(CacheBaseNameLengthTest, VeryLongNamesAreShortened) {
-    const QString url = "http://host/" + QString(400, 'n') + ".html";
-    EXPECT_LE(CacheBaseName(url, "text/html").size(), 105);
+// What the file system takes is bytes: a name of 100 CJK characters is 300 of them.
+TEST(CacheBaseNameLengthTest, LongNamesAreCutToTheByteLimitKeepingTheExtension) {
+    const QString cjk = QString(QChar(0x6F22));
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // a surrogate pair
+    const struct {
+        QString url;
+        QString expected;
+    } cases[] = {
+        {"http://host/" + QString(400, 'n') + ".html", QString(195, 'n') + ".html"},
+        {"http://host/" + cjk.repeated(100) + ".html", cjk.repeated(65) + ".html"},
+        {"http://host/" + QUrl::toPercentEncoding(cjk.repeated(100)) + ".html",
+         cjk.repeated(65) + ".html"},
+        {"http://host/" + emoji.repeated(100) + ".htm", emoji.repeated(49) + ".htm"},
+        {"http://host/a." + QString(300, 'x'), "a." + QString(198, 'x')},
+    };
+    for (const auto& c : cases) {
+        const QString name = CacheBaseName(c.url, "text/html");
+        EXPECT_EQ(name, c.expected) << c.url.toStdString();
+        EXPECT_LE(QFile::encodeName(name).size(), kMaxCacheNameBytes);
+    }
+}
+
+TEST_F(URLDownloadToCacheFileTest, UrlEndingInALongNonLatinNameIsCached) {
+    const QString cjk = QString(QChar(0x6F22));
+    QString cached;
+    const TDownloadResult result = Fetch(
+        server->Url("sized/10/" + QUrl::toPercentEncoding(cjk.repeated(100)) + ".html"), cached);
+    ASSERT_EQ(result.Status, kDownloadOk) << result.ErrorText.toStdString();
+    EXPECT_EQ(QFileInfo(cached).fileName(), cjk.repeated(65) + "[1].html");
+    EXPECT_EQ(ReadFile(cached), QByteArray(10, 'z'));
+}
+
+// --- limits ------------------------------------------------------------------------------------
+
+struct LimitCase {
+    const char* Name;
+    const char* ServerPath; // on the test server, or nullptr for FileUrl
+    const char* FileUrl;    // "%1" stands for the served folder
+    quint32 Status;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class LimitedFetchTest : public URLDownloadToCacheFileTest,
+                         public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(LimitedFetchTest, EndsAtTheLimitAndLeavesNothingBehind) {
+    const LimitCase& c = GetParam();
+    WriteFile(served->filePath("two-megabytes.txt"), QByteArray(2 * 1024 * 1024, 'w'));
+    const QString url = c.ServerPath ? server->Url(c.ServerPath)
+                                     : QString(c.FileUrl).arg(QDir(served->path()).path());
+    QString cached;
+    const TDownloadResult result =
+        URLDownloadToCacheFile(url, cache.path(), cached, {}, {1024 * 1024, 1});
+    EXPECT_EQ(result.Status, c.Status) << result.ErrorText.toStdString();
+    EXPECT_EQ(CacheEntries().size(), c.Status == kDownloadOk ? 1 : 0)
+        << CacheEntries().join(", ").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, LimitedFetchTest,
+    ::testing::Values(LimitCase{"DeclaredSizeOverTheLimit", "sized/2097152/big.html", nullptr,
+                                kDownloadTooLarge},
+                      LimitCase{"UndeclaredSizeOverTheLimit", "unsized/2097152/big.html", nullptr,
+                                kDownloadTooLarge},
+                      LimitCase{"ExactlyTheLimit", "sized/1048576/full.html", nullptr, kDownloadOk},
+                      LimitCase{"LocalFileOverTheLimit", nullptr, "file://%1/two-megabytes.txt",
+                                kDownloadTooLarge},
+                      LimitCase{"StalledTransfer", "stall/page.html", nullptr, kDownloadStalled},
+                      LimitCase{"DeviceFileUrl", nullptr, "file:///dev/zero", kDownloadFailed},
+                      LimitCase{"FolderFileUrl", nullptr, "file://%1/", kDownloadFailed}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// --- leftovers of ended processes --------------------------------------------------------------
+
+TEST_F(URLDownloadToCacheFileTest, LeftoversOfEndedProcessesAreRemovedOthersKept) {
+    QProcess ended;
+    ended.start("true");
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    QProcess running;
+    running.start("sleep", {"60"});
+    ASSERT_TRUE(running.waitForStarted());
+    const QString own = QString::number(QCoreApplication::applicationPid());
+    const QString ofEnded = QStringLiteral("download-%1-aB3dE9.part").arg(endedPid);
+    const QStringList kept = {QStringLiteral("download-%1-aB3dE9.part").arg(running.processId()),
+                              "download-" + own + "-aB3dE9.part", "download-aB3dE9.part",
+                              "page[1].html"};
+    for (const QString& name : kept + QStringList{ofEnded})
+        WriteFile(cache.filePath(name), "part");
+
+    // A download of this process in progress goes on while the cache is cleaned.
+    QString cached;
+    const TDownloadResult result =
+        Fetch(server->Url("docs/data.bin"), cached, [&](quint64, quint64) {
+            RemoveLeftoverDownloads(cache.path());
+            return kDownloadOk;
+        });
+    running.kill();
+    running.waitForFinished();
+    ASSERT_EQ(result.Status, kDownloadOk) << result.ErrorText.toStdString();
+    QStringList expected = kept + QStringList{QFileInfo(cached).fileName()};
+    expected.sort();
+    QStringList entries = CacheEntries();
+    entries.sort();
+    EXPECT_EQ(entries, expected);
 }
 
 } // namespace

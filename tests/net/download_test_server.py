@@ -4,7 +4,11 @@ Serves the files of the folder given as its argument, and three made-up paths:
   /slow/<name>    a large body sent a little at a time, until the client goes away
   /cutoff/<name>  a Content-Length larger than the body sent, then the connection closes
   /redirect/<to>  a 302 to /<to>
-Prints "PORT <n>" once it listens, and "ABORTED <path>" when a client drops a slow body.
+  /sized/<n>/<name>    n bytes with their Content-Length, whatever the name
+  /unsized/<n>/<name>  n bytes without a Content-Length, ended by closing the connection
+  /stall/<name>   headers and a few bytes, then nothing until the client goes away
+Prints "PORT <n>" once it listens, "ABORTED <path>" when a client drops a slow body, and
+"DROPPED <path>" when a client leaves a stalled one.
 """
 
 import functools
@@ -30,6 +34,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.send_slow()
         elif self.path.startswith("/cutoff/"):
             self.send_cutoff()
+        elif self.path.startswith("/sized/"):
+            self.send_sized(True)
+        elif self.path.startswith("/unsized/"):
+            self.send_sized(False)
+        elif self.path.startswith("/stall/"):
+            self.send_stall()
         elif self.path.startswith("/redirect/"):
             self.send_response(302)
             self.send_header("Location", "/" + self.path[len("/redirect/"):])
@@ -52,6 +62,39 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 time.sleep(SLOW_PAUSE)
         except (BrokenPipeError, ConnectionResetError):
             print("ABORTED " + self.path, flush=True)
+        self.close_connection = True
+
+    def send_sized(self, with_length):
+        length = int(self.path.split("/")[2])
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        if with_length:
+            self.send_header("Content-Length", str(length))
+        self.end_headers()
+        try:
+            sent = 0
+            while sent < length:
+                chunk = min(65536, length - sent)
+                self.wfile.write(b"z" * chunk)
+                sent += chunk
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
+
+    def send_stall(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", "1000")
+        self.end_headers()
+        self.wfile.write(b"<html>")
+        self.wfile.flush()
+        # The client sends nothing more; the read ends when it closes the connection.
+        try:
+            self.rfile.read(1)
+        except (ConnectionResetError, OSError):
+            pass
+        print("DROPPED " + self.path, flush=True)
         self.close_connection = True
 
     def send_cutoff(self):
