@@ -388,16 +388,10 @@ TEST_F(FormGlyphon, TheEditorHasTheMainWindowsSettings) {
         QKeyCombination key;
         TGlyphEditorCommand command;
     } strokes[] = {
-        {Qt::ControlModifier | Qt::Key_Left, ecWordLeft},
-        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Right, ecSelWordRight},
+        {Qt::ControlModifier | Qt::Key_Right, ecWordRight},
         {Qt::ControlModifier | Qt::Key_T, ecDeleteWord},
         {Qt::ControlModifier | Qt::Key_Backspace, ecDeleteLastWord},
-        {Qt::ControlModifier | Qt::Key_Z, ecUndo},
-        {Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Backspace, ecRedo},
         {Qt::ControlModifier | Qt::Key_M, ecLineBreak},
-        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_B, ecMatchBracket},
-        {Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_9, ecSetMarker9},
-        {QKeyCombination(Qt::Key_Tab), ecTab},
         // Shift+Enter inserts a line-break tag in the window; Ctrl+F1 has no handler.
         {Qt::ShiftModifier | Qt::Key_Return, ecNone},
         {Qt::ControlModifier | Qt::Key_F1, ecNone},
