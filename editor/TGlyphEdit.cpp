@@ -102,6 +102,7 @@ void TCustomGlyphEdit::LinesCleared() {
     pendingTrims_.clear();
     undoList_.Clear();
     redoList_.Clear();
+    KeepModifiedAcrossClear();
     if (caret_ != TBufferCoord{1, 1}) {
         caret_ = {1, 1};
         StatusChanged(scCaretX | scCaretY);
@@ -262,10 +263,8 @@ void TCustomGlyphEdit::SetReadOnly(bool value) {
 }
 
 void TCustomGlyphEdit::SetModified(bool value) {
-    if (value == modified_)
-        return;
-    modified_ = value;
-    StatusChanged(scModified);
+    savePoint_ = value ? std::nullopt : std::optional<quint64>(undoList_.Position());
+    NoteModified();
 }
 
 void TCustomGlyphEdit::SetOptions(TGlyphEditorOptions options) {

@@ -87,6 +87,8 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
     bool Modified() const { return modified_; }
+    // False marks the present text as the saved one (the save point); true says no state of
+    // the undo history is the saved one.
     void SetModified(bool value);
     TGlyphEditorOptions Options() const { return options_; }
     void SetOptions(TGlyphEditorOptions options);
@@ -253,6 +255,8 @@ private:
     void AddUndo(TUndoChangeKind kind, TBufferCoord start, TBufferCoord end, const QString& text,
                  TGlyphSelectionMode mode, TGlyphEditorCommand command = ecNone);
     void UndoListChanged();
+    void NoteModified();
+    void KeepModifiedAcrossClear();
     void DeleteSelectionRecorded(TUndoChangeKind kind);
     void ReplaceSelection(const QString& text, TUndoChangeKind kind);
     void RevertUndo(const TGlyphEditUndoItem& item);
@@ -299,6 +303,8 @@ private:
     bool insertMode_ = true;
     bool readOnly_ = false;
     bool modified_ = false;
+    // The undo position whose text was last loaded or saved; none when no position is.
+    std::optional<quint64> savePoint_ = 0;
     bool wantTabs_ = false;
     bool bookmarkKeys_ = true;
     TGlyphEditorOptions options_ = GlyphEditDefaultOptions;
