@@ -402,9 +402,9 @@ void TCustomGlyphEdit::DoLineBreak(TGlyphEditorCommand command) {
         const QString left = line.left(caret.X - 1);
         const QString right = line.mid(caret.X - 1);
         WriteLine(y, left, true);
-        const QString trimmedLeft =
-            options_ & eoTrimTrailingSpaces ? GlyphEditTrimTrailingSpaces(left) : left;
-        const QString indent = IndentString(LeadingBlankWidth(trimmedLeft, true));
+        // The indentation is measured before the left part loses its trailing blanks: a break
+        // inside the leading blanks keeps the text where it stood.
+        const QString indent = IndentString(LeadingBlankWidth(left, true));
         lines_.InsertLine(y, indent + right);
         AddUndo(uckLineBreak, caret, caret, right, smNormal, command);
         next = {static_cast<int>(indent.size()) + 1, y + 1};

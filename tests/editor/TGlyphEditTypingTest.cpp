@@ -169,6 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{"InsideIndented", {"  abcd"}, {5, 1}, ecLineBreak, {"  ab", "  cd"}, {3, 2}},
         BreakCase{"InsideTrimsLeft", {"ab  cd"}, {5, 1}, ecLineBreak, {"ab", "cd"}, {1, 2}},
         BreakCase{"InsideBlankRight", {"ab cd"}, {3, 1}, ecLineBreak, {"ab", " cd"}, {1, 2}},
+        // Inside the leading blanks the indentation is the left part's before trimming.
+        BreakCase{
+            "InsideLeadingBlanks", {"    abcd"}, {3, 1}, ecLineBreak, {"", "    abcd"}, {3, 2}},
         // Case 2: at the end; the new line copies the leading blanks.
         BreakCase{"AtEndIndented", {"  ab"}, {5, 1}, ecLineBreak, {"  ab", "  "}, {3, 2}},
         BreakCase{"PastEnd", {"ab", "cd"}, {7, 1}, ecLineBreak, {"ab", "", "cd"}, {1, 2}},
@@ -178,7 +181,9 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{
             "EmptyLine", {"    x", "", ""}, {1, 3}, ecLineBreak, {"    x", "", "", ""}, {5, 4}},
         BreakCase{"InsertLineInside", {"  abcd"}, {5, 1}, ecInsertLine, {"  ab", "  cd"}, {5, 1}},
-        BreakCase{"InsertLineAtEnd", {"  ab"}, {5, 1}, ecInsertLine, {"  ab", ""}, {5, 1}}),
+        BreakCase{"InsertLineAtEnd", {"  ab"}, {5, 1}, ecInsertLine, {"  ab", ""}, {5, 1}},
+        BreakCase{
+            "InsertLineInBlanks", {"    abcd"}, {3, 1}, ecInsertLine, {"", "    abcd"}, {3, 1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineBreakEdge, EmptyBufferGetsALine) {
