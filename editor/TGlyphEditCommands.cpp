@@ -748,4 +748,6 @@ void TCustomGlyphEdit::DoGotoMarker(int n) {
     SetCaretXYEx(*mark, false);
     SetSelectionAnchor(caret_);
     ScrollCaretToMiddle();
+    // Centring leaves alone a line just above the view; the caret must still be seen.
+    ScrollCaretIntoView();
 }

@@ -463,6 +463,31 @@ TEST(ViewKeys, GoToTheModel) {
     EXPECT_EQ(f.edit.LineText(1), QStringLiteral("  abcde"));
 }
 
+TEST(ViewKeys, ABookmarkJumpShowsItsLine) {
+    struct {
+        const char* what;
+        int topLine;
+    } cases[] = {
+        {"the line just above the view", 11},
+        {"far above the view", 60},
+        {"inside the view", 5},
+    };
+    for (const auto& c : cases) {
+        ViewFixture f(NumberedLines(100));
+        f.view->setFocus();
+        GlyphEditTest::PlaceCaret(f.edit, {1, 10});
+        QTest::keyClick(f.view.get(), Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_TRUE(f.edit.Bookmark(1).has_value()) << c.what;
+        GlyphEditTest::PlaceCaret(f.edit, {1, 100});
+        f.view->SetFirstVisibleLine(c.topLine);
+        ASSERT_EQ(f.view->FirstVisibleLine(), c.topLine) << c.what;
+        QTest::keyClick(f.view.get(), Qt::Key_1, Qt::ControlModifier);
+        EXPECT_EQ(f.edit.CaretY(), 10) << c.what;
+        EXPECT_LE(f.view->FirstVisibleLine(), 10) << c.what;
+        EXPECT_GE(f.view->FirstVisibleLine() + f.view->VisibleRows() - 1, 10) << c.what;
+    }
+}
+
 TEST(ViewKeys, TabMovesTheFocusWithoutWantTabs) {
     QWidget window;
     TGlyphEdit edit;
