@@ -161,8 +161,9 @@ public:
                     const QVariant& data = QVariant());
     // A key press: true when the key table turned it into a command.
     bool KeyDown(QKeyCombination key);
-    // The character of a key press that produced no command.
-    void KeyPress(QChar ch);
+    // The character of a key press that produced no command. False when the editor has no
+    // use for it (a control character such as Esc), so that it may go on to the window.
+    bool KeyPress(QChar ch);
     // A Qt key event: the key first, then its text when the key ran no command. False when
     // the editor did not use the event (a Tab without WantTabs, an unknown key without text).
     bool HandleKeyEvent(const QKeyEvent& event);
