@@ -12,8 +12,10 @@
 class HttpTestServer {
 public:
     explicit HttpTestServer(const QString& folder) {
+        // The tests' source folder, which (unlike __FILE__ under a compiler cache that makes
+        // paths relative) does not depend on the folder the test runs in.
         const QString script =
-            QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/download_test_server.py";
+            QStringLiteral(QT_TESTCASE_SOURCEDIR) + "/net/download_test_server.py";
         process_.setProgram("python3");
         process_.setArguments({script, folder});
         process_.setProcessChannelMode(QProcess::SeparateChannels);
