@@ -548,12 +548,7 @@ TEST(LineStoreReplaceAll, OnePassEqualsMatchByMatch) {
         // Lines ending in blanks, which every replacement trims.
         {"a line ending in blanks", {"a b  ", "a b"}, {1, 1}, {}, " ", "_", entire},
         {"many matches before the blanks", {blankEnded, "cd x "}, {1, 1}, {}, "cd", "xyz", entire},
-        {"a match in the trailing blanks", {"ab  ", "b b  "}, {1, 1}, {}, "b ", "c", entire},
-        {"blanks replaced by blanks", {"x  y  ", "  "}, {1, 1}, {}, " ", "  ", entire},
-        {"a replacement ending in blanks", {"a b c", "c c  "}, {1, 1}, {}, "c", "d  ", entire},
-        {"deleting blanks trims nothing", {"a b  ", " x  "}, {1, 1}, {}, " ", "", entire},
         {"deleting before blanks trims nothing", {"b", " ba b b"}, {3, 2}, {}, "b", "", {}},
-        {"a line of blanks", {"    ", "x"}, {1, 1}, {}, " ", "-", entire},
         // Replacements holding line breaks.
         {"a line break", {"a,b,c", "d,e"}, {1, 1}, {}, ",", "\r\n", entire},
         {"line breaks around text",
@@ -563,7 +558,6 @@ TEST(LineStoreReplaceAll, OnePassEqualsMatchByMatch) {
          "two",
          "2\r\nx\n",
          entire},
-        {"line breaks and trailing blanks", {"a b c  ", "b "}, {1, 1}, {}, " ", "\r\n ", entire},
         {"a line break from the caret", {"a,b,c", "d,e"}, {3, 1}, {}, ",", "\n", {}},
         // Selections, searched alone.
         {"inside a selection",
