@@ -1,6 +1,7 @@
 // Editing a 1,000,000-line buffer: 10,000 typed characters and one paste of 1 MB through the
 // clipboard, each beside a reference that makes the same change directly in the line buffer;
-// then typing and replace all in a single line of 5 MB.
+// then typing and replace all in a single line of 5 MB, and replace all in a 1 MB line that
+// ends in a blank.
 // The time per keystroke and the ratios to the references are printed at the end.
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditClipboard.h"
@@ -138,20 +139,25 @@ BENCHMARK(BM_ReferenceBufferPaste)->Unit(benchmark::kMillisecond)->Iterations(10
 
 constexpr qsizetype LongLineChars = 5 * 1024 * 1024;
 
-// An editor holding a single 5 MB line of HTML; each benchmark gets a fresh one.
-std::unique_ptr<TGlyphEdit> LongLineEditor() {
+// An editor with the main window's settings holding one line.
+std::unique_ptr<TGlyphEdit> SingleLineEditor(const QString& line) {
     auto e = std::make_unique<TGlyphEdit>();
     e->SetOptions(GlyphEditMainWindowOptions);
     e->SetTabWidth(2);
     e->SetKeystrokes(MainWindowKeystrokes());
     e->SetLinesInWindow(40);
     e->SetCharsInWindow(120);
+    e->Lines().AppendLine(line);
+    return e;
+}
+
+// An editor holding a single 5 MB line of HTML; each benchmark gets a fresh one.
+std::unique_ptr<TGlyphEdit> LongLineEditor() {
     QString line;
     line.reserve(LongLineChars + 64);
     for (int i = 0; line.size() < LongLineChars; ++i)
         line += QStringLiteral("<p class=\"row\">Line %1 of the document, some text.</p>").arg(i);
-    e->Lines().AppendLine(line);
-    return e;
+    return SingleLineEditor(line);
 }
 
 // A character typed and taken back with Backspace in the middle of the 5 MB line: the cost
@@ -186,6 +192,27 @@ void BM_ReplaceAllInLongLine(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReplaceAllInLongLine)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Replace all in a 1 MB line that ends in a blank, with 100,000 matches: the trimming of the
+// line's trailing blanks must not turn the one pass over the line into one pass per match.
+void BM_ReplaceAllInLineEndingInBlank(benchmark::State& state) {
+    constexpr int Matches = 100000;
+    const QString line = QStringLiteral("ab cd efg ").repeated(Matches);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<TGlyphEdit> edit = SingleLineEditor(line);
+        TGlyphEditFindReplace finder(*edit);
+        state.ResumeTiming();
+        const int count = finder.FindAndReplace(QStringLiteral("cd"), QStringLiteral("xyz"),
+                                                SearchReplaceAll | SearchMatchCase);
+        if (count != Matches)
+            state.SkipWithError("not every match was replaced");
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReplaceAllInLineEndingInBlank)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Keeps each benchmark's real time per iteration so that the ratios can be printed.
 class TTimeReporter : public benchmark::ConsoleReporter {

@@ -102,6 +102,7 @@ void TCustomGlyphEdit::LinesCleared() {
     pendingTrims_.clear();
     undoList_.Clear();
     redoList_.Clear();
+    KeepModifiedAcrossClear();
     if (caret_ != TBufferCoord{1, 1}) {
         caret_ = {1, 1};
         StatusChanged(scCaretX | scCaretY);
@@ -262,10 +263,8 @@ void TCustomGlyphEdit::SetReadOnly(bool value) {
 }
 
 void TCustomGlyphEdit::SetModified(bool value) {
-    if (value == modified_)
-        return;
-    modified_ = value;
-    StatusChanged(scModified);
+    savePoint_ = value ? std::nullopt : std::optional<quint64>(undoList_.Position());
+    NoteModified();
 }
 
 void TCustomGlyphEdit::SetOptions(TGlyphEditorOptions options) {
@@ -585,23 +584,24 @@ bool TCustomGlyphEdit::KeyDown(QKeyCombination key) {
     return true;
 }
 
-void TCustomGlyphEdit::KeyPress(QChar ch) {
+bool TCustomGlyphEdit::KeyPress(QChar ch) {
     if (keyHandled_) {
         keyHandled_ = false;
-        return;
+        return true;
     }
     if (OnKeyPress)
         OnKeyPress(this, ch);
     if (ch.isNull())
-        return;
+        return true;
     RunCommand(ecChar, ch);
+    return ch.unicode() >= 32 && ch.unicode() != 127;
 }
 
 bool TCustomGlyphEdit::HandleKeyEvent(const QKeyEvent& event) {
     const int code = event.key();
     if ((code == Qt::Key_Tab || code == Qt::Key_Backtab) && !wantTabs_)
         return false;
-    if (KeyDown(event.keyCombination())) {
+    if (KeyDown(KeyOfEvent(event))) {
         // The key ran a command: its character is dropped.
         keyHandled_ = false;
         return true;
@@ -614,10 +614,8 @@ bool TCustomGlyphEdit::HandleKeyEvent(const QKeyEvent& event) {
     // keyboards and do type.
     if (text.isEmpty() || ctrl != alt || (modifiers & Qt::MetaModifier))
         return false;
-    if (text.size() == 1) {
-        KeyPress(text.at(0));
-        return true;
-    }
+    if (text.size() == 1)
+        return KeyPress(text.at(0));
     // Several code units (a surrogate pair, a composed sequence) are typed as one step.
     TGlyphEditPaintLock lock(*this);
     OpenUndoGroup();

@@ -87,6 +87,8 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
     bool Modified() const { return modified_; }
+    // False marks the present text as the saved one (the save point); true says no state of
+    // the undo history is the saved one.
     void SetModified(bool value);
     TGlyphEditorOptions Options() const { return options_; }
     void SetOptions(TGlyphEditorOptions options);
@@ -159,8 +161,9 @@ public:
                     const QVariant& data = QVariant());
     // A key press: true when the key table turned it into a command.
     bool KeyDown(QKeyCombination key);
-    // The character of a key press that produced no command.
-    void KeyPress(QChar ch);
+    // The character of a key press that produced no command. False when the editor has no
+    // use for it (a control character such as Esc), so that it may go on to the window.
+    bool KeyPress(QChar ch);
     // A Qt key event: the key first, then its text when the key ran no command. False when
     // the editor did not use the event (a Tab without WantTabs, an unknown key without text).
     bool HandleKeyEvent(const QKeyEvent& event);
@@ -253,6 +256,8 @@ private:
     void AddUndo(TUndoChangeKind kind, TBufferCoord start, TBufferCoord end, const QString& text,
                  TGlyphSelectionMode mode, TGlyphEditorCommand command = ecNone);
     void UndoListChanged();
+    void NoteModified();
+    void KeepModifiedAcrossClear();
     void DeleteSelectionRecorded(TUndoChangeKind kind);
     void ReplaceSelection(const QString& text, TUndoChangeKind kind);
     void RevertUndo(const TGlyphEditUndoItem& item);
@@ -299,6 +304,8 @@ private:
     bool insertMode_ = true;
     bool readOnly_ = false;
     bool modified_ = false;
+    // The undo position whose text was last loaded or saved; none when no position is.
+    std::optional<quint64> savePoint_ = 0;
     bool wantTabs_ = false;
     bool bookmarkKeys_ = true;
     TGlyphEditorOptions options_ = GlyphEditDefaultOptions;

@@ -325,6 +325,14 @@ void TCustomGlyphEdit::DoTypeChar(QChar ch) {
     if (ch.unicode() < 32 || ch.unicode() == 127)
         return;
     if (HasSelection()) {
+        if (selectionMode_ == smColumn) {
+            // The character goes where the block begins, its top left corner, whichever
+            // corner the block was made from.
+            const TBufferCoord corner{std::min(anchor_.X, activeEnd_.X),
+                                      std::min(anchor_.Y, activeEnd_.Y)};
+            DeleteSelectionRecorded(uckDelete);
+            SetCaretXYEx(corner, false);
+        }
         ReplaceSelection(QString(ch), uckInsert);
         ScrollCaretIntoView();
         return;
@@ -402,9 +410,9 @@ void TCustomGlyphEdit::DoLineBreak(TGlyphEditorCommand command) {
         const QString left = line.left(caret.X - 1);
         const QString right = line.mid(caret.X - 1);
         WriteLine(y, left, true);
-        const QString trimmedLeft =
-            options_ & eoTrimTrailingSpaces ? GlyphEditTrimTrailingSpaces(left) : left;
-        const QString indent = IndentString(LeadingBlankWidth(trimmedLeft, true));
+        // The indentation is measured before the left part loses its trailing blanks: a break
+        // inside the leading blanks keeps the text where it stood.
+        const QString indent = IndentString(LeadingBlankWidth(left, true));
         lines_.InsertLine(y, indent + right);
         AddUndo(uckLineBreak, caret, caret, right, smNormal, command);
         next = {static_cast<int>(indent.size()) + 1, y + 1};
@@ -740,4 +748,6 @@ void TCustomGlyphEdit::DoGotoMarker(int n) {
     SetCaretXYEx(*mark, false);
     SetSelectionAnchor(caret_);
     ScrollCaretToMiddle();
+    // Centring leaves alone a line just above the view; the caret must still be seen.
+    ScrollCaretIntoView();
 }

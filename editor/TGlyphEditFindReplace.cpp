@@ -1,5 +1,8 @@
 #include "editor/TGlyphEditFindReplace.h"
 
+#include "editor/TGlyphEditScopes.h"
+
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -51,8 +54,41 @@ private:
     TGlyphSelectionMode saved_;
 };
 
+// Lets a line rebuilt by replace all keep its trailing blanks, as a replacement that only
+// deletes does.
+class TKeepTrailingBlanksScope {
+public:
+    TKeepTrailingBlanksScope(TCustomGlyphEdit& edit, bool active)
+        : edit_(edit), saved_(edit.Options()), active_(active && saved_ & eoTrimTrailingSpaces) {
+        if (active_)
+            edit_.SetOptions(saved_ & ~TGlyphEditorOptions(eoTrimTrailingSpaces));
+    }
+    ~TKeepTrailingBlanksScope() {
+        if (active_)
+            edit_.SetOptions(saved_);
+    }
+    TKeepTrailingBlanksScope(const TKeepTrailingBlanksScope&) = delete;
+    TKeepTrailingBlanksScope& operator=(const TKeepTrailingBlanksScope&) = delete;
+
+private:
+    TCustomGlyphEdit& edit_;
+    TGlyphEditorOptions saved_;
+    bool active_;
+};
+
 int LineEndColumn(const TCustomGlyphEdit& edit, int line) {
     return edit.LineLength(line) + 1;
+}
+
+bool AllSpaces(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
+}
+
+// The length of the first `end` characters of `text` without their trailing spaces.
+int WithoutTrailingSpaces(const QString& text, int end) {
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    return end;
 }
 
 } // namespace
@@ -121,34 +157,82 @@ void TGlyphEditFindReplace::ReplaceMatch(const QString& replace) {
     edit_.SetSelectedText(replace);
 }
 
-// Replace all without prompting, forwards, in stream selection, can do a whole line in one
-// edit. A line whose trailing spaces the editor trims after each replacement goes match by
-// match instead: a match standing in those spaces disappears with the first replacement.
-bool TGlyphEditFindReplace::CanReplaceLineAtOnce(const QString& text,
-                                                 const QString& replace) const {
-    if (edit_.ReadOnly() || edit_.SelectionMode() != smNormal || edit_.Options() & eoNoSelection)
-        return false;
-    if (replace.contains(u'\r') || replace.contains(u'\n'))
-        return false;
-    return !(edit_.Options() & eoTrimTrailingSpaces && text.endsWith(u' '));
+// Replace all without prompting rebuilds each line once. Only an editor that takes the text and
+// can select it goes match by match: a read-only one changes nothing, and one without a
+// selection would insert each replacement after its match.
+bool TGlyphEditFindReplace::CanReplaceLineAtOnce() const {
+    return !edit_.ReadOnly() && !(edit_.Options() & eoNoSelection);
 }
 
-// Replaces every match of the line that passes the range test in one pass: the text from the
-// first match to the end of the last is rebuilt once and written as one change (one deletion
-// and one insertion in the open undo group), so the work grows with the line, not with the
-// line times its matches. Caret and selection end as the match-by-match replacement leaves
-// them. Answers the number of matches replaced.
-int TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
-                                             TRange& range) {
+// The matches of the line that replacing them one by one would replace, in ascending order;
+// the range end moves as that would move it. One by one, each replacement shifts the line's
+// later matches (and the range end on that line) and may carry the rest of the line to a new
+// line. A replacement also trims the line's trailing blanks (unless it only deletes), so
+// forwards a later match that stood in them is gone; backwards, a replacement that leaves
+// only blanks behind the text before it trims that text's trailing blanks in the same way.
+QList<int> TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line,
+                                                   const QString& replace, TRange& range,
+                                                   bool backward) const {
     const int s = static_cast<int>(engine_->Pattern().size());
+    const int n = engine_->MatchCount();
+    const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
+    const QStringList pieces = GlyphEditSplitPieces(replace);
+    const int breaks = static_cast<int>(pieces.size()) - 1;
     QList<int> hits;
-    for (int k = 0; k < engine_->MatchCount(); ++k) {
-        const int p = engine_->MatchAt(k);
-        if (InRange(p, s, line, range))
+    if (backward) {
+        int kept = static_cast<int>(text.size()); // the line's own text left before the changes
+        bool nothingBehind = true;                // nothing after `kept` but trimmed blanks
+        for (int k = n - 1; k >= 0; --k) {
+            const int p = engine_->MatchAt(k);
+            if (!InRange(p, s, line, range) || p - 1 + s > kept)
+                continue;
             hits.append(p);
+            const bool blanksBehind =
+                breaks > 0 ? AllSpaces(pieces.front())
+                           : nothingBehind && AllSpaces(replace) &&
+                                 AllSpaces(QStringView(text).mid(p - 1 + s, kept - (p - 1 + s)));
+            nothingBehind = trims && blanksBehind;
+            kept = nothingBehind ? WithoutTrailingSpaces(text, p - 1) : p - 1;
+        }
+        std::reverse(hits.begin(), hits.end());
+        return hits;
     }
+    const int end = trims ? WithoutTrailingSpaces(text, static_cast<int>(text.size()))
+                          : static_cast<int>(text.size());
+    int shift = 0; // from a match's column in `text` to its column on line `current`
+    int current = line;
+    for (int k = 0; k < n; ++k) {
+        const int p = engine_->MatchAt(k);
+        const int column = p + shift;
+        if (!InRange(column, s, current, range) || (!hits.isEmpty() && p - 1 + s > end))
+            continue;
+        hits.append(p);
+        const TBufferCoord after =
+            breaks == 0
+                ? TBufferCoord{column + static_cast<int>(replace.size()), current}
+                : TBufferCoord{static_cast<int>(pieces.back().size()) + 1, current + breaks};
+        const int columnShift = after.X - (column + s);
+        if (range.End.Y == current && edit_.SelectionMode() != smColumn)
+            range.End.X += columnShift;
+        if (range.End.Y >= current)
+            range.End.Y += after.Y - current;
+        shift += columnShift;
+        current = after.Y;
+    }
+    return hits;
+}
+
+// Replaces the line's matches in one pass: the text from the first match to the end of the
+// last is rebuilt once and written as one change (one deletion and one insertion in the open
+// undo group), so the work grows with the line, not with the line times its matches. Text,
+// count, caret and selection end as replacing the matches one by one leaves them.
+TGlyphEditFindReplace::TLineReplaced
+TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
+                                         TRange& range, bool backward) {
+    const QList<int> hits = MatchesToReplace(text, line, replace, range, backward);
     if (hits.isEmpty())
-        return 0;
+        return {0, line};
+    const int s = static_cast<int>(engine_->Pattern().size());
     const int first = hits.first();
     const int last = hits.last() + s;
     QString span;
@@ -161,13 +245,32 @@ int TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, cons
     }
     ShowMatch(first, s, line, false);
     edit_.SetSelectionActiveEnd({last, line});
-    edit_.SetSelectedText(span);
-    edit_.ScrollCaretIntoView();
-    if (range.End.Y == line) {
-        range.End.X += static_cast<int>(span.size()) - (last - first);
-        edit_.SetSelectionActiveEnd(range.End);
+    const int count = static_cast<int>(hits.size());
+    {
+        TStreamSelectionScope stream(edit_);
+        TKeepTrailingBlanksScope keep(edit_, replace.isEmpty());
+        edit_.SetSelectedText(span);
+        if (backward) {
+            // The last replacement made backwards is the line's first; the caret stays
+            // behind it.
+            const QStringList pieces = GlyphEditSplitPieces(replace);
+            const int breaks = static_cast<int>(pieces.size()) - 1;
+            edit_.SetCaretXYEx(
+                breaks == 0
+                    ? TBufferCoord{first + static_cast<int>(replace.size()), line}
+                    : TBufferCoord{static_cast<int>(pieces.back().size()) + 1, line + breaks},
+                false);
+            edit_.SetSelectionAnchor(edit_.CaretXY());
+        }
     }
-    return static_cast<int>(hits.size());
+    if (backward)
+        return {count, line};
+    edit_.ScrollCaretIntoView();
+    // Leaves the text from the last replacement to the range's end selected.
+    const int current = edit_.CaretY();
+    if (current == range.End.Y && edit_.SelectionMode() != smColumn)
+        edit_.SetSelectionActiveEnd(range.End);
+    return {count, current};
 }
 
 int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& replace,
@@ -206,9 +309,10 @@ int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& 
     while (line >= range.Start.Y && line <= range.End.Y) {
         const QString text = edit_.LineText(line);
         const int n = engine_->FindAllInLine(text);
-        if (n > 0 && replaceAll && !prompt && !backward && CanReplaceLineAtOnce(text, replace)) {
-            count += ReplaceLineAtOnce(text, line, replace, range);
-            ++line;
+        if (n > 0 && replaceAll && !prompt && CanReplaceLineAtOnce()) {
+            const TLineReplaced done = ReplaceLineAtOnce(text, line, replace, range, backward);
+            count += done.Count;
+            line = done.Line + (backward ? -1 : 1);
             continue;
         }
         bool lineChanged = false;

@@ -4,6 +4,7 @@
 #include "editor/TGlyphEditSearch.h"
 
 #include <QFlags>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -68,8 +69,17 @@ private:
     bool InRange(int p, int s, int line, const TRange& range) const;
     void ShowMatch(int p, int s, int line, bool backward);
     void ReplaceMatch(const QString& replace);
-    bool CanReplaceLineAtOnce(const QString& text, const QString& replace) const;
-    int ReplaceLineAtOnce(const QString& text, int line, const QString& replace, TRange& range);
+    // What replacing all matches of one line in one pass did.
+    struct TLineReplaced {
+        int Count = 0; // matches replaced
+        int Line = 0;  // the line the replacements ended on (below `line` when they hold breaks)
+    };
+
+    bool CanReplaceLineAtOnce() const;
+    QList<int> MatchesToReplace(const QString& text, int line, const QString& replace,
+                                TRange& range, bool backward) const;
+    TLineReplaced ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
+                                    TRange& range, bool backward);
 
     TCustomGlyphEdit& edit_;
     std::unique_ptr<TGlyphEditSearch> engine_;

@@ -1,5 +1,7 @@
 #include "editor/TGlyphEditKeyCmds.h"
 
+#include <QKeyEvent>
+
 EGlyphKeyError::EGlyphKeyError() : EGlyphError(QStringLiteral("Shortcut already exists")) {}
 
 namespace {
@@ -130,6 +132,17 @@ QKeyCombination NormalizedKey(QKeyCombination key) {
         }
     }
     return QKeyCombination(modifiers, code);
+}
+
+// Linux keyboards report the digit row as key codes 10 to 19 (the keys 1 to 9, then 0).
+QKeyCombination KeyOfEvent(const QKeyEvent& event) {
+    constexpr quint32 DigitRowFirst = 10;
+    constexpr quint32 DigitRowLast = 19;
+    const quint32 code = event.nativeScanCode();
+    if (code < DigitRowFirst || code > DigitRowLast)
+        return event.keyCombination();
+    const int digit = static_cast<int>(code - DigitRowFirst + 1) % 10;
+    return QKeyCombination(event.modifiers(), Qt::Key(Qt::Key_0 + digit));
 }
 
 bool IsChordPrefixKey(int key) {

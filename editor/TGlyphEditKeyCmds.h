@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+class QKeyEvent;
+
 // A command of the editor. Stored key tables hold these numbers, so they never change.
 using TGlyphEditorCommand = std::uint16_t;
 
@@ -105,6 +107,11 @@ public:
 // A key and its shift state as the key tables compare them: the keypad flag is dropped,
 // Backtab is Tab and the keypad Enter is Return. An empty key means "no key".
 QKeyCombination NormalizedKey(QKeyCombination key);
+
+// The key of a key event for the key tables. The keys of the digit row are taken by their
+// place on the keyboard, so that Ctrl+digit and Ctrl+Shift+digit work with any layout,
+// whatever symbol the layout and Shift put on them.
+QKeyCombination KeyOfEvent(const QKeyEvent& event);
 
 class TGlyphEditKeyStrokes;
 

@@ -70,5 +70,3 @@ private:
 // Splits a text into the pieces between its line breaks (CR, LF or CR LF); a text ending with
 // a line break ends with an empty piece.
 QStringList GlyphEditSplitPieces(const QString& text);
-// The text without its trailing space characters (tabs stay).
-QString GlyphEditTrimTrailingSpaces(const QString& text);

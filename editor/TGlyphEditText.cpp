@@ -33,13 +33,6 @@ QStringList GlyphEditSplitPieces(const QString& text) {
     return pieces;
 }
 
-QString GlyphEditTrimTrailingSpaces(const QString& text) {
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return n == text.size() ? text : text.left(n);
-}
-
 // ---- Writing lines ----
 
 // Writes line y (1-based; one past the last line appends). A trim candidate loses its

@@ -1,7 +1,13 @@
 #include "editor/TGlyphEditUndo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+
+quint64 GlyphEditNewChangeId() {
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
 
 bool TGlyphEditUndoList::AddChange(TGlyphEditUndoItem item) {
     if (blockCount_ > 0)
@@ -37,6 +43,15 @@ TGlyphEditUndoItem TGlyphEditUndoList::PopItem() {
 void TGlyphEditUndoList::Clear() {
     items_.clear();
     fullUndoImpossible_ = false;
+    base_ = GlyphEditNewChangeId();
+}
+
+quint64 TGlyphEditUndoList::Position() const {
+    for (qsizetype i = items_.size() - 1; i >= 0; --i) {
+        if (items_.at(i).Kind != uckGroupBreak)
+            return items_.at(i).ChangeId;
+    }
+    return base_;
 }
 
 void TGlyphEditUndoList::SetMaxUndo(int value) {
@@ -81,6 +96,13 @@ void TGlyphEditUndoList::DiscardOverflow() {
     }
     if (cut == 0)
         return;
+    // Undoing everything that is left now ends at the state after the last discarded change.
+    for (qsizetype i = cut - 1; i >= 0; --i) {
+        if (items_.at(i).Kind != uckGroupBreak) {
+            base_ = items_.at(i).ChangeId;
+            break;
+        }
+    }
     items_.remove(0, cut);
     fullUndoImpossible_ = true;
 }

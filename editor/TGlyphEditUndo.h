@@ -46,9 +46,15 @@ struct TGlyphEditUndoItem {
     // The first entry of a change made on an empty buffer: undoing it empties the buffer
     // again instead of leaving the line the change created.
     bool FromEmptyBuffer = false;
+    // Names the text state this change leads to; its inverse on the other list keeps the
+    // number, so undo and redo return to the same state by the same name. 0 for group breaks.
+    quint64 ChangeId = 0;
     TGlyphEditCaretState Before;
     TGlyphEditCaretState After;
 };
+
+// A number never handed out before, for a new change or a new empty history.
+quint64 GlyphEditNewChangeId();
 
 // A stack of undo (or redo) entries with group numbering, a capacity and a suspend counter.
 class TGlyphEditUndoList {
@@ -78,6 +84,10 @@ public:
     void SetMaxUndo(int value);
     // True once entries were discarded for capacity, until the list is emptied.
     bool FullUndoImpossible() const { return fullUndoImpossible_; }
+    // The text state the list stands at: the change id of its newest entry, or, when it holds
+    // none, the state its history starts from (a fresh number after Clear, the last discarded
+    // change after entries gave way). Two equal positions mean the same text.
+    quint64 Position() const;
 
     // Nestable suspension of recording.
     void BeginBlock() { ++blockCount_; }
@@ -104,6 +114,7 @@ private:
     QList<TGlyphEditUndoItem> items_;
     int maxUndo_ = DefaultMaxUndo;
     bool fullUndoImpossible_ = false;
+    quint64 base_ = 0;
     int blockCount_ = 0;
     int groupDepth_ = 0;
     int openNumber_ = 0;

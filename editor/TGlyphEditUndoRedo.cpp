@@ -42,6 +42,7 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
     item.Command = command;
     switch (replay_) {
     case TReplay::None:
+        item.ChangeId = GlyphEditNewChangeId();
         item.Before = undoList_.GroupDepth() > 0 ? groupBefore_ : CaretState();
         item.FromEmptyBuffer = emptyAtGroupStart_ && undoList_.GroupDepth() > 0;
         emptyAtGroupStart_ = false;
@@ -50,6 +51,7 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
         return;
     case TReplay::Undo:
     case TReplay::Redo:
+        item.ChangeId = replayItem_ != nullptr ? replayItem_->ChangeId : GlyphEditNewChangeId();
         if (replayItem_ != nullptr) {
             item.Before = replayItem_->Before;
             item.After = replayItem_->After;
@@ -60,11 +62,28 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
     }
 }
 
-// The Modified rule: modified while the undo list holds an entry or has lost its oldest ones.
 void TCustomGlyphEdit::UndoListChanged() {
-    SetModified(!undoList_.IsEmpty() || undoList_.FullUndoImpossible());
+    NoteModified();
     if (OnChange)
         OnChange(this);
+}
+
+// The Modified rule: modified whenever the undo list stands elsewhere than at the save point,
+// below it after undoing, above it after new changes or redoing, or on another branch after
+// a change made below it. A save point whose changes were discarded for capacity is never
+// reached again, since no later position carries its number.
+void TCustomGlyphEdit::NoteModified() {
+    const bool value = savePoint_ != undoList_.Position();
+    if (value == modified_)
+        return;
+    modified_ = value;
+    StatusChanged(scModified);
+}
+
+// Emptied lists leave the flag as it was: an unmodified text is still the saved one, and a
+// modified one can no longer be undone back to it.
+void TCustomGlyphEdit::KeepModifiedAcrossClear() {
+    savePoint_ = modified_ ? std::nullopt : std::optional<quint64>(undoList_.Position());
 }
 
 void TCustomGlyphEdit::OpenUndoGroup() {
@@ -93,6 +112,7 @@ void TCustomGlyphEdit::CloseUndoGroup() {
 void TCustomGlyphEdit::ClearUndoHistory() {
     undoList_.Clear();
     redoList_.Clear();
+    KeepModifiedAcrossClear();
 }
 
 bool TCustomGlyphEdit::UndoAvailable() const {
@@ -146,6 +166,7 @@ void TCustomGlyphEdit::Undo() {
         redoList_.UnmarkGroup();
     }
     RestoreCaretState(restore);
+    NoteModified();
 }
 
 void TCustomGlyphEdit::Redo() {
@@ -178,6 +199,7 @@ void TCustomGlyphEdit::Redo() {
         undoList_.UnmarkGroup();
     }
     RestoreCaretState(restore);
+    NoteModified();
 }
 
 // ---- Reverting one entry ----

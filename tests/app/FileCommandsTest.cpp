@@ -759,6 +759,41 @@ TEST_F(FileCommands, ExitClosesThroughTheCloseQuery) {
     EXPECT_EQ(prompts.Records().size(), 2);
 }
 
+TEST_F(FileCommands, UndoingPastTheSaveAsksAtCloseAndRedoingBackDoesNot) {
+    struct {
+        const char* what;
+        QList<QKeyCombination> keysAfterSave;
+        bool asks;
+    } cases[] = {
+        {"undo below the save", {QKeyCombination(Qt::ControlModifier, Qt::Key_Z)}, true},
+        {"undo, then redo up to the save",
+         {QKeyCombination(Qt::ControlModifier, Qt::Key_Z),
+          QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)},
+         false},
+    };
+    for (const auto& c : cases) {
+        const QString page = WriteFile("page.htm", "old\n");
+        Start();
+        Open(page);
+        QTest::keyClick(form->GlyphEditView, Qt::Key_X);
+        ScriptedPrompts prompts;
+        form->ClickMenuItem(form->MISave);
+        ASSERT_EQ(ReadBytes(page), "xold\n") << c.what;
+        for (const QKeyCombination key : c.keysAfterSave)
+            QTest::keyClick(form->GlyphEditView, key.key(), key.keyboardModifiers());
+        EXPECT_EQ(form->GlyphEdit.Modified(), c.asks) << c.what;
+        if (c.asks)
+            prompts.AnswerButton(QMessageBox::No);
+        EXPECT_TRUE(form->close()) << c.what;
+        ASSERT_EQ(prompts.Records().size(), c.asks ? 1 : 0) << c.what;
+        if (c.asks) {
+            EXPECT_EQ(prompts.Records()[0].Text, kSaveQuestion.arg(page)) << c.what;
+        }
+        EXPECT_EQ(ReadBytes(page), "xold\n") << c.what << ": No keeps the saved file";
+        form.reset();
+    }
+}
+
 // --- Recent files --------------------------------------------------------------------------------
 
 TEST_F(FileCommands, TheRecentFilesAppearInTheFileMenuBeforeExit) {

@@ -7,11 +7,13 @@
 #include "highlight/TGlyphHTMLHighlighter.h"
 
 #include "GlyphEditTestSupport.h"
+#include "support/QtPrinters.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -468,16 +470,30 @@ struct TReplaceResult {
     TBufferCoord caret;
     TBufferCoord selStart;
     TBufferCoord selEnd;
+    QStringList undone; // the lines after one undo
 };
 
-TReplaceResult ReplaceAll(const QStringList& lines, TBufferCoord caret, const QString& search,
-                          const QString& replace, TGlyphSearchOptions options, bool prompt,
-                          TGlyphEdit* keep = nullptr) {
+// Where replace all starts: the caret, or a selection (searched alone) in a selection mode.
+struct TReplaceStart {
+    TBufferCoord caret;
+    TBufferCoord selectionEnd; // the active end of a selection from `caret`; (1, 1) for none
+    TGlyphSelectionMode mode = smNormal;
+};
+
+TReplaceResult ReplaceAll(const QStringList& lines, const TReplaceStart& start,
+                          const QString& search, const QString& replace,
+                          TGlyphSearchOptions options, bool prompt, TGlyphEdit* keep = nullptr) {
     TGlyphEdit local;
     TGlyphEdit& edit = keep ? *keep : local;
     edit.SetOptions(GlyphEditMainWindowOptions);
-    edit.SetText(lines.join("\r\n"));
-    GlyphEditTest::PlaceCaret(edit, caret);
+    GlyphEditTest::SetLines(edit, lines);
+    if (start.selectionEnd != TBufferCoord{} && start.selectionEnd != start.caret) {
+        GlyphEditTest::Select(edit, start.caret, start.selectionEnd, start.mode);
+        options |= SearchSelectionOnly;
+    } else {
+        edit.SetSelectionMode(start.mode);
+        GlyphEditTest::PlaceCaret(edit, start.caret);
+    }
     TGlyphEditFindReplace finder(edit);
     if (prompt) {
         // Answering every prompt with "replace" walks the match-by-match way.
@@ -485,58 +501,189 @@ TReplaceResult ReplaceAll(const QStringList& lines, TBufferCoord caret, const QS
         finder.OnReplaceText = [](TCustomGlyphEdit*, const QString&, const QString&, int, int,
                                   TGlyphReplaceAction& action) { action = raReplace; };
     }
-    const int count = finder.FindAndReplace(search, replace, options | SearchReplaceAll);
-    return {edit.Lines().Lines(), count, edit.CaretXY(), edit.SelectionStart(),
-            edit.SelectionEnd()};
+    TReplaceResult r;
+    r.count = finder.FindAndReplace(search, replace, options | SearchReplaceAll);
+    r.lines = edit.Lines().Lines();
+    r.caret = edit.CaretXY();
+    r.selStart = edit.SelectionStart();
+    r.selEnd = edit.SelectionEnd();
+    if (!keep) {
+        edit.Undo();
+        r.undone = edit.Lines().Lines();
+    }
+    return r;
 }
 
+// Every case runs forwards and backwards in each selection mode, once in one pass per line and
+// once match by match; both must leave the same text, count, caret and selection, and one undo
+// takes the one-pass replacement back.
 TEST(LineStoreReplaceAll, OnePassEqualsMatchByMatch) {
-    const QString many = Long(3000, QStringLiteral("the cat sat; "));
+    const QString many = Long(3000 * 13, QStringLiteral("the cat sat; "));
+    const QString blankEnded = Long(2000 * 10, QStringLiteral("ab cd efg "));
+    const TGlyphSearchOptions entire = SearchEntireText;
     struct {
         const char* what;
         QStringList lines;
         TBufferCoord caret;
+        TBufferCoord selectionEnd;
         QString search;
         QString replace;
         TGlyphSearchOptions options;
     } cases[] = {
-        {"many matches in one line", {many, "cat", many}, {1, 1}, "cat", "lion", SearchEntireText},
-        {"overlapping pattern", {"aaaaaaa", "baaab"}, {1, 1}, "aa", "b", SearchEntireText},
-        {"replacement holds the pattern", {"a.a.a", "aaa"}, {1, 1}, "a", "aa", SearchEntireText},
-        {"shorter replacement", {many}, {1, 1}, "the cat", "", SearchEntireText},
-        {"from the caret", {"cat cat cat", "cat cat"}, {5, 1}, "cat", "dog", {}},
-        {"ignoring case", {"Cat CAT cat", "x"}, {1, 1}, "cat", "c", SearchEntireText},
+        {"many matches in one line", {many, "cat", many}, {1, 1}, {}, "cat", "lion", entire},
+        {"overlapping pattern", {"aaaaaaa", "baaab"}, {1, 1}, {}, "aa", "b", entire},
+        {"replacement holds the pattern", {"a.a.a", "aaa"}, {1, 1}, {}, "a", "aa", entire},
+        {"shorter replacement", {many}, {1, 1}, {}, "the cat", "", entire},
+        {"from the caret", {"cat cat cat", "cat cat"}, {5, 1}, {}, "cat", "dog", {}},
+        {"ignoring case", {"Cat CAT cat", "x"}, {1, 1}, {}, "cat", "c", entire},
         {"whole words",
          {"cat cats cat_ cat-cat"},
          {1, 1},
+         {},
          "cat",
          "C",
-         SearchEntireText | SearchWholeWord},
-        {"wide characters",
-         {"\u03A9x\u03A9x" + Wide, "x"},
+         entire | SearchWholeWord},
+        {"wide characters", {"\u03A9x\u03A9x" + Wide, "x"}, {1, 1}, {}, "x", "\u20AC", entire},
+        {"last line gets the rest selected", {"ab ab ab tail"}, {1, 1}, {}, "ab", "c", entire},
+        // Lines ending in blanks, which every replacement trims.
+        {"a line ending in blanks", {"a b  ", "a b"}, {1, 1}, {}, " ", "_", entire},
+        {"many matches before the blanks", {blankEnded, "cd x "}, {1, 1}, {}, "cd", "xyz", entire},
+        {"deleting before blanks trims nothing", {"b", " ba b b"}, {3, 2}, {}, "b", "", {}},
+        // Replacements holding line breaks.
+        {"a line break", {"a,b,c", "d,e"}, {1, 1}, {}, ",", "\r\n", entire},
+        {"line breaks around text",
+         {"one two three", "two"},
          {1, 1},
-         "x",
-         "\u20AC",
-         SearchEntireText},
-        {"last line gets the rest selected",
-         {"ab ab ab tail"},
+         {},
+         "two",
+         "2\r\nx\n",
+         entire},
+        {"a line break from the caret", {"a,b,c", "d,e"}, {3, 1}, {}, ",", "\n", {}},
+        // Selections, searched alone.
+        {"inside a selection",
+         {"cat cat cat", "cat cat cat", "cat"},
+         {5, 1},
+         {8, 2},
+         "cat",
+         "lion",
+         {}},
+        {"a selection holding several matches",
+         {"ab ab ab ab", "ab ab ab ab"},
          {1, 1},
+         {10, 2},
          "ab",
-         "c",
-         SearchEntireText},
-        {"trailing spaces go match by match", {"a b  ", "a b"}, {1, 1}, " ", "_", SearchEntireText},
+         "abcd",
+         {}},
+        {"a selection of lines ending in blanks",
+         {"a b  ", "b b ", "b"},
+         {2, 1},
+         {2, 2},
+         "b",
+         "\r\nc",
+         {}},
     };
     for (const auto& c : cases) {
-        const TReplaceResult bulk =
-            ReplaceAll(c.lines, c.caret, c.search, c.replace, c.options, false);
-        const TReplaceResult single =
-            ReplaceAll(c.lines, c.caret, c.search, c.replace, c.options, true);
-        EXPECT_EQ(bulk.lines, single.lines) << c.what;
-        EXPECT_EQ(bulk.count, single.count) << c.what;
-        EXPECT_GT(bulk.count, 0) << c.what;
-        EXPECT_EQ(bulk.caret, single.caret) << c.what;
-        EXPECT_EQ(bulk.selStart, single.selStart) << c.what;
-        EXPECT_EQ(bulk.selEnd, single.selEnd) << c.what;
+        for (const TGlyphSelectionMode mode : {smNormal, smLine, smColumn}) {
+            for (const bool backward : {false, true}) {
+                const TGlyphSearchOptions options =
+                    backward ? c.options | SearchBackward : c.options;
+                const std::string what = std::string(c.what) + (backward ? ", backwards" : "") +
+                                         ", mode " + std::to_string(mode);
+                const TReplaceStart start{c.caret, c.selectionEnd, mode};
+                const TReplaceResult bulk =
+                    ReplaceAll(c.lines, start, c.search, c.replace, options, false);
+                const TReplaceResult single =
+                    ReplaceAll(c.lines, start, c.search, c.replace, options, true);
+                EXPECT_EQ(bulk.lines, single.lines) << what;
+                EXPECT_EQ(bulk.count, single.count) << what;
+                EXPECT_EQ(bulk.caret, single.caret) << what;
+                EXPECT_EQ(bulk.selStart, single.selStart) << what;
+                EXPECT_EQ(bulk.selEnd, single.selEnd) << what;
+                EXPECT_EQ(bulk.undone, c.lines) << what;
+                if (mode == smNormal && !backward) {
+                    EXPECT_GT(bulk.count, 0) << what;
+                }
+            }
+        }
+    }
+}
+
+// Random short texts full of blanks, patterns and replacements that touch them, random
+// directions, modes, carets and selections: one pass and match by match must agree.
+TEST(LineStoreReplaceAll, RandomCasesAgreeWithMatchByMatch) {
+    const QStringList patterns = {"a", "b", " ", "ab", "b ", "  ", "a a"};
+    const QStringList replacements = {"", "x", "  ", "x ", "\r\n", " \r\nx", "ab", "a\n  "};
+    for (quint32 seed = 1; seed <= 3000; ++seed) {
+        QRandomGenerator random(seed);
+        auto pick = [&](int n) { return static_cast<int>(random.bounded(n)); };
+        QStringList lines;
+        for (int i = 0, n = 1 + pick(4); i < n; ++i) {
+            QString line;
+            for (int k = 0, len = pick(12); k < len; ++k)
+                line += QStringLiteral("ab  ").at(pick(4));
+            lines << line;
+        }
+        const int y = 1 + pick(int(lines.size()));
+        TReplaceStart start{{1 + pick(int(lines.at(y - 1).size()) + 2), y}, {}, smNormal};
+        start.mode = std::array{smNormal, smLine, smColumn}[pick(3)];
+        if (pick(2)) {
+            const int y2 = 1 + pick(int(lines.size()));
+            start.selectionEnd = {1 + pick(int(lines.at(y2 - 1).size()) + 2), y2};
+        }
+        TGlyphSearchOptions options = pick(2) ? SearchEntireText : TGlyphSearchOptions();
+        if (pick(2))
+            options |= SearchBackward;
+        const QString search = patterns.at(pick(int(patterns.size())));
+        const QString replace = replacements.at(pick(int(replacements.size())));
+        const TReplaceResult bulk = ReplaceAll(lines, start, search, replace, options, false);
+        const TReplaceResult single = ReplaceAll(lines, start, search, replace, options, true);
+        ASSERT_EQ(bulk.lines, single.lines) << "seed " << seed;
+        ASSERT_EQ(bulk.count, single.count) << "seed " << seed;
+        ASSERT_EQ(bulk.caret, single.caret) << "seed " << seed;
+        ASSERT_EQ(bulk.selStart, single.selStart) << "seed " << seed;
+        ASSERT_EQ(bulk.selEnd, single.selEnd) << "seed " << seed;
+        ASSERT_EQ(bulk.undone, lines) << "seed " << seed;
+    }
+}
+
+// Replace all without prompting writes each line a few times, not once per match: the
+// characters of all line writes stay within a small multiple of the text before and after.
+TEST(LineStoreReplaceAll, WritesEachLineOnceInEveryMode) {
+    constexpr int Matches = 200;
+    const QString line = QStringLiteral("ab cd efg ").repeated(Matches); // ends in a blank
+    struct {
+        const char* what;
+        TGlyphSelectionMode mode;
+        QString replace;
+        bool backward;
+    } cases[] = {
+        {"a line ending in a blank", smNormal, "xyz", false},
+        {"backwards", smNormal, "xyz", true},
+        {"line selection mode", smLine, "xyz", false},
+        {"column selection mode", smColumn, "xyz", false},
+        {"a replacement holding a line break", smNormal, "x\r\ny", false},
+        {"a line break, backwards", smNormal, "x\r\ny", true},
+    };
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        edit.SetOptions(GlyphEditMainWindowOptions);
+        GlyphEditTest::SetLines(edit, {line});
+        edit.SetSelectionMode(c.mode);
+        qsizetype written = 0;
+        edit.OnLinesChanged = [&](const TGlyphLinesChange& change) {
+            if (change.Kind == TGlyphLinesChange::Deleted ||
+                change.Kind == TGlyphLinesChange::Cleared)
+                return;
+            for (int i = change.Index; i < change.Index + change.Count; ++i)
+                written += edit.Lines().LineLength(i);
+        };
+        TGlyphEditFindReplace finder(edit);
+        TGlyphSearchOptions options = SearchEntireText | SearchReplaceAll | SearchMatchCase;
+        if (c.backward)
+            options |= SearchBackward;
+        // A column block keeps its columns while the replaced text grows: the last few fall out.
+        EXPECT_GT(finder.FindAndReplace("cd", c.replace, options), Matches * 9 / 10) << c.what;
+        EXPECT_LE(written, 5 * (line.size() + edit.Text().size())) << c.what;
     }
 }
 
@@ -554,8 +701,8 @@ TEST(LineStoreReplaceAll, KnownResultsForTheTrickyPatterns) {
         {"trimmed spaces end the line's matches", "a b  ", " ", "_", "a_b", 1},
     };
     for (const auto& c : cases) {
-        const TReplaceResult r =
-            ReplaceAll({c.line}, {1, 1}, c.search, c.replace, SearchEntireText, false);
+        const TReplaceResult r = ReplaceAll({c.line}, TReplaceStart{{1, 1}, {}, smNormal}, c.search,
+                                            c.replace, SearchEntireText, false);
         EXPECT_EQ(r.lines, QStringList{c.expected}) << c.what;
         EXPECT_EQ(r.count, c.count) << c.what;
     }
@@ -565,8 +712,8 @@ TEST(LineStoreReplaceAll, OneUndoRestoresALongLineExactlyAndRedoAgain) {
     const QStringList lines = {"first cat", Long(50000, QStringLiteral("a cat, ") + Wide), "",
                                "cat"};
     TGlyphEdit edit;
-    const TReplaceResult r =
-        ReplaceAll(lines, {1, 1}, "cat", "dog", SearchEntireText | SearchMatchCase, false, &edit);
+    const TReplaceResult r = ReplaceAll(lines, TReplaceStart{{1, 1}, {}, smNormal}, "cat", "dog",
+                                        SearchEntireText | SearchMatchCase, false, &edit);
     ASSERT_GT(r.count, 1000);
     const QStringList replaced = edit.Lines().Lines();
     EXPECT_FALSE(replaced.join("").contains("cat"));

@@ -101,18 +101,44 @@ TEST(TypingEdge, IgnoresControlCharactersDeleteAndReadOnly) {
     EXPECT_FALSE(edit.Modified());
 }
 
-TEST(TypingEdge, TypingReplacesSelectionAsOneStep) {
-    TGlyphEdit edit;
-    ConfigureMainWindow(edit);
-    SetLines(edit, {"hello", "world"});
-    Select(edit, {3, 1}, {2, 2});
-    Type(edit, "X");
-    EXPECT_EQ(Lines(edit), (QStringList{"heXorld"}));
-    EXPECT_EQ(edit.CaretXY(), (TBufferCoord{4, 1}));
-    edit.Undo();
-    EXPECT_EQ(Lines(edit), (QStringList{"hello", "world"}));
-    EXPECT_EQ(edit.SelectedText(), "llo\r\nw");
-    EXPECT_FALSE(edit.UndoAvailable());
+TEST(TypingEdge, TypingReplacesSelectionAtItsFirstEndAsOneStep) {
+    const QStringList grid = {"abc", "def", "ghi"};
+    struct {
+        const char* what;
+        QStringList lines;
+        TBufferCoord anchor;
+        TBufferCoord active;
+        TGlyphSelectionMode mode;
+        QStringList after;
+        TBufferCoord caret;
+    } cases[] = {
+        {"stream", {"hello", "world"}, {3, 1}, {2, 2}, smNormal, {"heXorld"}, {4, 1}},
+        {"stream made backwards",
+         {"hello", "world"},
+         {2, 2},
+         {3, 1},
+         smNormal,
+         {"heXorld"},
+         {4, 1}},
+        {"column made downwards", grid, {2, 1}, {3, 3}, smColumn, {"aXc", "df", "gi"}, {3, 1}},
+        {"column made upwards", grid, {3, 3}, {2, 1}, smColumn, {"aXc", "df", "gi"}, {3, 1}},
+        {"column made to the left", grid, {3, 1}, {2, 3}, smColumn, {"aXc", "df", "gi"}, {3, 1}},
+        {"lines", grid, {2, 1}, {2, 2}, smLine, {"Xghi"}, {2, 1}},
+    };
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        ConfigureMainWindow(edit);
+        SetLines(edit, c.lines);
+        Select(edit, c.anchor, c.active, c.mode);
+        const QString selected = edit.SelectedText();
+        Type(edit, "X");
+        EXPECT_EQ(Lines(edit), c.after) << c.what;
+        EXPECT_EQ(edit.CaretXY(), c.caret) << c.what;
+        edit.Undo();
+        EXPECT_EQ(Lines(edit), c.lines) << c.what;
+        EXPECT_EQ(edit.SelectedText(), selected) << c.what;
+        EXPECT_FALSE(edit.UndoAvailable()) << c.what;
+    }
 }
 
 TEST(TypingEdge, ReachingTheRightEdgeScrollsTheView) {
@@ -169,6 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{"InsideIndented", {"  abcd"}, {5, 1}, ecLineBreak, {"  ab", "  cd"}, {3, 2}},
         BreakCase{"InsideTrimsLeft", {"ab  cd"}, {5, 1}, ecLineBreak, {"ab", "cd"}, {1, 2}},
         BreakCase{"InsideBlankRight", {"ab cd"}, {3, 1}, ecLineBreak, {"ab", " cd"}, {1, 2}},
+        // Inside the leading blanks the indentation is the left part's before trimming.
+        BreakCase{
+            "InsideLeadingBlanks", {"    abcd"}, {3, 1}, ecLineBreak, {"", "    abcd"}, {3, 2}},
         // Case 2: at the end; the new line copies the leading blanks.
         BreakCase{"AtEndIndented", {"  ab"}, {5, 1}, ecLineBreak, {"  ab", "  "}, {3, 2}},
         BreakCase{"PastEnd", {"ab", "cd"}, {7, 1}, ecLineBreak, {"ab", "", "cd"}, {1, 2}},
@@ -178,7 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{
             "EmptyLine", {"    x", "", ""}, {1, 3}, ecLineBreak, {"    x", "", "", ""}, {5, 4}},
         BreakCase{"InsertLineInside", {"  abcd"}, {5, 1}, ecInsertLine, {"  ab", "  cd"}, {5, 1}},
-        BreakCase{"InsertLineAtEnd", {"  ab"}, {5, 1}, ecInsertLine, {"  ab", ""}, {5, 1}}),
+        BreakCase{"InsertLineAtEnd", {"  ab"}, {5, 1}, ecInsertLine, {"  ab", ""}, {5, 1}},
+        BreakCase{
+            "InsertLineInBlanks", {"    abcd"}, {3, 1}, ecInsertLine, {"", "    abcd"}, {3, 1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineBreakEdge, EmptyBufferGetsALine) {

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace GlyphEditTest;
 
@@ -245,22 +246,67 @@ TEST(UndoCapacity, OldGroupsGoWholeNeverInPart) {
     EXPECT_EQ(texts, (QStringList{"abcdef", "abcd"})) << "each undo step is a whole group";
 }
 
-TEST(UndoCapacity, UndoingEverythingClearsModified) {
+// Modified compares the undo position with the one of the last save (or load). A script of
+// steps: a letter is typed, S saves (the window's SetModified(false)), U undoes, R redoes;
+// after each step Modified is expected as + or -.
+TEST(SavePoint, ModifiedMeansAnotherPositionThanTheSavedOne) {
+    struct {
+        const char* what;
+        int maxUndo;
+        const char* steps;
+        const char* modified;
+    } cases[] = {
+        {"undoing everything since the load", 1024, "xyUU", "+++-"},
+        {"type, save, undo", 1024, "xSU", "+-+"},
+        {"type, save, undo, redo", 1024, "xSUR", "+-+-"},
+        {"two edits, save, undo twice and back", 1024, "xySUURR", "++-+++-"},
+        {"an edit after undoing past the save", 1024, "xSUzUR", "+-++++"},
+        {"undo back down to the save", 1024, "xSyUR", "+-+-+"},
+        {"a save below undone changes", 1024, "xyUSRU", "+++-+-"},
+        {"capacity drops the save point's own changes", 3, "abcdUUU", "+++++++"},
+        {"capacity drops only what came before the save", 3, "abSdeUUU", "++-+++-+"},
+        {"capacity passes the save point later", 2, "aSbcdUUU", "+-++++++"},
+    };
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        ConfigureMainWindow(edit);
+        edit.SetMaxUndo(c.maxUndo);
+        SetLines(edit, {""});
+        edit.SetModified(false);
+        std::string seen;
+        for (const char* step = c.steps; *step != 0; ++step) {
+            if (*step == 'S')
+                edit.SetModified(false);
+            else if (*step == 'U')
+                edit.Undo();
+            else if (*step == 'R')
+                edit.Redo();
+            else
+                Type(edit, QString(QChar::fromLatin1(*step)));
+            seen += edit.Modified() ? '+' : '-';
+        }
+        EXPECT_EQ(seen, c.modified) << c.what;
+    }
+}
+
+TEST(SavePoint, ClearingTheHistoryKeepsTheFlag) {
     TGlyphEdit edit;
     ConfigureMainWindow(edit);
-    SetLines(edit, {"abc"});
-    PlaceCaret(edit, {2, 1});
-    Type(edit, "xy");
-    edit.RunCommand(ecLineBreak);
-    EXPECT_TRUE(edit.Modified());
-    // After a save the window clears the flag; undoing one step marks it again.
+    SetLines(edit, {""});
+    Type(edit, "ab");
     edit.SetModified(false);
+    edit.ClearUndoHistory();
+    EXPECT_FALSE(edit.Modified()) << "the saved text is still there";
+    Type(edit, "c");
     edit.Undo();
-    EXPECT_TRUE(edit.Modified());
-    UndoAll(edit);
     EXPECT_FALSE(edit.Modified());
     edit.Redo();
-    EXPECT_TRUE(edit.Modified());
+    edit.ClearUndoHistory();
+    EXPECT_TRUE(edit.Modified()) << "the text still differs from the saved one";
+    edit.SetModified(true);
+    Type(edit, "d");
+    edit.Undo();
+    EXPECT_TRUE(edit.Modified()) << "a flag set by hand names no position";
 }
 
 TEST(UndoSuspension, NothingIsRecordedWhileSuspended) {

@@ -7,9 +7,12 @@
 
 #include "editor/TGlyphEditView.h"
 
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
@@ -461,6 +464,81 @@ TEST(ViewKeys, GoToTheModel) {
     // With WantTabs the Tab key types instead of moving the focus.
     QTest::keyClick(f.view.get(), Qt::Key_Tab);
     EXPECT_EQ(f.edit.LineText(1), QStringLiteral("  abcde"));
+}
+
+TEST(ViewKeys, ABookmarkJumpShowsItsLine) {
+    struct {
+        const char* what;
+        int topLine;
+    } cases[] = {
+        {"the line just above the view", 11},
+        {"far above the view", 60},
+        {"inside the view", 5},
+    };
+    for (const auto& c : cases) {
+        ViewFixture f(NumberedLines(100));
+        f.view->setFocus();
+        GlyphEditTest::PlaceCaret(f.edit, {1, 10});
+        QTest::keyClick(f.view.get(), Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_TRUE(f.edit.Bookmark(1).has_value()) << c.what;
+        GlyphEditTest::PlaceCaret(f.edit, {1, 100});
+        f.view->SetFirstVisibleLine(c.topLine);
+        ASSERT_EQ(f.view->FirstVisibleLine(), c.topLine) << c.what;
+        QTest::keyClick(f.view.get(), Qt::Key_1, Qt::ControlModifier);
+        EXPECT_EQ(f.edit.CaretY(), 10) << c.what;
+        EXPECT_LE(f.view->FirstVisibleLine(), 10) << c.what;
+        EXPECT_GE(f.view->FirstVisibleLine() + f.view->VisibleRows() - 1, 10) << c.what;
+    }
+}
+
+TEST(ViewKeys, EscReachesTheDialogAroundTheEditor) {
+    QDialog dialog;
+    TGlyphEdit edit;
+    GlyphEditTest::ConfigureMainWindow(edit);
+    auto* view = new TGlyphEditView(edit, &dialog);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    GlyphEditTest::SetLines(edit, {"abc"});
+    view->setFocus();
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QTest::keyClick(view, Qt::Key_X);
+    EXPECT_EQ(rejected.count(), 0) << "a typed character stays in the editor";
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(rejected.count(), 1);
+    EXPECT_EQ(edit.LineText(1), QStringLiteral("xabc"));
+}
+
+// Bookmark keys by the place of the digit key, as other layouts report them: the symbol the
+// layout gives the key, with the key's code on a Linux keyboard (10 to 19 for 1 to 9 and 0).
+TEST(ViewKeys, BookmarkKeysWorkWithAnyLayout) {
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    struct {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        quint32 scanCode;
+        int line;           // the caret line when the key goes
+        int bookmark;       // the bookmark the key sets or jumps to
+        int caretLineAfter; // where that bookmark and the caret then stand
+    } cases[] = {
+        {"German Ctrl+Shift+3 gives a section sign", Qt::Key_section, ctrlShift, 12, 4, 3, 4},
+        {"German Ctrl+Shift+0 gives an equals sign", Qt::Key_Equal, ctrlShift, 19, 6, 0, 6},
+        {"US Ctrl+Shift+1 gives an exclamation mark", Qt::Key_Exclam, ctrlShift, 10, 8, 1, 8},
+        {"without a key code the US symbols still count", Qt::Key_At, ctrlShift, 0, 2, 2, 2},
+        {"French Ctrl+1 gives an ampersand and jumps", Qt::Key_Ampersand, Qt::ControlModifier, 10,
+         9, 1, 8},
+    };
+    ViewFixture f(NumberedLines(10));
+    f.view->setFocus();
+    for (const auto& c : cases) {
+        GlyphEditTest::PlaceCaret(f.edit, {1, c.line});
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.scanCode, 0, 0);
+        QApplication::sendEvent(f.view.get(), &press);
+        EXPECT_TRUE(press.isAccepted()) << c.what;
+        ASSERT_TRUE(f.edit.Bookmark(c.bookmark).has_value()) << c.what;
+        EXPECT_EQ(f.edit.Bookmark(c.bookmark)->Y, c.caretLineAfter) << c.what;
+        EXPECT_EQ(f.edit.CaretY(), c.caretLineAfter) << c.what;
+    }
 }
 
 TEST(ViewKeys, TabMovesTheFocusWithoutWantTabs) {
