@@ -39,13 +39,13 @@ constexpr TTextEncoding ReopenEncodings[] = {TTextEncoding::Utf8, TTextEncoding:
                                              TTextEncoding::Utf16BE, TTextEncoding::Windows1252};
 constexpr TLineBreakStyle LineBreakStyles[] = {lbsCrLf, lbsLf, lbsCr};
 
-// A menu item named after its caption: "Save as UTF-8 with BOM" is MISaveAsUTF8withBOM.
+// A menu item named after its caption: "Save as UTF-8 with BOM" is MISaveAsUTF8WithBOM.
 QAction* AddNamedItem(QMenu* menu, const QString& caption) {
     QAction* item = menu->addAction(caption);
     QString name = QStringLiteral("MI");
-    for (QChar c : caption) {
-        if (c.isLetterOrNumber())
-            name += c;
+    for (QString word : caption.split(u' ')) {
+        word[0] = word[0].toUpper();
+        name += word.remove(u'-');
     }
     item->setObjectName(name);
     return item;

@@ -14,7 +14,6 @@
 #include <new>
 #include <sys/resource.h>
 #include <sys/sysinfo.h>
-#include <unistd.h>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -790,34 +789,23 @@ const QByteArray Utf16LeBom("\xFF\xFE", 2);
 const QByteArray Utf16BeBom("\xFE\xFF", 2);
 constexpr qint64 MegaByte = 1024 * 1024;
 
-// Room under a process limit for a process that already uses `used` bytes of it.
-qint64 RoomUnder(const rlimit& limit, qint64 used) {
-    if (limit.rlim_cur == RLIM_INFINITY)
-        return std::numeric_limits<qint64>::max();
-    return qint64(limit.rlim_cur) - used;
-}
-
-// The most memory this process can still be given: the machine's memory and swap, and what
-// its address-space and data limits leave. A file larger than that can never be held.
+// The most memory this process can be given: the machine's memory and swap, and no more than
+// its address-space and data limits. A file larger than that can never be held.
 qint64 AllocatableBytes() {
     qint64 room = std::numeric_limits<qint64>::max();
     struct sysinfo info {};
     if (sysinfo(&info) == 0)
         room = qint64(info.totalram + info.totalswap) * info.mem_unit;
-    // /proc/self/statm: size resident shared text lib data dt, in pages.
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    const QList<QByteArray> pages = statm.open(QIODevice::ReadOnly)
-                                        ? statm.readAll().simplified().split(' ')
-                                        : QList<QByteArray>();
-    const qint64 pageSize = sysconf(_SC_PAGESIZE);
-    const qint64 used = pages.size() > 5 ? pages[0].toLongLong() * pageSize : 0;
-    const qint64 data = pages.size() > 5 ? pages[5].toLongLong() * pageSize : 0;
+    const auto lower = [&room](const rlimit& limit) {
+        if (limit.rlim_cur != RLIM_INFINITY)
+            room = std::min(room, qint64(limit.rlim_cur));
+    };
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) == 0)
-        room = std::min(room, RoomUnder(limit, used));
+        lower(limit);
     if (getrlimit(RLIMIT_DATA, &limit) == 0)
-        room = std::min(room, RoomUnder(limit, data));
-    return std::max<qint64>(room, 0);
+        lower(limit);
+    return room;
 }
 
 // Length of the well-formed UTF-8 sequence that starts at p (n bytes left); 0 for none.
@@ -1013,13 +1001,8 @@ struct TLoadedText {
     int OwnBreaks = 0;
 };
 
-std::uint8_t OwnBreakBits(int style) {
-    return std::uint8_t((style + 1) << sfBreakShift);
-}
-
-// Collects the lines with their breaks. A line keeps a break of its own only when it differs
-// from the style: the style is guessed from the first line and, in the rare file where another
-// break is more frequent, settled in a second pass.
+// Collects the lines with their breaks. Every line is first marked with its own break; once
+// the style is known, lines with that break drop the mark.
 class TLineCollector {
 public:
     TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart)
@@ -1034,11 +1017,8 @@ public:
                        .arg(limits_.MaxLineLength));
         TGlyphEditStringRec rec{std::move(chars)};
         if (style != NoBreak) {
-            if (guess_ == NoBreak)
-                guess_ = style;
             ++counts_[style];
-            if (style != guess_)
-                rec.TabFlags |= OwnBreakBits(style);
+            rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
         }
         text_.Records.append(std::move(rec));
     }
@@ -1052,11 +1032,14 @@ public:
                 style = other;
         }
         text_.Style = TLineBreakStyle(style);
-        text_.OwnBreaks = int(text_.Records.size()) - counts_[style] - (lastBroken ? 0 : 1);
-        if (guess_ != NoBreak && guess_ != style)
-            Rebase(style, lastBroken);
-        // The array grew by doubling; what it has to spare beyond an eighth goes back.
         QList<TGlyphEditStringRec>& records = text_.Records;
+        for (TGlyphEditStringRec& rec : records) {
+            if ((rec.TabFlags & sfOwnBreak) >> sfBreakShift == style + 1)
+                rec.TabFlags &= std::uint8_t(~sfOwnBreak);
+            else if (rec.TabFlags & sfOwnBreak)
+                ++text_.OwnBreaks;
+        }
+        // The array grew by doubling; what it has to spare beyond an eighth goes back.
         if (records.capacity() > records.size() + records.size() / 8)
             records.squeeze();
     }
@@ -1066,25 +1049,9 @@ private:
         throw EGlyphFileError(errorStart_ + u' ' + reason);
     }
 
-    // Marks the lines again against the real style instead of the guessed one.
-    void Rebase(int style, bool lastBroken) {
-        const qsizetype last = text_.Records.size() - 1;
-        for (qsizetype i = 0; i <= last; ++i) {
-            TGlyphEditStringRec& rec = text_.Records[i];
-            if (i == last && !lastBroken)
-                continue;
-            const int own = (rec.TabFlags & sfOwnBreak) >> sfBreakShift;
-            const int lineStyle = own ? own - 1 : guess_;
-            rec.TabFlags &= std::uint8_t(~sfOwnBreak);
-            if (lineStyle != style)
-                rec.TabFlags |= OwnBreakBits(lineStyle);
-        }
-    }
-
     TLoadedText& text_;
     const TGlyphLoadLimits& limits_;
     const QString& errorStart_;
-    int guess_ = NoBreak;
     std::array<int, 3> counts_{};
 };
 
