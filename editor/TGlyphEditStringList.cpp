@@ -1008,14 +1008,16 @@ public:
     TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart)
         : text_(text), limits_(limits), errorStart_(errorStart) {}
 
-    void Add(TGlyphEditLineChars chars, int style) {
+    // Adds the line that `decode` makes of `units` bytes or UTF-16 units (at least as many as
+    // it has characters, so that only a line that long needs its characters counted).
+    template <typename Decode> void Add(Decode&& decode, qsizetype units, int style) {
         if (text_.Records.size() >= limits_.MaxLines)
             Refuse(QStringLiteral("It has more lines than the editor can hold (%1).")
                        .arg(limits_.MaxLines));
-        if (chars.Size() > limits_.MaxLineLength)
+        TGlyphEditStringRec rec{decode()};
+        if (units > limits_.MaxLineLength && rec.Chars.Size() > limits_.MaxLineLength)
             Refuse(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
                        .arg(limits_.MaxLineLength));
-        TGlyphEditStringRec rec{std::move(chars)};
         if (style != NoBreak) {
             ++counts_[style];
             rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
@@ -1079,7 +1081,7 @@ TLoadedText BuildLines(const QByteArray& bytes, std::optional<TTextEncoding> enc
             return std::find_if(q, e, [](char16_t c) { return c == u'\r' || c == u'\n'; });
         };
         lines.Finish(CutLines(p, p + count, next, [&](const char16_t* s, qsizetype n, int style) {
-            lines.Add(TGlyphEditLineChars(QStringView(s, n)), style);
+            lines.Add([=] { return TGlyphEditLineChars(QStringView(s, n)); }, n, style);
         }));
         return text;
     }
@@ -1087,7 +1089,7 @@ TLoadedText BuildLines(const QByteArray& bytes, std::optional<TTextEncoding> enc
     TNextByte nextLf('\n', end);
     const auto next = [&](const char* q) { return std::min(nextCr.From(q), nextLf.From(q)); };
     lines.Finish(CutLines(begin, end, next, [&](const char* s, qsizetype n, int style) {
-        lines.Add(DecodeLine(format, s, n), style);
+        lines.Add([&, s, n] { return DecodeLine(format, s, n); }, n, style);
     }));
     return text;
 }
@@ -1162,13 +1164,12 @@ bool BytesAsStored(const TGlyphEditLineChars& chars, bool cp1252) {
     if (chars.IsWide())
         return false;
     return chars.Visit([cp1252](const auto* p, qsizetype n) {
-        uchar high = 0;
-        bool c1 = false;
-        for (qsizetype i = 0; i < n; ++i) {
+        // One pass that vectorises answers for plain ASCII, the usual line.
+        unsigned high = 0;
+        for (qsizetype i = 0; i < n; ++i)
             high |= p[i];
-            c1 |= p[i] >= 0x80 && p[i] < 0xA0;
-        }
-        return high < 0x80 || (cp1252 && !c1);
+        return high < 0x80 ||
+               (cp1252 && std::none_of(p, p + n, [](unsigned c) { return c >= 0x80 && c < 0xA0; }));
     });
 }
 
@@ -1228,18 +1229,24 @@ public:
 
     // The bytes of a line: its stored bytes where they already are right, else `scratch`.
     QByteArrayView Line(const TGlyphEditLineChars& chars, QByteArray& scratch) const {
+        const bool eightBit =
+            encoding_ == TTextEncoding::Utf8 || encoding_ == TTextEncoding::Windows1252;
+        if (eightBit && BytesAsStored(chars, encoding_ == TTextEncoding::Windows1252))
+            return StoredBytes(chars);
+        Encode(chars, scratch);
+        return scratch;
+    }
+
+private:
+    void Encode(const TGlyphEditLineChars& chars, QByteArray& scratch) const {
         switch (encoding_) {
         case TTextEncoding::Utf8:
-            if (BytesAsStored(chars, false))
-                return StoredBytes(chars);
             scratch = EncodeUtf8(chars.ToString());
-            return scratch;
+            return;
         case TTextEncoding::Windows1252:
-            if (BytesAsStored(chars, true))
-                return StoredBytes(chars);
             if (!EncodeCp1252(chars.ToString(), scratch))
                 throw EGlyphFileError(CannotStoreText(encoding_));
-            return scratch;
+            return;
         case TTextEncoding::Utf16LE:
         case TTextEncoding::Utf16BE:
             break;
@@ -1254,10 +1261,8 @@ public:
                 d[2 * i + (little ? 1 : 0)] = char(unit >> 8);
             }
         });
-        return scratch;
     }
 
-private:
     TTextEncoding encoding_;
     std::array<QByteArray, 3> breaks_;
 };
