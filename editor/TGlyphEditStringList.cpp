@@ -1096,6 +1096,20 @@ TLoadedText BuildLines(const QByteArray& bytes, std::optional<TTextEncoding> enc
 
 } // namespace
 
+namespace {
+
+// Runs a step of a load; running out of memory there is the load's error, told in words.
+template <typename Step> auto WithinMemory(const QString& errorStart, Step&& step) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        throw EGlyphFileError(errorStart +
+                              QStringLiteral(" There is not enough memory to hold it."));
+    }
+}
+
+} // namespace
+
 void TGlyphEditStringList::LoadFile(const QString& fileName,
                                     std::optional<TTextEncoding> encoding) {
     if (QFileInfo(fileName).isDir())
@@ -1110,35 +1124,28 @@ void TGlyphEditStringList::LoadFile(const QString& fileName,
                                      "can have.")
                           .arg((file.size() + MegaByte - 1) / MegaByte)
                           .arg(room / MegaByte)));
-    const QString errorStart = OpenErrorText(fileName, QString()).trimmed();
-    try {
-        const QByteArray bytes =
-            ReadWhole(file, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName));
-        LoadBytes(bytes, encoding, errorStart);
-    } catch (const std::bad_alloc&) {
-        throw EGlyphFileError(errorStart +
-                              QStringLiteral(" There is not enough memory to hold it."));
-    }
+    const QString errorStart = QStringLiteral("Cannot open file \"%1\".").arg(fileName);
+    const QByteArray bytes = WithinMemory(errorStart, [&] {
+        return ReadWhole(file, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName));
+    });
+    LoadBytes(bytes, encoding, errorStart);
 }
 
 void TGlyphEditStringList::LoadStream(QIODevice& stream, std::optional<TTextEncoding> encoding) {
     if (!stream.isSequential())
         stream.seek(0);
     const QString errorStart = QStringLiteral("Cannot read the file.");
-    try {
-        LoadBytes(ReadWhole(stream, QStringLiteral("Cannot read the file. %2")), encoding,
-                  errorStart);
-    } catch (const std::bad_alloc&) {
-        throw EGlyphFileError(errorStart +
-                              QStringLiteral(" There is not enough memory to hold it."));
-    }
+    const QByteArray bytes = WithinMemory(
+        errorStart, [&] { return ReadWhole(stream, QStringLiteral("Cannot read the file. %2")); });
+    LoadBytes(bytes, encoding, errorStart);
 }
 
 // The new lines are built aside; the old ones go only when the new ones are complete, and the
 // editor hears of them in one notification for the whole block.
 void TGlyphEditStringList::LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
                                      const QString& errorStart) {
-    TLoadedText loaded = BuildLines(bytes, encoding, LoadLimits, errorStart);
+    TLoadedText loaded = WithinMemory(
+        errorStart, [&] { return BuildLines(bytes, encoding, LoadLimits, errorStart); });
     {
         ChangeBracket bracket(*this);
         RemoveAll();
