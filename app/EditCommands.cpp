@@ -277,6 +277,8 @@ void TFormGlyphon::GlyphEditStatusChange() {
     if (QLabel* panel = StatusPanel(StatusBar, 1))
         panel->setText(
             QStringLiteral("Ln %1, Col %2").arg(GlyphEdit.CaretY()).arg(GlyphEdit.CaretX()));
+    // An edit may have given the last line of another break the common style.
+    ShowTextFormat();
 }
 
 void TFormGlyphon::GlyphEditKeyPress(QChar ch) {

@@ -15,7 +15,43 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProcess>
+
+namespace {
+
+constexpr qint64 MegaByte = 1024 * 1024;
+// Files above this size are opened only when the user says so.
+constexpr qint64 LargeFileSize = 256 * MegaByte;
+
+// The encodings the Encoding submenu offers. Reading recognises a UTF-8 mark by itself, so a
+// mark is a choice for saving only.
+struct TEncodingChoice {
+    TTextEncoding Encoding;
+    bool ByteOrderMark;
+};
+constexpr TEncodingChoice SaveEncodings[] = {{TTextEncoding::Utf8, false},
+                                             {TTextEncoding::Utf8, true},
+                                             {TTextEncoding::Utf16LE, true},
+                                             {TTextEncoding::Utf16BE, true},
+                                             {TTextEncoding::Windows1252, false}};
+constexpr TTextEncoding ReopenEncodings[] = {TTextEncoding::Utf8, TTextEncoding::Utf16LE,
+                                             TTextEncoding::Utf16BE, TTextEncoding::Windows1252};
+constexpr TLineBreakStyle LineBreakStyles[] = {lbsCrLf, lbsLf, lbsCr};
+
+// A menu item named after its caption: "Save as UTF-8 with BOM" is MISaveAsUTF8WithBOM.
+QAction* AddNamedItem(QMenu* menu, const QString& caption) {
+    QAction* item = menu->addAction(caption);
+    QString name = QStringLiteral("MI");
+    for (QString word : caption.split(u' ')) {
+        word[0] = word[0].toUpper();
+        name += word.remove(u'-');
+    }
+    item->setObjectName(name);
+    return item;
+}
+
+} // namespace
 
 // The program's open dialog with the Open URL dialog its "Internet..." runs; the open dialog
 // goes first, as it refers to the other.
@@ -37,6 +73,29 @@ void TFormGlyphon::ConnectFileCommands() {
     // The tool bar's Save goes through the menu item, so the File menu's states apply to it.
     connect(TBSave, &QAction::triggered, this,
             [this] { RunCommand([this] { ClickMenuItem(MISave); }); });
+
+    const auto command = [this](QAction* item, std::function<void()> handler) {
+        connect(item, &QAction::triggered, this, [handler] { RunCommand(handler); });
+    };
+    for (TTextEncoding encoding : ReopenEncodings) {
+        QAction* item = AddNamedItem(MIEncoding, "Reopen as " + TextEncodingName(encoding, false));
+        command(item, [this, encoding] { ReopenWithEncoding(encoding); });
+        MIReopenAs << item;
+    }
+    MIEncoding->addSeparator();
+    for (const TEncodingChoice& choice : SaveEncodings) {
+        QAction* item = AddNamedItem(
+            MIEncoding, "Save as " + TextEncodingName(choice.Encoding, choice.ByteOrderMark));
+        command(item, [this, choice] { SaveWithEncoding(choice.Encoding, choice.ByteOrderMark); });
+        MISaveAsEncoding << item;
+    }
+    for (TLineBreakStyle style : LineBreakStyles) {
+        QAction* item = AddNamedItem(MILineBreaks, "Save with " + LineBreakStyleName(style));
+        command(item, [this, style] { SaveWithLineBreaks(style); });
+        MISaveWithLineBreaks << item;
+    }
+    connect(MIEncoding, &QMenu::aboutToShow, this,
+            [this] { RunCommand([this] { MIEncodingClick(); }); });
 
     TBMRUList.SetMenu(MIFile, MIRecentFilesEnd);
     connect(&TBMRUList, &TTBMRUList::Click, this,
@@ -81,6 +140,14 @@ void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
                       .arg(fileName)))
         return;
 
+    const qint64 size = QFileInfo(fileName).size();
+    if (size > LargeFileSize &&
+        !AskYesNo(QStringLiteral("\"%1\" is %2 MB. Opening it may take a long time and much "
+                                 "memory.\r\rDo you wish to open it?")
+                      .arg(fileName)
+                      .arg((size + MegaByte / 2) / MegaByte)))
+        return;
+
     // A file that cannot be read leaves the list and the editor keeps its text.
     TBMRUList.Remove(fileName);
     GlyphEdit.Lines().LoadFile(fileName);
@@ -97,6 +164,15 @@ void TFormGlyphon::SaveDocumentTo(const QString& name) {
     if (!CanWriteFile(fileName))
         RaiseError(
             QStringLiteral("You don't have write permissions for the file \"%1\".").arg(fileName));
+    // The text is never written in another encoding than the file's unasked.
+    TGlyphEditStringList& lines = GlyphEdit.Lines();
+    if (!lines.CanEncodeAs(lines.Encoding())) {
+        if (!AskYesNo(QStringLiteral("Some characters of \"%1\" cannot be stored in %2, the "
+                                     "file's encoding.\r\rDo you wish to save it as UTF-8?")
+                          .arg(fileName, TextEncodingName(lines.Encoding(), false))))
+            return;
+        lines.SetEncoding(TTextEncoding::Utf8, false);
+    }
 
     TBMRUList.Remove(fileName);
     // Without a backup the save still goes on: the line buffer replaces the target only once
@@ -152,4 +228,40 @@ void TFormGlyphon::MIOpenNewWindowClick() {
 void TFormGlyphon::TBMRUListClick(const QString& fileName) {
     if (FormCloseQuery())
         OpenDocument(fileName, true);
+}
+
+void TFormGlyphon::MIEncodingClick() {
+    // Only a document read from a file can be read again.
+    const QFileInfo file(DocumentFileName);
+    const bool onDisk = file.isAbsolute() && file.isFile();
+    for (QAction* item : MIReopenAs)
+        item->setEnabled(onDisk);
+}
+
+void TFormGlyphon::ReopenWithEncoding(TTextEncoding encoding) {
+    if (GlyphEdit.Modified() &&
+        !AskYesNo(QStringLiteral("The file \"%1\" has been changed.\r\rDo you wish to reopen it "
+                                 "as %2 and lose the changes?")
+                      .arg(DocumentFileName, TextEncodingName(encoding, false))))
+        return;
+    GlyphEdit.Lines().LoadFile(DocumentFileName, encoding);
+    GlyphEdit.SetModified(false);
+    GlyphEdit.SetReadOnly(IsFileReadOnly(DocumentFileName));
+    FormActivate();
+}
+
+void TFormGlyphon::SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark) {
+    TGlyphEditStringList& lines = GlyphEdit.Lines();
+    if (!lines.CanEncodeAs(encoding))
+        RaiseError(QStringLiteral("Some characters of \"%1\" cannot be stored in %2.")
+                       .arg(DocumentFileName, TextEncodingName(encoding, false)));
+    lines.SetEncoding(encoding, byteOrderMark);
+    ShowTextFormat();
+    ClickMenuItem(MISave);
+}
+
+void TFormGlyphon::SaveWithLineBreaks(TLineBreakStyle style) {
+    GlyphEdit.Lines().SetLineBreakStyle(style);
+    ShowTextFormat();
+    ClickMenuItem(MISave);
 }

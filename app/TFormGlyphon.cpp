@@ -200,6 +200,10 @@ void TFormGlyphon::CreateMenus() {
     MIOpen = AddItem(MIFile, "&Open...", "MIOpen");
     MISave = AddItem(MIFile, "&Save", "MISave");
     MISaveAs = AddItem(MIFile, "Save &As...", "MISaveAs");
+    MIEncoding = MIFile->addMenu("&Encoding");
+    MIEncoding->setObjectName("MIEncoding");
+    MILineBreaks = MIFile->addMenu("Line &Breaks");
+    MILineBreaks->setObjectName("MILineBreaks");
     MIFile->addSeparator();
     MIStayOnTop = AddItem(MIFile, "Stay on &Top", "MIStayOnTop");
     MIStayOnTop->setCheckable(true);
@@ -435,6 +439,8 @@ void TFormGlyphon::CreateStatusBar() {
     StatusBar->setObjectName("StatusBar");
     AddStatusPanel(StatusBar, 0);
     AddStatusPanel(StatusBar, 120);
+    AddStatusPanel(StatusBar, 110); // encoding
+    AddStatusPanel(StatusBar, 60);  // line breaks
 }
 
 // The colours the main window gives its highlighters over their built-in ones.
@@ -518,11 +524,21 @@ void TFormGlyphon::FormActivate() {
     SetFileCaption(this, DocumentFileName);
     if (QLabel* panel = StatusPanel(StatusBar, 0))
         panel->setText(DocumentFileName);
+    ShowTextFormat();
     QList<TGlyphCustomHighlighter*> candidates;
     for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
         candidates << slot.Highlighter;
     candidates.removeLast(); // the general highlighter is the fallback, not a candidate
     SelectHighlighter(ChooseHighlighter(candidates, &GlyphGeneralHighlighter, DocumentFileName));
+}
+
+void TFormGlyphon::ShowTextFormat() {
+    const TGlyphEditStringList& lines = GlyphEdit.Lines();
+    if (QLabel* panel = StatusPanel(StatusBar, 2))
+        panel->setText(TextEncodingName(lines.Encoding(), lines.HasByteOrderMark()));
+    if (QLabel* panel = StatusPanel(StatusBar, 3))
+        panel->setText(lines.MixedLineBreaks() ? QStringLiteral("Mixed")
+                                               : LineBreakStyleName(lines.LineBreakStyle()));
 }
 
 // Extensions are tried, and colours stored at exit, in this order: the window's own order with
@@ -685,6 +701,9 @@ void TFormGlyphon::MINewClick() {
 
 void TFormGlyphon::NewDocument() {
     GlyphEdit.SetText(QString());
+    // A new file is UTF-8 with a break after its last line; the line breaks keep their style.
+    GlyphEdit.Lines().SetEncoding(TTextEncoding::Utf8, false);
+    GlyphEdit.Lines().SetBreakAfterLastLine(true);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;

@@ -87,6 +87,11 @@ public:
     QAction* MIOpen = nullptr;
     QAction* MISave = nullptr;
     QAction* MISaveAs = nullptr;
+    QMenu* MIEncoding = nullptr;   // "Reopen as ..." and "Save as ..." an encoding
+    QMenu* MILineBreaks = nullptr; // "Save with ..." a line-break style
+    QList<QAction*> MIReopenAs;
+    QList<QAction*> MISaveAsEncoding;
+    QList<QAction*> MISaveWithLineBreaks;
     QAction* MIStayOnTop = nullptr;
     QAction* MISetAsDefaultHTMLEditor = nullptr;
     QAction* MIPreviewInBrowser = nullptr;
@@ -165,6 +170,8 @@ public:
     void FormActivate();
     bool FormCloseQuery();
     void FormResize();
+    // Shows the encoding and the line breaks the next save writes in the status bar.
+    void ShowTextFormat();
 
     void MIFileClick();
     void MIEditClick();
@@ -248,6 +255,12 @@ public:
     void MISaveAsClick();
     void MIOpenNewWindowClick();
     void TBMRUListClick(const QString& fileName);
+    void MIEncodingClick();
+    // Reads the document's file again in the encoding, asking first when it is modified.
+    void ReopenWithEncoding(TTextEncoding encoding);
+    // Saves the document, and the saves after, in the encoding or with the line breaks.
+    void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
+    void SaveWithLineBreaks(TLineBreakStyle style);
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;

@@ -4,12 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
+#include <sys/resource.h>
+#include <sys/sysinfo.h>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -54,6 +58,11 @@ public:
 private:
     TGlyphEditStringList& list_;
 };
+
+// Sets a record's tab flags, keeping its own line break.
+void SetTabFlags(const TGlyphEditStringRec& rec, std::uint8_t flags) {
+    rec.TabFlags = std::uint8_t((rec.TabFlags & sfOwnBreak) | flags);
+}
 
 void Fire(const TGlyphEditStringList::TNotify& hook) {
     if (hook)
@@ -472,6 +481,8 @@ void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, 
     // Whether the edit can move a tab stop: a tab in the line or in the new text.
     const bool tabs = !(rec.TabFlags & sfHasNoTabs) || text.contains(u'\t');
     const int oldLength = rec.ExpandedLength;
+    if (count > 0 || !text.isEmpty())
+        ForgetOwnBreak(rec);
     rec.Chars.Replace(from, count, text);
     AfterLineEdit(i, oldLength, count, text.size(), tabs);
     lastLineEdit_ = {i, from, count, text.size()};
@@ -486,7 +497,7 @@ void TGlyphEditStringList::AfterLineEdit(int i, int oldLength, qsizetype removed
     TGlyphEditStringRec& rec = records_[i];
     if (tabs || oldLength < 0) {
         rec.ExpandedLength = -1;
-        rec.TabFlags = sfExpandedLengthUnknown;
+        SetTabFlags(rec, sfExpandedLengthUnknown);
         longestLineIndex_ = -1;
         return;
     }
@@ -499,6 +510,14 @@ void TGlyphEditStringList::AfterLineEdit(int i, int oldLength, qsizetype removed
             longestLineIndex_ = -1;
     } else if (rec.ExpandedLength > best || (rec.ExpandedLength == best && i < longestLineIndex_)) {
         longestLineIndex_ = i;
+    }
+}
+
+// An edited line takes the list's style; its own break is forgotten.
+void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
+    if (rec.TabFlags & sfOwnBreak) {
+        rec.TabFlags &= std::uint8_t(~sfOwnBreak);
+        --ownBreaks_;
     }
 }
 
@@ -528,7 +547,8 @@ void TGlyphEditStringList::SetLine(int i, const QString& s) {
     TGlyphEditStringRec& rec = records_[i];
     rec.Chars = TGlyphEditLineChars(s);
     rec.ExpandedLength = -1;
-    rec.TabFlags = sfExpandedLengthUnknown;
+    ForgetOwnBreak(rec);
+    SetTabFlags(rec, sfExpandedLengthUnknown);
     longestLineIndex_ = -1;
     Fire(OnLineChanged, i);
 }
@@ -570,6 +590,7 @@ void TGlyphEditStringList::InsertLine(int i, const QString& s) {
 void TGlyphEditStringList::DeleteLine(int i) {
     CheckIndex(i, LineCount());
     ChangeBracket bracket(*this);
+    ForgetOwnBreak(records_[i]);
     records_.remove(i);
     DropUserData(i, 1);
     longestLineIndex_ = -1;
@@ -603,6 +624,7 @@ void TGlyphEditStringList::RemoveAll() {
     ChangeBracket bracket(*this);
     records_ = QList<TGlyphEditStringRec>();
     userData_.clear();
+    ownBreaks_ = 0;
     Fire(OnCleared);
 }
 
@@ -644,6 +666,8 @@ void TGlyphEditStringList::RemoveLines(int i, int n) {
     if (count == 0)
         return;
     ChangeBracket bracket(*this);
+    for (int k = i; k < i + count; ++k)
+        ForgetOwnBreak(records_[k]);
     records_.remove(i, count);
     DropUserData(i, count);
     longestLineIndex_ = -1;
@@ -664,7 +688,7 @@ void TGlyphEditStringList::SetRangeState(int i, std::intptr_t v) {
 void TGlyphEditStringList::ExpandRecord(const TGlyphEditStringRec& rec) const {
     bool hasTabs = false;
     rec.ExpandedLength = ExpandedLengthOf(rec.Chars, tabWidth_, hasTabs);
-    rec.TabFlags = hasTabs ? sfHasTabs : sfHasNoTabs;
+    SetTabFlags(rec, hasTabs ? sfHasTabs : sfHasNoTabs);
 }
 
 QString TGlyphEditStringList::ExpandedText(int i) {
@@ -709,7 +733,7 @@ void TGlyphEditStringList::SetTabWidth(int w) {
     longestLineIndex_ = -1;
     for (TGlyphEditStringRec& rec : records_) {
         rec.ExpandedLength = -1;
-        rec.TabFlags = (rec.TabFlags & sfHasTabs) | sfExpandedLengthUnknown;
+        SetTabFlags(rec, (rec.TabFlags & sfHasTabs) | sfExpandedLengthUnknown);
     }
 }
 
@@ -734,10 +758,9 @@ QString TGlyphEditStringList::AllText() const {
 void TGlyphEditStringList::SetAllText(const QString& text) {
     ChangeBracket bracket(*this);
     RemoveAll();
+    // A NUL is a character like any other: cutting the text there would lose the rest.
     const QChar* p = text.constData();
     const QChar* end = p + text.size();
-    const QChar* nul = std::find(p, end, QChar(u'\0'));
-    end = nul;
     while (p < end) {
         const QChar* start = p;
         while (p < end && *p != u'\r' && *p != u'\n')
@@ -758,32 +781,162 @@ QStringList TGlyphEditStringList::Lines() const {
     return lines;
 }
 
-void TGlyphEditStringList::LoadFile(const QString& fileName) {
-    if (QFileInfo(fileName).isDir())
-        throw EGlyphFileError(OpenErrorText(fileName, QStringLiteral("It is a folder.")));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EGlyphFileError(OpenErrorText(fileName, file.errorString()));
-    LoadBytes(ReadWhole(file, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName)));
+// ---- Reading files ----
+
+namespace {
+
+const QByteArray Utf16LeBom("\xFF\xFE", 2);
+const QByteArray Utf16BeBom("\xFE\xFF", 2);
+constexpr qint64 MegaByte = 1024 * 1024;
+
+// The most memory this process can be given: the machine's memory and swap, and no more than
+// its address-space and data limits. A file larger than that can never be held.
+qint64 AllocatableBytes() {
+    qint64 room = std::numeric_limits<qint64>::max();
+    struct sysinfo info {};
+    if (sysinfo(&info) == 0)
+        room = qint64(info.totalram + info.totalswap) * info.mem_unit;
+    const auto lower = [&room](const rlimit& limit) {
+        if (limit.rlim_cur != RLIM_INFINITY)
+            room = std::min(room, qint64(limit.rlim_cur));
+    };
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0)
+        lower(limit);
+    if (getrlimit(RLIMIT_DATA, &limit) == 0)
+        lower(limit);
+    return room;
 }
 
-void TGlyphEditStringList::LoadStream(QIODevice& stream) {
-    if (!stream.isSequential())
-        stream.seek(0);
-    LoadBytes(ReadWhole(stream, QStringLiteral("Cannot read the file. %2")));
+// Length of the well-formed UTF-8 sequence that starts at p (n bytes left); 0 for none.
+int Utf8SequenceLength(const uchar* p, qsizetype n) {
+    const uchar lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;   // no overlong forms
+        high = lead == 0xED ? 0x9F : high; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high; // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (n < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if ((p[k] & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
 }
 
-// Lines of plain ASCII (and, in Windows-1252, of bytes that are Latin-1 already) are copied
-// as they are; only the others go through a decoder.
-TGlyphEditLineChars TGlyphEditStringList::DecodeLine(const char* begin, qsizetype length) const {
+// UTF-8 in which each byte that belongs to no well-formed sequence becomes the lone low
+// surrogate U+DC80..U+DCFF, which saving turns back into that byte: a file that is not quite
+// UTF-8 can be read as UTF-8 and still keeps every byte.
+QString DecodeUtf8Escaping(const char* bytes, qsizetype n) {
+    const auto* p = reinterpret_cast<const uchar*>(bytes);
+    QString text;
+    text.reserve(n);
+    qsizetype run = 0; // first byte of the well-formed stretch not decoded yet
+    qsizetype i = 0;
+    while (i < n) {
+        const int length = Utf8SequenceLength(p + i, n - i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes + run, i - run);
+        text += QChar(char16_t(0xDC00 + p[i]));
+        run = ++i;
+    }
+    return text + QString::fromUtf8(bytes + run, n - run);
+}
+
+bool IsByteEscape(QStringView text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+QByteArray EncodeUtf8(QStringView text) {
+    QByteArray bytes;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!IsByteEscape(text, i))
+            continue;
+        bytes += text.mid(run, i - run).toUtf8();
+        bytes += char(text[i].unicode() - 0xDC00);
+        run = i + 1;
+    }
+    return run == 0 ? text.toUtf8() : bytes + text.mid(run).toUtf8();
+}
+
+// How a file's bytes are to be read: the encoding, whether they start with its mark (skipped),
+// and whether UTF-8 must escape bytes that are not UTF-8.
+struct TByteFormat {
+    TTextEncoding Encoding = TTextEncoding::Utf8;
+    bool ByteOrderMark = false;
+    bool Escapes = false;
+};
+
+qsizetype MarkSize(const TByteFormat& format) {
+    if (!format.ByteOrderMark)
+        return 0;
+    return format.Encoding == TTextEncoding::Utf8 ? Utf8Bom.size() : Utf16LeBom.size();
+}
+
+// Without a chosen encoding: UTF-16 when the bytes begin with its mark (and come in pairs),
+// else UTF-8 when they are valid UTF-8 (after a mark that is kept), else Windows-1252, which
+// reads any bytes. With one, its mark is recognised and skipped.
+TByteFormat DetectFormat(const QByteArray& bytes, std::optional<TTextEncoding> chosen) {
+    const bool pairs = bytes.size() % 2 == 0;
+    const bool utf8Mark = bytes.startsWith(Utf8Bom);
+    const auto validUtf8 = [&] {
+        return QByteArrayView(bytes).sliced(utf8Mark ? 3 : 0).isValidUtf8();
+    };
+    if (!chosen) {
+        if (pairs && bytes.startsWith(Utf16LeBom))
+            return {TTextEncoding::Utf16LE, true};
+        if (pairs && bytes.startsWith(Utf16BeBom))
+            return {TTextEncoding::Utf16BE, true};
+        if (validUtf8())
+            return {TTextEncoding::Utf8, utf8Mark};
+        return {TTextEncoding::Windows1252, false};
+    }
+    switch (*chosen) {
+    case TTextEncoding::Utf8:
+        return {TTextEncoding::Utf8, utf8Mark, !validUtf8()};
+    case TTextEncoding::Utf16LE:
+        return {TTextEncoding::Utf16LE, bytes.startsWith(Utf16LeBom)};
+    case TTextEncoding::Utf16BE:
+        return {TTextEncoding::Utf16BE, bytes.startsWith(Utf16BeBom)};
+    case TTextEncoding::Windows1252:
+        break;
+    }
+    return {TTextEncoding::Windows1252, false};
+}
+
+// A line's characters from its bytes. Lines of plain ASCII (and, in Windows-1252, of bytes
+// that are Latin-1 already) are copied as they are; only the others go through a decoder.
+TGlyphEditLineChars DecodeLine(const TByteFormat& format, const char* begin, qsizetype length) {
     const auto* bytes = reinterpret_cast<const uchar*>(begin);
     uchar high = 0;
     for (qsizetype i = 0; i < length; ++i)
         high |= bytes[i];
     if (high < 0x80)
         return TGlyphEditLineChars::FromLatin1(begin, length);
-    if (encoding_ == TTextEncoding::Utf8)
+    if (format.Encoding == TTextEncoding::Utf8) {
+        if (format.Escapes && !QByteArrayView(begin, length).isValidUtf8())
+            return TGlyphEditLineChars(DecodeUtf8Escaping(begin, length));
         return TGlyphEditLineChars(QString::fromUtf8(begin, length));
+    }
     if (std::none_of(bytes, bytes + length, [](uchar c) { return c >= 0x80 && c < 0xA0; }))
         return TGlyphEditLineChars::FromLatin1(begin, length);
     QString line = QString::fromLatin1(begin, length);
@@ -793,8 +946,6 @@ TGlyphEditLineChars TGlyphEditStringList::DecodeLine(const char* begin, qsizetyp
     }
     return TGlyphEditLineChars(line);
 }
-
-namespace {
 
 // The next place of one terminator byte at or after a position, searched with memchr and
 // remembered until the position passes it, so the whole file is searched once per byte value.
@@ -815,75 +966,217 @@ private:
     const char* next_ = nullptr;
 };
 
+constexpr int NoBreak = -1;
+
+// Cuts [p, end) into lines at CR LF, a lone CR and a lone LF (so LF CR ends two lines) and
+// hands each to add(start, length, break style or NoBreak). `next` finds the next CR or LF.
+// True when the last line ended with a break (and for no lines at all).
+template <typename Unit, typename Next, typename Add>
+bool CutLines(const Unit* p, const Unit* end, Next&& next, Add&& add) {
+    bool lastBroken = true;
+    while (p < end) {
+        const Unit* start = p;
+        p = next(p);
+        const Unit* stop = p;
+        int style = NoBreak;
+        if (p < end) {
+            style = *p++ == Unit('\r') ? lbsCr : lbsLf;
+            if (style == lbsCr && p < end && *p == Unit('\n')) {
+                ++p;
+                style = lbsCrLf;
+            }
+        }
+        add(start, stop - start, style);
+        lastBroken = style != NoBreak;
+    }
+    return lastBroken;
+}
+
+// The lines of a file, built aside so that the list takes them only once all went well.
+struct TLoadedText {
+    QList<TGlyphEditStringRec> Records;
+    TByteFormat Format;
+    TLineBreakStyle Style = lbsCrLf;
+    bool BreakAfterLastLine = true;
+    int OwnBreaks = 0;
+};
+
+// Collects the lines with their breaks. Every line is first marked with its own break; once
+// the style is known, lines with that break drop the mark.
+class TLineCollector {
+public:
+    TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart)
+        : text_(text), limits_(limits), errorStart_(errorStart) {}
+
+    // Adds the line that `decode` makes of `units` bytes or UTF-16 units (at least as many as
+    // it has characters, so that only a line that long needs its characters counted).
+    template <typename Decode> void Add(Decode&& decode, qsizetype units, int style) {
+        if (text_.Records.size() >= limits_.MaxLines)
+            Refuse(QStringLiteral("It has more lines than the editor can hold (%1).")
+                       .arg(limits_.MaxLines));
+        TGlyphEditStringRec rec{decode()};
+        if (units > limits_.MaxLineLength && rec.Chars.Size() > limits_.MaxLineLength)
+            Refuse(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
+                       .arg(limits_.MaxLineLength));
+        if (style != NoBreak) {
+            ++counts_[style];
+            rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
+        }
+        text_.Records.append(std::move(rec));
+    }
+
+    void Finish(bool lastBroken) {
+        text_.BreakAfterLastLine = lastBroken;
+        // The most frequent break is the style; ties go to CR LF, then LF.
+        int style = lbsCrLf;
+        for (int other : {lbsLf, lbsCr}) {
+            if (counts_[other] > counts_[style])
+                style = other;
+        }
+        text_.Style = TLineBreakStyle(style);
+        QList<TGlyphEditStringRec>& records = text_.Records;
+        for (TGlyphEditStringRec& rec : records) {
+            if ((rec.TabFlags & sfOwnBreak) >> sfBreakShift == style + 1)
+                rec.TabFlags &= std::uint8_t(~sfOwnBreak);
+            else if (rec.TabFlags & sfOwnBreak)
+                ++text_.OwnBreaks;
+        }
+        // The array grew by doubling; what it has to spare beyond an eighth goes back.
+        if (records.capacity() > records.size() + records.size() / 8)
+            records.squeeze();
+    }
+
+private:
+    [[noreturn]] void Refuse(const QString& reason) const {
+        throw EGlyphFileError(errorStart_ + u' ' + reason);
+    }
+
+    TLoadedText& text_;
+    const TGlyphLoadLimits& limits_;
+    const QString& errorStart_;
+    std::array<int, 3> counts_{};
+};
+
+TLoadedText BuildLines(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
+                       const TGlyphLoadLimits& limits, const QString& errorStart) {
+    TLoadedText text;
+    text.Format = DetectFormat(bytes, encoding);
+    const TByteFormat& format = text.Format;
+    TLineCollector lines(text, limits, errorStart);
+    const char* begin = bytes.constData() + MarkSize(format);
+    const char* end = bytes.constData() + bytes.size();
+    if (format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE) {
+        if ((end - begin) % 2 != 0)
+            throw EGlyphFileError(errorStart +
+                                  QStringLiteral(" It has an odd number of bytes, so it is not "
+                                                 "UTF-16."));
+        const qsizetype count = (end - begin) / 2;
+        QString units(count, Qt::Uninitialized);
+        if (format.Encoding == TTextEncoding::Utf16LE)
+            qFromLittleEndian<char16_t>(begin, count, units.data());
+        else
+            qFromBigEndian<char16_t>(begin, count, units.data());
+        const auto* p = reinterpret_cast<const char16_t*>(units.constData());
+        const auto next = [e = p + count](const char16_t* q) {
+            return std::find_if(q, e, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+        };
+        lines.Finish(CutLines(p, p + count, next, [&](const char16_t* s, qsizetype n, int style) {
+            lines.Add([=] { return TGlyphEditLineChars(QStringView(s, n)); }, n, style);
+        }));
+        return text;
+    }
+    TNextByte nextCr('\r', end);
+    TNextByte nextLf('\n', end);
+    const auto next = [&](const char* q) { return std::min(nextCr.From(q), nextLf.From(q)); };
+    lines.Finish(CutLines(begin, end, next, [&](const char* s, qsizetype n, int style) {
+        lines.Add([&, s, n] { return DecodeLine(format, s, n); }, n, style);
+    }));
+    return text;
+}
+
 } // namespace
 
-// The lines go into the records in one sweep and the editor hears of them in one
-// notification for the whole block, instead of one per line.
-void TGlyphEditStringList::LoadBytes(const QByteArray& bytes) {
-    bool sawCr = false;
-    bool sawLf = false;
+namespace {
+
+// Runs a step of a load; running out of memory there is the load's error, told in words.
+template <typename Step> auto WithinMemory(const QString& errorStart, Step&& step) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        throw EGlyphFileError(errorStart +
+                              QStringLiteral(" There is not enough memory to hold it."));
+    }
+}
+
+} // namespace
+
+void TGlyphEditStringList::LoadFile(const QString& fileName,
+                                    std::optional<TTextEncoding> encoding) {
+    if (QFileInfo(fileName).isDir())
+        throw EGlyphFileError(OpenErrorText(fileName, QStringLiteral("It is a folder.")));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EGlyphFileError(OpenErrorText(fileName, file.errorString()));
+    const qint64 room = AllocatableBytes();
+    if (file.size() > room)
+        throw EGlyphFileError(OpenErrorText(
+            fileName, QStringLiteral("It is %1 MB, more than the %2 MB of memory the program "
+                                     "can have.")
+                          .arg((file.size() + MegaByte - 1) / MegaByte)
+                          .arg(room / MegaByte)));
+    const QString errorStart = QStringLiteral("Cannot open file \"%1\".").arg(fileName);
+    const QByteArray bytes = WithinMemory(errorStart, [&] {
+        return ReadWhole(file, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName));
+    });
+    LoadBytes(bytes, encoding, errorStart);
+}
+
+void TGlyphEditStringList::LoadStream(QIODevice& stream, std::optional<TTextEncoding> encoding) {
+    if (!stream.isSequential())
+        stream.seek(0);
+    const QString errorStart = QStringLiteral("Cannot read the file.");
+    const QByteArray bytes = WithinMemory(
+        errorStart, [&] { return ReadWhole(stream, QStringLiteral("Cannot read the file. %2")); });
+    LoadBytes(bytes, encoding, errorStart);
+}
+
+// The new lines are built aside; the old ones go only when the new ones are complete, and the
+// editor hears of them in one notification for the whole block.
+void TGlyphEditStringList::LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
+                                     const QString& errorStart) {
+    TLoadedText loaded = WithinMemory(
+        errorStart, [&] { return BuildLines(bytes, encoding, LoadLimits, errorStart); });
     {
         ChangeBracket bracket(*this);
         RemoveAll();
-        const char* p = bytes.constData();
-        const char* end = p + bytes.size();
-        byteOrderMark_ = bytes.startsWith(Utf8Bom);
-        if (byteOrderMark_)
-            p += Utf8Bom.size();
-        encoding_ = QByteArrayView(p, end - p).isValidUtf8() ? TTextEncoding::Utf8
-                                                             : TTextEncoding::Windows1252;
-        if (byteOrderMark_ && encoding_ != TTextEncoding::Utf8) {
-            // A broken file that starts with a UTF-8 mark: keep the mark's bytes as text.
-            byteOrderMark_ = false;
-            p = bytes.constData();
-        }
-        TNextByte nextCr('\r', end);
-        TNextByte nextLf('\n', end);
-        TNextByte nextNul('\0', end);
-        while (p < end) {
-            const char* start = p;
-            p = std::min({nextCr.From(p), nextLf.From(p), nextNul.From(p)});
-            records_.append(TGlyphEditStringRec{DecodeLine(start, p - start)});
-            if (p == end)
-                break;
-            if (*p == '\r') {
-                sawCr = true;
-                ++p;
-            }
-            if (p < end && *p == '\n') {
-                sawLf = true;
-                ++p;
-            }
-            if (p < end && *p == '\0')
-                ++p;
-        }
-        // The array grew by doubling; what it has to spare beyond an eighth goes back.
-        if (records_.capacity() > records_.size() + records_.size() / 8)
-            records_.squeeze();
+        records_ = std::move(loaded.Records);
+        ownBreaks_ = loaded.OwnBreaks;
         longestLineIndex_ = -1;
         if (!records_.isEmpty())
             Fire(OnLineAdded, 0, QString());
     }
-    lineBreakStyle_ = sawCr && !sawLf ? lbsCr : sawLf && !sawCr ? lbsLf : lbsCrLf;
+    encoding_ = loaded.Format.Encoding;
+    byteOrderMark_ = loaded.Format.ByteOrderMark;
+    breakAfterLastLine_ = loaded.BreakAfterLastLine;
+    lineBreakStyle_ = loaded.Style;
 }
+
+// ---- Writing files ----
 
 namespace {
 
-// The encoding a save uses: the one the file was read in, unless the text now holds a
-// character Windows-1252 cannot store, in which case UTF-8 keeps it rather than losing it.
 // A Latin-1 line whose bytes are the file's bytes as they stand: plain ASCII, or in
 // Windows-1252 no byte from 0x80 to 0x9F (those stand for other characters there).
 bool BytesAsStored(const TGlyphEditLineChars& chars, bool cp1252) {
     if (chars.IsWide())
         return false;
     return chars.Visit([cp1252](const auto* p, qsizetype n) {
-        uchar high = 0;
-        bool c1 = false;
-        for (qsizetype i = 0; i < n; ++i) {
+        // One pass that vectorises answers for plain ASCII, the usual line.
+        unsigned high = 0;
+        for (qsizetype i = 0; i < n; ++i)
             high |= p[i];
-            c1 |= p[i] >= 0x80 && p[i] < 0xA0;
-        }
-        return high < 0x80 || (cp1252 && !c1);
+        return high < 0x80 ||
+               (cp1252 && std::none_of(p, p + n, [](unsigned c) { return c >= 0x80 && c < 0xA0; }));
     });
 }
 
@@ -891,35 +1184,6 @@ QByteArrayView StoredBytes(const TGlyphEditLineChars& chars) {
     return chars.Visit([](const auto* p, qsizetype n) {
         return QByteArrayView(reinterpret_cast<const char*>(p), n);
     });
-}
-
-bool FitsCp1252(const QList<TGlyphEditStringRec>& records) {
-    QByteArray scratch;
-    for (const TGlyphEditStringRec& rec : records) {
-        if (!BytesAsStored(rec.Chars, true) && !EncodeCp1252(rec.Chars.ToString(), scratch))
-            return false;
-    }
-    return true;
-}
-
-template <typename Sink>
-void EncodeLines(const QList<TGlyphEditStringRec>& records, TTextEncoding encoding, bool bom,
-                 Sink&& sink) {
-    const bool cp1252 = encoding == TTextEncoding::Windows1252 && FitsCp1252(records);
-    if (bom && !cp1252)
-        sink.Raw(Utf8Bom);
-    QByteArray bytes;
-    for (const TGlyphEditStringRec& rec : records) {
-        if (BytesAsStored(rec.Chars, cp1252)) {
-            sink.Line(StoredBytes(rec.Chars));
-            continue;
-        }
-        if (cp1252)
-            EncodeCp1252(rec.Chars.ToString(), bytes);
-        else
-            bytes = rec.Chars.ToString().toUtf8();
-        sink.Line(bytes);
-    }
 }
 
 QByteArray LineBreakBytes(TLineBreakStyle style) {
@@ -934,16 +1198,155 @@ QByteArray LineBreakBytes(TLineBreakStyle style) {
     return QByteArray("\r\n");
 }
 
+QString CannotStoreText(TTextEncoding encoding) {
+    return QStringLiteral("Some characters of the text cannot be stored in %1.")
+        .arg(TextEncodingName(encoding, false));
+}
+
+// The bytes of lines, marks and breaks in one encoding.
+class TLineEncoder {
+public:
+    explicit TLineEncoder(TTextEncoding encoding) : encoding_(encoding) {
+        QByteArray scratch;
+        for (TLineBreakStyle style : {lbsCrLf, lbsLf, lbsCr}) {
+            const QByteArray ascii = LineBreakBytes(style);
+            breaks_[style] =
+                Line(TGlyphEditLineChars::FromLatin1(ascii.constData(), ascii.size()), scratch)
+                    .toByteArray();
+        }
+    }
+
+    QByteArrayView Mark(bool byteOrderMark) const {
+        if (!byteOrderMark)
+            return {};
+        switch (encoding_) {
+        case TTextEncoding::Utf16LE:
+            return Utf16LeBom;
+        case TTextEncoding::Utf16BE:
+            return Utf16BeBom;
+        case TTextEncoding::Utf8:
+            return Utf8Bom;
+        case TTextEncoding::Windows1252:
+            break;
+        }
+        return {};
+    }
+
+    QByteArrayView Break(int style) const { return breaks_[std::size_t(style)]; }
+
+    // The bytes of a line: its stored bytes where they already are right, else `scratch`.
+    QByteArrayView Line(const TGlyphEditLineChars& chars, QByteArray& scratch) const {
+        const bool eightBit =
+            encoding_ == TTextEncoding::Utf8 || encoding_ == TTextEncoding::Windows1252;
+        if (eightBit && BytesAsStored(chars, encoding_ == TTextEncoding::Windows1252))
+            return StoredBytes(chars);
+        Encode(chars, scratch);
+        return scratch;
+    }
+
+private:
+    void Encode(const TGlyphEditLineChars& chars, QByteArray& scratch) const {
+        switch (encoding_) {
+        case TTextEncoding::Utf8:
+            scratch = EncodeUtf8(chars.ToString());
+            return;
+        case TTextEncoding::Windows1252:
+            if (!EncodeCp1252(chars.ToString(), scratch))
+                throw EGlyphFileError(CannotStoreText(encoding_));
+            return;
+        case TTextEncoding::Utf16LE:
+        case TTextEncoding::Utf16BE:
+            break;
+        }
+        const bool little = encoding_ == TTextEncoding::Utf16LE;
+        chars.Visit([&](const auto* p, qsizetype n) {
+            scratch.resize(n * 2);
+            char* d = scratch.data();
+            for (qsizetype i = 0; i < n; ++i) {
+                const char16_t unit = p[i];
+                d[2 * i + (little ? 0 : 1)] = char(unit & 0xFF);
+                d[2 * i + (little ? 1 : 0)] = char(unit >> 8);
+            }
+        });
+    }
+
+    TTextEncoding encoding_;
+    std::array<QByteArray, 3> breaks_;
+};
+
 } // namespace
+
+QString TextEncodingName(TTextEncoding encoding, bool byteOrderMark) {
+    switch (encoding) {
+    case TTextEncoding::Utf8:
+        return byteOrderMark ? QStringLiteral("UTF-8 with BOM") : QStringLiteral("UTF-8");
+    case TTextEncoding::Utf16LE:
+        return QStringLiteral("UTF-16 LE");
+    case TTextEncoding::Utf16BE:
+        return QStringLiteral("UTF-16 BE");
+    case TTextEncoding::Windows1252:
+        break;
+    }
+    return QStringLiteral("Windows-1252");
+}
+
+QString LineBreakStyleName(TLineBreakStyle style) {
+    switch (style) {
+    case lbsLf:
+        return QStringLiteral("LF");
+    case lbsCr:
+        return QStringLiteral("CR");
+    case lbsCrLf:
+        break;
+    }
+    return QStringLiteral("CR LF");
+}
+
+void TGlyphEditStringList::SetLineBreakStyle(TLineBreakStyle style) {
+    lineBreakStyle_ = style;
+    for (const TGlyphEditStringRec& rec : records_)
+        ForgetOwnBreak(rec);
+}
+
+void TGlyphEditStringList::SetEncoding(TTextEncoding encoding, bool byteOrderMark) {
+    encoding_ = encoding;
+    byteOrderMark_ = byteOrderMark && encoding != TTextEncoding::Windows1252;
+}
+
+bool TGlyphEditStringList::CanEncodeAs(TTextEncoding encoding) const {
+    if (encoding != TTextEncoding::Windows1252)
+        return true;
+    QByteArray scratch;
+    return std::all_of(records_.begin(), records_.end(), [&](const TGlyphEditStringRec& rec) {
+        return BytesAsStored(rec.Chars, true) || EncodeCp1252(rec.Chars.ToString(), scratch);
+    });
+}
+
+// Each line is written with its own break where it kept one, else with the list's style; the
+// last line gets none when the file it came from had none there.
+template <typename Sink> void TGlyphEditStringList::EncodeLines(Sink&& sink) const {
+    if (!CanEncodeAs(encoding_))
+        throw EGlyphFileError(CannotStoreText(encoding_));
+    const TLineEncoder encoder(encoding_);
+    sink.Raw(encoder.Mark(byteOrderMark_));
+    QByteArray scratch;
+    const qsizetype last = records_.size() - 1;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const TGlyphEditStringRec& rec = records_[i];
+        const int own = (rec.TabFlags & sfOwnBreak) >> sfBreakShift;
+        const bool broken = i < last || breakAfterLastLine_;
+        sink.Line(encoder.Line(rec.Chars, scratch),
+                  broken ? encoder.Break(own ? own - 1 : lineBreakStyle_) : QByteArrayView());
+    }
+}
 
 QByteArray TGlyphEditStringList::SaveToBytes() const {
     struct {
         QByteArray out;
-        QByteArray lineBreak;
         void Raw(QByteArrayView b) { out.append(b); }
-        void Line(QByteArrayView b) { out.append(b).append(lineBreak); }
-    } sink{QByteArray(), LineBreakBytes(lineBreakStyle_)};
-    EncodeLines(records_, encoding_, byteOrderMark_, sink);
+        void Line(QByteArrayView b, QByteArrayView lineBreak) { out.append(b).append(lineBreak); }
+    } sink;
+    EncodeLines(sink);
     return sink.out;
 }
 
@@ -955,24 +1358,29 @@ void TGlyphEditStringList::SaveStream(QIODevice& stream) const {
 }
 
 void TGlyphEditStringList::SaveFile(const QString& fileName) const {
+    const auto writeError = [&](const QString& reason) {
+        return EGlyphFileError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
+    };
+    // Refused before anything is created: the old file stays as it is.
+    if (!CanEncodeAs(encoding_))
+        throw writeError(CannotStoreText(encoding_));
     // The text goes to a temporary file beside the target, which replaces the target only when
     // every byte is written, so a failure never leaves a half-written file behind.
     QSaveFile file(fileName);
     if (QFileInfo(fileName).isDir() || !file.open(QIODevice::WriteOnly))
         throw EGlyphFileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    const auto writeError = [&](const QString& reason) {
-        return EGlyphFileError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
-    };
     try {
         TGlyphEditFileWriter writer(file, lineBreakStyle_);
         struct {
             TGlyphEditFileWriter& writer;
             void Raw(QByteArrayView b) { writer.WriteRaw(b); }
-            void Line(QByteArrayView b) { writer.WriteLine(b); }
+            void Line(QByteArrayView b, QByteArrayView lineBreak) {
+                writer.WriteLine(b, lineBreak);
+            }
         } sink{writer};
-        EncodeLines(records_, encoding_, byteOrderMark_, sink);
+        EncodeLines(sink);
         writer.Flush();
     } catch (const EGlyphFileError& e) {
         throw writeError(e.Message());
@@ -992,26 +1400,31 @@ TGlyphEditFileWriter::~TGlyphEditFileWriter() {
         device_.write(buffer_.constData(), used_);
 }
 
-void TGlyphEditFileWriter::Put(const char* data, qsizetype size, bool withBreak) {
-    const qsizetype needed = size + (withBreak ? lineBreak_.size() : 0);
+void TGlyphEditFileWriter::Put(QByteArrayView data, QByteArrayView lineBreak) {
+    const qsizetype needed = data.size() + lineBreak.size();
     if (needed > buffer_.size() - used_) {
         Flush();
         if (needed > buffer_.size())
             buffer_.resize(needed);
     }
     char* dst = buffer_.data() + used_;
-    std::memcpy(dst, data, size);
-    if (withBreak)
-        std::memcpy(dst + size, lineBreak_.constData(), lineBreak_.size());
+    if (!data.isEmpty())
+        std::memcpy(dst, data.data(), size_t(data.size()));
+    if (!lineBreak.isEmpty())
+        std::memcpy(dst + data.size(), lineBreak.data(), size_t(lineBreak.size()));
     used_ += needed;
 }
 
 void TGlyphEditFileWriter::WriteLine(QByteArrayView line) {
-    Put(line.constData(), line.size(), true);
+    Put(line, lineBreak_);
+}
+
+void TGlyphEditFileWriter::WriteLine(QByteArrayView line, QByteArrayView lineBreak) {
+    Put(line, lineBreak);
 }
 
 void TGlyphEditFileWriter::WriteRaw(QByteArrayView bytes) {
-    Put(bytes.constData(), bytes.size(), false);
+    Put(bytes, {});
 }
 
 void TGlyphEditFileWriter::Flush() {

@@ -8,9 +8,11 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QIODevice;
 
@@ -23,12 +25,28 @@ public:
 enum TLineBreakStyle { lbsCrLf, lbsLf, lbsCr };
 
 // How a file's bytes were turned into text, so that saving writes them back the same way.
-enum class TTextEncoding { Utf8, Windows1252 };
+enum class TTextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+// The names the user sees: "UTF-8", "UTF-8 with BOM", "UTF-16 LE", "UTF-16 BE",
+// "Windows-1252"; "CR LF", "LF", "CR".
+QString TextEncodingName(TTextEncoding encoding, bool byteOrderMark);
+QString LineBreakStyleName(TLineBreakStyle style);
 
 enum TGlyphEditStringFlag : std::uint8_t {
     sfHasTabs = 1,
     sfHasNoTabs = 2,
     sfExpandedLengthUnknown = 4,
+    sfTabFlags = 7,
+    // A line whose break differs from the list's style keeps its own there: the style plus one,
+    // shifted by sfBreakShift; 0 means the list's style.
+    sfBreakShift = 3,
+    sfOwnBreak = 3 << sfBreakShift,
+};
+
+// The most a load may hold: the line store counts lines and characters in ints.
+struct TGlyphLoadLimits {
+    qsizetype MaxLines = INT_MAX;
+    qsizetype MaxLineLength = INT_MAX;
 };
 
 // The characters of one line, behind one pointer-sized field. A line whose characters are all
@@ -110,13 +128,15 @@ struct TGlyphEditStringRec {
     std::intptr_t RangeState = -1; // scanner state at the start of the line; -1: not scanned
     // Caches, filled in when first asked for (also through const readers).
     mutable std::int32_t ExpandedLength = -1;
+    // The tab flags and the line's own break (TGlyphEditStringFlag).
     mutable std::uint8_t TabFlags = sfExpandedLengthUnknown;
 };
 Q_DECLARE_TYPEINFO(TGlyphEditStringRec, Q_RELOCATABLE_TYPE);
 
 // The text store of the editor: an indexed list of lines with a per-line scanner state and a
-// cached expanded width; reads and writes whole files keeping their line-break style and
-// encoding. Every change is reported through the notification hooks.
+// cached expanded width; reads and writes whole files keeping their encoding and each line's
+// break, so that a file opened and saved unchanged keeps its bytes. Every change is reported
+// through the notification hooks.
 class TGlyphEditStringList {
 public:
     using TNotify = std::function<void()>;
@@ -185,17 +205,33 @@ public:
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int w);
 
+    // The style of the loaded file's most frequent break: edited and new lines take it.
     TLineBreakStyle LineBreakStyle() const { return lineBreakStyle_; }
-    bool BreakAfterLastLine() const { return true; }
+    // Gives every line this style (dropping the lines' own breaks).
+    void SetLineBreakStyle(TLineBreakStyle style);
+    // Whether some lines keep a break of their own that differs from the style.
+    bool MixedLineBreaks() const { return ownBreaks_ > 0; }
+    // False when the loaded file's last line had no break, which saving keeps so.
+    bool BreakAfterLastLine() const { return breakAfterLastLine_; }
+    void SetBreakAfterLastLine(bool value) { breakAfterLastLine_ = value; }
     TTextEncoding Encoding() const { return encoding_; }
     bool HasByteOrderMark() const { return byteOrderMark_; }
+    // The encoding the next saves use; Windows-1252 has no byte-order mark.
+    void SetEncoding(TTextEncoding encoding, bool byteOrderMark);
+    // Whether every character of the text can be written in that encoding.
+    bool CanEncodeAs(TTextEncoding encoding) const;
+
+    // Loads are refused, leaving the text as it was, when they would pass these.
+    TGlyphLoadLimits LoadLimits;
 
     QString AllText() const;
     void SetAllText(const QString& text);
     QStringList Lines() const;
 
-    void LoadFile(const QString& fileName);
-    void LoadStream(QIODevice& stream);
+    // Loads the file's bytes in the given encoding, or in the one its bytes show without.
+    // Everything is read and decoded before the old text goes, so a failure changes nothing.
+    void LoadFile(const QString& fileName, std::optional<TTextEncoding> encoding = {});
+    void LoadStream(QIODevice& stream, std::optional<TTextEncoding> encoding = {});
     void SaveFile(const QString& fileName) const;
     void SaveStream(QIODevice& stream) const;
     QByteArray SaveToBytes() const;
@@ -207,8 +243,10 @@ private:
     TGlyphEditStringRec& Record(int i, int indexForError);
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
-    void LoadBytes(const QByteArray& bytes);
-    TGlyphEditLineChars DecodeLine(const char* begin, qsizetype length) const;
+    void LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
+                   const QString& errorStart);
+    void ForgetOwnBreak(const TGlyphEditStringRec& rec);
+    template <typename Sink> void EncodeLines(Sink&& sink) const;
     void ExpandRecord(const TGlyphEditStringRec& rec) const;
     void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
     void ShiftUserData(int from, int delta);
@@ -220,6 +258,8 @@ private:
     TLineBreakStyle lineBreakStyle_ = lbsCrLf;
     TTextEncoding encoding_ = TTextEncoding::Utf8;
     bool byteOrderMark_ = false;
+    bool breakAfterLastLine_ = true;
+    int ownBreaks_ = 0; // lines with a break of their own
     int tabWidth_ = 8;
     int longestLineIndex_ = -1;
     int updateCount_ = 0;
@@ -239,15 +279,16 @@ public:
     TGlyphEditFileWriter(const TGlyphEditFileWriter&) = delete;
     TGlyphEditFileWriter& operator=(const TGlyphEditFileWriter&) = delete;
 
-    // Adds the bytes of one line and its line break.
+    // Adds the bytes of one line and the writer's line break, or the break given.
     void WriteLine(QByteArrayView line);
+    void WriteLine(QByteArrayView line, QByteArrayView lineBreak);
     // Adds bytes without a line break (the byte-order mark).
     void WriteRaw(QByteArrayView bytes);
     // Writes out what the buffer holds; throws EGlyphFileError when the device refuses it.
     void Flush();
 
 private:
-    void Put(const char* data, qsizetype size, bool withBreak);
+    void Put(QByteArrayView data, QByteArrayView lineBreak);
 
     QIODevice& device_;
     QByteArray lineBreak_;

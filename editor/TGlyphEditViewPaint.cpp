@@ -317,6 +317,15 @@ void TGlyphEditView::PaintCells(QPainter& painter, const QString& text, int text
     if (start - textStart >= text.size())
         return;
     const QStringView cells = QStringView(text).mid(start - textStart, end - start);
+    // A NUL stays in the text but gets a picture of its own, which no font lacks and no other
+    // character looks like: a "0" in the cell's colours reversed.
+    if (const qsizetype nul = cells.indexOf(QChar(0)); nul >= 0) {
+        const int at = start + int(nul);
+        PaintCells(painter, text, textStart, start, at, y, foreground, background, style);
+        PaintCells(painter, QStringLiteral("0"), at, at, at + 1, y, background, foreground, style);
+        PaintCells(painter, text, textStart, at + 1, end, y, foreground, background, style);
+        return;
+    }
     if (IsBlankText(cells) && !(style & (fsUnderline | fsStrikeOut)))
         return;
     painter.setPen(foreground);

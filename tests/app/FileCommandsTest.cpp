@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStringEncoder>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,8 @@
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <unistd.h>
 
 namespace {
 
@@ -791,6 +794,196 @@ TEST_F(FileCommands, UndoingPastTheSaveAsksAtCloseAndRedoingBackDoesNot) {
         }
         EXPECT_EQ(ReadBytes(page), "xold\n") << c.what << ": No keeps the saved file";
         form.reset();
+    }
+}
+
+// --- Encoding and line breaks --------------------------------------------------------------------
+
+QByteArray Utf16(QStringEncoder::Encoding encoding, const QString& text) {
+    return QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(text);
+}
+
+// What the status bar shows of the encoding and the line breaks.
+QString Format(const TFormGlyphon& form) {
+    return StatusPanel(form.StatusBar, 2)->text() + ", " + StatusPanel(form.StatusBar, 3)->text();
+}
+
+TEST_F(FileCommands, TheStatusBarShowsTheEncodingAndTheLineBreaks) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString shown;
+    } cases[] = {
+        {"utf8.txt", "a\nb\n", "UTF-8, LF"},
+        {"mark.txt", "\xEF\xBB\xBF\x61\r\n", "UTF-8 with BOM, CR LF"},
+        {"le.txt", Utf16(QStringEncoder::Utf16LE, "a\rb\r"), "UTF-16 LE, CR"},
+        {"be.txt", Utf16(QStringEncoder::Utf16BE, "a\r\nb"), "UTF-16 BE, CR LF"},
+        {"ansi.txt", "caf\xE9\r\n", "Windows-1252, CR LF"},
+        {"mixed.txt", "a\r\nb\nc\r\n", "UTF-8, Mixed"},
+    };
+    Start();
+    EXPECT_EQ(Format(*form), "UTF-8, CR LF");
+    for (const auto& c : cases) {
+        Open(WriteFile(c.name, c.bytes));
+        EXPECT_EQ(Format(*form), c.shown) << c.name;
+    }
+    // Editing the one line with another break gives it the common style.
+    form->GlyphEdit.SetCaretXY({2, 2});
+    Type(*form, "x");
+    EXPECT_EQ(Format(*form), "UTF-8, CR LF");
+}
+
+TEST_F(FileCommands, TheEncodingSubmenuReopensAndSavesInTheChosenEncoding) {
+    Start();
+    QStringList captions;
+    for (const QMenu* menu : {form->MIEncoding, form->MILineBreaks})
+        for (const QAction* item : menu->actions())
+            captions << (item->isSeparator() ? "-" : item->text());
+    EXPECT_EQ(captions.join('|'), "Reopen as UTF-8|Reopen as UTF-16 LE|Reopen as UTF-16 BE|"
+                                  "Reopen as Windows-1252|-|Save as UTF-8|Save as UTF-8 with BOM|"
+                                  "Save as UTF-16 LE|Save as UTF-16 BE|Save as Windows-1252|"
+                                  "Save with CR LF|Save with LF|Save with CR");
+    const auto item = [&](const char* name) { return form->findChild<QAction*>(name); };
+    form->ClickMenuItem(form->MIEncoding->menuAction());
+    EXPECT_FALSE(item("MIReopenAsUTF8")->isEnabled()) << "an untitled document has no file";
+
+    const QString page = WriteFile("page.txt", "caf\xC3\xA9\n");
+    Open(page);
+    ScriptedPrompts prompts;
+    form->ClickMenuItem(item("MIReopenAsWindows1252"));
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("caf\u00C3\u00A9")});
+    EXPECT_EQ(Format(*form), "Windows-1252, LF");
+    // Reopening a changed document asks first; No keeps the changes.
+    Type(*form, "x");
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        prompts.AnswerButton(answer);
+        form->ClickMenuItem(item("MIReopenAsUTF8"));
+        EXPECT_EQ(prompts.Records().last().Text,
+                  "The file \"" + page +
+                      "\" has been changed.\r\rDo you wish to reopen it as UTF-8 and lose the "
+                      "changes?");
+    }
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("caf\u00E9")});
+    EXPECT_EQ(Format(*form), "UTF-8, LF");
+    EXPECT_FALSE(form->GlyphEdit.Modified());
+
+    // Save as ... and Save with ... write the file so, and the saves after too.
+    const QByteArray utf16 = Utf16(QStringEncoder::Utf16LE, QStringLiteral("caf\u00E9\r\n"));
+    form->ClickMenuItem(item("MISaveAsUTF16LE"));
+    form->ClickMenuItem(item("MISaveWithCRLF"));
+    EXPECT_EQ(ReadBytes(page), utf16);
+    EXPECT_EQ(Format(*form), "UTF-16 LE, CR LF");
+    // An encoding that cannot hold the text is refused and nothing changes.
+    Type(*form, QStringLiteral("\u2192"));
+    prompts.AnswerButton(QMessageBox::Ok);
+    form->ClickMenuItem(item("MISaveAsWindows1252"));
+    EXPECT_EQ(prompts.Records().last().Text,
+              "Some characters of \"" + page + "\" cannot be stored in Windows-1252.");
+    EXPECT_EQ(ReadBytes(page), utf16);
+    EXPECT_EQ(Format(*form), "UTF-16 LE, CR LF");
+}
+
+// A file read as Windows-1252 (here UTF-8 with one stray byte) that now holds a character
+// Windows-1252 cannot store is saved as UTF-8 only when the user says so.
+TEST_F(FileCommands, ASaveThatWouldChangeTheEncodingAsksFirst) {
+    const QByteArray bytes = "caf\xC3\xA9 \xE9\n";
+    const QString page = WriteFile("page.htm", bytes);
+    Start();
+    Open(page);
+    Type(*form, QStringLiteral("\u2192"));
+    const struct {
+        QMessageBox::StandardButton answer;
+        QByteArray saved;
+        QString shown;
+    } cases[] = {
+        {QMessageBox::No, bytes, "Windows-1252, LF"},
+        {QMessageBox::Yes, QStringLiteral("\u2192caf\u00C3\u00A9 \u00E9\n").toUtf8(), "UTF-8, LF"},
+    };
+    for (const auto& c : cases) {
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(c.answer);
+        form->ClickMenuItem(form->MISave);
+        ASSERT_EQ(prompts.Records().size(), 1);
+        EXPECT_EQ(prompts.Records()[0].Text,
+                  "Some characters of \"" + page +
+                      "\" cannot be stored in Windows-1252, the file's encoding.\r\rDo you wish "
+                      "to save it as UTF-8?");
+        EXPECT_EQ(ReadBytes(page), c.saved);
+        EXPECT_EQ(form->GlyphEdit.Modified(), c.answer == QMessageBox::No);
+        EXPECT_EQ(Format(*form), c.shown);
+    }
+}
+
+// Opening a file whose lines do not fit in the memory left fails half-way through building
+// them: the document, its name and its changes stay as they were.
+TEST_F(FileCommands, AnOpenThatRunsOutOfMemoryLeavesTheDocumentAsItWas) {
+    const QString page = WriteFile("page.htm", "kept\n");
+    const QString big = WriteFile("lines.txt", QByteArray("x\n").repeated(12 * 1024 * 1024));
+    Start();
+    Open(page);
+    Type(*form, "edited ");
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Ok);
+    rlimit saved{};
+    getrlimit(RLIMIT_AS, &saved);
+    QFile statm("/proc/self/statm");
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    rlimit low = saved; // what the process has now and 256 MB more
+    low.rlim_cur =
+        statm.readAll().split(' ').at(0).toULongLong() * sysconf(_SC_PAGESIZE) + (256 << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &low), 0);
+    RunCommand([&] { form->OpenDocument(big, true); });
+    setrlimit(RLIMIT_AS, &saved);
+    ASSERT_EQ(prompts.Records().size(), 1);
+    EXPECT_EQ(prompts.Records()[0].Text,
+              "Cannot open file \"" + big + "\". There is not enough memory to hold it.");
+    EXPECT_EQ(Lines(), QStringList{"edited kept"});
+    EXPECT_TRUE(form->GlyphEdit.Modified());
+    ExpectShownName(page, "after the failed open");
+}
+
+// A sparse file over 256 MB is opened only after a question; one larger than the memory the
+// program can have is refused. Either way the document stays as it was.
+TEST_F(FileCommands, FilesOverTheSizeLimitsLeaveTheDocumentUntouched) {
+    struct sysinfo info {};
+    ASSERT_EQ(sysinfo(&info), 0);
+    const qint64 mega = 1024 * 1024;
+    const qint64 beyond = qint64(info.totalram + info.totalswap) * info.mem_unit + 1024 * mega;
+    const struct {
+        qint64 size;
+        QMessageBox::StandardButton answer;
+        QString error;
+    } cases[] = {
+        {300 * mega, QMessageBox::No, {}},
+        {beyond, QMessageBox::Yes,
+         QString(" It is %1 MB, more than the ").arg((beyond + mega - 1) / mega)},
+    };
+    const QString page = WriteFile("page.htm", "kept\n");
+    Start();
+    Open(page);
+    Type(*form, "edited ");
+    for (const auto& c : cases) {
+        const QString file = WriteFile("big.txt", {});
+        ASSERT_TRUE(QFile(file).resize(c.size));
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(c.answer);
+        if (!c.error.isEmpty())
+            prompts.AnswerButton(QMessageBox::Ok);
+        RunCommand([&] { form->OpenDocument(file, true); });
+        ASSERT_EQ(prompts.Records().size(), c.error.isEmpty() ? 1 : 2);
+        EXPECT_EQ(prompts.Records()[0].Text,
+                  QString("\"%1\" is %2 MB. Opening it may take a long time and much "
+                          "memory.\r\rDo you wish to open it?")
+                      .arg(file)
+                      .arg((c.size + mega / 2) / mega));
+        if (!c.error.isEmpty()) {
+            EXPECT_TRUE(prompts.Records()[1].Text.startsWith("Cannot open file \"" + file + "\"." +
+                                                             c.error))
+                << prompts.Records()[1].Text.toStdString();
+        }
+        EXPECT_EQ(Lines(), QStringList{"edited kept"});
+        EXPECT_TRUE(form->GlyphEdit.Modified());
+        ExpectShownName(page, "after the refused open");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -22,11 +23,12 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-void LoadBytes(TGlyphEditStringList& list, const QByteArray& bytes) {
+void LoadBytes(TGlyphEditStringList& list, const QByteArray& bytes,
+               std::optional<TTextEncoding> encoding = {}) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    list.LoadStream(buffer);
+    list.LoadStream(buffer, encoding);
 }
 
 // Records every notification as text, so that tests can compare whole sequences.
@@ -63,49 +65,91 @@ TGlyphEditStringList ListOf(const QStringList& lines) {
 // ---------------------------------------------------------------------------------------------
 // Loading and saving: line breaks
 
+// Every line keeps the break it was read with and saving writes the same bytes; the style is
+// the most frequent break.
 struct LineBreakCase {
     const char* name;
     QByteArray input;
     QStringList lines;
     TLineBreakStyle style;
-    QByteArray saved;
+    bool mixed;
 };
 
 class LineBreaks : public ::testing::TestWithParam<LineBreakCase> {};
 
-TEST_P(LineBreaks, LoadGivesLinesAndStyleAndSaveWritesExpectedBytes) {
+TEST_P(LineBreaks, LoadGivesLinesAndStyleAndSaveWritesTheSameBytes) {
     const LineBreakCase& c = GetParam();
     TGlyphEditStringList list;
     LoadBytes(list, c.input);
     EXPECT_EQ(list.Lines(), c.lines);
     EXPECT_EQ(list.LineBreakStyle(), c.style);
-    EXPECT_EQ(list.SaveToBytes(), c.saved);
+    EXPECT_EQ(list.MixedLineBreaks(), c.mixed);
+    EXPECT_EQ(list.SaveToBytes(), c.input);
 
     QTemporaryDir dir;
     const QString path = dir.filePath("saved.txt");
     list.SaveFile(path);
-    EXPECT_EQ(ReadBytes(path), c.saved) << "SaveFile and SaveStream must write the same bytes";
+    EXPECT_EQ(ReadBytes(path), c.input) << "SaveFile and SaveStream must write the same bytes";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     StringList, LineBreaks,
-    ::testing::Values(
-        LineBreakCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, lbsCrLf, "a\r\nb\r\n"},
-        LineBreakCase{"LfNoFinalBreak", "a\nb", {"a", "b"}, lbsLf, "a\nb\n"},
-        LineBreakCase{"LoneCr", "a\rb", {"a", "b"}, lbsCr, "a\rb\r"},
-        LineBreakCase{
-            "CrLfAndLoneLfIsCrLf", "a\r\nb\nc", {"a", "b", "c"}, lbsCrLf, "a\r\nb\r\nc\r\n"},
-        LineBreakCase{"LfCrEndsTwoLines", "a\n\rb", {"a", "", "b"}, lbsCrLf, "a\r\n\r\nb\r\n"},
-        LineBreakCase{
-            "NulSplitsAndDisappears", QByteArray("a\0b", 3), {"a", "b"}, lbsCrLf, "a\r\nb\r\n"},
-        LineBreakCase{
-            "CrLfNulIsOneBreak", QByteArray("a\r\n\0b\n", 6), {"a", "b"}, lbsCrLf, "a\r\nb\r\n"},
-        LineBreakCase{"EmptyFile", "", {}, lbsCrLf, ""},
-        LineBreakCase{"OnlyABreak", "\n", {""}, lbsLf, "\n"},
-        LineBreakCase{"EmptyLastLineKept", "a\n\n", {"a", ""}, lbsLf, "a\n\n"},
-        LineBreakCase{"BlankLinesCrLf", "\r\n\r\n", {"", ""}, lbsCrLf, "\r\n\r\n"},
-        LineBreakCase{"NoBreakAtAll", "abc", {"abc"}, lbsCrLf, "abc\r\n"}),
+    ::testing::Values(LineBreakCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, lbsCrLf, false},
+                      LineBreakCase{"LfNoFinalBreak", "a\nb", {"a", "b"}, lbsLf, false},
+                      LineBreakCase{"LoneCr", "a\rb", {"a", "b"}, lbsCr, false},
+                      LineBreakCase{
+                          "CrLfAndLoneLfTieIsCrLf", "a\r\nb\nc", {"a", "b", "c"}, lbsCrLf, true},
+                      LineBreakCase{"MostlyLfIsLf", "a\r\nb\nc\n", {"a", "b", "c"}, lbsLf, true},
+                      LineBreakCase{"LfCrEndsTwoLines", "a\n\rb", {"a", "", "b"}, lbsLf, true},
+                      LineBreakCase{"CrThenCrLf", "a\r\r\nb\r\n", {"a", "", "b"}, lbsCrLf, true},
+                      LineBreakCase{"NulIsACharacter",
+                                    QByteArray("a\0b", 3),
+                                    {QString("a") + QChar(0) + "b"},
+                                    lbsCrLf,
+                                    false},
+                      LineBreakCase{"NulAfterCrLf",
+                                    QByteArray("a\r\n\0b\n", 6),
+                                    {"a", QString(QChar(0)) + "b"},
+                                    lbsCrLf,
+                                    true},
+                      LineBreakCase{"EmptyFile", "", {}, lbsCrLf, false},
+                      LineBreakCase{"OnlyABreak", "\n", {""}, lbsLf, false},
+                      LineBreakCase{"EmptyLastLineKept", "a\n\n", {"a", ""}, lbsLf, false},
+                      LineBreakCase{"BlankLinesCrLf", "\r\n\r\n", {"", ""}, lbsCrLf, false},
+                      LineBreakCase{"NoBreakAtAll", "abc", {"abc"}, lbsCrLf, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A line keeps its own break until it is edited; then it takes the style. Swaps move it with
+// its line, and neither tab expansion nor a tab width change disturbs it.
+TEST(StringListLoad, EachLineKeepsItsBreakUntilItIsEdited) {
+    const QByteArray mixed = "a\r\nb\nc\rd\r\ne";
+    struct {
+        const char* what;
+        std::function<void(TGlyphEditStringList&)> edit;
+        QByteArray saved;
+        bool mixed;
+    } cases[] = {
+        {"unchanged", [](auto&) {}, mixed, true},
+        {"line with LF retyped", [](auto& l) { l.SetLine(1, "B"); }, "a\r\nB\r\nc\rd\r\ne", true},
+        {"character typed into the CR line", [](auto& l) { l.ReplaceChars(2, 1, 0, u"x"); },
+         "a\r\nb\ncx\r\nd\r\ne", true},
+        {"both odd lines deleted", [](auto& l) { l.RemoveLines(1, 2); }, "a\r\nd\r\ne", false},
+        {"odd lines swapped", [](auto& l) { l.SwapLines(1, 2); }, "a\r\nc\rb\nd\r\ne", true},
+        {"new line takes the style", [](auto& l) { l.InsertLine(0, "n"); }, "n\r\n" + mixed, true},
+        {"whole text replaced", [](auto& l) { l.SetAllText("x\ny"); }, "x\r\ny", false},
+        {"style chosen", [](auto& l) { l.SetLineBreakStyle(lbsLf); }, "a\nb\nc\nd\ne", false},
+    };
+    for (const auto& c : cases) {
+        TGlyphEditStringList list;
+        LoadBytes(list, mixed);
+        list.LongestLineLength();
+        list.SetTabWidth(3);
+        c.edit(list);
+        list.ExpandedText(1);
+        EXPECT_EQ(list.SaveToBytes(), c.saved) << c.what;
+        EXPECT_EQ(list.MixedLineBreaks(), c.mixed) << c.what;
+    }
+}
 
 TEST(StringListLoad, StyleSurvivesReplacingTheWholeText) {
     TGlyphEditStringList list;
@@ -145,11 +189,26 @@ QByteArray AllCp1252Bytes() {
     return bytes + "\r\n";
 }
 
+QByteArray Utf16(const QString& text, bool little) {
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char low = char(c.unicode() & 0xFF);
+        const char high = char(c.unicode() >> 8);
+        bytes.append(little ? low : high).append(little ? high : low);
+    }
+    return bytes;
+}
+
+const QString Utf16Sample = QStringLiteral("h\u00E9llo \u20AC\r\nw\u00F6rld\n") + QChar(0) +
+                            QChar(0xD800) + QStringLiteral("\rend");
+
 struct RoundTripCase {
     const char* name;
     QByteArray bytes;
     TTextEncoding encoding;
     bool bom;
+    QString firstLine = {};                   // checked unless null
+    std::optional<TTextEncoding> chosen = {}; // the encoding the file is opened in
 };
 
 class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
@@ -160,9 +219,12 @@ TEST_P(RoundTrip, UnchangedFileSavesByteIdentical) {
     const QString path = dir.filePath("file.txt");
     WriteBytes(path, c.bytes);
     TGlyphEditStringList list;
-    list.LoadFile(path);
+    list.LoadFile(path, c.chosen);
     EXPECT_EQ(list.Encoding(), c.encoding);
     EXPECT_EQ(list.HasByteOrderMark(), c.bom);
+    if (!c.firstLine.isNull()) {
+        EXPECT_EQ(list.GetLine(0), c.firstLine);
+    }
     list.SaveFile(path);
     EXPECT_EQ(ReadBytes(path), c.bytes);
 }
@@ -180,7 +242,34 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"BomOnly", "\xEF\xBB\xBF", TTextEncoding::Utf8, true},
         RoundTripCase{"Windows1252", "caf\xE9 \x80 \x93quoted\x94\r\n", TTextEncoding::Windows1252,
                       false},
-        RoundTripCase{"Windows1252EveryByte", AllCp1252Bytes(), TTextEncoding::Windows1252, false}),
+        RoundTripCase{"Windows1252EveryByte", AllCp1252Bytes(), TTextEncoding::Windows1252, false},
+        RoundTripCase{"Utf16LeWithMark", "\xFF\xFE" + Utf16(Utf16Sample, true),
+                      TTextEncoding::Utf16LE, true, QStringLiteral("h\u00E9llo \u20AC")},
+        RoundTripCase{"Utf16BeWithMark", "\xFE\xFF" + Utf16(Utf16Sample, false),
+                      TTextEncoding::Utf16BE, true, QStringLiteral("h\u00E9llo \u20AC")},
+        RoundTripCase{"Utf16MarkOnly", "\xFF\xFE", TTextEncoding::Utf16LE, true},
+        RoundTripCase{"Utf16MarkWithOddLengthIsNotUtf16", "\xFF\xFE\x61",
+                      TTextEncoding::Windows1252, false, QStringLiteral("\u00FF\u00FEa")},
+        RoundTripCase{"NulBytes", QByteArray("a\0\0b\r\n\0\n\0", 9), TTextEncoding::Utf8, false,
+                      QString("a") + QChar(0) + QChar(0) + "b"},
+        RoundTripCase{"PngHeader",
+                      QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0"
+                                 "\x1F\x15\xC4\x89\0\0\0\nIDATx\x9C\xFF\xFE",
+                                 45),
+                      TTextEncoding::Windows1252, false, QStringLiteral("\u2030PNG")},
+        RoundTripCase{"CrCrLf", "a\r\r\nb\r\r\n", TTextEncoding::Utf8, false},
+        RoundTripCase{"MixedBreaksNoFinalBreak", "one\r\ntwo\nthree\rfour\r\nfive",
+                      TTextEncoding::Utf8, false},
+        RoundTripCase{"StrayByteReadAsUtf8", "caf\xC3\xA9 \xE9 \xED\xA0\x80\n\xF0\x9F\x98",
+                      TTextEncoding::Utf8, false,
+                      QStringLiteral("caf\u00E9 ") + QChar(0xDCE9) + ' ' + QChar(0xDCED) +
+                          QChar(0xDCA0) + QChar(0xDC80),
+                      TTextEncoding::Utf8},
+        RoundTripCase{"Utf8MarkReadAsWindows1252", "\xEF\xBB\xBF\x61\r\n",
+                      TTextEncoding::Windows1252, false, QStringLiteral("\u00EF\u00BB\u00BFa"),
+                      TTextEncoding::Windows1252},
+        RoundTripCase{"Utf16LeWithoutMarkChosen", Utf16(QStringLiteral("ab\r\ncd"), true),
+                      TTextEncoding::Utf16LE, false, QStringLiteral("ab"), TTextEncoding::Utf16LE}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StringListEncoding, Windows1252DecodesToTheRightCharacters) {
@@ -189,15 +278,25 @@ TEST(StringListEncoding, Windows1252DecodesToTheRightCharacters) {
     EXPECT_EQ(list.GetLine(0), QString::fromUtf8("\xE2\x82\xAC\xE2\x80\x9C\xC3\xA9\xC2\x81"));
 }
 
-TEST(StringListEncoding, CharacterOutsideWindows1252IsSavedAsUtf8NotLost) {
-    TGlyphEditStringList list;
-    LoadBytes(list, "caf\xE9\n");
-    list.SetLine(0, QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));
-    const QByteArray saved = list.SaveToBytes();
-    EXPECT_EQ(saved, QByteArray("caf\xC3\xA9 \xE2\x86\x92\n"));
-    TGlyphEditStringList reread;
-    LoadBytes(reread, saved);
-    EXPECT_EQ(reread.GetLine(0), list.GetLine(0));
+// Random bytes of every kind (breaks and NULs among them) come back unchanged whatever the
+// encoding they are read in.
+TEST(StringListEncoding, AnyBytesComeBackInEveryEncoding) {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    const char pool[] = "ab\r\n\0\t\x80\x9D\xC3\xA9\xE2\x82\xAC\xF0\x9F\xED\xFF\xFE";
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes;
+        for (int i = 2 * int(random.bounded(40)); i > 0; --i)
+            bytes.append(random.bounded(4) ? pool[random.bounded(int(sizeof pool) - 1)]
+                                           : char(random.bounded(256)));
+        for (int encoding = -1; encoding <= int(TTextEncoding::Windows1252); ++encoding) {
+            TGlyphEditStringList list;
+            LoadBytes(list, bytes,
+                      encoding < 0 ? std::nullopt : std::optional(TTextEncoding(encoding)));
+            ASSERT_EQ(list.SaveToBytes(), bytes)
+                << "seed " << seed << " encoding " << encoding << " " << bytes.toHex().data();
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -210,7 +309,7 @@ TEST(StringListText, AllTextJoinsWithCrLfAfterEveryLine) {
     EXPECT_EQ(list.AllText(), QString("a\r\n\r\nb\r\n"));
 }
 
-TEST(StringListText, SettingAllTextSplitsAtEveryBreakAndStopsAtNul) {
+TEST(StringListText, SettingAllTextSplitsAtEveryBreakAndKeepsNul) {
     struct {
         QString text;
         QStringList lines;
@@ -220,7 +319,7 @@ TEST(StringListText, SettingAllTextSplitsAtEveryBreakAndStopsAtNul) {
         {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
         {"a\r\n", {"a"}},
         {"a\n\nb", {"a", "", "b"}},
-        {QString("ab") + QChar(0) + "cd\r\nef", {"ab"}},
+        {QString("ab") + QChar(0) + "cd\r\nef", {QString("ab") + QChar(0) + "cd", "ef"}},
     };
     for (const auto& c : cases) {
         TGlyphEditStringList list = ListOf({"old"});
@@ -525,6 +624,41 @@ TEST(StringListFiles, FilesThatCannotBeReadLeaveTheBufferAsItWas) {
             EXPECT_TRUE(e.Message().contains(c.path)) << e.Message().toStdString();
         }
         EXPECT_EQ(list.Lines(), (QStringList{"keep", "me"})) << c.what;
+    }
+}
+
+// The new lines are built aside: a load refused half-way leaves the text, its format and the
+// editor's notifications as they were.
+TEST(StringListFiles, ALoadRefusedHalfWayChangesNothing) {
+    struct {
+        QByteArray bytes;
+        TGlyphLoadLimits limits;
+        std::optional<TTextEncoding> encoding;
+        QString error;
+    } cases[] = {
+        {"1\n2\n3\n4\n", {3, INT_MAX}, {}, "It has more lines than the editor can hold (3)."},
+        {"ab\nabcd\nabcde\n",
+         {INT_MAX, 4},
+         {},
+         "It has a line longer than the editor can hold (4 characters)."},
+        {"abc", {}, TTextEncoding::Utf16LE, "It has an odd number of bytes, so it is not UTF-16."},
+    };
+    for (const auto& c : cases) {
+        TGlyphEditStringList list;
+        LoadBytes(list, "caf\xE9\rme\r");
+        Recorder rec;
+        rec.Attach(list);
+        list.LoadLimits = c.limits;
+        try {
+            LoadBytes(list, c.bytes, c.encoding);
+            ADD_FAILURE() << c.error.toStdString();
+        } catch (const EGlyphFileError& e) {
+            EXPECT_EQ(e.Message(), "Cannot read the file. " + c.error);
+        }
+        EXPECT_EQ(list.Lines(), (QStringList{QStringLiteral("caf\u00E9"), "me"}));
+        EXPECT_EQ(list.Encoding(), TTextEncoding::Windows1252);
+        EXPECT_EQ(list.LineBreakStyle(), lbsCr);
+        EXPECT_TRUE(rec.events.isEmpty()) << rec.events.join(", ").toStdString();
     }
 }
 

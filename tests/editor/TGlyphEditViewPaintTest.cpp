@@ -448,6 +448,39 @@ TEST(SpecialLinePaint, TheWholeLineTakesTheAnsweredColours) {
     EXPECT_EQ(CellBackground(image, *f.view, 1, 1), Q(EditorBack));
 }
 
+// A NUL stays a character of its line and is drawn in its one cell as a "0" in reversed
+// colours, plain or highlighted, unlike a blank or a real "0".
+TEST(ControlPicturePaint, ANulIsDrawnVisiblyAndStaysInTheText) {
+    const QStringList lines{QString("a") + QChar(0) + QChar(0) + "b", "a 0b"};
+    const QColor black(0, 0, 0);
+    const auto check = [&](ViewFixture& f, const char* what) {
+        f.view->SetFontColor(GlyphRGB(0, 0, 0));
+        const QImage image = f.Render();
+        const auto pixelsUnlike = [&](int column, int line, const QColor& colour) {
+            return CountPixels(image, CellRect(*f.view, column, line),
+                               [&](QColor c) { return c != colour; });
+        };
+        for (int column : {2, 3}) {
+            EXPECT_EQ(CellBackground(image, *f.view, column, 1), black) << what << column;
+            EXPECT_GT(pixelsUnlike(column, 1, black), 0) << what << column << ": the 0";
+        }
+        EXPECT_NE(CellBackground(image, *f.view, 2, 2), black) << what << ": a blank";
+        EXPECT_NE(CellBackground(image, *f.view, 3, 2), black) << what << ": a real 0";
+        EXPECT_GT(pixelsUnlike(4, 1, CellBackground(image, *f.view, 4, 1)), 0)
+            << what << ": the b keeps its cell";
+        EXPECT_EQ(f.edit.Lines().GetLine(0), lines[0]) << what;
+    };
+    {
+        ViewFixture plain(lines);
+        plain.view->SetColor(EditorBack);
+        check(plain, "plain");
+    }
+    {
+        HighlightedFixture highlighted(lines);
+        check(highlighted, "highlighted");
+    }
+}
+
 TEST(PaintEvent, OnPaintRunsAfterEachPaint) {
     ViewFixture f({"abc"});
     int paints = 0;
