@@ -830,7 +830,7 @@ int RunParent(const QString& program) {
                                  .arg(CapSeconds);
             }
             const TCell pages = results[e].value(QStringLiteral("scroll_pages"));
-            if (pages.Present && pages.Value < Pages)
+            if (lines > 1 && pages.Present && pages.Value < Pages)
                 notes << QStringLiteral("%1 on %2 paged down only %3 of %4 pages within %5 s.")
                              .arg(editors[e], name)
                              .arg(pages.Value)
