@@ -1,18 +1,29 @@
 // Our editor beside two peer editor components, QScintilla and Qt's QPlainTextEdit, on the same
-// generated files in the same run: a 1,000,000-line HTML file (about 50 MB) and one 5 MB line.
-// The parent process writes the files, then runs every (editor, file) pair in a child process of
-// its own, so that the resident memory of one editor never counts for another and a workload
-// that stalls costs only its own cap. Each child prints "R <key> <value>" lines; the parent
-// prints one table: workload, ours, QScintilla, QPlainTextEdit, ours / faster peer.
+// generated files in the same run: a 1,000,000-line HTML file (about 50 MB), one 5 MB line of
+// HTML and one 5 MB line of minified JavaScript. The parent process writes the files, then runs
+// every (editor, file) pair in a child process of its own, so that the resident memory of one
+// editor never counts for another and a workload that stalls costs only its own cap. Each child
+// prints "R <key> <value>" lines; the parent prints one table: workload, ours, QScintilla,
+// QPlainTextEdit, a plain read of the file's bytes (the floor for any open), ours / faster peer.
+//
+// Start-up: the main window started on a 100-line HTML file, from the process start to its
+// first paint of the file's text, beside bare Qt windows holding one QScintilla or one
+// QPlainTextEdit with the same file, each started several times.
 #include "app/TFormGlyphon.h"
+#include "bench/GeneratedSources.h"
+#include "common/AppTitle.h"
+#include "common/CommandLine.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditView.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
+#include "highlight/TGlyphJScriptHighlighter.h"
+#include "net/TFormDownload.h"
 
 #include <Qsci/qscilexerhtml.h>
+#include <Qsci/qscilexerjavascript.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
@@ -26,6 +37,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -47,6 +59,9 @@ constexpr int Keystrokes = 1000;
 constexpr int Pages = 2000;          // page-downs per run; the whole file would take too long
 constexpr double CapSeconds = 30.0;  // per workload
 constexpr double ChildTimeout = 400; // per (editor, file) child, in seconds
+constexpr int StartupLines = 100;
+constexpr int StartupRuns = 10;
+constexpr double StartupTimeout = 60; // per start, in seconds
 const QString CommonWord = QStringLiteral("document");
 const QString Replacement = QStringLiteral("page");
 
@@ -91,6 +106,54 @@ void WriteSingleLineFile(const QString& name) {
         line += BodyLine(i).trimmed();
     line += "</body></html>\n";
     file.write(line);
+}
+
+void WriteScriptLineFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write(OneLineOf(ScriptStatement, SingleLineBytes).toUtf8() + '\n');
+}
+
+// The page the start-up is measured with.
+void WriteStartupFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write("<html>\n<head><title>Generated</title></head>\n<body>\n");
+    for (int i = 3; i < StartupLines - 2; ++i)
+        file.write(BodyLine(i) + '\n');
+    file.write("</body>\n</html>\n");
+}
+
+// The generated files, written into `folder`.
+struct TGeneratedFiles {
+    QString Lines;
+    QString SingleLine;
+    QString ScriptLine;
+    QString Startup;
+};
+
+TGeneratedFiles WriteGeneratedFiles(const QString& folder) {
+    const QDir dir(folder);
+    const TGeneratedFiles files{dir.filePath(QStringLiteral("lines.html")),
+                                dir.filePath(QStringLiteral("single-line.html")),
+                                dir.filePath(QStringLiteral("single-line.js")),
+                                dir.filePath(QStringLiteral("page.html"))};
+    WriteHtmlFile(files.Lines);
+    WriteSingleLineFile(files.SingleLine);
+    WriteScriptLineFile(files.ScriptLine);
+    WriteStartupFile(files.Startup);
+    return files;
+}
+
+bool IsScript(const QString& fileName) {
+    return fileName.endsWith(QStringLiteral(".js"));
+}
+
+// What the comment workload types at the start of the file: a comment opener of its language.
+QString CommentOpener(const QString& fileName) {
+    return IsScript(fileName) ? QStringLiteral("/*") : QStringLiteral("<!--");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -178,7 +241,14 @@ public:
     }
     QWidget* Widget() override { return &view_; }
     QWidget* PaintTarget() override { return view_.viewport(); }
-    void Open(const QString& fileName) override { edit_.Lines().LoadFile(fileName); }
+    void Open(const QString& fileName) override {
+        // The highlighter the main window chooses by the file's extension.
+        if (IsScript(fileName)) {
+            highlighting_.SetHighlighter(&js_);
+            view_.SetHighlighter(&js_);
+        }
+        edit_.Lines().LoadFile(fileName);
+    }
     void PlaceCaret(int line, int column) override { edit_.SetCaretXY({column, line}); }
     int LineCount() override { return edit_.LineCount(); }
     int LineLength(int line) override { return int(edit_.LineText(line).size()); }
@@ -192,16 +262,20 @@ public:
 private:
     TGlyphEdit edit_;
     TGlyphHTMLHighlighter html_;
+    TGlyphJScriptHighlighter js_;
     TGlyphEditHighlighting highlighting_;
     TGlyphEditView view_;
 };
 
 class TScintilla : public TPeer {
 public:
-    TScintilla() { editor_.setLexer(&lexer_); }
     QWidget* Widget() override { return &editor_; }
     QWidget* PaintTarget() override { return editor_.viewport(); }
     void Open(const QString& fileName) override {
+        if (IsScript(fileName))
+            editor_.setLexer(&jsLexer_);
+        else
+            editor_.setLexer(&htmlLexer_);
         QFile file(fileName);
         if (!file.open(QIODevice::ReadOnly) || !editor_.read(&file))
             qFatal("QScintilla cannot read %s", qPrintable(fileName));
@@ -230,7 +304,8 @@ public:
 
 private:
     QsciScintilla editor_;
-    QsciLexerHTML lexer_;
+    QsciLexerHTML htmlLexer_;
+    QsciLexerJavaScript jsLexer_;
 };
 
 class TPlain : public TPeer {
@@ -374,11 +449,16 @@ int RunChild(const QString& editor, const QString& fileName) {
         peer->PlaceCaret(1, 1);
         Paint(*peer);
         std::vector<double> times;
-        for (const QChar c : QStringLiteral("<!--")) {
-            const int key = c == u'<' ? Qt::Key_Less : c == u'!' ? Qt::Key_Exclam : Qt::Key_Minus;
+        const QString opener = CommentOpener(fileName);
+        for (const QChar c : opener) {
+            const int key = c == u'<'   ? Qt::Key_Less
+                            : c == u'!' ? Qt::Key_Exclam
+                            : c == u'/' ? Qt::Key_Slash
+                            : c == u'*' ? Qt::Key_Asterisk
+                                        : Qt::Key_Minus;
             times.push_back(TimedKey(*peer, key, QString(c)));
         }
-        for (int k = 0; k < 4; ++k)
+        for (qsizetype k = 0; k < opener.size(); ++k)
             times.push_back(TimedKey(*peer, Qt::Key_Backspace));
         ReportSpread("comment", times);
     }
@@ -429,6 +509,113 @@ int RunChild(const QString& editor, const QString& fileName) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Child side: the plain read and the start-up
+
+// Reads the file's bytes into memory and does nothing else: the floor of any open.
+int RunPlainRead(const QString& fileName) {
+    const double residentBefore = ResidentBytes();
+    QElapsedTimer clock;
+    clock.start();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(fileName));
+    const QByteArray bytes = file.readAll();
+    Report("open", double(clock.nsecsElapsed()) * 1e-9);
+    Report("memory", ResidentBytes() - residentBefore);
+    Report("bytes", double(bytes.size()));
+    std::_Exit(0);
+}
+
+// The monotonic clock, which every process of the machine reads alike.
+qint64 MonotonicNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Notes the first paint of `target` once `ready` says the file's text is there to be painted.
+class TFirstPaintSpy : public QObject {
+public:
+    TFirstPaintSpy(QWidget* target, std::function<bool()> ready)
+        : target_(target), ready_(std::move(ready)) {
+        target_->installEventFilter(this);
+    }
+    bool Painted() const { return painted_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == target_ && event->type() == QEvent::Paint && ready_())
+            painted_ = true;
+        return false;
+    }
+
+private:
+    QWidget* target_;
+    std::function<bool()> ready_;
+    bool painted_ = false;
+};
+
+// A bare window holding one peer editor with the file's text, built the way a small Qt program
+// would; its editor's viewport is the paint waited for.
+std::unique_ptr<QWidget> BarePeerWindow(const QString& editor, const QString& fileName,
+                                        QWidget*& target) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(fileName));
+    const QString text = QString::fromUtf8(file.readAll());
+    auto window = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (editor == u"qsci") {
+        auto* scintilla = new QsciScintilla;
+        scintilla->setLexer(new QsciLexerHTML(scintilla));
+        scintilla->setText(text);
+        layout->addWidget(scintilla);
+        target = scintilla->viewport();
+    } else {
+        auto* plain = new QPlainTextEdit;
+        plain->setLineWrapMode(QPlainTextEdit::NoWrap);
+        plain->setPlainText(text);
+        layout->addWidget(plain);
+        target = plain->viewport();
+    }
+    return window;
+}
+
+// Starts one editor in a window on `fileName` (ours: the main window, as the program's entry
+// makes it, opening the file named on its command line at its first paint) and reports the
+// time from `startNs`, the parent's clock just before it started this process, to the end of
+// the first paint that shows the file's text.
+int RunStartup(const QString& editor, const QString& fileName, qint64 startNs) {
+    std::unique_ptr<QWidget> window;
+    std::unique_ptr<TFormDownload> download;
+    QWidget* target = nullptr;
+    std::function<bool()> ready = [] { return true; };
+    if (editor == u"ours") {
+        QApplication::setApplicationName(ApplicationTitle());
+        QApplication::setOrganizationName(MakerName());
+        SetCommandLineArgs({QCoreApplication::applicationFilePath(), fileName});
+        auto form = std::make_unique<TFormGlyphon>();
+        download = std::make_unique<TFormDownload>();
+        target = form->GlyphEditView->viewport();
+        const QString wanted = QFileInfo(fileName).absoluteFilePath();
+        ready = [f = form.get(), wanted] {
+            return QFileInfo(f->DocumentFileName).absoluteFilePath() == wanted;
+        };
+        window = std::move(form);
+    } else {
+        window = BarePeerWindow(editor, fileName, target);
+    }
+    const TFirstPaintSpy spy(target, ready);
+    window->resize(800, 600);
+    window->show();
+    while (!spy.Painted())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Report("startup", double(MonotonicNanoseconds() - startNs) * 1e-9);
+    std::_Exit(0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Parent side: the table
 
 struct TCell {
@@ -439,19 +626,10 @@ struct TCell {
 
 using TResults = QMap<QString, TCell>; // by key
 
-TResults RunEditor(const QString& program, const QString& editor, const QString& fileName) {
-    std::fprintf(stderr, "  %s on %s ...\n", qPrintable(editor),
-                 qPrintable(QFileInfo(fileName).fileName()));
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(program, {QStringLiteral("--child"), editor, fileName});
-    child.waitForFinished(int(ChildTimeout * 1000));
-    if (child.state() != QProcess::NotRunning) {
-        child.kill();
-        child.waitForFinished();
-    }
+// The "R" and "C" lines a child printed.
+TResults ParseResults(const QByteArray& output) {
     TResults results;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+    for (const QByteArray& line : output.split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() != 3 || (fields[0] != "R" && fields[0] != "C"))
             continue;
@@ -460,8 +638,73 @@ TResults RunEditor(const QString& program, const QString& editor, const QString&
     return results;
 }
 
+// Waits for a started child and answers what it reported; a child still running after
+// `timeoutSeconds` is ended.
+TResults RunChildProcess(QProcess& child, double timeoutSeconds) {
+    child.waitForFinished(int(timeoutSeconds * 1000));
+    if (child.state() != QProcess::NotRunning) {
+        child.kill();
+        child.waitForFinished();
+    }
+    return ParseResults(child.readAllStandardOutput());
+}
+
+TResults RunEditor(const QString& program, const QString& editor, const QString& fileName) {
+    std::fprintf(stderr, "  %s on %s ...\n", qPrintable(editor),
+                 qPrintable(QFileInfo(fileName).fileName()));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, {QStringLiteral("--child"), editor, fileName});
+    return RunChildProcess(child, ChildTimeout);
+}
+
+// Starts each editor StartupRuns times in turn on the start-up file, with every per-user folder
+// in `home` so that no one's own settings count; the median and
+// the fastest start of each, in seconds, as "startup_median" and "startup_fastest".
+QList<TResults> RunStartups(const QString& program, const QStringList& editors,
+                            const QString& fileName, const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                             "XDG_RUNTIME_DIR"}) {
+        const QString folder = home + u'/' + QString::fromLatin1(name);
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        environment.insert(QString::fromLatin1(name), folder);
+    }
+    QList<std::vector<double>> times(editors.size());
+    for (int run = 0; run < StartupRuns; ++run) {
+        for (int e = 0; e < editors.size(); ++e) {
+            std::fprintf(stderr, "  start-up of %s, %d of %d ...\n", qPrintable(editors[e]),
+                         run + 1, StartupRuns);
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.setProcessEnvironment(environment);
+            const QStringList head = {QStringLiteral("--startup"), editors[e], fileName};
+            const qint64 start = MonotonicNanoseconds();
+            child.start(program, head + QStringList{QString::number(start)});
+            const TCell cell =
+                RunChildProcess(child, StartupTimeout).value(QStringLiteral("startup"));
+            if (cell.Present)
+                times[e].push_back(cell.Value);
+        }
+    }
+    QList<TResults> results;
+    for (std::vector<double>& t : times) {
+        TResults r;
+        if (!t.empty()) {
+            std::sort(t.begin(), t.end());
+            r[QStringLiteral("startup_median")] = {true, false, t[t.size() / 2]};
+            r[QStringLiteral("startup_fastest")] = {true, false, t.front()};
+        }
+        results << r;
+    }
+    return results;
+}
+
 struct TRow {
-    const char* Label;
+    const char* Label; // "%opener" stands for the file's comment opener
     const char* Key;
     enum TUnit { Seconds, Milliseconds, MegaBytes, BytesPerLine, TimesFile } Unit;
 };
@@ -502,13 +745,25 @@ QString Ratio(const TCell& ours, const TCell& a, const TCell& b) {
     return ours.Capped ? QStringLiteral("> ") + number : number;
 }
 
+// One table row: ours, QScintilla, QPlainTextEdit, the plain read, ours / faster peer (the
+// plain read is a floor, not a peer).
+void PrintRow(const QString& label, const QList<TResults>& results, const QString& key,
+              TRow::TUnit unit, double fileBytes, double lines) {
+    QStringList cells;
+    for (const TResults& r : results)
+        cells << Format(r.value(key), unit, fileBytes, lines);
+    while (cells.size() < 4)
+        cells << QStringLiteral("-");
+    std::printf(
+        "| %s | %s | %s | %s | %s | %s |\n", qPrintable(label), qPrintable(cells[0]),
+        qPrintable(cells[1]), qPrintable(cells[2]), qPrintable(cells[3]),
+        qPrintable(Ratio(results[0].value(key), results[1].value(key), results[2].value(key))));
+}
+
 int RunParent(const QString& program) {
     QTemporaryDir dir;
-    const QString html = dir.filePath(QStringLiteral("lines.html"));
-    const QString single = dir.filePath(QStringLiteral("single-line.html"));
     std::fprintf(stderr, "writing the generated files ...\n");
-    WriteHtmlFile(html);
-    WriteSingleLineFile(single);
+    const TGeneratedFiles files = WriteGeneratedFiles(dir.path());
 
     const std::vector<TRow> rows = {
         {"open to painted first screen (ms)", "open", TRow::Milliseconds},
@@ -518,8 +773,8 @@ int RunParent(const QString& program) {
         {"type in the middle, median (ms)", "type_middle_median", TRow::Milliseconds},
         {"type in the middle, p99 (ms)", "type_middle_p99", TRow::Milliseconds},
         {"type in the middle, worst (ms)", "type_middle_worst", TRow::Milliseconds},
-        {"\"<!--\" and back, median key (ms)", "comment_median", TRow::Milliseconds},
-        {"\"<!--\" and back, worst key (ms)", "comment_worst", TRow::Milliseconds},
+        {"\"%opener\" and back, median key (ms)", "comment_median", TRow::Milliseconds},
+        {"\"%opener\" and back, worst key (ms)", "comment_worst", TRow::Milliseconds},
         {"2,000 page downs (ms)", "scroll", TRow::Milliseconds},
         {"jump to the end (ms)", "jump_end", TRow::Milliseconds},
         {"replace all \"document\" (ms)", "replace", TRow::Milliseconds},
@@ -529,52 +784,76 @@ int RunParent(const QString& program) {
     };
     const QStringList editors = {QStringLiteral("ours"), QStringLiteral("qsci"),
                                  QStringLiteral("plain")};
+    const QString plainRead = QStringLiteral("read");
 
-    std::printf("| Workload | Ours | QScintilla | QPlainTextEdit | Ours / faster peer |\n");
-    std::printf("|---|---:|---:|---:|---:|\n");
-    for (const QString& file : {html, single}) {
+    std::printf("| Workload | Ours | QScintilla | QPlainTextEdit | Plain read | Ours / faster peer "
+                "|\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    const QList<QPair<QString, const char*>> workloads = {
+        {files.Lines, "1,000,000-line HTML"},
+        {files.SingleLine, "single 5 MB line of HTML"},
+        {files.ScriptLine, "single 5 MB line of minified JavaScript"}};
+    QStringList notes;
+    for (const auto& [file, title] : workloads) {
         const double fileBytes = double(QFileInfo(file).size());
         QList<TResults> results;
         for (const QString& editor : editors)
             results << RunEditor(program, editor, file);
+        results << RunEditor(program, plainRead, file);
         const double lines = std::max(1.0, results[0].value(QStringLiteral("lines")).Value);
-        std::printf("| **%s** (%.1f MB, %.0f lines) | | | | |\n",
-                    file == html ? "1,000,000-line HTML" : "single 5 MB line",
+        std::printf("| **%s** (%.1f MB, %.0f lines) | | | | | |\n", title,
                     fileBytes / (1024.0 * 1024.0), lines);
         for (const TRow& row : rows) {
             const QString key = QString::fromLatin1(row.Key);
-            if (file == single && key == u"scroll")
+            if (lines <= 1 && key == u"scroll")
                 continue; // one line has no pages
-            const TCell ours = results[0].value(key);
-            const TCell qsci = results[1].value(key);
-            const TCell plain = results[2].value(key);
-            std::printf("| %s | %s | %s | %s | %s |\n", row.Label,
-                        qPrintable(Format(ours, row.Unit, fileBytes, lines)),
-                        qPrintable(Format(qsci, row.Unit, fileBytes, lines)),
-                        qPrintable(Format(plain, row.Unit, fileBytes, lines)),
-                        qPrintable(Ratio(ours, qsci, plain)));
+            QString label = QString::fromLatin1(row.Label);
+            label.replace(QStringLiteral("%opener"), CommentOpener(file));
+            PrintRow(label, results, key, row.Unit, fileBytes, lines);
         }
         // Keystroke runs cut short by the cap are named, so that a median of fewer keys shows.
+        const QString name = QFileInfo(file).fileName();
         for (int e = 0; e < editors.size(); ++e) {
             for (const char* key : {"type_first_count", "type_middle_count"}) {
                 const TCell count = results[e].value(QString::fromLatin1(key));
                 if (count.Present && count.Value < Keystrokes)
-                    std::printf("\nNote: %s, %s: only %.0f of %d keystrokes within %.0f s.\n",
-                                qPrintable(editors[e]), key, count.Value, Keystrokes, CapSeconds);
+                    notes << QStringLiteral("%1 on %2, %3: only %4 of %5 keystrokes within %6 s.")
+                                 .arg(editors[e], name, QString::fromLatin1(key))
+                                 .arg(count.Value)
+                                 .arg(Keystrokes)
+                                 .arg(CapSeconds);
             }
-        }
-        for (int e = 0; e < editors.size(); ++e) {
             const TCell pages = results[e].value(QStringLiteral("scroll_pages"));
-            if (pages.Present && pages.Value < Pages)
-                std::printf("\nNote: %s paged down only %.0f of %d pages within %.0f s.\n",
-                            qPrintable(editors[e]), pages.Value, Pages, CapSeconds);
+            if (lines > 1 && pages.Present && pages.Value < Pages)
+                notes << QStringLiteral("%1 on %2 paged down only %3 of %4 pages within %5 s.")
+                             .arg(editors[e], name)
+                             .arg(pages.Value)
+                             .arg(Pages)
+                             .arg(CapSeconds);
         }
         std::fflush(stdout);
     }
+
+    const QList<TResults> startups = RunStartups(program, editors, files.Startup, dir.path());
+    std::printf("| **start-up with a %d-line HTML file** (%.1f KB) | | | | | |\n", StartupLines,
+                double(QFileInfo(files.Startup).size()) / 1024.0);
+    PrintRow(
+        QStringLiteral("process start to first painted window, median of %1 (ms)").arg(StartupRuns),
+        startups, QStringLiteral("startup_median"), TRow::Milliseconds, 0, 0);
+    PrintRow(QStringLiteral("process start to first painted window, fastest of %1 (ms)")
+                 .arg(StartupRuns),
+             startups, QStringLiteral("startup_fastest"), TRow::Milliseconds, 0, 0);
+
     std::printf("\n\"> N\": stopped at the cap of %.0f s per workload (or ended by the "
                 "watchdog at %.0f s). Page downs: a fixed %d pages from the top, not the whole "
-                "file. QPlainTextEdit runs without highlighting and without line wrapping.\n",
+                "file. QPlainTextEdit runs without highlighting and without line wrapping. Plain "
+                "read: the file's bytes read into memory, nothing else. Start-up: ours is the "
+                "main window opening the file named on its command line; the peers are bare Qt "
+                "windows holding one editor with the file's text.",
                 CapSeconds, CapSeconds * 2, Pages);
+    for (const QString& note : notes)
+        std::printf(" %s", qPrintable(note));
+    std::printf("\n");
     return 0;
 }
 
@@ -585,12 +864,15 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args[1] == u"--child" && args[2] == u"read")
+        return RunPlainRead(args[3]);
     if (args.size() == 4 && args[1] == u"--child")
         return RunChild(args[2], args[3]);
+    if (args.size() == 5 && args[1] == u"--startup")
+        return RunStartup(args[2], args[3], args[4].toLongLong());
     // The same files kept in a folder, for profiling one editor on one workload with --child.
     if (args.size() == 3 && args[1] == u"--generate") {
-        WriteHtmlFile(QDir(args[2]).filePath(QStringLiteral("lines.html")));
-        WriteSingleLineFile(QDir(args[2]).filePath(QStringLiteral("single-line.html")));
+        WriteGeneratedFiles(args[2]);
         return 0;
     }
     return RunParent(QCoreApplication::applicationFilePath());

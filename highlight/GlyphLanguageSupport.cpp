@@ -1,5 +1,7 @@
 #include "highlight/GlyphLanguageSupport.h"
 
+#include <algorithm>
+
 using namespace GlyphLanguage;
 
 TGlyphCharSet LanguageWordChars(QStringView extra) {
@@ -55,10 +57,27 @@ void TGlyphLanguageHighlighter::StartLine(const QString& text, int) {
     Advance();
 }
 
+TGlyphCustomHighlighter::TState TGlyphLanguageHighlighter::ResumeState() const {
+    return BlanksOnlyBeforeNext() ? state_ : state_ | AfterNonBlank;
+}
+
+void TGlyphLanguageHighlighter::ResumeLine(const QString& text, int, int offset) {
+    line_.Set(text);
+    pos_ = std::clamp(offset, 0, line_.Length());
+    // The tokens before are already counted in the restored blanks flag.
+    kind_ = spaceKind_;
+    Advance();
+}
+
 // A value the language never stores (the -1 of a line not scanned yet, or a stale number) is
-// taken as the normal state rather than as a construct that never ends.
+// taken as the normal state rather than as a construct that never ends. A ResumeState value
+// also brings back the blanks flag for ResumeLine.
 void TGlyphLanguageHighlighter::RestoreState(TState state) {
+    const bool afterNonBlank = state >= 0 && (state & AfterNonBlank) != 0;
+    if (afterNonBlank)
+        state &= ~AfterNonBlank;
     state_ = state >= 0 && state < stateCount_ ? state : 0;
+    blanksOnly_ = !afterNonBlank;
 }
 
 void TGlyphLanguageHighlighter::ResetState() {

@@ -68,6 +68,11 @@ public:
     int TokenStart() const override { return tokenStart_; }
     int TokenLength() const override { return pos_ - tokenStart_; }
     void StartLine(const QString& text, int lineNumber) override;
+    // Between tokens a language carries its state and whether only blanks came before on the
+    // line; ResumeState packs both, so a long line can be continued at any token boundary.
+    bool CanResumeLine() const override { return true; }
+    TState ResumeState() const override;
+    void ResumeLine(const QString& text, int lineNumber, int offset) override;
     void ReleaseLine() override;
     void RestoreState(TState state) override;
     void ResetState() override;
@@ -173,6 +178,12 @@ protected:
     TGlyphKeywordTable keywords_;
 
 private:
+    // The bit of ResumeState that says a token other than blanks came before on the line; far
+    // above every language's state numbers.
+    static constexpr TState AfterNonBlank = TState(1) << 24;
+    // Whether only blanks precede the next token, once the token just read is counted.
+    bool BlanksOnlyBeforeNext() const { return blanksOnly_ && !(pos_ > 0 && kind_ != spaceKind_); }
+
     int lineEndKind_;
     int spaceKind_;
     int stateCount_;

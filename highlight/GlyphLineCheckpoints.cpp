@@ -118,7 +118,7 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
     auto candidate = tail.begin();
     while (!h.AtLineEnd()) {
         const int end = h.TokenStart() + h.TokenLength();
-        const TState state = h.State();
+        const TState state = h.ResumeState();
         while (candidate != tail.end() && candidate->Offset < end)
             ++candidate;
         if (candidate != tail.end() && candidate->Offset == end && end >= trustedFrom &&

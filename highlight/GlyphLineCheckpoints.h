@@ -7,7 +7,7 @@
 #include <vector>
 
 // A place inside a line where a scan can be continued: a token boundary and the scanner's
-// State() right after the token that ends there.
+// ResumeState() right after the token that ends there.
 struct TGlyphLineCheckpoint {
     int Offset = 0;
     TGlyphCustomHighlighter::TState State = 0;

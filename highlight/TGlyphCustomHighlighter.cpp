@@ -198,6 +198,10 @@ bool TGlyphCustomHighlighter::CanResumeLine() const {
     return false;
 }
 
+TGlyphCustomHighlighter::TState TGlyphCustomHighlighter::ResumeState() const {
+    return State();
+}
+
 void TGlyphCustomHighlighter::ResumeLine(const QString& text, int lineNumber, int) {
     StartLine(text, lineNumber);
 }

@@ -107,12 +107,17 @@ public:
     void ScanToLineEnd();
 
     // Restarting inside a line, for very long lines. True when everything the scanner carries
-    // from one token to the next is in State(): then a line can be continued from any token
-    // boundary given only the State() a scan had there. Base: false.
+    // from one token to the next is in ResumeState(): then a line can be continued from any
+    // token boundary given only the ResumeState() a scan had there. Base: false.
     virtual bool CanResumeLine() const;
+    // Everything the scanner carries from the token just read to the next: State() and
+    // whatever else the language keeps between tokens on a line (packed into the same integer).
+    // RestoreState takes it like a state; the extra counts only for ResumeLine, since StartLine
+    // begins a line afresh. Base: State().
+    virtual TState ResumeState() const;
     // Makes `text` the current line and scans its first token at `offset`, continuing in the
-    // state restored before, which must be the State() a scan of the line had right after the
-    // token that ended at `offset`. `text` may be a stretch of the line around that place;
+    // state restored before, which must be the ResumeState() a scan of the line had right after
+    // the token that ended at `offset`. `text` may be a stretch of the line around that place;
     // offsets then count from the stretch's start. Base: StartLine (only valid at offset 0).
     virtual void ResumeLine(const QString& text, int lineNumber, int offset);
     // Lets go of the current line's text. A scanner keeps a reference to the line it read;

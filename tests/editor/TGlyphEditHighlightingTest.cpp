@@ -5,6 +5,7 @@
 #include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
+#include "support/LanguageSamples.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,6 +14,8 @@
 #include <climits>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -451,33 +454,6 @@ TEST(EditHighlightingBackground, SwitchedOffItLeavesTheStatesBelowTheWatermarkAl
 
 namespace {
 
-QString RandomHtmlText(QRandomGenerator& rng, int length) {
-    static const QStringList pieces = {"<p class=\"row\">",
-                                       "text ",
-                                       "&amp;",
-                                       "&#38;",
-                                       "<!--",
-                                       "-->",
-                                       "<%",
-                                       "%>",
-                                       "\"",
-                                       "=",
-                                       ">",
-                                       "<",
-                                       "</div>",
-                                       " ",
-                                       "\t",
-                                       "&lt",
-                                       "<a href=x>",
-                                       "word",
-                                       "(",
-                                       ")"};
-    QString text;
-    while (text.size() < length)
-        text += pieces[rng.bounded(pieces.size())];
-    return text;
-}
-
 // Whether a full scan of line `y` puts column x (1-based) in a string or comment token.
 bool FullScanSaysStringOrComment(TCustomGlyphEdit& edit, TGlyphCustomHighlighter& h,
                                  TBufferCoord p) {
@@ -492,23 +468,51 @@ bool FullScanSaysStringOrComment(TCustomGlyphEdit& edit, TGlyphCustomHighlighter
     return false;
 }
 
+// Keeps what can be one line of a text set whole (no line breaks, no NUL, which ends it) and
+// is painted cell for character (no tabs).
+QString OneLine(QString text) {
+    for (QChar c : {QChar(u'\r'), QChar(u'\n'), QChar(0), QChar(u'\t')})
+        text.remove(c);
+    return text;
+}
+
+// Pieces that comment out the rest of a line in some language are left out: with no line
+// break to end such a comment, the long line would be one token after the first of them.
+QStringList InLinePieces(const QStringList& pieces) {
+    QStringList kept;
+    for (const QString& piece : pieces) {
+        if (!piece.contains(u"//") && !piece.contains(u'#') && !piece.contains(u'\'') &&
+            !piece.contains(u';'))
+            kept << piece;
+    }
+    return kept;
+}
+
+QString RandomLineText(QRandomGenerator& rng, const QStringList& pieces, int length) {
+    QString text = OneLine(RandomSampleText(rng, InLinePieces(pieces), length));
+    while (text.contains(QStringLiteral("//")))
+        text.replace(QStringLiteral("//"), QStringLiteral("/ /"));
+    return text;
+}
+
 } // namespace
 
 TEST(EditHighlightingLongLines, RandomEditsAtRandomColumnsKeepStatesAndTokenAnswersExact) {
-    TGlyphHTMLHighlighter html;
-    for (quint32 seed : {11u, 12u}) {
-        QRandomGenerator rng(seed);
+    for (const TLanguageSample& sample : LanguageSamples()) {
+        const std::unique_ptr<TGlyphCustomHighlighter> h = sample.Make();
+        const QString keys = OneLine(InLinePieces(sample.Pieces).join(QString()));
+        QRandomGenerator rng(11);
         TGlyphEdit edit;
         TGlyphEditHighlighting link(edit);
         link.ScanLimit = [] { return 30; };
         const int longLength = TGlyphEditHighlighting::LongLineLength * 3;
-        edit.SetText(QStringList{"<p>", "<!-- a", "-->", RandomHtmlText(rng, longLength), "x",
-                                 "<b>y</b>", "\"z\""}
-                         .join("\n"));
-        link.SetHighlighter(&html);
+        QStringList text;
+        for (int i = 0; i < 7; ++i)
+            text << RandomLineText(rng, sample.Pieces, i == 3 ? longLength : 20);
+        edit.SetText(text.join("\n"));
+        link.SetHighlighter(h.get());
         for (int step = 0; step < 120; ++step) {
-            const std::string where =
-                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
+            const std::string where = std::string(sample.Name) + ", step " + std::to_string(step);
             const int y = 4;
             const int x = 1 + rng.bounded(edit.LineLength(y) + 1);
             edit.SetCaretXY({x, y});
@@ -521,33 +525,45 @@ TEST(EditHighlightingLongLines, RandomEditsAtRandomColumnsKeepStatesAndTokenAnsw
                 break;
             case 2: {
                 // A change far from the caret, in one go.
-                QString text = edit.LineText(y);
-                text.insert(rng.bounded(int(text.size())), RandomHtmlText(rng, 300));
-                edit.Lines().SetLine(y - 1, text);
+                QString line = edit.LineText(y);
+                line.insert(rng.bounded(int(line.size())), RandomLineText(rng, sample.Pieces, 300));
+                edit.Lines().SetLine(y - 1, line);
                 break;
             }
             default:
-                edit.RunCommand(ecChar, QString("<>!-\"=&a")[rng.bounded(8)]);
+                edit.RunCommand(ecChar, keys[rng.bounded(int(keys.size()))]);
                 break;
             }
             if (edit.LineCount() < 7 || edit.LineLength(y) < TGlyphEditHighlighting::LongLineLength)
                 break; // undo went back before the long line; nothing long left to test
             // What the watermark claims holds before anything is scanned on.
-            ExpectExactUpTo(edit, html, link.ValidUpTo(), where + ", as left by the edit");
+            ExpectExactUpTo(edit, *h, link.ValidUpTo(), where + ", as left by the edit");
             link.EnsureScanned(edit.LineCount() - 1);
-            ExpectExactUpTo(edit, html, edit.LineCount() - 1, where);
+            ExpectExactUpTo(edit, *h, edit.LineCount() - 1, where);
             const TBufferCoord probe{1 + rng.bounded(edit.LineLength(y)), y};
-            EXPECT_EQ(link.InStringOrComment(probe), FullScanSaysStringOrComment(edit, html, probe))
+            EXPECT_EQ(link.InStringOrComment(probe), FullScanSaysStringOrComment(edit, *h, probe))
                 << where << " at column " << probe.X;
+            // Painting reads the long line from the checkpoint before the columns shown.
+            ASSERT_TRUE(link.ScanWindow(y - 1, probe.X - 1, probe.X + 99)) << where;
             if (HasFailure())
                 return;
         }
     }
 }
 
+namespace {
+
+// A scanner that cannot continue a line part way, as a highlighter of someone else's may be.
+class TWholeLineHighlighter : public TGlyphJScriptHighlighter {
+public:
+    bool CanResumeLine() const override { return false; }
+};
+
+} // namespace
+
 TEST(EditHighlightingLongLines, WindowsOnlyForLongLinesWithoutTabsAndResumableScanners) {
     TGlyphHTMLHighlighter html;
-    TGlyphCppHighlighter cpp;
+    TWholeLineHighlighter wholeLines;
     TGlyphEdit edit;
     TGlyphEditHighlighting link(edit);
     const QString longLine(TGlyphEditHighlighting::LongLineLength * 2, u'a');
@@ -560,7 +576,7 @@ TEST(EditHighlightingLongLines, WindowsOnlyForLongLinesWithoutTabsAndResumableSc
     EXPECT_LE(window->ResumeAt, 20000);
     EXPECT_GT(window->TextTo, 20100);
     EXPECT_FALSE(link.ScanWindow(2, 20000, 20100)) << "tabs move the cells painted";
-    link.SetHighlighter(&cpp);
+    link.SetHighlighter(&wholeLines);
     EXPECT_FALSE(link.ScanWindow(1, 20000, 20100)) << "the scanner cannot resume a line";
 }
 
@@ -570,7 +586,8 @@ TEST(EditHighlightingLongLines, TheIdleScanTakesALongLineAStretchAtATime) {
     TGlyphEdit edit;
     TGlyphEditHighlighting link(edit);
     link.ScanLimit = [] { return 0; };
-    const QString longLine = RandomHtmlText(rng, TGlyphEditHighlighting::LongLineLength * 8);
+    const QString longLine = RandomLineText(rng, LanguageSamples().front().Pieces,
+                                            TGlyphEditHighlighting::LongLineLength * 8);
     edit.SetText(QStringList{"<p>", "<!-- a", longLine, "x -->", "<b>"}.join("\n"));
     link.SetHighlighter(&html);
     int slices = 0;

@@ -1,58 +1,24 @@
 // Checkpoints inside long lines: a scan continued from any of them, or from any token boundary
-// of a resumable highlighter, gives exactly the tokens and end state of a scan of the whole
-// line, also after random edits at random columns.
+// of any highlighter, gives exactly the tokens and end state of a scan of the whole line, also
+// after random edits at random columns.
 
 #include "highlight/GlyphLineCheckpoints.h"
 #include "highlight/GlyphHighlightScan.h"
-#include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
+#include "support/LanguageSamples.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 namespace {
 
 using TState = TGlyphCustomHighlighter::TState;
 
-const QStringList HtmlPieces = {"<p class=\"row\">",
-                                "text ",
-                                "&amp;",
-                                "&#38;",
-                                "&#12",
-                                "<!-- c -->",
-                                "<!--",
-                                "-->",
-                                "<!-->",
-                                "<%",
-                                "%>",
-                                "<%>",
-                                "\"",
-                                "=",
-                                ">",
-                                "<",
-                                "<b>",
-                                "</div>",
-                                " ",
-                                "\t",
-                                "&lt",
-                                "<a href=x>",
-                                "-",
-                                "!",
-                                "&",
-                                "value=\"",
-                                "1234",
-                                "<h1 id=",
-                                "&copy;",
-                                "\r",
-                                "word"};
-
 QString RandomHtml(QRandomGenerator& rng, int length) {
-    QString text;
-    while (text.size() < length)
-        text += HtmlPieces[rng.bounded(HtmlPieces.size())];
-    return text;
+    return RandomSampleText(rng, LanguageSamples().front().Pieces, length);
 }
 
 // The tokens from the first token after the one that ends at `offset`.
@@ -114,39 +80,44 @@ void EditLine(QString& text, TGlyphLineCheckpoints& points, int at, int removed,
 
 // ---- Resuming a line at any token boundary ----
 
-TEST(HtmlResumeLine, EveryTokenBoundaryContinuesLikeTheWholeLine) {
-    TGlyphHTMLHighlighter html;
-    ASSERT_TRUE(html.CanResumeLine());
-    QRandomGenerator rng(31);
-    QStringList lines = {"a &amp; b &#38; c &#12 d &lt e &copy;f",
-                         "<!-->x<%>y<!-- a - b -- c -->z<% q % %>w",
-                         "<a href=\"x\" id=3 title=\"t>\">&amp;</a>", "<h1 id=&amp;x>&&#;&#1;&",
-                         "\"open <b =\"q\" = > text"};
-    for (int i = 0; i < 40; ++i)
-        lines << RandomHtml(rng, 200);
-    const TState starts[] = {hsText, hsComment, hsTagBody, hsValue, hsTagName, hsServerScript};
-    for (const QString& text : lines) {
-        for (TState start : starts) {
-            const TGlyphScannedLine full = ScanLine(html, text, 0, start);
-            // The state after each token, as a scan of the whole line has it.
-            html.RestoreState(start);
-            html.StartLine(text, 0);
-            QList<TGlyphLineCheckpoint> boundaries;
-            for (; !html.AtLineEnd(); html.Advance())
-                boundaries.append({html.TokenStart() + html.TokenLength(), html.State()});
-            for (qsizetype k = 0; k < boundaries.size(); ++k) {
-                const TGlyphScannedLine resumed = Resumed(html, text, 0, boundaries[k]);
-                ASSERT_EQ(resumed.Tokens, full.Tokens.mid(k + 1))
-                    << text.toStdString() << " from token " << k << " in state " << start;
-                ASSERT_EQ(resumed.EndState, full.EndState);
+TEST(ResumeLine, EveryTokenBoundaryContinuesLikeTheWholeLine) {
+    // Lines where what came before a token decides it: a # that opens a directive only after
+    // blanks, entities and quotes of HTML.
+    const QStringList fixed = {"  #define x 1 // c",
+                               "x #y",
+                               " \r #z",
+                               "\t#if a /* b */ c",
+                               "a &amp; b &#38; c &#12 d &lt e &copy;f",
+                               "<!-->x<%>y<!-- a - b -- c -->z<% q % %>w",
+                               "<a href=\"x\" id=3 title=\"t>\">&amp;</a>",
+                               "<h1 id=&amp;x>&&#;&#1;&",
+                               "\"open <b =\"q\" = > text"};
+    for (const TLanguageSample& sample : LanguageSamples()) {
+        const std::unique_ptr<TGlyphCustomHighlighter> h = sample.Make();
+        ASSERT_TRUE(h->CanResumeLine()) << sample.Name;
+        QRandomGenerator rng(31);
+        QStringList lines = fixed;
+        for (int i = 0; i < 40; ++i)
+            lines << RandomSampleText(rng, sample.Pieces, 200);
+        for (const QString& text : lines) {
+            for (TState start : sample.Starts) {
+                const TGlyphScannedLine full = ScanLine(*h, text, 0, start);
+                // What the scanner carries after each token, as a scan of the whole line has it.
+                h->RestoreState(start);
+                h->StartLine(text, 0);
+                QList<TGlyphLineCheckpoint> boundaries;
+                for (; !h->AtLineEnd(); h->Advance())
+                    boundaries.append({h->TokenStart() + h->TokenLength(), h->ResumeState()});
+                for (qsizetype k = 0; k < boundaries.size(); ++k) {
+                    const TGlyphScannedLine resumed = Resumed(*h, text, 0, boundaries[k]);
+                    ASSERT_EQ(resumed.Tokens, full.Tokens.mid(k + 1))
+                        << sample.Name << ": " << text.toStdString() << " from token " << k
+                        << " in state " << start;
+                    ASSERT_EQ(resumed.EndState, full.EndState) << sample.Name;
+                }
             }
         }
     }
-}
-
-TEST(ResumeLine, HighlightersThatCarryMoreThanTheirStateSayNo) {
-    TGlyphCppHighlighter cpp;
-    EXPECT_FALSE(cpp.CanResumeLine());
 }
 
 // ---- Building and updating ----
@@ -180,88 +151,95 @@ TEST(LineCheckpoints, BuildingGivesTheTokensAndEndStateOfAFullScan) {
 }
 
 TEST(LineCheckpoints, RandomEditsAtRandomColumnsKeepThemExact) {
-    TGlyphHTMLHighlighter html;
-    for (quint32 seed : {101u, 202u, 303u}) {
-        QRandomGenerator rng(seed);
-        QString text = RandomHtml(rng, 40000);
-        TState start = hsText;
-        TGlyphLineCheckpoints points;
-        points.Build(html, text, 0, start);
-        for (int step = 0; step < 150; ++step) {
-            const std::string where =
-                "seed " + std::to_string(seed) + ", step " + std::to_string(step);
-            // One to three edits before the checkpoints are brought up to date.
-            for (int edits = 1 + rng.bounded(3); edits > 0; --edits) {
-                const int at = rng.bounded(int(text.size()) + 1);
-                switch (rng.bounded(6)) {
-                case 0:
-                    EditLine(text, points, at, 1 + rng.bounded(20), QString());
-                    break;
-                case 1:
-                    EditLine(text, points, at, rng.bounded(9000), QString()); // several points
-                    break;
-                case 2:
-                    EditLine(text, points, at, 0, RandomHtml(rng, 1 + rng.bounded(6000)));
-                    break;
-                case 3:
-                    if (rng.bounded(4) == 0)
-                        start = rng.bounded(2) ? hsComment : hsText;
-                    break;
-                default:
-                    EditLine(text, points, at, rng.bounded(3),
-                             HtmlPieces[rng.bounded(HtmlPieces.size())]);
-                    break;
+    for (const TLanguageSample& sample : LanguageSamples()) {
+        const std::unique_ptr<TGlyphCustomHighlighter> h = sample.Make();
+        const QStringList& pieces = sample.Pieces;
+        for (quint32 seed : {101u, 202u}) {
+            QRandomGenerator rng(seed);
+            QString text = RandomSampleText(rng, pieces, 40000);
+            TState start = sample.Starts.front();
+            TGlyphLineCheckpoints points;
+            points.Build(*h, text, 0, start);
+            for (int step = 0; step < 120; ++step) {
+                const std::string where = std::string(sample.Name) + ", seed " +
+                                          std::to_string(seed) + ", step " + std::to_string(step);
+                // One to three edits before the checkpoints are brought up to date.
+                for (int edits = 1 + rng.bounded(3); edits > 0; --edits) {
+                    const int at = rng.bounded(int(text.size()) + 1);
+                    switch (rng.bounded(6)) {
+                    case 0:
+                        EditLine(text, points, at, 1 + rng.bounded(20), QString());
+                        break;
+                    case 1:
+                        EditLine(text, points, at, rng.bounded(9000), QString()); // several points
+                        break;
+                    case 2:
+                        EditLine(text, points, at, 0,
+                                 RandomSampleText(rng, pieces, 1 + rng.bounded(6000)));
+                        break;
+                    case 3:
+                        if (rng.bounded(4) == 0)
+                            start = sample.Starts[rng.bounded(int(sample.Starts.size()))];
+                        break;
+                    default:
+                        EditLine(text, points, at, rng.bounded(3),
+                                 pieces[rng.bounded(int(pieces.size()))]);
+                        break;
+                    }
                 }
+                // Now and then only as far as some column, as for a screen showing the line's
+                // start; the next edit then meets a build that stopped part way.
+                if (rng.bounded(3) == 0) {
+                    const int stopAt = rng.bounded(int(text.size()) + 1);
+                    points.Update(*h, text, 0, start, stopAt);
+                    EXPECT_GE(points.ScannedTo(), stopAt) << where;
+                    ExpectLikeAFullScan(*h, points, text, start, where + " (in part)", false);
+                } else {
+                    points.Update(*h, text, 0, start);
+                    ExpectLikeAFullScan(*h, points, text, start, where);
+                }
+                if (HasFailure())
+                    return;
             }
-            // Now and then only as far as some column, as for a screen showing the line's start;
-            // the next edit then meets a build that stopped part way.
-            if (rng.bounded(3) == 0) {
-                const int stopAt = rng.bounded(int(text.size()) + 1);
-                points.Update(html, text, 0, start, stopAt);
-                EXPECT_GE(points.ScannedTo(), stopAt) << where;
-                ExpectLikeAFullScan(html, points, text, start, where + " (in part)", false);
-            } else {
-                points.Update(html, text, 0, start);
-                ExpectLikeAFullScan(html, points, text, start, where);
-            }
-            if (HasFailure())
-                return;
         }
     }
 }
 
 TEST(LineCheckpoints, StretchesAroundAnyColumnGiveTheTokensOfAFullScan) {
-    TGlyphHTMLHighlighter html;
-    QRandomGenerator rng(77);
-    const QString text = RandomHtml(rng, 60000);
-    TGlyphLineCheckpoints points;
-    points.Build(html, text, 0, hsText);
-    const TGlyphScannedLine full = ScanLine(html, text, 0, hsText);
-    for (int k = 0; k < 200; ++k) {
-        const int first = rng.bounded(int(text.size()));
-        const int last = std::min(first + rng.bounded(300), int(text.size()) - 1);
-        const TGlyphLineCheckpoint from = points.Before(first);
-        ASSERT_LE(from.Offset, first);
-        const int textFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
-        const int textTo = points.ReadLimit(last);
-        ASSERT_GT(textTo, last);
-        QList<TGlyphToken> expected;
-        for (const TGlyphToken& t : full.Tokens) {
-            if (t.Start >= from.Offset && t.Start <= last && t.Start + t.Length > from.Offset)
-                expected.append(t);
+    for (const TLanguageSample& sample : LanguageSamples()) {
+        const std::unique_ptr<TGlyphCustomHighlighter> h = sample.Make();
+        QRandomGenerator rng(77);
+        const QString text = RandomSampleText(rng, sample.Pieces, 60000);
+        const TState start = sample.Starts.front();
+        TGlyphLineCheckpoints points;
+        points.Build(*h, text, 0, start);
+        const TGlyphScannedLine full = ScanLine(*h, text, 0, start);
+        for (int k = 0; k < 200; ++k) {
+            const int first = rng.bounded(int(text.size()));
+            const int last = std::min(first + rng.bounded(300), int(text.size()) - 1);
+            const TGlyphLineCheckpoint from = points.Before(first);
+            ASSERT_LE(from.Offset, first);
+            const int textFrom = std::max(from.Offset - TGlyphLineCheckpoints::LookBehind, 0);
+            const int textTo = points.ReadLimit(last);
+            ASSERT_GT(textTo, last);
+            QList<TGlyphToken> expected;
+            for (const TGlyphToken& t : full.Tokens) {
+                if (t.Start >= from.Offset && t.Start <= last && t.Start + t.Length > from.Offset)
+                    expected.append(t);
+            }
+            TGlyphScannedLine stretch;
+            if (from.Offset == 0) {
+                stretch = ScanLine(*h, text.mid(0, textTo), 0, start);
+            } else {
+                stretch = Resumed(*h, text.mid(textFrom, textTo - textFrom), textFrom, from);
+            }
+            QList<TGlyphToken> got;
+            for (const TGlyphToken& t : stretch.Tokens) {
+                if (t.Start <= last && t.Start + t.Length > from.Offset)
+                    got.append(t);
+            }
+            ASSERT_EQ(got, expected) << sample.Name << ": columns " << first << ".." << last;
         }
-        TGlyphScannedLine stretch;
-        if (from.Offset == 0) {
-            stretch = ScanLine(html, text.mid(0, textTo), 0, hsText);
-        } else {
-            stretch = Resumed(html, text.mid(textFrom, textTo - textFrom), textFrom, from);
-        }
-        QList<TGlyphToken> got;
-        for (const TGlyphToken& t : stretch.Tokens) {
-            if (t.Start <= last && t.Start + t.Length > from.Offset)
-                got.append(t);
-        }
-        ASSERT_EQ(got, expected) << "columns " << first << ".." << last;
     }
 }
 

@@ -1,0 +1,133 @@
+#pragma once
+
+// Random source text for every highlighter, for property tests that compare a scan continued
+// inside a line with a scan of the whole line: pieces of each language (openers and closers of
+// comments and strings, escapes, numbers, keywords, directives, blanks, NUL and line-break
+// characters) put together at random.
+
+#include "highlight/TGlyphCppHighlighter.h"
+#include "highlight/TGlyphCssHighlighter.h"
+#include "highlight/TGlyphGeneralHighlighter.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+#include "highlight/TGlyphJScriptHighlighter.h"
+#include "highlight/TGlyphJavaHighlighter.h"
+#include "highlight/TGlyphPHPHighlighter.h"
+#include "highlight/TGlyphPerlHighlighter.h"
+#include "highlight/TGlyphVBScriptHighlighter.h"
+
+#include <QRandomGenerator>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct TLanguageSample {
+    const char* Name;
+    std::function<std::unique_ptr<TGlyphCustomHighlighter>()> Make;
+    QStringList Pieces;
+    // Every state a line of the language can start in.
+    QList<TGlyphCustomHighlighter::TState> Starts;
+};
+
+inline const std::vector<TLanguageSample>& LanguageSamples() {
+    static const QStringList common = {" ", "\t", "\r", "\n", "\r\n", QString(QChar(0)),
+                                       "é", "ж",  "€",  "x",  "12",   "  "};
+    const auto with = [](QStringList pieces) { return pieces + common; };
+    static const std::vector<TLanguageSample> samples = {
+        {"HTML",
+         [] { return std::make_unique<TGlyphHTMLHighlighter>(); },
+         with({"<p class=\"row\">",
+               "text ",
+               "&amp;",
+               "&#38;",
+               "&#12",
+               "<!-- c -->",
+               "<!--",
+               "-->",
+               "<!-->",
+               "<%",
+               "%>",
+               "<%>",
+               "\"",
+               "=",
+               ">",
+               "<",
+               "<b>",
+               "</div>",
+               "&lt",
+               "<a href=x>",
+               "-",
+               "!",
+               "&",
+               "value=\"",
+               "<h1 id=",
+               "&copy;",
+               "word"}),
+         {hsText, hsComment, hsTagBody, hsValue, hsTagName, hsServerScript}},
+        {"JavaScript",
+         [] { return std::make_unique<TGlyphJScriptHighlighter>(); },
+         with({"var",  "document",   "Document", "onClick", "if", "=",   "0x1F", "0x",  "12.5",
+               "1..2", "\"a\\\"b\"", "'s'",      "\"",      "'",  "'''", "\\",   "/*",  "*/",
+               "//",   "/",          "/=",       "&&",      "||", "++",  "->",   "...", ".",
+               "$",    "@",          "#",        "(",       "){", ";"}),
+         {jrNormal, jrBlockComment}},
+        {"CSS",
+         [] { return std::make_unique<TGlyphCssHighlighter>(); },
+         with({"color",   "COLOR", "border-top-width",
+               ":",       ";",     "{",
+               "}",       "{12",   "1.5em",
+               "2ex",     "1..2",  "-2px",
+               "-.5",     "-a",    "-",
+               "#FF0000", "$ab",   "#",
+               "'s'",     "'",     "\"",
+               "/*",      "*/",    "/",
+               "(",       ")",     "panose-1"}),
+         {ctrNormal, ctrComment}},
+        {"PHP",
+         [] { return std::make_unique<TGlyphPHPHighlighter>(); },
+         with({"$name", "$",  "echo", "ECHO", "'", "\"",  "\\'", "\\\"", "\\\\",     "\\",
+               "#",     "//", "/*",   "*/",   "@", "1.5", ".",   "`",    "function", "0x1F"}),
+         {prNormal, prSingleQuoted, prDoubleQuoted, prComment}},
+        {"Java",
+         [] { return std::make_unique<TGlyphJavaHighlighter>(); },
+         with({"/**", "/**/", "/*", "*/", "//", "\"s\\\"\"", "\"", "'c'", "'", "1-2", "0x1FL", ".5",
+               "..", ".", "class", "a$b", "#", "@", "\\"}),
+         {jvrNormal, jvrComment, jvrDocumentation}},
+        {"C++",
+         [] { return std::make_unique<TGlyphCppHighlighter>(); },
+         with({"#include", "#",    "\\",   "\"",  "\"s\\\"\"", "'a'", "'",    "/*",
+               "*/",       "//",   "0x1F", "0x",  "017",       "08",  "1.5f", "1e5",
+               "1e",       "12ab", ".5",   "...", "int",       "$",   "`"}),
+         {cprNormal, cprComment, cprString, cprPreprocessor}},
+        {"Perl",
+         [] { return std::make_unique<TGlyphPerlHighlighter>(); },
+         with({"$ARGV",    "$argv", "$_", "$_a", "$^W", "$^",     "$1",   "$",    "%h",
+               "%=",       "%",     "@a", "@",   "x=",  "x",      "1e-5", "0x1F", "#",
+               "\"\\\"\"", "'\\'",  "'",  "\"",  "eq",  "strict", "`"}),
+         {0}},
+        {"VBScript",
+         [] { return std::make_unique<TGlyphVBScriptHighlighter>(); },
+         with({"Dim", "dim", "'", "\"", "\"s\"", "#1/1/2000#", "#", "<>", "<=", ">=", "<", ">",
+               "1.5E3", "&", "_", "?"}),
+         {0}},
+        {"General",
+         [] {
+             auto general = std::make_unique<TGlyphGeneralHighlighter>();
+             general->SetComments(csAnsiStyle | csPasStyle | csCStyle | csAsmStyle);
+             return general;
+         },
+         with({"'", "'s'", "(*", "*)", "(", "{", "}", "/*", "*/", "//", "/", ";", "#", "12.5", "..",
+               "word", "*"}),
+         {grNormal, grAnsiComment, grPascalComment, grCComment}},
+    };
+    return samples;
+}
+
+// Pieces of `pieces` put together at random until the text is at least `length` long.
+inline QString RandomSampleText(QRandomGenerator& rng, const QStringList& pieces, int length) {
+    QString text;
+    while (text.size() < length)
+        text += pieces[rng.bounded(int(pieces.size()))];
+    return text;
+}
