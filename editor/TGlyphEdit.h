@@ -259,6 +259,7 @@ private:
     void NoteModified();
     void KeepModifiedAcrossClear();
     void DeleteSelectionRecorded(TUndoChangeKind kind);
+    void DeleteSelectionForInsert();
     void ReplaceSelection(const QString& text, TUndoChangeKind kind);
     void RevertUndo(const TGlyphEditUndoItem& item);
     void RevertRedo(const TGlyphEditUndoItem& item);

@@ -296,11 +296,29 @@ void TCustomGlyphEdit::DeleteSelectionRecorded(TUndoChangeKind kind) {
     SetSelectionAnchor(caret_);
 }
 
+// Deletes the selection to put text in its place. Text that replaces a column block goes to
+// the block's top left corner, whichever corner the block was made from, rather than to the
+// line of its active end.
+void TCustomGlyphEdit::DeleteSelectionForInsert() {
+    const bool column = selectionMode_ == smColumn;
+    const TBufferCoord corner{std::min(anchor_.X, activeEnd_.X), std::min(anchor_.Y, activeEnd_.Y)};
+    DeleteSelectionRecorded(uckDelete);
+    if (column) {
+        SetCaretXYEx(corner, false);
+        SetSelectionAnchor(caret_);
+    }
+}
+
 // Replaces the selection (or inserts at the caret) in the editor's selection mode and
 // records the insertion as `kind`.
 void TCustomGlyphEdit::ReplaceSelection(const QString& text, TUndoChangeKind kind) {
-    if (HasSelection())
-        DeleteSelectionRecorded(uckDelete);
+    if (HasSelection()) {
+        if (text.isEmpty()) {
+            DeleteSelectionRecorded(uckDelete);
+            return;
+        }
+        DeleteSelectionForInsert();
+    }
     if (text.isEmpty())
         return;
     TBufferCoord at = caret_;
@@ -361,7 +379,7 @@ void TCustomGlyphEdit::ClipboardPaste() {
         ReplaceSelection(clip.Text, uckPaste);
     } else {
         if (HasSelection())
-            DeleteSelectionRecorded(uckDelete);
+            DeleteSelectionForInsert();
         const TBufferCoord at = caret_;
         TBufferCoord end = at;
         switch (clip.Mode) {
