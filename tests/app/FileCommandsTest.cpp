@@ -415,7 +415,7 @@ TEST_F(FileCommands, SavingANewDocumentAsksForANameAndAddsTheExtension) {
     const TFileDialogRequest& request = prompts.Records()[0].File;
     EXPECT_EQ(prompts.Records()[0].Kind, ScriptedPrompts::TKind::SaveFile);
     EXPECT_EQ(request.FileName, "Untitled.htm");
-    EXPECT_EQ(request.Folder, QString()) << "no initial folder";
+    EXPECT_EQ(request.Folder, QDir::homePath() + '/') << "not the working folder";
     EXPECT_EQ(request.DefaultExt, "htm");
     EXPECT_EQ(request.Filters, FileFilterToQt(form->BuildFileFilter()));
 
