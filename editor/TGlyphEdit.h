@@ -248,6 +248,7 @@ private:
                             std::optional<TUndoChangeKind> recordPieces);
     TBufferCoord InsertNormal(TBufferCoord at, const QString& text, bool trim);
     TBufferCoord InsertLines(TBufferCoord at, const QString& text);
+    TBufferCoord WithinText(TBufferCoord p) const;
     TBufferCoord InsertColumn(TBufferCoord at, const QString& text,
                               std::optional<TUndoChangeKind> recordPieces);
     void FlushTrims();

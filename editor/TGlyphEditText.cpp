@@ -218,6 +218,14 @@ TBufferCoord TCustomGlyphEdit::InsertNormal(TBufferCoord at, const QString& text
     return {static_cast<int>(pieces.back().size()) + 1, y + n - 1};
 }
 
+// A position below the last line is taken to the end of that line. Lines put into an empty
+// buffer have no caret line after them: what they took ends with the last of them, not at the
+// start of a line that does not exist.
+TBufferCoord TCustomGlyphEdit::WithinText(TBufferCoord p) const {
+    const int count = lines_.LineCount();
+    return p.Y > count && count > 0 ? TBufferCoord{LineLength(count) + 1, count} : p;
+}
+
 // Whole lines go in above the caret line; the last piece is put in front of it.
 TBufferCoord TCustomGlyphEdit::InsertLines(TBufferCoord at, const QString& text) {
     const QStringList pieces = GlyphEditSplitPieces(text);
@@ -331,7 +339,7 @@ void TCustomGlyphEdit::ReplaceSelection(const QString& text, TUndoChangeKind kin
     case smLine:
         at = {1, std::min(caret_.Y, lines_.LineCount() + 1)};
         end = InsertLines(at, text);
-        AddUndo(kind, at, end, QString(), smNormal);
+        AddUndo(kind, at, WithinText(end), QString(), smNormal);
         break;
     case smColumn:
         end = InsertColumn(at, text, kind);
@@ -397,7 +405,7 @@ void TCustomGlyphEdit::ClipboardPaste() {
                 text += CrLf;
             const TBufferCoord lineStart{1, std::min(at.Y, lines_.LineCount() + 1)};
             end = InsertLines(lineStart, text);
-            AddUndo(uckPaste, lineStart, end, QString(), smNormal);
+            AddUndo(uckPaste, lineStart, WithinText(end), QString(), smNormal);
             break;
         }
         case smColumn:

@@ -187,6 +187,10 @@ void TCustomGlyphEdit::Redo() {
         while (true) {
             const TGlyphEditUndoItem item = redoList_.PopItem();
             replay.Enter(item);
+            // Undoing an insertion made on an empty buffer emptied it; redoing it brings back
+            // the line the insertion made first.
+            if (item.FromEmptyBuffer && IsInsertKind(item.Kind) && lines_.LineCount() == 0)
+                lines_.AppendLine(QString());
             RevertRedo(item);
             restore = item.After;
             if (redoList_.IsEmpty())

@@ -2,7 +2,11 @@
 
 #include "GlyphEditTestSupport.h"
 
+#include "editor/TGlyphEditClipboard.h"
+#include "support/QtPrinters.h"
+
 #include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -362,6 +366,38 @@ TEST(UndoLists, OnChangeFiresForEveryEntry) {
     EXPECT_EQ(changes, 2);
     edit.Undo(); // both go to the redo list
     EXPECT_EQ(changes, 4);
+}
+
+TEST(UndoLists, ChangesMadeOnAnEmptyDocumentAreUndoneAndRedoneExactly) {
+    const struct {
+        const char* what;
+        std::function<void(TGlyphEdit&)> change;
+    } cases[] = {{"typing", [](TGlyphEdit& edit) { Type(edit, "x"); }},
+                 {"pasting lines",
+                  [](TGlyphEdit& edit) {
+                      PutGlyphClipboardText("a\r\nb", smLine);
+                      edit.ClipboardPaste();
+                  }},
+                 {"pasting an empty line",
+                  [](TGlyphEdit& edit) {
+                      PutGlyphClipboardText("\r\n", smLine);
+                      edit.ClipboardPaste();
+                  }},
+                 {"writing lines", [](TGlyphEdit& edit) {
+                      edit.SetSelectionMode(smLine);
+                      edit.SetSelectedText("a\r\n");
+                  }}};
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        ConfigureMainWindow(edit);
+        c.change(edit);
+        const QString after = edit.Text();
+        edit.Undo();
+        EXPECT_EQ(edit.LineCount(), 0) << c.what;
+        edit.Redo();
+        EXPECT_EQ(edit.Text(), after) << c.what;
+        EXPECT_FALSE(edit.RedoAvailable()) << c.what;
+    }
 }
 
 TEST(UndoLists, SettingTextClearsHistoryAndResetsTheView) {
