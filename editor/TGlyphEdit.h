@@ -263,6 +263,8 @@ private:
     void DeleteSelectionForInsert();
     void ReplaceSelection(const QString& text, TUndoChangeKind kind);
     void RevertUndo(const TGlyphEditUndoItem& item);
+    void SetGroupLineBreaks(const TGlyphEditUndoItem& item, const TGlyphEditUndoList& rest,
+                            bool undone);
     void RevertRedo(const TGlyphEditUndoItem& item);
     void ReplaceRange(const TGlyphEditUndoItem& item, bool undo);
     void ReinsertDeleted(const TGlyphEditUndoItem& item);
@@ -326,6 +328,7 @@ private:
     bool emptyAtGroupStart_ = false;
     int commandDepth_ = 0;
     std::vector<int> pendingTrims_; // 0-based lines an editing command wrote through trimming
+    TGlyphEditBreakWatch breakWatch_;
 
     TGlyphEditKeyStrokes keystrokes_;
     QKeyCombination lastKey_ = QKeyCombination::fromCombined(0);
