@@ -373,8 +373,7 @@ TEST(UndoLists, ChangesMadeOnAnEmptyDocumentAreUndoneAndRedoneExactly) {
     const struct {
         const char* what;
         std::function<void(TGlyphEdit&)> change;
-    } cases[] = {{"typing", [](TGlyphEdit& edit) { Type(edit, "x"); }},
-                 {"pasting lines",
+    } cases[] = {{"pasting lines",
                   [](TGlyphEdit& edit) {
                       PutGlyphClipboardText("a\r\nb", smLine);
                       edit.ClipboardPaste();
@@ -411,16 +410,6 @@ TEST(UndoLists, UndoAndRedoGiveTheLinesTheirBreaksBack) {
     } cases[] = {
         {"typing", [](TGlyphEdit& edit) { Type(edit, "x"); }},
         {"joining the line above", [](TGlyphEdit& edit) { edit.RunCommand(ecDeleteLastChar); }},
-        {"joining the line below",
-         [](TGlyphEdit& edit) {
-             PlaceCaret(edit, {3, 2});
-             edit.RunCommand(ecDeleteChar);
-         }},
-        {"breaking the line",
-         [](TGlyphEdit& edit) {
-             PlaceCaret(edit, {2, 2});
-             edit.RunCommand(ecLineBreak);
-         }},
         {"breaking in front of the line", [](TGlyphEdit& edit) { edit.RunCommand(ecLineBreak); }},
         {"deleting the line above",
          [](TGlyphEdit& edit) {
@@ -436,11 +425,6 @@ TEST(UndoLists, UndoAndRedoGiveTheLinesTheirBreaksBack) {
          [](TGlyphEdit& edit) {
              Select(edit, {2, 2}, {2, 4});
              edit.ClipboardCut();
-         }},
-        {"indenting lines",
-         [](TGlyphEdit& edit) {
-             Select(edit, {1, 2}, {2, 4});
-             edit.RunCommand(ecBlockIndent);
          }},
         {"writing over a column", [](TGlyphEdit& edit) {
              Select(edit, {1, 2}, {2, 4}, smColumn);
