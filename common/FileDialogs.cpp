@@ -89,9 +89,11 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     TFileDialogRequest request;
     request.Save = kind == TDialogKind::Save;
     request.Folder = CleanDialogFolder(FolderPart(fileName));
-    // The folder of a URL or of a vanished file is no place to start in.
-    if (!request.Folder.isEmpty() && !QDir(request.Folder).exists())
-        request.Folder.clear();
+    // A name without a folder (an untitled document), or in a folder that is no place to start
+    // in (a URL's, a vanished file's), starts where the user's files are: the process's working
+    // folder is wherever the program happened to be started.
+    if (request.Folder.isEmpty() || !QDir(request.Folder).exists())
+        request.Folder = QDir::homePath() + '/';
     request.FileName = CleanDialogFileName(NamePart(fileName));
     request.Filters = FileFilterToQt(filter);
     request.DefaultExt = defaultExt;
@@ -101,8 +103,7 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     dialog.setNameFilters(request.Filters);
     if (request.Filters.contains(lastFilter))
         dialog.selectNameFilter(lastFilter);
-    if (!request.Folder.isEmpty())
-        dialog.setDirectory(request.Folder);
+    dialog.setDirectory(request.Folder);
     dialog.selectFile(request.FileName);
     dialog.setDefaultSuffix(defaultExt);
     return Prompts().ChooseFile(dialog, request);

@@ -20,8 +20,8 @@ QString CleanDialogFolder(const QString& folder);
 QString CleanDialogFileName(const QString& name);
 
 // Runs the open dialog starting in the folder of FileName with its name part (both cleaned; a
-// name without folder keeps the dialog's last folder). Filter defaults to all files. The chosen
-// path, or nothing when cancelled. The file must exist.
+// name without a folder, or whose folder does not exist, starts in the home folder). Filter
+// defaults to all files. The chosen path, or nothing when cancelled. The file must exist.
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter = {},
                                          const QString& defaultExt = {});
 

@@ -52,6 +52,10 @@ void TCustomGlyphEdit::HookLines() {
     lines_.OnLineChanged = [this](int index) { LineChanged(index); };
     lines_.OnLinesDeleted = [this](int index, int count) { LinesDeleted(index, count); };
     lines_.OnCleared = [this] { LinesCleared(); };
+    lines_.OnLinesAboutToChange = [this](int index, int count) {
+        if (replay_ == TReplay::None)
+            breakWatch_.LinesAboutToChange(lines_, index, count);
+    };
 }
 
 // Bookmarks and the lines waiting to be trimmed follow their lines.
@@ -100,6 +104,7 @@ void TCustomGlyphEdit::LinesCleared() {
     textChangedInBracket_ = true;
     bookmarks_.fill(std::nullopt);
     pendingTrims_.clear();
+    breakWatch_.Stop();
     undoList_.Clear();
     redoList_.Clear();
     KeepModifiedAcrossClear();

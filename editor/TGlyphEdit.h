@@ -248,6 +248,7 @@ private:
                             std::optional<TUndoChangeKind> recordPieces);
     TBufferCoord InsertNormal(TBufferCoord at, const QString& text, bool trim);
     TBufferCoord InsertLines(TBufferCoord at, const QString& text);
+    TBufferCoord WithinText(TBufferCoord p) const;
     TBufferCoord InsertColumn(TBufferCoord at, const QString& text,
                               std::optional<TUndoChangeKind> recordPieces);
     void FlushTrims();
@@ -259,8 +260,11 @@ private:
     void NoteModified();
     void KeepModifiedAcrossClear();
     void DeleteSelectionRecorded(TUndoChangeKind kind);
+    void DeleteSelectionForInsert();
     void ReplaceSelection(const QString& text, TUndoChangeKind kind);
     void RevertUndo(const TGlyphEditUndoItem& item);
+    void SetGroupLineBreaks(const TGlyphEditUndoItem& item, const TGlyphEditUndoList& rest,
+                            bool undone);
     void RevertRedo(const TGlyphEditUndoItem& item);
     void ReplaceRange(const TGlyphEditUndoItem& item, bool undo);
     void ReinsertDeleted(const TGlyphEditUndoItem& item);
@@ -324,6 +328,7 @@ private:
     bool emptyAtGroupStart_ = false;
     int commandDepth_ = 0;
     std::vector<int> pendingTrims_; // 0-based lines an editing command wrote through trimming
+    TGlyphEditBreakWatch breakWatch_;
 
     TGlyphEditKeyStrokes keystrokes_;
     QKeyCombination lastKey_ = QKeyCombination::fromCombined(0);

@@ -39,10 +39,9 @@ bool DecodeGlyphClipboardBlock(const QByteArray& bytes, TGlyphSelectionMode& mod
     if (byte > smColumn)
         return false;
     mode = static_cast<TGlyphSelectionMode>(byte);
-    // The text ends at its first NUL, as a C string would.
-    const QByteArray body = bytes.mid(1, bytes.size() - 2);
-    const qsizetype nul = body.indexOf('\0');
-    text = QString::fromUtf8(nul < 0 ? body : body.left(nul));
+    // Only the last NUL ends the block: a NUL before it is a character of the text, which
+    // lines may hold like any other.
+    text = QString::fromUtf8(QByteArrayView(bytes).sliced(1, bytes.size() - 2));
     return true;
 }
 
@@ -87,10 +86,6 @@ TGlyphClipboardText GetGlyphClipboardText() {
     if (data->hasText()) {
         result.Available = true;
         result.Text = data->text();
-        // Plain text ends at its first NUL, as the platform's text format does.
-        const qsizetype nul = result.Text.indexOf(QChar(u'\0'));
-        if (nul >= 0)
-            result.Text.truncate(nul);
     }
     return result;
 }

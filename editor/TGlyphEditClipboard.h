@@ -6,8 +6,9 @@
 #include <QString>
 
 // The MIME type under which the editor's private clipboard format "GlyphEdit Control Block
-// Type" travels: one byte with the selection mode, then the text in UTF-8 and a NUL. A copy
-// and paste inside the program keeps the selection mode through it.
+// Type" travels: one byte with the selection mode, then the text in UTF-8 (NUL characters
+// included) and a closing NUL. A copy and paste inside the program keeps the selection mode
+// through it.
 inline constexpr char GlyphEditClipboardMimeType[] = "application/x-glyphedit-control-block-type";
 
 // What the clipboard offers the editor.

@@ -325,14 +325,6 @@ void TCustomGlyphEdit::DoTypeChar(QChar ch) {
     if (ch.unicode() < 32 || ch.unicode() == 127)
         return;
     if (HasSelection()) {
-        if (selectionMode_ == smColumn) {
-            // The character goes where the block begins, its top left corner, whichever
-            // corner the block was made from.
-            const TBufferCoord corner{std::min(anchor_.X, activeEnd_.X),
-                                      std::min(anchor_.Y, activeEnd_.Y)};
-            DeleteSelectionRecorded(uckDelete);
-            SetCaretXYEx(corner, false);
-        }
         ReplaceSelection(QString(ch), uckInsert);
         ScrollCaretIntoView();
         return;

@@ -474,6 +474,7 @@ void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, 
     const qsizetype size = rec.Chars.Size();
     from = std::clamp<qsizetype>(from, 0, size);
     count = std::clamp<qsizetype>(count, 0, size - from);
+    AboutToChange(i, 1);
     ChangeBracket bracket(*this);
     // Known once, the expanded length then follows each edit without another look at the line.
     if (rec.TabFlags & sfExpandedLengthUnknown)
@@ -521,6 +522,28 @@ void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
     }
 }
 
+void TGlyphEditStringList::AboutToChange(int index, int count) const {
+    if (OnLinesAboutToChange)
+        OnLinesAboutToChange(index, count);
+}
+
+std::optional<TLineBreakStyle> TGlyphEditStringList::OwnLineBreak(int i) const {
+    if (i < 0 || i >= LineCount())
+        return std::nullopt;
+    const int own = (records_[i].TabFlags & sfOwnBreak) >> sfBreakShift;
+    return own ? std::optional(TLineBreakStyle(own - 1)) : std::nullopt;
+}
+
+void TGlyphEditStringList::SetOwnLineBreak(int i, std::optional<TLineBreakStyle> style) {
+    CheckIndex(i, LineCount());
+    const TGlyphEditStringRec& rec = records_[i];
+    ForgetOwnBreak(rec);
+    if (style && *style != lineBreakStyle_) {
+        rec.TabFlags |= std::uint8_t((*style + 1) << sfBreakShift);
+        ++ownBreaks_;
+    }
+}
+
 void TGlyphEditStringList::ShiftUserData(int from, int delta) {
     if (userData_.empty() || delta == 0)
         return;
@@ -543,6 +566,7 @@ void TGlyphEditStringList::SetLine(int i, const QString& s) {
         return;
     }
     CheckIndex(i, LineCount());
+    AboutToChange(i, 1);
     ChangeBracket bracket(*this);
     TGlyphEditStringRec& rec = records_[i];
     rec.Chars = TGlyphEditLineChars(s);
@@ -568,8 +592,9 @@ void TGlyphEditStringList::SetLineData(int i, void* d) {
 }
 
 int TGlyphEditStringList::AppendLine(const QString& s) {
-    ChangeBracket bracket(*this);
     const int index = LineCount();
+    AboutToChange(index, 0);
+    ChangeBracket bracket(*this);
     Grow(index + 1);
     records_.append(TGlyphEditStringRec{TGlyphEditLineChars(s)});
     longestLineIndex_ = -1;
@@ -579,6 +604,7 @@ int TGlyphEditStringList::AppendLine(const QString& s) {
 
 void TGlyphEditStringList::InsertLine(int i, const QString& s) {
     CheckIndex(i, LineCount() + 1);
+    AboutToChange(i, 0);
     ChangeBracket bracket(*this);
     Grow(LineCount() + 1);
     records_.insert(i, TGlyphEditStringRec{TGlyphEditLineChars(s)});
@@ -589,6 +615,7 @@ void TGlyphEditStringList::InsertLine(int i, const QString& s) {
 
 void TGlyphEditStringList::DeleteLine(int i) {
     CheckIndex(i, LineCount());
+    AboutToChange(i, 1);
     ChangeBracket bracket(*this);
     ForgetOwnBreak(records_[i]);
     records_.remove(i);
@@ -601,6 +628,8 @@ void TGlyphEditStringList::DeleteLine(int i) {
 void TGlyphEditStringList::SwapLines(int i, int j) {
     CheckIndex(i, LineCount());
     CheckIndex(j, LineCount());
+    AboutToChange(i, 1);
+    AboutToChange(j, 1);
     ChangeBracket bracket(*this);
     records_.swapItemsAt(i, j);
     void* dataI = GetLineData(i);
@@ -625,6 +654,7 @@ void TGlyphEditStringList::RemoveAll() {
     records_ = QList<TGlyphEditStringRec>();
     userData_.clear();
     ownBreaks_ = 0;
+    ++lineBreakEpoch_;
     Fire(OnCleared);
 }
 
@@ -632,6 +662,7 @@ void TGlyphEditStringList::AppendLines(const TGlyphEditStringList& list) {
     if (list.LineCount() == 0)
         return;
     const int first = LineCount();
+    AboutToChange(first, 0);
     const int needed = first + list.LineCount();
     records_.reserve((needed + 15) / 16 * 16);
     for (const TGlyphEditStringRec& source : list.records_)
@@ -646,6 +677,7 @@ void TGlyphEditStringList::InsertEmptyLines(int i, int n) {
     if (n <= 0)
         return;
     CheckIndex(i, LineCount() + 1);
+    AboutToChange(i, 0);
     ChangeBracket bracket(*this);
     Grow(LineCount() + n);
     TGlyphEditStringRec empty;
@@ -665,6 +697,7 @@ void TGlyphEditStringList::RemoveLines(int i, int n) {
     const int count = std::min(n, LineCount() - i);
     if (count == 0)
         return;
+    AboutToChange(i, count);
     ChangeBracket bracket(*this);
     for (int k = i; k < i + count; ++k)
         ForgetOwnBreak(records_[k]);
@@ -1151,6 +1184,7 @@ void TGlyphEditStringList::LoadBytes(const QByteArray& bytes, std::optional<TTex
         RemoveAll();
         records_ = std::move(loaded.Records);
         ownBreaks_ = loaded.OwnBreaks;
+        ++lineBreakEpoch_;
         longestLineIndex_ = -1;
         if (!records_.isEmpty())
             Fire(OnLineAdded, 0, QString());
@@ -1306,6 +1340,7 @@ void TGlyphEditStringList::SetLineBreakStyle(TLineBreakStyle style) {
     lineBreakStyle_ = style;
     for (const TGlyphEditStringRec& rec : records_)
         ForgetOwnBreak(rec);
+    ++lineBreakEpoch_;
 }
 
 void TGlyphEditStringList::SetEncoding(TTextEncoding encoding, bool byteOrderMark) {

@@ -156,6 +156,9 @@ public:
     TIndexNotify OnLineChanged;
     TDeleteNotify OnLinesDeleted;
     TNotify OnCleared;
+    // Before lines [index, index + count) are rewritten or removed; a count of 0: before lines
+    // are inserted at index. Lets the editor note what the lines were, their breaks included.
+    std::function<void(int index, int count)> OnLinesAboutToChange;
 
     int LineCount() const { return static_cast<int>(records_.size()); }
     int Capacity() const { return static_cast<int>(records_.capacity()); }
@@ -211,6 +214,13 @@ public:
     void SetLineBreakStyle(TLineBreakStyle style);
     // Whether some lines keep a break of their own that differs from the style.
     bool MixedLineBreaks() const { return ownBreaks_ > 0; }
+    // Line i's own break; none when it takes the style (or i is no line).
+    std::optional<TLineBreakStyle> OwnLineBreak(int i) const;
+    // Gives line i a break of its own, or none; a break equal to the style is none.
+    void SetOwnLineBreak(int i, std::optional<TLineBreakStyle> style);
+    // Advances whenever every line's break is settled afresh (a load, a new style, clearing):
+    // what was noted about the lines' own breaks before no longer holds.
+    quint32 LineBreakEpoch() const { return lineBreakEpoch_; }
     // False when the loaded file's last line had no break, which saving keeps so.
     bool BreakAfterLastLine() const { return breakAfterLastLine_; }
     void SetBreakAfterLastLine(bool value) { breakAfterLastLine_ = value; }
@@ -246,6 +256,7 @@ private:
     void LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
                    const QString& errorStart);
     void ForgetOwnBreak(const TGlyphEditStringRec& rec);
+    void AboutToChange(int index, int count) const;
     template <typename Sink> void EncodeLines(Sink&& sink) const;
     void ExpandRecord(const TGlyphEditStringRec& rec) const;
     void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
@@ -260,6 +271,7 @@ private:
     bool byteOrderMark_ = false;
     bool breakAfterLastLine_ = true;
     int ownBreaks_ = 0; // lines with a break of their own
+    quint32 lineBreakEpoch_ = 0;
     int tabWidth_ = 8;
     int longestLineIndex_ = -1;
     int updateCount_ = 0;

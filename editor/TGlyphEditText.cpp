@@ -218,6 +218,14 @@ TBufferCoord TCustomGlyphEdit::InsertNormal(TBufferCoord at, const QString& text
     return {static_cast<int>(pieces.back().size()) + 1, y + n - 1};
 }
 
+// A position below the last line is taken to the end of that line. Lines put into an empty
+// buffer have no caret line after them: what they took ends with the last of them, not at the
+// start of a line that does not exist.
+TBufferCoord TCustomGlyphEdit::WithinText(TBufferCoord p) const {
+    const int count = lines_.LineCount();
+    return p.Y > count && count > 0 ? TBufferCoord{LineLength(count) + 1, count} : p;
+}
+
 // Whole lines go in above the caret line; the last piece is put in front of it.
 TBufferCoord TCustomGlyphEdit::InsertLines(TBufferCoord at, const QString& text) {
     const QStringList pieces = GlyphEditSplitPieces(text);
@@ -296,11 +304,29 @@ void TCustomGlyphEdit::DeleteSelectionRecorded(TUndoChangeKind kind) {
     SetSelectionAnchor(caret_);
 }
 
+// Deletes the selection to put text in its place. Text that replaces a column block goes to
+// the block's top left corner, whichever corner the block was made from, rather than to the
+// line of its active end.
+void TCustomGlyphEdit::DeleteSelectionForInsert() {
+    const bool column = selectionMode_ == smColumn;
+    const TBufferCoord corner{std::min(anchor_.X, activeEnd_.X), std::min(anchor_.Y, activeEnd_.Y)};
+    DeleteSelectionRecorded(uckDelete);
+    if (column) {
+        SetCaretXYEx(corner, false);
+        SetSelectionAnchor(caret_);
+    }
+}
+
 // Replaces the selection (or inserts at the caret) in the editor's selection mode and
 // records the insertion as `kind`.
 void TCustomGlyphEdit::ReplaceSelection(const QString& text, TUndoChangeKind kind) {
-    if (HasSelection())
-        DeleteSelectionRecorded(uckDelete);
+    if (HasSelection()) {
+        if (text.isEmpty()) {
+            DeleteSelectionRecorded(uckDelete);
+            return;
+        }
+        DeleteSelectionForInsert();
+    }
     if (text.isEmpty())
         return;
     TBufferCoord at = caret_;
@@ -313,7 +339,7 @@ void TCustomGlyphEdit::ReplaceSelection(const QString& text, TUndoChangeKind kin
     case smLine:
         at = {1, std::min(caret_.Y, lines_.LineCount() + 1)};
         end = InsertLines(at, text);
-        AddUndo(kind, at, end, QString(), smNormal);
+        AddUndo(kind, at, WithinText(end), QString(), smNormal);
         break;
     case smColumn:
         end = InsertColumn(at, text, kind);
@@ -361,7 +387,7 @@ void TCustomGlyphEdit::ClipboardPaste() {
         ReplaceSelection(clip.Text, uckPaste);
     } else {
         if (HasSelection())
-            DeleteSelectionRecorded(uckDelete);
+            DeleteSelectionForInsert();
         const TBufferCoord at = caret_;
         TBufferCoord end = at;
         switch (clip.Mode) {
@@ -379,7 +405,7 @@ void TCustomGlyphEdit::ClipboardPaste() {
                 text += CrLf;
             const TBufferCoord lineStart{1, std::min(at.Y, lines_.LineCount() + 1)};
             end = InsertLines(lineStart, text);
-            AddUndo(uckPaste, lineStart, end, QString(), smNormal);
+            AddUndo(uckPaste, lineStart, WithinText(end), QString(), smNormal);
             break;
         }
         case smColumn:

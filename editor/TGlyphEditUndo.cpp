@@ -3,6 +3,80 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <utility>
+
+namespace {
+
+QByteArray BreakCodes(const TGlyphEditStringList& lines, int from, int to) {
+    QByteArray codes(std::max(to - from, 0), '\0');
+    for (int i = from; i < to; ++i) {
+        if (const std::optional<TLineBreakStyle> own = lines.OwnLineBreak(i))
+            codes[i - from] = char(*own + 1);
+    }
+    return codes;
+}
+
+bool AllCommon(const QByteArray& codes) {
+    return std::all_of(codes.begin(), codes.end(), [](char c) { return c == 0; });
+}
+
+} // namespace
+
+void TGlyphEditBreakWatch::Start(const TGlyphEditStringList& lines) {
+    active_ = lines.MixedLineBreaks();
+    touched_ = false;
+    before_.clear();
+}
+
+void TGlyphEditBreakWatch::LinesAboutToChange(const TGlyphEditStringList& lines, int index,
+                                              int count) {
+    if (!active_)
+        return;
+    const int lineCount = lines.LineCount();
+    // A line of margin on each side: undo and redo may rebuild a neighbour of the lines a
+    // change reached (a line put back in front of another splits that other).
+    const int from = std::max(index - 1, 0);
+    const int to = std::min(index + count + 1, lineCount);
+    if (!touched_) {
+        touched_ = true;
+        first_ = from;
+        tail_ = lineCount - from;
+    }
+    // The lines that join the span are still as they were when the group began.
+    if (from < first_) {
+        before_.prepend(BreakCodes(lines, from, first_));
+        first_ = from;
+    }
+    const int end = lineCount - tail_;
+    if (to > end) {
+        before_.append(BreakCodes(lines, end, to));
+        tail_ = lineCount - to;
+    }
+}
+
+std::shared_ptr<const TGlyphEditBreakSpan>
+TGlyphEditBreakWatch::Finish(const TGlyphEditStringList& lines) {
+    const bool watched = active_ && touched_;
+    active_ = false;
+    if (!watched)
+        return nullptr;
+    auto span = std::make_shared<TGlyphEditBreakSpan>();
+    span->Epoch = lines.LineBreakEpoch();
+    span->First = first_;
+    span->Before = std::exchange(before_, {});
+    span->After = BreakCodes(lines, first_, lines.LineCount() - tail_);
+    if (AllCommon(span->Before) && AllCommon(span->After))
+        return nullptr;
+    return span;
+}
+
+void SetOwnLineBreaks(TGlyphEditStringList& lines, int first, const QByteArray& codes) {
+    const int end = std::min(first + static_cast<int>(codes.size()), lines.LineCount());
+    for (int i = first; i < end; ++i) {
+        const int code = codes.at(i - first);
+        lines.SetOwnLineBreak(i, code ? std::optional(TLineBreakStyle(code - 1)) : std::nullopt);
+    }
+}
 
 quint64 GlyphEditNewChangeId() {
     static std::atomic<quint64> last{0};

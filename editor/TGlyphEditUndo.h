@@ -1,11 +1,14 @@
 #pragma once
 
 #include "editor/TGlyphEditKeyCmds.h"
+#include "editor/TGlyphEditStringList.h"
 #include "editor/TGlyphEditTypes.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // What an undo entry undoes.
 enum TUndoChangeKind : std::uint8_t {
@@ -34,6 +37,41 @@ struct TGlyphEditCaretState {
     TBufferCoord ActiveEnd;
 };
 
+// The own line breaks of the lines an undo group changed, with one line of margin on each side:
+// undoing the group sets them as they were and redoing it as they became, whichever lines the
+// text changes of undo and redo happen to rebuild. One byte a line: 0 for the document's
+// style, else the line's own style + 1.
+struct TGlyphEditBreakSpan {
+    quint32 Epoch = 0; // the line store's epoch the breaks belong to
+    int First = 0;     // 0-based index of the first line, the same before and after
+    QByteArray Before;
+    QByteArray After;
+};
+
+// Follows the changes of one undo group and notes the breaks of the lines they reach before
+// they reach them. All changes fall inside the span it keeps, so the lines above it stand
+// where they stood and so do, counted from the end, the lines below it.
+class TGlyphEditBreakWatch {
+public:
+    // Watches only a document with lines of other breaks; in one without, undo and redo
+    // rebuild nothing but lines of the common style.
+    void Start(const TGlyphEditStringList& lines);
+    void Stop() { active_ = false; }
+    void LinesAboutToChange(const TGlyphEditStringList& lines, int index, int count);
+    // The span, or nothing when no line of it had or has a break of its own.
+    std::shared_ptr<const TGlyphEditBreakSpan> Finish(const TGlyphEditStringList& lines);
+
+private:
+    bool active_ = false;
+    bool touched_ = false;
+    int first_ = 0;
+    int tail_ = 0; // lines below the span
+    QByteArray before_;
+};
+
+// Sets the own breaks of the lines from `first` on as `codes` say (TGlyphEditBreakSpan).
+void SetOwnLineBreaks(TGlyphEditStringList& lines, int first, const QByteArray& codes);
+
 struct TGlyphEditUndoItem {
     TUndoChangeKind Kind = uckInsert;
     TGlyphSelectionMode SelectionMode = smNormal;
@@ -51,6 +89,8 @@ struct TGlyphEditUndoItem {
     quint64 ChangeId = 0;
     TGlyphEditCaretState Before;
     TGlyphEditCaretState After;
+    // Shared by the entries of one group; none when no line it reached had a break of its own.
+    std::shared_ptr<const TGlyphEditBreakSpan> LineBreaks;
 };
 
 // A number never handed out before, for a new change or a new empty history.

@@ -56,6 +56,7 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
             item.Before = replayItem_->Before;
             item.After = replayItem_->After;
             item.FromEmptyBuffer = replayItem_->FromEmptyBuffer;
+            item.LineBreaks = replayItem_->LineBreaks;
         }
         (replay_ == TReplay::Undo ? redoList_ : undoList_).AddChange(std::move(item));
         return;
@@ -88,22 +89,27 @@ void TCustomGlyphEdit::KeepModifiedAcrossClear() {
 
 void TCustomGlyphEdit::OpenUndoGroup() {
     if (undoList_.GroupDepth() == 0) {
+        if (replay_ == TReplay::None)
+            breakWatch_.Start(lines_);
         groupBefore_ = CaretState();
         emptyAtGroupStart_ = lines_.LineCount() == 0;
     }
     undoList_.OpenGroup();
 }
 
-// Closing the outermost group notes where the caret ended, for redo to return there.
+// Closing the outermost group notes where the caret ended, for redo to return there, and the
+// line breaks around the group's changes.
 void TCustomGlyphEdit::CloseUndoGroup() {
     if (undoList_.GroupDepth() == 1) {
         const int group = undoList_.CurrentGroupNumber();
         const TGlyphEditCaretState after = CaretState();
+        const std::shared_ptr<const TGlyphEditBreakSpan> breaks = breakWatch_.Finish(lines_);
         for (int i = undoList_.ItemCount() - 1; i >= 0; --i) {
             TGlyphEditUndoItem& item = undoList_.Item(i);
             if (item.GroupNumber != group)
                 break;
             item.After = after;
+            item.LineBreaks = breaks;
         }
     }
     undoList_.CloseGroup();
@@ -155,6 +161,7 @@ void TCustomGlyphEdit::Undo() {
             // the buffer again (without clearing the undo lists).
             if (item.FromEmptyBuffer && lines_.LineCount() == 1 && LineText(1).isEmpty())
                 lines_.DeleteLine(0);
+            SetGroupLineBreaks(item, undoList_, true);
             restore = item.Before;
             if (undoList_.IsEmpty())
                 break;
@@ -187,7 +194,12 @@ void TCustomGlyphEdit::Redo() {
         while (true) {
             const TGlyphEditUndoItem item = redoList_.PopItem();
             replay.Enter(item);
+            // Undoing an insertion made on an empty buffer emptied it; redoing it brings back
+            // the line the insertion made first.
+            if (item.FromEmptyBuffer && IsInsertKind(item.Kind) && lines_.LineCount() == 0)
+                lines_.AppendLine(QString());
             RevertRedo(item);
+            SetGroupLineBreaks(item, redoList_, false);
             restore = item.After;
             if (redoList_.IsEmpty())
                 break;
@@ -200,6 +212,18 @@ void TCustomGlyphEdit::Redo() {
     }
     RestoreCaretState(restore);
     NoteModified();
+}
+
+// Once the last entry of a group is undone (redone), its lines get the breaks they had
+// before (after) it, unless the document's breaks were all settled afresh since.
+void TCustomGlyphEdit::SetGroupLineBreaks(const TGlyphEditUndoItem& item,
+                                          const TGlyphEditUndoList& rest, bool undone) {
+    const TGlyphEditBreakSpan* span = item.LineBreaks.get();
+    if (span == nullptr || span->Epoch != lines_.LineBreakEpoch())
+        return;
+    if (!rest.IsEmpty() && rest.PeekItem().LineBreaks == item.LineBreaks)
+        return;
+    SetOwnLineBreaks(lines_, span->First, undone ? span->Before : span->After);
 }
 
 // ---- Reverting one entry ----

@@ -415,7 +415,7 @@ TEST_F(FileCommands, SavingANewDocumentAsksForANameAndAddsTheExtension) {
     const TFileDialogRequest& request = prompts.Records()[0].File;
     EXPECT_EQ(prompts.Records()[0].Kind, ScriptedPrompts::TKind::SaveFile);
     EXPECT_EQ(request.FileName, "Untitled.htm");
-    EXPECT_EQ(request.Folder, QString()) << "no initial folder";
+    EXPECT_EQ(request.Folder, QDir::homePath() + '/') << "not the working folder";
     EXPECT_EQ(request.DefaultExt, "htm");
     EXPECT_EQ(request.Filters, FileFilterToQt(form->BuildFileFilter()));
 
@@ -827,10 +827,15 @@ TEST_F(FileCommands, TheStatusBarShowsTheEncodingAndTheLineBreaks) {
         Open(WriteFile(c.name, c.bytes));
         EXPECT_EQ(Format(*form), c.shown) << c.name;
     }
-    // Editing the one line with another break gives it the common style.
+    // Editing the one line with another break gives it the common style; undoing the edit gives
+    // it its own break back, and saving writes the file's bytes again.
     form->GlyphEdit.SetCaretXY({2, 2});
     Type(*form, "x");
     EXPECT_EQ(Format(*form), "UTF-8, CR LF");
+    form->ClickMenuItem(form->MIUndo);
+    EXPECT_EQ(Format(*form), "UTF-8, Mixed");
+    form->ClickMenuItem(form->MISave);
+    EXPECT_EQ(ReadBytes(form->DocumentFileName), "a\r\nb\nc\r\n");
 }
 
 TEST_F(FileCommands, TheEncodingSubmenuReopensAndSavesInTheChosenEncoding) {

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CleanCase{"threeDots", "...", "...", "..."}, CleanCase{"empty", "", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SaveDialog, UntitledStartsWithoutFolderAndWithTheName) {
+TEST(SaveDialog, UntitledStartsInTheHomeFolderWithTheName) {
     ScriptedPrompts prompts;
     prompts.AnswerFile("/tmp/chosen.htm");
     EXPECT_EQ(RunSaveFileDialog("Untitled.htm", HtmlFilter, "htm"),
@@ -70,7 +70,7 @@ TEST(SaveDialog, UntitledStartsWithoutFolderAndWithTheName) {
     const auto& dialog = prompts.Records().first();
     EXPECT_EQ(dialog.Kind, ScriptedPrompts::TKind::SaveFile);
     EXPECT_TRUE(dialog.File.Save);
-    EXPECT_EQ(dialog.File.Folder, "");
+    EXPECT_EQ(dialog.File.Folder, QDir::homePath() + '/');
     EXPECT_EQ(dialog.File.FileName, "Untitled.htm");
     EXPECT_EQ(dialog.File.Filters, (QStringList{"HTML Files (*.htm *.html)", "All Files (*)"}));
     EXPECT_EQ(dialog.File.DefaultExt, "htm");
@@ -88,14 +88,25 @@ TEST(SaveDialog, StartsInTheDocumentsFolderWithItsName) {
     EXPECT_EQ(prompts.Records().first().File.FileName, "index.html");
 }
 
-TEST(SaveDialog, ADocumentNamedByAUrlStartsWithItsNameOnly) {
-    ScriptedPrompts prompts;
-    prompts.CancelFile();
-    EXPECT_EQ(RunSaveFileDialog("http://www.example.com/dir/page.htm", HtmlFilter, "htm"),
-              std::nullopt);
-    ASSERT_EQ(prompts.Records().size(), 1);
-    EXPECT_EQ(prompts.Records().first().File.Folder, "");
-    EXPECT_EQ(prompts.Records().first().File.FileName, "page.htm");
+// Never the process's working folder, which is wherever the program happened to be started.
+TEST(SaveDialog, ANameWithoutAUsableFolderStartsInTheHomeFolder) {
+    const struct {
+        QString document;
+        QString name;
+    } cases[] = {
+        {"page.htm", "page.htm"},
+        {"http://www.example.com/dir/page.htm", "page.htm"},
+        {"/no/such/folder/page.htm", "page.htm"},
+    };
+    for (const auto& c : cases) {
+        ScriptedPrompts prompts;
+        prompts.CancelFile();
+        EXPECT_EQ(RunSaveFileDialog(c.document, HtmlFilter, "htm"), std::nullopt);
+        ASSERT_EQ(prompts.Records().size(), 1);
+        EXPECT_EQ(prompts.Records().first().File.Folder, QDir::homePath() + '/')
+            << c.document.toStdString();
+        EXPECT_EQ(prompts.Records().first().File.FileName, c.name) << c.document.toStdString();
+    }
 }
 
 TEST(SaveDialog, DefaultExtensionIsAddedToANameWithoutOne) {
@@ -183,11 +194,11 @@ TEST(OpenDialog, DefaultsToAllFilesAndCleansTheStartingName) {
     EXPECT_EQ(dialog.File.FileName, "abc.htm");
 }
 
-TEST(OpenDialog, WithoutAnyNameStartsEmpty) {
+TEST(OpenDialog, WithoutAnyNameStartsInTheHomeFolder) {
     ScriptedPrompts prompts;
     prompts.AnswerFile("/tmp/x.js");
     EXPECT_EQ(RunOpenFileDialog("", "Scripts (*.js)|*.js"), std::optional<QString>("/tmp/x.js"));
-    EXPECT_EQ(prompts.Records().first().File.Folder, "");
+    EXPECT_EQ(prompts.Records().first().File.Folder, QDir::homePath() + '/');
     EXPECT_EQ(prompts.Records().first().File.FileName, "");
     EXPECT_EQ(prompts.Records().first().File.Filters, QStringList{"Scripts (*.js)"});
 }

@@ -160,6 +160,38 @@ TEST_F(ClipboardTest, PlainTextFromElsewherePastesInTheEditorsMode) {
     EXPECT_FALSE(edit.UndoAvailable());
 }
 
+// A NUL is an ordinary character of a line: copy and paste keep all of the text, through the
+// private format and as plain text.
+TEST_F(ClipboardTest, TextHoldingANulIsCopiedAndPastedWhole) {
+    const QString nul(QChar(u'\0'));
+    const QString ab = "a" + nul + "b";
+    const QString cd = "c" + nul + "d";
+    const struct {
+        const char* what;
+        TGlyphSelectionMode mode;
+        bool plain; // pasted from the plain text the copy left, the private format taken away
+        QStringList after;
+    } cases[] = {
+        {"stream", smNormal, false, {ab, cd + nul + "b", "c" + nul}},
+        {"stream as plain text", smNormal, true, {ab, cd + nul + "b", "c" + nul}},
+        {"lines", smLine, false, {ab, ab, cd, cd}},
+        {"column", smColumn, false, {ab, cd + nul, "   " + nul}},
+    };
+    for (const auto& c : cases) {
+        SetLines(edit, {ab, cd});
+        Select(edit, {2, 1}, {3, 2}, c.mode);
+        const QString selected = edit.SelectedText();
+        edit.ClipboardCopy();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), selected) << c.what;
+        if (c.plain)
+            PutPlainText(QGuiApplication::clipboard()->text());
+        edit.SetSelectionMode(smNormal);
+        PlaceCaret(edit, {4, 2});
+        edit.ClipboardPaste();
+        EXPECT_EQ(Lines(edit), c.after) << c.what;
+    }
+}
+
 TEST_F(ClipboardTest, CutRemovesAndUndoRestores) {
     SetLines(edit, {"hello world"});
     Select(edit, {6, 1}, {12, 1});

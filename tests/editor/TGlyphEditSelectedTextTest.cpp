@@ -2,6 +2,11 @@
 
 #include "GlyphEditTestSupport.h"
 
+#include "editor/TGlyphEditClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace GlyphEditTest;
@@ -161,6 +166,55 @@ INSTANTIATE_TEST_SUITE_P(
                   {"abXcd", "  Y", "  Z"},
                   {4, 3}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Text put over a column block goes to the block's top left corner, whichever corner the block
+// was made from and whichever way the text comes in.
+TEST(SelectedTextWrite, TextOverAColumnBlockGoesToItsTopLeftCorner) {
+    const QStringList grid = {"abc", "def", "ghi"};
+    const struct {
+        const char* how;
+        std::function<void(TGlyphEdit&)> put;
+        TBufferCoord caret;
+    } ways[] = {
+        {"written", [](TGlyphEdit& edit) { edit.SetSelectedText("X"); }, {3, 1}},
+        {"pasted as plain text",
+         [](TGlyphEdit& edit) {
+             QGuiApplication::clipboard()->setText("X");
+             edit.ClipboardPaste();
+         },
+         {3, 1}},
+        {"pasted as a copied block",
+         [](TGlyphEdit& edit) {
+             PutGlyphClipboardText("X", smColumn);
+             edit.ClipboardPaste();
+         },
+         {2, 2}},
+    };
+    const struct {
+        const char* made;
+        TBufferCoord anchor;
+        TBufferCoord active;
+    } blocks[] = {{"downwards", {2, 1}, {3, 3}},
+                  {"upwards", {3, 3}, {2, 1}},
+                  {"down to the left", {3, 1}, {2, 3}},
+                  {"up to the right", {2, 3}, {3, 1}}};
+    for (const auto& way : ways) {
+        for (const auto& block : blocks) {
+            const std::string what = std::string(way.how) + ", block made " + block.made;
+            TGlyphEdit edit;
+            ConfigureMainWindow(edit);
+            SetLines(edit, grid);
+            Select(edit, block.anchor, block.active, smColumn);
+            way.put(edit);
+            EXPECT_EQ(Lines(edit), (QStringList{"aXc", "df", "gi"})) << what;
+            EXPECT_EQ(edit.CaretXY(), way.caret) << what;
+            edit.Undo();
+            EXPECT_EQ(Lines(edit), grid) << what;
+            EXPECT_EQ(edit.SelectedText(), "b\r\ne\r\nh") << what;
+            EXPECT_FALSE(edit.UndoAvailable()) << what;
+        }
+    }
+}
 
 TEST(SelectedTextWrite, ReadOnlyIgnoresIt) {
     TGlyphEdit edit;

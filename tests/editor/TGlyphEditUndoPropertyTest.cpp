@@ -1,10 +1,12 @@
-// Seeded random editing sessions: undoing everything gives back the original text, caret and
-// an unmodified document; redoing everything gives back the final text and caret.
+// Seeded random editing sessions on files with mixed line breaks: undoing everything gives back
+// the original bytes, caret and an unmodified document; redoing everything gives back the final
+// bytes and caret.
 
 #include "GlyphEditTestSupport.h"
 
 #include "editor/TGlyphEditClipboard.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -16,6 +18,11 @@ namespace {
 
 const QString Alphabet = QStringLiteral("ab cd\t(){}.,xy  ");
 
+// The text with each line's own break, as saving writes it.
+std::string Saved(const TGlyphEdit& edit) {
+    return edit.Lines().SaveToBytes().toStdString();
+}
+
 class Session {
 public:
     Session(quint32 seed, bool mainWindow) : random_(seed), mainWindow_(mainWindow) {
@@ -26,16 +33,23 @@ public:
             edit_.SetLinesInWindow(8);
             edit_.SetCharsInWindow(30);
         }
-        QStringList lines;
+        // Each line ends with a break of its own kind, the last one perhaps with none.
+        const QByteArray breaks[] = {"\r\n", "\n", "\r"};
+        QByteArray file;
         const int count = Bounded(1, 8);
-        for (int i = 0; i < count; ++i)
-            lines << RandomText(0, 12);
-        SetLines(edit_, lines);
-        original_ = edit_.Text();
+        for (int i = 0; i < count; ++i) {
+            file += RandomText(0, 12).toUtf8();
+            if (i + 1 < count || Bounded(0, 1))
+                file += breaks[Bounded(0, 2)];
+        }
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        edit_.Lines().LoadStream(buffer);
+        original_ = Saved(edit_);
     }
 
     TGlyphEdit& Edit() { return edit_; }
-    const QString& Original() const { return original_; }
+    const std::string& Original() const { return original_; }
 
     int Bounded(int low, int high) { return static_cast<int>(random_.bounded(low, high + 1)); }
 
@@ -150,8 +164,9 @@ public:
     }
 
     QString Describe() const {
-        return QStringLiteral("%1 editor, steps: %2")
+        return QStringLiteral("%1 editor, file \"%2\", steps: %3")
             .arg(mainWindow_ ? QStringLiteral("main window") : QStringLiteral("default"))
+            .arg(Escaped(QString::fromStdString(original_)))
             .arg(steps_.join(QStringLiteral("; ")));
     }
 
@@ -169,7 +184,7 @@ private:
     TGlyphEdit edit_;
     QRandomGenerator random_;
     bool mainWindow_;
-    QString original_;
+    std::string original_;
     QStringList steps_;
 };
 
@@ -188,13 +203,13 @@ void RunSession(quint32 seed, bool mainWindow) {
     const int steps = session.Bounded(1, 30);
     for (int i = 0; i < steps; ++i) {
         session.Prepare();
-        const QString textBefore = edit.Text();
+        const std::string textBefore = Saved(edit);
         const TBufferCoord caretBefore = edit.CaretXY();
         const int entriesBefore = RecordedEntries(edit.UndoList());
         const QString step = session.Act();
         session.Note(step, caretBefore);
         if (RecordedEntries(edit.UndoList()) == entriesBefore) {
-            ASSERT_EQ(edit.Text(), textBefore) << "a change was not recorded; seed " << seed << "; "
+            ASSERT_EQ(Saved(edit), textBefore) << "a change was not recorded; seed " << seed << "; "
                                                << session.Describe().toStdString();
             continue;
         }
@@ -203,23 +218,23 @@ void RunSession(quint32 seed, bool mainWindow) {
             caretBeforeFirstChange = caretBefore;
         if (mainWindow) {
             // In the main window every command is one undo step.
-            const QString textAfter = edit.Text();
+            const std::string textAfter = Saved(edit);
             edit.Undo();
-            ASSERT_EQ(edit.Text(), textBefore)
+            ASSERT_EQ(Saved(edit), textBefore)
                 << "seed " << seed << "; " << session.Describe().toStdString();
             ASSERT_EQ(edit.CaretXY(), caretBefore)
                 << "seed " << seed << "; " << session.Describe().toStdString();
             edit.Redo();
-            ASSERT_EQ(edit.Text(), textAfter)
+            ASSERT_EQ(Saved(edit), textAfter)
                 << "seed " << seed << "; " << session.Describe().toStdString();
             ASSERT_EQ(edit.CaretXY(), caretAfterLastChange)
                 << "seed " << seed << "; " << session.Describe().toStdString();
         }
     }
-    const QString final = edit.Text();
+    const std::string final = Saved(edit);
     for (int round = 0; round < 2; ++round) {
         UndoAll(edit);
-        ASSERT_EQ(edit.Text(), session.Original())
+        ASSERT_EQ(Saved(edit), session.Original())
             << "undo all; seed " << seed << "; " << session.Describe().toStdString();
         ASSERT_FALSE(edit.Modified()) << "seed " << seed;
         if (caretBeforeFirstChange) {
@@ -227,7 +242,7 @@ void RunSession(quint32 seed, bool mainWindow) {
                 << "seed " << seed << "; " << session.Describe().toStdString();
         }
         RedoAll(edit);
-        ASSERT_EQ(edit.Text(), final)
+        ASSERT_EQ(Saved(edit), final)
             << "redo all; seed " << seed << "; " << session.Describe().toStdString();
         if (caretBeforeFirstChange) {
             ASSERT_EQ(edit.CaretXY(), caretAfterLastChange)
@@ -237,13 +252,13 @@ void RunSession(quint32 seed, bool mainWindow) {
     }
 }
 
-// Undo, redo and saves mixed into the session, checked against a plain history of texts:
-// every recorded command pushes a text (dropping what was undone), undo and redo walk the
+// Undo, redo and saves mixed into the session, checked against a plain history of saved bytes:
+// every recorded command pushes the bytes (dropping what was undone), undo and redo walk the
 // history, and the document is modified wherever the walk stands off the saved entry.
 void RunInterleavedSession(quint32 seed) {
     Session session(seed, true);
     TGlyphEdit& edit = session.Edit();
-    QStringList history{edit.Text()};
+    std::vector<std::string> history{Saved(edit)};
     int position = 0;
     int saved = 0; // -1 once the saved entry was dropped from the history
     const int steps = session.Bounded(1, 40);
@@ -267,18 +282,19 @@ void RunInterleavedSession(quint32 seed) {
             const TBufferCoord caretBefore = edit.CaretXY();
             session.Note(session.Act(), caretBefore);
             if (RecordedEntries(edit.UndoList()) != entriesBefore ||
-                edit.Text() != history.at(position)) {
+                Saved(edit) != history.at(position)) {
                 history.erase(history.begin() + position + 1, history.end());
-                history << edit.Text();
+                history.push_back(Saved(edit));
                 if (saved > position)
                     saved = -1;
                 ++position;
             }
         }
-        ASSERT_EQ(edit.Text(), history.at(position))
+        ASSERT_EQ(Saved(edit), history.at(position))
             << "seed " << seed << "; " << session.Describe().toStdString();
         ASSERT_EQ(edit.UndoAvailable(), position > 0) << "seed " << seed;
-        ASSERT_EQ(edit.RedoAvailable(), position + 1 < history.size()) << "seed " << seed;
+        ASSERT_EQ(edit.RedoAvailable(), position + 1 < static_cast<int>(history.size()))
+            << "seed " << seed;
         ASSERT_EQ(edit.Modified(), position != saved)
             << "seed " << seed << "; " << session.Describe().toStdString();
     }

@@ -2,7 +2,12 @@
 
 #include "GlyphEditTestSupport.h"
 
+#include "editor/TGlyphEditClipboard.h"
+#include "support/QtPrinters.h"
+
+#include <QBuffer>
 #include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -362,6 +367,89 @@ TEST(UndoLists, OnChangeFiresForEveryEntry) {
     EXPECT_EQ(changes, 2);
     edit.Undo(); // both go to the redo list
     EXPECT_EQ(changes, 4);
+}
+
+TEST(UndoLists, ChangesMadeOnAnEmptyDocumentAreUndoneAndRedoneExactly) {
+    const struct {
+        const char* what;
+        std::function<void(TGlyphEdit&)> change;
+    } cases[] = {{"pasting lines",
+                  [](TGlyphEdit& edit) {
+                      PutGlyphClipboardText("a\r\nb", smLine);
+                      edit.ClipboardPaste();
+                  }},
+                 {"pasting an empty line",
+                  [](TGlyphEdit& edit) {
+                      PutGlyphClipboardText("\r\n", smLine);
+                      edit.ClipboardPaste();
+                  }},
+                 {"writing lines", [](TGlyphEdit& edit) {
+                      edit.SetSelectionMode(smLine);
+                      edit.SetSelectedText("a\r\n");
+                  }}};
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        ConfigureMainWindow(edit);
+        c.change(edit);
+        const QString after = edit.Text();
+        edit.Undo();
+        EXPECT_EQ(edit.LineCount(), 0) << c.what;
+        edit.Redo();
+        EXPECT_EQ(edit.Text(), after) << c.what;
+        EXPECT_FALSE(edit.RedoAvailable()) << c.what;
+    }
+}
+
+// Lines keep their own breaks through undo and redo: a file of mixed breaks edited and undone
+// back to where it was loaded saves the bytes it was loaded from.
+TEST(UndoLists, UndoAndRedoGiveTheLinesTheirBreaksBack) {
+    const QByteArray file = "a\r\nbb\ncc\r\ndd\ree\r\n";
+    const struct {
+        const char* what;
+        std::function<void(TGlyphEdit&)> change;
+    } cases[] = {
+        {"typing", [](TGlyphEdit& edit) { Type(edit, "x"); }},
+        {"joining the line above", [](TGlyphEdit& edit) { edit.RunCommand(ecDeleteLastChar); }},
+        {"breaking in front of the line", [](TGlyphEdit& edit) { edit.RunCommand(ecLineBreak); }},
+        {"deleting the line above",
+         [](TGlyphEdit& edit) {
+             PlaceCaret(edit, {1, 1});
+             edit.RunCommand(ecDeleteLine);
+         }},
+        {"pasting lines",
+         [](TGlyphEdit& edit) {
+             PutGlyphClipboardText("x\r\ny", smLine);
+             edit.ClipboardPaste();
+         }},
+        {"cutting across lines",
+         [](TGlyphEdit& edit) {
+             Select(edit, {2, 2}, {2, 4});
+             edit.ClipboardCut();
+         }},
+        {"writing over a column", [](TGlyphEdit& edit) {
+             Select(edit, {1, 2}, {2, 4}, smColumn);
+             edit.SetSelectedText("z");
+         }}};
+    for (const auto& c : cases) {
+        TGlyphEdit edit;
+        ConfigureMainWindow(edit);
+        QBuffer buffer;
+        buffer.setData(file);
+        buffer.open(QIODevice::ReadOnly);
+        edit.Lines().LoadStream(buffer);
+        PlaceCaret(edit, {1, 2});
+        c.change(edit);
+        const QByteArray changed = edit.Lines().SaveToBytes();
+        edit.Undo();
+        EXPECT_EQ(edit.Lines().SaveToBytes(), file) << c.what;
+        EXPECT_FALSE(edit.Modified()) << c.what;
+        edit.Redo();
+        EXPECT_EQ(edit.Lines().SaveToBytes(), changed) << c.what;
+        // Breaks the user has settled since stay as they were settled.
+        edit.Lines().SetLineBreakStyle(lbsLf);
+        edit.Undo();
+        EXPECT_FALSE(edit.Lines().MixedLineBreaks()) << c.what;
+    }
 }
 
 TEST(UndoLists, SettingTextClearsHistoryAndResetsTheView) {
