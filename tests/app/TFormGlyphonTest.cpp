@@ -150,6 +150,81 @@ TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
     EXPECT_EQ(form.GlyphEdit.CaretY(), 1) << "the rest of the first paint is skipped";
 }
 
+// Counts the paints of a widget and notes whether the document was open at the first.
+class TPaintSpy : public QObject {
+public:
+    TPaintSpy(TFormGlyphon& form) : form_(form) {
+        form.GlyphEditView->viewport()->installEventFilter(this);
+    }
+    int Paints = 0;
+    QString DocumentAtFirstPaint;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && Paints++ == 0)
+            DocumentAtFirstPaint = form_.DocumentFileName;
+        return false;
+    }
+
+private:
+    TFormGlyphon& form_;
+};
+
+// Notes how often the editor had painted when each message box came.
+class TPaintCountingPrompts : public ScriptedPrompts {
+public:
+    explicit TPaintCountingPrompts(const TPaintSpy*& spy) : spy_(spy) {}
+    QList<int> PaintsAtPrompt;
+    QMessageBox::StandardButton MessageBox(const QString& caption, const QString& text,
+                                           QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons) override {
+        PaintsAtPrompt << (spy_ ? spy_->Paints : -1);
+        return ScriptedPrompts::MessageBox(caption, text, icon, buttons);
+    }
+
+private:
+    const TPaintSpy*& spy_;
+};
+
+// A file that opens without a question is open when the editor first paints, so no paint of an
+// empty editor comes first; a question or an error box comes over the painted window.
+TEST_F(FormGlyphon, TheFirstPaintShowsTheFileAndPromptsComeAfterIt) {
+    QTemporaryDir dir;
+    const QString page = WriteFile(dir, "page.html", "<p>one</p>\n");
+    const QString large = dir.filePath("large.txt");
+    QFile sparse(large);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(300 * 1024 * 1024));
+    sparse.close();
+    struct {
+        const char* what;
+        QString file;
+        QMessageBox::StandardButton answer; // NoButton: nothing is asked
+        QString documentAtFirstPaint;
+    } cases[] = {
+        {"a file that opens at once", page, QMessageBox::NoButton, page},
+        {"a file that cannot be read", "/no/such/folder/page.htm", QMessageBox::Ok, ""},
+        {"a large file, which asks first", large, QMessageBox::No, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TPaintSpy* spy = nullptr;
+        TPaintCountingPrompts prompts(spy);
+        if (c.answer != QMessageBox::NoButton)
+            prompts.AnswerButton(c.answer);
+        SetCommandLineArgs({"glyphon", c.file});
+        TFormGlyphon form;
+        const TPaintSpy paints(form);
+        spy = &paints;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return paints.Paints > 0; }, 5000));
+        EXPECT_EQ(paints.DocumentAtFirstPaint, c.documentAtFirstPaint);
+        if (c.answer == QMessageBox::NoButton)
+            continue;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 1; }, 5000));
+        EXPECT_GE(prompts.PaintsAtPrompt.value(0), 1);
+    }
+}
+
 TEST_F(FormGlyphon, CloseQueryAnswers) {
     struct {
         const char* what;
