@@ -150,40 +150,30 @@ TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
     EXPECT_EQ(form.GlyphEdit.CaretY(), 1) << "the rest of the first paint is skipped";
 }
 
-// Counts the paints of a widget and notes whether the document was open at the first.
-class TPaintSpy : public QObject {
+// Notes what the editor's first paint found: the document and the prompts shown so far.
+class TFirstPaintSpy : public QObject {
 public:
-    TPaintSpy(TFormGlyphon& form) : form_(form) {
+    TFirstPaintSpy(TFormGlyphon& form, const ScriptedPrompts& prompts)
+        : form_(form), prompts_(prompts) {
         form.GlyphEditView->viewport()->installEventFilter(this);
     }
-    int Paints = 0;
-    QString DocumentAtFirstPaint;
+    bool Painted = false;
+    QString Document;
+    qsizetype Prompts = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && Paints++ == 0)
-            DocumentAtFirstPaint = form_.DocumentFileName;
+        if (event->type() == QEvent::Paint && !Painted) {
+            Painted = true;
+            Document = form_.DocumentFileName;
+            Prompts = prompts_.Records().size();
+        }
         return false;
     }
 
 private:
     TFormGlyphon& form_;
-};
-
-// Notes how often the editor had painted when each message box came.
-class TPaintCountingPrompts : public ScriptedPrompts {
-public:
-    explicit TPaintCountingPrompts(const TPaintSpy*& spy) : spy_(spy) {}
-    QList<int> PaintsAtPrompt;
-    QMessageBox::StandardButton MessageBox(const QString& caption, const QString& text,
-                                           QMessageBox::Icon icon,
-                                           QMessageBox::StandardButtons buttons) override {
-        PaintsAtPrompt << (spy_ ? spy_->Paints : -1);
-        return ScriptedPrompts::MessageBox(caption, text, icon, buttons);
-    }
-
-private:
-    const TPaintSpy*& spy_;
+    const ScriptedPrompts& prompts_;
 };
 
 // A file that opens without a question is open when the editor first paints, so no paint of an
@@ -207,21 +197,19 @@ TEST_F(FormGlyphon, TheFirstPaintShowsTheFileAndPromptsComeAfterIt) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const TPaintSpy* spy = nullptr;
-        TPaintCountingPrompts prompts(spy);
+        ScriptedPrompts prompts;
         if (c.answer != QMessageBox::NoButton)
             prompts.AnswerButton(c.answer);
         SetCommandLineArgs({"glyphon", c.file});
         TFormGlyphon form;
-        const TPaintSpy paints(form);
-        spy = &paints;
+        const TFirstPaintSpy spy(form, prompts);
         form.show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return paints.Paints > 0; }, 5000));
-        EXPECT_EQ(paints.DocumentAtFirstPaint, c.documentAtFirstPaint);
-        if (c.answer == QMessageBox::NoButton)
-            continue;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 1; }, 5000));
-        EXPECT_GE(prompts.PaintsAtPrompt.value(0), 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return spy.Painted; }, 5000));
+        EXPECT_EQ(spy.Document, c.documentAtFirstPaint);
+        EXPECT_EQ(spy.Prompts, 0);
+        if (c.answer != QMessageBox::NoButton) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 1; }, 5000));
+        }
     }
 }
 

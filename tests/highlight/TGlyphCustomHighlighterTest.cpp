@@ -518,8 +518,6 @@ TEST_F(Store, SavesRewriteTheFileOnlyWhenAValueChanged) {
         {"nothing changed", [](TGlyphGeneralHighlighter&) {}, false},
         {"a colour changed",
          [](TGlyphGeneralHighlighter& h) { h.CommentAttri()->SetForeground(0x123456); }, true},
-        {"a style changed", [](TGlyphGeneralHighlighter& h) { h.CommentAttri()->SetStyle(0); },
-         true},
         {"the keywords changed",
          [](TGlyphGeneralHighlighter& h) {
              h.SetKeyWords({"alpha", "beta"});
