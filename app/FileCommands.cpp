@@ -129,6 +129,13 @@ TFormOpenDialog& TFormGlyphon::FormOpenDialog() {
 // ---------------------------------------------------------------------------------------------
 // Operations
 
+bool TFormGlyphon::OpensWithoutAsking(const QString& fileName) const {
+    const QFileInfo info(fileName);
+    const bool alreadyOpen = QFileInfo(DocumentFileName).isAbsolute() &&
+                             SameFileName(DocumentFileName, info.absoluteFilePath());
+    return info.isFile() && info.isReadable() && info.size() <= LargeFileSize && !alreadyOpen;
+}
+
 void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
     // A URL becomes its downloaded copy; a failed download ends here with nothing changed.
     const QString fileName = QFileInfo(DownloadURL(name)).absoluteFilePath();

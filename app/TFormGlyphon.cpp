@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -495,7 +497,9 @@ void TFormGlyphon::FormCreate() {
 }
 
 bool TFormGlyphon::event(QEvent* e) {
-    if (e->type() == QEvent::Paint && !firstPaintDone_) {
+    if (e->type() == QEvent::Show && !firstPaintDone_ && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+    } else if (e->type() == QEvent::Paint && !firstPaintDone_) {
         // The first paint opens the document; it runs after the paint, never inside it.
         firstPaintDone_ = true;
         QTimer::singleShot(0, this, [this] { FormPaint(); });
@@ -505,16 +509,50 @@ bool TFormGlyphon::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+// A file that opens without asking anything opens when the window is about to paint for the
+// first time, so that the first paint shows its text instead of an empty editor painted only
+// to be painted over. A question, the download window or the close query of a new document
+// (which saves the window state) needs the painted window behind it: those wait for the paint.
+bool TFormGlyphon::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == windowHandle() && e->type() == QEvent::Expose && !firstPaintDone_ &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (CommandLineHasFile() && OpensWithoutAsking(CommandLineFile()))
+            FormPaintBeforePainting();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
 void TFormGlyphon::FormPaint() {
     firstPaintDone_ = true;
-    const bool opened = RunCommand([this] {
-        if (CommandLineHasFile())
-            OpenDocument(CommandLineFile(), false);
-        else
-            ClickMenuItem(TBNew);
-    });
-    if (!opened)
+    if (RunCommand([this] { OpenStartDocument(); }))
+        SetStartCaret();
+}
+
+void TFormGlyphon::FormPaintBeforePainting() {
+    firstPaintDone_ = true;
+    try {
+        OpenStartDocument();
+    } catch (const std::exception&) {
+        // The error box waits for the paint, as it does when the document opens after it.
+        QTimer::singleShot(0, this, [failure = std::current_exception()] {
+            RunCommand([&] { std::rethrow_exception(failure); });
+        });
         return;
+    }
+    SetStartCaret();
+    // The bars lay out the commands the document showed before they paint.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
+void TFormGlyphon::OpenStartDocument() {
+    if (CommandLineHasFile())
+        OpenDocument(CommandLineFile(), false);
+    else
+        ClickMenuItem(TBNew);
+}
+
+void TFormGlyphon::SetStartCaret() {
     GlyphEdit.SetCaretX(CommandLineIntOption("CaretX", 0));
     GlyphEdit.SetCaretY(CommandLineIntOption("CaretY", 0));
 }

@@ -239,6 +239,8 @@ public:
     // The program Open New Window starts; the running program when empty.
     QString NewWindowProgram;
 
+    // Whether OpenDocument(FileName) opens a local file without a question or a download.
+    bool OpensWithoutAsking(const QString& fileName) const;
     // Writes the document to FileName and makes that its name; raises on failure.
     void SaveDocumentTo(const QString& fileName);
     // The file types of the open and save dialogs: the filter of each highlighter in the order
@@ -267,12 +269,17 @@ private:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormCreate();
     void FormDestroy();
+    // The first paint's steps: the document of the command line, then the caret it names.
+    void OpenStartDocument();
+    void SetStartCaret();
+    void FormPaintBeforePainting();
     void CreateMenus();
     void CreateToolBar();
     void CreateClientArea();

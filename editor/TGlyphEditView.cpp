@@ -201,7 +201,7 @@ void TGlyphEditView::RecomputeMetrics() {
     cellWidth_ = std::max(metrics.horizontalAdvance(QLatin1Char('M')), 1);
     rowHeight_ = std::max(metrics.height() + extraLineSpacing_, 1);
     ascent_ = metrics.ascent();
-    RebuildStyledFonts();
+    ForgetStyledFonts();
     const int extent = gutter_.Extent(cellWidth_, edit_.LineCount());
     gutterExtent_ = extent;
     UpdateLayout();

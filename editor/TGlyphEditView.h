@@ -230,8 +230,10 @@ private:
     // The selected cells of a line, [first, last) 0-based, or an empty pair.
     std::pair<int, int> SelectedCells(int line) const;
     bool SelectionPainted() const;
+    // The text font in a style, made on first use: loading a face costs, and most highlighters
+    // use only a few of the sixteen styles.
     const QFont& StyledFont(TGlyphFontStyles style) const;
-    void RebuildStyledFonts();
+    void ForgetStyledFonts();
     void PaintCaret(QPainter& painter);
     QRect CaretRectAt(QPoint place) const;
     bool CaretVisibleAt(QPoint place) const;
@@ -278,7 +280,7 @@ private:
     int gutterExtent_ = 0;
     int visibleColumns_ = 0;
     int visibleRows_ = 0;
-    std::array<QFont, 16> styledFonts_;
+    mutable std::array<std::optional<QFont>, 16> styledFonts_;
     TGlyphCellPainter cellPainter_;
 
     // Scrolling.

@@ -71,9 +71,15 @@ void TGlyphEditView::InvalidateLines(int first, int last) {
 
 // ---- Fonts ----
 
-void TGlyphEditView::RebuildStyledFonts() {
-    const QFont base = font();
-    for (int style = 0; style < static_cast<int>(styledFonts_.size()); ++style) {
+void TGlyphEditView::ForgetStyledFonts() {
+    styledFonts_.fill(std::nullopt);
+    cellPainter_.Reset();
+}
+
+const QFont& TGlyphEditView::StyledFont(TGlyphFontStyles style) const {
+    std::optional<QFont>& slot = styledFonts_[static_cast<std::size_t>(style & fsAllStyles)];
+    if (!slot) {
+        const QFont base = font();
         QFont f = base;
         f.setBold(base.bold() || (style & fsBold));
         f.setItalic(base.italic() || (style & fsItalic));
@@ -84,13 +90,9 @@ void TGlyphEditView::RebuildStyledFonts() {
         // advance differs by a fraction.
         const qreal advance = QFontMetricsF(f).horizontalAdvance(QLatin1Char('M'));
         f.setLetterSpacing(QFont::AbsoluteSpacing, cellWidth_ - advance);
-        styledFonts_[static_cast<std::size_t>(style)] = f;
+        slot = f;
     }
-    cellPainter_.Reset();
-}
-
-const QFont& TGlyphEditView::StyledFont(TGlyphFontStyles style) const {
-    return styledFonts_[static_cast<std::size_t>(style & fsAllStyles)];
+    return *slot;
 }
 
 // ---- Paint ----

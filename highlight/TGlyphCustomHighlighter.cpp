@@ -62,7 +62,7 @@ bool ReadValue(const QSettings& store, const QString& name, std::uint32_t& value
 }
 
 void WriteValue(QSettings& store, const QString& name, std::uint32_t value) {
-    store.setValue(name, qint32(value));
+    SetStoreValue(store, name, qint32(value));
 }
 
 } // namespace
@@ -314,6 +314,14 @@ void TGlyphCustomHighlighter::ConnectAttributes() {
 std::unique_ptr<QSettings> OpenHighlighterStore() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Velmaris"), QStringLiteral("GlyphEdit"));
+}
+
+void SetStoreValue(QSettings& store, const QString& name, const QVariant& value) {
+    // The file holds text, so the stored text is what is compared.
+    if (store.contains(name) && store.value(name).toString() == value.toString()) {
+        return;
+    }
+    store.setValue(name, value);
 }
 
 QString HighlighterStoreGroup(const QString& keyPath) {

@@ -190,6 +190,10 @@ private:
 // HKEY_CURRENT_USER\Software\Velmaris\GlyphEdit.
 std::unique_ptr<QSettings> OpenHighlighterStore();
 
+// Sets `name` in the open group of the store unless it already holds that value, so that saving
+// colours that did not change leaves the file alone (they are saved at every start).
+void SetStoreValue(QSettings& store, const QString& name, const QVariant& value);
+
 // The settings group of a registry-style key path in that store, e.g.
 // "\Software\Velmaris\GlyphEdit\TGlyphHTMLHighlighter\Default" gives
 // "TGlyphHTMLHighlighter/Default"; a relative path keeps its parts ("A\B" gives "A/B").

@@ -323,7 +323,7 @@ bool TGlyphGeneralHighlighter::SaveAttributes(QSettings& root, const QString& ke
     }
     {
         TKeyGroup open(root, key);
-        root.setValue(kKeyWordsValue, keyWordList_.join(QStringLiteral("\r\n")));
+        SetStoreValue(root, kKeyWordsValue, keyWordList_.join(QStringLiteral("\r\n")));
     }
     return TGlyphLanguageHighlighter::SaveAttributes(root, key);
 }

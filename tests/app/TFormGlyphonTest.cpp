@@ -150,6 +150,69 @@ TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
     EXPECT_EQ(form.GlyphEdit.CaretY(), 1) << "the rest of the first paint is skipped";
 }
 
+// Notes what the editor's first paint found: the document and the prompts shown so far.
+class TFirstPaintSpy : public QObject {
+public:
+    TFirstPaintSpy(TFormGlyphon& form, const ScriptedPrompts& prompts)
+        : form_(form), prompts_(prompts) {
+        form.GlyphEditView->viewport()->installEventFilter(this);
+    }
+    bool Painted = false;
+    QString Document;
+    qsizetype Prompts = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !Painted) {
+            Painted = true;
+            Document = form_.DocumentFileName;
+            Prompts = prompts_.Records().size();
+        }
+        return false;
+    }
+
+private:
+    TFormGlyphon& form_;
+    const ScriptedPrompts& prompts_;
+};
+
+// A file that opens without a question is open when the editor first paints, so no paint of an
+// empty editor comes first; a question or an error box comes over the painted window.
+TEST_F(FormGlyphon, TheFirstPaintShowsTheFileAndPromptsComeAfterIt) {
+    QTemporaryDir dir;
+    const QString page = WriteFile(dir, "page.html", "<p>one</p>\n");
+    const QString large = dir.filePath("large.txt");
+    QFile sparse(large);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(300 * 1024 * 1024));
+    sparse.close();
+    struct {
+        const char* what;
+        QString file;
+        QMessageBox::StandardButton answer; // NoButton: nothing is asked
+        QString documentAtFirstPaint;
+    } cases[] = {
+        {"a file that opens at once", page, QMessageBox::NoButton, page},
+        {"a file that cannot be read", "/no/such/folder/page.htm", QMessageBox::Ok, ""},
+        {"a large file, which asks first", large, QMessageBox::No, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompts prompts;
+        if (c.answer != QMessageBox::NoButton)
+            prompts.AnswerButton(c.answer);
+        SetCommandLineArgs({"glyphon", c.file});
+        TFormGlyphon form;
+        const TFirstPaintSpy spy(form, prompts);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return spy.Painted; }, 5000));
+        EXPECT_EQ(spy.Document, c.documentAtFirstPaint);
+        EXPECT_EQ(spy.Prompts, 0);
+        if (c.answer != QMessageBox::NoButton) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 1; }, 5000));
+        }
+    }
+}
+
 TEST_F(FormGlyphon, CloseQueryAnswers) {
     struct {
         const char* what;

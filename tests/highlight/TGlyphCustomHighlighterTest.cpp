@@ -1,5 +1,6 @@
 #include "highlight/TGlyphCustomHighlighter.h"
 #include "highlight/GlyphHighlightScan.h"
+#include "highlight/TGlyphGeneralHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 
 #include "common/GlyphErrors.h"
@@ -10,6 +11,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -498,6 +500,45 @@ TEST_F(Store, UnwritableStoreAnswersFalseWithoutThrowing) {
     TGlyphHTMLHighlighter h;
     EXPECT_FALSE(h.SaveAttributes(unwritable, kHtmlKey));
     EXPECT_FALSE(h.LoadAttributes(unwritable, kHtmlKey));
+}
+
+// A save that finds every value already stored leaves the file as it is (no rewrite on every
+// start); a save with one value changed rewrites it.
+TEST_F(Store, SavesRewriteTheFileOnlyWhenAValueChanged) {
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(QFile::encodeName(store_->fileName()).constData(), &info) == 0 ? info.st_ino
+                                                                                     : ino_t(0);
+    };
+    const struct {
+        const char* name;
+        std::function<void(TGlyphGeneralHighlighter&)> change;
+        bool rewritten;
+    } cases[] = {
+        {"nothing changed", [](TGlyphGeneralHighlighter&) {}, false},
+        {"a colour changed",
+         [](TGlyphGeneralHighlighter& h) { h.CommentAttri()->SetForeground(0x123456); }, true},
+        {"the keywords changed",
+         [](TGlyphGeneralHighlighter& h) {
+             h.SetKeyWords({"alpha", "beta"});
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGlyphGeneralHighlighter h;
+        h.SetKeyWords({"alpha"});
+        ASSERT_TRUE(h.SaveAttributes(*OpenHighlighterStore(), kHtmlKey));
+        const ino_t before = inode();
+        ASSERT_NE(before, ino_t(0));
+        c.change(h);
+        ASSERT_TRUE(h.SaveAttributes(*OpenHighlighterStore(), kHtmlKey));
+        EXPECT_EQ(inode() != before, c.rewritten);
+        TGlyphGeneralHighlighter loaded;
+        ASSERT_TRUE(loaded.LoadAttributes(*OpenHighlighterStore(), kHtmlKey));
+        EXPECT_EQ(ValuesOf(loaded), ValuesOf(h));
+        EXPECT_EQ(loaded.KeyWords(), h.KeyWords());
+    }
 }
 
 struct TKeyCase {
