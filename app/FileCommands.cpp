@@ -129,19 +129,22 @@ TFormOpenDialog& TFormGlyphon::FormOpenDialog() {
 // ---------------------------------------------------------------------------------------------
 // Operations
 
+// An untitled document is never "already open", whatever lies in the working folder.
+bool TFormGlyphon::IsDocumentFile(const QString& fileName) const {
+    return QFileInfo(DocumentFileName).isAbsolute() && SameFileName(DocumentFileName, fileName);
+}
+
 bool TFormGlyphon::OpensWithoutAsking(const QString& fileName) const {
     const QFileInfo info(fileName);
-    const bool alreadyOpen = QFileInfo(DocumentFileName).isAbsolute() &&
-                             SameFileName(DocumentFileName, info.absoluteFilePath());
-    return info.isFile() && info.isReadable() && info.size() <= LargeFileSize && !alreadyOpen;
+    return info.isFile() && info.isReadable() && info.size() <= LargeFileSize &&
+           !IsDocumentFile(info.absoluteFilePath());
 }
 
 void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
     // A URL becomes its downloaded copy; a failed download ends here with nothing changed.
     const QString fileName = QFileInfo(DownloadURL(name)).absoluteFilePath();
 
-    // An untitled document is never "already open", whatever lies in the working folder.
-    if (QFileInfo(DocumentFileName).isAbsolute() && SameFileName(DocumentFileName, fileName) &&
+    if (IsDocumentFile(fileName) &&
         !AskYesNo(QStringLiteral("\"%1\" is already open.\r\rDo you wish to revert to the last "
                                  "saved version of this document?")
                       .arg(fileName)))

@@ -239,6 +239,8 @@ public:
     // The program Open New Window starts; the running program when empty.
     QString NewWindowProgram;
 
+    // Whether fileName is the file of the open document.
+    bool IsDocumentFile(const QString& fileName) const;
     // Whether OpenDocument(FileName) opens a local file without a question or a download.
     bool OpensWithoutAsking(const QString& fileName) const;
     // Writes the document to FileName and makes that its name; raises on failure.

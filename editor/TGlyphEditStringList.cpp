@@ -1127,10 +1127,6 @@ TLoadedText BuildLines(const QByteArray& bytes, std::optional<TTextEncoding> enc
     return text;
 }
 
-} // namespace
-
-namespace {
-
 // Runs a step of a load; running out of memory there is the load's error, told in words.
 template <typename Step> auto WithinMemory(const QString& errorStart, Step&& step) {
     try {
@@ -1358,10 +1354,9 @@ bool TGlyphEditStringList::CanEncodeAs(TTextEncoding encoding) const {
 }
 
 // Each line is written with its own break where it kept one, else with the list's style; the
-// last line gets none when the file it came from had none there.
+// last line gets none when the file it came from had none there. A character the encoding
+// cannot hold ends the encoding with the encoder's error.
 template <typename Sink> void TGlyphEditStringList::EncodeLines(Sink&& sink) const {
-    if (!CanEncodeAs(encoding_))
-        throw EGlyphFileError(CannotStoreText(encoding_));
     const TLineEncoder encoder(encoding_);
     sink.Raw(encoder.Mark(byteOrderMark_));
     QByteArray scratch;
