@@ -31,10 +31,20 @@ QString DataFilePath(const QString& sub, const QString& name) {
 }
 } // namespace
 
+QString DataFolderForExecutableFolder(const QString& exeFolder) {
+    const QString installed =
+        QDir::cleanPath(exeFolder + QStringLiteral("/../share/velmaris-glyphon"));
+    if (QFileInfo(exeFolder).fileName() == QLatin1String("bin") && QFileInfo(installed).isDir())
+        return WithTrailingSeparator(installed);
+    return WithTrailingSeparator(exeFolder);
+}
+
 QString ProgramFolder() {
     if (!ProgramFolderOverride().isEmpty())
         return WithTrailingSeparator(ProgramFolderOverride());
-    return WithTrailingSeparator(QCoreApplication::applicationDirPath());
+    static const QString folder =
+        DataFolderForExecutableFolder(QCoreApplication::applicationDirPath());
+    return folder;
 }
 
 void SetProgramFolderOverride(const QString& folder) {
@@ -43,6 +53,43 @@ void SetProgramFolderOverride(const QString& folder) {
 
 QString ProgramFilePath(const QString& name) {
     return ProgramFolder() + name;
+}
+
+QString UserFilePath(TUserFolder folder, const QString& name) {
+    QString base;
+    switch (folder) {
+    case TUserFolder::Config:
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        break;
+    case TUserFolder::Cache:
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        break;
+    case TUserFolder::State: {
+        // Qt 6.4 names no state location; the XDG rule is simple enough to follow here.
+        base = qEnvironmentVariable("XDG_STATE_HOME");
+        if (!QDir::isAbsolutePath(base))
+            base = QDir::homePath() + QStringLiteral("/.local/state");
+        break;
+    }
+    }
+    const QString product = WithTrailingSeparator(base) + MakerName() + '/' + ApplicationTitle();
+    const QString path = product + '/' + name;
+    const QString folderOfPath = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folderOfPath).isDir() && QDir().mkpath(folderOfPath)) {
+        // Recent files, sites and unsaved text are nobody else's business.
+        for (QString dir = folderOfPath; dir.startsWith(product); dir = QFileInfo(dir).path())
+            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        QFile::setPermissions(QFileInfo(product).path(), QFileDevice::ReadOwner |
+                                                             QFileDevice::WriteOwner |
+                                                             QFileDevice::ExeOwner);
+    }
+    return path;
+}
+
+QString UserOrShippedFilePath(const QString& name) {
+    const QString own = UserFilePath(TUserFolder::Config, name);
+    return QFileInfo::exists(own) ? own : ProgramFilePath(name);
 }
 
 QString SpecialFolderPath(TSpecialFolder folder, const QString& defaultPath) {

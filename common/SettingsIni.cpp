@@ -154,6 +154,6 @@ void TIniFile::Batch(const std::function<void()>& writes) {
 }
 
 TIniFile& SettingsIni() {
-    static TIniFile ini(ProgramFilePath("Settings.ini"));
+    static TIniFile ini(UserFilePath(TUserFolder::Config, "Settings.ini"));
     return ini;
 }

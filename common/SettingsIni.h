@@ -62,6 +62,6 @@ private:
     int batchDepth_ = 0;
 };
 
-// The one settings file of the program, ProgramFilePath("Settings.ini"), opened on first use and
-// shared until the program ends. It is shared by all users of the machine.
+// The one settings file of the program, "Settings.ini" in the per-user configuration folder, opened
+// on first use and shared until the program ends.
 TIniFile& SettingsIni();

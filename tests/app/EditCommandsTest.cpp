@@ -110,7 +110,7 @@ protected:
     void SetUp() override { QGuiApplication::clipboard()->clear(); }
     void TearDown() override {
         QLocale::setDefault(locale_);
-        QFile::remove(TestEnvironment::ProgramDir() + "/Settings.ini");
+        QFile::remove(TestEnvironment::SettingsPath());
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmaris", "Velmaris Glyphon")
             .clear();
     }

@@ -96,7 +96,7 @@ protected:
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner);
         form.reset();
-        QFile::remove(TestEnvironment::ProgramDir() + "/Settings.ini");
+        QFile::remove(TestEnvironment::SettingsPath());
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmaris", "Velmaris Glyphon")
             .clear();
     }
@@ -1070,7 +1070,7 @@ TEST_F(FileCommands, TheRecentFilesAreKeptInTheSettingsFile) {
     const QString a = WriteFile("a.htm", "a\n");
     const QString b = WriteFile("b.htm", "b\n");
     {
-        TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+        TIniFile ini(TestEnvironment::SettingsPath());
         ini.WriteString("TFormGlyphon", "MRU1", a);
         ini.WriteString("TFormGlyphon", "MRU2", "");
         ini.WriteString("TFormGlyphon", "MRU3", root + "/elsewhere.htm");
@@ -1083,7 +1083,7 @@ TEST_F(FileCommands, TheRecentFilesAreKeptInTheSettingsFile) {
     Open(b);
     form.reset();
 
-    TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+    TIniFile ini(TestEnvironment::SettingsPath());
     EXPECT_EQ(ini.ReadString("TFormGlyphon", "MRU1"), b);
     EXPECT_EQ(ini.ReadString("TFormGlyphon", "MRU2"), a);
     EXPECT_EQ(ini.ReadString("TFormGlyphon", "MRU3"), root + "/elsewhere.htm");

@@ -19,11 +19,11 @@ TEST(FormGlyphonSettingsFailure, AReadOnlyProgramFolderReportsTheFailedWriteAtEx
         form->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
         // The settings file becomes a folder: no process, root included, can write it as a file.
-        QDir().mkpath(TestEnvironment::ProgramDir() + "/Settings.ini");
+        QDir().mkpath(TestEnvironment::SettingsPath());
         prompts.AnswerButton(QMessageBox::Ok);
     }
-    QDir(TestEnvironment::ProgramDir() + "/Settings.ini").removeRecursively();
+    QDir(TestEnvironment::SettingsPath()).removeRecursively();
     ASSERT_EQ(prompts.Records().size(), 1);
     EXPECT_EQ(prompts.Records()[0].Text,
-              "Unable to write to " + TestEnvironment::ProgramDir() + "/Settings.ini");
+              "Unable to write to " + TestEnvironment::SettingsPath());
 }

@@ -70,7 +70,7 @@ protected:
         QFile::setPermissions(TestEnvironment::ProgramDir(), QFileDevice::ReadOwner |
                                                                  QFileDevice::WriteOwner |
                                                                  QFileDevice::ExeOwner);
-        QFile::remove(TestEnvironment::ProgramDir() + "/Settings.ini");
+        QFile::remove(TestEnvironment::SettingsPath());
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmaris", "Velmaris Glyphon")
             .clear();
     }
@@ -379,7 +379,7 @@ TEST_F(FormGlyphon, LayoutAndWindowStateSurviveARestart) {
         form->resize(700, 500);
         EXPECT_TRUE(form->close());
     }
-    TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+    TIniFile ini(TestEnvironment::SettingsPath());
     EXPECT_EQ(ini.ReadInteger("TFormGlyphonTBToolbarToolbar", "Rev"), 2000);
     EXPECT_EQ(ini.ReadInteger("TFormGlyphonTBToolbarToolbar", "Visible", 1), 0);
     EXPECT_EQ(ini.ReadString("TFormGlyphonTBToolbarToolbar", "DockedTo"), "TBDockTop");
@@ -396,7 +396,7 @@ TEST_F(FormGlyphon, LayoutAndWindowStateSurviveARestart) {
 
 TEST_F(FormGlyphon, ALayoutSectionOfAnotherRevisionIsIgnored) {
     {
-        TIniFile ini(TestEnvironment::ProgramDir() + "/Settings.ini");
+        TIniFile ini(TestEnvironment::SettingsPath());
         ini.WriteInteger("TFormGlyphonTBToolbarToolbar", "Rev", 1999);
         ini.WriteInteger("TFormGlyphonTBToolbarToolbar", "Visible", 0);
     }

@@ -26,7 +26,7 @@ QString UncreatableFolder(const QTemporaryDir& dir) {
 
 TEST(ProgramPaths, ProgramFilePathJoinsTheProgramFolderWithTheName) {
     EXPECT_EQ(ProgramFolder(), TestEnvironment::ProgramDir() + '/');
-    EXPECT_EQ(ProgramFilePath("Settings.ini"), TestEnvironment::ProgramDir() + "/Settings.ini");
+    EXPECT_EQ(ProgramFilePath("english.txt"), TestEnvironment::ProgramDir() + "/english.txt");
     EXPECT_EQ(ProgramFilePath("WdgHtml40/index.html"),
               TestEnvironment::ProgramDir() + "/WdgHtml40/index.html");
 }
@@ -80,4 +80,45 @@ TEST(DataFilePaths, WithoutAnApplicationDataFolderFilesLandInTheProgramFolder) {
     EXPECT_EQ(MakerDataFilePath("userdict.txt"), ProgramFilePath("userdict.txt"));
     EXPECT_EQ(ProductDataFilePath("twt_preview.html"), ProgramFilePath("twt_preview.html"));
     EXPECT_EQ(ProductDataFilePath("temp.htm"), ProgramFilePath("temp.htm"));
+}
+
+TEST(UserFiles, EachKindLiesInItsXdgFolderCreatedForItsOwnerOnly) {
+    const QString home = TestEnvironment::Root() + "/home";
+    const struct {
+        TUserFolder Folder;
+        QString Expected;
+    } cases[] = {
+        {TUserFolder::Config, home + "/.config/Velmaris/Velmaris Glyphon/Settings.ini"},
+        {TUserFolder::Cache, home + "/.cache/Velmaris/Velmaris Glyphon/Temp1.html"},
+        {TUserFolder::State, home + "/.local/state/Velmaris/Velmaris Glyphon/recovery/a"},
+    };
+    for (const auto& c : cases) {
+        const QString name = QFileInfo(c.Expected).path().endsWith("recovery")
+                                 ? QStringLiteral("recovery/a")
+                                 : QFileInfo(c.Expected).fileName();
+        EXPECT_EQ(UserFilePath(c.Folder, name), c.Expected);
+        for (QString dir = QFileInfo(c.Expected).path(); !dir.endsWith("/Velmaris");
+             dir = QFileInfo(dir).path())
+            EXPECT_EQ(QFileInfo(dir).permissions() & 0x0777, QFileDevice::Permissions(0x0700))
+                << dir.toStdString();
+    }
+}
+
+TEST(UserFiles, AUsersOwnCopyOfAShippedFileWins) {
+    EXPECT_EQ(UserOrShippedFilePath("lang.txt"), ProgramFilePath("lang.txt"));
+    const QString own = UserFilePath(TUserFolder::Config, "lang.txt");
+    QFile(own).open(QIODevice::WriteOnly);
+    EXPECT_EQ(UserOrShippedFilePath("lang.txt"), own);
+    QFile::remove(own);
+}
+
+TEST(ProgramPaths, AnInstalledExecutableReadsTheSharedDataFolder) {
+    QTemporaryDir prefix;
+    QDir().mkpath(prefix.filePath("bin"));
+    QDir().mkpath(prefix.filePath("build/bin"));
+    QDir().mkpath(prefix.filePath("share/velmaris-glyphon"));
+    EXPECT_EQ(DataFolderForExecutableFolder(prefix.filePath("bin")),
+              prefix.filePath("share/velmaris-glyphon/"));
+    EXPECT_EQ(DataFolderForExecutableFolder(prefix.filePath("build/bin")),
+              prefix.filePath("build/bin/"));
 }

@@ -5,8 +5,10 @@
 #include "common/Paths.h"
 
 #include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -50,7 +52,7 @@ private:
 
 TEST(SettingsIniObject, IsOneSharedObjectOnSettingsIniInTheProgramFolder) {
     EXPECT_EQ(&SettingsIni(), &SettingsIni());
-    EXPECT_EQ(SettingsIni().FileName(), ProgramFilePath("Settings.ini"));
+    EXPECT_EQ(SettingsIni().FileName(), TestEnvironment::SettingsPath());
 }
 
 struct StringCase {
@@ -252,11 +254,11 @@ TEST(IniWriteFailure, AReadOnlySettingsFileRaisesUnableToWrite) {
     }
 }
 
-TEST(IniWriteFailure, ReadOnlyProgramFolderReadsButReportsTheWrite) {
-    const QString path = ProgramFilePath("Settings.ini");
+TEST(IniWriteFailure, ReadOnlySettingsFolderReadsButReportsTheWrite) {
+    const QString path = TestEnvironment::SettingsPath();
     SettingsIni().WriteString("TFormGlyphon", "MRU1", "/before.htm");
     {
-        ReadOnlyFolder readOnly(ProgramFolder());
+        ReadOnlyFolder readOnly(QFileInfo(TestEnvironment::SettingsPath()).path());
         EXPECT_EQ(SettingsIni().ReadString("TFormGlyphon", "MRU1"), "/before.htm");
         bool raised = false;
         try {

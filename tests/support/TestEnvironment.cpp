@@ -38,3 +38,7 @@ QString TestEnvironment::Root() {
 QString TestEnvironment::ProgramDir() {
     return root + "/program";
 }
+
+QString TestEnvironment::SettingsPath() {
+    return root + "/home/.config/Velmaris/Velmaris Glyphon/Settings.ini";
+}

@@ -11,6 +11,8 @@ public:
 
     static QString Root();
     static QString ProgramDir();
+    // Where the program keeps its settings file in this environment.
+    static QString SettingsPath();
 
 private:
     QTemporaryDir dir_;
