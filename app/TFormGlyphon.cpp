@@ -154,9 +154,11 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateToolBar();
     CreateClientArea();
     CreateStatusBar();
+    CreateExplorer();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectShellCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -474,6 +476,7 @@ void TFormGlyphon::FormCreate() {
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
+    RunCommand([this] { LoadExplorerLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -652,6 +655,7 @@ void TFormGlyphon::FormDestroy() {
     RunCommand([this] {
         SaveRecentFiles();
         SaveBarLayout();
+        SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
     });
