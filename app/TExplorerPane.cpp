@@ -5,13 +5,16 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -134,13 +137,13 @@ void TExplorerPane::CreateModels() {
         ShellTreeView->hideColumn(column);
     connect(ShellTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TExplorerPane::ShellTreeViewChange);
-    // Rows of a folder arrive after it was chosen; the chosen folder is scrolled to once they do.
-    connect(treeModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-        if (scrollPending_.isEmpty() || path != QFileInfo(scrollPending_).path())
-            return;
-        scrollPending_.clear();
-        ShellTreeView->scrollTo(ShellTreeView->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
+    // The rows of the chosen folder's parents arrive after it was chosen, in batches that move
+    // it down: until the user takes the tree in hand, each batch brings it back into view.
+    connect(treeModel_, &QAbstractItemModel::rowsInserted, this, &TExplorerPane::QueueReveal);
+    connect(treeModel_, &QAbstractItemModel::layoutChanged, this, &TExplorerPane::QueueReveal);
+    ShellTreeView->installEventFilter(this);
+    ShellTreeView->viewport()->installEventFilter(this);
+    ShellTreeView->verticalScrollBar()->installEventFilter(this);
 
     listModel_ = new QFileSystemModel(this);
     listModel_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -160,12 +163,44 @@ void TExplorerPane::ShowFolder(const QString& folder) {
     const QModelIndex index = treeModel_->index(CleanFolder(folder));
     if (!index.isValid())
         return;
-    scrollPending_ = treeModel_->filePath(index);
+    revealPending_ = true;
     ShellTreeView->setCurrentIndex(index);
-    ShellTreeView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    RevealCurrentFolder();
     // The same folder again changes no current item, yet the others still follow it.
     if (folder_ != treeModel_->filePath(index))
         ShellTreeViewChange();
+}
+
+void TExplorerPane::QueueReveal() {
+    if (!revealPending_ || revealQueued_)
+        return;
+    revealQueued_ = true;
+    // The view lays the new rows out after the model's signal.
+    QTimer::singleShot(0, this, [this] {
+        revealQueued_ = false;
+        if (revealPending_)
+            RevealCurrentFolder();
+    });
+}
+
+bool TExplorerPane::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        revealPending_ = false;
+        break;
+    default:
+        break;
+    }
+    return QDockWidget::eventFilter(watched, event);
+}
+
+void TExplorerPane::RevealCurrentFolder() {
+    const QModelIndex current = ShellTreeView->currentIndex();
+    for (QModelIndex parent = current.parent(); parent.isValid(); parent = parent.parent())
+        ShellTreeView->expand(parent);
+    ShellTreeView->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 void TExplorerPane::ShellTreeViewChange() {

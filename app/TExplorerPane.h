@@ -61,6 +61,9 @@ public:
     // The full paths of the files the list shows, in its order.
     QStringList ListedFiles() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // A folder was chosen in the tree, the box, or by ShowFolder.
     void FolderChosen(const QString& folder);
@@ -69,6 +72,9 @@ signals:
 
 private:
     void CreateModels();
+    // Opens the tree down to its chosen folder and scrolls that into view.
+    void RevealCurrentFolder();
+    void QueueReveal();
     void ShellTreeViewChange();
     void ShellComboBoxChange(int index);
     void FillComboBox(const QString& folder);
@@ -76,7 +82,8 @@ private:
 
     QString fileFilter_;
     QString folder_;
-    QString scrollPending_;
+    bool revealPending_ = false; // the chosen folder is kept in view until the user scrolls
+    bool revealQueued_ = false;
     QFileSystemModel* treeModel_ = nullptr;
     QFileSystemModel* listModel_ = nullptr;
     TExplorerFileFilter* listFilter_ = nullptr;

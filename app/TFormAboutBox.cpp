@@ -96,7 +96,7 @@ TFormAboutBox::TFormAboutBox(const TMemoryStatus& memory, QWidget* parent) : QDi
 
     auto* notice = new QPlainTextEdit(LegalNotice, this);
     notice->setReadOnly(true);
-    notice->setMaximumHeight(90);
+    notice->setMaximumHeight(110);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
