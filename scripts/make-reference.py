@@ -408,7 +408,7 @@ HTML_PAGES = [
          "CAPTION?, (COL* or COLGROUP*), THEAD?, TFOOT?, TBODY+.",
          [("summary", "text", "Purpose and structure of the table, for speech and Braille output.", ""),
           ("width", "length (pixels or %)", "Width of the whole table.", ""),
-          ("border", "pixels", "Width of the frame around the table; setting it also implies frame=border and rules=all unless they are given.", ""),
+          ("border", "pixels", "Width of the frame around the table. Unless frame and rules are given, a width above 0 also implies frame=border and rules=all, and 0 implies frame=void and rules=none.", ""),
           ("frame", "void | above | below | hsides | lhs | rhs | vsides | box | border", "Which sides of the outer frame are drawn.", ""),
           ("rules", "none | groups | rows | cols | all", "Which rules are drawn between cells.", ""),
           ("cellspacing", "length", "Space between cells and between the cells and the frame.", ""),
@@ -582,7 +582,7 @@ HTML_PAGES = [
          ["core"],
          '<frame src="news.html" name="news" scrolling="auto" noresize>'),
     page("noframes.html", "NOFRAMES: content without frames", [("noframes", R, R, "L")],
-         "Content shown only by browsers that do not show frames. In a frameset document it holds a BODY; in a transitional document it may stand wherever block content may, as the fallback for an IFRAME or a page meant for a frame.",
+         "Content shown only by browsers that do not show frames. In a frameset document it holds a BODY; in a transitional document it may stand wherever block content may, for readers of a page meant to be shown in a frame.",
          "In FRAMESET: one BODY; elsewhere: block-level and inline content.",
          [], ATTRS,
          '<noframes>\n  <body><p>This site uses frames; start with the <a href="toc.html">contents</a>.</p></body>\n</noframes>'),
@@ -1202,7 +1202,7 @@ def html_attributes_page():
 def html_index(pages):
     where = {name: p["file"] for p in pages for name, *_ in p["elems"]}
     status = {name: st for p in pages for name, _, _, st in p["elems"]}
-    marks = {"D": " (deprecated)", "L": " (transitional)", "F": " (frameset)", "S": ""}
+    marks = {"D": " (deprecated)", "L": " (transitional and frameset)", "F": " (frameset)", "S": ""}
     body = ["<h1>HTML 4.01 elements</h1>\n",
             "<p>Every element of HTML 4.01, with its tags, attributes and an example. Elements marked "
             "deprecated or transitional are not allowed in strict documents; frameset elements only in frameset documents. "
