@@ -1101,7 +1101,7 @@ table { border-collapse: collapse; margin: 0.5em 0; }
 th, td { border: 1px solid #ccc; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }
 th { background: #eef; }
 pre { background: #f6f6f0; border: 1px solid #ddd; padding: 0.5em; overflow: auto; }
-code { font-family: monospace; }
+pre, code { font-family: "DejaVu Sans Mono", "Liberation Mono", monospace; }
 .flag { color: #a33; font-size: 90%; }
 dl.prop dt { font-weight: bold; float: left; clear: left; width: 8em; }
 dl.prop dd { margin-left: 8.5em; }
