@@ -733,7 +733,7 @@ CSS_GROUPS = [
            "The kind of box the element generates. none generates no box at all, for the element and everything in it.",
            "li.menu { display: inline; }\n.hidden { display: none; }"),
       prop("position", "static | relative | absolute | fixed | inherit", "static", ALL, "no", None,
-           "Positioning scheme. relative offsets the box from its place in the flow; absolute takes it out of the flow and places it in its containing block (the nearest positioned ancestor); fixed places it relative to the viewport (the page, when printed).",
+           "Positioning scheme. relative offsets the box from its place in the flow; absolute takes it out of the flow and places it in its containing block (the nearest positioned ancestor); fixed places it relative to the viewport, and on every page when printed.",
            "#logo { position: absolute; top: 0; right: 0; }"),
       prop("top", "<length> | <percentage> | auto | inherit", "auto", "positioned elements", "no", "refer to the height of the containing block",
            "For absolute and fixed boxes, how far the top margin edge lies below the top of the containing block; for relative boxes, how far the box moves down.",
@@ -1059,7 +1059,7 @@ SPECIFICITY_EXAMPLES = [
 # At-rules: (keyword, what it does, example).
 AT_RULES = [
     ("@charset", "charset",
-     "Names the character encoding of an external style sheet. It must be the very first thing in the file, written exactly as @charset \"name\"; with one space and double quotes, and is not allowed in a STYLE element or style attribute. The HTTP header and the linking element's charset attribute take precedence.",
+     "Names the character encoding of an external style sheet. It must be the very first thing in the file, written exactly as @charset \"name\"; with one space and double quotes, and is not allowed in a STYLE element or style attribute. A charset given in the HTTP header takes precedence over it; it in turn takes precedence over the charset attribute of the linking element.",
      "@charset \"UTF-8\";"),
     ("@import", "import",
      "Includes the rules of another style sheet. All @import rules must come before any other rule except @charset; later ones are ignored. A list of media types after the address limits the import to those media.",
