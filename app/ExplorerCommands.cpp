@@ -19,6 +19,8 @@
 namespace {
 const QString ExplorerName = QStringLiteral("TBWindowExplorer");
 const QString FloatingDock = QStringLiteral("+");
+// The width the pane opens with until the user gives it another.
+constexpr int DefaultExplorerWidth = 240;
 
 struct TPaneDock {
     Qt::DockWidgetArea Area;
@@ -50,6 +52,7 @@ void TFormGlyphon::CreateExplorer() {
     TBWindowExplorer->hide();
     AlignSliderToDock(*this, *TBWindowExplorer, *TBWindowExplorer->Slider);
     explorerLastDock_ = Qt::LeftDockWidgetArea;
+    explorerClientWidth_ = DefaultExplorerWidth;
 
     const auto dockChanged = [this] { TBWindowExplorerDockChanged(); };
     connect(TBWindowExplorer, &QDockWidget::dockLocationChanged, this, dockChanged);
@@ -134,7 +137,8 @@ void TFormGlyphon::SaveExplorerLayout() const {
     layout.LastDock = PaneDockName(explorerLastDock_);
     layout.FloatLeft = TBWindowExplorer->isFloating() ? TBWindowExplorer->x() : 0;
     layout.FloatTop = TBWindowExplorer->isFloating() ? TBWindowExplorer->y() : 0;
-    layout.ClientWidth = TBWindowExplorer->Client->width();
+    // A pane never shown keeps the width it was to open with.
+    layout.ClientWidth = explorerClientWidth_.value_or(TBWindowExplorer->Client->width());
     layout.ClientHeight = TBWindowExplorer->Client->height();
     WriteDockLayout(SettingsIni(), DockLayoutSection(MainFormClassName(), ExplorerName), layout);
 }

@@ -293,7 +293,7 @@ public:
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
     Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
-    std::optional<int> explorerClientWidth_; // the stored width, given at the first showing
+    std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
 
 protected:
     bool event(QEvent* event) override;
