@@ -87,43 +87,71 @@ struct TInsertCase {
 };
 
 TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInOneStep) {
-    using P = ScriptedPrompts&;
-    const auto none = [](P, const QString&) {};
-    const auto file = [](const char* name) {
-        return [name](P p, const QString& folder) { p.AnswerFile(folder + '/' + name); };
+    using TAnswer = std::function<void(ScriptedPrompts&, const QString&)>;
+    const TAnswer none = [](ScriptedPrompts&, const QString&) {};
+    const auto file = [](const char* name) -> TAnswer {
+        return [name](ScriptedPrompts& p, const QString& folder) {
+            p.AnswerFile(folder + '/' + name);
+        };
     };
-    const auto input = [](const char* text) {
-        return [text](P p, const QString&) { p.AnswerInput(text); };
+    const auto input = [](const char* text) -> TAnswer {
+        return [text](ScriptedPrompts& p, const QString&) { p.AnswerInput(text); };
     };
-    const auto table = [](P, const QString&) {
+    const TAnswer cancelFile = [](ScriptedPrompts& p, const QString&) { p.CancelFile(); };
+    const TAnswer cancelInput = [](ScriptedPrompts& p, const QString&) { p.CancelInput(); };
+    const TAnswer colour = [](ScriptedPrompts& p, const QString&) {
+        p.AnswerColor(QColor(0x12, 0xAB, 0xEF));
+    };
+    const TAnswer tableOK = [](ScriptedPrompts&, const QString&) {
         WhenModal<TFormDOMTableInsert>([](TFormDOMTableInsert& wizard) {
             wizard.Edit3->setText("2");
             wizard.Edit4->setText("1");
             Click(wizard.ButtonOK);
         });
     };
+    const TAnswer tableCancel = [](ScriptedPrompts&, const QString&) {
+        WhenModal<TFormDOMTableInsert>(
+            [](TFormDOMTableInsert& wizard) { Click(wizard.ButtonCancel); });
+    };
+    // No controls are registered on this system: OK stays disabled and Cancel inserts nothing.
+    const TAnswer activeXCancel = [](ScriptedPrompts&, const QString&) {
+        WhenModal<TFormSelectActiveX>([](TFormSelectActiveX& chooser) {
+            EXPECT_EQ(chooser.ListView->topLevelItemCount(), 0);
+            EXPECT_FALSE(chooser.ButtonOK->isEnabled());
+            Click(chooser.ButtonCancel);
+        });
+    };
     const QString page = "web/page.htm";
-    const QStringList word = {"a word here"};
-    const TBufferCoord w1{3, 1}, w2{7, 1};
-    const auto wrapped = [](const QString& inner) { return QStringList{"a " + inner + " here"}; };
+    // The command with "word" selected in "a word here": what replaces it, and the caret column.
+    const auto onWord = [&](const QString& command, int index, const QString& inner, int x,
+                            const TAnswer& answer = {}) {
+        return TInsertCase{command,
+                           index,
+                           page,
+                           {"a word here"},
+                           {3, 1},
+                           {7, 1},
+                           answer ? answer : none,
+                           {"a " + inner + " here"},
+                           {x, 1}};
+    };
+    const auto atStart = [&](const QString& command, const QString& after, int x,
+                             const TAnswer& answer = {}) {
+        return TInsertCase{command, 0,     page, {}, {1, 1}, {1, 1}, answer ? answer : none,
+                           {after}, {x, 1}};
+    };
+    const auto unchanged = [&](const QString& command, const TAnswer& answer) {
+        return TInsertCase{command, 0, page, {"keep"}, {1, 1}, {5, 1}, answer, {"keep"}, {5, 1}};
+    };
     const QString tableLine = "<TABLE width=\"100%\" height=\"\" cellSpacing=\"2\" "
                               "cellPadding=\"1\" border=\"1\">";
 
     const TInsertCase cases[] = {
-        // Header, Style and Paragraph submenus.
-        {"MIInsertHead", 0, page, word, w1, w2, none, wrapped("<HEAD>word</HEAD>"), {13, 1}},
-        {"MIInsertTitle", 0, page, word, w1, w2, none, wrapped("<TITLE>word</TITLE>"), {14, 1}},
-        {"MIInsertMeta",
-         0,
-         page,
-         {},
-         {1, 1},
-         {1, 1},
-         none,
-         {"<META name=\"\" content=\"\">"},
-         {13, 1}},
-        {"MIInsertBold", 0, page, {}, {1, 1}, {1, 1}, none, {"<B></B>"}, {4, 1}},
-        {"MIInsertBold", 0, page, word, w1, w2, none, wrapped("<B>word</B>"), {10, 1}},
+        onWord("MIInsertHead", 0, "<HEAD>word</HEAD>", 13),
+        onWord("MIInsertTitle", 0, "<TITLE>word</TITLE>", 14),
+        atStart("MIInsertMeta", "<META name=\"\" content=\"\">", 13),
+        atStart("MIInsertBold", "<B></B>", 4),
+        onWord("MIInsertBold", 0, "<B>word</B>", 10),
         {"MIInsertBold",
          0,
          page,
@@ -133,48 +161,23 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
          none,
          {"one <B>two", "three</B>"},
          {6, 2}},
-        {"MIInsertItalic", 0, page, word, w1, w2, none, wrapped("<I>word</I>"), {10, 1}},
-        {"MIInsertUnderline", 0, page, word, w1, w2, none, wrapped("<U>word</U>"), {10, 1}},
-        {"MIInsertStrikeout",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         none,
-         wrapped("<STRIKE>word</STRIKE>"),
-         {15, 1}},
-        {"MIAlignLeft", 0, page, word, w1, w2, none, wrapped("<P align=left>word</P>"), {21, 1}},
-        {"MIAlignCenter",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         none,
-         wrapped("<P align=center>word</P>"),
-         {23, 1}},
-        {"MIAlignRight", 0, page, word, w1, w2, none, wrapped("<P align=right>word</P>"), {22, 1}},
-        // The formatting buttons do what their menu items do.
-        {"TBBold", 0, page, word, w1, w2, none, wrapped("<B>word</B>"), {10, 1}},
-        {"TBItalic", 0, page, word, w1, w2, none, wrapped("<I>word</I>"), {10, 1}},
-        {"TBUnderline", 0, page, word, w1, w2, none, wrapped("<U>word</U>"), {10, 1}},
-        {"TBStrikeout", 0, page, word, w1, w2, none, wrapped("<STRIKE>word</STRIKE>"), {15, 1}},
-        {"TBLeft", 0, page, word, w1, w2, none, wrapped("<P align=left>word</P>"), {21, 1}},
-        {"TBCenter", 0, page, word, w1, w2, none, wrapped("<P align=center>word</P>"), {23, 1}},
-        {"TBRight", 0, page, word, w1, w2, none, wrapped("<P align=right>word</P>"), {22, 1}},
-        // The Insert menu's own items, in menu order.
-        {"MIOpenTag", 0, page, word, w1, w2, none, wrapped("<word>"), {8, 1}},
-        {"MICloseTag", 0, page, word, w1, w2, none, wrapped("</word>"), {9, 1}},
-        {"MIHTMLColor",
-         0,
-         page,
-         {"c=#ff8000;"},
-         {3, 1},
-         {10, 1},
-         [](P p, const QString&) { p.AnswerColor(QColor(0x12, 0xAB, 0xEF)); },
-         {"c=12ABEF;"},
-         {9, 1}},
+        onWord("MIInsertItalic", 0, "<I>word</I>", 10),
+        onWord("MIInsertUnderline", 0, "<U>word</U>", 10),
+        onWord("MIInsertStrikeout", 0, "<STRIKE>word</STRIKE>", 15),
+        onWord("MIAlignLeft", 0, "<P align=left>word</P>", 21),
+        onWord("MIAlignCenter", 0, "<P align=center>word</P>", 23),
+        onWord("MIAlignRight", 0, "<P align=right>word</P>", 22),
+        onWord("TBBold", 0, "<B>word</B>", 10),
+        onWord("TBItalic", 0, "<I>word</I>", 10),
+        onWord("TBUnderline", 0, "<U>word</U>", 10),
+        onWord("TBStrikeout", 0, "<STRIKE>word</STRIKE>", 15),
+        onWord("TBLeft", 0, "<P align=left>word</P>", 21),
+        onWord("TBCenter", 0, "<P align=center>word</P>", 23),
+        onWord("TBRight", 0, "<P align=right>word</P>", 22),
+        onWord("MIOpenTag", 0, "<word>", 8),
+        onWord("MICloseTag", 0, "</word>", 9),
+        // The colour dialog opens on the selected colour (checked below).
+        {"MIHTMLColor", 0, page, {"c=#ff8000;"}, {3, 1}, {10, 1}, colour, {"c=12ABEF;"}, {9, 1}},
         {"MIImage",
          0,
          "",
@@ -182,49 +185,17 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
          {1, 1},
          {1, 1},
          file("web/img/pic.png"),
-         {"<IMG src=\"" + QString("%1/web/img/pic.png") + "\">"},
+         {"<IMG src=\"%1/web/img/pic.png\">"},
          {0, 1}},
-        {"MIImage",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         file("web/img/pic.png"),
-         wrapped("<IMG src=\"img/pic.png\">word"),
-         {30, 1}},
-        {"MIImage",
-         0,
-         page,
-         {},
-         {1, 1},
-         {1, 1},
-         file("web/img/50%s.png"),
-         {"<IMG src=\"img/50%s.png\">"},
-         {25, 1}},
-        {"MIImage",
-         0,
-         page,
-         {"keep"},
-         {1, 1},
-         {5, 1},
-         [](P p, const QString&) { p.CancelFile(); },
-         {"keep"},
-         {5, 1}},
-        {"MILineBreak", 0, page, word, w1, w2, none, wrapped("<BR>word"), {11, 1}},
-        {"MIFullLineBreak", 0, page, word, w1, w2, none, wrapped("<BR clear=all>word"), {21, 1}},
-        {"MIHorizontalRule", 0, page, word, w1, w2, none, wrapped("<HR>word"), {11, 1}},
-        {"MIBulletedList", 0, page, word, w1, w2, none, wrapped("<UL><LI>word</LI></UL>"), {15, 1}},
-        {"MINumberedList", 0, page, word, w1, w2, none, wrapped("<OL><LI>word</LI></OL>"), {15, 1}},
-        {"MIAnchor",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         input("top"),
-         wrapped("<A name=\"top\">word</A>"),
-         {21, 1}},
+        onWord("MIImage", 0, "<IMG src=\"img/pic.png\">word", 30, file("web/img/pic.png")),
+        atStart("MIImage", "<IMG src=\"img/50%s.png\">", 25, file("web/img/50%s.png")),
+        unchanged("MIImage", cancelFile),
+        onWord("MILineBreak", 0, "<BR>word", 11),
+        onWord("MIFullLineBreak", 0, "<BR clear=all>word", 21),
+        onWord("MIHorizontalRule", 0, "<HR>word", 11),
+        onWord("MIBulletedList", 0, "<UL><LI>word</LI></UL>", 15),
+        onWord("MINumberedList", 0, "<OL><LI>word</LI></OL>", 15),
+        onWord("MIAnchor", 0, "<A name=\"top\">word</A>", 21, input("top")),
         {"MIAnchor",
          0,
          page,
@@ -234,51 +205,13 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
          input("a?b"),
          {"<A name=\"aXb\">X</A>"},
          {12, 1}},
-        {"MIAnchor",
-         0,
-         page,
-         {},
-         {1, 1},
-         {1, 1},
-         input("50%d \"x\""),
-         {"<A name=\"50%d &quot;x&quot;\"></A>"},
-         {30, 1}},
-        {"MIAnchor",
-         0,
-         page,
-         {"keep"},
-         {1, 1},
-         {5, 1},
-         [](P p, const QString&) { p.CancelInput(); },
-         {"keep"},
-         {5, 1}},
-        {"MIHyperlink",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         file("web/say \"hi\".htm"),
-         wrapped("<A href=\"say &quot;hi&quot;.htm\">word</A>"),
-         {40, 1}},
-        {"MILinkToFile",
-         0,
-         page,
-         {},
-         {1, 1},
-         {1, 1},
-         file("web/docs/what?.txt"),
-         {"<A href=\"docs/what%3F.txt\">what&#63;.txt</A>"},
-         {45, 1}},
-        {"MIMailTo",
-         0,
-         page,
-         {},
-         {1, 1},
-         {1, 1},
-         none,
-         {"<A href=\"mailto:\">Email Me</A>"},
-         {17, 1}},
+        atStart("MIAnchor", "<A name=\"50%d &quot;x&quot;\"></A>", 30, input("50%d \"x\"")),
+        unchanged("MIAnchor", cancelInput),
+        onWord("MIHyperlink", 0, "<A href=\"say &quot;hi&quot;.htm\">word</A>", 40,
+               file("web/say \"hi\".htm")),
+        atStart("MILinkToFile", "<A href=\"docs/what%3F.txt\">what&#63;.txt</A>", 45,
+                file("web/docs/what?.txt")),
+        atStart("MIMailTo", "<A href=\"mailto:\">Email Me</A>", 17),
         {"MIJavaApplet",
          0,
          page,
@@ -288,82 +221,46 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
          file("web/applets/App.class"),
          {"<APPLET code=\"applets/App.class\" width=100 height=100 align=bottom>", "word</APPLET>"},
          {5, 2}},
-        {"MIEmbeddedPlugin",
-         0,
-         page,
-         word,
-         w1,
-         w2,
-         file("web/img/pic.png"),
-         wrapped("<EMBED src=\"img/pic.png\" width=100 height=100>word"),
-         {53, 1}},
-        // No controls are registered on this system: OK stays disabled and Cancel inserts
-        // nothing.
-        {"MIActiveXControl",
-         0,
-         page,
-         {"keep"},
-         {1, 1},
-         {5, 1},
-         [](P, const QString&) {
-             WhenModal<TFormSelectActiveX>([](TFormSelectActiveX& chooser) {
-                 EXPECT_EQ(chooser.ListView->topLevelItemCount(), 0);
-                 EXPECT_FALSE(chooser.ButtonOK->isEnabled());
-                 Click(chooser.ButtonCancel);
-             });
-         },
-         {"keep"},
-         {5, 1}},
-        {"MIIFrame", 0, page, {}, {1, 1}, {1, 1}, none, {"<IFRAME src=\"\"></IFRAME>"}, {14, 1}},
-        {"MIDIVElement", 0, page, word, w1, w2, none, wrapped("<DIV>word</DIV>"), {12, 1}},
+        onWord("MIEmbeddedPlugin", 0, "<EMBED src=\"img/pic.png\" width=100 height=100>word", 53,
+               file("web/img/pic.png")),
+        unchanged("MIActiveXControl", activeXCancel),
+        atStart("MIIFrame", "<IFRAME src=\"\"></IFRAME>", 14),
+        onWord("MIDIVElement", 0, "<DIV>word</DIV>", 12),
         {"MITable",
          0,
          page,
          {"ab"},
          {2, 1},
          {2, 1},
-         table,
+         tableOK,
          {"a" + tableLine, "<TR>", "<TD>&nbsp;</TD>", "<TD>&nbsp;</TD>", "</TR>", "</TABLE>", "b"},
          {1, 7}},
-        {"MITable",
-         0,
-         page,
-         {"keep"},
-         {1, 1},
-         {5, 1},
-         [](P, const QString&) {
-             WhenModal<TFormDOMTableInsert>(
-                 [](TFormDOMTableInsert& wizard) { Click(wizard.ButtonCancel); });
-         },
-         {"keep"},
-         {5, 1}},
-        {"MIMarquee", 0, page, word, w1, w2, none, wrapped("<MARQUEE>word</MARQUEE>"), {16, 1}},
-        // The Style drop-down, item by item.
-        {"TBStyle", 0, page, word, w1, w2, none, wrapped("<P>word</P>"), {10, 1}},
-        {"TBStyle", 1, page, word, w1, w2, none, wrapped("<PRE>word</PRE>"), {12, 1}},
-        {"TBStyle", 2, page, word, w1, w2, none, wrapped("<ADDRESS>word</ADDRESS>"), {16, 1}},
-        {"TBStyle", 3, page, word, w1, w2, none, wrapped("<H1>word</H1>"), {11, 1}},
-        {"TBStyle", 4, page, word, w1, w2, none, wrapped("<H2>word</H2>"), {11, 1}},
-        {"TBStyle", 5, page, word, w1, w2, none, wrapped("<H3>word</H3>"), {11, 1}},
-        {"TBStyle", 6, page, word, w1, w2, none, wrapped("<H4>word</H4>"), {11, 1}},
-        {"TBStyle", 7, page, word, w1, w2, none, wrapped("<H5>word</H5>"), {11, 1}},
-        {"TBStyle", 8, page, word, w1, w2, none, wrapped("<H6>word</H6>"), {11, 1}},
-        {"TBStyle", 9, page, word, w1, w2, none, wrapped("<OL><LI>word</LI></OL>"), {15, 1}},
-        {"TBStyle", 10, page, word, w1, w2, none, wrapped("<UL><LI>word</LI></UL>"), {15, 1}},
-        {"TBStyle", 11, page, word, w1, w2, none, wrapped("<DL><DT>word</DT></DL>"), {15, 1}},
-        {"TBStyle", 12, page, word, w1, w2, none, wrapped("<DD>word</DD>"), {11, 1}},
-        // The Size drop-down: the item's place is the FONT size.
-        {"TBSize", 0, page, word, w1, w2, none, wrapped("<FONT size=1>word</FONT>"), {20, 1}},
-        {"TBSize", 1, page, word, w1, w2, none, wrapped("<FONT size=2>word</FONT>"), {20, 1}},
-        {"TBSize", 2, page, word, w1, w2, none, wrapped("<FONT size=3>word</FONT>"), {20, 1}},
-        {"TBSize", 3, page, word, w1, w2, none, wrapped("<FONT size=4>word</FONT>"), {20, 1}},
-        {"TBSize", 4, page, word, w1, w2, none, wrapped("<FONT size=5>word</FONT>"), {20, 1}},
-        {"TBSize", 5, page, word, w1, w2, none, wrapped("<FONT size=6>word</FONT>"), {20, 1}},
-        {"TBSize", 6, page, word, w1, w2, none, wrapped("<FONT size=7>word</FONT>"), {20, 1}},
+        unchanged("MITable", tableCancel),
+        onWord("MIMarquee", 0, "<MARQUEE>word</MARQUEE>", 16),
+        onWord("TBStyle", 0, "<P>word</P>", 10),
+        onWord("TBStyle", 1, "<PRE>word</PRE>", 12),
+        onWord("TBStyle", 2, "<ADDRESS>word</ADDRESS>", 16),
+        onWord("TBStyle", 3, "<H1>word</H1>", 11),
+        onWord("TBStyle", 4, "<H2>word</H2>", 11),
+        onWord("TBStyle", 5, "<H3>word</H3>", 11),
+        onWord("TBStyle", 6, "<H4>word</H4>", 11),
+        onWord("TBStyle", 7, "<H5>word</H5>", 11),
+        onWord("TBStyle", 8, "<H6>word</H6>", 11),
+        onWord("TBStyle", 9, "<OL><LI>word</LI></OL>", 15),
+        onWord("TBStyle", 10, "<UL><LI>word</LI></UL>", 15),
+        onWord("TBStyle", 11, "<DL><DT>word</DT></DL>", 15),
+        onWord("TBStyle", 12, "<DD>word</DD>", 11),
+        onWord("TBSize", 0, "<FONT size=1>word</FONT>", 20),
+        onWord("TBSize", 1, "<FONT size=2>word</FONT>", 20),
+        onWord("TBSize", 2, "<FONT size=3>word</FONT>", 20),
+        onWord("TBSize", 3, "<FONT size=4>word</FONT>", 20),
+        onWord("TBSize", 4, "<FONT size=5>word</FONT>", 20),
+        onWord("TBSize", 5, "<FONT size=6>word</FONT>", 20),
+        onWord("TBSize", 6, "<FONT size=7>word</FONT>", 20),
         // Shift+Enter writes a line break tag in every language; the main window's key table
         // gives the key nothing more to do.
         {"Shift+Enter", 0, "notes.txt", {"ab"}, {2, 1}, {2, 1}, none, {"a<BR>b"}, {6, 1}},
-        {"Shift+Enter", 0, page, word, w1, w2, none, {"a <BR> here"}, {7, 1}},
+        onWord("Shift+Enter", 0, "<BR>", 7),
     };
 
     TFormGlyphon& form = *form_;
