@@ -320,6 +320,16 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
     }
 }
 
+TEST_F(InsertCommands, ARefusedInsertionLeavesTextAndCaretAsTheyWere) {
+    TFormGlyphon& form = *form_;
+    form.GlyphEdit.SetText("abcd");
+    form.GlyphEdit.SetCaretXY({3, 1});
+    form.GlyphEdit.SetReadOnly(true);
+    form.ClickMenuItem(form.findChild<QAction*>("MIInsertBold"));
+    EXPECT_EQ(form.GlyphEdit.Lines().Lines(), QStringList{"abcd"});
+    EXPECT_EQ(form.GlyphEdit.CaretX(), 3);
+}
+
 TEST(DocumentRelativePath, WritesTheChosenFileFromTheDocumentsFolder) {
     const struct {
         const char* Document;
