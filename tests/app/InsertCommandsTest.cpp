@@ -330,6 +330,18 @@ TEST_F(InsertCommands, ARefusedInsertionLeavesTextAndCaretAsTheyWere) {
     EXPECT_EQ(form.GlyphEdit.CaretX(), 3);
 }
 
+TEST_F(InsertCommands, ReplacingTheWholeTextIsOneUndoStep) {
+    TFormGlyphon& form = *form_;
+    form.GlyphEdit.SetText("one\r\ntwo");
+    form.GlyphEdit.ClearUndoHistory();
+    form.GlyphEdit.SetCaretXY({2, 2});
+    form.ReplaceDocumentText("x\r\ny\r\nz");
+    EXPECT_EQ(form.GlyphEdit.Lines().Lines(), (QStringList{"x", "y", "z"}));
+    form.GlyphEdit.Undo();
+    EXPECT_EQ(form.GlyphEdit.Lines().Lines(), (QStringList{"one", "two"}));
+    EXPECT_FALSE(form.GlyphEdit.UndoAvailable());
+}
+
 TEST(DocumentRelativePath, WritesTheChosenFileFromTheDocumentsFolder) {
     const struct {
         const char* Document;
