@@ -159,6 +159,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectEditCommands();
     ConnectFileCommands();
     ConnectShellCommands();
+    ConnectInsertCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -256,19 +257,19 @@ void TFormGlyphon::CreateMenus() {
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");
     QMenu* header = MIInsert->addMenu("Header");
-    NotYetAvailable({AddItem(header, "Insert HEAD Tag", "MIInsertHead")});
+    AddItem(header, "Insert HEAD Tag", "MIInsertHead");
     header->addSeparator();
-    NotYetAvailable({AddItem(header, "&TITLE Tag", "MIInsertTitle"),
-                     AddItem(header, "&META Tag", "MIInsertMeta")});
+    AddItem(header, "&TITLE Tag", "MIInsertTitle");
+    AddItem(header, "&META Tag", "MIInsertMeta");
     QMenu* style = MIInsert->addMenu("&Style");
-    NotYetAvailable({AddItem(style, "&Bold", "MIInsertBold"),
-                     AddItem(style, "&Italic", "MIInsertItalic"),
-                     AddItem(style, "&Underline", "MIInsertUnderline"),
-                     AddItem(style, "&Strikeout", "MIInsertStrikeout")});
+    AddItem(style, "&Bold", "MIInsertBold");
+    AddItem(style, "&Italic", "MIInsertItalic");
+    AddItem(style, "&Underline", "MIInsertUnderline");
+    AddItem(style, "&Strikeout", "MIInsertStrikeout");
     QMenu* paragraph = MIInsert->addMenu("&Paragraph");
-    NotYetAvailable({AddItem(paragraph, "Align Left", "MIAlignLeft"),
-                     AddItem(paragraph, "Align Center", "MIAlignCenter"),
-                     AddItem(paragraph, "Align Right", "MIAlignRight")});
+    AddItem(paragraph, "Align Left", "MIAlignLeft");
+    AddItem(paragraph, "Align Center", "MIAlignCenter");
+    AddItem(paragraph, "Align Right", "MIAlignRight");
     MIInsert->addSeparator();
     const struct {
         const char* caption;
@@ -300,7 +301,6 @@ void TFormGlyphon::CreateMenus() {
         QAction* item = AddItem(MIInsert, entry.caption, entry.name);
         if (QLatin1String(entry.name) == QLatin1String("MIHyperlink"))
             item->setShortcut(Qt::CTRL | Qt::Key_L);
-        item->setEnabled(false);
         if (entry.separatorAfter)
             MIInsert->addSeparator();
     }
@@ -402,10 +402,7 @@ void TFormGlyphon::CreateToolBar() {
     TBRight = button("Right", "TBRight");
     htmlToolItems_ = {TBStyleItem, TBSizeItem, TBBold,   TBItalic, TBUnderline,
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
-    TBStyle->setEnabled(false);
-    TBSize->setEnabled(false);
-    NotYetAvailable({TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout, TBLeft,
-                     TBCenter, TBRight});
+    NotYetAvailable({TBPrint, TBPreview});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -606,8 +603,10 @@ void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
 }
 
 void TFormGlyphon::ShowHtmlCommands(bool visible) {
-    for (QAction* item : htmlToolItems_)
+    for (QAction* item : htmlToolItems_) {
         item->setVisible(visible);
+        item->setEnabled(visible);
+    }
     MIInsert->menuAction()->setVisible(visible);
 }
 

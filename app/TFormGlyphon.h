@@ -290,6 +290,26 @@ public:
     void LoadExplorerLayout();
     void SaveExplorerLayout() const;
 
+    // ---- HTML insert commands (InsertCommands.cpp) ----
+    // Replaces the selection (or inserts at the caret) with Template, every "?" in it the
+    // selected text, as one undoable change; the caret ends after the text of the first "?".
+    void InsertTemplate(const QString& templateText);
+    // Replaces the whole text as one undoable change.
+    void ReplaceDocumentText(const QString& text);
+    // Connects the Insert menu, the drop-downs, the formatting buttons and Shift+Enter.
+    void ConnectInsertCommands();
+    void TBStyleSelect(int index);
+    void TBSizeSelect(int index);
+    void GlyphEditKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Fills Format with the chosen file's path from the document (and its name) and inserts
+    // it; nothing when no file was chosen.
+    void InsertFileTemplate(const QString& format, const std::optional<QString>& fileName);
+    void MIImageClick();
+    void MIAnchorClick();
+    void MIActiveXControlClick();
+    void MITableClick();
+    void MIHTMLColorClick();
+
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
     Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
