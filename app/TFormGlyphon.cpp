@@ -157,6 +157,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectSpellingCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -249,7 +250,7 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIEditHighlighting, MICheckSpelling});
+    NotYetAvailable({MIEditHighlighting});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");

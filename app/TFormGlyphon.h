@@ -266,6 +266,10 @@ public:
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
 
+    // ---- Spelling (SpellingCommands.cpp) ----
+    void ConnectSpellingCommands();
+    void MICheckSpellingClick();
+
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
 
