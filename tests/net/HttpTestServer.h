@@ -51,6 +51,12 @@ public:
             deadlineMs);
     }
 
+    // All the server has printed so far.
+    QString Output() {
+        output_ += QString::fromUtf8(process_.readAllStandardOutput());
+        return output_;
+    }
+
 private:
     static constexpr int kDeadlineMs = 10000;
 
