@@ -3,6 +3,8 @@
 #include "common/AppHelpers.h"
 #include "common/AppTitle.h"
 #include "common/GlyphErrors.h"
+#include "common/HtmlPreview.h"
+#include "common/TEmbeddedWB.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -120,6 +122,16 @@ void TFormSpelling::CreateControls() {
 
     PageControl = new QTabWidget(this);
     PageControl->setObjectName("PageControl");
+    TSPreview = new QWidget(PageControl);
+    TSPreview->setObjectName("TSPreview");
+    EmbeddedWB = new TEmbeddedWB(TSPreview);
+    EmbeddedWB->setObjectName("EmbeddedWB");
+    // The page is only looked at: none of its scripts run and nothing but its text is loaded.
+    EmbeddedWB->SetDownloadOptions({.Media = false, .ActiveContent = false});
+    auto* previewLayout = new QVBoxLayout(TSPreview);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->addWidget(EmbeddedWB);
+    PageControl->addTab(TSPreview, "Preview");
     TSSource = new QWidget(PageControl);
     TSSource->setObjectName("TSSource");
     RichEdit = new QPlainTextEdit(TSSource);
@@ -190,6 +202,12 @@ void TFormSpelling::CreateControls() {
             [this] { EditNotInDictionaryChange(); });
     connect(ListView, &QListWidget::currentItemChanged, this,
             [this](QListWidgetItem* item) { ListViewSelectItem(item); });
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl->currentWidget() == TSPreview)
+            RunCommand([this] { TSPreviewShow(); });
+    });
+    connect(EmbeddedWB, &TEmbeddedWB::DocumentComplete, this,
+            [this](bool topFrame) { EmbeddedWBDocumentComplete(topFrame); });
 }
 
 void TFormSpelling::LoadDictionaries() {
@@ -299,6 +317,7 @@ void TFormSpelling::ButtonIgnoreClick() {
         ButtonChangeAll->setEnabled(false);
         ButtonSuggestClick();
         SelectCurrentSpan();
+        TSPreviewShow();
         return;
     }
 }
@@ -353,4 +372,21 @@ void TFormSpelling::EditNotInDictionaryChange() {
 void TFormSpelling::ListViewSelectItem(QListWidgetItem* item) {
     if (item)
         EditChangeTo->setText(item->text());
+}
+
+void TFormSpelling::TSPreviewShow() {
+    // A browser that is not on screen would only load pages nobody sees.
+    if (!EmbeddedWB->isVisible() || CurrentSpan < 0 || CurrentSpan >= WordSpans.size())
+        return;
+    const TWordSpan& span = WordSpans[CurrentSpan];
+    const QString marked =
+        QString("<FONT id=idFocus style=\"BACKGROUND-COLOR:#0000FF\" color=\"#ffffff\">%1</FONT>")
+            .arg(EditNotInDictionary->text());
+    ShowHtmlPreview(*EmbeddedWB, QString(WorkText).replace(span.Start - 1, span.Length, marked),
+                    QString());
+}
+
+void TFormSpelling::EmbeddedWBDocumentComplete(bool topFrame) {
+    if (topFrame)
+        EmbeddedWB->ScrollElementIntoView("idFocus");
 }

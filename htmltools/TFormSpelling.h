@@ -15,6 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
+class TEmbeddedWB;
 
 // One correction of a checked text: Length characters from Start (counted from 0) become Text.
 struct TSpellingCorrection {
@@ -63,6 +64,8 @@ public:
     QPushButton* ButtonSuggest = nullptr;
     QPushButton* ButtonAdd = nullptr;
     QTabWidget* PageControl = nullptr;
+    QWidget* TSPreview = nullptr;
+    TEmbeddedWB* EmbeddedWB = nullptr;
     QWidget* TSSource = nullptr;
     QPlainTextEdit* RichEdit = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -77,6 +80,9 @@ public:
     void EditChangeToChange();
     void EditNotInDictionaryChange();
     void ListViewSelectItem(QListWidgetItem* item);
+    // Shows the working copy in the browser with the word in hand marked "idFocus".
+    void TSPreviewShow();
+    void EmbeddedWBDocumentComplete(bool topFrame);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,6 +1,7 @@
 #include "htmltools/TFormSpelling.h"
 
 #include "common/Paths.h"
+#include "common/TEmbeddedWB.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 
@@ -11,7 +12,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -269,6 +275,55 @@ TEST_F(SpellingDialog, MissingMainDictionaryEndsTheProgram) {
     QObject context;
     QTimer::singleShot(5000, &context, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// Whether Script gives true on the page the preview shows.
+bool PreviewAnswers(TEmbeddedWB& browser, const QString& script) {
+    if (!browser.View())
+        return false;
+    bool answered = false;
+    bool result = false;
+    browser.View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                          [&](const QVariant& value) {
+                                              answered = true;
+                                              result = value.toBool();
+                                          });
+    return QTest::qWaitFor([&] { return answered; }, 30000) && result;
+}
+
+// Whether Script comes to give true before a deadline.
+bool PreviewReports(TEmbeddedWB& browser, const QString& script) {
+    return QTest::qWaitFor([&] { return PreviewAnswers(browser, script); }, 30000);
+}
+
+TEST_F(SpellingDialog, PreviewMarksTheWordAndScrollsToIt) {
+    QString text = "<title>x</title><script>document.title = 'ran';</script>";
+    for (int i = 0; i < 300; ++i)
+        text += "<p>the cat</p>\r\n";
+    text += "<p>the <b>zork</b> sat</p><p>zat</p>";
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Ok);
+    bool marked = false;
+    bool scriptRan = true;
+    bool followed = false;
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
+        TFormSpelling& f = *form_;
+        EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
+        marked = PreviewReports(*f.EmbeddedWB,
+                                "var e = document.getElementById('idFocus');"
+                                "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
+                                "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)'");
+        scriptRan = PreviewAnswers(*f.EmbeddedWB, "document.title == 'ran'");
+        f.ButtonIgnore->click();
+        followed = PreviewReports(*f.EmbeddedWB,
+                                  "document.getElementById('idFocus').textContent == 'zat'");
+        f.ButtonIgnore->click();
+    });
+    EXPECT_TRUE(form_->CheckSpelling(text, "page.htm", true));
+    EXPECT_TRUE(marked);
+    EXPECT_FALSE(scriptRan);
+    EXPECT_TRUE(followed);
 }
 
 } // namespace
