@@ -78,7 +78,7 @@ TFormSpelling::TFormSpelling(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     CreateControls();
     instance = this;
-    LoadDictionaries();
+    CheckMainDictionary();
 }
 
 TFormSpelling::~TFormSpelling() {
@@ -210,19 +210,27 @@ void TFormSpelling::CreateControls() {
             [this](bool topFrame) { EmbeddedWBDocumentComplete(topFrame); });
 }
 
+void TFormSpelling::CheckMainDictionary() {
+    if (QFile::exists(MainDictionaryPath()))
+        return;
+    // No updater installs dictionaries here; the answer only decides nothing more is tried.
+    AskYesNo("A required dictionary file is not installed. Would you like to install now?");
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
+
+// The lists are read when first needed rather than at start: reading a hundred thousand words
+// would hold up the main window's first paint for a check the user may never run.
 void TFormSpelling::LoadDictionaries() {
-    const QString mainPath = MainDictionaryPath();
-    if (!QFile::exists(mainPath)) {
-        // No updater installs dictionaries here; the answer only decides nothing more is tried.
-        AskYesNo("A required dictionary file is not installed. Would you like to install now?");
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
-    }
-    MainDictionary.LoadFromFile(mainPath);
+    if (dictionariesLoaded_)
+        return;
+    dictionariesLoaded_ = true;
+    MainDictionary.LoadFromFile(MainDictionaryPath());
     UserDictionary.LoadFromFile(UserDictionaryPath());
 }
 
 bool TFormSpelling::CheckSpelling(QString& text, const QString& fileName, bool showCompletion) {
+    LoadDictionaries();
     SetFileCaption(this, fileName);
     WordSpans.clear();
     corrections_.clear();

@@ -32,8 +32,8 @@ class TFormSpelling : public QDialog {
     Q_OBJECT
 
 public:
-    // Loads both dictionaries; when the main one is missing, asks whether to install it and
-    // ends the program.
+    // When the main dictionary is missing, asks whether to install it and ends the program. The
+    // dictionaries are read at the first check.
     explicit TFormSpelling(QWidget* parent = nullptr);
     ~TFormSpelling() override;
 
@@ -89,6 +89,8 @@ protected:
 
 private:
     void CreateControls();
+    // Asks about a missing main dictionary and ends the program.
+    void CheckMainDictionary();
     void LoadDictionaries();
     void FormShow();
     // The characters of span Index in WorkText.
@@ -105,4 +107,5 @@ private:
     QList<TSpellingCorrection> corrections_;
     // Words added whose save failed; the save at exit tries again.
     bool userDictionaryUnsaved_ = false;
+    bool dictionariesLoaded_ = false;
 };

@@ -6,8 +6,23 @@
 #include <QSaveFile>
 #include <algorithm>
 
+// Qt's case-insensitive order, with ASCII letters, which nearly every word is made of, compared
+// without the Unicode tables.
 int CompareWords(QStringView a, QStringView b) {
-    return a.compare(b, Qt::CaseInsensitive);
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        if (x >= 128 || y >= 128)
+            return a.sliced(i).compare(b.sliced(i), Qt::CaseInsensitive);
+        x = x >= u'A' && x <= u'Z' ? x + (u'a' - u'A') : x;
+        y = y >= u'A' && y <= u'Z' ? y + (u'a' - u'A') : y;
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 namespace {
