@@ -155,7 +155,10 @@ void TFormSpelling::CreateControls() {
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
-    AddStatusPanel(StatusBar, 0);
+    // The one panel takes the whole bar, however wide the window is made.
+    QLabel* panel = AddStatusPanel(StatusBar, 0);
+    panel->setMinimumWidth(0);
+    panel->setMaximumWidth(QWIDGETSIZE_MAX);
     ButtonOK = MakeButton(this, "OK", "ButtonOK");
     ButtonCancel = MakeButton(this, "Cancel", "ButtonCancel");
 

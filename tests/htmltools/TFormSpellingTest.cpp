@@ -1,5 +1,6 @@
 #include "htmltools/TFormSpelling.h"
 
+#include "common/AppHelpers.h"
 #include "common/Paths.h"
 #include "common/TEmbeddedWB.h"
 #include "support/QtPrinters.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -206,6 +208,8 @@ TEST_F(SpellingDialog, WordChangesSetTheButtons) {
                           .arg(f.ListView->count());
         };
         state();
+        const QLabel* panel = StatusPanel(f.StatusBar, 0);
+        states << panel->text() << QString::number(panel->width() > f.width() / 2);
         f.EditChangeTo->setText("Zat");
         state();
         f.ButtonSuggest->click();
@@ -216,7 +220,8 @@ TEST_F(SpellingDialog, WordChangesSetTheButtons) {
     });
     result = form_->CheckSpelling(text, "", true);
     EXPECT_TRUE(result);
-    EXPECT_EQ(states, (QStringList{"--- 4", "CAS 4", "CA- 4", "--S 4"}));
+    EXPECT_EQ(states,
+              (QStringList{"--- 4", "Not in Dictionary: zat", "1", "CAS 4", "CA- 4", "--S 4"}));
     EXPECT_EQ(form_->windowTitle(), "Velmaris Glyphon");
 }
 
