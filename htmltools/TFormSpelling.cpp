@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
 namespace {
