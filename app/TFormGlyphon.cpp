@@ -154,9 +154,11 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateToolBar();
     CreateClientArea();
     CreateStatusBar();
+    CreateExplorer();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectShellCommands();
     ConnectSpellingCommands();
 }
 
@@ -475,6 +477,7 @@ void TFormGlyphon::FormCreate() {
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
+    RunCommand([this] { LoadExplorerLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -653,6 +656,7 @@ void TFormGlyphon::FormDestroy() {
     RunCommand([this] {
         SaveRecentFiles();
         SaveBarLayout();
+        SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
     });

@@ -4,6 +4,7 @@
 #include "common/AppTitle.h"
 #include "common/GlyphErrors.h"
 #include "common/HtmlPreview.h"
+#include "common/MakerServices.h"
 #include "common/TEmbeddedWB.h"
 
 #include <QCoreApplication>
@@ -215,8 +216,8 @@ void TFormSpelling::CreateControls() {
 void TFormSpelling::CheckMainDictionary() {
     if (QFile::exists(MainDictionaryPath()))
         return;
-    // No updater installs dictionaries here; the answer only decides nothing more is tried.
-    AskYesNo("A required dictionary file is not installed. Would you like to install now?");
+    if (AskYesNo("A required dictionary file is not installed. Would you like to install now?"))
+        RunUpdater("DICT", "Dictionary");
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                               Qt::QueuedConnection);
 }

@@ -1,6 +1,9 @@
 #include "htmltools/THTMLSpellCheck.h"
 
+#include "common/MakerServices.h"
 #include "common/Paths.h"
+
+#include <QFileInfo>
 
 #include <array>
 #include <utility>
@@ -153,6 +156,13 @@ TWordList SuggestWords(QStringView word, const TWordList* mainDictionary,
 }
 
 QString MainDictionaryPath() {
+    // A dictionary the maker's updater installed wins over the one that ships with the program.
+    const QString component = ComponentPath("Dictionary");
+    if (!component.isEmpty()) {
+        const QString installed = QFileInfo(component).absolutePath() + "/english.txt";
+        if (QFileInfo(installed).isFile())
+            return installed;
+    }
     return ProgramFilePath("english.txt");
 }
 

@@ -2,10 +2,13 @@
 #include "htmltools/TWordList.h"
 
 #include "common/GlyphErrors.h"
+#include "common/Paths.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -113,6 +116,19 @@ TEST(SpellCheck, WordListFilesRoundTrip) {
     } catch (const EGlyphFileError& e) {
         EXPECT_EQ(e.Message(), "Unable to write to " + path + "/inside.txt");
     }
+}
+
+TEST(SpellCheck, MainDictionaryOfTheUpdaterWins) {
+    const QString machine = TestEnvironment::Root() + "/machine";
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, machine);
+    EXPECT_EQ(MainDictionaryPath(), ProgramFilePath("english.txt"));
+    const QString folder = TestEnvironment::Root() + "/component";
+    QSettings(machine + "/Velmaris/Renuvex.conf", QSettings::IniFormat)
+        .setValue("Components/Dictionary/PATH", folder + "/words.exe");
+    EXPECT_EQ(MainDictionaryPath(), ProgramFilePath("english.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile(folder + "/english.txt").open(QIODevice::WriteOnly);
+    EXPECT_EQ(MainDictionaryPath(), folder + "/english.txt");
 }
 
 } // namespace
