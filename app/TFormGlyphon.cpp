@@ -160,6 +160,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectFileCommands();
     ConnectShellCommands();
     ConnectInsertCommands();
+    ConnectSpellingCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -252,7 +253,7 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIEditHighlighting, MICheckSpelling});
+    NotYetAvailable({MIEditHighlighting});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");

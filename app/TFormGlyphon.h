@@ -268,6 +268,10 @@ public:
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
 
+    // ---- Spelling (SpellingCommands.cpp) ----
+    void ConnectSpellingCommands();
+    void MICheckSpellingClick();
+
     // ---- Shell and help commands (ShellCommands.cpp) ----
     void ConnectShellCommands();
     void MISetAsDefaultHTMLEditorClick();

@@ -2,6 +2,7 @@
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
 #include "common/Paths.h"
+#include "htmltools/TFormSpelling.h"
 #include "net/TFormDownload.h"
 #include "net/URLDownloadToCacheFile.h"
 
@@ -24,6 +25,9 @@ int main(int argc, char** argv) {
     TFormGlyphon form;
     // The download dialog every URL download shows, made once for the life of the program.
     TFormDownload formDownload;
+    // Holds both dictionaries for the life of the program; without the main one the program
+    // ends as soon as its event loop starts.
+    TFormSpelling formSpelling;
     form.resize(800, 600);
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());
