@@ -8,9 +8,11 @@
 #include "common/DockLayout.h"
 #include "common/FileUtils.h"
 #include "common/SettingsIni.h"
+#include "common/Translation.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEditView.h"
 #include "highlight/GlyphHighlighterColours.h"
+#include "htmltools/TFormTidyProperties.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -157,6 +159,8 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectTidyCommands();
+    TranslateComponent(this);
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -311,7 +315,7 @@ void TFormGlyphon::CreateMenus() {
     MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
     MIFormat->addSeparator();
     MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
-    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties, MIExportAsHTML});
+    NotYetAvailable({MIExportAsHTML});
 
     MIView = bar->addMenu("&View");
     MIView->setObjectName("MIView");
@@ -724,8 +728,6 @@ void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
 }
 
-void TFormGlyphon::MIFormatClick() {}
-
 void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());
     MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
@@ -745,6 +747,7 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;
+    HideTidyMessages();
     FormActivate();
 }
 

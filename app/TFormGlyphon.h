@@ -31,6 +31,10 @@ class TFormOpenDialog;
 struct TOpenDialogs;
 class TFindDialog;
 class TReplaceDialog;
+class TFormTidyProperties;
+class QDockWidget;
+class QListWidget;
+class QTabWidget;
 
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
 // the Tab key, and the main window's key table.
@@ -265,6 +269,28 @@ public:
     // Saves the document, and the saves after, in the encoding or with the line breaks.
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
+
+    // ---- Tidy commands (TidyCommands.cpp) ----
+    // The Tidy options: the dialog every Tidy run reads its options from.
+    std::unique_ptr<TFormTidyProperties> FormTidyProperties;
+    // The "Quick Preview" tool window and its "Messages" page with the Tidy messages.
+    QDockWidget* TBWindowPreview = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+    // Creates the Tidy options and the messages list, and connects the Tidy commands.
+    void ConnectTidyCommands();
+    void MIValidateHTMLClick();
+    void MITidyHTMLClick();
+    void MITidyPropertiesClick();
+    void ListBoxErrorsClick();
+    // Shows Text's lines (Tidy messages or one status text) in the messages list; true when
+    // there was at least one line.
+    bool ShowTidyMessages(const QString& text);
+    // Hides the Messages page's tab, as a new or opened document has no messages yet.
+    void HideTidyMessages();
+    // Replaces the whole text as one change that one Undo takes back.
+    void ReplaceDocumentText(const QString& text);
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
