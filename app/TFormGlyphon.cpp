@@ -658,7 +658,9 @@ void TFormGlyphon::FormDestroy() {
         SaveBarLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
+        FormTidyProperties->FormDestroy();
     });
+    FormTidyProperties->SavedAtExit = true;
     if (FormStorage && !FormStorage->Saved())
         FormStorage->Save();
 }

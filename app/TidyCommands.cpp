@@ -5,6 +5,7 @@
 #include "common/AppHelpers.h"
 #include "common/GlyphErrors.h"
 #include "common/Translation.h"
+#include "editor/TGlyphEditView.h"
 #include "htmltools/TFormTidyProperties.h"
 
 #include <QDockWidget>
@@ -88,7 +89,8 @@ void TFormGlyphon::ConnectTidyCommands() {
 }
 
 void TFormGlyphon::MIFormatClick() {
-    MITidyHTML->setEnabled(!IsBlank(GlyphEdit.Lines()));
+    // A read-only document would keep its text while the command reported it tidied.
+    MITidyHTML->setEnabled(!GlyphEdit.ReadOnly() && !IsBlank(GlyphEdit.Lines()));
 }
 
 void TFormGlyphon::HideTidyMessages() {
@@ -112,6 +114,8 @@ bool TFormGlyphon::ShowTidyMessages(const QString& text) {
     PageControl->setCurrentWidget(TSErrors);
     ListBoxErrors->setCurrentRow(ListBoxErrors->count() - 1);
     ListBoxErrorsClick();
+    // The editor keeps the keyboard, so that Undo and typing work on at once.
+    GlyphEditView->setFocus();
     return true;
 }
 
@@ -157,6 +161,7 @@ void TFormGlyphon::ListBoxErrorsClick() {
     GlyphEdit.SetSelectionEnd({INT_MAX, place.Line});
     GlyphEdit.SetCaretXYEx(GlyphEdit.SelectionStart(), false);
     GlyphEdit.ScrollCaretIntoView();
+    GlyphEditView->setFocus();
 }
 
 void TFormGlyphon::ReplaceDocumentText(const QString& text) {

@@ -112,7 +112,8 @@ QByteArray SelectedEncoding(const QComboBox* box, const char* error) {
     const int index = box->currentIndex();
     if (index < 0 || index >= Encodings.size())
         throw EGlyphError(TranslateText(QString::fromLatin1(error), StringTable));
-    return box->itemText(index).toLatin1();
+    // The name is Tidy's, whatever a translation made of the item's text.
+    return Encodings.at(index).toLatin1();
 }
 
 QString LevelName(int level) {
@@ -217,7 +218,7 @@ TFormTidyProperties::TFormTidyProperties(QWidget* parent) : QDialog(parent) {
 }
 
 TFormTidyProperties::~TFormTidyProperties() {
-    FormDestroy();
+    RunCommand([this] { FormDestroy(); });
     // The views work on the editors, which go before the child widgets would.
     delete GlyphEditPreviewBeforeView;
     delete GlyphEditPreviewAfterView;
@@ -501,10 +502,11 @@ void TFormTidyProperties::FormCreate() {
 }
 
 void TFormTidyProperties::FormDestroy() {
-    RunCommand([this] {
-        TIniControlValueStore settings(SettingsIni());
-        SettingsIni().Batch([&] { SaveControlValues(this, settings); });
-    });
+    if (SavedAtExit)
+        return;
+    SavedAtExit = true;
+    TIniControlValueStore settings(SettingsIni());
+    SettingsIni().Batch([&] { SaveControlValues(this, settings); });
 }
 
 void TFormTidyProperties::showEvent(QShowEvent* event) {

@@ -84,6 +84,9 @@ public:
     // The program the Preview button opens the tidied sample with; the running program when
     // empty.
     QString EditorProgram;
+    // Set once the values were saved at exit, or when the window that owns the dialog gave up
+    // saving after a failed write.
+    bool SavedAtExit = false;
 
     // ---- Operations ----
     // Runs Text through Tidy with the options the controls hold. Text goes to Tidy in Encoding
@@ -111,6 +114,8 @@ public:
     void tsPreviewAfterShow();
     void ButtonPreviewClick();
     void ButtonAccessibilityTestClick();
+    // Saves the values to the settings file once, at exit; throws when the file takes no write.
+    void FormDestroy();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -125,7 +130,6 @@ private:
     QWidget* CreatePreviewPage(TGlyphEdit& edit, TGlyphEditView*& view, const QString& name);
     void ConnectHandlers();
     void FormCreate();
-    void FormDestroy();
     QString WritePreviewFile();
 
     TGlyphHTMLHighlighter previewHighlighter_;

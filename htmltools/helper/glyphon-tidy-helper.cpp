@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -122,7 +120,10 @@ int Fail(const char* why) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string request(std::istreambuf_iterator<char>(std::cin), {});
+    std::string request;
+    char chunk[1 << 16];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
+        request.append(chunk, n);
     // Hidden switches for the tests of a helper that dies or never answers.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--crash-for-test") == 0)
@@ -179,7 +180,8 @@ int main(int argc, char** argv) {
     tidyBufFree(&errors);
     tidyRelease(doc);
 
-    std::cout.write(response.data(), std::streamsize(response.size()));
-    std::cout.flush();
-    return std::cout ? 0 : Fail("cannot write the response");
+    const bool written =
+        std::fwrite(response.data(), 1, response.size(), stdout) == response.size() &&
+        std::fflush(stdout) == 0;
+    return written ? 0 : Fail("cannot write the response");
 }

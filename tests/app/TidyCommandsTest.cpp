@@ -113,6 +113,8 @@ TEST(TidyCommands, ClickingAMessageSelectsTheLineItNames) {
 TEST(TidyCommands, TidyIsOneChangeThatUndoTakesBack) {
     auto form = Start();
     SetText(*form, Broken);
+    form->TBWindowPreview->show();
+    form->ListBoxErrors->setFocus(); // as after a click on a message
     ScriptedPrompts prompts;
     prompts.AnswerButton(QMessageBox::Ok);
     form->ClickMenuItem(form->MITidyHTML);
@@ -122,7 +124,7 @@ TEST(TidyCommands, TidyIsOneChangeThatUndoTakesBack) {
     EXPECT_EQ(Items(form->ListBoxErrors), QStringList{done});
     ASSERT_EQ(prompts.Records().size(), 1);
     EXPECT_EQ(prompts.Records()[0].Text, done);
-    form->GlyphEdit.Undo();
+    form->ClickMenuItem(form->MIUndo);
     EXPECT_EQ(form->GlyphEdit.Text(), Broken + "\r\n");
     EXPECT_FALSE(form->GlyphEdit.UndoAvailable());
 }
@@ -131,10 +133,15 @@ TEST(TidyCommands, TidyHtmlIsOfferedOnlyForTextThatIsNotBlank) {
     auto form = Start();
     const struct {
         QString Text;
+        bool ReadOnly;
         bool Enabled;
-    } cases[] = {{"", false}, {"  \r\n\t\r\n", false}, {"\r\n x", true}};
+    } cases[] = {{"", false, false},
+                 {"  \r\n\t\r\n", false, false},
+                 {"\r\n x", false, true},
+                 {"x", true, false}};
     for (const auto& c : cases) {
         SetText(*form, c.Text);
+        form->GlyphEdit.SetReadOnly(c.ReadOnly);
         emit form->MIFormat->aboutToShow();
         EXPECT_EQ(form->MITidyHTML->isEnabled(), c.Enabled) << c.Text.toStdString();
         EXPECT_TRUE(form->MIValidateHTML->isEnabled());
