@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
@@ -64,9 +65,13 @@ struct TFixture {
     }
 };
 
+// Made after the application object and gone before it: the dialog is a window.
+std::unique_ptr<TFixture> fixture;
+
 TFixture& Fixture() {
-    static TFixture fixture;
-    return fixture;
+    if (!fixture)
+        fixture = std::make_unique<TFixture>();
+    return *fixture;
 }
 
 void BM_TidyProgram(benchmark::State& state) {
@@ -143,6 +148,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (Fixture().Program.isEmpty()) {
         std::printf("The tidy program (Debian package tidy) is needed.\n");
+        fixture.reset();
         return 1;
     }
     TTimeReporter reporter;
@@ -159,5 +165,6 @@ int main(int argc, char** argv) {
         }
     }
     benchmark::Shutdown();
+    fixture.reset();
     return 0;
 }
