@@ -166,6 +166,7 @@ void TFormGlyphon::OpenDocument(const QString& name, bool syncExplorer) {
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
     TBMRUList.Add(fileName);
+    HideTidyMessages();
     FormActivate();
     if (syncExplorer)
         SyncExplorer(fileName);

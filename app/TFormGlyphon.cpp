@@ -8,9 +8,11 @@
 #include "common/DockLayout.h"
 #include "common/FileUtils.h"
 #include "common/SettingsIni.h"
+#include "common/Translation.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEditView.h"
 #include "highlight/GlyphHighlighterColours.h"
+#include "htmltools/TFormTidyProperties.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -161,6 +163,8 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectShellCommands();
     ConnectInsertCommands();
     ConnectSpellingCommands();
+    ConnectTidyCommands();
+    TranslateComponent(this);
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -314,7 +318,7 @@ void TFormGlyphon::CreateMenus() {
     MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
     MIFormat->addSeparator();
     MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
-    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties, MIExportAsHTML});
+    NotYetAvailable({MIExportAsHTML});
 
     MIView = bar->addMenu("&View");
     MIView->setObjectName("MIView");
@@ -658,7 +662,9 @@ void TFormGlyphon::FormDestroy() {
         SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
+        FormTidyProperties->FormDestroy();
     });
+    FormTidyProperties->SavedAtExit = true;
     if (FormStorage && !FormStorage->Saved())
         FormStorage->Save();
 }
@@ -728,8 +734,6 @@ void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
 }
 
-void TFormGlyphon::MIFormatClick() {}
-
 void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());
     MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
@@ -749,6 +753,7 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;
+    HideTidyMessages();
     FormActivate();
 }
 

@@ -33,6 +33,10 @@ struct TOpenDialogs;
 class TFindDialog;
 class TExplorerPane;
 class TReplaceDialog;
+class TFormTidyProperties;
+class QDockWidget;
+class QListWidget;
+class QTabWidget;
 
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
 // the Tab key, and the main window's key table.
@@ -313,6 +317,25 @@ public:
     void MIActiveXControlClick();
     void MITableClick();
     void MIHTMLColorClick();
+    // ---- Tidy commands (TidyCommands.cpp) ----
+    // The Tidy options: the dialog every Tidy run reads its options from.
+    std::unique_ptr<TFormTidyProperties> FormTidyProperties;
+    // The "Quick Preview" tool window and its "Messages" page with the Tidy messages.
+    QDockWidget* TBWindowPreview = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+    // Creates the Tidy options and the messages list, and connects the Tidy commands.
+    void ConnectTidyCommands();
+    void MIValidateHTMLClick();
+    void MITidyHTMLClick();
+    void MITidyPropertiesClick();
+    void ListBoxErrorsClick();
+    // Shows Text's lines (Tidy messages or one status text) in the messages list; true when
+    // there was at least one line.
+    bool ShowTidyMessages(const QString& text);
+    // Hides the Messages page's tab, as a new or opened document has no messages yet.
+    void HideTidyMessages();
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;

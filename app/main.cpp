@@ -2,6 +2,7 @@
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
 #include "common/Paths.h"
+#include "common/Translation.h"
 #include "htmltools/TFormSpelling.h"
 #include "net/TFormDownload.h"
 #include "net/URLDownloadToCacheFile.h"
@@ -19,6 +20,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(GLYPHON_VERSION);
     // The command line is split once, before any window exists.
     CommandLineArgs();
+    // The interface texts are read once, before the first window is made.
+    LoadTranslations();
+    TranslateComponent(&app);
     // Downloads cut off by an ended process would otherwise lie in the cache for ever.
     RemoveLeftoverDownloads(InternetCacheFolder());
 
