@@ -164,9 +164,11 @@ public:
     TFtpOutcome Connect() {
         Close();
         handle_ = curl_easy_init();
+        connecting_ = true;
         TFtpOutcome outcome = Perform(ctxConnection, Url("/", true), [](CURL* c) {
             curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
         });
+        connecting_ = false;
         if (outcome.Error == FtpErrorUntrustedCertificate)
             outcome.Certificate = FetchCertificate();
         const char* entry = nullptr;
@@ -274,7 +276,10 @@ private:
         const char* scheme = Server.Protocol == TFtpProtocol::Sftp ? "sftp" : "ftp";
         QUrl host;
         host.setHost(Server.HostName);
-        QByteArray url = QByteArray(scheme) + "://" + host.toString(QUrl::FullyEncoded).toUtf8();
+        QByteArray name = host.host(QUrl::FullyEncoded).toUtf8();
+        if (name.contains(':'))
+            name = '[' + name + ']';
+        QByteArray url = QByteArray(scheme) + "://" + name;
         if (Server.Port > 0)
             url += ':' + QByteArray::number(Server.Port);
         // "%2F" makes the path absolute rather than relative to the login folder.
@@ -283,7 +288,7 @@ private:
         if (!encoded.isEmpty())
             encoded.remove(0, 1);
         url += encoded;
-        if (folder && !encoded.isEmpty())
+        if (folder)
             url += '/';
         return url;
     }
@@ -377,6 +382,8 @@ private:
                 curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
             }
         }
+        // What libcurl makes up for a request without a body (sizes as headers) is not wanted.
+        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &TFtpWorker::Discard);
         curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &TFtpWorker::Progress);
         curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
@@ -385,6 +392,7 @@ private:
         curl_easy_setopt(c, CURLOPT_DEBUGDATA, this);
     }
 
+    static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
     static size_t AppendData(char* data, size_t size, size_t count, void* target) {
         static_cast<QByteArray*>(target)->append(data, qsizetype(size * count));
         return size * count;
@@ -409,6 +417,9 @@ private:
     void OnDebug(curl_infotype type, QByteArrayView data) {
         switch (type) {
         case CURLINFO_TEXT:
+            // Data connections come and go with every transfer; only the server's own counts.
+            if (!connecting_)
+                break;
             if (data.startsWith("Trying ")) {
                 Status(FtpNameResolved);
                 Status(FtpConnectingToServer);
@@ -482,6 +493,7 @@ private:
     int context_ = ctxConnection;
     QString reply_;
     bool replyComplete_ = true;
+    bool connecting_ = false;
     QElapsedTimer sinceFlush_;
     qint64 dataSent_ = 0, dataReceived_ = 0, otherSent_ = 0, otherReceived_ = 0;
 };

@@ -1,21 +1,25 @@
 """FTP server for the FTP tests, bound to 127.0.0.1 on a free port (pyftpdlib).
 
 Usage: ftp_test_server.py FOLDER [--tls CERTFILE] [--drop-after BYTES] [--hostile]
+                           [--throttle BYTES_PER_SECOND] [--truncate-uploads BYTES]
 Serves FOLDER to user "user" with password "secret" (all rights) and to anonymous (read only).
   --tls CERT        explicit TLS (AUTH TLS) with the certificate and key in CERT
   --drop-after N    every download drops the whole session after about N bytes of data
   --hostile         listings also name entries no local file may be called
+  --throttle N      data connections move about N bytes a second
+  --truncate-uploads N  an uploaded file keeps only its first N bytes
 Prints "PORT <n>" once it listens.
 """
 
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-HOSTILE_NAMES = ["../escape.txt", "/tmp/absolute.txt", "back\\slash.txt", "carriage\rreturn.txt",
+HOSTILE_NAMES = ["../escape.txt", "/tmp/absolute.txt", "back\\slash.txt", "sub/inner.txt",
                  "..", "."]
 
 
@@ -34,6 +38,9 @@ def main():
 
     drop_after = int(args[args.index("--drop-after") + 1]) if "--drop-after" in args else 0
     hostile = "--hostile" in args
+    throttle = int(args[args.index("--throttle") + 1]) if "--throttle" in args else 0
+    truncate = int(args[args.index("--truncate-uploads") + 1]) \
+        if "--truncate-uploads" in args else -1
 
     class DroppingDTP(DTPHandler):
         sent = 0
@@ -45,9 +52,35 @@ def main():
                 self.cmd_channel.close()
             return n
 
-    class HostileFS(AbstractedFS):
+    class SlowDTP(DTPHandler):
+        def send(self, data):
+            # Small pieces with pauses, so a client sees the transfer under way.
+            n = super().send(data[:8192])
+            time.sleep(n / throttle)
+            return n
+
+    class ShortWriter:
+        def __init__(self, f):
+            self.f, self.left = f, truncate
+
+        def write(self, data):
+            kept = data[:max(0, self.left)]
+            self.left -= len(kept)
+            self.f.write(kept)
+            return len(data)
+
+        def __getattr__(self, name):
+            return getattr(self.f, name)
+
+    class TestFS(AbstractedFS):
+        def open(self, filename, mode):
+            f = super().open(filename, mode)
+            return ShortWriter(f) if truncate >= 0 and "w" in mode else f
+
         def format_mlsx(self, basedir, listing, perms, facts, ignore_err=True):
             yield from super().format_mlsx(basedir, listing, perms, facts, ignore_err)
+            if not hostile:
+                return
             for name in HOSTILE_NAMES:
                 yield ("type=file;size=5;modify=20200101000000; %s\r\n" % name).encode("utf8")
 
@@ -55,11 +88,13 @@ def main():
         pass
 
     Handler.authorizer = authorizer
-    if hostile:
-        Handler.abstracted_fs = HostileFS
+    Handler.abstracted_fs = TestFS
+    Handler.use_sendfile = False  # the data handlers below see every byte
     Handler.permit_foreign_addresses = False
     if drop_after:
         Handler.dtp_handler = DroppingDTP
+    elif throttle:
+        Handler.dtp_handler = SlowDTP
     server = FTPServer(("127.0.0.1", 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)

@@ -1,0 +1,261 @@
+// The FTP client window against a real pyftpdlib server on 127.0.0.1.
+#include "net/TFormFTPClient.h"
+
+#include "DialogDriver.h"
+#include "FtpTestServer.h"
+#include "net/TFormFTPSite.h"
+#include "net/TFormFTPTransfer.h"
+#include "common/AppHelpers.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList Names(const QTreeWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        names.append(list->topLevelItem(i)->text(0));
+    return names;
+}
+
+void Select(QTreeWidget* list, const QStringList& names) {
+    list->clearSelection();
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setSelected(names.contains(list->topLevelItem(i)->text(0)));
+}
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(local_.isValid() && remote_.isValid());
+        QDir::setCurrent(local_.path());
+    }
+
+    void StartServer(const QStringList& options = {}) {
+        server_ = std::make_unique<FtpTestServer>(remote_.path(), options);
+        ASSERT_TRUE(server_->Started());
+    }
+
+    // The Connect command with the details typed into the site dialog.
+    void Connect(const QString& host, bool passive = true, int protocol = 0) {
+        TFormFTPSite* site = form_.SiteDialog();
+        WhenTrue([site] { return site->isVisible(); },
+                 [=] {
+                     site->EditHostName->setText(host);
+                     site->EditUsername->setEditText("user");
+                     site->EditPassword->setText("secret");
+                     site->CBPassive->setChecked(passive);
+                     site->CBProtocol->setCurrentIndex(protocol);
+                     site->ButtonConnect->click();
+                 });
+        form_.MIConnectClick();
+    }
+
+    QString Log() const { return form_.RichEdit->toPlainText(); }
+    QString Panel(int index) { return StatusPanel(form_.statusBar(), index)->text(); }
+
+    QTemporaryDir local_, remote_;
+    std::unique_ptr<FtpTestServer> server_;
+    TFormFTPClient form_;
+};
+
+TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConnections) {
+    for (const bool passive : {false, true}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        QDir(remote_.path()).removeRecursively();
+        QDir().mkpath(remote_.path());
+        StartServer();
+        form_.show();
+        Connect(server_->Host(), passive);
+        ASSERT_TRUE(form_.Session().Connected());
+        EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+        EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files"));
+        EXPECT_EQ(Panel(0), "Ready");
+        EXPECT_TRUE(form_.ListView2->isEnabled());
+
+        // Upload, then download over a local file of other content.
+        const QByteArray page(1500000, 'p');
+        WriteFile("page.htm", page);
+        form_.PIRefresh1Click();
+        Select(form_.ListView1, {"page.htm"});
+        form_.ButtonPutClick();
+        EXPECT_EQ(ReadFile(remote_.filePath("page.htm")), page);
+        EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "page.htm"}));
+        WriteFile("page.htm", "old");
+        Select(form_.ListView2, {"page.htm"});
+        form_.ButtonGetClick();
+        EXPECT_EQ(ReadFile("page.htm"), page);
+        EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{"page.htm"});
+        const QString received = Panel(2);
+        EXPECT_GE(QLocale().toLongLong(received.mid(10).chopped(2)), 1465) << received.toStdString();
+
+        const qint64 sent = form_.Session().BytesSent();
+        form_.MIDisconnectClick();
+        EXPECT_EQ(form_.ListView2->topLevelItemCount(), 0);
+        EXPECT_FALSE(form_.ListView2->isEnabled());
+        Connect(server_->Host(), passive);
+        EXPECT_GT(form_.Session().BytesSent(), sent);
+        form_.MIDisconnectClick();
+        QFile::remove("page.htm");
+    }
+}
+
+TEST_F(FtpClientTest, TerminateStopsOnlyTheSecondOfThreeFilesAndLeavesNoPartOfIt) {
+    for (const char* name : {"f1.bin", "f2.bin", "f3.bin"})
+        WriteFile(remote_.filePath(name), QByteArray(300000, 'x'));
+    StartServer({"--throttle", "1000000"});
+    form_.show();
+    Connect(server_->Host());
+    TFormFTPTransfer* transfer = form_.TransferWindow();
+    QObject::connect(&form_.Session(), &TFtpSession::DataTransferred, transfer, [transfer] {
+        if (transfer->windowTitle() == "Downloading \"f2.bin\"")
+            transfer->ButtonTerminate->click();
+    });
+    Select(form_.ListView2, {"f1.bin", "f2.bin", "f3.bin"});
+    form_.ButtonGetClick();
+    EXPECT_EQ(ReadFile("f1.bin").size(), 300000);
+    EXPECT_EQ(ReadFile("f3.bin").size(), 300000);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"f1.bin", "f3.bin"}));
+    EXPECT_TRUE(Log().contains("ERROR! Operation Cancelled"));
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, BrokenServersNeverLeaveAFileThatLooksWhole) {
+    struct Case {
+        QStringList Options;
+        QString Remote;   // a file of 1 MB on the server, downloaded over a local "old"
+        QString Expected; // in the log
+    };
+    const Case cases[] = {
+        {{"--drop-after", "65536"}, "big.bin", "ERROR!"},
+        // An upload the server keeps only part of.
+        {{"--truncate-uploads", "10"}, "", "ERROR! The server holds 10 of the 1000 bytes sent"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Options.join(' ').toStdString());
+        StartServer(c.Options);
+        form_.show();
+        if (c.Remote.isEmpty()) {
+            WriteFile("up.bin", QByteArray(1000, 'u'));
+            form_.PIRefresh1Click();
+            Connect(server_->Host());
+            Select(form_.ListView1, {"up.bin"});
+            form_.ButtonPutClick();
+        } else {
+            WriteFile(remote_.filePath(c.Remote), QByteArray(1 << 20, 'n'));
+            WriteFile(c.Remote, "old");
+            Connect(server_->Host());
+            Select(form_.ListView2, {c.Remote});
+            form_.ButtonGetClick();
+            EXPECT_EQ(ReadFile(c.Remote), "old");
+            EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{c.Remote});
+        }
+        EXPECT_TRUE(Log().contains(c.Expected)) << Log().toStdString();
+        form_.MIDisconnectClick();
+    }
+}
+
+TEST_F(FtpClientTest, ListedNamesThatWouldLeaveTheFolderAreShownButNotDownloaded) {
+    QDir(local_.path()).mkdir("inner");
+    QDir::setCurrent(local_.filePath("inner"));
+    WriteFile(remote_.filePath("fine.txt"), "fine");
+    StartServer({"--hostile"});
+    form_.show();
+    Connect(server_->Host());
+    const QStringList hostile = {"../escape.txt", "/tmp/absolute.txt", "back\\slash.txt",
+                                 "sub/inner.txt"};
+    for (const QString& name : hostile)
+        EXPECT_TRUE(Names(form_.ListView2).contains(name)) << name.toStdString();
+    Select(form_.ListView2, hostile + QStringList{"fine.txt"});
+    const bool absoluteExisted = QFile::exists("/tmp/absolute.txt");
+    form_.ButtonGetClick();
+    for (const QString& name : hostile)
+        EXPECT_TRUE(Log().contains(QString("ERROR! \"%1\" cannot be a local file name").arg(name)));
+    EXPECT_EQ(QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"fine.txt"});
+    EXPECT_EQ(QDir(local_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"inner"});
+    EXPECT_EQ(QFile::exists("/tmp/absolute.txt"), absoluteExisted);
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, AStalledServerTimesOutAndTerminateEndsTheWait) {
+    QTcpServer silent; // accepts, then never says a word
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString host = QString("127.0.0.1:%1").arg(silent.serverPort());
+    struct Case {
+        int NoDataMs;
+        bool Terminate;
+        QString Expected;
+    };
+    for (const Case& c : {Case{300, false, "ERROR! Timeout"},
+                          Case{60000, true, "ERROR! Operation Cancelled"}}) {
+        SCOPED_TRACE(c.Expected.toStdString());
+        form_.Session().SetTimeouts({300, c.NoDataMs});
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Ok);
+        if (c.Terminate)
+            WhenTrue([&] { return form_.BusyCount() > 0; }, [&] { form_.Session().Terminate(); });
+        Connect(host);
+        EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
+        ASSERT_EQ(prompts.Records().size(), 1);
+        EXPECT_EQ(prompts.Records()[0].Text,
+                  "Unable to connect to FTP site. Please check your settings.");
+        EXPECT_FALSE(form_.Session().Connected());
+    }
+}
+
+TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
+    QDir(remote_.path()).mkpath("site");
+    WriteFile(remote_.filePath("site/a.htm"), "a");
+    StartServer();
+    form_.show();
+    Connect(server_->Host());
+    form_.ChangeRemoteDir("site");
+    EXPECT_EQ(form_.ComboBox2->currentText(), "/site");
+    ScriptedPrompts prompts;
+    prompts.AnswerInput("new folder");
+    form_.NewFolder(form_.ListView2);
+    prompts.AnswerInput("b.htm");
+    Select(form_.ListView2, {"a.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "new folder", "b.htm"}));
+    // Dragged onto "..": into the parent folder.
+    Select(form_.ListView2, {"b.htm"});
+    emit form_.ListView2->ItemsDropped(form_.ListView2, form_.ListView2->topLevelItem(0));
+    EXPECT_TRUE(QFile::exists(remote_.filePath("b.htm")));
+    prompts.AnswerButton(QMessageBox::Yes);
+    Select(form_.ListView2, {"new folder"});
+    form_.ListView2->setFocus();
+    form_.DeleteItems(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    form_.SpeedButton2->click();
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "site", "b.htm"}));
+    EXPECT_EQ(form_.ComboBox2->itemText(1), "/site"); // the history keeps where it was
+    form_.MIDisconnectClick();
+}
+} // namespace
