@@ -127,6 +127,10 @@ quint32 PackedDosDateTime(const QDateTime& localTime) {
 }
 
 int ListView1Compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b, int sortState) {
+    // Descending, ".." stays on top: left to the reversed order, a folder named "!x" would go
+    // before ".." while ".." went before every other entry, and the order would have no end.
+    if (sortState < 0 && (a->text(0) == "..") != (b->text(0) == ".."))
+        return a->text(0) == ".." ? -1 : 1;
     const bool folderA = IsFolderItem(a), folderB = IsFolderItem(b);
     int result = 0;
     if (folderA != folderB) {

@@ -169,8 +169,16 @@ void TFormFTPSite::ReadSiteNames() {
     CBSiteName->setEditText(text);
 }
 
+// The saved site Name stands for, found without regard to case; Name itself when none is saved.
+QString TFormFTPSite::SavedName(const QString& name) const {
+    for (const QString& section : sites_->ReadSections())
+        if (section.compare(name, Qt::CaseInsensitive) == 0)
+            return section;
+    return name;
+}
+
 void TFormFTPSite::CBSiteNameChange() {
-    const QString name = CBSiteName->currentText();
+    const QString name = SavedName(CBSiteName->currentText());
     ButtonSave->setEnabled(UsableSiteName(name));
     ButtonRemove->setEnabled(ButtonSave->isEnabled() && sites_->SectionExists(name));
     if (!ButtonRemove->isEnabled())
@@ -191,7 +199,7 @@ void TFormFTPSite::EditHostNameChange() {
 }
 
 void TFormFTPSite::ButtonSaveClick() {
-    const QString name = CBSiteName->currentText();
+    const QString name = SavedName(CBSiteName->currentText());
     ProtectSitesFile();
     sites_->Batch([&] {
         sites_->WriteString(name, "HostName", EditHostName->text());
@@ -208,7 +216,7 @@ void TFormFTPSite::ButtonSaveClick() {
 }
 
 void TFormFTPSite::ButtonRemoveClick() {
-    const QString name = CBSiteName->currentText();
+    const QString name = SavedName(CBSiteName->currentText());
     if (!AskYesNo(QString("Delete \"%1\" from your FTP site database?").arg(name)))
         return;
     sites_->EraseSection(name);
@@ -219,7 +227,7 @@ void TFormFTPSite::ButtonRemoveClick() {
 }
 
 void TFormFTPSite::AcceptResult() {
-    SiteName = CBSiteName->currentText();
+    SiteName = SavedName(CBSiteName->currentText());
     SiteHostName = EditHostName->text();
     SiteUserName = EditUsername->currentText();
     SitePassword = EditPassword->text();

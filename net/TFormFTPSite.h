@@ -68,6 +68,7 @@ public:
 private:
     void BuildControls();
     void ReadSiteNames();
+    QString SavedName(const QString& name) const;
     void AcceptResult();
 
     std::unique_ptr<TIniFile> sites_;

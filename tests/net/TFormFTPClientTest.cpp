@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <utime.h>
 
 namespace {
 
@@ -257,5 +258,51 @@ TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
     EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "site", "b.htm"}));
     EXPECT_EQ(form_.ComboBox2->itemText(1), "/site"); // the history keeps where it was
     form_.MIDisconnectClick();
+}
+} // namespace
+
+namespace {
+TEST(FtpClientPanes, LocalPaneHidesDotFilesAndSortsFoldersFirstByBytesAndDates) {
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    QDir().mkdir("zdir");
+    QDir().mkdir("!dir");
+    WriteFile("a.bin", QByteArray(1025, 'a'));
+    WriteFile("b.bin", QByteArray(2048, 'b'));
+    WriteFile("!first", QByteArray(3000, 'f'));
+    WriteFile(".htaccess", "hidden");
+    const std::pair<const char*, QDate> times[] = {{"b.bin", {1975, 1, 1}},
+                                                    {"!first", {2010, 1, 1}},
+                                                    {"a.bin", {2020, 1, 1}},
+                                                    {"zdir", {2001, 1, 1}},
+                                                    {"!dir", {2001, 1, 1}}};
+    for (const auto& [name, date] : times) {
+        const time_t when = QDateTime(date, QTime(12, 0)).toSecsSinceEpoch();
+        const utimbuf both{when, when};
+        ASSERT_EQ(utime(name, &both), 0);
+    }
+    TFormFTPClient form;
+    form.show();
+    TFtpListView* list = form.ListView1;
+    struct Case {
+        int Column; // clicked, 1-based
+        QStringList Order;
+    };
+    const Case cases[] = {
+        {0, {"!dir", "..", "zdir", "!first", "a.bin", "b.bin"}},
+        {1, {"..", "b.bin", "a.bin", "!first", "zdir", "!dir"}}, // second click: descending
+        {1, {"!dir", "..", "zdir", "!first", "a.bin", "b.bin"}},
+        {2, {"!dir", "..", "zdir", "a.bin", "b.bin", "!first"}}, // 1025 and 2048 both show 2KB
+        {4, {"..", "!dir", "zdir", "b.bin", "!first", "a.bin"}}, // Unknown packs as 0
+    };
+    for (const Case& c : cases) {
+        if (c.Column > 0)
+            form.ListView1ColumnClick(list, c.Column);
+        EXPECT_EQ(Names(list), c.Order) << "sort state " << list->Tag;
+    }
+    const QList<QTreeWidgetItem*> b = list->findItems("b.bin", Qt::MatchExactly);
+    ASSERT_EQ(b.size(), 1);
+    EXPECT_EQ(b[0]->text(1), "2KB");
+    EXPECT_EQ(b[0]->text(3), "Unknown");
 }
 } // namespace
