@@ -157,6 +157,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectFtpCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -224,8 +225,8 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient,
-                     MIPageSetup, MIPrint, MIUpgrade});
+    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIPageSetup,
+                     MIPrint, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");

@@ -30,6 +30,7 @@ class TGlyphEditView;
 class TFormOpenDialog;
 struct TOpenDialogs;
 class TFindDialog;
+class TFormFTPClient;
 class TReplaceDialog;
 
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
@@ -254,6 +255,10 @@ public:
     void SaveRecentFiles() const;
     // Connects the file commands and puts the recent files into the File menu.
     void ConnectFileCommands();
+    // The FTP client window, made on first use and kept until the program ends.
+    TFormFTPClient& FormFTPClient();
+    void ConnectFtpCommands();
+    void MIOpenFTPClientClick();
     void MIOpenClick();
     void MISaveClick();
     void MISaveAsClick();
@@ -298,6 +303,7 @@ private:
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool destroyed_ = false;
+    TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one
     // Declared last: it reads the status bar and the editor while it is destroyed.
     std::unique_ptr<TFormStorage> FormStorage;
 };

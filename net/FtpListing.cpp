@@ -108,8 +108,7 @@ QList<TFtpFindData> ParseFtpListing(QByteArrayView text) {
             raw.chop(1);
         const QString line = QString::fromUtf8(raw);
         TFtpFindData entry;
-        if (ParseMlsdLine(line, entry) || ParseUnixLine(line, entry) ||
-            ParseDosLine(line, entry)) {
+        if (ParseMlsdLine(line, entry) || ParseUnixLine(line, entry) || ParseDosLine(line, entry)) {
             if (!entry.LastWriteTime.isValid())
                 entry.LastWriteTime = {};
             entries.append(entry);

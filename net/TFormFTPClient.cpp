@@ -53,9 +53,10 @@ protected:
         const QColor to = palette().color(QPalette::Button);
         for (int step = 0; step < 32; ++step) {
             const double t = step / 31.0;
-            const QColor c = QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
-                                              float(from.greenF() + (to.greenF() - from.greenF()) * t),
-                                              float(from.blueF() + (to.blueF() - from.blueF()) * t));
+            const QColor c =
+                QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                                 float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                                 float(from.blueF() + (to.blueF() - from.blueF()) * t));
             const int left = width() * step / 32;
             painter.fillRect(left, 0, width() * (step + 1) / 32 - left, height(), c);
         }
@@ -263,8 +264,8 @@ TFormFTPClient::TFormFTPClient(QWidget* parent) : QMainWindow(parent) {
     connect(transfer_, &TFormFTPTransfer::TerminateClicked, &session_, &TFtpSession::Terminate);
 
     // Disconnected: only the local side can be used.
-    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox2, SpeedButton2, ListView2,
-                                                      ButtonGet, ButtonPut})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ComboBox2, SpeedButton2, ListView2, ButtonGet, ButtonPut})
         w->setEnabled(false);
     storage_ = std::make_unique<TFormStorage>(this, "TFormFTPClient");
     resize(900, 600);
@@ -275,7 +276,8 @@ TFormFTPClient::~TFormFTPClient() = default;
 void TFormFTPClient::BuildMenus() {
     auto run = [](auto&& f) { return [f] { RunCommand(f); }; };
     QMenu* file = menuBar()->addMenu("&File");
-    MIConnect = file->addAction("&Open FTP Site... (Connect)", this, run([this] { MIConnectClick(); }));
+    MIConnect =
+        file->addAction("&Open FTP Site... (Connect)", this, run([this] { MIConnectClick(); }));
     MIDisconnect =
         file->addAction("Close FTP Site (Disconnect)", this, run([this] { MIDisconnectClick(); }));
     file->addSeparator();
@@ -298,7 +300,8 @@ void TFormFTPClient::BuildMenus() {
     QToolBar* bar = addToolBar("Toolbar");
     bar->setObjectName("TBToolbar");
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    QAction* connectButton = bar->addAction(style()->standardIcon(QStyle::SP_DriveNetIcon), "Connect");
+    QAction* connectButton =
+        bar->addAction(style()->standardIcon(QStyle::SP_DriveNetIcon), "Connect");
     connectButton->setToolTip("Open FTP Site (Connect)");
     connect(connectButton, &QAction::triggered, MIConnect, &QAction::trigger);
     QAction* disconnectButton =
@@ -369,9 +372,8 @@ QWidget* TFormFTPClient::BuildPane(const QString& title, int index) {
             [this, list](QTreeWidget* source, QTreeWidgetItem* onto) {
                 RunCommand([&] { ItemsDropped(list, source, onto); });
             });
-    connect(list, &QWidget::customContextMenuRequested, this, [list, menu](const QPoint& at) {
-        menu->popup(list->viewport()->mapToGlobal(at));
-    });
+    connect(list, &QWidget::customContextMenuRequested, this,
+            [list, menu](const QPoint& at) { menu->popup(list->viewport()->mapToGlobal(at)); });
     return pane;
 }
 
@@ -383,9 +385,8 @@ void TFormFTPClient::BuildPopupMenu(TFtpListView* list, QMenu* menu) {
     };
     add("Open", "PIOpen", [this, list] { OpenItem(list); });
     menu->addSeparator();
-    add("Refresh", "PIRefresh", [this, list] {
-        list == ListView1 ? PIRefresh1Click() : PIRefresh2Click();
-    });
+    add("Refresh", "PIRefresh",
+        [this, list] { list == ListView1 ? PIRefresh1Click() : PIRefresh2Click(); });
     menu->addSeparator();
     add("Rename", "PIRename", [this, list] { RenameItem(list); });
     QAction* del = add("Delete", "PIDelete", [this, list] { DeleteItems(list); });
@@ -488,8 +489,9 @@ void TFormFTPClient::EndFtpOperation() {
 
 void TFormFTPClient::SetPanesEnabled() {
     const bool idle = busyCount_ == 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{ButtonPut, ButtonGet, SpeedButton1, ComboBox1,
-                                                      ListView1, SpeedButton2, ComboBox2, ListView2})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ButtonPut, ButtonGet, SpeedButton1, ComboBox1, ListView1,
+                                         SpeedButton2, ComboBox2, ListView2})
         w->setEnabled(idle);
 }
 
@@ -590,9 +592,8 @@ void TFormFTPClient::SortFileList(TFtpListView* list) {
     while (list->topLevelItemCount() > 0)
         items.append(list->takeTopLevelItem(0));
     const int state = list->Tag;
-    std::stable_sort(items.begin(), items.end(), [state](auto* a, auto* b) {
-        return ListView1Compare(a, b, state) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+                     [state](auto* a, auto* b) { return ListView1Compare(a, b, state) < 0; });
     list->addTopLevelItems(items);
 }
 
@@ -814,7 +815,8 @@ void TFormFTPClient::Transfer(bool download) {
     download ? PIRefresh1Click() : PIRefresh2Click();
 }
 
-void TFormFTPClient::ItemsDropped(TFtpListView* target, QTreeWidget* source, QTreeWidgetItem* onto) {
+void TFormFTPClient::ItemsDropped(TFtpListView* target, QTreeWidget* source,
+                                  QTreeWidgetItem* onto) {
     if (target == ListView1) {
         if (source == ListView2)
             ButtonGetClick();

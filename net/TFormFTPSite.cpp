@@ -42,7 +42,8 @@ void ProtectSitesFile() {
 QByteArray ReadSiteCertificate(const QString& site) {
     if (!UsableSiteName(site))
         return {};
-    return QByteArray::fromBase64(TIniFile(SitesFilePath()).ReadString(site, "Certificate").toLatin1());
+    return QByteArray::fromBase64(
+        TIniFile(SitesFilePath()).ReadString(site, "Certificate").toLatin1());
 }
 
 void WriteSiteCertificate(const QString& site, const QByteArray& pem) {
@@ -148,7 +149,8 @@ void TFormFTPSite::BuildControls() {
     connect(CBSiteName, &QComboBox::editTextChanged, this, [this] { CBSiteNameChange(); });
     connect(CBSiteName, &QComboBox::currentIndexChanged, this, [this] { CBSiteNameChange(); });
     connect(EditHostName, &QLineEdit::textChanged, this, [this] { EditHostNameChange(); });
-    connect(ButtonSave, &QPushButton::clicked, this, [this] { RunCommand([this] { ButtonSaveClick(); }); });
+    connect(ButtonSave, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonRemoveClick(); }); });
     connect(CBShowPassword, &QCheckBox::toggled, this, [this](bool shown) {

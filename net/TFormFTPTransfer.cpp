@@ -1,9 +1,9 @@
 #include "net/TFormFTPTransfer.h"
 
 #include <QLabel>
-#include <QTimerEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 
 TFormFTPTransfer::TFormFTPTransfer(QWidget* parent)
@@ -73,5 +73,6 @@ void TFormFTPTransfer::timerEvent(QTimerEvent* event) {
     frame_ = (frame_ + 1) % 12;
     QString track(12, QChar(0x00B7));
     track[frame_] = QChar(0x25A4);
-    Animate->setText(QString::fromUtf8("\xF0\x9F\x93\x81 ") + track + QString::fromUtf8(" \xF0\x9F\x93\x82"));
+    Animate->setText(QString::fromUtf8("\xF0\x9F\x93\x81 ") + track +
+                     QString::fromUtf8(" \xF0\x9F\x93\x82"));
 }

@@ -1,6 +1,5 @@
 #include "net/TFtpSession.h"
 
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -165,15 +164,14 @@ public:
         Close();
         handle_ = curl_easy_init();
         connecting_ = true;
-        TFtpOutcome outcome = Perform(ctxConnection, Url("/", true), [](CURL* c) {
-            curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
-        });
+        TFtpOutcome outcome = Perform(ctxConnection, Url("/", true),
+                                      [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
         connecting_ = false;
         if (outcome.Error == FtpErrorUntrustedCertificate)
             outcome.Certificate = FetchCertificate();
         const char* entry = nullptr;
-        if (outcome.Error == 0 && curl_easy_getinfo(handle_, CURLINFO_FTP_ENTRY_PATH, &entry) ==
-                                      CURLE_OK && entry)
+        if (outcome.Error == 0 &&
+            curl_easy_getinfo(handle_, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
             outcome.EntryPath = QString::fromUtf8(entry);
         if (outcome.EntryPath.isEmpty())
             outcome.EntryPath = "/";
@@ -183,7 +181,7 @@ public:
 
     TFtpOutcome CheckDirectory(const QString& path) {
         TFtpOutcome outcome = Perform(ctxConnection, Url(path, true),
-                                   [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
+                                      [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
         outcome.Result = outcome.Error == 0;
         return outcome;
     }
@@ -294,9 +292,8 @@ private:
     }
 
     TFtpOutcome CheckUploadedSize(const QString& remotePath, qint64 size) {
-        TFtpOutcome outcome = Perform(ctxUpload, Url(remotePath, false), [](CURL* c) {
-            curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
-        });
+        TFtpOutcome outcome = Perform(ctxUpload, Url(remotePath, false),
+                                      [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
         curl_off_t held = -1;
         curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &held);
         if (outcome.Error == 0 && held != size) {
@@ -572,7 +569,11 @@ void TFtpSession::GetCurrentDirectory() {
     requestDone_ = false;
     const bool known = connected_ && !currentDir_.isEmpty();
     QMetaObject::invokeMethod(
-        this, [this, known] { Finish(known ? 1 : 0, known ? quint32(FtpErrorNone) : quint32(FtpErrorConnectionAborted)); },
+        this,
+        [this, known] {
+            Finish(known ? 1 : 0,
+                   known ? quint32(FtpErrorNone) : quint32(FtpErrorConnectionAborted));
+        },
         Qt::QueuedConnection);
 }
 
@@ -650,7 +651,7 @@ void TFtpSession::Disconnect() {
     connected_ = false;
     listing_.clear();
     emit LogMessage(FtpStatusMessage(FtpClosingConnection));
-    QMetaObject::invokeMethod(workerContext_, [worker = worker_] { worker->Close(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        workerContext_, [worker = worker_] { worker->Close(); }, Qt::QueuedConnection);
     emit LogMessage(FtpStatusMessage(FtpConnectionClosed));
 }

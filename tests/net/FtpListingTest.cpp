@@ -43,8 +43,13 @@ TEST(FtpListing, EachServerFormGivesNameSizeKindAndTime) {
 }
 
 TEST(FtpListing, LinesThatNameNoEntryAreSkipped) {
-    const char* texts[] = {"", "\r\n\r\n", "total 12\n", "type=cdir;modify=20240101000000; /pub\r\n",
-                           "type=pdir; ..\r\n", "garbage without facts\n", "\0\0\0",
+    const char* texts[] = {"",
+                           "\r\n\r\n",
+                           "total 12\n",
+                           "type=cdir;modify=20240101000000; /pub\r\n",
+                           "type=pdir; ..\r\n",
+                           "garbage without facts\n",
+                           "\0\0\0",
                            "-rw-r--r-- 1 u g 12 Foo 99 12:00 \n"};
     for (const char* text : texts) {
         SCOPED_TRACE(text);
@@ -58,10 +63,18 @@ TEST(FtpListing, LinesThatNameNoEntryAreSkipped) {
 
 TEST(FtpListing, OnlyPlainNamesAreSafeLocalFileNames) {
     const std::pair<QString, bool> cases[] = {
-        {"page.htm", true},        {".htaccess", true},     {"..hidden", true},
-        {"", false},               {".", false},            {"..", false},
-        {"../escape.txt", false},  {"/etc/passwd", false},  {"back\\slash", false},
-        {"sub/inner.txt", false},  {"cr\rname", false},     {"lf\nname", false},
+        {"page.htm", true},
+        {".htaccess", true},
+        {"..hidden", true},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"../escape.txt", false},
+        {"/etc/passwd", false},
+        {"back\\slash", false},
+        {"sub/inner.txt", false},
+        {"cr\rname", false},
+        {"lf\nname", false},
         {QString("nul") + QChar(0) + "x", false},
     };
     for (const auto& [name, safe] : cases)

@@ -9,10 +9,10 @@
 class FtpTestServer : public HttpTestServer {
 public:
     explicit FtpTestServer(const QString& folder, const QStringList& options = {})
-        : HttpTestServer(Python(), QStringList{QStringLiteral(GLYPHON_NET_TESTS_DIR
-                                                              "/ftp_test_server.py"),
-                                               folder} +
-                                       options) {}
+        : HttpTestServer(
+              Python(),
+              QStringList{QStringLiteral(GLYPHON_NET_TESTS_DIR "/ftp_test_server.py"), folder} +
+                  options) {}
 
     QString Host() const { return QStringLiteral("127.0.0.1:%1").arg(Port()); }
 

@@ -11,8 +11,9 @@
 class HttpTestServer {
 public:
     explicit HttpTestServer(const QString& folder)
-        : HttpTestServer("python3",
-                         {QStringLiteral(GLYPHON_NET_TESTS_DIR "/download_test_server.py"), folder}) {}
+        : HttpTestServer(
+              "python3",
+              {QStringLiteral(GLYPHON_NET_TESTS_DIR "/download_test_server.py"), folder}) {}
 
     // Any server script that prints "PORT <n>" once it listens on 127.0.0.1.
     HttpTestServer(const QString& program, const QStringList& arguments) {

@@ -3,9 +3,9 @@
 
 #include "DialogDriver.h"
 #include "FtpTestServer.h"
+#include "common/AppHelpers.h"
 #include "net/TFormFTPSite.h"
 #include "net/TFormFTPTransfer.h"
-#include "common/AppHelpers.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QCheckBox>
@@ -112,7 +112,8 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         EXPECT_EQ(ReadFile("page.htm"), page);
         EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{"page.htm"});
         const QString received = Panel(2);
-        EXPECT_GE(QLocale().toLongLong(received.mid(10).chopped(2)), 1465) << received.toStdString();
+        EXPECT_GE(QLocale().toLongLong(received.mid(10).chopped(2)), 1465)
+            << received.toStdString();
 
         const qint64 sent = form_.Session().BytesSent();
         form_.MIDisconnectClick();
@@ -213,8 +214,8 @@ TEST_F(FtpClientTest, AStalledServerTimesOutAndTerminateEndsTheWait) {
         bool Terminate;
         QString Expected;
     };
-    for (const Case& c : {Case{300, false, "ERROR! Timeout"},
-                          Case{60000, true, "ERROR! Operation Cancelled"}}) {
+    for (const Case& c :
+         {Case{300, false, "ERROR! Timeout"}, Case{60000, true, "ERROR! Operation Cancelled"}}) {
         SCOPED_TRACE(c.Expected.toStdString());
         form_.Session().SetTimeouts({300, c.NoDataMs});
         ScriptedPrompts prompts;
@@ -272,10 +273,10 @@ TEST(FtpClientPanes, LocalPaneHidesDotFilesAndSortsFoldersFirstByBytesAndDates) 
     WriteFile("!first", QByteArray(3000, 'f'));
     WriteFile(".htaccess", "hidden");
     const std::pair<const char*, QDate> times[] = {{"b.bin", {1975, 1, 1}},
-                                                    {"!first", {2010, 1, 1}},
-                                                    {"a.bin", {2020, 1, 1}},
-                                                    {"zdir", {2001, 1, 1}},
-                                                    {"!dir", {2001, 1, 1}}};
+                                                   {"!first", {2010, 1, 1}},
+                                                   {"a.bin", {2020, 1, 1}},
+                                                   {"zdir", {2001, 1, 1}},
+                                                   {"!dir", {2001, 1, 1}}};
     for (const auto& [name, date] : times) {
         const time_t when = QDateTime(date, QTime(12, 0)).toSecsSinceEpoch();
         const utimbuf both{when, when};
