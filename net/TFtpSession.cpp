@@ -68,6 +68,10 @@ QString FtpErrorMessage(quint32 error, const QString& serverReply) {
         return "ERROR! Connection Reset";
     case 12110:
         return "ERROR! Transfer in Progress";
+    case 12045:
+        return "ERROR! Untrusted Certificate";
+    case 12157:
+        return "ERROR! Secure Channel Error";
     default:
         return "ERROR! Error Code #" + QString::number(error);
     }

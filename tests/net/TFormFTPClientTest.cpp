@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTcpServer>
@@ -305,5 +306,56 @@ TEST(FtpClientPanes, LocalPaneHidesDotFilesAndSortsFoldersFirstByBytesAndDates) 
     ASSERT_EQ(b.size(), 1);
     EXPECT_EQ(b[0]->text(1), "2KB");
     EXPECT_EQ(b[0]->text(3), "Unknown");
+}
+} // namespace
+
+namespace {
+// A self-signed certificate and its key in one file, made for this run.
+QString MakeCertificate(const QString& folder) {
+    const QString path = folder + "/server.pem";
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                              "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                              "-keyout", path, "-out", folder + "/cert.pem"});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        return {};
+    QFile key(path), cert(folder + "/cert.pem");
+    if (!key.open(QIODevice::Append) || !cert.open(QIODevice::ReadOnly))
+        return {};
+    key.write(cert.readAll());
+    return path;
+}
+
+TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransfer) {
+    QTemporaryDir keys;
+    const QString certificate = MakeCertificate(keys.path());
+    ASSERT_FALSE(certificate.isEmpty());
+    StartServer({"--tls", certificate});
+    form_.show();
+    TFormFTPSite* site = form_.SiteDialog();
+    site->CBSiteName->setEditText("Secure");
+    site->EditHostName->setText(server_->Host());
+    site->EditUsername->setEditText("user");
+    site->EditPassword->setText("secret");
+    site->CBProtocol->setCurrentIndex(1);
+    site->ButtonSave->click();
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Yes);
+    for (int round = 0; round < 2; ++round) {
+        WhenTrue([site] { return site->isVisible(); }, [site] { site->ButtonConnect->click(); });
+        form_.MIConnectClick();
+        ASSERT_TRUE(form_.Session().Connected()) << form_.RichEdit->toPlainText().toStdString();
+        WriteFile(QString("s%1.htm").arg(round), "secret page");
+        form_.PIRefresh1Click();
+        Select(form_.ListView1, {QString("s%1.htm").arg(round)});
+        form_.ButtonPutClick();
+        QFile::remove(QString("s%1.htm").arg(round));
+        Select(form_.ListView2, {QString("s%1.htm").arg(round)});
+        form_.ButtonGetClick();
+        EXPECT_EQ(ReadFile(QString("s%1.htm").arg(round)), "secret page");
+        form_.MIDisconnectClick();
+    }
+    ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
+    EXPECT_TRUE(prompts.Records()[0].Text.contains("Accept this certificate"));
 }
 } // namespace

@@ -32,9 +32,24 @@ def main():
 
     base = FTPHandler
     if "--tls" in args:
-        from pyftpdlib.handlers import TLS_FTPHandler
+        from OpenSSL import SSL
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+        certfile = args[args.index("--tls") + 1]
+        context = SSL.Context(SSL.TLS_SERVER_METHOD)
+        context.use_certificate_chain_file(certfile)
+        context.use_privatekey_file(certfile)
+        # Clients resume the control connection's TLS session on data connections.
+        context.set_session_id(b"glyphon-tests")
         base = TLS_FTPHandler
-        base.certfile = args[args.index("--tls") + 1]
+        base.ssl_context = context
+
+        class HandshakingDTP(TLS_DTPHandler):
+            # pyftpdlib closes a data channel that is readable before its first transfer,
+            # which is just when a client's TLS handshake arrives.
+            def readable(self):
+                return self._ssl_accepting or self._ssl_want_read or super().readable()
+
+        base.dtp_handler = HandshakingDTP
 
     drop_after = int(args[args.index("--drop-after") + 1]) if "--drop-after" in args else 0
     hostile = "--hostile" in args
