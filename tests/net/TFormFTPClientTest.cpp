@@ -206,29 +206,49 @@ TEST_F(FtpClientTest, ListedNamesThatWouldLeaveTheFolderAreShownButNotDownloaded
     form_.MIDisconnectClick();
 }
 
-TEST_F(FtpClientTest, AStalledServerTimesOutAndTerminateEndsTheWait) {
+TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
     QTcpServer silent; // accepts, then never says a word
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    const QString host = QString("127.0.0.1:%1").arg(silent.serverPort());
+    WriteFile(remote_.filePath("stuck.bin"), QByteArray(100000, 's'));
+    StartServer({"--stall-after", "1000"}); // downloads stop after a few bytes
     struct Case {
+        bool Download; // else the connection itself stalls
         int NoDataMs;
         bool Terminate;
         QString Expected;
     };
-    for (const Case& c :
-         {Case{300, false, "ERROR! Timeout"}, Case{60000, true, "ERROR! Operation Cancelled"}}) {
-        SCOPED_TRACE(c.Expected.toStdString());
-        form_.Session().SetTimeouts({300, c.NoDataMs});
+    const Case cases[] = {
+        {false, 60000, false, "ERROR! Timeout"},
+        {false, 60000, true, "ERROR! Operation Cancelled"},
+        {true, 500, false, "ERROR! Timeout"},
+        {true, 60000, true, "ERROR! Operation Cancelled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Expected.toStdString() + (c.Download ? " downloading" : " connecting"));
+        form_.Session().SetTimeouts({c.Terminate ? 60000 : 500, c.NoDataMs});
         ScriptedPrompts prompts;
-        prompts.AnswerButton(QMessageBox::Ok);
         if (c.Terminate)
-            WhenTrue([&] { return form_.BusyCount() > 0; }, [&] { form_.Session().Terminate(); });
-        Connect(host);
-        EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
-        ASSERT_EQ(prompts.Records().size(), 1);
-        EXPECT_EQ(prompts.Records()[0].Text,
-                  "Unable to connect to FTP site. Please check your settings.");
-        EXPECT_FALSE(form_.Session().Connected());
+            WhenTrue(
+                [&] {
+                    return form_.BusyCount() > 0 &&
+                           (!c.Download || form_.TransferWindow()->isVisible());
+                },
+                [&] { form_.Session().Terminate(); });
+        if (c.Download) {
+            Connect(server_->Host());
+            Select(form_.ListView2, {"stuck.bin"});
+            form_.ButtonGetClick();
+            EXPECT_TRUE(Log().contains("Downloading \"stuck.bin\"\n" + c.Expected));
+            EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{});
+            form_.MIDisconnectClick();
+        } else {
+            prompts.AnswerButton(QMessageBox::Ok);
+            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()));
+            EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
+            ASSERT_EQ(prompts.Records().size(), 1);
+            EXPECT_EQ(prompts.Records()[0].Text,
+                      "Unable to connect to FTP site. Please check your settings.");
+        }
     }
 }
 

@@ -2,12 +2,14 @@
 
 Usage: ftp_test_server.py FOLDER [--tls CERTFILE] [--drop-after BYTES] [--hostile]
                            [--throttle BYTES_PER_SECOND] [--truncate-uploads BYTES]
+                           [--stall-after BYTES]
 Serves FOLDER to user "user" with password "secret" (all rights) and to anonymous (read only).
   --tls CERT        explicit TLS (AUTH TLS) with the certificate and key in CERT
   --drop-after N    every download drops the whole session after about N bytes of data
   --hostile         listings also name entries no local file may be called
   --throttle N      data connections move about N bytes a second
   --truncate-uploads N  an uploaded file keeps only its first N bytes
+  --stall-after N   every download stops sending after N bytes and keeps the connection open
 Prints "PORT <n>" once it listens.
 """
 
@@ -53,6 +55,7 @@ def main():
 
     drop_after = int(args[args.index("--drop-after") + 1]) if "--drop-after" in args else 0
     hostile = "--hostile" in args
+    stall_after = int(args[args.index("--stall-after") + 1]) if "--stall-after" in args else -1
     throttle = int(args[args.index("--throttle") + 1]) if "--throttle" in args else 0
     truncate = int(args[args.index("--truncate-uploads") + 1]) \
         if "--truncate-uploads" in args else -1
@@ -65,6 +68,17 @@ def main():
             self.sent += n
             if self.sent >= drop_after:
                 self.cmd_channel.close()
+            return n
+
+    class StallingDTP(DTPHandler):
+        sent = 0
+
+        def send(self, data):
+            if self.sent >= stall_after:
+                time.sleep(0.01)
+                return 0
+            n = super().send(data[:max(1, stall_after - self.sent)])
+            self.sent += n
             return n
 
     class SlowDTP(DTPHandler):
@@ -110,6 +124,8 @@ def main():
         Handler.dtp_handler = DroppingDTP
     elif throttle:
         Handler.dtp_handler = SlowDTP
+    elif stall_after >= 0:
+        Handler.dtp_handler = StallingDTP
     server = FTPServer(("127.0.0.1", 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)
