@@ -24,6 +24,7 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -343,7 +344,8 @@ QWidget* TFormFTPClient::BuildPane(const QString& title, int index) {
     } else {
         ComboBox2 = box, SpeedButton2 = up, ListView2 = list, PopupMenu2 = menu;
     }
-    ResetFileList(list);
+    if (index == 1)
+        ResetFileList(list); // the remote list stays empty until a listing fills it
     BuildPopupMenu(list, menu);
 
     const bool local = index == 1;
@@ -438,6 +440,11 @@ void TFormFTPClient::closeEvent(QCloseEvent* event) {
 void TFormFTPClient::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     PIRefresh1Click();
+}
+
+void TFormFTPClient::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FitFirstStatusPanel(statusBar());
 }
 
 void TFormFTPClient::changeEvent(QEvent* event) {

@@ -81,6 +81,7 @@ void TFormFTPSite::BuildControls() {
     CBSiteName->setObjectName("CBSiteName");
     CBSiteName->setEditable(true);
     CBSiteName->setInsertPolicy(QComboBox::NoInsert);
+    CBSiteName->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ButtonSave = new QPushButton("Save");
     ButtonSave->setObjectName("ButtonSave");
     ButtonRemove = new QPushButton("Remove");

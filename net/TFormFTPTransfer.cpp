@@ -69,10 +69,9 @@ void TFormFTPTransfer::reject() {
 void TFormFTPTransfer::timerEvent(QTimerEvent* event) {
     if (event->timerId() != animationTimer_)
         return QDialog::timerEvent(event);
-    // A page flying from one folder to the other.
-    frame_ = (frame_ + 1) % 12;
-    QString track(12, QChar(0x00B7));
-    track[frame_] = QChar(0x25A4);
-    Animate->setText(QString::fromUtf8("\xF0\x9F\x93\x81 ") + track +
-                     QString::fromUtf8(" \xF0\x9F\x93\x82"));
+    // A page moving from one folder to the other.
+    frame_ = (frame_ + 1) % 16;
+    QString track(16, QChar(0x00B7));
+    track[frame_] = QChar(0x25A0);
+    Animate->setText("[ " + track + " ]");
 }
