@@ -37,25 +37,30 @@ TEST(FtpCommands, TheClientWindowOpensModallyPublishesAndClosesOnlyWhenDisconnec
     prompts.AnswerButton(QMessageBox::Ok);
     TFormFTPClient& client = form.FormFTPClient();
     TFormFTPSite* site = client.SiteDialog();
-    WhenTrue([&] { return client.isVisible(); },
-             [&] {
-                 EXPECT_EQ(client.windowTitle(), "Velmaris Glyphon [FTP Client]");
-                 EXPECT_EQ(client.ComboBox1->currentText(), QDir::currentPath());
-                 WhenTrue([&] { return site->isVisible(); },
-                          [&] {
-                              site->EditHostName->setText(server.Host());
-                              site->EditUsername->setEditText("user");
-                              site->EditPassword->setText("secret");
-                              site->ButtonConnect->click();
-                          });
-                 client.MIConnectClick();
-                 client.ListView1->findItems("index.htm", Qt::MatchExactly)[0]->setSelected(true);
-                 client.ButtonPutClick();
-                 client.close(); // refused: still connected
-                 EXPECT_TRUE(client.isVisible());
-                 client.MIDisconnectClick();
-                 client.close();
-             });
+    // Shown, and its local pane filled (the refresh lets events through before it lists).
+    WhenTrue(
+        [&] {
+            return client.isVisible() &&
+                   !client.ListView1->findItems("index.htm", Qt::MatchExactly).isEmpty();
+        },
+        [&] {
+            EXPECT_EQ(client.windowTitle(), "Velmaris Glyphon [FTP Client]");
+            EXPECT_EQ(client.ComboBox1->currentText(), QDir::currentPath());
+            WhenTrue([&] { return site->isVisible(); },
+                     [&] {
+                         site->EditHostName->setText(server.Host());
+                         site->EditUsername->setEditText("user");
+                         site->EditPassword->setText("secret");
+                         site->ButtonConnect->click();
+                     });
+            client.MIConnectClick();
+            client.ListView1->findItems("index.htm", Qt::MatchExactly)[0]->setSelected(true);
+            client.ButtonPutClick();
+            client.close(); // refused: still connected
+            EXPECT_TRUE(client.isVisible());
+            client.MIDisconnectClick();
+            client.close();
+        });
     form.ClickMenuItem(form.MIOpenFTPClient);
     EXPECT_FALSE(client.isVisible());
     ASSERT_EQ(prompts.Records().size(), 1);
