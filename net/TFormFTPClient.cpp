@@ -496,6 +496,10 @@ void TFormFTPClient::EndFtpOperation() {
 
 void TFormFTPClient::SetPanesEnabled() {
     const bool idle = busyCount_ == 0;
+    // A listing begins and ends once per entry; only a change is worth the widgets' restyling.
+    if (panesEnabled_ == idle)
+        return;
+    panesEnabled_ = idle;
     for (QWidget* w :
          std::initializer_list<QWidget*>{ButtonPut, ButtonGet, SpeedButton1, ComboBox1, ListView1,
                                          SpeedButton2, ComboBox2, ListView2})
@@ -559,6 +563,7 @@ void TFormFTPClient::DisconnectConnection() {
     ListView2->clear();
     BeginFtpOperation();
     busyCount_ = 0;
+    panesEnabled_.reset(); // the local side enabled, the remote one not
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton1, ComboBox1, ListView1})
         w->setEnabled(true);
 }
@@ -571,7 +576,7 @@ void TFormFTPClient::PutOnTop(QComboBox* box, const QString& path) {
     box->setCurrentIndex(0);
 }
 
-void TFormFTPClient::AddFileItem(TFtpListView* list, const TFtpFindData& data) {
+void TFormFTPClient::AddFileItem(QList<QTreeWidgetItem*>& items, const TFtpFindData& data) {
     static const QFileIconProvider icons;
     static const QIcon folderIcon = icons.icon(QAbstractFileIconProvider::Folder);
     static const QIcon fileIcon = icons.icon(QAbstractFileIconProvider::File);
@@ -590,12 +595,11 @@ void TFormFTPClient::AddFileItem(TFtpListView* list, const TFtpFindData& data) {
     item->setData(0, kSubRole + SubPackedTime, QString::number(packed));
     item->setData(0, kSubRole + SubAttributes, QString::number(data.Directory ? 0x10 : 0x80));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
-    list->addTopLevelItem(item);
+    items.append(item);
 }
 
-void TFormFTPClient::SortFileList(TFtpListView* list) {
+void TFormFTPClient::SortFileList(TFtpListView* list, QList<QTreeWidgetItem*> items) {
     const QSignalBlocker block(list);
-    QList<QTreeWidgetItem*> items;
     while (list->topLevelItemCount() > 0)
         items.append(list->takeTopLevelItem(0));
     const int state = list->Tag;
@@ -617,19 +621,22 @@ void TFormFTPClient::PIRefresh1Click() {
     QCoreApplication::processEvents();
     const QFileInfoList entries = QDir::current().entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QList<QTreeWidgetItem*> items;
     for (const QFileInfo& info : entries) {
         // Names with a leading full stop are the desktop's hidden files.
         if (info.fileName().startsWith('.'))
             continue;
-        AddFileItem(ListView1, {info.fileName(), info.isDir() ? 0 : info.size(),
-                                info.lastModified(), info.isDir()});
+        AddFileItem(items, {info.fileName(), info.isDir() ? 0 : info.size(), info.lastModified(),
+                            info.isDir()});
     }
-    SortFileList(ListView1);
+    // Put in at once: one by one, a list of thousands would be laid out thousands of times.
+    SortFileList(ListView1, items);
     filling_ = false;
 }
 
 void TFormFTPClient::RemoteListing() {
     filling_ = true;
+    QList<QTreeWidgetItem*> items;
     // Step 1-3: the folder, its place in the history and a fresh list.
     if (RemoteRequest([this] { session_.GetCurrentDirectory(); }, "Refreshing Directory")) {
         PutOnTop(ComboBox2, session_.CurrentDirectory());
@@ -644,7 +651,7 @@ void TFormFTPClient::RemoteListing() {
         while (more) {
             const TFtpFindData& data = session_.FindData();
             if (data.Name != "." && data.Name != "..")
-                AddFileItem(ListView2, data);
+                AddFileItem(items, data);
             BeginFtpOperation();
             session_.FindNext();
             WaitForFtpCompletion({});
@@ -653,7 +660,7 @@ void TFormFTPClient::RemoteListing() {
         }
         EndFtpOperation();
     }
-    SortFileList(ListView2);
+    SortFileList(ListView2, items);
     filling_ = false;
 }
 

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTreeWidget>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -79,7 +80,8 @@ public:
     void NewFolder(TFtpListView* list);
     void SpeedButton2Click();
     void ListView1ColumnClick(TFtpListView* list, int column);
-    void SortFileList(TFtpListView* list);
+    // Sorts the list's items, with Added put in as well.
+    void SortFileList(TFtpListView* list, QList<QTreeWidgetItem*> added = {});
 
     // The busy-and-wait protocol around every request.
     void BeginFtpOperation();
@@ -123,7 +125,7 @@ private:
     bool ConnectSequence(const TFtpServer& server, const QString& siteName);
     void DisconnectConnection();
     void RemoteListing();
-    void AddFileItem(TFtpListView* list, const TFtpFindData& data);
+    void AddFileItem(QList<QTreeWidgetItem*>& items, const TFtpFindData& data);
     void PutOnTop(QComboBox* box, const QString& path);
     void Transfer(bool download);
     void ItemRenamed(TFtpListView* list, QTreeWidgetItem* item);
@@ -134,6 +136,8 @@ private:
     TFormFTPSite* siteDialog_ = nullptr;
     TFormFTPTransfer* transfer_ = nullptr;
     int busyCount_ = 0;
+    // What SetPanesEnabled last applied; nothing while only the local side is enabled.
+    std::optional<bool> panesEnabled_;
     bool filling_ = false;
     std::unique_ptr<TFormStorage> storage_;
 };
