@@ -255,6 +255,14 @@ public:
 
     // Commands that need no data connection (RNFR/RNTO, DELE, RMD, MKD), given absolute paths.
     TFtpOutcome Quote(const QStringList& commands) {
+        // A line break inside a name would end the command and start another of the name's own.
+        for (const QString& command : commands) {
+            if (command.contains('\r') || command.contains('\n')) {
+                TFtpOutcome refused;
+                refused.Error = FtpErrorInvalidUrl;
+                return refused;
+            }
+        }
         curl_slist* list = nullptr;
         for (const QString& command : commands)
             list = curl_slist_append(list, command.toUtf8().constData());

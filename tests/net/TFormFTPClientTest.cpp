@@ -267,6 +267,11 @@ TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
     Select(form_.ListView2, {"a.htm"});
     form_.RenameItem(form_.ListView2);
     EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "new folder", "b.htm"}));
+    // A line break in a name cannot smuggle in a command of its own.
+    prompts.AnswerInput("c.htm\r\nMKD /injected");
+    Select(form_.ListView2, {"b.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_FALSE(QFile::exists(remote_.filePath("injected")));
     // Dragged onto "..": into the parent folder.
     Select(form_.ListView2, {"b.htm"});
     emit form_.ListView2->ItemsDropped(form_.ListView2, form_.ListView2->topLevelItem(0));
