@@ -164,6 +164,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectInsertCommands();
     ConnectSpellingCommands();
     ConnectTidyCommands();
+    ConnectFtpCommands();
     TranslateComponent(this);
 }
 
@@ -232,8 +233,8 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient,
-                     MIPageSetup, MIPrint, MIUpgrade});
+    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIPageSetup,
+                     MIPrint, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");

@@ -32,6 +32,7 @@ class TFormOpenDialog;
 struct TOpenDialogs;
 class TFindDialog;
 class TExplorerPane;
+class TFormFTPClient;
 class TReplaceDialog;
 class TFormTidyProperties;
 class QDockWidget;
@@ -260,6 +261,10 @@ public:
     void SaveRecentFiles() const;
     // Connects the file commands and puts the recent files into the File menu.
     void ConnectFileCommands();
+    // The FTP client window, made on first use and kept until the program ends.
+    TFormFTPClient& FormFTPClient();
+    void ConnectFtpCommands();
+    void MIOpenFTPClientClick();
     void MIOpenClick();
     void MISaveClick();
     void MISaveAsClick();
@@ -371,6 +376,7 @@ private:
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool destroyed_ = false;
+    TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one
     // Declared last: it reads the status bar and the editor while it is destroyed.
     std::unique_ptr<TFormStorage> FormStorage;
 };

@@ -10,7 +10,7 @@ packages=(
   wamerican
   libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
   xvfb xauth
-  python3 python3-pyftpdlib
+  python3 python3-pyftpdlib python3-openssl openssl
   fonts-dejavu-core
   xdg-utils
 )
