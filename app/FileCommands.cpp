@@ -165,6 +165,7 @@ void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
     GlyphEdit.SetReadOnly(IsFileReadOnly(fileName));
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
+    SetMessagesTabVisible(false);
     TBMRUList.Add(fileName);
     FormActivate();
 }

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -154,6 +155,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateToolBar();
     CreateClientArea();
     CreateStatusBar();
+    CreatePreviewPane();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
@@ -474,6 +476,7 @@ void TFormGlyphon::FormCreate() {
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
+    RunCommand([this] { LoadPreviewLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -525,8 +528,10 @@ bool TFormGlyphon::eventFilter(QObject* watched, QEvent* e) {
 
 void TFormGlyphon::FormPaint() {
     firstPaintDone_ = true;
-    if (RunCommand([this] { OpenStartDocument(); }))
+    if (RunCommand([this] { OpenStartDocument(); })) {
+        LoadPreviewStartPage();
         SetStartCaret();
+    }
 }
 
 void TFormGlyphon::FormPaintBeforePainting() {
@@ -540,6 +545,7 @@ void TFormGlyphon::FormPaintBeforePainting() {
         });
         return;
     }
+    LoadPreviewStartPage();
     SetStartCaret();
     // The bars lay out the commands the document showed before they paint.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -652,6 +658,7 @@ void TFormGlyphon::FormDestroy() {
     RunCommand([this] {
         SaveRecentFiles();
         SaveBarLayout();
+        SavePreviewLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
     });
@@ -730,6 +737,7 @@ void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());
     MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
     MIViewGutter->setChecked(GlyphEditView->Gutter().Visible());
+    MIViewQuickPreview->setChecked(!TBWindowPreview->isHidden());
 }
 
 void TFormGlyphon::MINewClick() {
@@ -744,6 +752,7 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.Lines().SetBreakAfterLastLine(true);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
+    SetMessagesTabVisible(false);
     DocumentFileName = UntitledName;
     FormActivate();
 }

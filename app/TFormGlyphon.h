@@ -21,6 +21,11 @@
 
 class QAction;
 class QComboBox;
+class QDockWidget;
+class QListWidget;
+class QTabWidget;
+class TEmbeddedWB;
+class TTBToolWindowSlider;
 class QLabel;
 class QMenu;
 class QStatusBar;
@@ -265,6 +270,31 @@ public:
     // Saves the document, and the saves after, in the encoding or with the line breaks.
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
+
+    // ---- Quick preview pane and preview commands (PreviewCommands.cpp) ----
+    QDockWidget* TBWindowPreview = nullptr;
+    TTBToolWindowSlider* TBWindowPreviewSlider = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSWebBrowser = nullptr;
+    TEmbeddedWB* EmbeddedWB = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+
+    // Builds the pane (hidden, docked at the bottom) and connects its commands.
+    void CreatePreviewPane();
+    void LoadPreviewLayout();
+    void SavePreviewLayout() const;
+    // Shows the start page in the preview browser, which stays hidden until the pane is shown.
+    void LoadPreviewStartPage();
+    // Shows or hides the "Messages" tab of the preview pane.
+    void SetMessagesTabVisible(bool visible);
+    // Places a pane's slider at the edge facing the editor; hides it while the pane floats.
+    void AlignSliderToDock(QDockWidget* pane);
+    void TBWindowPreviewDockChanged();
+    void EmbeddedWBDocumentComplete(bool topFrame);
+    void MIQuickPreviewClick();
+    void MIPreviewInBrowserClick();
+    void MIViewQuickPreviewClick();
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
