@@ -1,6 +1,7 @@
 #include "common/TEmbeddedWB.h"
 
 #include "net/HttpTestServer.h"
+#include "support/BrowserScript.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,17 +68,6 @@ window.open(server + "popup");
 setTimeout(finish, 8000);
 </script></body></html>)";
     return QString(page).replace("SERVER", server).replace("ROOT", root).toUtf8();
-}
-
-// Whether Script, run on the shown page, gives true.
-bool PageReports(TEmbeddedWB& browser, const QString& script) {
-    bool answered = false;
-    bool result = false;
-    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
-        answered = true;
-        result = value.toBool();
-    });
-    return QTest::qWaitFor([&] { return answered; }, Deadline) && result;
 }
 
 class EmbeddedWB : public ::testing::Test {
