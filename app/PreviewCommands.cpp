@@ -13,6 +13,7 @@
 
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTimer>
@@ -58,8 +59,6 @@ void TFormGlyphon::CreatePreviewPane() {
     PageControl = new QTabWidget(TBWindowPreview);
     PageControl->setObjectName("PageControl");
     PageControl->setTabPosition(QTabWidget::South);
-    PageControl->setMinimumSize(PaneMinClientSize, PaneMinClientSize);
-    PageControl->setMaximumHeight(PreviewMaxClientHeight);
     TSWebBrowser = new QWidget;
     TSWebBrowser->setObjectName("TSWebBrowser");
     auto* browserLayout = new QVBoxLayout(TSWebBrowser);
@@ -76,12 +75,21 @@ void TFormGlyphon::CreatePreviewPane() {
     ListBoxErrors->setObjectName("ListBoxErrors");
     errorsLayout->addWidget(ListBoxErrors);
     PageControl->addTab(TSErrors, "Messages");
-    TBWindowPreview->setWidget(PageControl);
+    TBWindowPreviewClient = new QWidget(TBWindowPreview);
+    TBWindowPreviewClient->setObjectName("TBWindowPreviewClient");
+    TBWindowPreviewClient->setMinimumSize(PaneMinClientSize, PaneMinClientSize);
+    TBWindowPreviewClient->setMaximumHeight(PreviewMaxClientHeight);
+    auto* grid = new QGridLayout(TBWindowPreviewClient);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(PageControl, 1, 1);
+    TBWindowPreview->setWidget(TBWindowPreviewClient);
 
     addDockWidget(Qt::BottomDockWidgetArea, TBWindowPreview);
     TBWindowPreview->hide();
-    TBWindowPreviewSlider = new TTBToolWindowSlider(TBWindowPreview, this);
-    AlignSliderToDock(TBWindowPreview);
+    TBWindowPreviewSlider =
+        new TTBToolWindowSlider(*this, *TBWindowPreview, *TBWindowPreviewClient, *grid);
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
 
     connect(TBWindowPreview, &QDockWidget::dockLocationChanged, this,
             [this] { RunCommand([this] { TBWindowPreviewDockChanged(); }); });
@@ -101,35 +109,10 @@ void TFormGlyphon::CreatePreviewPane() {
     bind(MIViewQuickPreview, &TFormGlyphon::MIViewQuickPreviewClick);
 }
 
-void TFormGlyphon::AlignSliderToDock(QDockWidget* pane) {
-    auto* slider = pane->findChild<TTBToolWindowSlider*>();
-    if (!slider)
-        return;
-    if (pane->isFloating()) {
-        slider->hide();
-        return;
-    }
-    switch (dockWidgetArea(pane)) {
-    case Qt::TopDockWidgetArea:
-        slider->SetEdge(Qt::BottomEdge);
-        break;
-    case Qt::LeftDockWidgetArea:
-        slider->SetEdge(Qt::RightEdge);
-        break;
-    case Qt::RightDockWidgetArea:
-        slider->SetEdge(Qt::LeftEdge);
-        break;
-    default:
-        slider->SetEdge(Qt::TopEdge);
-        break;
-    }
-    slider->show();
-}
-
 void TFormGlyphon::TBWindowPreviewDockChanged() {
-    AlignSliderToDock(TBWindowPreview);
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
     if (TBWindowPreview->isFloating()) {
-        const int frame = TBWindowPreview->width() - PageControl->width();
+        const int frame = TBWindowPreview->width() - TBWindowPreviewClient->width();
         TBWindowPreview->resize(PreviewMaxClientWidth + frame, TBWindowPreview->height());
     }
 }
@@ -148,19 +131,20 @@ void TFormGlyphon::LoadPreviewLayout() {
         addDockWidget(*area, TBWindowPreview);
     }
     TBWindowPreview->setVisible(layout->Visible);
-    AlignSliderToDock(TBWindowPreview);
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
     // A docked pane takes its height once it is laid out, the first time it shows.
     if (layout->ClientHeight && !TBWindowPreview->isFloating()) {
         auto once = std::make_shared<QMetaObject::Connection>();
-        *once = connect(TBWindowPreview, &QDockWidget::visibilityChanged, this,
-                        [this, once, height = *layout->ClientHeight](bool visible) {
-                            if (!visible)
-                                return;
-                            disconnect(*once);
-                            QTimer::singleShot(0, this, [this, height] {
-                                SetClientHeight(this, TBWindowPreview, PageControl, height);
-                            });
+        *once =
+            connect(TBWindowPreview, &QDockWidget::visibilityChanged, this,
+                    [this, once, height = *layout->ClientHeight](bool visible) {
+                        if (!visible)
+                            return;
+                        disconnect(*once);
+                        QTimer::singleShot(0, this, [this, height] {
+                            SetClientHeight(this, TBWindowPreview, TBWindowPreviewClient, height);
                         });
+                    });
     }
 }
 
@@ -174,8 +158,8 @@ void TFormGlyphon::SavePreviewLayout() const {
         layout.FloatLeft = TBWindowPreview->x();
         layout.FloatTop = TBWindowPreview->y();
     }
-    layout.ClientWidth = PageControl->width();
-    layout.ClientHeight = PageControl->height();
+    layout.ClientWidth = TBWindowPreviewClient->width();
+    layout.ClientHeight = TBWindowPreviewClient->height();
     WriteDockLayout(SettingsIni(), DockLayoutSection(objectName(), PreviewPaneName), layout);
 }
 

@@ -153,9 +153,10 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     };
     CreateMenus();
     CreateToolBar();
+    CreatePreviewPane();
+    ConnectReferenceCommands();
     CreateClientArea();
     CreateStatusBar();
-    CreatePreviewPane();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
@@ -474,9 +475,9 @@ void TFormGlyphon::ApplyHighlighterColours() {
 void TFormGlyphon::FormCreate() {
     CreateRunningInstanceMutex();
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
+    RunCommand([this] { LoadPreviewLayout(); });
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
-    RunCommand([this] { LoadPreviewLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -656,9 +657,9 @@ void TFormGlyphon::FormDestroy() {
     destroyed_ = true;
     // A failed write (a read-only program folder) ends the saves that would follow it.
     RunCommand([this] {
+        SavePreviewLayout();
         SaveRecentFiles();
         SaveBarLayout();
-        SavePreviewLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
     });

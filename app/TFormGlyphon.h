@@ -238,6 +238,37 @@ public:
     void EnableEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy, QAction* paste,
                          QAction* del);
 
+    // ---- Quick preview pane and preview commands (PreviewCommands.cpp) ----
+    QDockWidget* TBWindowPreview = nullptr;
+    TTBToolWindowSlider* TBWindowPreviewSlider = nullptr;
+    QWidget* TBWindowPreviewClient = nullptr; // the pane's client: the tabs and the slider
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSWebBrowser = nullptr;
+    TEmbeddedWB* EmbeddedWB = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+
+    // Builds the pane (hidden, docked at the bottom) and connects its commands.
+    void CreatePreviewPane();
+    void LoadPreviewLayout();
+    void SavePreviewLayout() const;
+    // Shows the start page in the preview browser, which stays hidden until the pane is shown.
+    void LoadPreviewStartPage();
+    // Shows or hides the "Messages" tab of the preview pane.
+    void SetMessagesTabVisible(bool visible);
+    void TBWindowPreviewDockChanged();
+    void EmbeddedWBDocumentComplete(bool topFrame);
+    void MIQuickPreviewClick();
+    void MIPreviewInBrowserClick();
+    void MIViewQuickPreviewClick();
+
+    // ---- Reference works in the help viewer (ReferenceCommands.cpp) ----
+    void ConnectReferenceCommands();
+    // Shows the shipped page StartPage (a path in the program's folder) in the help viewer.
+    void ShowReference(const QString& startPage);
+    void MIHTMLReferenceClick();
+    void MICSSReferenceClick();
+
     // ---- File commands (FileCommands.cpp) ----
     // The recent files: loaded at creation, saved at destruction, shown in the File menu.
     TTBMRUList TBMRUList;
@@ -270,31 +301,6 @@ public:
     // Saves the document, and the saves after, in the encoding or with the line breaks.
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
-
-    // ---- Quick preview pane and preview commands (PreviewCommands.cpp) ----
-    QDockWidget* TBWindowPreview = nullptr;
-    TTBToolWindowSlider* TBWindowPreviewSlider = nullptr;
-    QTabWidget* PageControl = nullptr;
-    QWidget* TSWebBrowser = nullptr;
-    TEmbeddedWB* EmbeddedWB = nullptr;
-    QWidget* TSErrors = nullptr;
-    QListWidget* ListBoxErrors = nullptr;
-
-    // Builds the pane (hidden, docked at the bottom) and connects its commands.
-    void CreatePreviewPane();
-    void LoadPreviewLayout();
-    void SavePreviewLayout() const;
-    // Shows the start page in the preview browser, which stays hidden until the pane is shown.
-    void LoadPreviewStartPage();
-    // Shows or hides the "Messages" tab of the preview pane.
-    void SetMessagesTabVisible(bool visible);
-    // Places a pane's slider at the edge facing the editor; hides it while the pane floats.
-    void AlignSliderToDock(QDockWidget* pane);
-    void TBWindowPreviewDockChanged();
-    void EmbeddedWBDocumentComplete(bool topFrame);
-    void MIQuickPreviewClick();
-    void MIPreviewInBrowserClick();
-    void MIViewQuickPreviewClick();
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;

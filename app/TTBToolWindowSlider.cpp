@@ -1,82 +1,123 @@
 #include "app/TTBToolWindowSlider.h"
 
-#include <QBoxLayout>
 #include <QDockWidget>
+#include <QGridLayout>
 #include <QMainWindow>
 #include <QMouseEvent>
-#include <algorithm>
 
-TTBToolWindowSlider::TTBToolWindowSlider(QDockWidget* pane, QMainWindow* window)
-    : pane_(pane), window_(window), client_(pane->widget()) {
-    auto* frame = new QWidget(pane);
-    layout_ = new QBoxLayout(QBoxLayout::TopToBottom, frame);
-    layout_->setContentsMargins(0, 0, 0, 0);
-    layout_->setSpacing(0);
-    setParent(frame);
-    layout_->addWidget(this);
-    layout_->addWidget(client_, 1);
-    pane->setWidget(frame);
-    SetEdge(Qt::TopEdge);
+namespace {
+int Clamp(int value, int minimum, int maximum) {
+    value = std::max(value, minimum);
+    return maximum > minimum ? std::min(value, maximum) : value;
+}
+} // namespace
+
+QSize SliderDragSize(TSliderEdge edge, QPoint start, QPoint now, QSize size, QSize minimum,
+                     QSize maximum) {
+    switch (edge) {
+    case TSliderEdge::Top:
+        size.setHeight(size.height() + start.y() - now.y());
+        break;
+    case TSliderEdge::Bottom:
+        size.setHeight(size.height() + now.y() - start.y());
+        break;
+    case TSliderEdge::Left:
+        size.setWidth(size.width() + start.x() - now.x());
+        break;
+    case TSliderEdge::Right:
+        size.setWidth(size.width() + now.x() - start.x());
+        break;
+    }
+    return {Clamp(size.width(), minimum.width(), maximum.width()),
+            Clamp(size.height(), minimum.height(), maximum.height())};
 }
 
-void TTBToolWindowSlider::SetEdge(Qt::Edge edge) {
+TTBToolWindowSlider::TTBToolWindowSlider(QMainWindow& window, QDockWidget& pane, QWidget& client,
+                                         QGridLayout& layout)
+    : QWidget(&client), window_(window), pane_(pane), client_(client), layout_(layout) {
+    setObjectName("TBToolWindowSlider");
+    hide();
+}
+
+void TTBToolWindowSlider::SetEdge(std::optional<TSliderEdge> edge) {
     edge_ = edge;
-    const bool vertical = Vertical();
-    setCursor(vertical ? Qt::SizeVerCursor : Qt::SizeHorCursor);
-    setMinimumSize(vertical ? 0 : Thickness, vertical ? Thickness : 0);
-    setMaximumSize(vertical ? QWIDGETSIZE_MAX : Thickness, vertical ? Thickness : QWIDGETSIZE_MAX);
-    const bool sliderFirst = edge == Qt::TopEdge || edge == Qt::LeftEdge;
-    layout_->setDirection(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
-    layout_->removeWidget(this);
-    layout_->insertWidget(sliderFirst ? 0 : 1, this);
+    layout_.removeWidget(this);
+    if (!edge) {
+        hide();
+        return;
+    }
+    const bool across = *edge == TSliderEdge::Top || *edge == TSliderEdge::Bottom;
+    if (across) {
+        setFixedSize(QWIDGETSIZE_MAX, Thickness);
+        setMinimumWidth(0);
+        setCursor(Qt::SizeVerCursor);
+    } else {
+        setFixedSize(Thickness, QWIDGETSIZE_MAX);
+        setMinimumHeight(0);
+        setCursor(Qt::SizeHorCursor);
+    }
+    // The content sits in the middle cell; the slider takes the cell beside it.
+    switch (*edge) {
+    case TSliderEdge::Top:
+        layout_.addWidget(this, 0, 1);
+        break;
+    case TSliderEdge::Bottom:
+        layout_.addWidget(this, 2, 1);
+        break;
+    case TSliderEdge::Left:
+        layout_.addWidget(this, 1, 0);
+        break;
+    case TSliderEdge::Right:
+        layout_.addWidget(this, 1, 2);
+        break;
+    }
+    show();
 }
 
 void TTBToolWindowSlider::mousePressEvent(QMouseEvent* event) {
-    Begin(event->globalPosition().toPoint());
+    start_ = event->globalPosition().toPoint();
+    startSize_ = client_.size();
 }
 
 void TTBToolWindowSlider::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton)
-        MoveTo(event->globalPosition().toPoint());
+    if (!edge_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    ApplyClientSize(SliderDragSize(*edge_, start_, event->globalPosition().toPoint(), startSize_,
+                                   client_.minimumSize(), client_.maximumSize()));
 }
 
-void TTBToolWindowSlider::Drag(QPoint start, QPoint end) {
-    Begin(start);
-    MoveTo(end);
+void TTBToolWindowSlider::ApplyClientSize(QSize size) {
+    // The dock is sized as a whole: what lies around the client (frame, title) stays as it is.
+    const bool across = *edge_ == TSliderEdge::Top || *edge_ == TSliderEdge::Bottom;
+    if (across)
+        window_.resizeDocks({&pane_}, {pane_.height() + size.height() - client_.height()},
+                            Qt::Vertical);
+    else
+        window_.resizeDocks({&pane_}, {pane_.width() + size.width() - client_.width()},
+                            Qt::Horizontal);
+    window_.repaint();
 }
 
-void TTBToolWindowSlider::Begin(QPoint start) {
-    start_ = start;
-    clientStart_ = client_->size();
-    paneStart_ = pane_->size();
-}
-
-void TTBToolWindowSlider::MoveTo(QPoint position) {
-    const QPoint delta = position - start_;
-    int size = 0;
-    switch (edge_) {
-    case Qt::TopEdge:
-        size = clientStart_.height() - delta.y();
+void AlignSliderToDock(QMainWindow& window, QDockWidget& pane, TTBToolWindowSlider& slider) {
+    if (pane.isFloating()) {
+        slider.SetEdge(std::nullopt);
+        return;
+    }
+    switch (window.dockWidgetArea(&pane)) {
+    case Qt::TopDockWidgetArea:
+        slider.SetEdge(TSliderEdge::Bottom);
         break;
-    case Qt::BottomEdge:
-        size = clientStart_.height() + delta.y();
+    case Qt::BottomDockWidgetArea:
+        slider.SetEdge(TSliderEdge::Top);
         break;
-    case Qt::LeftEdge:
-        size = clientStart_.width() - delta.x();
+    case Qt::LeftDockWidgetArea:
+        slider.SetEdge(TSliderEdge::Right);
         break;
-    case Qt::RightEdge:
-        size = clientStart_.width() + delta.x();
+    case Qt::RightDockWidgetArea:
+        slider.SetEdge(TSliderEdge::Left);
+        break;
+    default:
+        slider.SetEdge(std::nullopt);
         break;
     }
-    const bool vertical = Vertical();
-    const int minimum = vertical ? client_->minimumHeight() : client_->minimumWidth();
-    const int maximum = vertical ? client_->maximumHeight() : client_->maximumWidth();
-    size = std::max(size, minimum);
-    if (maximum > minimum)
-        size = std::min(size, maximum);
-    // The pane grows by what its client grows; the dock's separator follows.
-    const int pane = vertical ? paneStart_.height() + size - clientStart_.height()
-                              : paneStart_.width() + size - clientStart_.width();
-    window_->resizeDocks({pane_}, {pane}, vertical ? Qt::Vertical : Qt::Horizontal);
-    window_->repaint();
 }

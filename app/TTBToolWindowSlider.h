@@ -3,46 +3,54 @@
 #include <QPoint>
 #include <QSize>
 #include <QWidget>
+#include <optional>
 
-class QBoxLayout;
 class QDockWidget;
+class QGridLayout;
 class QMainWindow;
 
-// A strip 3 pixels thick at the edge of a pane that faces the editor: dragging it resizes the
-// pane's client, within its minimum and maximum size. It wraps the pane's client widget, which
-// must be set before the slider is made.
+// The pane edge a slider lies along.
+enum class TSliderEdge { Top, Bottom, Left, Right };
+
+// The pane's client size after dragging its slider along Edge from Start to Now (screen
+// positions), starting from Size: only the size across the edge changes. The result stays within
+// Minimum and, when Maximum is larger than Minimum, within Maximum.
+QSize SliderDragSize(TSliderEdge edge, QPoint start, QPoint now, QSize size, QSize minimum,
+                     QSize maximum);
+
+// A strip 3 pixels thick at the edge of a dockable pane that faces the editor; dragging it
+// resizes the pane at once. The pane's client is the widget the slider is created in, which lays
+// out its content in the middle cell of a 3 x 3 grid, so that the slider can take any edge.
 class TTBToolWindowSlider : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int Thickness = 3;
 
-    TTBToolWindowSlider(QDockWidget* pane, QMainWindow* window);
+    TTBToolWindowSlider(QMainWindow& window, QDockWidget& pane, QWidget& client,
+                        QGridLayout& layout);
 
-    // Puts the strip along Edge of the pane's client.
-    void SetEdge(Qt::Edge edge);
-    Qt::Edge Edge() const { return edge_; }
-    // The pane's client, the widget the slider sits beside.
-    QWidget* Client() const { return client_; }
-
-    // Resizes the client as a drag from Start to End would.
-    void Drag(QPoint start, QPoint end);
+    std::optional<TSliderEdge> Edge() const { return edge_; }
+    // Moves the slider to Edge, or hides it without one.
+    void SetEdge(std::optional<TSliderEdge> edge);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool Vertical() const { return edge_ == Qt::TopEdge || edge_ == Qt::BottomEdge; }
-    void Begin(QPoint start);
-    void MoveTo(QPoint position);
+    void ApplyClientSize(QSize size);
 
-    QDockWidget* pane_;
-    QMainWindow* window_;
-    QWidget* client_;
-    QBoxLayout* layout_;
-    Qt::Edge edge_ = Qt::TopEdge;
+    QMainWindow& window_;
+    QDockWidget& pane_;
+    QWidget& client_;
+    QGridLayout& layout_;
+    std::optional<TSliderEdge> edge_;
     QPoint start_;
-    QSize clientStart_;
-    QSize paneStart_;
+    QSize startSize_;
 };
+
+// Places Slider for the dock its pane is in: visible only while the pane is docked, along the
+// edge that faces the editor (bottom for the top dock, top for the bottom dock, right for the left
+// dock, left for the right dock).
+void AlignSliderToDock(QMainWindow& window, QDockWidget& pane, TTBToolWindowSlider& slider);

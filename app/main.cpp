@@ -3,6 +3,7 @@
 #include "common/CommandLine.h"
 #include "common/Paths.h"
 #include "net/TFormDownload.h"
+#include "net/TFormHelp.h"
 #include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     TFormGlyphon form;
     // The download dialog every URL download shows, made once for the life of the program.
     TFormDownload formDownload;
+    // The help viewer of the reference commands, kept above the main window.
+    TFormHelp formHelp(&form);
     form.resize(800, 600);
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());

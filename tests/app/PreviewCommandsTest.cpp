@@ -12,12 +12,14 @@
 #include "support/TestEnvironment.h"
 #include "support/UrlRecorder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,21 @@ QString Write(const QString& path, const QByteArray& bytes) {
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Drags Slider by the offset with the left button held, as the mouse would.
+void DragSlider(TTBToolWindowSlider* slider, QPoint offset) {
+    const QPoint start = slider->mapToGlobal(QPoint(1, 1));
+    const QPoint end = start + offset;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(start), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(slider, &press);
+    QMouseEvent move(QEvent::MouseMove, QPointF(slider->mapFromGlobal(end)), QPointF(end),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(slider, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(slider->mapFromGlobal(end)),
+                        QPointF(end), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(slider, &release);
 }
 
 std::unique_ptr<TFormGlyphon> StartWith(const QStringList& args) {
@@ -163,14 +180,14 @@ TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {
     form->ClickMenuItem(form->MIViewQuickPreview);
     ASSERT_TRUE(form->TBWindowPreview->isVisible());
     TTBToolWindowSlider* slider = form->TBWindowPreviewSlider;
-    EXPECT_EQ(slider->Edge(), Qt::TopEdge);
-    QWidget* client = form->PageControl;
+    EXPECT_EQ(slider->Edge(), TSliderEdge::Top);
+    QWidget* client = form->TBWindowPreviewClient;
     const struct {
         int DeltaY;
         int Height;
     } drags[] = {{-2000, 400}, {100, 300}, {2000, 40}, {-60, 100}};
     for (const auto& d : drags) {
-        slider->Drag({10, 500}, {10, 500 + d.DeltaY});
+        DragSlider(slider, {0, d.DeltaY});
         QTRY_COMPARE_WITH_TIMEOUT(client->height(), d.Height, 5000);
     }
 
@@ -180,9 +197,9 @@ TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {
     form->addDockWidget(Qt::TopDockWidgetArea, form->TBWindowPreview);
     form->TBWindowPreview->setFloating(false);
     EXPECT_FALSE(slider->isHidden());
-    EXPECT_EQ(slider->Edge(), Qt::BottomEdge);
+    EXPECT_EQ(slider->Edge(), TSliderEdge::Bottom);
     const int before = client->height();
-    slider->Drag({10, 500}, {10, 450});
+    DragSlider(slider, {0, -50});
     QTRY_COMPARE_WITH_TIMEOUT(client->height(), before - 50, 5000);
 }
 
@@ -191,8 +208,8 @@ TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
         auto form = StartWith({});
         form->ClickMenuItem(form->MIViewQuickPreview);
         form->addDockWidget(Qt::TopDockWidgetArea, form->TBWindowPreview);
-        form->TBWindowPreviewSlider->Drag({0, 0}, {0, 2000});
-        QTRY_COMPARE_WITH_TIMEOUT(form->PageControl->height(), 400, 5000);
+        DragSlider(form->TBWindowPreviewSlider, {0, 2000});
+        QTRY_COMPARE_WITH_TIMEOUT(form->TBWindowPreviewClient->height(), 400, 5000);
     }
     const QString section = "TFormGlyphonTBWindowPreview";
     EXPECT_EQ(SettingsIni().ReadInteger(section, "Rev"), 2000);
@@ -203,7 +220,7 @@ TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
     auto form = StartWith({});
     EXPECT_TRUE(form->TBWindowPreview->isVisible());
     EXPECT_EQ(form->dockWidgetArea(form->TBWindowPreview), Qt::TopDockWidgetArea);
-    QTRY_COMPARE_WITH_TIMEOUT(form->PageControl->height(), 400, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(form->TBWindowPreviewClient->height(), 400, 5000);
     emit form->MIView->aboutToShow();
     EXPECT_TRUE(form->MIViewQuickPreview->isChecked());
     form->ClickMenuItem(form->MIViewQuickPreview);
