@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringMatcher>
 #include <QStringView>
+#include <array>
 #include <vector>
 
 namespace {
@@ -19,6 +19,41 @@ struct TDefinition {
     QString Name;
     QString Value;
     QStringMatcher Matcher;
+};
+
+// Which pairs of adjacent characters, without regard to case, a line holds (hashed, so a few
+// pairs not in the line may count as present). Most definitions can be passed over on this
+// alone, which keeps a long text with many definitions fast.
+class TCharPairs {
+public:
+    explicit TCharPairs(QStringView text) {
+        bits_.fill(0);
+        for (qsizetype i = 1; i < text.size(); ++i) {
+            const unsigned h = Hash(text[i - 1], text[i]);
+            bits_[h / 64] |= quint64(1) << (h % 64);
+        }
+    }
+
+    // Whether every pair of Name is there, so that Name may be.
+    bool MayHold(QStringView name) const {
+        for (qsizetype i = 1; i < name.size(); ++i) {
+            const unsigned h = Hash(name[i - 1], name[i]);
+            if (!(bits_[h / 64] & (quint64(1) << (h % 64))))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    static unsigned Fold(QChar c) {
+        const char16_t u = c.unicode();
+        if (u < 128)
+            return u >= u'A' && u <= u'Z' ? u + 32u : u;
+        return c.toCaseFolded().unicode();
+    }
+    static unsigned Hash(QChar a, QChar b) { return (Fold(a) * 31u + Fold(b)) % 4096u; }
+
+    std::array<quint64, 64> bits_;
 };
 
 // The definitions of one run, in the order they were first set; names ignore case.
@@ -44,19 +79,26 @@ public:
 
     // Every occurrence of every name, in list order; a value may hold a later name.
     void Replace(QString& line) const {
+        TCharPairs pairs(line);
         for (const TDefinition& d : list_) {
+            if (!pairs.MayHold(d.Name))
+                continue;
             qsizetype from = 0;
+            bool replaced = false;
             while ((from = d.Matcher.indexIn(line, from)) >= 0) {
                 line.replace(from, d.Name.size(), d.Value);
                 from += d.Value.size();
+                replaced = true;
             }
+            if (replaced)
+                pairs = TCharPairs(line);
         }
     }
 
 private:
     TDefinition* Find(const QString& name) {
         for (TDefinition& d : list_) {
-            if (d.Name.compare(name, Qt::CaseInsensitive) == 0)
+            if (d.Name.size() == name.size() && d.Name.compare(name, Qt::CaseInsensitive) == 0)
                 return &d;
         }
         return nullptr;
@@ -174,11 +216,21 @@ private:
 
 QString PreprocessText(const QString& text, const QString& fileName, const QDateTime& now) {
     TPreprocessor preprocessor(now);
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = text.split(lineBreak);
-    // A text that ends with a line break has no empty line after it; an empty text has none.
-    if (lines.last().isEmpty())
-        lines.removeLast();
+    // Lines end at CR LF, LF or CR; a text that ends with a line break has no empty line after
+    // it, and an empty text has no line.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
     preprocessor.Process(lines, fileName, 0);
     return preprocessor.Result();
 }
