@@ -92,7 +92,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
                                           "<img id=pic src=\"img/pic.png\">\n");
     auto form = StartWith({page});
     // The hidden pane has its start page waiting, and no web engine yet.
-    EXPECT_EQ(form->EmbeddedWB->View(), nullptr);
+    EXPECT_FALSE(form->EmbeddedWB->EngineStarted());
     EXPECT_EQ(form->EmbeddedWB->Location(),
               QUrl(TEmbeddedWB::LocalUrl(ProgramFilePath("Services.htm"))));
 
@@ -101,7 +101,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     EXPECT_EQ(form->PageControl->currentWidget(), form->TSWebBrowser);
     EXPECT_TRUE(ReadAll(PreviewFilePath(1))
                     .startsWith("<HTML><BASE href=\"" + TEmbeddedWB::LocalUrl(page).toUtf8()));
-    ASSERT_NE(form->EmbeddedWB->View(), nullptr);
+    ASSERT_TRUE(form->EmbeddedWB->EngineStarted());
     QTRY_VERIFY_WITH_TIMEOUT(
         PageReports(*form->EmbeddedWB,
                     "document.getElementById('t').textContent == 'Hello world from page.html' "

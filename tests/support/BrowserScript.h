@@ -3,16 +3,14 @@
 #include "common/TEmbeddedWB.h"
 
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 // Whether Script, run on the page Browser shows, gives true within Deadline milliseconds.
 inline bool PageReports(TEmbeddedWB& browser, const QString& script, int deadline = 30000) {
-    if (!browser.View())
+    if (!browser.EngineStarted())
         return false;
     bool answered = false;
     bool result = false;
-    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
+    browser.EvaluateScript(script, [&](const QVariant& value) {
         answered = true;
         result = value.toBool();
     });
