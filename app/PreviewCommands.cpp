@@ -18,13 +18,15 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <memory>
 
 namespace {
 
 constexpr int PreviewMaxClientHeight = 400;
 constexpr int PreviewMaxClientWidth = 640;
 constexpr int PaneMinClientSize = 40;
+constexpr int PreviewFirstClientHeight = 200;
+// The client height a docked pane takes when it is next shown.
+constexpr char PendingClientHeight[] = "PendingClientHeight";
 
 const QString PreviewPaneName = QStringLiteral("TBWindowPreview");
 
@@ -91,6 +93,17 @@ void TFormGlyphon::CreatePreviewPane() {
         new TTBToolWindowSlider(*this, *TBWindowPreview, *TBWindowPreviewClient, *grid);
     AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
 
+    // A docked pane is laid out only once it shows; then it takes the height it should have.
+    TBWindowPreview->setProperty(PendingClientHeight, PreviewFirstClientHeight);
+    connect(TBWindowPreview, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        const QVariant height = TBWindowPreview->property(PendingClientHeight);
+        if (!visible || !height.isValid() || TBWindowPreview->isFloating())
+            return;
+        TBWindowPreview->setProperty(PendingClientHeight, QVariant());
+        QTimer::singleShot(0, this, [this, height = height.toInt()] {
+            SetClientHeight(this, TBWindowPreview, TBWindowPreviewClient, height);
+        });
+    });
     connect(TBWindowPreview, &QDockWidget::dockLocationChanged, this,
             [this] { RunCommand([this] { TBWindowPreviewDockChanged(); }); });
     connect(TBWindowPreview, &QDockWidget::topLevelChanged, this,
@@ -132,20 +145,8 @@ void TFormGlyphon::LoadPreviewLayout() {
     }
     TBWindowPreview->setVisible(layout->Visible);
     AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
-    // A docked pane takes its height once it is laid out, the first time it shows.
-    if (layout->ClientHeight && !TBWindowPreview->isFloating()) {
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once =
-            connect(TBWindowPreview, &QDockWidget::visibilityChanged, this,
-                    [this, once, height = *layout->ClientHeight](bool visible) {
-                        if (!visible)
-                            return;
-                        disconnect(*once);
-                        QTimer::singleShot(0, this, [this, height] {
-                            SetClientHeight(this, TBWindowPreview, TBWindowPreviewClient, height);
-                        });
-                    });
-    }
+    if (layout->ClientHeight)
+        TBWindowPreview->setProperty(PendingClientHeight, *layout->ClientHeight);
 }
 
 void TFormGlyphon::SavePreviewLayout() const {

@@ -10,9 +10,6 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
-    // The embedded browser shares the application's OpenGL contexts; this must be said before
-    // the application object exists, though the browser itself starts only when first shown.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setOrganizationName(MakerName());
