@@ -157,9 +157,11 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectReferenceCommands();
     CreateClientArea();
     CreateStatusBar();
+    CreateExplorer();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectShellCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -478,6 +480,7 @@ void TFormGlyphon::FormCreate() {
     RunCommand([this] { LoadPreviewLayout(); });
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
+    RunCommand([this] { LoadExplorerLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -660,6 +663,7 @@ void TFormGlyphon::FormDestroy() {
         SavePreviewLayout();
         SaveRecentFiles();
         SaveBarLayout();
+        SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
     });

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -35,6 +36,7 @@ class TGlyphEditView;
 class TFormOpenDialog;
 struct TOpenDialogs;
 class TFindDialog;
+class TExplorerPane;
 class TReplaceDialog;
 
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
@@ -302,8 +304,32 @@ public:
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
 
+    // ---- Shell and help commands (ShellCommands.cpp) ----
+    void ConnectShellCommands();
+    void MISetAsDefaultHTMLEditorClick();
+    void MIUpgradeClick();
+    void MIAboutClick();
+    void MIReadMeClick();
+    void MIVelmarisOnlineClick();
+
+    // ---- Explorer pane (ExplorerCommands.cpp) ----
+    TExplorerPane* TBWindowExplorer = nullptr;
+    void CreateExplorer();
+    void MIViewExplorerClick();
+    void TBWindowExplorerDockChanged();
+    // Runs the close query and opens FileName as the explorer asks, without following it.
+    void ShellListViewDblClick(const QString& fileName);
+    // The folder chosen in the explorer becomes the folder the file dialogs start in.
+    void ShellTreeViewChange(const QString& folder);
+    // Shows the folder of FileName in the explorer when the pane is open.
+    void SyncExplorer(const QString& fileName);
+    void LoadExplorerLayout();
+    void SaveExplorerLayout() const;
+
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
+    Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
+    std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
 
 protected:
     bool event(QEvent* event) override;

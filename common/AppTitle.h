@@ -17,3 +17,9 @@ inline QString MakerName() {
 inline QString MainFormClassName() {
     return QStringLiteral("TFormGlyphon");
 }
+
+// The name of the program's desktop entry, under which the desktop knows it as a handler of
+// file types.
+inline QString DesktopFileId() {
+    return QStringLiteral("io.velmaris.Glyphon.desktop");
+}
