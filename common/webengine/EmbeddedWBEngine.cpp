@@ -28,6 +28,13 @@
 #include <cstdio>
 #include <unistd.h>
 
+// Creates the OpenGL context the engine shares with the application, which an application
+// otherwise has to ask for before it starts. It is exported by the engine's library but not
+// declared in its public headers.
+namespace QtWebEngineCore {
+void initialize();
+}
+
 namespace {
 
 // Whether Path is Folder or lies below it.
@@ -93,6 +100,8 @@ QWebEngineProfile* SharedProfile(TEmbeddedWBFolderOfHost folderOfHost) {
                    "Chromium's sandbox\n",
                    stderr);
     }
+    // Only now, so that a program that shows no browser never makes an OpenGL context.
+    QtWebEngineCore::initialize();
     QWebEngineUrlScheme scheme(EmbeddedWBScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     QWebEngineUrlScheme::registerScheme(scheme);

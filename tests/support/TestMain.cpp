@@ -9,8 +9,6 @@ int main(int argc, char** argv) {
     // The home, XDG and program folders must point into a fresh temporary folder before Qt or
     // any test reads them.
     TestEnvironment environment;
-    // As in the program: the embedded browser's engine, loaded later, shares OpenGL contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     environment.ApplyProgramFolder();
     ::testing::InitGoogleTest(&argc, argv);
