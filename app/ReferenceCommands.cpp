@@ -1,6 +1,7 @@
 #include "app/TFormGlyphon.h"
 
 #include "common/AppHelpers.h"
+#include "common/MakerServices.h"
 #include "common/Paths.h"
 #include "net/TFormHelp.h"
 
@@ -8,9 +9,18 @@
 
 namespace {
 
-// The start pages of the two reference works that ship with the program.
-const QString HtmlReferencePage = QStringLiteral("reference/html/index.html");
-const QString CssReferencePage = QStringLiteral("reference/css/index.html");
+// The two reference works: the start page that ships with the program, and the component and
+// code under which the maker's updater knows them.
+const TReferenceWork HtmlReference = {QStringLiteral("reference/html/index.html"),
+                                      QStringLiteral("WDG HTML Reference"), QStringLiteral("WDHT")};
+const TReferenceWork CssReference = {QStringLiteral("reference/css/index.html"),
+                                     QStringLiteral("WDG CSS Reference"), QStringLiteral("WDCS")};
+
+// The program makes its help viewer at start-up; a window made without it gets its own.
+TFormHelp& HelpViewer(QWidget* owner) {
+    TFormHelp* help = TFormHelp::Instance();
+    return help ? *help : *new TFormHelp(owner);
+}
 
 } // namespace
 
@@ -24,21 +34,25 @@ void TFormGlyphon::ConnectReferenceCommands() {
     bind(MICSSReference, &TFormGlyphon::MICSSReferenceClick);
 }
 
-void TFormGlyphon::ShowReference(const QString& startPage) {
-    const QString page = ProgramFilePath(startPage);
-    if (!QFileInfo(page).isFile())
+void TFormGlyphon::ShowReference(const TReferenceWork& work) {
+    const QString page = ProgramFilePath(work.StartPage);
+    if (QFileInfo(page).isFile()) {
+        HelpViewer(this).ShowHelpFile(page);
         return;
-    // The program makes its help viewer at start-up; a window made without it gets its own.
-    TFormHelp* help = TFormHelp::Instance();
-    if (!help)
-        help = new TFormHelp(this);
-    help->ShowHelpFile(page);
+    }
+    const QString component = ComponentPath(work.Component);
+    if (!component.isEmpty() && QFileInfo(component).isFile()) {
+        HelpViewer(this).ShowHelpFile(component);
+        return;
+    }
+    // The updater offers the work for installation; without one nothing happens.
+    RunUpdater(work.UpdaterCode, work.Component);
 }
 
 void TFormGlyphon::MIHTMLReferenceClick() {
-    ShowReference(HtmlReferencePage);
+    ShowReference(HtmlReference);
 }
 
 void TFormGlyphon::MICSSReferenceClick() {
-    ShowReference(CssReferencePage);
+    ShowReference(CssReference);
 }

@@ -43,6 +43,14 @@ class TReplaceDialog;
 // the Tab key, and the main window's key table.
 void ApplyMainWindowEditorSettings(TCustomGlyphEdit& edit);
 
+// A reference work the Help menu shows: its start page in the program's folder, and the
+// component name and code the maker's updater knows it by.
+struct TReferenceWork {
+    QString StartPage;
+    QString Component;
+    QString UpdaterCode;
+};
+
 // One highlighter instance of the main window with the class name its colours are stored under.
 struct TGlyphHighlighterSlot {
     TGlyphCustomHighlighter* Highlighter;
@@ -266,8 +274,9 @@ public:
 
     // ---- Reference works in the help viewer (ReferenceCommands.cpp) ----
     void ConnectReferenceCommands();
-    // Shows the shipped page StartPage (a path in the program's folder) in the help viewer.
-    void ShowReference(const QString& startPage);
+    // Shows a reference work in the help viewer: its shipped start page, else the copy the
+    // maker's updater installed, else asks the updater to offer it.
+    void ShowReference(const TReferenceWork& work);
     void MIHTMLReferenceClick();
     void MICSSReferenceClick();
 
