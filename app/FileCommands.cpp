@@ -165,8 +165,8 @@ void TFormGlyphon::OpenDocument(const QString& name, bool syncExplorer) {
     GlyphEdit.SetReadOnly(IsFileReadOnly(fileName));
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
+    SetMessagesTabVisible(false);
     TBMRUList.Add(fileName);
-    HideTidyMessages();
     FormActivate();
     if (syncExplorer)
         SyncExplorer(fileName);

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -154,6 +155,8 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     };
     CreateMenus();
     CreateToolBar();
+    CreatePreviewPane();
+    ConnectReferenceCommands();
     CreateClientArea();
     CreateStatusBar();
     CreateExplorer();
@@ -477,6 +480,7 @@ void TFormGlyphon::ApplyHighlighterColours() {
 void TFormGlyphon::FormCreate() {
     CreateRunningInstanceMutex();
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
+    RunCommand([this] { LoadPreviewLayout(); });
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
     RunCommand([this] { LoadExplorerLayout(); });
@@ -531,8 +535,10 @@ bool TFormGlyphon::eventFilter(QObject* watched, QEvent* e) {
 
 void TFormGlyphon::FormPaint() {
     firstPaintDone_ = true;
-    if (RunCommand([this] { OpenStartDocument(); }))
+    if (RunCommand([this] { OpenStartDocument(); })) {
+        LoadPreviewStartPage();
         SetStartCaret();
+    }
 }
 
 void TFormGlyphon::FormPaintBeforePainting() {
@@ -546,6 +552,7 @@ void TFormGlyphon::FormPaintBeforePainting() {
         });
         return;
     }
+    LoadPreviewStartPage();
     SetStartCaret();
     // The bars lay out the commands the document showed before they paint.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -658,6 +665,7 @@ void TFormGlyphon::FormDestroy() {
     destroyed_ = true;
     // A failed write (a read-only program folder) ends the saves that would follow it.
     RunCommand([this] {
+        SavePreviewLayout();
         SaveRecentFiles();
         SaveBarLayout();
         SaveExplorerLayout();
@@ -739,6 +747,7 @@ void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());
     MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
     MIViewGutter->setChecked(GlyphEditView->Gutter().Visible());
+    MIViewQuickPreview->setChecked(!TBWindowPreview->isHidden());
 }
 
 void TFormGlyphon::MINewClick() {
@@ -753,8 +762,8 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.Lines().SetBreakAfterLastLine(true);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
+    SetMessagesTabVisible(false);
     DocumentFileName = UntitledName;
-    HideTidyMessages();
     FormActivate();
 }
 

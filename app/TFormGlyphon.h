@@ -22,6 +22,11 @@
 
 class QAction;
 class QComboBox;
+class QDockWidget;
+class QListWidget;
+class QTabWidget;
+class TEmbeddedWB;
+class TTBToolWindowSlider;
 class QLabel;
 class QMenu;
 class QStatusBar;
@@ -42,6 +47,14 @@ class QTabWidget;
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
 // the Tab key, and the main window's key table.
 void ApplyMainWindowEditorSettings(TCustomGlyphEdit& edit);
+
+// A reference work the Help menu shows: its start page in the program's folder, and the
+// component name and code the maker's updater knows it by.
+struct TReferenceWork {
+    QString StartPage;
+    QString Component;
+    QString UpdaterCode;
+};
 
 // One highlighter instance of the main window with the class name its colours are stored under.
 struct TGlyphHighlighterSlot {
@@ -240,6 +253,38 @@ public:
     void EnableEditItems(QAction* undo, QAction* redo, QAction* cut, QAction* copy, QAction* paste,
                          QAction* del);
 
+    // ---- Quick preview pane and preview commands (PreviewCommands.cpp) ----
+    QDockWidget* TBWindowPreview = nullptr;
+    TTBToolWindowSlider* TBWindowPreviewSlider = nullptr;
+    QWidget* TBWindowPreviewClient = nullptr; // the pane's client: the tabs and the slider
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSWebBrowser = nullptr;
+    TEmbeddedWB* EmbeddedWB = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+
+    // Builds the pane (hidden, docked at the bottom) and connects its commands.
+    void CreatePreviewPane();
+    void LoadPreviewLayout();
+    void SavePreviewLayout() const;
+    // Shows the start page in the preview browser, which stays hidden until the pane is shown.
+    void LoadPreviewStartPage();
+    // Shows or hides the "Messages" tab of the preview pane.
+    void SetMessagesTabVisible(bool visible);
+    void TBWindowPreviewDockChanged();
+    void EmbeddedWBDocumentComplete(bool topFrame);
+    void MIQuickPreviewClick();
+    void MIPreviewInBrowserClick();
+    void MIViewQuickPreviewClick();
+
+    // ---- Reference works in the help viewer (ReferenceCommands.cpp) ----
+    void ConnectReferenceCommands();
+    // Shows a reference work in the help viewer: its shipped start page, else the copy the
+    // maker's updater installed, else asks the updater to offer it.
+    void ShowReference(const TReferenceWork& work);
+    void MIHTMLReferenceClick();
+    void MICSSReferenceClick();
+
     // ---- File commands (FileCommands.cpp) ----
     // The recent files: loaded at creation, saved at destruction, shown in the File menu.
     TTBMRUList TBMRUList;
@@ -325,12 +370,7 @@ public:
     // ---- Tidy commands (TidyCommands.cpp) ----
     // The Tidy options: the dialog every Tidy run reads its options from.
     std::unique_ptr<TFormTidyProperties> FormTidyProperties;
-    // The "Quick Preview" tool window and its "Messages" page with the Tidy messages.
-    QDockWidget* TBWindowPreview = nullptr;
-    QTabWidget* PageControl = nullptr;
-    QWidget* TSErrors = nullptr;
-    QListWidget* ListBoxErrors = nullptr;
-    // Creates the Tidy options and the messages list, and connects the Tidy commands.
+    // Creates the Tidy options and connects the Tidy commands and the messages list.
     void ConnectTidyCommands();
     void MIValidateHTMLClick();
     void MITidyHTMLClick();
@@ -339,8 +379,6 @@ public:
     // Shows Text's lines (Tidy messages or one status text) in the messages list; true when
     // there was at least one line.
     bool ShowTidyMessages(const QString& text);
-    // Hides the Messages page's tab, as a new or opened document has no messages yet.
-    void HideTidyMessages();
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;

@@ -8,11 +8,9 @@
 #include "editor/TGlyphEditView.h"
 #include "htmltools/TFormTidyProperties.h"
 
-#include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
-#include <QVBoxLayout>
 #include <climits>
 
 namespace {
@@ -58,23 +56,6 @@ bool IsBlank(const TGlyphEditStringList& lines) {
 void TFormGlyphon::ConnectTidyCommands() {
     FormTidyProperties = std::make_unique<TFormTidyProperties>();
 
-    TBWindowPreview = new QDockWidget(QStringLiteral("Quick Preview"), this);
-    TBWindowPreview->setObjectName("TBWindowPreview");
-    PageControl = new QTabWidget(TBWindowPreview);
-    PageControl->setObjectName("PageControl");
-    TSErrors = new QWidget(PageControl);
-    TSErrors->setObjectName("TSErrors");
-    auto* layout = new QVBoxLayout(TSErrors);
-    layout->setContentsMargins(0, 0, 0, 0);
-    ListBoxErrors = new QListWidget(TSErrors);
-    ListBoxErrors->setObjectName("ListBoxErrors");
-    layout->addWidget(ListBoxErrors);
-    PageControl->addTab(TSErrors, QStringLiteral("Messages"));
-    TBWindowPreview->setWidget(PageControl);
-    addDockWidget(Qt::BottomDockWidgetArea, TBWindowPreview);
-    TBWindowPreview->hide();
-    HideTidyMessages();
-
     const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this,
@@ -91,11 +72,6 @@ void TFormGlyphon::ConnectTidyCommands() {
 void TFormGlyphon::MIFormatClick() {
     // A read-only document would keep its text while the command reported it tidied.
     MITidyHTML->setEnabled(!GlyphEdit.ReadOnly() && !IsBlank(GlyphEdit.Lines()));
-}
-
-void TFormGlyphon::HideTidyMessages() {
-    if (PageControl)
-        PageControl->setTabVisible(PageControl->indexOf(TSErrors), false);
 }
 
 bool TFormGlyphon::ShowTidyMessages(const QString& text) {

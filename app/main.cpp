@@ -5,15 +5,13 @@
 #include "common/Translation.h"
 #include "htmltools/TFormSpelling.h"
 #include "net/TFormDownload.h"
+#include "net/TFormHelp.h"
 #include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
 #include <QScreen>
 
 int main(int argc, char** argv) {
-    // The embedded browser shares the application's OpenGL contexts; this must be said before
-    // the application object exists, though the browser itself starts only when first shown.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setOrganizationName(MakerName());
@@ -32,6 +30,8 @@ int main(int argc, char** argv) {
     // Holds both dictionaries for the life of the program; without the main one the program
     // ends as soon as its event loop starts.
     TFormSpelling formSpelling;
+    // The help viewer of the reference commands, kept above the main window.
+    TFormHelp formHelp(&form);
     form.resize(800, 600);
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());

@@ -1,30 +1,21 @@
 #pragma once
 
+#include "common/EmbeddedWBEngine.h"
+
 #include <QUrl>
 #include <QWidget>
-
-class QWebEngineView;
-class TEmbeddedWBInterceptor;
-
-// What a browser loads beyond the page's text.
-struct TDownloadOptions {
-    bool Media = true;         // images, videos and background sounds
-    bool ActiveContent = true; // scripts (there are no Java applets or ActiveX controls here)
-};
+#include <functional>
+#include <memory>
 
 // The commands whose state CommandStateChange reports.
 enum TBrowserCommand { CSC_NAVIGATEFORWARD = 1, CSC_NAVIGATEBACK = 2 };
 
 // The program's embedded web browser: shows local pages and what they link to, with its own
-// history. The web engine behind it starts the first time a browser is shown, not before, so a
-// program that never shows one never pays for it; what is asked of it earlier waits until then.
-//
-// Local files reach the page only through the browser's own "glyphon:" address scheme: each
-// folder a page is shown from gets an address of its own, which serves that folder and its
-// subfolders and nothing else, and file: addresses are refused outright. A page is therefore an
-// ordinary web page: its relative images, style sheets, scripts and frames load, and so do
-// remote ones, but no script reads a file outside its folder tree. No page opens new windows or
-// saves downloads. The browser never changes the caption of its window.
+// history. The web engine behind it (EmbeddedWBEngine.h) is loaded and started the first time a
+// browser is shown, not before, so a program that never shows one never pays for it; what is
+// asked of a browser earlier waits until then. Local files reach its pages only from the folder
+// tree of the page (or of the BASE address it declares); see the engine module for the rules.
+// The browser never changes the caption of its window.
 class TEmbeddedWB : public QWidget {
     Q_OBJECT
 
@@ -44,11 +35,14 @@ public:
     void ScrollElementIntoView(const QString& id);
     // Sets an attribute of the shown document's body.
     void SetBodyAttribute(const QString& name, const QString& value);
+    // Runs Script on the shown document and hands its result to Done (nothing before the
+    // engine has started).
+    void EvaluateScript(const QString& script, const std::function<void(const QVariant&)>& done);
     void SetDownloadOptions(const TDownloadOptions& options);
     TDownloadOptions DownloadOptions() const { return options_; }
 
-    // The web view once the engine has started, else nullptr.
-    QWebEngineView* View() const { return view_; }
+    // Whether the web engine has started for this browser.
+    bool EngineStarted() const { return engine_ != nullptr; }
     // The address last navigated to.
     QUrl Location() const { return location_; }
 
@@ -63,13 +57,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void CreateView();
-    void ApplyDownloadOptions();
-    void ReportCommandStates();
-    void RunScript(const QString& script);
+    void StartEngine();
 
-    QWebEngineView* view_ = nullptr;
-    TEmbeddedWBInterceptor* interceptor_ = nullptr;
+    std::unique_ptr<TEmbeddedWBEngine> engine_;
+    bool engineFailed_ = false;
     TDownloadOptions options_;
     QUrl location_;
 };

@@ -50,30 +50,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, PreviewFiles,
                          ::testing::Values(TLockCase{0, 1}, TLockCase{1, 2}, TLockCase{2, 3},
                                            TLockCase{3, 0}));
 
-TEST(HtmlPreview, WrapsTheTextWithTheDocumentAsItsBase) {
-    const struct {
-        QString BaseFile;
-        QByteArray Expected;
-    } cases[] = {
-        {"", "<b>\xc3\xa4</b>"},
-        {"Untitled.htm", "<HTML><BASE href=\"Untitled.htm\"><b>\xc3\xa4</b></HTML>"},
-        {"/srv/my site/page.htm", "<HTML><BASE href=\"" +
-                                      TEmbeddedWB::LocalUrl("/srv/my site/page.htm").toUtf8() +
-                                      "\"><b>\xc3\xa4</b></HTML>"},
-    };
-    for (const auto& c : cases) {
-        TEmbeddedWB browser;
-        EXPECT_EQ(
-            ReadAll(ShowHtmlPreview(browser, QString::fromUtf8("<b>\xc3\xa4</b>"), c.BaseFile)),
-            c.Expected)
-            << c.BaseFile.toStdString();
-    }
-    // The document's folder is reached under an address of its own, its file name kept.
-    const QUrl base(TEmbeddedWB::LocalUrl("/srv/my site/page.htm"));
-    EXPECT_EQ(base.scheme(), "glyphon");
-    EXPECT_EQ(base.path(), "/page.htm");
-    EXPECT_EQ(base.host(), QUrl(TEmbeddedWB::LocalUrl("/srv/my site/other.htm")).host());
-    EXPECT_NE(base.host(), QUrl(TEmbeddedWB::LocalUrl("/srv/page.htm")).host());
-}
-
 } // namespace

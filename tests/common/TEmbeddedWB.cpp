@@ -1,6 +1,7 @@
 #include "common/TEmbeddedWB.h"
 
 #include "net/HttpTestServer.h"
+#include "support/BrowserScript.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebEngineView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,17 +69,6 @@ setTimeout(finish, 8000);
     return QString(page).replace("SERVER", server).replace("ROOT", root).toUtf8();
 }
 
-// Whether Script, run on the shown page, gives true.
-bool PageReports(TEmbeddedWB& browser, const QString& script) {
-    bool answered = false;
-    bool result = false;
-    browser.View()->page()->runJavaScript(script, [&](const QVariant& value) {
-        answered = true;
-        result = value.toBool();
-    });
-    return QTest::qWaitFor([&] { return answered; }, Deadline) && result;
-}
-
 class EmbeddedWB : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -130,9 +119,9 @@ TEST_F(EmbeddedWB, StartsTheEngineOnlyWhenShownAndReportsTitleAndHistory) {
     });
 
     browser.Navigate(dir_.filePath("docs/one.html"));
-    EXPECT_EQ(browser.View(), nullptr);
+    EXPECT_FALSE(browser.EngineStarted());
     browser.show();
-    ASSERT_NE(browser.View(), nullptr);
+    ASSERT_TRUE(browser.EngineStarted());
     QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Deadline);
     QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty() && titles.last().at(0) == "One", Deadline);
     EXPECT_TRUE(complete.last().at(0).toBool());

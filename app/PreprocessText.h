@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Nested includes beyond this depth stop the preprocessor: a file that includes itself, or a
+// cycle of includes, would otherwise never end.
+inline constexpr int MaxIncludeDepth = 16;
+
+// The quick preview's preprocessor: replaces the macros "$Time$", "$DateTime$", "$Date$" (from
+// Now), "$FileName$", "$FilePath$", "$FileExt$" (from the file each line comes from) and the
+// names of "#define" directives, and carries out "#define", "#undef" and "#include". Every
+// resulting line is followed by CR LF. Throws EGlyphFileError when an included file cannot be
+// read, and EGlyphError "Include nested too deeply: <file>" past MaxIncludeDepth.
+QString PreprocessText(const QString& text, const QString& fileName,
+                       const QDateTime& now = QDateTime::currentDateTime());

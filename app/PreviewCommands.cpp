@@ -1,0 +1,199 @@
+#include "app/PreprocessText.h"
+#include "app/TFormGlyphon.h"
+#include "app/TTBToolWindowSlider.h"
+
+#include "common/AppHelpers.h"
+#include "common/DockLayout.h"
+#include "common/HtmlPreview.h"
+#include "common/Paths.h"
+#include "common/SettingsIni.h"
+#include "common/TEmbeddedWB.h"
+#include "common/UrlUtils.h"
+#include "editor/TGlyphEditView.h"
+
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int PreviewMaxClientHeight = 400;
+constexpr int PreviewMaxClientWidth = 640;
+constexpr int PaneMinClientSize = 40;
+constexpr int PreviewFirstClientHeight = 200;
+// The client height a docked pane takes when it is next shown.
+constexpr char PendingClientHeight[] = "PendingClientHeight";
+
+const QString PreviewPaneName = QStringLiteral("TBWindowPreview");
+
+QString PreviewDockName(Qt::DockWidgetArea area) {
+    return area == Qt::TopDockWidgetArea ? QStringLiteral("TBDockTop")
+                                         : QStringLiteral("TBDockBot");
+}
+
+std::optional<Qt::DockWidgetArea> PreviewDockArea(const QString& name) {
+    if (name == QLatin1String("TBDockTop"))
+        return Qt::TopDockWidgetArea;
+    if (name == QLatin1String("TBDockBot"))
+        return Qt::BottomDockWidgetArea;
+    return std::nullopt;
+}
+
+// Gives a docked pane's client the height Height, within the client's limits.
+void SetClientHeight(QMainWindow* window, QDockWidget* pane, QWidget* client, int height) {
+    const int clamped = std::clamp(height, client->minimumHeight(), client->maximumHeight());
+    window->resizeDocks({pane}, {pane->height() - client->height() + clamped}, Qt::Vertical);
+}
+
+} // namespace
+
+void TFormGlyphon::CreatePreviewPane() {
+    TBWindowPreview = new QDockWidget("Quick Preview", this);
+    TBWindowPreview->setObjectName(PreviewPaneName);
+    TBWindowPreview->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    TBWindowPreview->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                                 QDockWidget::DockWidgetFloatable);
+
+    PageControl = new QTabWidget(TBWindowPreview);
+    PageControl->setObjectName("PageControl");
+    PageControl->setTabPosition(QTabWidget::South);
+    TSWebBrowser = new QWidget;
+    TSWebBrowser->setObjectName("TSWebBrowser");
+    auto* browserLayout = new QVBoxLayout(TSWebBrowser);
+    browserLayout->setContentsMargins(0, 0, 0, 0);
+    EmbeddedWB = new TEmbeddedWB(TSWebBrowser);
+    EmbeddedWB->setObjectName("EmbeddedWB");
+    browserLayout->addWidget(EmbeddedWB);
+    PageControl->addTab(TSWebBrowser, "Browser");
+    TSErrors = new QWidget;
+    TSErrors->setObjectName("TSErrors");
+    auto* errorsLayout = new QVBoxLayout(TSErrors);
+    errorsLayout->setContentsMargins(0, 0, 0, 0);
+    ListBoxErrors = new QListWidget(TSErrors);
+    ListBoxErrors->setObjectName("ListBoxErrors");
+    errorsLayout->addWidget(ListBoxErrors);
+    PageControl->addTab(TSErrors, "Messages");
+    TBWindowPreviewClient = new QWidget(TBWindowPreview);
+    TBWindowPreviewClient->setObjectName("TBWindowPreviewClient");
+    TBWindowPreviewClient->setMinimumSize(PaneMinClientSize, PaneMinClientSize);
+    TBWindowPreviewClient->setMaximumHeight(PreviewMaxClientHeight);
+    auto* grid = new QGridLayout(TBWindowPreviewClient);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(PageControl, 1, 1);
+    TBWindowPreview->setWidget(TBWindowPreviewClient);
+
+    addDockWidget(Qt::BottomDockWidgetArea, TBWindowPreview);
+    TBWindowPreview->hide();
+    TBWindowPreviewSlider =
+        new TTBToolWindowSlider(*this, *TBWindowPreview, *TBWindowPreviewClient, *grid);
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
+
+    // A docked pane is laid out only once it shows; then it takes the height it should have.
+    TBWindowPreview->setProperty(PendingClientHeight, PreviewFirstClientHeight);
+    connect(TBWindowPreview, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        const QVariant height = TBWindowPreview->property(PendingClientHeight);
+        if (!visible || !height.isValid() || TBWindowPreview->isFloating())
+            return;
+        TBWindowPreview->setProperty(PendingClientHeight, QVariant());
+        QTimer::singleShot(0, this, [this, height = height.toInt()] {
+            SetClientHeight(this, TBWindowPreview, TBWindowPreviewClient, height);
+        });
+    });
+    connect(TBWindowPreview, &QDockWidget::dockLocationChanged, this,
+            [this] { RunCommand([this] { TBWindowPreviewDockChanged(); }); });
+    connect(TBWindowPreview, &QDockWidget::topLevelChanged, this,
+            [this] { RunCommand([this] { TBWindowPreviewDockChanged(); }); });
+    connect(EmbeddedWB, &TEmbeddedWB::DocumentComplete, this,
+            [this](bool topFrame) { EmbeddedWBDocumentComplete(topFrame); });
+
+    const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this,
+                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    };
+    bind(MIQuickPreview, &TFormGlyphon::MIQuickPreviewClick);
+    bind(MIPreviewInBrowser, &TFormGlyphon::MIPreviewInBrowserClick);
+    bind(TBPreview, &TFormGlyphon::MIPreviewInBrowserClick);
+    bind(MIViewQuickPreview, &TFormGlyphon::MIViewQuickPreviewClick);
+}
+
+void TFormGlyphon::TBWindowPreviewDockChanged() {
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
+    if (TBWindowPreview->isFloating()) {
+        const int frame = TBWindowPreview->width() - TBWindowPreviewClient->width();
+        TBWindowPreview->resize(PreviewMaxClientWidth + frame, TBWindowPreview->height());
+    }
+}
+
+void TFormGlyphon::LoadPreviewLayout() {
+    const auto layout =
+        ReadDockLayout(SettingsIni(), DockLayoutSection(objectName(), PreviewPaneName));
+    if (!layout)
+        return;
+    if (layout->DockedTo == QLatin1String("+")) {
+        TBWindowPreview->setFloating(true);
+        TBWindowPreview->move(layout->FloatLeft, layout->FloatTop);
+        if (layout->ClientWidth)
+            TBWindowPreview->resize(*layout->ClientWidth, TBWindowPreview->height());
+    } else if (const auto area = PreviewDockArea(layout->DockedTo)) {
+        addDockWidget(*area, TBWindowPreview);
+    }
+    TBWindowPreview->setVisible(layout->Visible);
+    AlignSliderToDock(*this, *TBWindowPreview, *TBWindowPreviewSlider);
+    if (layout->ClientHeight)
+        TBWindowPreview->setProperty(PendingClientHeight, *layout->ClientHeight);
+}
+
+void TFormGlyphon::SavePreviewLayout() const {
+    TDockLayout layout;
+    layout.Visible = !TBWindowPreview->isHidden();
+    const QString dock = PreviewDockName(dockWidgetArea(TBWindowPreview));
+    layout.DockedTo = TBWindowPreview->isFloating() ? QStringLiteral("+") : dock;
+    layout.LastDock = dock;
+    if (TBWindowPreview->isFloating()) {
+        layout.FloatLeft = TBWindowPreview->x();
+        layout.FloatTop = TBWindowPreview->y();
+    }
+    layout.ClientWidth = TBWindowPreviewClient->width();
+    layout.ClientHeight = TBWindowPreviewClient->height();
+    WriteDockLayout(SettingsIni(), DockLayoutSection(objectName(), PreviewPaneName), layout);
+}
+
+void TFormGlyphon::LoadPreviewStartPage() {
+    EmbeddedWB->Navigate(ProgramFilePath("Services.htm"));
+}
+
+void TFormGlyphon::SetMessagesTabVisible(bool visible) {
+    PageControl->setTabVisible(PageControl->indexOf(TSErrors), visible);
+}
+
+void TFormGlyphon::EmbeddedWBDocumentComplete(bool topFrame) {
+    if (topFrame)
+        GlyphEditView->setFocus();
+}
+
+void TFormGlyphon::MIQuickPreviewClick() {
+    TBWindowPreview->show();
+    PageControl->setCurrentWidget(TSWebBrowser);
+    const QString text = PreprocessText(GlyphEdit.Text(), DocumentFileName);
+    ShowHtmlPreview(*EmbeddedWB, text, DocumentFileName);
+    GlyphEditView->setFocus();
+}
+
+void TFormGlyphon::MIPreviewInBrowserClick() {
+    ClickMenuItem(MISave);
+    // "Untitled.htm" names no file, even when the working folder holds one by that name.
+    const QFileInfo file(DocumentFileName);
+    if (!file.isAbsolute() || !file.exists())
+        RaiseError("You must save this file before you can preview it.");
+    OpenInWebBrowser(DocumentFileName);
+}
+
+void TFormGlyphon::MIViewQuickPreviewClick() {
+    TBWindowPreview->setVisible(TBWindowPreview->isHidden());
+}

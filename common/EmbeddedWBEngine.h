@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <functional>
+
+class QWidget;
+
+// What a browser loads beyond the page's text.
+struct TDownloadOptions {
+    bool Media = true;         // images, videos and background sounds
+    bool ActiveContent = true; // scripts (there are no Java applets or ActiveX controls here)
+};
+
+// The embedded browser's link to the web engine, which lives in a module of its own
+// ("glyphon_webengine") that is loaded the first time a browser is shown: a program that shows
+// no browser never loads Chromium's libraries.
+
+// What the engine tells its browser.
+struct TEmbeddedWBEvents {
+    std::function<void(bool topFrame)> DocumentComplete;
+    std::function<void(const QString&)> StatusTextChange;
+    std::function<void(const QString&)> TitleChange;
+    std::function<void(bool canGoBack, bool canGoForward)> HistoryChange;
+};
+
+// One browser view of the engine.
+class TEmbeddedWBEngine {
+public:
+    virtual ~TEmbeddedWBEngine() = default;
+    virtual QWidget* Widget() = 0;
+    virtual void Load(const QUrl& url) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    // Runs Script apart from the page's own scripts; Done, if given, gets its result.
+    virtual void RunScript(const QString& script,
+                           const std::function<void(const QVariant&)>& done) = 0;
+    virtual void SetDownloadOptions(const TDownloadOptions& options) = 0;
+};
+
+// The address scheme local files are served under, and the folder a host name of it stands for
+// (empty for an unknown host).
+inline constexpr char EmbeddedWBScheme[] = "glyphon";
+using TEmbeddedWBFolderOfHost = QString (*)(const QString& host);
+
+// The module's one entry point: a new view in Parent, reporting to Events. The first call starts
+// the engine, serving local files through FolderOfHost.
+using TCreateEmbeddedWBEngine = TEmbeddedWBEngine* (*)(QWidget* parent,
+                                                       const TEmbeddedWBEvents& events,
+                                                       TEmbeddedWBFolderOfHost folderOfHost);
+inline constexpr char CreateEmbeddedWBEngineName[] = "CreateEmbeddedWBEngine";

@@ -1,0 +1,226 @@
+// The web engine module of the embedded browser: Qt WebEngine behind TEmbeddedWBEngine.
+//
+// Local files reach a page only through the "glyphon:" scheme served here: a host name of it
+// stands for one folder and serves that folder's tree and nothing else, and file: addresses are
+// refused outright. A page is therefore an ordinary web page without file access: its relative
+// images, style sheets, scripts and frames load, and so do remote ones, but no script can read a
+// file outside its folder tree (other hosts of the scheme are other origins, and fetch and
+// XMLHttpRequest do not reach the scheme at all). No page opens windows or saves downloads.
+
+#include "common/EmbeddedWBEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+#include <QWebEngineView>
+#include <cstdio>
+#include <unistd.h>
+
+// Creates the OpenGL context the engine shares with the application, which an application
+// otherwise has to ask for before it starts. It is exported by the engine's library but not
+// declared in its public headers.
+namespace QtWebEngineCore {
+void initialize();
+}
+
+namespace {
+
+// Whether Path is Folder or lies below it.
+bool InFolderTree(const QString& path, const QString& folder) {
+    return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
+}
+
+// Serves the files of the folders the browsers registered; anything outside a folder's tree is
+// not found.
+class TLocalFileSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    TLocalFileSchemeHandler(TEmbeddedWBFolderOfHost folderOfHost, QObject* parent)
+        : QWebEngineUrlSchemeHandler(parent), folderOfHost_(folderOfHost) {}
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        if (job->requestMethod() != "GET") {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const QUrl url = job->requestUrl();
+        const QString folder = folderOfHost_(url.host());
+        if (folder.isEmpty()) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        // Dots and symbolic links are resolved before the check, so neither leads out.
+        const QString path = QDir::cleanPath(folder + '/' + url.path(QUrl::FullyDecoded));
+        const QString real = QFileInfo(path).canonicalFilePath();
+        const QString realFolder = QFileInfo(folder).canonicalFilePath();
+        if (real.isEmpty() || realFolder.isEmpty() || !InFolderTree(path, folder) ||
+            !InFolderTree(real, realFolder) || !QFileInfo(real).isFile()) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        auto* file = new QFile(real);
+        if (!file->open(QIODevice::ReadOnly)) {
+            delete file;
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        connect(job, &QObject::destroyed, file, &QObject::deleteLater);
+        const QString mime =
+            QMimeDatabase().mimeTypeForFile(real, QMimeDatabase::MatchExtension).name();
+        job->reply(mime.toUtf8(), file);
+    }
+
+private:
+    TEmbeddedWBFolderOfHost folderOfHost_;
+};
+
+// Starts the engine: the address scheme, the sandbox decision and the one profile every browser
+// of the program shares.
+QWebEngineProfile* SharedProfile(TEmbeddedWBFolderOfHost folderOfHost) {
+    static QWebEngineProfile* profile = nullptr;
+    if (profile)
+        return profile;
+    // Chromium cannot start its sandbox for root; everyone else keeps it.
+    if (geteuid() == 0) {
+        const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                flags + (flags.isEmpty() ? "" : " ") + "--no-sandbox");
+        std::fputs("Velmaris Glyphon: running as root, so the embedded browser runs without "
+                   "Chromium's sandbox\n",
+                   stderr);
+    }
+    // Only now, so that a program that shows no browser never makes an OpenGL context.
+    QtWebEngineCore::initialize();
+    QWebEngineUrlScheme scheme(EmbeddedWBScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    QWebEngineUrlScheme::registerScheme(scheme);
+
+    // Off the record: nothing a previewed page stores outlives the program.
+    profile = new QWebEngineProfile(QCoreApplication::instance());
+    profile->installUrlSchemeHandler(EmbeddedWBScheme,
+                                     new TLocalFileSchemeHandler(folderOfHost, profile));
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     [](QWebEngineDownloadRequest* download) { download->cancel(); });
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setDefaultTextEncoding(QStringLiteral("utf-8"));
+    return profile;
+}
+
+// Refuses file: addresses in any case, and media when the browser's options leave them out.
+class TInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    bool Media = true;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (info.requestUrl().isLocalFile()) {
+            info.block(true);
+            return;
+        }
+        switch (info.resourceType()) {
+        case QWebEngineUrlRequestInfo::ResourceTypeImage:
+        case QWebEngineUrlRequestInfo::ResourceTypeMedia:
+        case QWebEngineUrlRequestInfo::ResourceTypeFavicon:
+            if (!Media)
+                info.block(true);
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+// A page that never opens another window, whatever a script or link asks for.
+class TPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+};
+
+class TWebEngineView : public TEmbeddedWBEngine {
+public:
+    TWebEngineView(QWidget* parent, const TEmbeddedWBEvents& events,
+                   TEmbeddedWBFolderOfHost folderOfHost)
+        : view_(new QWebEngineView(parent)) {
+        auto* page = new TPage(SharedProfile(folderOfHost), view_);
+        page->setUrlRequestInterceptor(&interceptor_);
+        view_->setPage(page);
+        QObject::connect(page, &QWebEnginePage::loadFinished, view_, [this, events] {
+            ReportHistory(events);
+            events.DocumentComplete(true);
+        });
+        QObject::connect(page, &QWebEnginePage::urlChanged, view_,
+                         [this, events] { ReportHistory(events); });
+        QObject::connect(page, &QWebEnginePage::linkHovered, view_, events.StatusTextChange);
+        QObject::connect(page, &QWebEnginePage::titleChanged, view_,
+                         [this, events](const QString& title) {
+                             // The engine names a page without a title after its address.
+                             const QUrl url = view_->url();
+                             const bool untitled = title.isEmpty() || title == url.toString() ||
+                                                   title == url.toDisplayString() ||
+                                                   title == url.toString(QUrl::RemoveScheme).mid(2);
+                             events.TitleChange(untitled ? QString() : title);
+                         });
+    }
+
+    ~TWebEngineView() override {
+        // The page goes before the interceptor, which it still calls while it goes.
+        delete view_;
+    }
+
+    QWidget* Widget() override { return view_; }
+    void Load(const QUrl& url) override { view_->load(url); }
+    void GoBack() override { view_->back(); }
+    void GoForward() override { view_->forward(); }
+
+    void RunScript(const QString& script,
+                   const std::function<void(const QVariant&)>& done) override {
+        // Our own scripts run apart from the page's, so they run also where the page's may not.
+        if (done)
+            view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, done);
+        else
+            view_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    }
+
+    void SetDownloadOptions(const TDownloadOptions& options) override {
+        interceptor_.Media = options.Media;
+        QWebEngineSettings* settings = view_->page()->settings();
+        settings->setAttribute(QWebEngineSettings::AutoLoadImages, options.Media);
+        settings->setAttribute(QWebEngineSettings::JavascriptEnabled, options.ActiveContent);
+    }
+
+private:
+    void ReportHistory(const TEmbeddedWBEvents& events) {
+        QWebEngineHistory* history = view_->history();
+        events.HistoryChange(history->canGoBack(), history->canGoForward());
+    }
+
+    TInterceptor interceptor_;
+    QWebEngineView* view_;
+};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT TEmbeddedWBEngine*
+CreateEmbeddedWBEngine(QWidget* parent, const TEmbeddedWBEvents& events,
+                       TEmbeddedWBFolderOfHost folderOfHost) {
+    return new TWebEngineView(parent, events, folderOfHost);
+}

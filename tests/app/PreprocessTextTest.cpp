@@ -1,0 +1,133 @@
+#include "app/PreprocessText.h"
+
+#include "common/GlyphErrors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime Now(QDate(2026, 3, 4), QTime(5, 6, 7));
+
+struct TPreprocessCase {
+    const char* Name;
+    QString Text;
+    QString FileName; // relative names are taken in the test's folder
+    QString Expected;
+};
+
+void PrintTo(const TPreprocessCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+// The files the includes read, in one folder per suite.
+class PreprocessFiles : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new QTemporaryDir;
+        Write("inc.txt", "$FileName$ inner\n#define Z zed\n");
+        Write("say \"hi\".txt", "quoted\n");
+        Write("self.txt", "#include \"self.txt\"\n");
+        Write("a.txt", "#include \"b.txt\"\n");
+        Write("b.txt", "#include \"a.txt\"\n");
+    }
+    static void TearDownTestSuite() { delete dir_; }
+
+    static void Write(const QString& name, const QByteArray& bytes) {
+        QFile file(dir_->filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QString Path(const QString& name) {
+        return name.contains('/') || name == "Untitled.htm" ? name : dir_->filePath(name);
+    }
+
+    static QTemporaryDir* dir_;
+};
+
+QTemporaryDir* PreprocessFiles::dir_ = nullptr;
+
+class Preprocess : public PreprocessFiles, public ::testing::WithParamInterface<TPreprocessCase> {};
+
+TEST_P(Preprocess, ReplacesMacrosAndRunsDirectives) {
+    const TPreprocessCase& c = GetParam();
+    QString expected = c.Expected;
+    expected.replace("<dir>", dir_->path() + '/');
+    EXPECT_EQ(PreprocessText(c.Text, Path(c.FileName), Now), expected);
+}
+
+const QLocale Locale;
+const QString Date = Locale.toString(Now.date(), QLocale::ShortFormat);
+const QString Time = Locale.toString(Now.time(), QLocale::LongFormat);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Preprocess,
+    ::testing::Values(
+        TPreprocessCase{"DefineAnyCaseAnywhere", "#define NAME blue sky\nname NAME MyName\n",
+                        "p.htm", "blue sky blue sky Myblue sky\r\n"},
+        TPreprocessCase{"DefineWithoutValueIsItself", "#define FOO\nfoo Foo\n", "p.htm",
+                        "FOO FOO\r\n"},
+        TPreprocessCase{"UndefStopsReplacing", "#define X y\nX\n #undef X\nX", "p.htm",
+                        "y\r\nX\r\n"},
+        TPreprocessCase{"OtherWordsStay", "  #header { color: red }\n# define Q r\nQ\n", "p.htm",
+                        "  #header { color: red }\r\nr\r\n"},
+        TPreprocessCase{"ValuesGetLaterNamesReplaced", "#define A xBx\n#define B C\nA B\n", "p.htm",
+                        "xCx C\r\n"},
+        TPreprocessCase{"RedefineKeepsTheName", "#define A b\n#define A c\nA\n", "p.htm", "c\r\n"},
+        TPreprocessCase{"DirectiveWordsIgnoreCase", "#DEFINE x y\nX\n#UnDeF X\nx\n", "p.htm",
+                        "y\r\nx\r\n"},
+        TPreprocessCase{"DateAndTime", "$Date$|$DateTime$|$Time$", "p.htm",
+                        Date + '|' + Date + ' ' + Time + '|' + Time + "\r\n"},
+        TPreprocessCase{"UntitledKeepsItsEmptyPath", "$FilePath$ $FileName$ $FileExt$",
+                        "Untitled.htm", "$FilePath$ Untitled.htm .htm\r\n"},
+        TPreprocessCase{"FileMacros", "$FilePath$$FileName$ $FileExt$", "p.htm",
+                        "<dir>p.htm .htm\r\n"},
+        TPreprocessCase{"IncludeTakesItsOwnFileMacrosAndDefinitions",
+                        "#include \"inc.txt\"\n$FileName$ Z\n", "p.htm",
+                        "inc.txt inner\r\np.htm zed\r\n"},
+        TPreprocessCase{"IncludeNameWithDoubledQuotes", "#include  \"say \"\"hi\"\".txt\"  \n",
+                        "p.htm", "quoted\r\n"},
+        TPreprocessCase{"EmptyText", "", "p.htm", ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct TFailureCase {
+    const char* Name;
+    QString Text;
+    QString Expected; // the start of the message
+};
+
+void PrintTo(const TFailureCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class PreprocessFailure : public PreprocessFiles,
+                          public ::testing::WithParamInterface<TFailureCase> {};
+
+TEST_P(PreprocessFailure, StopsWithTheError) {
+    const TFailureCase& c = GetParam();
+    QString expected = c.Expected;
+    expected.replace("<dir>", dir_->path() + '/');
+    try {
+        PreprocessText(c.Text, Path("p.htm"), Now);
+        FAIL() << "no error";
+    } catch (const EGlyphError& e) {
+        EXPECT_TRUE(e.Message().startsWith(expected)) << e.Message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PreprocessFailure,
+                         ::testing::Values(TFailureCase{"IncludesItself", "#include \"self.txt\"",
+                                                        "Include nested too deeply: <dir>self.txt"},
+                                           TFailureCase{"CycleOfIncludes", "x\n#include \"a.txt\"",
+                                                        "Include nested too deeply: <dir>"},
+                                           TFailureCase{"MissingFile", "#include \"none.txt\"",
+                                                        "Cannot open file \"<dir>none.txt\""},
+                                           TFailureCase{"NoQuotes", "#include inc.txt",
+                                                        "Cannot open file"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace
