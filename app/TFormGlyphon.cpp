@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -157,6 +158,9 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectHighlightingCommands();
+    ConnectExportCommands();
+    ConnectPrintCommands();
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -224,8 +228,8 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient,
-                     MIPageSetup, MIPrint, MIUpgrade});
+    NotYetAvailable(
+        {MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");
@@ -249,7 +253,7 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIEditHighlighting, MICheckSpelling});
+    NotYetAvailable({MICheckSpelling});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");
@@ -311,7 +315,7 @@ void TFormGlyphon::CreateMenus() {
     MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
     MIFormat->addSeparator();
     MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
-    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties, MIExportAsHTML});
+    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties});
 
     MIView = bar->addMenu("&View");
     MIView->setObjectName("MIView");
@@ -402,8 +406,8 @@ void TFormGlyphon::CreateToolBar() {
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
     TBStyle->setEnabled(false);
     TBSize->setEnabled(false);
-    NotYetAvailable({TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout, TBLeft,
-                     TBCenter, TBRight});
+    NotYetAvailable(
+        {TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout, TBLeft, TBCenter, TBRight});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -722,9 +726,14 @@ void TFormGlyphon::MIFileClick() {
 
 void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
+    MIEditHighlighting->setEnabled(CurrentHighlighter() &&
+                                   CurrentHighlighter() != &GlyphGeneralHighlighter);
+    MICopyAsHTML->setEnabled(!TextIsBlank());
 }
 
-void TFormGlyphon::MIFormatClick() {}
+void TFormGlyphon::MIFormatClick() {
+    MIExportAsHTML->setEnabled(!TextIsBlank());
+}
 
 void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());

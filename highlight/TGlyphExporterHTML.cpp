@@ -112,7 +112,13 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
     // width: the header goes first and is completed at the end, so the body never moves.
     buffer_ = HeaderText();
     buffer_.reserve(std::max<qsizetype>(4096, qsizetype(128) * (stop.Y - start.Y)));
+    // A range is coloured as the editor shows it: the lines before it are scanned for the state
+    // it starts in, and its end lines are scanned whole and cut afterwards.
     highlighter_->ResetState();
+    for (int y = 1; y < start.Y; ++y) {
+        highlighter_->StartLine(lines.Line(y - 1), y - 1);
+        highlighter_->ScanToLineEnd();
+    }
     awaitingFirstToken_ = true;
 
     const int total = stop.Y - start.Y + 1;
@@ -122,12 +128,10 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
             ResetOutput();
             return false;
         }
-        QString text = y == stop.Y ? stopLine : (y == start.Y ? startLine : lines.Line(y - 1));
-        if (y == stop.Y)
-            text.truncate(stop.X - 1);
-        if (y == start.Y)
-            text.remove(0, start.X - 1);
-        ExportLine(text, y - 1);
+        const QString text =
+            y == stop.Y ? stopLine : (y == start.Y ? startLine : lines.Line(y - 1));
+        ExportLine(text, y - 1, y == start.Y ? start.X - 1 : 0,
+                   y == stop.Y ? stop.X - 1 : int(text.size()));
     }
     if (!awaitingFirstToken_)
         EndLastRun();
@@ -136,14 +140,17 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
     return true;
 }
 
-void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex) {
+void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex, int from, int to) {
     TGlyphCustomHighlighter& h = *highlighter_;
     h.StartLine(text, lineIndex);
-    while (!h.AtLineEnd()) {
-        const QStringView token = QStringView(text).mid(h.TokenStart(), h.TokenLength());
+    for (; !h.AtLineEnd(); h.Advance()) {
+        const int start = std::max(h.TokenStart(), from);
+        const int end = std::min(h.TokenStart() + h.TokenLength(), to);
+        if (start >= end && !(from == 0 && to == text.size()))
+            continue;
+        const QStringView token = QStringView(text).mid(start, std::max(end - start, 0));
         ApplyTokenAttribute(IsBlankToken(token), h.TokenAttribute());
         EmitText(token);
-        h.Advance();
     }
     h.ReleaseLine();
     EmitLineBreak();

@@ -87,7 +87,8 @@ protected:
     TGlyphFontStyles OpenStyle = 0;
 
 private:
-    void ExportLine(const QString& text, int lineIndex);
+    // Exports the characters from..to (0-based, to excluded) of the line, scanned whole.
+    void ExportLine(const QString& text, int lineIndex, int from, int to);
 
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     QString title_ = QStringLiteral("Untitled");

@@ -184,10 +184,9 @@ TEST_F(EditCommands, EditItemsFollowTheEditorAndItsFocus) {
     }
 }
 
-TEST_F(EditCommands, ColoursAndSpellingStayUnavailable) {
+TEST_F(EditCommands, SpellingStaysUnavailable) {
     auto form = Start();
     form->ClickMenuItem(form->MIEdit->menuAction());
-    EXPECT_FALSE(form->MIEditHighlighting->isEnabled());
     EXPECT_FALSE(form->MICheckSpelling->isEnabled());
 }
 
