@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -186,4 +187,7 @@ private:
     int rowsPerPage_ = 1;
     int lineNumberWidth_ = 0;
     QString date_, time_;
+    // The text font in each combination of styles, and the one the painter has.
+    std::array<QFont, fsAllStyles + 1> styledFonts_;
+    TGlyphFontStyles paintedStyle_ = 0;
 };

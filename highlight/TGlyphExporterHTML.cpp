@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -47,13 +46,24 @@ bool IsBlankToken(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
 }
 
-// The colour as the page writes it: a double quote, "#RRGGBB", a double quote.
-QByteArray HtmlColor(TGlyphColor color) {
+// The colour as the page writes it: a double quote, "#RRGGBB", a double quote. Made by hand:
+// pages hold a colour for every run.
+std::array<char, 9> HtmlColorText(TGlyphColor color) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
     const TGlyphColor rgb = ColorToRGB(color) & 0xFFFFFF;
-    char text[11];
-    std::snprintf(text, sizeof text, "\"#%02X%02X%02X\"", rgb & 0xFF, (rgb >> 8) & 0xFF,
-                  (rgb >> 16) & 0xFF);
-    return QByteArray(text);
+    const int components[] = {int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF)};
+    std::array<char, 9> text = {'"', '#'};
+    for (int i = 0; i < 3; ++i) {
+        text[2 + 2 * i] = Hex[components[i] >> 4];
+        text[3 + 2 * i] = Hex[components[i] & 0xF];
+    }
+    text[8] = '"';
+    return text;
+}
+
+QByteArray HtmlColor(TGlyphColor color) {
+    const std::array<char, 9> text = HtmlColorText(color);
+    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 QByteArray EscapedTitle(const QString& title) {
@@ -83,8 +93,13 @@ void TGlyphCustomExporter::SetTitle(const QString& title) {
     title_ = title.isEmpty() ? QStringLiteral("Untitled") : title;
 }
 
+void TGlyphCustomExporter::Grow(qsizetype bytes) {
+    buffer_.resize(std::max(2 * buffer_.size(), position_ + bytes + 4096));
+}
+
 void TGlyphCustomExporter::ResetOutput() {
     buffer_.clear();
+    position_ = 0;
     OpenStyle = 0;
     OpenBackground = clWindow;
     OpenForeground = clWindowText;
@@ -110,8 +125,9 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
 
     // Nothing in the header depends on the body but the clipboard offsets, which have a fixed
     // width: the header goes first and is completed at the end, so the body never moves.
-    buffer_ = HeaderText();
-    buffer_.reserve(std::max<qsizetype>(4096, qsizetype(128) * (stop.Y - start.Y)));
+    buffer_.resize(std::max<qsizetype>(4096, qsizetype(128) * (stop.Y - start.Y)));
+    position_ = 0;
+    Write(HeaderText());
     // A range is coloured as the editor shows it: the lines before it are scanned for the state
     // it starts in, and its end lines are scanned whole and cut afterwards.
     highlighter_->ResetState();
@@ -136,7 +152,6 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
     if (!awaitingFirstToken_)
         EndLastRun();
     FinishOutput();
-    buffer_.squeeze();
     return true;
 }
 
@@ -224,9 +239,9 @@ const char* TGlyphExporterHTML::CharacterReference(char16_t c) {
 }
 
 void TGlyphExporterHTML::EmitText(QStringView text) {
-    qsizetype at = buffer_.size();
-    buffer_.resize(at + text.size() * MaxEscapedLength);
-    char* out = buffer_.data();
+    char* const start = Room(text.size() * MaxEscapedLength);
+    char* out = start;
+    qsizetype at = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < 128 && !AsciiEscaped[c]) {
@@ -250,11 +265,11 @@ void TGlyphExporterHTML::EmitText(QStringView text) {
             out[at++] = char(0x80 | (c & 0x3F));
         }
     }
-    buffer_.resize(at);
+    Wrote(at);
 }
 
 void TGlyphExporterHTML::EmitLineBreak() {
-    buffer_.append("\r\n");
+    Write("\r\n");
 }
 
 // A span or font tag is open exactly while the run's colour differs from the page's, so that
@@ -268,37 +283,37 @@ bool TGlyphExporterHTML::FontOpen() const {
 }
 
 void TGlyphExporterHTML::OpenSpan() {
-    buffer_.append("<span style=\"background-color: ");
-    buffer_.append(HtmlColor(OpenBackground).mid(1));
-    buffer_.append('>');
+    Write("<span style=\"background-color: ");
+    Write(HtmlColorText(OpenBackground).data() + 1, 8);
+    Write(">");
 }
 
 void TGlyphExporterHTML::OpenFont() {
-    buffer_.append("<font color=");
-    buffer_.append(HtmlColor(OpenForeground));
-    buffer_.append('>');
+    Write("<font color=");
+    Write(HtmlColorText(OpenForeground).data(), 9);
+    Write(">");
 }
 
 void TGlyphExporterHTML::OpenStyles() {
     if (OpenStyle & fsBold)
-        buffer_.append("<b>");
+        Write("<b>");
     if (OpenStyle & fsItalic)
-        buffer_.append("<i>");
+        Write("<i>");
     if (OpenStyle & fsUnderline)
-        buffer_.append("<u>");
+        Write("<u>");
     if (OpenStyle & fsStrikeOut)
-        buffer_.append("<strike>");
+        Write("<strike>");
 }
 
 void TGlyphExporterHTML::CloseStyles() {
     if (OpenStyle & fsStrikeOut)
-        buffer_.append("</strike>");
+        Write("</strike>");
     if (OpenStyle & fsUnderline)
-        buffer_.append("</u>");
+        Write("</u>");
     if (OpenStyle & fsItalic)
-        buffer_.append("</i>");
+        Write("</i>");
     if (OpenStyle & fsBold)
-        buffer_.append("</b>");
+        Write("</b>");
 }
 
 void TGlyphExporterHTML::BeginFirstRun(bool, bool, TGlyphFontStyles) {
@@ -313,9 +328,9 @@ void TGlyphExporterHTML::BeginFirstRun(bool, bool, TGlyphFontStyles) {
 void TGlyphExporterHTML::EndRun(bool backgroundChanged, bool foregroundChanged, TGlyphFontStyles) {
     CloseStyles();
     if ((backgroundChanged || foregroundChanged) && FontOpen())
-        buffer_.append("</font>");
+        Write("</font>");
     if (backgroundChanged && SpanOpen())
-        buffer_.append("</span>");
+        Write("</span>");
 }
 
 void TGlyphExporterHTML::BeginRun(bool backgroundChanged, bool foregroundChanged,
@@ -330,9 +345,9 @@ void TGlyphExporterHTML::BeginRun(bool backgroundChanged, bool foregroundChanged
 void TGlyphExporterHTML::EndLastRun() {
     CloseStyles();
     if (FontOpen())
-        buffer_.append("</font>");
+        Write("</font>");
     if (SpanOpen())
-        buffer_.append("</span>");
+        Write("</span>");
 }
 
 QByteArray TGlyphExporterHTML::HeaderText() {
@@ -365,16 +380,18 @@ QByteArray TGlyphExporterHTML::HeaderText() {
 
 void TGlyphExporterHTML::FinishOutput() {
     if (WholeDocument) {
-        buffer_ += "</font>\r\n</code></pre>\r\n";
+        Write("</font>\r\n</code></pre>\r\n");
         if (!CreateHTMLFragment)
-            buffer_ += "</body>\r\n</html>";
+            Write("</body>\r\n</html>");
+        Cut();
         return;
     }
-    buffer_ += "</code></pre>";
-    const qsizetype endFragment = buffer_.size();
-    buffer_ += "<!--EndFragment-->";
+    Write("</code></pre>");
+    const qsizetype endFragment = Position();
+    Write("<!--EndFragment-->");
     if (!CreateHTMLFragment)
-        buffer_ += "</body>\r\n</html>";
+        Write("</body>\r\n</html>");
+    Cut();
     PatchOffset(buffer_, "StartHTML:", DescriptorLength);
     PatchOffset(buffer_, "EndHTML:", buffer_.size());
     PatchOffset(buffer_, "StartFragment:", buffer_.indexOf("<!--StartFragment-->") + qsizetype(20));

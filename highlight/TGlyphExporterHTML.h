@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstring>
 #include <functional>
 
 // The text an export reads: how many lines there are and each line by its 0-based index.
@@ -81,12 +82,31 @@ protected:
 
     void ApplyTokenAttribute(bool blankToken, const TGlyphHighlighterAttributes* attribute);
 
+    // The output buffer is written at its write position and cut there once complete, so that
+    // its size changes only when it must grow.
+    char* Room(qsizetype bytes) {
+        if (buffer_.size() - position_ < bytes)
+            Grow(bytes);
+        return buffer_.data() + position_;
+    }
+    void Grow(qsizetype bytes);
+    void Wrote(qsizetype bytes) { position_ += bytes; }
+    void Write(const char* text, qsizetype length) {
+        std::memcpy(Room(length), text, size_t(length));
+        position_ += length;
+    }
+    template <qsizetype N> void Write(const char (&text)[N]) { Write(text, N - 1); }
+    void Write(const QByteArray& text) { Write(text.constData(), text.size()); }
+    qsizetype Position() const { return position_; }
+    void Cut() { buffer_.truncate(position_); }
+
     QByteArray buffer_;
     TGlyphColor OpenBackground = clWindow;
     TGlyphColor OpenForeground = clWindowText;
     TGlyphFontStyles OpenStyle = 0;
 
 private:
+    qsizetype position_ = 0;
     // Exports the characters from..to (0-based, to excluded) of the line, scanned whole.
     void ExportLine(const QString& text, int lineIndex, int from, int to);
 
