@@ -79,7 +79,7 @@ void TColorGrid::paintEvent(QPaintEvent*) {
         const bool fg = cell == foregroundIndex_;
         const bool bg = cell == backgroundIndex_;
         if (fg || bg) {
-            painter.setPen(colour.lightness() > 128 ? Qt::black : Qt::white);
+            painter.setPen(qGray(colour.rgb()) > 128 ? Qt::black : Qt::white);
             painter.drawText(r, Qt::AlignCenter, fg && bg ? "FB" : (fg ? "FG" : "BG"));
         }
         if (cell == focusCell_ && hasFocus()) {

@@ -374,7 +374,8 @@ QByteArray TGlyphExporterHTML::HeaderText() {
     header += "<pre>\r\n<code><font ";
     if (HTMLFontSize >= 1 && HTMLFontSize <= 7)
         header += " size=" + QByteArray::number(HTMLFontSize);
-    header += " face=\"" + FontName.toUtf8() + "\">";
+    // The generic family keeps the code in columns where the face is not installed.
+    header += " face=\"" + FontName.toUtf8() + ", monospace\">";
     return header;
 }
 

@@ -38,7 +38,7 @@ struct TExportCase {
 
 // The document form without html and body: "<pre>\r\n<code><font  size=3 face=...>" body footer.
 QByteArray BodyOf(const QByteArray& output) {
-    const QByteArray head = "<pre>\r\n<code><font  size=3 face=\"Courier New\">";
+    const QByteArray head = "<pre>\r\n<code><font  size=3 face=\"Courier New, monospace\">";
     const QByteArray foot = "</font>\r\n</code></pre>\r\n";
     if (!output.startsWith(head) || !output.endsWith(foot))
         return "unexpected frame: " + output;
