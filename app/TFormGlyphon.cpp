@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -168,6 +169,9 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectSpellingCommands();
     ConnectTidyCommands();
     ConnectFtpCommands();
+    ConnectHighlightingCommands();
+    ConnectExportCommands();
+    ConnectPrintCommands();
     TranslateComponent(this);
 }
 
@@ -236,8 +240,7 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIPageSetup,
-                     MIPrint, MIUpgrade});
+    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");
@@ -261,7 +264,6 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIEditHighlighting});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");
@@ -322,7 +324,6 @@ void TFormGlyphon::CreateMenus() {
     MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
     MIFormat->addSeparator();
     MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
-    NotYetAvailable({MIExportAsHTML});
 
     MIView = bar->addMenu("&View");
     MIView->setObjectName("MIView");
@@ -411,7 +412,7 @@ void TFormGlyphon::CreateToolBar() {
     TBRight = button("Right", "TBRight");
     htmlToolItems_ = {TBStyleItem, TBSizeItem, TBBold,   TBItalic, TBUnderline,
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
-    NotYetAvailable({TBPrint, TBPreview});
+    NotYetAvailable({TBPreview});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -741,6 +742,15 @@ void TFormGlyphon::MIFileClick() {
 
 void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
+    MIEditHighlighting->setEnabled(CurrentHighlighter() &&
+                                   CurrentHighlighter() != &GlyphGeneralHighlighter);
+    MICopyAsHTML->setEnabled(!TextIsBlank());
+}
+
+void TFormGlyphon::MIFormatClick() {
+    // A read-only document would keep its text while the command reported it tidied.
+    MITidyHTML->setEnabled(!GlyphEdit.ReadOnly() && !TextIsBlank());
+    MIExportAsHTML->setEnabled(!TextIsBlank());
 }
 
 void TFormGlyphon::MIViewClick() {

@@ -5,8 +5,10 @@
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
+#include "editor/TGlyphEditPrint.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphCssHighlighter.h"
+#include "highlight/TGlyphExporterHTML.h"
 #include "highlight/TGlyphGeneralHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 #include "highlight/TGlyphJScriptHighlighter.h"
@@ -29,6 +31,8 @@ class TEmbeddedWB;
 class TTBToolWindowSlider;
 class QLabel;
 class QMenu;
+class QPrinter;
+class TFormGlyphCustomHighlighter;
 class QStatusBar;
 class QTabBar;
 class QToolBar;
@@ -380,10 +384,36 @@ public:
     // there was at least one line.
     bool ShowTidyMessages(const QString& text);
 
+    // ---- Highlighting colours, export and printing (HighlightingCommands.cpp,
+    // ExportCommands.cpp, PrintCommands.cpp) ----
+    TFormGlyphCustomHighlighter* FormGlyphCustomHighlighter = nullptr;
+    TGlyphExporterHTML GlyphExporterHTML;
+    TGlyphEditPrint GlyphEditPrint;
+    QAction* MICopyAsHTML = nullptr;
+    QAction* MIPrintPreview = nullptr;
+    // Work that takes longer than this shows a progress window with Cancel.
+    int ProgressDelayMs = 500;
+    // The current printer with the choices of the page setup and print dialogs, made on first
+    // use and kept for the program's life.
+    QPrinter& Printer();
+    void ConnectHighlightingCommands();
+    void ConnectExportCommands();
+    void ConnectPrintCommands();
+    // Whether the text holds nothing but blanks and line breaks.
+    bool TextIsBlank() const;
+    void MIEditHighlightingClick();
+    void MIExportAsHTMLClick();
+    void MICopyAsHTMLClick();
+    void MIPageSetupClick();
+    void MIPrintClick();
+    void MIPrintPreviewClick();
+    void TBPrintClick();
+
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
     Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
     std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
+    std::unique_ptr<QPrinter> printer_;
 
 protected:
     bool event(QEvent* event) override;

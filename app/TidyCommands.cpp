@@ -43,14 +43,6 @@ TTidyMessagePlace ParseTidyMessage(const QString& message) {
     return {NumberAfterFirstSpace(pieces.at(0)), NumberAfterFirstSpace(pieces.at(1)), pieces.at(2)};
 }
 
-bool IsBlank(const TGlyphEditStringList& lines) {
-    for (int i = 0; i < lines.LineCount(); ++i) {
-        if (!lines.GetLine(i).trimmed().isEmpty())
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void TFormGlyphon::ConnectTidyCommands() {
@@ -67,11 +59,6 @@ void TFormGlyphon::ConnectTidyCommands() {
     MIValidateHTML->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     connect(ListBoxErrors, &QListWidget::itemClicked, this,
             [this] { RunCommand([this] { ListBoxErrorsClick(); }); });
-}
-
-void TFormGlyphon::MIFormatClick() {
-    // A read-only document would keep its text while the command reported it tidied.
-    MITidyHTML->setEnabled(!GlyphEdit.ReadOnly() && !IsBlank(GlyphEdit.Lines()));
 }
 
 bool TFormGlyphon::ShowTidyMessages(const QString& text) {

@@ -11,6 +11,7 @@
 // QPlainTextEdit with the same file, each started several times. "--startup-only" runs just
 // these start-up rows.
 #include "app/TFormGlyphon.h"
+#include "bench/GeneratedHtml.h"
 #include "bench/GeneratedSources.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
@@ -68,25 +69,6 @@ const QString Replacement = QStringLiteral("page");
 
 // ---------------------------------------------------------------------------------------------
 // Generated files
-
-QByteArray BodyLine(int i) {
-    switch (i % 4) {
-    case 0:
-        return QStringLiteral("  <p class=\"row\">Line %1 of the document, some text.</p>")
-            .arg(i)
-            .toUtf8();
-    case 1:
-        return QStringLiteral("  <a href=\"page-%1.html\">link to the document %1</a>")
-            .arg(i)
-            .toUtf8();
-    case 2:
-        return QStringLiteral("  <div id=\"d-%1\"><span>the document text</span></div>")
-            .arg(i)
-            .toUtf8();
-    default:
-        return QStringLiteral("  <td width=\"50%\">cell %1 &amp; document</td>").arg(i).toUtf8();
-    }
-}
 
 void WriteHtmlFile(const QString& name) {
     QFile file(name);

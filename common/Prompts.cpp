@@ -50,6 +50,8 @@ public:
             return std::nullopt;
         return dialog.selectedColor();
     }
+
+    int RunDialog(QDialog& dialog) override { return dialog.exec(); }
 };
 
 TPrompts*& InstalledPrompts() {

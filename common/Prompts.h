@@ -8,6 +8,7 @@
 #include <optional>
 
 class QColorDialog;
+class QDialog;
 class QFileDialog;
 class QFontDialog;
 
@@ -41,6 +42,9 @@ public:
     virtual std::optional<QFont> ChooseFont(QFontDialog& dialog) = 0;
     // Runs a shared colour dialog holding the current colour; the chosen colour or nothing.
     virtual std::optional<QColor> ChooseColor(QColorDialog& dialog) = 0;
+    // Runs a modal dialog of the program (colours, print, page setup, print preview) that is
+    // set up and filled; the result it closed with (QDialog::Accepted or Rejected).
+    virtual int RunDialog(QDialog& dialog) = 0;
 };
 
 // The service in force: the installed one, else Qt's dialogs.

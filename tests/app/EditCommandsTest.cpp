@@ -184,10 +184,10 @@ TEST_F(EditCommands, EditItemsFollowTheEditorAndItsFocus) {
     }
 }
 
-TEST_F(EditCommands, ColoursStayUnavailable) {
+TEST_F(EditCommands, ColoursAndSpellingAreOffered) {
     auto form = Start();
     form->ClickMenuItem(form->MIEdit->menuAction());
-    EXPECT_FALSE(form->MIEditHighlighting->isEnabled());
+    EXPECT_TRUE(form->MIEditHighlighting->isEnabled());
     EXPECT_TRUE(form->MICheckSpelling->isEnabled());
 }
 

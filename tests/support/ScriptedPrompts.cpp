@@ -1,6 +1,7 @@
 #include "support/ScriptedPrompts.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFontDialog>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ const char* PromptKindName(ScriptedPrompts::TKind kind) {
         return "font dialog";
     case ScriptedPrompts::TKind::Color:
         return "colour dialog";
+    case ScriptedPrompts::TKind::Dialog:
+        return "dialog";
     }
     return "prompt";
 }
@@ -55,6 +58,10 @@ void ScriptedPrompts::AnswerColor(const QColor& color) {
 }
 void ScriptedPrompts::CancelColor() {
     answers_.append(TColorAnswer{});
+}
+
+void ScriptedPrompts::AnswerDialog(TDialogAnswer answer) {
+    answers_.append(TDialog{std::move(answer)});
 }
 
 void ScriptedPrompts::Clear() {
@@ -138,4 +145,13 @@ std::optional<QColor> ScriptedPrompts::ChooseColor(QColorDialog& dialog) {
     record.Color = dialog.currentColor();
     const std::optional<TColorAnswer> answer = Take<TColorAnswer>(record);
     return answer ? answer->Color : std::nullopt;
+}
+
+int ScriptedPrompts::RunDialog(QDialog& dialog) {
+    TRecord record;
+    record.Kind = TKind::Dialog;
+    record.Caption = dialog.windowTitle();
+    record.DialogName = dialog.objectName();
+    const std::optional<TDialog> answer = Take<TDialog>(record);
+    return answer ? answer->Answer(dialog) : int(QDialog::Rejected);
 }

@@ -4,7 +4,10 @@
 
 #include <QList>
 #include <QMessageBox>
+#include <functional>
 #include <variant>
+
+class QDialog;
 
 // The prompt service of the tests. Create one in a test: it installs itself and puts the previous
 // service back when it goes. Queue the answers in the order the prompts will come, run the code,
@@ -21,7 +24,9 @@
 // the test too.
 class ScriptedPrompts : public TPrompts {
 public:
-    enum class TKind { Message, Input, OpenFile, SaveFile, Font, Color };
+    enum class TKind { Message, Input, OpenFile, SaveFile, Font, Color, Dialog };
+    // Plays the user's part in a modal dialog: works its controls, answers its result.
+    using TDialogAnswer = std::function<int(QDialog&)>;
 
     // One prompt as the user would have seen it.
     struct TRecord {
@@ -34,6 +39,7 @@ public:
         TFileDialogRequest File;              // file dialogs
         QFont Font;                           // the font dialog's starting font
         QColor Color;                         // the colour dialog's starting colour
+        QString DialogName;                   // a dialog's object name (Caption: its title)
     };
 
     ScriptedPrompts();
@@ -51,6 +57,7 @@ public:
     void CancelFont();
     void AnswerColor(const QColor& color);
     void CancelColor();
+    void AnswerDialog(TDialogAnswer answer);
 
     const QList<TRecord>& Records() const { return records_; }
     qsizetype PendingAnswers() const { return answers_.size(); }
@@ -65,6 +72,7 @@ public:
                                       const TFileDialogRequest& request) override;
     std::optional<QFont> ChooseFont(QFontDialog& dialog) override;
     std::optional<QColor> ChooseColor(QColorDialog& dialog) override;
+    int RunDialog(QDialog& dialog) override;
 
 private:
     struct TButton {
@@ -82,7 +90,10 @@ private:
     struct TColorAnswer {
         std::optional<QColor> Color;
     };
-    using TAnswer = std::variant<TButton, TInput, TFile, TFontAnswer, TColorAnswer>;
+    struct TDialog {
+        TDialogAnswer Answer;
+    };
+    using TAnswer = std::variant<TButton, TInput, TFile, TFontAnswer, TColorAnswer, TDialog>;
 
     template <class T> std::optional<T> Take(const TRecord& record);
 

@@ -1,0 +1,170 @@
+// Export and printing of the 1,000,000-line HTML file that bench_peers measures, each beside a
+// reference measured in the same run:
+// - the HTML export beside the plain highlighting scan of the same lines (targets: at least
+//   25 MB/s, at most 3 times the scan's time), with the memory the export adds at its peak
+//   (target: at most twice the output's size);
+// - printing to PDF beside QTextDocument::print of the same plain text (targets: at least 200
+//   pages per second, ours at least as fast). Both print the first lines of the file only
+//   ("--print-lines N", 100,000 by default), since laying out the whole file in a QTextDocument
+//   takes longer than anyone waits.
+#include "app/TFormGlyphon.h"
+#include "bench/GeneratedHtml.h"
+#include "editor/TGlyphEditPrint.h"
+#include "editor/TGlyphEditStringList.h"
+#include "highlight/TGlyphExporterHTML.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr int HtmlLines = 1'000'000;
+
+void WriteHtmlFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write("<html>\n<head><title>Generated</title></head>\n<body>\n");
+    for (int i = 3; i < HtmlLines - 2; ++i)
+        file.write(BodyLine(i) + '\n');
+    file.write("</body>\n</html>\n");
+}
+
+// A field of /proc/self/status in bytes ("VmRSS", "VmHWM").
+qint64 StatusBytes(const char* field) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field)) + 1)
+                       .trimmed()
+                       .split(' ')[0]
+                       .toLongLong() *
+                   1024;
+    }
+    return 0;
+}
+
+// Lets the peak resident size start again from the present one.
+void ResetPeakMemory() {
+    QFile clear("/proc/self/clear_refs");
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// The process's processor time: the machine is shared, and the wall clock counts the others.
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Times work in processor seconds.
+class TCpuTimer {
+public:
+    void restart() { start_ = CpuSeconds(); }
+    double Seconds() const { return CpuSeconds() - start_; }
+
+private:
+    double start_ = CpuSeconds();
+};
+
+void PrintToPdf(QPrinter& printer, const QString& file) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // The main window made below keeps its settings in a folder of this run only.
+    QTemporaryDir dir;
+    for (const char* name :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        qputenv(name, dir.path().toUtf8());
+    QApplication app(argc, argv);
+    int printLines = 100'000;
+    const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf("--print-lines"); at > 0 && at + 1 < args.size())
+        printLines = args[at + 1].toInt();
+
+    const QString html = dir.filePath("lines.html");
+    WriteHtmlFile(html);
+    const double megabytes = QFile(html).size() / 1e6;
+    TGlyphEditStringList lines;
+    lines.LoadFile(html);
+    // The HTML highlighter with the main window's colours, as the user exports and prints.
+    TFormGlyphon form;
+    TGlyphHTMLHighlighter& highlighter = form.GlyphHTMLHighlighter;
+
+    TCpuTimer timer;
+    highlighter.ResetState();
+    for (int i = 0; i < lines.LineCount(); ++i) {
+        highlighter.StartLine(lines.GetLine(i), i);
+        highlighter.ScanToLineEnd();
+    }
+    const double scan = timer.Seconds();
+
+    TGlyphExporterHTML exporter;
+    exporter.WholeDocument = true;
+    exporter.SetHighlighter(&highlighter);
+    ResetPeakMemory();
+    const qint64 before = StatusBytes("VmRSS:");
+    timer.restart();
+    exporter.ExportLines({lines.LineCount(), [&](int i) { return lines.GetLine(i); }});
+    const double exportTime = timer.Seconds();
+    const double added = double(StatusBytes("VmHWM:") - before);
+    const double output = double(exporter.Output().size());
+
+    std::printf("file: %d lines, %.1f MB\n", lines.LineCount(), megabytes);
+    std::printf("%-34s %10s %12s\n", "workload", "cpu s", "rate");
+    std::printf("%-34s %10.3f %9.1f MB/s\n", "highlighting scan", scan, megabytes / scan);
+    std::printf("%-34s %10.3f %9.1f MB/s\n", "HTML export", exportTime, megabytes / exportTime);
+    std::printf("export / scan: %.2f (target <= 3), output %.1f MB, memory added %.1f MB = "
+                "%.2f x output (target <= 2)\n",
+                exportTime / scan, output / 1e6, added / 1e6, added / output);
+
+    QStringList printed;
+    for (int i = 0; i < std::min(printLines, lines.LineCount()); ++i)
+        printed << lines.GetLine(i);
+    const QFont font(QStringLiteral("Courier New"), 10);
+
+    TGlyphEditPrint print;
+    print.SetLines(printed);
+    print.SetFont(font);
+    print.SetHighlighter(&highlighter);
+    QPrinter ours(QPrinter::HighResolution);
+    PrintToPdf(ours, dir.filePath("ours.pdf"));
+    timer.restart();
+    print.PrintDocument(ours);
+    const double oursTime = timer.Seconds();
+
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setPlainText(printed.join(u'\n'));
+    QPrinter reference(QPrinter::HighResolution);
+    PrintToPdf(reference, dir.filePath("reference.pdf"));
+    // Laid out for the page, so that its page count is the printed one.
+    document.setPageSize(reference.pageRect(QPrinter::Point).size());
+    timer.restart();
+    document.print(&reference);
+    const double referenceTime = timer.Seconds();
+
+    std::printf("%-34s %10.3f %8.0f pages/s (%d pages)\n", "print to PDF (ours)", oursTime,
+                print.PageCount() / oursTime, print.PageCount());
+    std::printf("%-34s %10.3f %8.0f pages/s (%d pages)\n", "QTextDocument::print", referenceTime,
+                document.pageCount() / referenceTime, document.pageCount());
+    std::printf("ours / QTextDocument time per page: %.2f (target <= 1)\n",
+                (oursTime / print.PageCount()) / (referenceTime / document.pageCount()));
+    return 0;
+}

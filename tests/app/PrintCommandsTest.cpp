@@ -1,0 +1,151 @@
+// Page Setup, Print, Print Preview and the tool bar's Print driven through the main window, the
+// printer writing a PDF file that is read back; the dialogs are played by the scripted prompts.
+#include "app/TFormGlyphon.h"
+
+#include "common/CommandLine.h"
+#include "support/PdfPages.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<TFormGlyphon> Start() {
+    SetCommandLineArgs({"glyphon"});
+    auto form = std::make_unique<TFormGlyphon>();
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
+    return form;
+}
+
+QStringList Rows(const QString& pageText) {
+    QStringList rows;
+    for (const QString& line : pageText.split(u'\n')) {
+        if (!line.trimmed().isEmpty())
+            rows << line.trimmed().replace(u'\t', u' ');
+    }
+    return rows;
+}
+
+class PrintCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = Start();
+        QStringList lines;
+        for (int i = 1; i <= 150; ++i)
+            lines << QString("line %1").arg(i);
+        form->GlyphEdit.SetText(lines.join("\r\n"));
+        form->Printer().setOutputFormat(QPrinter::PdfFormat);
+        form->Printer().setOutputFileName(pdf);
+    }
+    QTemporaryDir dir;
+    QString pdf = dir.filePath("printed.pdf");
+    ScriptedPrompts prompts;
+    std::unique_ptr<TFormGlyphon> form;
+};
+
+TEST_F(PrintCommands, PrintItemsInTheFileMenu) {
+    QStringList captions;
+    for (QAction* item : form->MIFile->actions())
+        captions << item->text();
+    const qsizetype setup = captions.indexOf("Page Se&tup...");
+    ASSERT_GE(setup, 0);
+    EXPECT_EQ(captions.mid(setup, 3),
+              QStringList({"Page Se&tup...", "&Print...", "Print Pre&view..."}));
+    for (QAction* item : {form->MIPageSetup, form->MIPrint, form->MIPrintPreview, form->TBPrint})
+        EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
+}
+
+// The print dialog's page range and copies decide what is printed, each copy in page order.
+TEST_F(PrintCommands, PrintDialogChoosesPagesAndCopies) {
+    const struct {
+        int From, To, Copies;
+        QStringList FirstRows; // the first row of every printed page
+    } cases[] = {
+        {0, 0, 1, {"line 1", "line 53", "line 105"}},
+        {2, 3, 2, {"line 53", "line 105", "line 53", "line 105"}},
+        {3, 3, 1, {"line 105"}},
+    };
+    for (const auto& c : cases) {
+        prompts.AnswerDialog([&](QDialog& dialog) {
+            EXPECT_EQ(dialog.objectName(), "PrintDialog");
+            QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
+            printer->setPrintRange(c.From ? QPrinter::PageRange : QPrinter::AllPages);
+            printer->setFromTo(c.From, c.To);
+            printer->setCopyCount(c.Copies);
+            return int(QDialog::Accepted);
+        });
+        form->ClickMenuItem(form->MIPrint);
+        QStringList firstRows;
+        for (const QString& page : PdfPageTexts(pdf))
+            firstRows << Rows(page).value(0);
+        EXPECT_EQ(firstRows, c.FirstRows) << c.From << "-" << c.To << " x" << c.Copies;
+    }
+}
+
+TEST_F(PrintCommands, CancelledPrintDialogPrintsNothing) {
+    prompts.AnswerDialog([](QDialog&) { return int(QDialog::Rejected); });
+    form->ClickMenuItem(form->MIPrint);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(PrintCommands, ToolBarPrintsEveryPageWithoutAsking) {
+    form->ClickMenuItem(form->TBPrint);
+    const QStringList pages = PdfPageTexts(pdf);
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(Rows(pages[2]).last(), "line 150");
+    EXPECT_TRUE(prompts.Records().isEmpty());
+}
+
+// Orientation and margins chosen in the page setup reach the next print.
+TEST_F(PrintCommands, PageSetupChoicesReachThePrint) {
+    prompts.AnswerDialog([](QDialog& dialog) {
+        QPrinter* printer = static_cast<QPageSetupDialog&>(dialog).printer();
+        EXPECT_EQ(printer->pageLayout().margins(QPageLayout::Millimeter),
+                  QMarginsF(25, 25, 15, 25));
+        printer->setPageOrientation(QPageLayout::Landscape);
+        printer->setPageMargins(QMarginsF(60, 20, 15, 20), QPageLayout::Millimeter);
+        return int(QDialog::Accepted);
+    });
+    form->ClickMenuItem(form->MIPageSetup);
+    EXPECT_EQ(form->GlyphEditPrint.Margins.Left, 60);
+    EXPECT_EQ(form->GlyphEditPrint.Margins.Top, 20);
+    form->ClickMenuItem(form->TBPrint);
+    const QImage first = PdfPageImage(pdf, 1, 30);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_GT(first.width(), first.height());
+    // Nothing is drawn left of the 60 mm margin.
+    const int marginPx = int(55 / 25.4 * 30);
+    for (int y = 0; y < first.height(); ++y) {
+        for (int x = 0; x < marginPx; ++x)
+            ASSERT_EQ(first.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+    }
+}
+
+TEST_F(PrintCommands, PreviewShowsThePagesOfThePrint) {
+    prompts.AnswerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), "PrintPreviewDialog");
+        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+        EXPECT_TRUE(preview);
+        if (preview) {
+            preview->updatePreview();
+            EXPECT_EQ(preview->pageCount(), 3);
+        }
+        return int(QDialog::Rejected);
+    });
+    form->ClickMenuItem(form->MIPrintPreview);
+    EXPECT_EQ(form->GlyphEditPrint.PageCount(), 3);
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+#include "highlight/TGlyphExporterHTML.h"
+#include "highlight/TGlyphCppHighlighter.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <tidy/tidy.h>
+#include <tidy/tidybuffio.h>
+
+namespace {
+
+constexpr TGlyphColor Red = 0x0000FF;
+constexpr TGlyphColor Blue = 0xFF0000;
+constexpr TGlyphColor Yellow = 0x00FFFF;
+constexpr TGlyphColor White = 0xFFFFFF;
+
+TGlyphExportLines LinesOf(const QStringList& lines) {
+    return {int(lines.size()), [lines](int i) { return lines.at(i); }};
+}
+
+// A C++ highlighter whose attributes all draw in the page's own colours until a case sets one.
+struct PlainCpp {
+    TGlyphCppHighlighter H;
+    PlainCpp() {
+        for (int i = 0; i < H.AttributeCount(); ++i) {
+            H.AttributeAt(i)->SetForeground(clNone);
+            H.AttributeAt(i)->SetBackground(clNone);
+            H.AttributeAt(i)->SetStyle(0);
+        }
+    }
+};
+
+struct TExportCase {
+    const char* Name;
+    QStringList Lines;
+    std::function<void(TGlyphCppHighlighter&, TGlyphExporterHTML&)> Setup;
+    QByteArray Body; // what lies between the font tag of the page and its footer
+};
+
+// The document form without html and body: "<pre>\r\n<code><font  size=3 face=...>" body footer.
+QByteArray BodyOf(const QByteArray& output) {
+    const QByteArray head = "<pre>\r\n<code><font  size=3 face=\"Courier New, monospace\">";
+    const QByteArray foot = "</font>\r\n</code></pre>\r\n";
+    if (!output.startsWith(head) || !output.endsWith(foot))
+        return "unexpected frame: " + output;
+    return output.mid(head.size(), output.size() - head.size() - foot.size());
+}
+
+void PrintTo(const TExportCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class ExportCases : public ::testing::TestWithParam<TExportCase> {};
+
+TEST_P(ExportCases, WritesTheBody) {
+    PlainCpp cpp;
+    TGlyphExporterHTML exporter;
+    exporter.Color = White;
+    exporter.WholeDocument = true;
+    exporter.CreateHTMLFragment = true;
+    exporter.SetHighlighter(&cpp.H);
+    if (GetParam().Setup)
+        GetParam().Setup(cpp.H, exporter);
+    ASSERT_TRUE(exporter.ExportLines(LinesOf(GetParam().Lines)));
+    EXPECT_EQ(BodyOf(exporter.Output()).toStdString(), GetParam().Body.toStdString());
+}
+
+const auto RedBoldKeys = [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) {
+    h.KeyAttri()->SetForeground(Red);
+    h.KeyAttri()->SetStyle(fsBold);
+};
+
+const TExportCase kExportCases[] = {
+    {"ReservedCharactersEverywhere",
+     {"a<b && \"x\" // <&>", "\tx"},
+     nullptr,
+     "a&lt;b &amp;&amp; &quot;x&quot; // &lt;&amp;&gt;\r\n\tx\r\n"},
+    {"NamedReferencesAndCopies",
+     {QString::fromUtf8("// ÷¬¶\u00AD€™é\u00A0中")},
+     nullptr,
+     QString::fromUtf8("// &divide;¬¶&shy;&euro;&trade;&eacute;\u00A0中\r\n").toUtf8()},
+    {"BlanksBetweenLikeTokensWriteNothing",
+     {"int  int"},
+     RedBoldKeys,
+     "<font color=\"#FF0000\"><b>int  int\r\n</b></font>"},
+    {"BlanksStayInTheRunBeforeThem",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) {
+         h.KeyAttri()->SetForeground(Red);
+         h.IdentifierAttri()->SetForeground(Blue);
+     },
+     "<font color=\"#FF0000\">int </font><font color=\"#0000FF\">x\r\n</font>"},
+    {"BoldItalicToItalic",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) {
+         h.KeyAttri()->SetStyle(fsBold | fsItalic);
+         h.IdentifierAttri()->SetStyle(fsItalic);
+     },
+     "<b><i>int </i></b><i>x\r\n</i>"},
+    {"ItalicToBoldItalic",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) {
+         h.KeyAttri()->SetStyle(fsItalic);
+         h.IdentifierAttri()->SetStyle(fsBold | fsItalic);
+     },
+     "<i>int </i><b><i>x\r\n</i></b>"},
+    {"ForegroundNoneIsTheFontColour",
+     {"int x", "x int"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) { h.KeyAttri()->SetForeground(Red); },
+     "<font color=\"#FF0000\">int </font>x\r\nx <font color=\"#FF0000\">int\r\n</font>"},
+    {"TheFontColourGivenExplicitlyWritesNoTag",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) { h.KeyAttri()->SetForeground(0); },
+     "int x\r\n"},
+    {"NoSpanWithoutUseBackground",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) { h.KeyAttri()->SetBackground(Yellow); },
+     "int x\r\n"},
+    {"SpansClosedAndOpenedWithUseBackground",
+     {"x int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML& e) {
+         h.KeyAttri()->SetBackground(Yellow);
+         h.KeyAttri()->SetForeground(Red);
+         e.UseBackground = true;
+     },
+     // The blank keeps the open red: only its background changes.
+     "x <span style=\"background-color: #FFFF00\"><font color=\"#FF0000\">int</font></span>"
+     "<font color=\"#FF0000\"> </font>x\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Runs, ExportCases, ::testing::ValuesIn(kExportCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ExportRange, NothingToExportKeepsThePreviousOutput) {
+    PlainCpp cpp;
+    TGlyphExporterHTML exporter;
+    exporter.SetHighlighter(&cpp.H);
+    ASSERT_TRUE(exporter.ExportLines(LinesOf({"x"})));
+    const QByteArray previous = exporter.Output();
+    EXPECT_FALSE(exporter.ExportLines(LinesOf({""})));
+    EXPECT_FALSE(exporter.ExportLines(LinesOf({})));
+    EXPECT_FALSE(exporter.ExportRange(LinesOf({"abc"}), {3, 1}, {2, 1}));
+    EXPECT_EQ(exporter.Output(), previous);
+    ASSERT_TRUE(exporter.ExportRange(LinesOf({"int abc", "def"}), {5, 1}, {2, 2}));
+    EXPECT_TRUE(exporter.Output().contains("<pre><code>abc\r\nd\r\n</code></pre>"));
+}
+
+// The descriptor counts bytes from its own start; with html and body a body of S bytes gives
+// 105, 154, 178 + S and 212 + S.
+TEST(ExportClipboardForm, DescriptorOffsetsFitTheOutput) {
+    PlainCpp cpp;
+    TGlyphExporterHTML exporter;
+    exporter.SetHighlighter(&cpp.H);
+    ASSERT_TRUE(exporter.ExportLines(LinesOf({QString(1798, u'a')})));
+    const QByteArray out = exporter.Output();
+    EXPECT_TRUE(out.startsWith("Version:0.9\r\nStartHTML:0000000105\r\nEndHTML:0000002012\r\n"
+                               "StartFragment:0000000154\r\nEndFragment:0000001978\r\n"));
+    EXPECT_EQ(out.size(), 2012);
+    EXPECT_EQ(out.mid(154 - 20, 20), "<!--StartFragment-->");
+    EXPECT_EQ(out.mid(1978, 18), "<!--EndFragment-->");
+    EXPECT_TRUE(exporter.ClipboardHtml().startsWith("<html>\r\n<head></head>\r\n<body>"));
+    EXPECT_TRUE(exporter.ClipboardHtml().endsWith("</body>\r\n</html>"));
+}
+
+// The page a user saves: well formed enough that Tidy reports no error, coloured as asked.
+TEST(ExportDocumentForm, PageIsCompleteAndTidyFindsNoErrors) {
+    PlainCpp cpp;
+    cpp.H.KeyAttri()->SetForeground(Red);
+    cpp.H.KeyAttri()->SetStyle(fsBold | fsUnderline);
+    cpp.H.StringAttri()->SetForeground(Blue);
+    TGlyphExporterHTML exporter;
+    exporter.Color = White;
+    exporter.WholeDocument = true;
+    exporter.SetTitle("a <b>.cpp");
+    exporter.SetHighlighter(&cpp.H);
+    ASSERT_TRUE(exporter.ExportLines(
+        LinesOf({"int main() {", "  return \"<x>\" == 0; // int", "}", "", "int"})));
+    const QByteArray page = exporter.Output();
+    EXPECT_TRUE(page.startsWith("<html>\r\n<head>\r\n"));
+    EXPECT_TRUE(page.contains("<title>a &lt;b&gt;.cpp</title>"));
+    EXPECT_TRUE(page.contains("<body text=\"#000000\" bgcolor=\"#FFFFFF\">\r\n<pre>"));
+    EXPECT_TRUE(page.endsWith("</font>\r\n</code></pre>\r\n</body>\r\n</html>"));
+
+    TidyDoc doc = tidyCreate();
+    TidyBuffer errors{};
+    tidySetErrorBuffer(doc, &errors);
+    tidyParseString(doc, page.constData());
+    const uint errorCount = tidyErrorCount(doc);
+    const std::string report = errors.bp ? reinterpret_cast<const char*>(errors.bp) : "";
+    tidyBufFree(&errors);
+    tidyRelease(doc);
+    EXPECT_EQ(errorCount, 0u) << report;
+}
+
+TEST(ExportProgress, StoppingLeavesNoOutput) {
+    PlainCpp cpp;
+    TGlyphExporterHTML exporter;
+    exporter.SetHighlighter(&cpp.H);
+    int calls = 0;
+    exporter.OnProgress = [&](int done, int total) {
+        EXPECT_LT(done, total);
+        return ++calls < 2;
+    };
+    EXPECT_FALSE(exporter.ExportLines(LinesOf(QStringList(20000, "int x;"))));
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(exporter.Output().isEmpty());
+}
+
+} // namespace
