@@ -8,6 +8,7 @@
 #include "editor/TGlyphEditView.h"
 #include "htmltools/TFormTidyProperties.h"
 
+#include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>

@@ -15,12 +15,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineView>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -199,16 +197,13 @@ TEST_F(SpellingDialog, MissingMainDictionaryEndsTheProgram) {
 // only once.
 bool PreviewReports(TEmbeddedWB& browser, const QString& script, bool once = false) {
     const auto ask = [&] {
-        bool answered = false;
-        bool result = false;
-        browser.View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                              [&](const QVariant& value) {
-                                                  answered = true;
-                                                  result = value.toBool();
-                                              });
-        return QTest::qWaitFor([&] { return answered; }, 30000) && result;
+        // Shared, as the answer may come after a deadline has passed.
+        auto answer = std::make_shared<std::optional<bool>>();
+        browser.EvaluateScript(script,
+                               [answer](const QVariant& value) { *answer = value.toBool(); });
+        return QTest::qWaitFor([&] { return answer->has_value(); }, 30000) && **answer;
     };
-    return browser.View() && (once ? ask() : QTest::qWaitFor(ask, 30000));
+    return browser.EngineStarted() && (once ? ask() : QTest::qWaitFor(ask, 30000));
 }
 
 TEST_F(SpellingDialog, PreviewMarksTheWordAndScrollsToIt) {
