@@ -1,4 +1,5 @@
 #include "app/TFormGlyphon.h"
+#include "app/TerminationSignal.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
 #include "common/Paths.h"
@@ -6,6 +7,7 @@
 #include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -13,6 +15,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setOrganizationName(MakerName());
     QApplication::setApplicationVersion(GLYPHON_VERSION);
+    // The desktop ties the windows to the menu entry and its icon by this id.
+    QApplication::setDesktopFileName(DesktopFileId());
+    QApplication::setWindowIcon(QIcon::fromTheme(DesktopFileId()));
+    CloseWindowsOnTermination();
     // The command line is split once, before any window exists.
     CommandLineArgs();
     // Downloads cut off by an ended process would otherwise lie in the cache for ever.

@@ -17,3 +17,9 @@ inline QString MakerName() {
 inline QString MainFormClassName() {
     return QStringLiteral("TFormGlyphon");
 }
+
+// The program's reverse-DNS id: the name of its desktop entry (without ".desktop"), of its icon
+// and of its AppStream component.
+inline QString DesktopFileId() {
+    return QStringLiteral("io.velmaris.Glyphon");
+}

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   python3 python3-pyftpdlib
   fonts-dejavu-core
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

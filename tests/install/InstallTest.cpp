@@ -1,0 +1,189 @@
+// The build installed into a temporary DESTDIR with the prefix of the Debian package, checked as
+// a desktop and a user would meet it.
+#include "common/AppTitle.h"
+#include "common/Paths.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+QTemporaryDir* destDir = nullptr;
+
+QString Prefix() {
+    return destDir->path() + "/usr";
+}
+
+// Every file below Folder, by its path relative to it, with what shows a change: size, time
+// and mode.
+QMap<QString, QString> Snapshot(const QString& folder) {
+    QMap<QString, QString> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files.insert(QDir(folder).relativeFilePath(info.filePath()),
+                     QStringLiteral("%1 %2 %3")
+                         .arg(info.size())
+                         .arg(info.lastModified().toMSecsSinceEpoch())
+                         .arg(int(info.permissions())));
+    }
+    return files;
+}
+
+// Runs Program to its end; its exit code and everything it printed.
+std::pair<int, QString> RunToEnd(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(120000))
+        return {-1, program + " did not finish: " + p.errorString()};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAll())};
+}
+
+class Installed : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        destDir = new QTemporaryDir;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DESTDIR", destDir->path());
+        QProcess install;
+        install.setProcessEnvironment(env);
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(GLYPHON_CMAKE_COMMAND, {"--install", GLYPHON_BUILD_DIR, "--prefix", "/usr"});
+        ASSERT_TRUE(install.waitForFinished(120000));
+        ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
+    }
+    static void TearDownTestSuite() {
+        RunToEnd("chmod", {"-R", "u+w", destDir->path()});
+        delete destDir;
+        destDir = nullptr;
+    }
+};
+} // namespace
+
+TEST_F(Installed, PutsEachFileWhereTheDesktopLooksForIt) {
+    const QString id = DesktopFileId();
+    const struct {
+        QString Path;
+        int IconSize;
+    } cases[] = {
+        {"bin/glyphon", 0},
+        {"share/applications/" + id + ".desktop", 0},
+        {"share/metainfo/" + id + ".metainfo.xml", 0},
+        {"share/icons/hicolor/scalable/apps/" + id + ".svg", 0},
+        {"share/icons/hicolor/48x48/apps/" + id + ".png", 48},
+        {"share/icons/hicolor/256x256/apps/" + id + ".png", 256},
+    };
+    for (const auto& c : cases) {
+        const QFileInfo file(Prefix() + '/' + c.Path);
+        EXPECT_TRUE(file.isFile()) << c.Path.toStdString();
+        if (c.IconSize > 0) {
+            EXPECT_EQ(QImage(file.filePath()).size(), QSize(c.IconSize, c.IconSize))
+                << c.Path.toStdString();
+        }
+    }
+    EXPECT_TRUE(QFileInfo(Prefix() + "/bin/glyphon").isExecutable());
+}
+
+TEST_F(Installed, ShipsTheBuildsDataFolderWhereTheInstalledProgramReadsIt) {
+    const QString data = Prefix() + "/share/velmaris-glyphon";
+    EXPECT_EQ(DataFolderForExecutableFolder(Prefix() + "/bin"), data + '/');
+
+    QStringList built;
+    for (QDirIterator it(GLYPHON_BIN_DIR, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        if (QFileInfo(path).fileName() != "glyphon")
+            built << QDir(GLYPHON_BIN_DIR).relativeFilePath(path);
+    }
+    QStringList installed;
+    for (QDirIterator it(data, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        installed << QDir(data).relativeFilePath(it.next());
+    built.sort();
+    installed.sort();
+    EXPECT_EQ(installed, built);
+    for (const QString& name : std::as_const(built)) {
+        QFile a(QString(GLYPHON_BIN_DIR) + '/' + name), b(data + '/' + name);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(a.readAll() == b.readAll()) << name.toStdString();
+    }
+}
+
+TEST_F(Installed, DesktopEntryAndMetainfoPassTheirValidators) {
+    const QString id = DesktopFileId();
+    const struct {
+        QString Program;
+        QStringList Args;
+    } cases[] = {
+        {"desktop-file-validate", {Prefix() + "/share/applications/" + id + ".desktop"}},
+        {"appstreamcli",
+         {"validate", "--no-net", Prefix() + "/share/metainfo/" + id + ".metainfo.xml"}},
+    };
+    for (const auto& c : cases) {
+        const auto [code, output] = RunToEnd(c.Program, c.Args);
+        EXPECT_EQ(code, 0) << output.toStdString();
+        // Hints are advice; warnings and errors are not passed over.
+        EXPECT_FALSE(output.contains("warning", Qt::CaseInsensitive)) << output.toStdString();
+        EXPECT_FALSE(output.contains("error", Qt::CaseInsensitive)) << output.toStdString();
+    }
+}
+
+TEST_F(Installed, WritesItsSettingsOnlyToThePerUserFolderWithAReadOnlyPrefix) {
+    QTemporaryDir user;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const struct {
+        const char* Name;
+        const char* Folder;
+    } folders[] = {{"HOME", "home"},
+                   {"XDG_CONFIG_HOME", "home/.config"},
+                   {"XDG_DATA_HOME", "home/.local/share"},
+                   {"XDG_CACHE_HOME", "home/.cache"},
+                   {"XDG_STATE_HOME", "home/.local/state"},
+                   {"XDG_RUNTIME_DIR", "runtime"}};
+    for (const auto& f : folders) {
+        env.insert(f.Name, user.filePath(f.Folder));
+        QDir().mkpath(user.filePath(f.Folder));
+    }
+    QFile::setPermissions(user.filePath("runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString settings =
+        user.filePath("home/.config/" + MakerName() + '/' + ApplicationTitle() + "/Settings.ini");
+
+    // Root ignores missing write bits, so the tree is also compared before and after.
+    ASSERT_EQ(RunToEnd("chmod", {"-R", "a-w", Prefix()}).first, 0);
+    const QMap<QString, QString> before = Snapshot(Prefix());
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(Prefix() + "/bin/glyphon", {});
+    ASSERT_TRUE(program.waitForStarted(30000)) << program.errorString().toStdString();
+    // The settings folder is made while the main window is built: the program is up.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(settings).dir().exists(); }, 30000));
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAll().toStdString();
+    EXPECT_EQ(program.exitCode(), 0);
+
+    EXPECT_TRUE(QFileInfo(settings).isFile());
+    EXPECT_EQ(Snapshot(Prefix()), before);
+    QStringList everySettingsFile;
+    for (const QString& root : {user.path(), destDir->path()}) {
+        for (QDirIterator it(root, {"Settings.ini"}, QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            everySettingsFile << it.next();
+    }
+    EXPECT_EQ(everySettingsFile, QStringList{settings});
+}
