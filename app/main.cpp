@@ -7,7 +7,6 @@
 #include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -15,9 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setOrganizationName(MakerName());
     QApplication::setApplicationVersion(GLYPHON_VERSION);
-    // The desktop ties the windows to the menu entry and its icon by this id.
+    // The desktop ties the windows to the menu entry, and so to its icon, by this id (X11
+    // desktops by the window class, which is the application name, as the entry says).
     QApplication::setDesktopFileName(DesktopFileId());
-    QApplication::setWindowIcon(QIcon::fromTheme(DesktopFileId()));
     CloseWindowsOnTermination();
     // The command line is split once, before any window exists.
     CommandLineArgs();
