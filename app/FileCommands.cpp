@@ -140,7 +140,7 @@ bool TFormGlyphon::OpensWithoutAsking(const QString& fileName) const {
            !IsDocumentFile(info.absoluteFilePath());
 }
 
-void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
+void TFormGlyphon::OpenDocument(const QString& name, bool syncExplorer) {
     // A URL becomes its downloaded copy; a failed download ends here with nothing changed.
     const QString fileName = QFileInfo(DownloadURL(name)).absoluteFilePath();
 
@@ -166,7 +166,10 @@ void TFormGlyphon::OpenDocument(const QString& name, bool /*syncExplorer*/) {
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
     TBMRUList.Add(fileName);
+    HideTidyMessages();
     FormActivate();
+    if (syncExplorer)
+        SyncExplorer(fileName);
 }
 
 void TFormGlyphon::SaveDocumentTo(const QString& name) {

@@ -1,4 +1,5 @@
 #include "app/TFindDialog.h"
+#include "common/Translation.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -89,6 +90,7 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(EditFind, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
     UpdateButtons();
+    TranslateComponent(this);
 }
 
 QString TFindDialog::FindText() const {

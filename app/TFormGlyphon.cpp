@@ -8,9 +8,11 @@
 #include "common/DockLayout.h"
 #include "common/FileUtils.h"
 #include "common/SettingsIni.h"
+#include "common/Translation.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEditView.h"
 #include "highlight/GlyphHighlighterColours.h"
+#include "htmltools/TFormTidyProperties.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -154,9 +156,16 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateToolBar();
     CreateClientArea();
     CreateStatusBar();
+    CreateExplorer();
     FormCreate();
     ConnectEditCommands();
     ConnectFileCommands();
+    ConnectShellCommands();
+    ConnectInsertCommands();
+    ConnectSpellingCommands();
+    ConnectTidyCommands();
+    ConnectFtpCommands();
+    TranslateComponent(this);
 }
 
 TFormGlyphon::~TFormGlyphon() {
@@ -224,8 +233,8 @@ void TFormGlyphon::CreateMenus() {
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
     MIExit = AddItem(MIFile, "E&xit", "MIExit");
-    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIOpenFTPClient,
-                     MIPageSetup, MIPrint, MIUpgrade});
+    NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIPageSetup,
+                     MIPrint, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");
     MIEdit->setObjectName("MIEdit");
@@ -249,24 +258,24 @@ void TFormGlyphon::CreateMenus() {
     MISetFont = AddItem(MIEdit, "Set Font...", "MISetFont");
     MIEdit->addSeparator();
     MICheckSpelling = AddItem(MIEdit, "Check Spelling...", "MICheckSpelling");
-    NotYetAvailable({MIEditHighlighting, MICheckSpelling});
+    NotYetAvailable({MIEditHighlighting});
 
     MIInsert = bar->addMenu("&Insert");
     MIInsert->setObjectName("MIInsert");
     QMenu* header = MIInsert->addMenu("Header");
-    NotYetAvailable({AddItem(header, "Insert HEAD Tag", "MIInsertHead")});
+    AddItem(header, "Insert HEAD Tag", "MIInsertHead");
     header->addSeparator();
-    NotYetAvailable({AddItem(header, "&TITLE Tag", "MIInsertTitle"),
-                     AddItem(header, "&META Tag", "MIInsertMeta")});
+    AddItem(header, "&TITLE Tag", "MIInsertTitle");
+    AddItem(header, "&META Tag", "MIInsertMeta");
     QMenu* style = MIInsert->addMenu("&Style");
-    NotYetAvailable({AddItem(style, "&Bold", "MIInsertBold"),
-                     AddItem(style, "&Italic", "MIInsertItalic"),
-                     AddItem(style, "&Underline", "MIInsertUnderline"),
-                     AddItem(style, "&Strikeout", "MIInsertStrikeout")});
+    AddItem(style, "&Bold", "MIInsertBold");
+    AddItem(style, "&Italic", "MIInsertItalic");
+    AddItem(style, "&Underline", "MIInsertUnderline");
+    AddItem(style, "&Strikeout", "MIInsertStrikeout");
     QMenu* paragraph = MIInsert->addMenu("&Paragraph");
-    NotYetAvailable({AddItem(paragraph, "Align Left", "MIAlignLeft"),
-                     AddItem(paragraph, "Align Center", "MIAlignCenter"),
-                     AddItem(paragraph, "Align Right", "MIAlignRight")});
+    AddItem(paragraph, "Align Left", "MIAlignLeft");
+    AddItem(paragraph, "Align Center", "MIAlignCenter");
+    AddItem(paragraph, "Align Right", "MIAlignRight");
     MIInsert->addSeparator();
     const struct {
         const char* caption;
@@ -298,7 +307,6 @@ void TFormGlyphon::CreateMenus() {
         QAction* item = AddItem(MIInsert, entry.caption, entry.name);
         if (QLatin1String(entry.name) == QLatin1String("MIHyperlink"))
             item->setShortcut(Qt::CTRL | Qt::Key_L);
-        item->setEnabled(false);
         if (entry.separatorAfter)
             MIInsert->addSeparator();
     }
@@ -311,7 +319,7 @@ void TFormGlyphon::CreateMenus() {
     MITidyProperties = AddItem(MIFormat, "Tidy Properties...", "MITidyProperties");
     MIFormat->addSeparator();
     MIExportAsHTML = AddItem(MIFormat, "Export as HTML...", "MIExportAsHTML");
-    NotYetAvailable({MIValidateHTML, MITidyHTML, MITidyProperties, MIExportAsHTML});
+    NotYetAvailable({MIExportAsHTML});
 
     MIView = bar->addMenu("&View");
     MIView->setObjectName("MIView");
@@ -400,10 +408,7 @@ void TFormGlyphon::CreateToolBar() {
     TBRight = button("Right", "TBRight");
     htmlToolItems_ = {TBStyleItem, TBSizeItem, TBBold,   TBItalic, TBUnderline,
                       TBStrikeout, TBLeft,     TBCenter, TBRight};
-    TBStyle->setEnabled(false);
-    TBSize->setEnabled(false);
-    NotYetAvailable({TBPrint, TBPreview, TBBold, TBItalic, TBUnderline, TBStrikeout, TBLeft,
-                     TBCenter, TBRight});
+    NotYetAvailable({TBPrint, TBPreview});
     connect(TBNew, &QAction::triggered, this, [this] { RunCommand([this] { MINewClick(); }); });
 }
 
@@ -474,6 +479,7 @@ void TFormGlyphon::FormCreate() {
     SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
+    RunCommand([this] { LoadExplorerLayout(); });
 
     FormStorage = std::make_unique<TFormStorage>(this, FormClass);
     FormStorage->AddBoolProperty(
@@ -603,8 +609,10 @@ void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
 }
 
 void TFormGlyphon::ShowHtmlCommands(bool visible) {
-    for (QAction* item : htmlToolItems_)
+    for (QAction* item : htmlToolItems_) {
         item->setVisible(visible);
+        item->setEnabled(visible);
+    }
     MIInsert->menuAction()->setVisible(visible);
 }
 
@@ -652,9 +660,12 @@ void TFormGlyphon::FormDestroy() {
     RunCommand([this] {
         SaveRecentFiles();
         SaveBarLayout();
+        SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
+        FormTidyProperties->FormDestroy();
     });
+    FormTidyProperties->SavedAtExit = true;
     if (FormStorage && !FormStorage->Saved())
         FormStorage->Save();
 }
@@ -724,8 +735,6 @@ void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
 }
 
-void TFormGlyphon::MIFormatClick() {}
-
 void TFormGlyphon::MIViewClick() {
     MIViewStatusBar->setChecked(!StatusBar->isHidden());
     MIViewToolbar->setChecked(!TBToolbarToolbar->isHidden());
@@ -745,6 +754,7 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;
+    HideTidyMessages();
     FormActivate();
 }
 

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -30,7 +31,13 @@ class TGlyphEditView;
 class TFormOpenDialog;
 struct TOpenDialogs;
 class TFindDialog;
+class TExplorerPane;
+class TFormFTPClient;
 class TReplaceDialog;
+class TFormTidyProperties;
+class QDockWidget;
+class QListWidget;
+class QTabWidget;
 
 // Gives an editor the engine settings of the main window's editor: its option set, tab width 2,
 // the Tab key, and the main window's key table.
@@ -254,6 +261,10 @@ public:
     void SaveRecentFiles() const;
     // Connects the file commands and puts the recent files into the File menu.
     void ConnectFileCommands();
+    // The FTP client window, made on first use and kept until the program ends.
+    TFormFTPClient& FormFTPClient();
+    void ConnectFtpCommands();
+    void MIOpenFTPClientClick();
     void MIOpenClick();
     void MISaveClick();
     void MISaveAsClick();
@@ -266,8 +277,75 @@ public:
     void SaveWithEncoding(TTextEncoding encoding, bool byteOrderMark);
     void SaveWithLineBreaks(TLineBreakStyle style);
 
+    // ---- Spelling (SpellingCommands.cpp) ----
+    void ConnectSpellingCommands();
+    void MICheckSpellingClick();
+
+    // ---- Shell and help commands (ShellCommands.cpp) ----
+    void ConnectShellCommands();
+    void MISetAsDefaultHTMLEditorClick();
+    void MIUpgradeClick();
+    void MIAboutClick();
+    void MIReadMeClick();
+    void MIVelmarisOnlineClick();
+
+    // ---- Explorer pane (ExplorerCommands.cpp) ----
+    TExplorerPane* TBWindowExplorer = nullptr;
+    void CreateExplorer();
+    void MIViewExplorerClick();
+    void TBWindowExplorerDockChanged();
+    // Runs the close query and opens FileName as the explorer asks, without following it.
+    void ShellListViewDblClick(const QString& fileName);
+    // The folder chosen in the explorer becomes the folder the file dialogs start in.
+    void ShellTreeViewChange(const QString& folder);
+    // Shows the folder of FileName in the explorer when the pane is open.
+    void SyncExplorer(const QString& fileName);
+    void LoadExplorerLayout();
+    void SaveExplorerLayout() const;
+
+    // ---- HTML insert commands (InsertCommands.cpp) ----
+    // Replaces the selection (or inserts at the caret) with Template, every "?" in it the
+    // selected text, as one undoable change; the caret ends after the text of the first "?".
+    void InsertTemplate(const QString& templateText);
+    // Replaces the whole text as one undoable change.
+    void ReplaceDocumentText(const QString& text);
+    // Connects the Insert menu, the drop-downs, the formatting buttons and Shift+Enter.
+    void ConnectInsertCommands();
+    void TBStyleSelect(int index);
+    void TBSizeSelect(int index);
+    void GlyphEditKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // Fills Format with the chosen file's path from the document (and its name) and inserts
+    // it; nothing when no file was chosen.
+    void InsertFileTemplate(const QString& format, const std::optional<QString>& fileName);
+    void MIImageClick();
+    void MIAnchorClick();
+    void MIActiveXControlClick();
+    void MITableClick();
+    void MIHTMLColorClick();
+    // ---- Tidy commands (TidyCommands.cpp) ----
+    // The Tidy options: the dialog every Tidy run reads its options from.
+    std::unique_ptr<TFormTidyProperties> FormTidyProperties;
+    // The "Quick Preview" tool window and its "Messages" page with the Tidy messages.
+    QDockWidget* TBWindowPreview = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TSErrors = nullptr;
+    QListWidget* ListBoxErrors = nullptr;
+    // Creates the Tidy options and the messages list, and connects the Tidy commands.
+    void ConnectTidyCommands();
+    void MIValidateHTMLClick();
+    void MITidyHTMLClick();
+    void MITidyPropertiesClick();
+    void ListBoxErrorsClick();
+    // Shows Text's lines (Tidy messages or one status text) in the messages list; true when
+    // there was at least one line.
+    bool ShowTidyMessages(const QString& text);
+    // Hides the Messages page's tab, as a new or opened document has no messages yet.
+    void HideTidyMessages();
+
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
+    Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
+    std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
 
 protected:
     bool event(QEvent* event) override;
@@ -298,6 +376,7 @@ private:
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool destroyed_ = false;
+    TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one
     // Declared last: it reads the status bar and the editor while it is destroyed.
     std::unique_ptr<TFormStorage> FormStorage;
 };

@@ -1,4 +1,5 @@
 #include "app/TReplaceDialog.h"
+#include "common/Translation.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -31,6 +32,7 @@ TReplaceDialog::TReplaceDialog(QWidget* parent) : TFindDialog(parent) {
     connect(ButtonReplace, &QPushButton::clicked, this, [this] { Press(frReplace); });
     connect(ButtonReplaceAll, &QPushButton::clicked, this, [this] { Press(frReplaceAll); });
     UpdateButtons();
+    TranslateComponent(this);
 }
 
 QString TReplaceDialog::ReplaceText() const {

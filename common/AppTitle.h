@@ -18,8 +18,8 @@ inline QString MainFormClassName() {
     return QStringLiteral("TFormGlyphon");
 }
 
-// The program's reverse-DNS id: the name of its desktop entry (without ".desktop"), of its icon
-// and of its AppStream component.
+// The name of the program's desktop entry, under which the desktop knows it as a handler of
+// file types.
 inline QString DesktopFileId() {
-    return QStringLiteral("io.velmaris.Glyphon");
+    return QStringLiteral("io.velmaris.Glyphon.desktop");
 }

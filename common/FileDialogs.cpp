@@ -82,6 +82,18 @@ bool HasExtension(const QString& fileName) {
     return NamePart(fileName).contains('.');
 }
 
+QString& ChosenInitialFolder() {
+    static QString folder;
+    return folder;
+}
+
+QString InitialDialogFolder() {
+    const QString& chosen = ChosenInitialFolder();
+    if (!chosen.isEmpty() && QDir(chosen).exists())
+        return chosen.endsWith('/') ? chosen : chosen + '/';
+    return QDir::homePath() + '/';
+}
+
 // Sets the dialog up for one run and runs it through the prompt service.
 std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
                                      const QString& filter, const QString& defaultExt) {
@@ -90,10 +102,11 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     request.Save = kind == TDialogKind::Save;
     request.Folder = CleanDialogFolder(FolderPart(fileName));
     // A name without a folder (an untitled document), or in a folder that is no place to start
-    // in (a URL's, a vanished file's), starts where the user's files are: the process's working
-    // folder is wherever the program happened to be started.
+    // in (a URL's, a vanished file's), starts in the folder the user last chose in the explorer,
+    // else where the user's files are: the process's working folder is wherever the program
+    // happened to be started.
     if (request.Folder.isEmpty() || !QDir(request.Folder).exists())
-        request.Folder = QDir::homePath() + '/';
+        request.Folder = InitialDialogFolder();
     request.FileName = CleanDialogFileName(NamePart(fileName));
     request.Filters = FileFilterToQt(filter);
     request.DefaultExt = defaultExt;
@@ -109,6 +122,10 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     return Prompts().ChooseFile(dialog, request);
 }
 } // namespace
+
+void SetInitialDialogFolder(const QString& folder) {
+    ChosenInitialFolder() = folder;
+}
 
 QStringList FileFilterToQt(const QString& filter) {
     static const QRegularExpression patternInDescription(R"(\s*\([^()]*\*[^()]*\)\s*$)");

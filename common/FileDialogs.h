@@ -19,8 +19,13 @@ QStringList FileFilterToQt(const QString& filter);
 QString CleanDialogFolder(const QString& folder);
 QString CleanDialogFileName(const QString& name);
 
+// The folder the open and save dialogs start in when the name they are given names no folder of
+// its own (an untitled document) or one that does not exist; the home folder until one is set,
+// or when the one set is gone.
+void SetInitialDialogFolder(const QString& folder);
+
 // Runs the open dialog starting in the folder of FileName with its name part (both cleaned; a
-// name without a folder, or whose folder does not exist, starts in the home folder). Filter
+// name without a folder, or whose folder does not exist, starts in the initial folder). Filter
 // defaults to all files. The chosen path, or nothing when cancelled. The file must exist.
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter = {},
                                          const QString& defaultExt = {});

@@ -1470,3 +1470,23 @@ void TGlyphEditFileWriter::Flush() {
         throw EGlyphFileError(reason);
     }
 }
+
+std::optional<QByteArray> EncodeTextAs(const QString& text, TTextEncoding encoding) {
+    if (encoding != TTextEncoding::Windows1252)
+        return text.toUtf8();
+    QByteArray bytes;
+    if (!EncodeCp1252(text, bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+QString DecodeTextAs(const QByteArray& bytes, TTextEncoding encoding) {
+    if (encoding != TTextEncoding::Windows1252)
+        return QString::fromUtf8(bytes);
+    QString text = QString::fromLatin1(bytes);
+    for (QChar& c : text) {
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
+            c = QChar(Cp1252High[c.unicode() - 0x80]);
+    }
+    return text;
+}

@@ -32,6 +32,12 @@ enum class TTextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
 QString TextEncodingName(TTextEncoding encoding, bool byteOrderMark);
 QString LineBreakStyleName(TLineBreakStyle style);
 
+// Text as bytes of a single-byte or UTF-8 encoding (Utf8 or Windows1252); nothing when a
+// character has no byte in Windows-1252.
+std::optional<QByteArray> EncodeTextAs(const QString& text, TTextEncoding encoding);
+// Bytes of Utf8 or Windows1252 as text; every Windows-1252 byte reads as one character.
+QString DecodeTextAs(const QByteArray& bytes, TTextEncoding encoding);
+
 enum TGlyphEditStringFlag : std::uint8_t {
     sfHasTabs = 1,
     sfHasNoTabs = 2,

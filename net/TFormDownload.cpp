@@ -1,4 +1,5 @@
 #include "net/TFormDownload.h"
+#include "common/Translation.h"
 
 #include "common/UrlUtils.h"
 
@@ -122,6 +123,7 @@ TFormDownload::TFormDownload(QWidget* parent) : QDialog(parent) {
     layout->addWidget(LabelProgress);
     layout->addLayout(buttons);
     setFixedSize(380, 170);
+    TranslateComponent(this);
 }
 
 TFormDownload::~TFormDownload() {

@@ -1,4 +1,5 @@
 #include "net/TFormOpenDialog.h"
+#include "common/Translation.h"
 
 #include "common/AppHelpers.h"
 #include "common/ControlHelpers.h"
@@ -149,6 +150,7 @@ TFormOpenDialog::TFormOpenDialog(TFormOpenURL& openURL, QWidget* parent)
     connect(ButtonInternet, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonInternetClick(); }); });
     UpdateButtons();
+    TranslateComponent(this);
 }
 
 bool TFormOpenDialog::ExecuteOpenDialog() {

@@ -1,4 +1,5 @@
 #include "net/TFormOpenURL.h"
+#include "common/Translation.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -109,6 +110,7 @@ TFormOpenURL::TFormOpenURL(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     setMinimumWidth(420);
     setSizeGripEnabled(false);
+    TranslateComponent(this);
 }
 
 bool TFormOpenURL::ExecuteOpenURL() {

@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
-  libtidy-dev libcurl4-openssl-dev
+  libtidy-dev tidy libcurl4-openssl-dev
   wamerican
   libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
   xvfb xauth
-  python3 python3-pyftpdlib
+  python3 python3-pyftpdlib python3-openssl openssl
   fonts-dejavu-core
+  xdg-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 

@@ -184,11 +184,11 @@ TEST_F(EditCommands, EditItemsFollowTheEditorAndItsFocus) {
     }
 }
 
-TEST_F(EditCommands, ColoursAndSpellingStayUnavailable) {
+TEST_F(EditCommands, ColoursStayUnavailable) {
     auto form = Start();
     form->ClickMenuItem(form->MIEdit->menuAction());
     EXPECT_FALSE(form->MIEditHighlighting->isEnabled());
-    EXPECT_FALSE(form->MICheckSpelling->isEnabled());
+    EXPECT_TRUE(form->MICheckSpelling->isEnabled());
 }
 
 TEST_F(EditCommands, PopupMenuItemsInOrder) {

@@ -71,12 +71,12 @@ protected:
 } // namespace
 
 TEST_F(Installed, PutsEachFileWhereTheDesktopLooksForIt) {
-    const QString id = DesktopFileId();
+    const QString id = QFileInfo(DesktopFileId()).completeBaseName();
     const struct {
         QString Path;
         int IconSize;
     } cases[] = {
-        {"share/applications/" + id + ".desktop", 0},
+        {"share/applications/" + DesktopFileId(), 0},
         {"share/metainfo/" + id + ".metainfo.xml", 0},
         {"share/icons/hicolor/scalable/apps/" + id + ".svg", 0},
         {"share/icons/hicolor/48x48/apps/" + id + ".png", 48},
@@ -89,14 +89,19 @@ TEST_F(Installed, PutsEachFileWhereTheDesktopLooksForIt) {
                 << c.Path.toStdString();
         }
     }
-    EXPECT_TRUE(QFileInfo(Prefix() + "/bin/glyphon").isExecutable());
+    for (const char* program : {"glyphon", "glyphon-tidy-helper"})
+        EXPECT_TRUE(QFileInfo(Prefix() + "/bin/" + program).isExecutable()) << program;
 }
 
 TEST_F(Installed, ShipsTheBuildsDataFolderWhereTheInstalledProgramReadsIt) {
     const QString data = Prefix() + "/share/velmaris-glyphon";
     EXPECT_EQ(DataFolderForExecutableFolder(Prefix() + "/bin"), data + '/');
+    // The programs built beside the data go to bin/ instead.
     QMap<QString, QString> built = Snapshot(GLYPHON_BIN_DIR);
-    built.remove("glyphon");
+    built.removeIf([](const auto& file) {
+        const QFileInfo info(QString(GLYPHON_BIN_DIR) + '/' + file.key());
+        return info.isFile() && info.isExecutable();
+    });
     const QMap<QString, QString> installed = Snapshot(data);
     EXPECT_EQ(installed.keys(), built.keys());
     for (const QString& name : built.keys()) {
@@ -108,12 +113,12 @@ TEST_F(Installed, ShipsTheBuildsDataFolderWhereTheInstalledProgramReadsIt) {
 }
 
 TEST_F(Installed, DesktopEntryAndMetainfoPassTheirValidators) {
-    const QString id = DesktopFileId();
+    const QString id = QFileInfo(DesktopFileId()).completeBaseName();
     const struct {
         QString Program;
         QStringList Args;
     } cases[] = {
-        {"desktop-file-validate", {Prefix() + "/share/applications/" + id + ".desktop"}},
+        {"desktop-file-validate", {Prefix() + "/share/applications/" + DesktopFileId()}},
         {"appstreamcli",
          {"validate", "--no-net", Prefix() + "/share/metainfo/" + id + ".metainfo.xml"}},
     };

@@ -10,10 +10,15 @@
 // on 127.0.0.1 serving Folder, started here and stopped when the object goes.
 class HttpTestServer {
 public:
-    explicit HttpTestServer(const QString& folder) {
-        const QString script = QStringLiteral(GLYPHON_NET_TESTS_DIR "/download_test_server.py");
-        process_.setProgram("python3");
-        process_.setArguments({script, folder});
+    explicit HttpTestServer(const QString& folder)
+        : HttpTestServer(
+              "python3",
+              {QStringLiteral(GLYPHON_NET_TESTS_DIR "/download_test_server.py"), folder}) {}
+
+    // Any server script that prints "PORT <n>" once it listens on 127.0.0.1.
+    HttpTestServer(const QString& program, const QStringList& arguments) {
+        process_.setProgram(program);
+        process_.setArguments(arguments);
         process_.setProcessChannelMode(QProcess::SeparateChannels);
         process_.start();
         if (!process_.waitForStarted(kDeadlineMs))
@@ -37,6 +42,7 @@ public:
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
     bool Started() const { return listening_; }
+    int Port() const { return port_; }
     QString Url(const QString& path) const {
         return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path);
     }
@@ -49,6 +55,12 @@ public:
                 return output_.contains(text);
             },
             deadlineMs);
+    }
+
+    // All the server has printed so far.
+    QString Output() {
+        output_ += QString::fromUtf8(process_.readAllStandardOutput());
+        return output_;
     }
 
 private:

@@ -7,6 +7,7 @@ Serves the files of the folder given as its argument, and three made-up paths:
   /sized/<n>/<name>    n bytes with their Content-Length, whatever the name
   /unsized/<n>/<name>  n bytes without a Content-Length, ended by closing the connection
   /stall/<name>   headers and a few bytes, then nothing until the client goes away
+  /report/<what>  an empty answer; GET and POST print "REPORT <path>", a POST also "BODY <body>"
 Prints "PORT <n>" once it listens, "ABORTED <path>" when a client drops a slow body, and
 "DROPPED <path>" when a client leaves a stalled one.
 """
@@ -29,8 +30,25 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, format, *args):
         pass
 
+    def do_POST(self):
+        if not self.path.startswith("/report/"):
+            self.send_error(404)
+            return
+        length = int(self.headers.get("Content-Length", 0))
+        body = self.rfile.read(length).decode("utf-8", "replace")
+        print("BODY " + body.replace("\n", " "), flush=True)
+        self.send_report()
+
+    def send_report(self):
+        print("REPORT " + self.path, flush=True)
+        self.send_response(204)
+        self.send_header("Access-Control-Allow-Origin", "*")
+        self.end_headers()
+
     def do_GET(self):
-        if self.path.startswith("/slow/"):
+        if self.path.startswith("/report/"):
+            self.send_report()
+        elif self.path.startswith("/slow/"):
             self.send_slow()
         elif self.path.startswith("/cutoff/"):
             self.send_cutoff()

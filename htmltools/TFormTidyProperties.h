@@ -1,0 +1,154 @@
+#pragma once
+
+#include "common/ControlValues.h"
+#include "editor/TGlyphEdit.h"
+#include "editor/TGlyphEditHighlighting.h"
+#include "editor/TGlyphEditStringList.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+#include "htmltools/TidyRunner.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+class TGlyphEditView;
+
+// The "Tidy Options" dialog: holds the options every Tidy run is made with, keeps them in the
+// settings file, and runs Tidy with them.
+class TFormTidyProperties : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFormTidyProperties(QWidget* parent = nullptr);
+    ~TFormTidyProperties() override;
+
+    // ---- Controls ----
+    QTabWidget* PageControl = nullptr;
+    QWidget* tsHTMLOptions = nullptr;
+    QWidget* tsWrapping = nullptr;
+    QWidget* tsAccessibilityOptions = nullptr;
+    QWidget* tsFileOptions = nullptr;
+    QWidget* tsPreviewBefore = nullptr;
+    QWidget* tsPreviewAfter = nullptr;
+    QCheckBox* cbUppercaseTags = nullptr;
+    QCheckBox* cbUppercaseAttributes = nullptr;
+    QCheckBox* CBBreakBeforeBR = nullptr;
+    QCheckBox* CBIndent = nullptr;
+    QCheckBox* CBDropEmptyParas = nullptr;
+    QCheckBox* CBWord2000 = nullptr;
+    QCheckBox* CBBare = nullptr;
+    QCheckBox* CBFixBadComments = nullptr;
+    QCheckBox* CBFixURI = nullptr;
+    QCheckBox* CBClean = nullptr;
+    QCheckBox* cbTidyMark = nullptr;
+    QCheckBox* cbEnableTextWrapping = nullptr;
+    QLineEdit* EditWrapWidth = nullptr;
+    QSpinBox* udWrapWidth = nullptr;
+    QCheckBox* cbWrapAttributes = nullptr;
+    QCheckBox* CBWrapSections = nullptr;
+    QCheckBox* cbWrapASP = nullptr;
+    QCheckBox* cbWrapPHP = nullptr;
+    QCheckBox* cbWrapLiterals = nullptr;
+    QCheckBox* cbWrapJSTE = nullptr;
+    QCheckBox* CBAltText = nullptr;
+    QLineEdit* EditAltText = nullptr;
+    QComboBox* CBTabSize = nullptr;
+    QComboBox* CBInputEncoding = nullptr;
+    QComboBox* CBOutputEncoding = nullptr;
+    QPushButton* ButtonHTMLOptionsTest = nullptr;
+    QPushButton* ButtonTextWrapTest = nullptr;
+    QPushButton* ButtonAccessibilityTest = nullptr;
+    QPushButton* ButtonFileOptionsTest = nullptr;
+    QPushButton* ButtonOK = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+    QPushButton* ButtonRestoreDefaults = nullptr;
+    QPushButton* ButtonPreview = nullptr;
+    TGlyphEdit GlyphEditPreviewBefore;
+    TGlyphEdit GlyphEditPreviewAfter;
+    TGlyphEditView* GlyphEditPreviewBeforeView = nullptr;
+    TGlyphEditView* GlyphEditPreviewAfterView = nullptr;
+
+    // ---- State ----
+    TMemoryControlValueStore DefaultValues;
+    bool AfterIsStale = false;
+    // The messages of the run under way; only exists while a run is in progress.
+    std::optional<QStringList> TidyMessages;
+    // The program the Preview button opens the tidied sample with; the running program when
+    // empty.
+    QString EditorProgram;
+    // Set once the values were saved at exit, or when the window that owns the dialog gave up
+    // saving after a failed write.
+    bool SavedAtExit = false;
+
+    // ---- Operations ----
+    // Runs Text through Tidy with the options the controls hold. Text goes to Tidy in Encoding
+    // (UTF-8 when it cannot be written in it) and comes back the same way; server-side blocks
+    // (<?php ?>, <% %>, <!--# -->) come back as they were. Messages gets one line per
+    // diagnostic, each ended by CR LF. False when Tidy wrote nothing for a text that is not
+    // blank.
+    bool RunTidy(QString& text, QString& messages, TTextEncoding encoding = TTextEncoding::Utf8);
+    // The options of a run from the controls, in the order they are set; throws for an
+    // encoding without a selected item or a wrap width that is no number.
+    QList<TTidyOption> ApplyTidyOptions() const;
+    void AddTidyMessage(int level, int line, int column, const QString& message);
+    bool ShowTidyOptions(const QString& sample);
+    void RefreshAfterPage();
+
+    // ---- Handlers ----
+    void FormShow();
+    void CheckBoxClick();
+    void cbEnableTextWrappingClick();
+    void CBAltTextClick();
+    void EditWrapWidthChange();
+    void EditAltTextChange();
+    void CBTabSizeExit();
+    void ButtonRestoreDefaultsClick();
+    void tsPreviewAfterShow();
+    void ButtonPreviewClick();
+    void ButtonAccessibilityTestClick();
+    // Saves the values to the settings file once, at exit; throws when the file takes no write.
+    void FormDestroy();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QWidget* CreateHTMLOptionsPage();
+    QWidget* CreateWrappingPage();
+    QWidget* CreateAccessibilityPage();
+    QWidget* CreateFileOptionsPage();
+    QWidget* CreatePreviewPage(TGlyphEdit& edit, TGlyphEditView*& view, const QString& name);
+    void ConnectHandlers();
+    void FormCreate();
+    QString WritePreviewFile();
+
+    TGlyphHTMLHighlighter previewHighlighter_;
+    std::unique_ptr<TGlyphEditHighlighting> beforeHighlighting_;
+    std::unique_ptr<TGlyphEditHighlighting> afterHighlighting_;
+};
+
+// The tab size a run passes: the selected item's position plus one, else the number the box
+// shows when it is one from 1 to 12; nothing otherwise.
+std::optional<int> TidyTabSize(int itemIndex, const QString& text);
+
+// Server-side blocks of a page replaced by placeholders of the same lines and length that Tidy
+// leaves alone, and put back after the run.
+struct TServerBlocks {
+    QStringList Originals;
+    QStringList Patterns; // what each block's placeholder may look like after the run
+};
+QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks);
+QString RestoreServerBlocks(const QString& text, const TServerBlocks& blocks);
+
+// Fills "%d" and "%s" of a (translated) format in order with Args; extra ones stay as written.
+QString FormatTidyMessage(const QString& format, const QStringList& args);

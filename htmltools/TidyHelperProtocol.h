@@ -1,0 +1,54 @@
+#pragma once
+
+// What the editor and its Tidy helper process send each other through the helper's standard
+// input and output. Every field is written as its length in decimal digits, a colon and its
+// bytes, so any byte, NUL included, crosses unchanged.
+//
+// Request:  option count, then name and value of each option, then the document.
+// Response: Tidy's output, "1" when every option was accepted (else "0"), the message count,
+//           then level, line, column and text of each message.
+
+#include <string>
+#include <string_view>
+
+namespace TidyProtocol {
+
+inline void PutField(std::string& out, std::string_view value) {
+    out += std::to_string(value.size());
+    out += ':';
+    out.append(value);
+}
+
+// Takes the next field off In; false when In does not start with a whole field.
+inline bool TakeField(std::string_view& in, std::string_view& value) {
+    const size_t colon = in.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 19)
+        return false;
+    size_t size = 0;
+    for (size_t i = 0; i < colon; ++i) {
+        if (in[i] < '0' || in[i] > '9')
+            return false;
+        size = size * 10 + size_t(in[i] - '0');
+    }
+    if (in.size() - colon - 1 < size)
+        return false;
+    value = in.substr(colon + 1, size);
+    in.remove_prefix(colon + 1 + size);
+    return true;
+}
+
+// The next field read as a non-negative number; false when it is none.
+inline bool TakeNumber(std::string_view& in, unsigned long& number) {
+    std::string_view field;
+    if (!TakeField(in, field) || field.empty() || field.size() > 9)
+        return false;
+    number = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9')
+            return false;
+        number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return true;
+}
+
+} // namespace TidyProtocol

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/GlyphErrors.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// One Tidy option by its configuration name, with its value as text ("1"/"0" for yes and no).
+struct TTidyOption {
+    QByteArray Name;
+    QByteArray Value;
+};
+
+// One diagnostic as Tidy reported it.
+struct TTidyMessage {
+    int Level = 0;
+    int Line = 0;
+    int Column = 0;
+    QString Text;
+};
+
+// What one run of the helper gives back.
+struct TTidyHelperResult {
+    QByteArray Text;
+    bool OptionsAccepted = false;
+    QList<TTidyMessage> Messages;
+};
+
+// The user cancelled a run; the command ends without changing anything and without a message.
+class ETidyCancelled : public EGlyphError {
+public:
+    ETidyCancelled() : EGlyphError(QString()) {}
+};
+
+// How the helper is found and watched. Tests point Arguments at the helper's hidden crash and
+// hang switches and shorten the waits.
+struct TTidyHelperSettings {
+    QString Program; // empty: beside the executable, else where the build put it
+    QStringList Arguments;
+    int TimeoutMs = 20000;     // without an answer by then, the helper is killed
+    int ProgressDelayMs = 500; // a longer run shows a progress window with Cancel
+};
+TTidyHelperSettings& TidyHelperSettings();
+
+// The message of a run whose helper crashed, hung or answered nonsense.
+QString TidyStoppedMessage();
+
+// Runs Text through Tidy with Options, in the order given, in a helper process: a crash or a
+// hang throws EGlyphError TidyStoppedMessage(), a Cancel in the progress window ETidyCancelled.
+// Shows the busy cursor while it runs; user input to the windows waits until the run ends.
+TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options);
+
+// RunCommand for a command that runs Tidy: a cancelled run ends it silently.
+bool RunTidyCommand(const std::function<void()>& command);

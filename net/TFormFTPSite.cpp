@@ -1,0 +1,266 @@
+#include "net/TFormFTPSite.h"
+
+#include "common/AppHelpers.h"
+#include "common/Paths.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+const QStringList kProtocolKeys = {"FTP", "FTPS"};
+
+bool UsableSiteName(const QString& name) {
+    // The ini format reads these as a nesting of sections.
+    return !name.trimmed().isEmpty() && !name.contains('/') && !name.contains('\\');
+}
+} // namespace
+
+QString SitesFilePath() {
+    return UserFilePath(TUserFolder::Config, "Sites.ini");
+}
+
+void ProtectSitesFile() {
+    const QByteArray path = QFile::encodeName(SitesFilePath());
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    QFile::setPermissions(SitesFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QByteArray ReadSiteCertificate(const QString& site) {
+    if (!UsableSiteName(site))
+        return {};
+    return QByteArray::fromBase64(
+        TIniFile(SitesFilePath()).ReadString(site, "Certificate").toLatin1());
+}
+
+void WriteSiteCertificate(const QString& site, const QByteArray& pem) {
+    if (!UsableSiteName(site))
+        return;
+    ProtectSitesFile();
+    TIniFile(SitesFilePath()).WriteString(site, "Certificate", QString::fromLatin1(pem.toBase64()));
+    ProtectSitesFile();
+}
+
+TFormFTPSite::TFormFTPSite(QWidget* parent)
+    : QDialog(parent), storage_(this, "TFormFTPSite", TFormStorage::TPlacement::NotStored) {
+    setObjectName("TFormFTPSite");
+    setWindowTitle("Connect to FTP Site");
+    BuildControls();
+    storage_.AddProperty(
+        "CBSiteName.Text", [this] { return CBSiteName->currentText(); },
+        [this](const QString& text) { CBSiteName->setEditText(text); });
+    sites_ = std::make_unique<TIniFile>(SitesFilePath());
+    ReadSiteNames();
+    storage_.Restore();
+    CBSiteNameChange();
+    EditHostNameChange();
+}
+
+TFormFTPSite::~TFormFTPSite() = default;
+
+void TFormFTPSite::BuildControls() {
+    auto* tabs = new QTabWidget(this);
+    auto* page = new QWidget;
+    tabs->addTab(page, "Settings");
+
+    auto* nameGroup = new QGroupBox(" FTP Site Name ");
+    CBSiteName = new QComboBox;
+    CBSiteName->setObjectName("CBSiteName");
+    CBSiteName->setEditable(true);
+    CBSiteName->setInsertPolicy(QComboBox::NoInsert);
+    CBSiteName->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    ButtonSave = new QPushButton("Save");
+    ButtonSave->setObjectName("ButtonSave");
+    ButtonRemove = new QPushButton("Remove");
+    ButtonRemove->setObjectName("ButtonRemove");
+    auto* nameRow = new QHBoxLayout(nameGroup);
+    nameRow->addWidget(CBSiteName, 1);
+    nameRow->addWidget(ButtonSave);
+    nameRow->addWidget(ButtonRemove);
+
+    auto* details = new QGroupBox(" Site Details ");
+    auto* form = new QVBoxLayout(details);
+    auto addField = [form](const QString& label, QWidget* field) {
+        form->addWidget(new QLabel(label));
+        form->addWidget(field);
+    };
+    EditHostName = new QLineEdit;
+    EditHostName->setObjectName("EditHostName");
+    addField("Hostname: (Example = ftp.example.com)", EditHostName);
+    EditUsername = new QComboBox;
+    EditUsername->setObjectName("EditUsername");
+    EditUsername->setEditable(true);
+    EditUsername->addItem("anonymous");
+    EditUsername->setEditText({});
+    addField("Username:", EditUsername);
+    EditPassword = new QLineEdit;
+    EditPassword->setObjectName("EditPassword");
+    EditPassword->setEchoMode(QLineEdit::Password);
+    addField("Password:", EditPassword);
+    CBShowPassword = new QCheckBox("Show password");
+    CBShowPassword->setObjectName("CBShowPassword");
+    form->addWidget(CBShowPassword);
+    EditRemote = new QLineEdit;
+    EditRemote->setObjectName("EditRemote");
+    addField("Default Remote Path:", EditRemote);
+    EditLocal = new QLineEdit;
+    EditLocal->setObjectName("EditLocal");
+    addField("Default Local Path:", EditLocal);
+    CBProtocol = new QComboBox;
+    CBProtocol->setObjectName("CBProtocol");
+    CBProtocol->addItems({"FTP", "FTP with explicit TLS (FTPS)"});
+    addField("Protocol:", CBProtocol);
+    CBPassive = new QCheckBox("Passive mode");
+    CBPassive->setObjectName("CBPassive");
+    CBPassive->setChecked(true); // works behind NAT, where the server cannot connect back
+    form->addWidget(CBPassive);
+
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(nameGroup);
+    pageLayout->addWidget(details);
+
+    ButtonConnect = new QPushButton("Connect");
+    ButtonConnect->setObjectName("ButtonConnect");
+    ButtonConnect->setDefault(true);
+    ButtonConnect->setEnabled(false);
+    ButtonCancel = new QPushButton("Cancel");
+    ButtonCancel->setObjectName("ButtonCancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButtonConnect);
+    buttons->addWidget(ButtonCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addLayout(buttons);
+
+    connect(CBSiteName, &QComboBox::editTextChanged, this, [this] { CBSiteNameChange(); });
+    connect(CBSiteName, &QComboBox::currentIndexChanged, this, [this] { CBSiteNameChange(); });
+    connect(EditHostName, &QLineEdit::textChanged, this, [this] { EditHostNameChange(); });
+    connect(ButtonSave, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { ButtonSaveClick(); }); });
+    connect(ButtonRemove, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { ButtonRemoveClick(); }); });
+    connect(CBShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
+        EditPassword->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    connect(ButtonConnect, &QPushButton::clicked, this, [this] {
+        AcceptResult();
+        accept();
+    });
+    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFormFTPSite::ReadSiteNames() {
+    const QString text = CBSiteName->currentText();
+    const QSignalBlocker block(CBSiteName);
+    CBSiteName->clear();
+    CBSiteName->addItems(sites_->ReadSections());
+    CBSiteName->setEditText(text);
+}
+
+// The saved site Name stands for, found without regard to case; Name itself when none is saved.
+QString TFormFTPSite::SavedName(const QString& name) const {
+    for (const QString& section : sites_->ReadSections())
+        if (section.compare(name, Qt::CaseInsensitive) == 0)
+            return section;
+    return name;
+}
+
+void TFormFTPSite::CBSiteNameChange() {
+    const QString name = SavedName(CBSiteName->currentText());
+    ButtonSave->setEnabled(UsableSiteName(name));
+    ButtonRemove->setEnabled(ButtonSave->isEnabled() && sites_->SectionExists(name));
+    if (!ButtonRemove->isEnabled())
+        return;
+    EditHostName->setText(sites_->ReadString(name, "HostName"));
+    EditUsername->setEditText(sites_->ReadString(name, "UserName"));
+    EditPassword->setText(sites_->ReadString(name, "Password"));
+    EditRemote->setText(sites_->ReadString(name, "RemotePath"));
+    EditLocal->setText(sites_->ReadString(name, "LocalPath"));
+    CBProtocol->setCurrentIndex(
+        qMax(0, int(kProtocolKeys.indexOf(sites_->ReadString(name, "Protocol", "FTP")))));
+    // Sites saved before the mode could be chosen keep active connections.
+    CBPassive->setChecked(sites_->ReadBool(name, "Passive", false));
+}
+
+void TFormFTPSite::EditHostNameChange() {
+    ButtonConnect->setEnabled(!EditHostName->text().trimmed().isEmpty());
+}
+
+void TFormFTPSite::ButtonSaveClick() {
+    const QString name = SavedName(CBSiteName->currentText());
+    ProtectSitesFile();
+    sites_->Batch([&] {
+        sites_->WriteString(name, "HostName", EditHostName->text());
+        sites_->WriteString(name, "UserName", EditUsername->currentText());
+        sites_->WriteString(name, "Password", EditPassword->text());
+        sites_->WriteString(name, "RemotePath", EditRemote->text());
+        sites_->WriteString(name, "LocalPath", EditLocal->text());
+        sites_->WriteString(name, "Protocol", kProtocolKeys.value(CBProtocol->currentIndex()));
+        sites_->WriteBool(name, "Passive", CBPassive->isChecked());
+    });
+    ProtectSitesFile();
+    ReadSiteNames();
+    CBSiteNameChange();
+}
+
+void TFormFTPSite::ButtonRemoveClick() {
+    const QString name = SavedName(CBSiteName->currentText());
+    if (!AskYesNo(QString("Delete \"%1\" from your FTP site database?").arg(name)))
+        return;
+    sites_->EraseSection(name);
+    ProtectSitesFile();
+    CBSiteName->setEditText({});
+    ReadSiteNames();
+    CBSiteNameChange();
+}
+
+void TFormFTPSite::AcceptResult() {
+    SiteName = SavedName(CBSiteName->currentText());
+    SiteHostName = EditHostName->text();
+    SiteUserName = EditUsername->currentText();
+    SitePassword = EditPassword->text();
+    SiteRemotePath = EditRemote->text();
+    SiteLocalPath = EditLocal->text();
+    SiteProtocol = CBProtocol->currentIndex() == 1 ? TFtpProtocol::FtpsExplicit : TFtpProtocol::Ftp;
+    SitePassive = CBPassive->isChecked();
+}
+
+bool TFormFTPSite::ExecuteSiteDialog() {
+    const bool ok = exec() == QDialog::Accepted;
+    storage_.Store();
+    return ok;
+}
+
+TFtpServer TFormFTPSite::SiteServer() const {
+    TFtpServer server;
+    server.HostName = SiteHostName.trimmed();
+    const qsizetype colon = server.HostName.lastIndexOf(':');
+    bool numeric = false;
+    const int port = colon > 0 ? server.HostName.mid(colon + 1).toInt(&numeric) : 0;
+    if (numeric && !server.HostName.left(colon).contains(':')) {
+        server.Port = port;
+        server.HostName.truncate(colon);
+    }
+    server.UserName = SiteUserName;
+    server.Password = SitePassword;
+    server.Protocol = SiteProtocol;
+    server.Passive = SitePassive;
+    if (server.Protocol == TFtpProtocol::FtpsExplicit)
+        server.AcceptedCertificate = ReadSiteCertificate(SiteName);
+    return server;
+}

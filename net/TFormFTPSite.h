@@ -1,0 +1,76 @@
+#pragma once
+
+#include "common/FormStorage.h"
+#include "common/SettingsIni.h"
+#include "net/TFtpSession.h"
+
+#include <QDialog>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// The site database "Sites.ini" in the per-user configuration folder, readable by its owner
+// only, since it may hold passwords.
+QString SitesFilePath();
+// Makes sure the site database exists and only its owner can read or write it.
+void ProtectSitesFile();
+// The certificate the user accepted for Site (PEM), empty when none; and keeping one.
+QByteArray ReadSiteCertificate(const QString& site);
+void WriteSiteCertificate(const QString& site, const QByteArray& pem);
+
+// The site dialog "Connect to FTP Site": named sites kept in the site database, or details
+// typed for one connection.
+class TFormFTPSite : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFormFTPSite(QWidget* parent = nullptr);
+    ~TFormFTPSite() override;
+
+    // Shows the dialog modally; true when closed with Connect, with the result fields set.
+    bool ExecuteSiteDialog();
+
+    // The result, copied from the fields when the dialog closes with Connect.
+    QString SiteName;
+    QString SiteHostName;
+    QString SiteUserName;
+    QString SitePassword;
+    QString SiteRemotePath;
+    QString SiteLocalPath;
+    TFtpProtocol SiteProtocol = TFtpProtocol::Ftp;
+    bool SitePassive = true;
+    // The server to connect to: host ("host" or "host:port"), user, password, protocol, mode,
+    // and the certificate accepted for the site.
+    TFtpServer SiteServer() const;
+
+    QComboBox* CBSiteName = nullptr;
+    QPushButton* ButtonSave = nullptr;
+    QPushButton* ButtonRemove = nullptr;
+    QLineEdit* EditHostName = nullptr;
+    QComboBox* EditUsername = nullptr;
+    QLineEdit* EditPassword = nullptr;
+    QCheckBox* CBShowPassword = nullptr;
+    QLineEdit* EditRemote = nullptr;
+    QLineEdit* EditLocal = nullptr;
+    QComboBox* CBProtocol = nullptr;
+    QCheckBox* CBPassive = nullptr;
+    QPushButton* ButtonConnect = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+
+    void CBSiteNameChange();
+    void EditHostNameChange();
+    void ButtonSaveClick();
+    void ButtonRemoveClick();
+
+private:
+    void BuildControls();
+    void ReadSiteNames();
+    QString SavedName(const QString& name) const;
+    void AcceptResult();
+
+    std::unique_ptr<TIniFile> sites_;
+    TFormStorage storage_;
+};

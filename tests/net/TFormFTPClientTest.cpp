@@ -1,0 +1,386 @@
+// The FTP client window against a real pyftpdlib server on 127.0.0.1.
+#include "net/TFormFTPClient.h"
+
+#include "DialogDriver.h"
+#include "FtpTestServer.h"
+#include "common/AppHelpers.h"
+#include "net/TFormFTPSite.h"
+#include "net/TFormFTPTransfer.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <utime.h>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList Names(const QTreeWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        names.append(list->topLevelItem(i)->text(0));
+    return names;
+}
+
+void Select(QTreeWidget* list, const QStringList& names) {
+    list->clearSelection();
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setSelected(names.contains(list->topLevelItem(i)->text(0)));
+}
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(local_.isValid() && remote_.isValid());
+        QDir::setCurrent(local_.path());
+    }
+
+    void StartServer(const QStringList& options = {}) {
+        server_ = std::make_unique<FtpTestServer>(remote_.path(), options);
+        ASSERT_TRUE(server_->Started());
+    }
+
+    // The Connect command with the details typed into the site dialog.
+    void Connect(const QString& host, bool passive = true, int protocol = 0) {
+        TFormFTPSite* site = form_.SiteDialog();
+        WhenTrue([site] { return site->isVisible(); },
+                 [=] {
+                     site->EditHostName->setText(host);
+                     site->EditUsername->setEditText("user");
+                     site->EditPassword->setText("secret");
+                     site->CBPassive->setChecked(passive);
+                     site->CBProtocol->setCurrentIndex(protocol);
+                     site->ButtonConnect->click();
+                 });
+        form_.MIConnectClick();
+    }
+
+    QString Log() const { return form_.RichEdit->toPlainText(); }
+    QString Panel(int index) { return StatusPanel(form_.statusBar(), index)->text(); }
+
+    QTemporaryDir local_, remote_;
+    std::unique_ptr<FtpTestServer> server_;
+    TFormFTPClient form_;
+};
+
+TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConnections) {
+    for (const bool passive : {false, true}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        QDir(remote_.path()).removeRecursively();
+        QDir().mkpath(remote_.path());
+        StartServer();
+        form_.show();
+        Connect(server_->Host(), passive);
+        ASSERT_TRUE(form_.Session().Connected());
+        EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+        EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files"));
+        EXPECT_EQ(Panel(0), "Ready");
+        EXPECT_TRUE(form_.ListView2->isEnabled());
+
+        // Upload, then download over a local file of other content.
+        const QByteArray page(1500000, 'p');
+        WriteFile("page.htm", page);
+        form_.PIRefresh1Click();
+        Select(form_.ListView1, {"page.htm"});
+        form_.ButtonPutClick();
+        EXPECT_EQ(ReadFile(remote_.filePath("page.htm")), page);
+        EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "page.htm"}));
+        WriteFile("page.htm", "old");
+        Select(form_.ListView2, {"page.htm"});
+        form_.ButtonGetClick();
+        EXPECT_EQ(ReadFile("page.htm"), page);
+        EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{"page.htm"});
+        const QString received = Panel(2);
+        EXPECT_GE(QLocale().toLongLong(received.mid(10).chopped(2)), 1465)
+            << received.toStdString();
+
+        const qint64 sent = form_.Session().BytesSent();
+        form_.MIDisconnectClick();
+        EXPECT_EQ(form_.ListView2->topLevelItemCount(), 0);
+        EXPECT_FALSE(form_.ListView2->isEnabled());
+        Connect(server_->Host(), passive);
+        EXPECT_GT(form_.Session().BytesSent(), sent);
+        form_.MIDisconnectClick();
+        QFile::remove("page.htm");
+    }
+}
+
+TEST_F(FtpClientTest, TerminateStopsOnlyTheSecondOfThreeFilesAndLeavesNoPartOfIt) {
+    for (const char* name : {"f1.bin", "f2.bin", "f3.bin"})
+        WriteFile(remote_.filePath(name), QByteArray(300000, 'x'));
+    StartServer({"--throttle", "1000000"});
+    form_.show();
+    Connect(server_->Host());
+    TFormFTPTransfer* transfer = form_.TransferWindow();
+    QObject::connect(&form_.Session(), &TFtpSession::DataTransferred, transfer, [transfer] {
+        if (transfer->windowTitle() == "Downloading \"f2.bin\"")
+            transfer->ButtonTerminate->click();
+    });
+    Select(form_.ListView2, {"f1.bin", "f2.bin", "f3.bin"});
+    form_.ButtonGetClick();
+    EXPECT_EQ(ReadFile("f1.bin").size(), 300000);
+    EXPECT_EQ(ReadFile("f3.bin").size(), 300000);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"f1.bin", "f3.bin"}));
+    EXPECT_TRUE(Log().contains("ERROR! Operation Cancelled"));
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, BrokenServersNeverLeaveAFileThatLooksWhole) {
+    struct Case {
+        QStringList Options;
+        QString Remote;   // a file of 1 MB on the server, downloaded over a local "old"
+        QString Expected; // in the log
+    };
+    const Case cases[] = {
+        {{"--drop-after", "65536"}, "big.bin", "ERROR!"},
+        // An upload the server keeps only part of.
+        {{"--truncate-uploads", "10"}, "", "ERROR! The server holds 10 of the 1000 bytes sent"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Options.join(' ').toStdString());
+        StartServer(c.Options);
+        form_.show();
+        if (c.Remote.isEmpty()) {
+            WriteFile("up.bin", QByteArray(1000, 'u'));
+            form_.PIRefresh1Click();
+            Connect(server_->Host());
+            Select(form_.ListView1, {"up.bin"});
+            form_.ButtonPutClick();
+        } else {
+            WriteFile(remote_.filePath(c.Remote), QByteArray(1 << 20, 'n'));
+            WriteFile(c.Remote, "old");
+            Connect(server_->Host());
+            Select(form_.ListView2, {c.Remote});
+            form_.ButtonGetClick();
+            EXPECT_EQ(ReadFile(c.Remote), "old");
+            EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{c.Remote});
+        }
+        EXPECT_TRUE(Log().contains(c.Expected)) << Log().toStdString();
+        form_.MIDisconnectClick();
+    }
+}
+
+TEST_F(FtpClientTest, ListedNamesThatWouldLeaveTheFolderAreShownButNotDownloaded) {
+    QDir(local_.path()).mkdir("inner");
+    QDir::setCurrent(local_.filePath("inner"));
+    WriteFile(remote_.filePath("fine.txt"), "fine");
+    StartServer({"--hostile"});
+    form_.show();
+    Connect(server_->Host());
+    const QStringList hostile = {"../escape.txt", "/tmp/absolute.txt", "back\\slash.txt",
+                                 "sub/inner.txt"};
+    for (const QString& name : hostile)
+        EXPECT_TRUE(Names(form_.ListView2).contains(name)) << name.toStdString();
+    Select(form_.ListView2, hostile + QStringList{"fine.txt"});
+    const bool absoluteExisted = QFile::exists("/tmp/absolute.txt");
+    form_.ButtonGetClick();
+    for (const QString& name : hostile)
+        EXPECT_TRUE(Log().contains(QString("ERROR! \"%1\" cannot be a local file name").arg(name)));
+    EXPECT_EQ(QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"fine.txt"});
+    EXPECT_EQ(QDir(local_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"inner"});
+    EXPECT_EQ(QFile::exists("/tmp/absolute.txt"), absoluteExisted);
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
+    QTcpServer silent; // accepts, then never says a word
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    WriteFile(remote_.filePath("stuck.bin"), QByteArray(100000, 's'));
+    StartServer({"--stall-after", "1000"}); // downloads stop after a few bytes
+    struct Case {
+        bool Download; // else the connection itself stalls
+        int NoDataMs;
+        bool Terminate;
+        QString Expected;
+    };
+    const Case cases[] = {
+        {false, 60000, false, "ERROR! Timeout"},
+        {false, 60000, true, "ERROR! Operation Cancelled"},
+        {true, 500, false, "ERROR! Timeout"},
+        {true, 60000, true, "ERROR! Operation Cancelled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Expected.toStdString() + (c.Download ? " downloading" : " connecting"));
+        form_.Session().SetTimeouts({c.Terminate ? 60000 : 500, c.NoDataMs});
+        ScriptedPrompts prompts;
+        if (c.Terminate)
+            WhenTrue(
+                [&] {
+                    return form_.BusyCount() > 0 &&
+                           (!c.Download || form_.TransferWindow()->isVisible());
+                },
+                [&] { form_.Session().Terminate(); });
+        if (c.Download) {
+            Connect(server_->Host());
+            Select(form_.ListView2, {"stuck.bin"});
+            form_.ButtonGetClick();
+            EXPECT_TRUE(Log().contains("Downloading \"stuck.bin\"\n" + c.Expected));
+            EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{});
+            form_.MIDisconnectClick();
+        } else {
+            prompts.AnswerButton(QMessageBox::Ok);
+            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()));
+            EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
+            ASSERT_EQ(prompts.Records().size(), 1);
+            EXPECT_EQ(prompts.Records()[0].Text,
+                      "Unable to connect to FTP site. Please check your settings.");
+        }
+    }
+}
+
+TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
+    QDir(remote_.path()).mkpath("site");
+    WriteFile(remote_.filePath("site/a.htm"), "a");
+    StartServer();
+    form_.show();
+    Connect(server_->Host());
+    form_.ChangeRemoteDir("site");
+    EXPECT_EQ(form_.ComboBox2->currentText(), "/site");
+    ScriptedPrompts prompts;
+    prompts.AnswerInput("new folder");
+    form_.NewFolder(form_.ListView2);
+    prompts.AnswerInput("b.htm");
+    Select(form_.ListView2, {"a.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "new folder", "b.htm"}));
+    // A line break in a name cannot smuggle in a command of its own.
+    prompts.AnswerInput("c.htm\r\nMKD /injected");
+    Select(form_.ListView2, {"b.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_FALSE(QFile::exists(remote_.filePath("injected")));
+    // Dragged onto "..": into the parent folder.
+    Select(form_.ListView2, {"b.htm"});
+    emit form_.ListView2->ItemsDropped(form_.ListView2, form_.ListView2->topLevelItem(0));
+    EXPECT_TRUE(QFile::exists(remote_.filePath("b.htm")));
+    prompts.AnswerButton(QMessageBox::Yes);
+    Select(form_.ListView2, {"new folder"});
+    form_.ListView2->setFocus();
+    form_.DeleteItems(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    form_.SpeedButton2->click();
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "site", "b.htm"}));
+    EXPECT_EQ(form_.ComboBox2->itemText(1), "/site"); // the history keeps where it was
+    form_.MIDisconnectClick();
+}
+} // namespace
+
+namespace {
+TEST(FtpClientPanes, LocalPaneHidesDotFilesAndSortsFoldersFirstByBytesAndDates) {
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    QDir().mkdir("zdir");
+    QDir().mkdir("!dir");
+    WriteFile("a.bin", QByteArray(1025, 'a'));
+    WriteFile("b.bin", QByteArray(2048, 'b'));
+    WriteFile("!first", QByteArray(3000, 'f'));
+    WriteFile(".htaccess", "hidden");
+    const std::pair<const char*, QDate> times[] = {{"b.bin", {1975, 1, 1}},
+                                                   {"!first", {2010, 1, 1}},
+                                                   {"a.bin", {2020, 1, 1}},
+                                                   {"zdir", {2001, 1, 1}},
+                                                   {"!dir", {2001, 1, 1}}};
+    for (const auto& [name, date] : times) {
+        const time_t when = QDateTime(date, QTime(12, 0)).toSecsSinceEpoch();
+        const utimbuf both{when, when};
+        ASSERT_EQ(utime(name, &both), 0);
+    }
+    TFormFTPClient form;
+    form.show();
+    TFtpListView* list = form.ListView1;
+    struct Case {
+        int Column; // clicked, 1-based
+        QStringList Order;
+    };
+    const Case cases[] = {
+        {0, {"!dir", "..", "zdir", "!first", "a.bin", "b.bin"}},
+        {1, {"..", "b.bin", "a.bin", "!first", "zdir", "!dir"}}, // second click: descending
+        {1, {"!dir", "..", "zdir", "!first", "a.bin", "b.bin"}},
+        {2, {"!dir", "..", "zdir", "a.bin", "b.bin", "!first"}}, // 1025 and 2048 both show 2KB
+        {4, {"..", "!dir", "zdir", "b.bin", "!first", "a.bin"}}, // Unknown packs as 0
+    };
+    for (const Case& c : cases) {
+        if (c.Column > 0)
+            form.ListView1ColumnClick(list, c.Column);
+        EXPECT_EQ(Names(list), c.Order) << "sort state " << list->Tag;
+    }
+    const QList<QTreeWidgetItem*> b = list->findItems("b.bin", Qt::MatchExactly);
+    ASSERT_EQ(b.size(), 1);
+    EXPECT_EQ(b[0]->text(1), "2KB");
+    EXPECT_EQ(b[0]->text(3), "Unknown");
+}
+} // namespace
+
+namespace {
+// A self-signed certificate and its key in one file, made for this run.
+QString MakeCertificate(const QString& folder) {
+    const QString path = folder + "/server.pem";
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                              "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                              "-keyout", path, "-out", folder + "/cert.pem"});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        return {};
+    QFile key(path), cert(folder + "/cert.pem");
+    if (!key.open(QIODevice::Append) || !cert.open(QIODevice::ReadOnly))
+        return {};
+    key.write(cert.readAll());
+    return path;
+}
+
+TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransfer) {
+    QTemporaryDir keys;
+    const QString certificate = MakeCertificate(keys.path());
+    ASSERT_FALSE(certificate.isEmpty());
+    StartServer({"--tls", certificate});
+    form_.show();
+    TFormFTPSite* site = form_.SiteDialog();
+    site->CBSiteName->setEditText("Secure");
+    site->EditHostName->setText(server_->Host());
+    site->EditUsername->setEditText("user");
+    site->EditPassword->setText("secret");
+    site->CBProtocol->setCurrentIndex(1);
+    site->ButtonSave->click();
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Yes);
+    for (int round = 0; round < 2; ++round) {
+        WhenTrue([site] { return site->isVisible(); }, [site] { site->ButtonConnect->click(); });
+        form_.MIConnectClick();
+        ASSERT_TRUE(form_.Session().Connected()) << form_.RichEdit->toPlainText().toStdString();
+        WriteFile(QString("s%1.htm").arg(round), "secret page");
+        form_.PIRefresh1Click();
+        Select(form_.ListView1, {QString("s%1.htm").arg(round)});
+        form_.ButtonPutClick();
+        QFile::remove(QString("s%1.htm").arg(round));
+        Select(form_.ListView2, {QString("s%1.htm").arg(round)});
+        form_.ButtonGetClick();
+        EXPECT_EQ(ReadFile(QString("s%1.htm").arg(round)), "secret page");
+        form_.MIDisconnectClick();
+    }
+    ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
+    EXPECT_TRUE(prompts.Records()[0].Text.contains("Accept this certificate"));
+}
+} // namespace
