@@ -1,4 +1,5 @@
 #include "app/TFormGlyphon.h"
+#include "app/TerminationSignal.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
 #include "common/Paths.h"
@@ -9,6 +10,7 @@
 #include "net/URLDownloadToCacheFile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -16,6 +18,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setOrganizationName(MakerName());
     QApplication::setApplicationVersion(GLYPHON_VERSION);
+    // The desktop ties the windows to the menu entry, and so to its icon, by this id (X11
+    // desktops by the window class, which is the application name, as the entry says).
+    QApplication::setDesktopFileName(QFileInfo(DesktopFileId()).completeBaseName());
+    CloseWindowsOnTermination();
     // The command line is split once, before any window exists.
     CommandLineArgs();
     // The interface texts are read once, before the first window is made.

@@ -17,17 +17,17 @@ QString WithTrailingSeparator(const QString& folder) {
     return folder.endsWith('/') ? folder : folder + '/';
 }
 
-// The application-data folder + Sub + Name, when the folder of that file exists or can be made.
-// A fresh account may not have $XDG_DATA_HOME yet, so it is created too rather than sending
-// per-user files into the shared program folder.
+// The application-data folder + Sub + Name, its folder created with all missing parents. A
+// fresh account may not have $XDG_DATA_HOME yet, so it is created too. When that is impossible
+// the path is still returned: the program's folder is shared by every user and read-only once
+// installed, so writing the per-user file there is no way out; writing this path reports the
+// failure under the file's own name.
 QString DataFilePath(const QString& sub, const QString& name) {
-    const QString appData = SpecialFolderPath(TSpecialFolder::ApplicationData);
-    if (!appData.isEmpty()) {
-        const QString path = appData + sub + name;
-        if (QDir().mkpath(QFileInfo(path).absolutePath()))
-            return path;
-    }
-    return ProgramFilePath(name);
+    const QString appData = SpecialFolderPath(TSpecialFolder::ApplicationData,
+                                              QDir::homePath() + QStringLiteral("/.local/share/"));
+    const QString path = appData + sub + name;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
 }
 } // namespace
 

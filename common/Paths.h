@@ -49,9 +49,10 @@ QString SpecialFolderPath(TSpecialFolder folder, const QString& defaultPath = {}
 QString InternetCacheFolder();
 
 // The application-data folder + "Velmaris/" + Name. The folder of the result is created with all
-// missing parents; when that is impossible the result is ProgramFilePath(Name).
+// missing parents; when that is impossible the path is still returned, never one in the
+// program's folder.
 QString MakerDataFilePath(const QString& name);
 
-// The application-data folder + "Velmaris/Velmaris Glyphon/" + Name, created and with the same
-// fall-back as MakerDataFilePath.
+// The application-data folder + "Velmaris/Velmaris Glyphon/" + Name, created as MakerDataFilePath
+// creates its folder.
 QString ProductDataFilePath(const QString& name);

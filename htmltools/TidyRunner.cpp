@@ -18,10 +18,16 @@ QString HelperProgram() {
     const TTidyHelperSettings& settings = TidyHelperSettings();
     if (!settings.Program.isEmpty())
         return settings.Program;
-    const QString beside =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/glyphon-tidy-helper");
-    return QFileInfo(beside).isExecutable() ? beside
-                                            : QStringLiteral(GLYPHON_TIDY_HELPER_BUILD_PATH);
+    // Beside the program in a build, in the program's own library folder when installed (a
+    // helper has no business on the user's PATH), else where this build made it.
+    const QString app = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {app + QStringLiteral("/glyphon-tidy-helper"),
+          app + QStringLiteral("/../lib/velmaris-glyphon/glyphon-tidy-helper")}) {
+        if (QFileInfo(candidate).isExecutable())
+            return QFileInfo(candidate).absoluteFilePath();
+    }
+    return QStringLiteral(GLYPHON_TIDY_HELPER_BUILD_PATH);
 }
 
 QByteArray Request(const QByteArray& text, const QList<TTidyOption>& options) {

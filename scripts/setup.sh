@@ -13,6 +13,7 @@ packages=(
   python3 python3-pyftpdlib python3-openssl openssl
   fonts-dejavu-core
   xdg-utils
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

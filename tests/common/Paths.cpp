@@ -74,12 +74,13 @@ TEST(DataFilePaths, AMissingApplicationDataFolderIsCreated) {
     EXPECT_TRUE(QFileInfo(fresh + "/Velmaris").isDir());
 }
 
-TEST(DataFilePaths, WithoutAnApplicationDataFolderFilesLandInTheProgramFolder) {
+TEST(DataFilePaths, AnApplicationDataFolderThatCannotBeMadeIsStillNamedNeverTheProgramFolder) {
     QTemporaryDir dir;
-    ScopedEnv env("XDG_DATA_HOME", QFile::encodeName(UncreatableFolder(dir)));
-    EXPECT_EQ(MakerDataFilePath("userdict.txt"), ProgramFilePath("userdict.txt"));
-    EXPECT_EQ(ProductDataFilePath("twt_preview.html"), ProgramFilePath("twt_preview.html"));
-    EXPECT_EQ(ProductDataFilePath("temp.htm"), ProgramFilePath("temp.htm"));
+    const QString data = UncreatableFolder(dir);
+    ScopedEnv env("XDG_DATA_HOME", QFile::encodeName(data));
+    EXPECT_EQ(MakerDataFilePath("userdict.txt"), data + "/Velmaris/userdict.txt");
+    EXPECT_EQ(ProductDataFilePath("twt_preview.html"),
+              data + "/Velmaris/Velmaris Glyphon/twt_preview.html");
 }
 
 TEST(UserFiles, EachKindLiesInItsXdgFolderCreatedForItsOwnerOnly) {
