@@ -89,9 +89,9 @@ TEST_F(Installed, PutsEachFileWhereTheDesktopLooksForIt) {
                 << c.Path.toStdString();
         }
     }
-    for (const char* program : {"bin/glyphon", "lib/velmaris-glyphon/glyphon-tidy-helper",
-                                "lib/velmaris-glyphon/glyphon_webengine.so"})
+    for (const char* program : {"bin/glyphon", "lib/velmaris-glyphon/glyphon-tidy-helper"})
         EXPECT_TRUE(QFileInfo(Prefix() + '/' + program).isExecutable()) << program;
+    EXPECT_TRUE(QFileInfo(Prefix() + "/lib/velmaris-glyphon/glyphon_webengine.so").isFile());
 }
 
 TEST_F(Installed, ShipsTheBuildsDataFolderWhereTheInstalledProgramReadsIt) {
