@@ -165,6 +165,8 @@ void TFormGlyphon::OpenDocument(const QString& name, bool syncExplorer) {
     GlyphEdit.SetReadOnly(IsFileReadOnly(fileName));
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     TBMRUList.Add(fileName);
     FormActivate();
     if (syncExplorer)
@@ -186,6 +188,8 @@ void TFormGlyphon::SaveDocumentTo(const QString& name) {
         lines.SetEncoding(TTextEncoding::Utf8, false);
     }
 
+    if (!ConfirmOverwriteOnDisk(fileName))
+        return;
     TBMRUList.Remove(fileName);
     // Without a backup the save still goes on: the line buffer replaces the target only once
     // the new text is wholly written, so a failure never costs the old version.
@@ -195,6 +199,8 @@ void TFormGlyphon::SaveDocumentTo(const QString& name) {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(IsFileReadOnly(fileName));
     DocumentFileName = fileName;
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     TBMRUList.Add(fileName);
     // A new extension may bring another highlighter and the HTML-only commands.
     FormActivate();
@@ -259,6 +265,8 @@ void TFormGlyphon::ReopenWithEncoding(TTextEncoding encoding) {
     GlyphEdit.Lines().LoadFile(DocumentFileName, encoding);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(IsFileReadOnly(DocumentFileName));
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     FormActivate();
 }
 

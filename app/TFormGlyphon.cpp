@@ -159,10 +159,15 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectEditCommands();
     ConnectFileCommands();
     ConnectShellCommands();
+    ConnectRecovery();
+    ConnectDiskChangeChecks();
 }
 
 TFormGlyphon::~TFormGlyphon() {
     FormDestroy();
+    // A window that goes holds no document a crash could lose.
+    RecoveryJournal->Discard();
+    RecoveryJournal.reset();
     // The store reads the view when it goes; it must go while the view exists.
     FormStorage.reset();
     // The link refers to the highlighters, which go before it.
@@ -507,7 +512,10 @@ bool TFormGlyphon::event(QEvent* e) {
         firstPaintDone_ = true;
         QTimer::singleShot(0, this, [this] { FormPaint(); });
     } else if (e->type() == QEvent::WindowActivate) {
-        RunCommand([this] { FormActivate(); });
+        RunCommand([this] {
+            FormActivate();
+            CheckDocumentOnDisk();
+        });
     }
     return QMainWindow::event(e);
 }
@@ -530,6 +538,7 @@ void TFormGlyphon::FormPaint() {
     firstPaintDone_ = true;
     if (RunCommand([this] { OpenStartDocument(); }))
         SetStartCaret();
+    RunCommand([this] { OfferRecovery(); });
 }
 
 void TFormGlyphon::FormPaintBeforePainting() {
@@ -544,6 +553,8 @@ void TFormGlyphon::FormPaintBeforePainting() {
         return;
     }
     SetStartCaret();
+    // The offer of unsaved documents is a question: it waits for the paint.
+    QTimer::singleShot(0, this, [this] { RunCommand([this] { OfferRecovery(); }); });
     // The bars lay out the commands the document showed before they paint.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
@@ -632,9 +643,10 @@ bool TFormGlyphon::FormCloseQuery() {
 void TFormGlyphon::closeEvent(QCloseEvent* e) {
     bool canClose = false;
     RunCommand([&] { canClose = FormCloseQuery(); });
-    if (canClose)
+    if (canClose) {
+        RecoveryJournal->Discard();
         e->accept();
-    else
+    } else
         e->ignore();
 }
 
@@ -749,6 +761,8 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);
     DocumentFileName = UntitledName;
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     FormActivate();
 }
 
