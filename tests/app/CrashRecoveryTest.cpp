@@ -90,12 +90,16 @@ TEST_F(CrashRecovery, TextTypedBeforeAKillIsOfferedAndRecoveredAtTheNextStart) {
         program.setProcessEnvironment(env);
         program.start(GLYPHON_EXECUTABLE, c.Args);
         ASSERT_TRUE(program.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(program.readAllStandardOutput().contains("typed") ||
-                                     program.state() != QProcess::Running,
-                                 kStartDeadlineMs);
+        QByteArray output;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                output += program.readAllStandardOutput();
+                return output.contains("typed") || program.state() != QProcess::Running;
+            },
+            kStartDeadlineMs));
         ASSERT_EQ(program.state(), QProcess::Running);
         // The typing is on disk within the promised time, while the program still runs.
-        QTRY_VERIFY_WITH_TIMEOUT(Journals().size() == 1, kJournalDeadlineMs);
+        ASSERT_TRUE(QTest::qWaitFor([] { return Journals().size() == 1; }, kJournalDeadlineMs));
         ::kill(pid_t(program.processId()), SIGKILL);
         ASSERT_TRUE(program.waitForFinished());
 

@@ -75,7 +75,8 @@ TEST_F(DiskChanges, AnUnmodifiedDocumentIsReloadedKeepingTheCaretLine) {
         Write(text);
         if (byActivation)
             Activate();
-        QTRY_COMPARE_WITH_TIMEOUT(form->GlyphEdit.Lines().SaveToBytes(), text, kDeadlineMs);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->GlyphEdit.Lines().SaveToBytes() == text; },
+                                    kDeadlineMs));
         EXPECT_EQ(form->GlyphEdit.CaretY(), 3);
         EXPECT_FALSE(form->GlyphEdit.Modified());
         EXPECT_EQ(Note(), "\"" + file + "\" was changed by another program and has been reloaded.");
@@ -135,8 +136,9 @@ TEST_F(DiskChanges, AMovedOrDeletedFileChangesNothingButTheStatusBar) {
             ASSERT_TRUE(QFile::remove(file));
         else
             ASSERT_TRUE(QFile::rename(file, file + ".moved"));
-        QTRY_COMPARE_WITH_TIMEOUT(
-            Note(), "\"" + file + "\" has been moved or deleted by another program.", kDeadlineMs);
+        const QString gone = "\"" + file + "\" has been moved or deleted by another program.";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Note() == gone; }, kDeadlineMs))
+            << Note().toStdString();
         Activate();
         EXPECT_EQ(form->DocumentFileName, file);
         EXPECT_EQ(form->GlyphEdit.Lines().Lines(), QStringList({"xone", "two"}));
