@@ -383,7 +383,8 @@ void TGlyphEditLineChars::ReplaceInBlock(qsizetype from, qsizetype count, QStrin
     if (IsWide()) {
         char16_t* d = WideData();
         std::memmove(d + from + text.size(), d + from + count, size_t(tail) * 2);
-        std::memcpy(d + from, units, size_t(text.size()) * 2);
+        if (!text.isEmpty()) // an empty text may have no characters to point at
+            std::memcpy(d + from, units, size_t(text.size()) * 2);
     } else {
         char* d = NarrowData();
         std::memmove(d + from + text.size(), d + from + count, size_t(tail));
