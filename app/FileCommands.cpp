@@ -166,6 +166,8 @@ void TFormGlyphon::OpenDocument(const QString& name, bool syncExplorer) {
     GlyphEditView->setFocus();
     DocumentFileName = fileName;
     SetMessagesTabVisible(false);
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     TBMRUList.Add(fileName);
     FormActivate();
     if (syncExplorer)
@@ -187,6 +189,8 @@ void TFormGlyphon::SaveDocumentTo(const QString& name) {
         lines.SetEncoding(TTextEncoding::Utf8, false);
     }
 
+    if (!ConfirmOverwriteOnDisk(fileName))
+        return;
     TBMRUList.Remove(fileName);
     // Without a backup the save still goes on: the line buffer replaces the target only once
     // the new text is wholly written, so a failure never costs the old version.
@@ -196,6 +200,8 @@ void TFormGlyphon::SaveDocumentTo(const QString& name) {
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(IsFileReadOnly(fileName));
     DocumentFileName = fileName;
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     TBMRUList.Add(fileName);
     // A new extension may bring another highlighter and the HTML-only commands.
     FormActivate();
@@ -260,6 +266,8 @@ void TFormGlyphon::ReopenWithEncoding(TTextEncoding encoding) {
     GlyphEdit.Lines().LoadFile(DocumentFileName, encoding);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(IsFileReadOnly(DocumentFileName));
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     FormActivate();
 }
 

@@ -172,11 +172,16 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectHighlightingCommands();
     ConnectExportCommands();
     ConnectPrintCommands();
+    ConnectRecovery();
+    ConnectDiskChangeChecks();
     TranslateComponent(this);
 }
 
 TFormGlyphon::~TFormGlyphon() {
     FormDestroy();
+    // A window that goes holds no document a crash could lose.
+    RecoveryJournal->Discard();
+    RecoveryJournal.reset();
     // The store reads the view when it goes; it must go while the view exists.
     FormStorage.reset();
     // The link refers to the highlighters, which go before it.
@@ -515,7 +520,10 @@ bool TFormGlyphon::event(QEvent* e) {
         firstPaintDone_ = true;
         QTimer::singleShot(0, this, [this] { FormPaint(); });
     } else if (e->type() == QEvent::WindowActivate) {
-        RunCommand([this] { FormActivate(); });
+        RunCommand([this] {
+            FormActivate();
+            CheckDocumentOnDisk();
+        });
     }
     return QMainWindow::event(e);
 }
@@ -540,6 +548,7 @@ void TFormGlyphon::FormPaint() {
         LoadPreviewStartPage();
         SetStartCaret();
     }
+    RunCommand([this] { OfferRecovery(); });
 }
 
 void TFormGlyphon::FormPaintBeforePainting() {
@@ -555,6 +564,8 @@ void TFormGlyphon::FormPaintBeforePainting() {
     }
     LoadPreviewStartPage();
     SetStartCaret();
+    // The offer of unsaved documents is a question: it waits for the paint.
+    QTimer::singleShot(0, this, [this] { RunCommand([this] { OfferRecovery(); }); });
     // The bars lay out the commands the document showed before they paint.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
@@ -645,9 +656,10 @@ bool TFormGlyphon::FormCloseQuery() {
 void TFormGlyphon::closeEvent(QCloseEvent* e) {
     bool canClose = false;
     RunCommand([&] { canClose = FormCloseQuery(); });
-    if (canClose)
+    if (canClose) {
+        RecoveryJournal->Discard();
         e->accept();
-    else
+    } else
         e->ignore();
 }
 
@@ -774,6 +786,8 @@ void TFormGlyphon::NewDocument() {
     GlyphEdit.SetReadOnly(false);
     SetMessagesTabVisible(false);
     DocumentFileName = UntitledName;
+    RestartRecoveryJournal();
+    NoteDocumentFile();
     FormActivate();
 }
 

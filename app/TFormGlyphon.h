@@ -6,6 +6,7 @@
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditPrint.h"
+#include "editor/TGlyphRecoveryJournal.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphCssHighlighter.h"
 #include "highlight/TGlyphExporterHTML.h"
@@ -29,6 +30,7 @@ class QListWidget;
 class QTabWidget;
 class TEmbeddedWB;
 class TTBToolWindowSlider;
+class QFileSystemWatcher;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -58,6 +60,15 @@ struct TReferenceWork {
     QString StartPage;
     QString Component;
     QString UpdaterCode;
+};
+
+// What a file on disk was when the window last read or wrote it.
+struct TFileStamp {
+    qint64 Size;
+    qint64 ModifiedSeconds;
+    qint64 ModifiedNanoseconds;
+    quint64 Inode;
+    bool operator==(const TFileStamp&) const = default;
 };
 
 // One highlighter instance of the main window with the class name its colours are stored under.
@@ -329,6 +340,28 @@ public:
     // ---- Spelling (SpellingCommands.cpp) ----
     void ConnectSpellingCommands();
     void MICheckSpellingClick();
+    // ---- Crash recovery (RecoveryCommands.cpp) ----
+    // Keeps the unsaved document where a crash cannot take it.
+    std::unique_ptr<TGlyphRecoveryJournal> RecoveryJournal;
+    void ConnectRecovery();
+    // The document now stands as saved or loaded: its old journal goes.
+    void RestartRecoveryJournal();
+    // Offers, one by one, the unsaved documents of processes that ended.
+    void OfferRecovery();
+    // Opens the text as the modified document under its original name and encoding.
+    void RecoverDocument(const TGlyphRecoveredText& recovered);
+
+    // ---- Changes made on disk by other programs (DiskChangeCommands.cpp) ----
+    // The document's file as last loaded or saved; none for a new document.
+    std::optional<TFileStamp> DocumentFileStamp;
+    QFileSystemWatcher* DocumentWatcher = nullptr;
+    void ConnectDiskChangeChecks();
+    // Notes the document's file as it is now and watches it.
+    void NoteDocumentFile();
+    // Reloads an unmodified document changed on disk, or asks first for a modified one.
+    void CheckDocumentOnDisk();
+    // Whether a save may write FileName: asks when another program changed it since.
+    bool ConfirmOverwriteOnDisk(const QString& fileName);
 
     // ---- Shell and help commands (ShellCommands.cpp) ----
     void ConnectShellCommands();
@@ -443,6 +476,8 @@ private:
     QList<TGlyphHighlighterSlot> highlighters_;
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
+    bool checkingDisk_ = false;
+    std::optional<TFileStamp> declinedStamp_; // the change whose reload the user refused
     bool destroyed_ = false;
     TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one
     // Declared last: it reads the status bar and the editor while it is destroyed.

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
+#include <QTimer>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -42,5 +44,21 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
+    // Test-only: the recovery tests cannot send keystrokes to a process of its own, so it types
+    // the text of this variable into the document once it is open, then says so.
+    if (const QString typing = qEnvironmentVariable("VELMARIS_GLYPHON_TEST_TYPING");
+        !typing.isEmpty()) {
+        auto* poll = new QTimer(&form);
+        QObject::connect(poll, &QTimer::timeout, &form, [&form, poll, typing] {
+            if (!form.FirstPaintDone() || form.DocumentFileName.isEmpty())
+                return;
+            poll->stop();
+            for (const QChar c : typing)
+                form.GlyphEdit.RunCommand(ecChar, c);
+            std::puts("typed");
+            std::fflush(stdout);
+        });
+        poll->start(10);
+    }
     return app.exec();
 }

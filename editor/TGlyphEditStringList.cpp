@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -383,7 +384,8 @@ void TGlyphEditLineChars::ReplaceInBlock(qsizetype from, qsizetype count, QStrin
     if (IsWide()) {
         char16_t* d = WideData();
         std::memmove(d + from + text.size(), d + from + count, size_t(tail) * 2);
-        std::memcpy(d + from, units, size_t(text.size()) * 2);
+        if (!text.isEmpty()) // an empty text may have no characters to point at
+            std::memcpy(d + from, units, size_t(text.size()) * 2);
     } else {
         char* d = NarrowData();
         std::memmove(d + from + text.size(), d + from + count, size_t(tail));
@@ -871,6 +873,13 @@ int Utf8SequenceLength(const uchar* p, qsizetype n) {
     return length;
 }
 
+// Well-formed UTF-8 as text. Unlike QString::fromUtf8, a U+FEFF at the start stays: it is a
+// character of the line, and the file's own byte-order mark never reaches here.
+QString FromUtf8KeepingBom(const char* bytes, qsizetype n) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(bytes, n));
+}
+
 // UTF-8 in which each byte that belongs to no well-formed sequence becomes the lone low
 // surrogate U+DC80..U+DCFF, which saving turns back into that byte: a file that is not quite
 // UTF-8 can be read as UTF-8 and still keeps every byte.
@@ -886,11 +895,11 @@ QString DecodeUtf8Escaping(const char* bytes, qsizetype n) {
             i += length;
             continue;
         }
-        text += QString::fromUtf8(bytes + run, i - run);
+        text += FromUtf8KeepingBom(bytes + run, i - run);
         text += QChar(char16_t(0xDC00 + p[i]));
         run = ++i;
     }
-    return text + QString::fromUtf8(bytes + run, n - run);
+    return text + FromUtf8KeepingBom(bytes + run, n - run);
 }
 
 bool IsByteEscape(QStringView text, qsizetype i) {
@@ -968,7 +977,7 @@ TGlyphEditLineChars DecodeLine(const TByteFormat& format, const char* begin, qsi
     if (format.Encoding == TTextEncoding::Utf8) {
         if (format.Escapes && !QByteArrayView(begin, length).isValidUtf8())
             return TGlyphEditLineChars(DecodeUtf8Escaping(begin, length));
-        return TGlyphEditLineChars(QString::fromUtf8(begin, length));
+        return TGlyphEditLineChars(FromUtf8KeepingBom(begin, length));
     }
     if (std::none_of(bytes, bytes + length, [](uchar c) { return c >= 0x80 && c < 0xA0; }))
         return TGlyphEditLineChars::FromLatin1(begin, length);

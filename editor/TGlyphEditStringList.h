@@ -97,6 +97,10 @@ public:
             return f(reinterpret_cast<const char16_t*>(text->utf16()), text->size());
         if (IsWide())
             return f(WideData(), Size());
+        // An empty line has no block to point into.
+        static constexpr uchar NoChars[1] = {};
+        if (!BlockOf())
+            return f(NoChars + 0, qsizetype(0));
         return f(reinterpret_cast<const uchar*>(NarrowData()), Size());
     }
 

@@ -284,7 +284,11 @@ void TGlyphEditView::PaintLine(QPainter& painter, int line, int y, int firstCell
         }
     }
 
-    const auto [selFrom, selTo] = SelectedCells(line);
+    // Plain names rather than a structured binding, which clang 14 (the fuzzing build's
+    // compiler) cannot capture in the lambda below.
+    const std::pair<int, int> selected = SelectedCells(line);
+    const int selFrom = selected.first;
+    const int selTo = selected.second;
     // Paints cells [a, b) split where the selection begins and ends.
     auto paintSplit = [&](int a, int b, const QColor& fg, const QColor& bg,
                           TGlyphFontStyles style) {

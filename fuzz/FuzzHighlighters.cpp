@@ -1,0 +1,74 @@
+// Every highlighter on any lines: no crash or endless line, the same states for the same text,
+// and an incremental rescan after an edited line equals a scan of the whole new text.
+#include "highlight/GlyphHighlightScan.h"
+#include "highlight/TGlyphCppHighlighter.h"
+#include "highlight/TGlyphCssHighlighter.h"
+#include "highlight/TGlyphGeneralHighlighter.h"
+#include "highlight/TGlyphHTMLHighlighter.h"
+#include "highlight/TGlyphJScriptHighlighter.h"
+#include "highlight/TGlyphJavaHighlighter.h"
+#include "highlight/TGlyphPHPHighlighter.h"
+#include "highlight/TGlyphPerlHighlighter.h"
+#include "highlight/TGlyphVBScriptHighlighter.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::vector<std::unique_ptr<TGlyphCustomHighlighter>> MakeHighlighters() {
+    std::vector<std::unique_ptr<TGlyphCustomHighlighter>> all;
+    all.push_back(std::make_unique<TGlyphHTMLHighlighter>());
+    all.push_back(std::make_unique<TGlyphJScriptHighlighter>());
+    all.push_back(std::make_unique<TGlyphJavaHighlighter>());
+    all.push_back(std::make_unique<TGlyphCssHighlighter>());
+    all.push_back(std::make_unique<TGlyphPHPHighlighter>());
+    all.push_back(std::make_unique<TGlyphPerlHighlighter>());
+    all.push_back(std::make_unique<TGlyphVBScriptHighlighter>());
+    all.push_back(std::make_unique<TGlyphCppHighlighter>());
+    all.push_back(std::make_unique<TGlyphGeneralHighlighter>());
+    return all;
+}
+
+// What an editor does after line `edited` changed: rescan from there with the state before it
+// until a line starts in the state it started in before, and keep the old scan from there on.
+QList<TGlyphScannedLine> Rescan(TGlyphCustomHighlighter& h, const QList<TGlyphScannedLine>& old,
+                                const QStringList& lines, int edited) {
+    QList<TGlyphScannedLine> result = old.mid(0, edited);
+    TGlyphCustomHighlighter::TState state = edited > 0 ? old[edited - 1].EndState : ResetStateOf(h);
+    for (int i = edited; i < lines.size(); ++i) {
+        if (i > edited && state == old[i].StartState) {
+            result += old.mid(i);
+            break;
+        }
+        result << ScanLine(h, lines[i], i + 1, state);
+        state = result.last().EndState;
+    }
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const auto highlighters = MakeHighlighters();
+    if (size < 2)
+        return 0;
+    // The first byte picks the line that is edited; the text is the rest, and the edited line
+    // takes the text of the line after it.
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data) + 1, qsizetype(size) - 1);
+    const QStringList lines = text.split(u'\n');
+    const int edited = data[0] % lines.size();
+    QStringList changed = lines;
+    changed[edited] = lines[(edited + 1) % lines.size()];
+    for (const auto& h : highlighters) {
+        const QList<TGlyphScannedLine> before = ScanLines(*h, lines);
+        if (ScanLines(*h, lines) != before)
+            std::abort(); // the same text must give the same states and tokens
+        if (Rescan(*h, before, changed, edited) != ScanLines(*h, changed))
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Fuzzes with libFuzzer: builds the targets of fuzz/ with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-fuzz/, then runs TARGET (or every target in turn) for
+# SECONDS seconds each (default 60), starting from its kept corpus in fuzz/corpus/TARGET.
+# Inputs that reach new code are merged into the kept corpus; a crash, leak or input slower
+# than 1 s stops the run and leaves the input in build-fuzz/.
+#   scripts/fuzz.sh [TARGET] [SECONDS]     TARGET: LineBuffer Undo Highlighters CacheName
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-fuzz
+seconds=${2:-60}
+targets=(LineBuffer Undo Highlighters CacheName)
+if [[ $# -ge 1 && $1 != all ]]; then
+  targets=("$1")
+fi
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DGLYPHON_FUZZ=ON -DGLYPHON_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+for target in "${targets[@]}"; do
+  cmake --build "$build" -j2 --target "fuzz_$target"
+  kept=$root/fuzz/corpus/$target
+  found=$build/corpus/$target
+  mkdir -p "$kept" "$found"
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$target" \
+    -max_total_time="$seconds" -timeout=1 -rss_limit_mb=4096 -max_len=4096 \
+    -artifact_prefix="$build/$target-" -print_final_stats=1 "$found" "$kept"
+  QT_QPA_PLATFORM=offscreen "$build/bin/fuzz_$target" -merge=1 -max_len=4096 "$kept" "$found" \
+    2>&1 | tail -n 1
+done

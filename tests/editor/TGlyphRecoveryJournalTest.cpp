@@ -1,0 +1,77 @@
+// The recovery journal read back: seeded random editing sessions on a file and on an untitled
+// text, with batches written at random moments, replay to the editor's text; a batch cut off by
+// a kill is left out.
+#include "editor/TGlyphRecoveryJournal.h"
+
+#include "editor/TGlyphEditKeyCmds.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr TGlyphEditorCommand Commands[] = {
+    ecLeft,      ecRight,   ecUp,         ecDown,           ecLineEnd,
+    ecSelRight,  ecSelDown, ecDeleteChar, ecDeleteLastChar, ecDeleteLine,
+    ecLineBreak, ecUndo,    ecRedo,       ecEditorBottom,   ecSelectAll};
+
+struct TJournalled {
+    TGlyphEdit Edit;
+    std::unique_ptr<TGlyphRecoveryJournal> Journal;
+
+    explicit TJournalled(const QString& folder)
+        : Journal(std::make_unique<TGlyphRecoveryJournal>(Edit, folder)) {
+        Edit.OnLinesChanged = [this](const TGlyphLinesChange& c) { Journal->LinesChanged(c); };
+    }
+    ~TJournalled() { Edit.OnLinesChanged = nullptr; }
+};
+
+TEST(TGlyphRecoveryJournal, RandomSessionsReplayToTheEditorsText) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("page.htm");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("<p>one</p>\r\ntwo\nthree\r\n\r\nfive");
+    }
+    for (quint32 seed = 1; seed <= 40; ++seed) {
+        const bool fromFile = seed % 2 == 0;
+        SCOPED_TRACE(testing::Message() << "seed " << seed << (fromFile ? " file" : " untitled"));
+        TJournalled doc(dir.filePath("recovery"));
+        if (fromFile)
+            doc.Edit.Lines().LoadFile(file);
+        doc.Edit.SetModified(false);
+        doc.Journal->Restart(fromFile ? file : "Untitled.htm", fromFile);
+        QRandomGenerator random(seed);
+        for (int step = 0; step < 200; ++step) {
+            const quint32 pick = random.bounded(40u);
+            if (pick < std::size(Commands))
+                doc.Edit.RunCommand(Commands[pick]);
+            else
+                doc.Edit.RunCommand(ecChar, QChar(u'a' + pick));
+            if (random.bounded(10u) == 0)
+                doc.Journal->Flush();
+        }
+        doc.Edit.RunCommand(ecChar, QChar(u'!')); // modified at the end, whatever came before
+        doc.Journal->Flush();
+        const QString journal = doc.Journal->JournalPath();
+        const TGlyphRecoveredText recovered = ReadRecoveryJournal(journal);
+        EXPECT_EQ(recovered.Text, doc.Edit.Text());
+        EXPECT_EQ(recovered.FileName, fromFile ? file : "Untitled.htm");
+
+        // A last batch cut off in the middle is left out: the text before it comes back.
+        const QString before = doc.Edit.Text();
+        doc.Edit.RunCommand(ecChar, QChar(u'?'));
+        doc.Journal->Flush();
+        QFile cut(journal);
+        ASSERT_TRUE(cut.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(cut.resize(cut.size() - 3));
+        EXPECT_EQ(ReadRecoveryJournal(journal).Text, before);
+        doc.Journal->Discard();
+    }
+}
+
+} // namespace
