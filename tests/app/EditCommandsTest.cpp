@@ -5,6 +5,7 @@
 #include "common/AppHelpers.h"
 #include "common/CommandLine.h"
 #include "editor/TGlyphEditView.h"
+#include "support/MainWindowStart.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
@@ -33,16 +34,6 @@ void PrintTo(const TBufferCoord& p, std::ostream* out) {
 }
 
 namespace {
-
-// Starts the window as the program does and waits for its new document.
-std::unique_ptr<TFormGlyphon> Start() {
-    SetCommandLineArgs({"glyphon"});
-    auto form = std::make_unique<TFormGlyphon>();
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
-    return form;
-}
 
 // The window made active, so that its shortcuts work.
 void Activate(TFormGlyphon& form) {
@@ -145,7 +136,7 @@ TEST_F(EditCommands, EditItemsFollowTheEditorAndItsFocus) {
         {"focus in another pane", true, false, true, true, false, true, false, false, false, false},
     };
     for (const auto& c : cases) {
-        auto form = Start();
+        auto form = StartMainWindow();
         QTreeView* explorer = AddExplorerStandIn(*form);
         QGuiApplication::clipboard()->clear();
         if (c.typed)
@@ -185,14 +176,14 @@ TEST_F(EditCommands, EditItemsFollowTheEditorAndItsFocus) {
 }
 
 TEST_F(EditCommands, ColoursAndSpellingAreOffered) {
-    auto form = Start();
+    auto form = StartMainWindow();
     form->ClickMenuItem(form->MIEdit->menuAction());
     EXPECT_TRUE(form->MIEditHighlighting->isEnabled());
     EXPECT_TRUE(form->MICheckSpelling->isEnabled());
 }
 
 TEST_F(EditCommands, PopupMenuItemsInOrder) {
-    auto form = Start();
+    auto form = StartMainWindow();
     QStringList captions;
     for (QAction* item : form->PopupMenuGlyphEdit->actions())
         captions << (item->isSeparator() ? "-" : item->text());
@@ -202,7 +193,7 @@ TEST_F(EditCommands, PopupMenuItemsInOrder) {
 }
 
 TEST_F(EditCommands, ARightClickInTheEditorOpensThePopupWithFreshStates) {
-    auto form = Start();
+    auto form = StartMainWindow();
     form->GlyphEdit.SetText("word");
     Select(*form, {1, 1}, {3, 1});
     form->GlyphEdit.SetReadOnly(true);
@@ -220,7 +211,7 @@ TEST_F(EditCommands, ARightClickInTheEditorOpensThePopupWithFreshStates) {
 // A shortcut of the Edit menu sees the states the menu would show when opened now, not those
 // of the last time it was open.
 TEST_F(EditCommands, ShortcutsActOnFreshStates) {
-    auto form = Start();
+    auto form = StartMainWindow();
     Activate(*form);
     QTreeView* explorer = AddExplorerStandIn(*form);
     form->GlyphEdit.SetText("keep this");
@@ -265,7 +256,7 @@ TEST_F(EditCommands, EditingCommandsFromEveryPlace) {
         {"Delete", Popup, &TFormGlyphon::PMDelete, {"one  three"}, "X"},
     };
     for (const auto& c : cases) {
-        auto form = Start();
+        auto form = StartMainWindow();
         SetText(*form, {"one two three"});
         Select(*form, {5, 1}, {8, 1});
         QGuiApplication::clipboard()->setText("X");
@@ -284,7 +275,7 @@ TEST_F(EditCommands, EditingCommandsFromEveryPlace) {
 
 TEST_F(EditCommands, UndoRedoAndSelectAllFromBothMenus) {
     for (bool popup : {false, true}) {
-        auto form = Start();
+        auto form = StartMainWindow();
         QTest::keyClicks(form->GlyphEditView, "abc");
         // Each typed character is an undo step of its own.
         form->ClickMenuItem(popup ? form->PMUndo : form->MIUndo);
@@ -298,7 +289,7 @@ TEST_F(EditCommands, UndoRedoAndSelectAllFromBothMenus) {
 }
 
 TEST_F(EditCommands, DeleteWithoutSelectionChangesNothing) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"abc"});
     form->GlyphEdit.SetCaretXY({2, 1});
     form->MIDeleteClick();
@@ -394,7 +385,7 @@ TEST_F(EditCommands, FindDialogSearches) {
         {"case differs", {"Cat"}, {1, 1}, "cat", false, true, false, std::nullopt, {1, 1}},
     };
     for (const auto& c : cases) {
-        auto form = Start();
+        auto form = StartMainWindow();
         SetText(*form, c.text);
         form->GlyphEdit.SetCaretXY(c.caret);
         // A selection a failed search must leave alone.
@@ -430,7 +421,7 @@ TEST_F(EditCommands, FindDialogSearches) {
 }
 
 TEST_F(EditCommands, RepeatedSearchesWalkTheOccurrencesInBothDirections) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"x1 x2", "x3"});
     form->ClickMenuItem(form->MIFind);
     form->FindDialog->SetFindText("x");
@@ -452,7 +443,7 @@ TEST_F(EditCommands, RepeatedSearchesWalkTheOccurrencesInBothDirections) {
 }
 
 TEST_F(EditCommands, FindNextBeforeAnySearchOpensTheFindDialog) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"text"});
     ScriptedPrompts prompts; // no message may come
     form->ClickMenuItem(form->MIFindNext);
@@ -462,7 +453,7 @@ TEST_F(EditCommands, FindNextBeforeAnySearchOpensTheFindDialog) {
 }
 
 TEST_F(EditCommands, FindNextIgnoresTheReplaceDialog) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"alpha beta", "beta"});
     form->ClickMenuItem(form->MIReplace);
     ASSERT_TRUE(form->ReplaceDialog->isVisible());
@@ -481,7 +472,7 @@ TEST_F(EditCommands, FindNextIgnoresTheReplaceDialog) {
 }
 
 TEST_F(EditCommands, FindNextRepeatsWithTheFindDialogsTextAndOptions) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"Word word", "WORD Word"});
     form->ClickMenuItem(form->MIFind);
     form->FindDialog->SetFindText("Word");
@@ -506,7 +497,7 @@ TEST_F(EditCommands, FindNextRepeatsWithTheFindDialogsTextAndOptions) {
 }
 
 TEST_F(EditCommands, TheTwoDialogsKeepTheirOwnState) {
-    auto form = Start();
+    auto form = StartMainWindow();
     form->ClickMenuItem(form->MIFind);
     form->FindDialog->SetFindText("alpha");
     form->FindDialog->RBUp->setChecked(true);
@@ -531,7 +522,7 @@ TEST_F(EditCommands, TheTwoDialogsKeepTheirOwnState) {
 }
 
 TEST_F(EditCommands, ToolBarFindAndShortcutsOpenTheDialogs) {
-    auto form = Start();
+    auto form = StartMainWindow();
     form->ClickMenuItem(form->TBFind);
     EXPECT_TRUE(form->FindDialog->isVisible());
     form->FindDialog->hide();
@@ -643,7 +634,7 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
         {"Replace All by nothing", {"a-b-c"}, {{1, 1}, {1, 1}}, "-", "", false, true, {"abc"}},
     };
     for (const auto& c : cases) {
-        auto form = Start();
+        auto form = StartMainWindow();
         SetText(*form, c.text);
         Select(*form, c.selection.Start, c.selection.End);
         form->ClickMenuItem(form->MIReplace);
@@ -660,7 +651,7 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
 }
 
 TEST_F(EditCommands, FindNextThenReplaceWalksTheMatches) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"cat cat", "cat"});
     form->ClickMenuItem(form->MIReplace);
     TReplaceDialog& dialog = *form->ReplaceDialog;
@@ -685,7 +676,7 @@ TEST_F(EditCommands, ReplaceAllIsOneUndoStep) {
     QStringList text;
     for (int i = 1; i <= 300; ++i)
         text << QStringLiteral("item %1 of the old list").arg(i);
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, text);
     form->GlyphEdit.SetCaretXY({1, 1});
     QGuiApplication::clipboard()->setText("head ");
@@ -712,7 +703,7 @@ TEST_F(EditCommands, ReplaceAllIsOneUndoStep) {
 }
 
 TEST_F(EditCommands, ReplaceAllWithNothingToReplaceSaysSo) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"nothing here"});
     form->ClickMenuItem(form->MIReplace);
     form->ReplaceDialog->SetFindText("zebra");
@@ -727,7 +718,7 @@ TEST_F(EditCommands, ReplaceAllWithNothingToReplaceSaysSo) {
 }
 
 TEST_F(EditCommands, ReplaceInAReadOnlyFileChangesNothing) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"a a"});
     form->GlyphEdit.SetReadOnly(true);
     form->ClickMenuItem(form->MIReplace);
@@ -760,7 +751,7 @@ TEST_F(EditCommands, GoToLine) {
         {"Cancel", std::nullopt, 10},
     };
     for (const auto& c : cases) {
-        auto form = Start();
+        auto form = StartMainWindow();
         QStringList text;
         for (int i = 1; i <= 30; ++i)
             text << QStringLiteral("line number %1").arg(i);
@@ -785,7 +776,7 @@ TEST_F(EditCommands, GoToLine) {
 }
 
 TEST_F(EditCommands, GoToClosesASelectionLeftBehind) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"first line", "second line", "third line"});
     Select(*form, {1, 1}, {6, 1});
     ScriptedPrompts prompts;
@@ -797,7 +788,7 @@ TEST_F(EditCommands, GoToClosesASelectionLeftBehind) {
 }
 
 TEST_F(EditCommands, GoToByShortcut) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"1", "2", "3"});
     Activate(*form);
     ScriptedPrompts prompts;
@@ -820,7 +811,7 @@ TEST_F(EditCommands, TimeDateReplacesTheSelectionInTheUsersFormat) {
     };
     for (const auto& c : cases) {
         QLocale::setDefault(c.locale);
-        auto form = Start();
+        auto form = StartMainWindow();
         form->TimeDateClock = [] { return QDateTime(QDate(2024, 3, 7), QTime(13, 5, 42)); };
         SetText(*form, {"abcd"});
         Select(*form, {2, 1}, {4, 1});
@@ -834,7 +825,7 @@ TEST_F(EditCommands, TimeDateReplacesTheSelectionInTheUsersFormat) {
 
 TEST_F(EditCommands, TimeDateGoesInAtTheCaretByF5) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    auto form = Start();
+    auto form = StartMainWindow();
     form->TimeDateClock = [] { return QDateTime(QDate(1999, 12, 31), QTime(23, 59)); };
     SetText(*form, {"<>"});
     form->GlyphEdit.SetCaretXY({2, 1});
@@ -844,7 +835,7 @@ TEST_F(EditCommands, TimeDateGoesInAtTheCaretByF5) {
 }
 
 TEST_F(EditCommands, SetFontRunsTheSharedFontDialogWithTheEditorsFont) {
-    auto form = Start();
+    auto form = StartMainWindow();
     QFont start("DejaVu Sans");
     start.setPointSize(11);
     form->GlyphEditView->setFont(start);
@@ -880,7 +871,7 @@ TEST_F(EditCommands, SetFontRunsTheSharedFontDialogWithTheEditorsFont) {
 }
 
 TEST_F(EditCommands, ReadOnlyNoticeOncePerTypedCharacter) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"text"});
     form->ClickMenuItem(form->PMReadOnly);
     ASSERT_TRUE(form->GlyphEdit.ReadOnly());
@@ -922,7 +913,7 @@ TEST_F(EditCommands, ReadOnlyNoticeOncePerTypedCharacter) {
 }
 
 TEST_F(EditCommands, TheNoticeNamesTheDocument) {
-    auto form = Start();
+    auto form = StartMainWindow();
     form->DocumentFileName = "/some/folder/page.html";
     form->GlyphEdit.SetReadOnly(true);
     ScriptedPrompts prompts;
@@ -936,7 +927,7 @@ TEST_F(EditCommands, TheNoticeNamesTheDocument) {
 // Caret position in the status bar
 
 TEST_F(EditCommands, StatusPanelFollowsTheCaret) {
-    auto form = Start();
+    auto form = StartMainWindow();
     EXPECT_EQ(Panel1(*form), "Ln 1, Col 1");
     SetText(*form, {"first line", "second", "x"});
     form->GlyphEdit.SetCaretXY({1, 1});
@@ -983,7 +974,7 @@ TEST_F(EditCommands, StatusPanelFollowsTheCaret) {
 }
 
 TEST_F(EditCommands, StatusPanelAfterANewDocument) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, {"abc", "def"});
     form->GlyphEdit.SetCaretXY({3, 2});
     ASSERT_EQ(Panel1(*form), "Ln 2, Col 3");

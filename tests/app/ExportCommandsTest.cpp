@@ -3,6 +3,7 @@
 #include "app/TFormGlyphon.h"
 
 #include "common/CommandLine.h"
+#include "support/MainWindowStart.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 
@@ -20,15 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::unique_ptr<TFormGlyphon> Start() {
-    SetCommandLineArgs({"glyphon"});
-    auto form = std::make_unique<TFormGlyphon>();
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
-    return form;
-}
 
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
@@ -52,7 +44,7 @@ TEST_F(ExportCommands, ExportAndCopyNeedTextThatIsNotBlank) {
         QString Text;
         bool Enabled;
     } cases[] = {{"", false}, {"  \r\n\t\r\n ", false}, {"\r\n x", true}, {"<p>", true}};
-    auto form = Start();
+    auto form = StartMainWindow();
     for (const auto& c : cases) {
         form->GlyphEdit.SetText(c.Text);
         form->ClickMenuItem(form->MIFormat->menuAction());
@@ -67,7 +59,7 @@ TEST_F(ExportCommands, ExportAndCopyNeedTextThatIsNotBlank) {
 TEST_F(ExportCommands, ExportWritesAPageInTheEditorsColours) {
     const QString source = dir.filePath("page.htm");
     WriteBytes(source, "<b>bold &amp; \"x\"</b>\r\n<!-- note -->\r\n");
-    auto form = Start();
+    auto form = StartMainWindow();
     form->OpenDocument(source, false);
     const QString target = dir.filePath("exported.htm");
     prompts.AnswerFile(target);
@@ -97,7 +89,7 @@ TEST_F(ExportCommands, ExportWritesAPageInTheEditorsColours) {
 }
 
 TEST_F(ExportCommands, CancelledDialogOrProgressWritesNothing) {
-    auto form = Start();
+    auto form = StartMainWindow();
     QStringList lines(20000, "<p class=\"x\">text</p>");
     form->GlyphEdit.SetText(lines.join("\r\n"));
     const QString target = dir.filePath("old.htm");
@@ -134,7 +126,7 @@ TEST_F(ExportCommands, CopyAsHtmlPutsColouredHtmlAndPlainText) {
          "<pre><code><b>&lt;</b><font color=\"#800080\"><b>b</b></font><b>&gt;</b>x<b>&lt;</b>"
          "<font color=\"#800080\"><b>/b</b></font><b>&gt;\r\n</b></code></pre>"},
     };
-    auto form = Start();
+    auto form = StartMainWindow();
     for (const auto& c : cases) {
         QGuiApplication::clipboard()->clear();
         form->GlyphEdit.SetText("<b>x</b>");

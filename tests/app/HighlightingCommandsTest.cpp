@@ -5,6 +5,7 @@
 #include "common/CommandLine.h"
 #include "highlight/TColorGrid.h"
 #include "highlight/TFormGlyphCustomHighlighter.h"
+#include "support/MainWindowStart.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 
@@ -17,15 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::unique_ptr<TFormGlyphon> Start() {
-    SetCommandLineArgs({"glyphon"});
-    auto form = std::make_unique<TFormGlyphon>();
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
-    return form;
-}
 
 class HighlightingCommands : public ::testing::Test {
 protected:
@@ -53,7 +45,7 @@ TEST_F(HighlightingCommands, OfferedForEveryLanguageButPlainText) {
                  {"main.cpp", true, "C"},
                  {"notes.txt", false, ""},
                  {"README", false, ""}};
-    auto form = Start();
+    auto form = StartMainWindow();
     for (const auto& c : cases) {
         form->OpenDocument(File(c.Name), false);
         form->ClickMenuItem(form->MIEdit->menuAction());
@@ -74,7 +66,7 @@ TEST_F(HighlightingCommands, OfferedForEveryLanguageButPlainText) {
 // dialog is still there afterwards, one cancelled is gone.
 TEST_F(HighlightingCommands, AcceptedColoursSurviveTheNextActivation) {
     for (const int result : {int(QDialog::Accepted), int(QDialog::Rejected)}) {
-        auto form = Start();
+        auto form = StartMainWindow();
         TGlyphHighlighterAttributes* asp = form->GlyphHTMLHighlighter.AspAttri();
         const TGlyphColor before = asp->Foreground();
         prompts.AnswerDialog([&](QDialog& dialog) {

@@ -3,6 +3,7 @@
 #include "app/TFormGlyphon.h"
 
 #include "common/CommandLine.h"
+#include "support/MainWindowStart.h"
 #include "support/PdfPages.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
@@ -20,15 +21,6 @@
 
 namespace {
 
-std::unique_ptr<TFormGlyphon> Start() {
-    SetCommandLineArgs({"glyphon"});
-    auto form = std::make_unique<TFormGlyphon>();
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
-    return form;
-}
-
 QStringList Rows(const QString& pageText) {
     QStringList rows;
     for (const QString& line : pageText.split(u'\n')) {
@@ -41,7 +33,7 @@ QStringList Rows(const QString& pageText) {
 class PrintCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = Start();
+        form = StartMainWindow();
         QStringList lines;
         for (int i = 1; i <= 150; ++i)
             lines << QString("line %1").arg(i);

@@ -24,6 +24,5 @@ TEST(FormGlyphonSettingsFailure, AReadOnlyProgramFolderReportsTheFailedWriteAtEx
     }
     QDir(TestEnvironment::SettingsPath()).removeRecursively();
     ASSERT_EQ(prompts.Records().size(), 1);
-    EXPECT_EQ(prompts.Records()[0].Text,
-              "Unable to write to " + TestEnvironment::SettingsPath());
+    EXPECT_EQ(prompts.Records()[0].Text, "Unable to write to " + TestEnvironment::SettingsPath());
 }

@@ -2,6 +2,7 @@
 
 #include "common/CommandLine.h"
 #include "htmltools/TidyRunner.h"
+#include "support/MainWindowStart.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDockWidget>
@@ -13,15 +14,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<TFormGlyphon> Start() {
-    SetCommandLineArgs({"glyphon"});
-    auto form = std::make_unique<TFormGlyphon>();
-    form->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->DocumentFileName.isEmpty(); }, 5000));
-    return form;
-}
 
 void SetText(TFormGlyphon& form, const QString& text) {
     form.GlyphEdit.SetText(text);
@@ -48,7 +40,7 @@ const QString Broken = "<html><head><title>t</title></head>\r\n<body>\r\n<p>a <b
 } // namespace
 
 TEST(TidyCommands, ValidateListsTheMessagesAndSelectsTheLastOnesLine) {
-    auto form = Start();
+    auto form = StartMainWindow();
     const struct {
         QString Text;
         QStringList Items;
@@ -86,7 +78,7 @@ TEST(TidyCommands, ValidateListsTheMessagesAndSelectsTheLastOnesLine) {
 }
 
 TEST(TidyCommands, ClickingAMessageSelectsTheLineItNames) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, "one\r\ntwo two\r\nthree");
     form->TBWindowPreview->show();
     const struct {
@@ -111,7 +103,7 @@ TEST(TidyCommands, ClickingAMessageSelectsTheLineItNames) {
 }
 
 TEST(TidyCommands, TidyIsOneChangeThatUndoTakesBack) {
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, Broken);
     form->TBWindowPreview->show();
     form->ListBoxErrors->setFocus(); // as after a click on a message
@@ -130,7 +122,7 @@ TEST(TidyCommands, TidyIsOneChangeThatUndoTakesBack) {
 }
 
 TEST(TidyCommands, TidyHtmlIsOfferedOnlyForTextThatIsNotBlank) {
-    auto form = Start();
+    auto form = StartMainWindow();
     const struct {
         QString Text;
         bool ReadOnly;
@@ -152,7 +144,7 @@ TEST(TidyCommands, TidyHtmlIsOfferedOnlyForTextThatIsNotBlank) {
 TEST(TidyCommands, AHelperThatCrashesLeavesTheDocumentAsItWas) {
     const TTidyHelperSettings saved = TidyHelperSettings();
     TidyHelperSettings().Arguments = {"--crash-for-test"};
-    auto form = Start();
+    auto form = StartMainWindow();
     SetText(*form, Broken);
     for (QAction* command : {form->MIValidateHTML, form->MITidyHTML}) {
         ScriptedPrompts prompts;
