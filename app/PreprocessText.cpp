@@ -81,21 +81,38 @@ public:
     void Replace(QString& line) const {
         TCharPairs pairs(line);
         for (const TDefinition& d : list_) {
-            if (!pairs.MayHold(d.Name))
+            if (d.Name.isEmpty() || !pairs.MayHold(d.Name))
                 continue;
+            // Built in one pass: replacing in place would move the rest of a long line once
+            // for every occurrence.
+            QString result;
             qsizetype from = 0;
-            bool replaced = false;
-            while ((from = d.Matcher.indexIn(line, from)) >= 0) {
-                line.replace(from, d.Name.size(), d.Value);
-                from += d.Value.size();
-                replaced = true;
+            for (qsizetype at; (at = d.Matcher.indexIn(line, from)) >= 0;
+                 from = at + d.Name.size()) {
+                result += QStringView(line).sliced(from, at - from);
+                result += d.Value;
+                Spend(d.Value.size());
             }
-            if (replaced)
+            if (from > 0) {
+                result += QStringView(line).sliced(from);
+                line = result;
+                Spend(line.size());
                 pairs = TCharPairs(line);
+            }
         }
     }
 
 private:
+    // Definitions that hold each other twice over double in size at each step, so a short
+    // text could grow past any memory or time; such a text stops with an error instead.
+    void Spend(qsizetype characters) const {
+        work_ += characters;
+        if (work_ > MaxPreprocessWork)
+            throw EGlyphError(QStringLiteral("Preprocessed text too large."));
+    }
+
+    mutable qsizetype work_ = 0;
+
     TDefinition* Find(const QString& name) {
         for (TDefinition& d : list_) {
             if (d.Name.size() == name.size() && d.Name.compare(name, Qt::CaseInsensitive) == 0)

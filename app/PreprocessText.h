@@ -7,10 +7,14 @@
 // cycle of includes, would otherwise never end.
 inline constexpr int MaxIncludeDepth = 16;
 
+// Replacing macros may write and reread this many characters in one run, and no more.
+inline constexpr qsizetype MaxPreprocessWork = qsizetype(1) << 22;
+
 // The quick preview's preprocessor: replaces the macros "$Time$", "$DateTime$", "$Date$" (from
 // Now), "$FileName$", "$FilePath$", "$FileExt$" (from the file each line comes from) and the
 // names of "#define" directives, and carries out "#define", "#undef" and "#include". Every
 // resulting line is followed by CR LF. Throws EGlyphFileError when an included file cannot be
-// read, and EGlyphError "Include nested too deeply: <file>" past MaxIncludeDepth.
+// read, EGlyphError "Include nested too deeply: <file>" past MaxIncludeDepth, and EGlyphError
+// "Preprocessed text too large." past MaxPreprocessWork.
 QString PreprocessText(const QString& text, const QString& fileName,
                        const QDateTime& now = QDateTime::currentDateTime());

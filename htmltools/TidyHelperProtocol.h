@@ -10,6 +10,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace TidyProtocol {
 
@@ -47,6 +49,35 @@ inline bool TakeNumber(std::string_view& in, unsigned long& number) {
         if (c < '0' || c > '9')
             return false;
         number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return true;
+}
+
+// A request as the helper reads it; the views point into the request's bytes.
+struct TRequest {
+    std::vector<std::pair<std::string_view, std::string_view>> Options;
+    std::string_view Document;
+};
+
+// Reads a whole request off In into Request; otherwise false with Why telling what was missing.
+inline bool TakeRequest(std::string_view in, TRequest& request, const char*& why) {
+    unsigned long count = 0;
+    if (!TakeNumber(in, count)) {
+        why = "no option count";
+        return false;
+    }
+    request.Options.clear();
+    for (unsigned long i = 0; i < count; ++i) {
+        std::string_view name, value;
+        if (!TakeField(in, name) || !TakeField(in, value)) {
+            why = "bad option";
+            return false;
+        }
+        request.Options.emplace_back(name, value);
+    }
+    if (!TakeField(in, request.Document)) {
+        why = "no document";
+        return false;
     }
     return true;
 }

@@ -4,12 +4,13 @@
 # SECONDS seconds each (default 60), starting from its kept corpus in fuzz/corpus/TARGET.
 # Inputs that reach new code are merged into the kept corpus; a crash, leak or input slower
 # than 1 s stops the run and leaves the input in build-fuzz/.
-#   scripts/fuzz.sh [TARGET] [SECONDS]     TARGET: LineBuffer Undo Highlighters CacheName
+#   scripts/fuzz.sh [TARGET] [SECONDS]     TARGET: LineBuffer Undo Highlighters CacheName HTMLWalk
+#                                           Preprocess Translation FtpListing TidyRequest
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 seconds=${2:-60}
-targets=(LineBuffer Undo Highlighters CacheName)
+targets=(LineBuffer Undo Highlighters CacheName HTMLWalk Preprocess Translation FtpListing TidyRequest)
 if [[ $# -ge 1 && $1 != all ]]; then
   targets=("$1")
 fi

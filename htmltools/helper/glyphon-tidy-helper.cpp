@@ -134,21 +134,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::string_view in(request);
-    unsigned long count = 0;
-    if (!TidyProtocol::TakeNumber(in, count))
-        return Fail("no option count");
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (unsigned long i = 0; i < count; ++i) {
-        std::string_view name, value;
-        if (!TidyProtocol::TakeField(in, name) || !TidyProtocol::TakeField(in, value))
-            return Fail("bad option");
-        rows.emplace_back(std::string(name), std::string(value));
-    }
-    std::string_view text;
-    if (!TidyProtocol::TakeField(in, text))
-        return Fail("no document");
-    const std::string document(text);
+    TidyProtocol::TRequest parsed;
+    const char* why = nullptr;
+    if (!TidyProtocol::TakeRequest(request, parsed, why))
+        return Fail(why);
+    const std::vector<std::pair<std::string, std::string>> rows(parsed.Options.begin(),
+                                                                parsed.Options.end());
+    const std::string document(parsed.Document);
 
     TMessages messages;
     TidyBuffer output;

@@ -119,6 +119,15 @@ TEST_P(PreprocessFailure, StopsWithTheError) {
     }
 }
 
+// Each of A to Z holds the one before it twice: a few hundred bytes that would grow past any
+// memory.
+QString DoublingDefinitions() {
+    QString text = "#define A 0123456789012345\n";
+    for (char name = 'B'; name <= 'Z'; ++name)
+        text += QString("#define %1 %2 %2\n").arg(QChar(name)).arg(QChar(name - 1));
+    return text + "Z\n";
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, PreprocessFailure,
                          ::testing::Values(TFailureCase{"IncludesItself", "#include \"self.txt\"",
                                                         "Include nested too deeply: <dir>self.txt"},
@@ -127,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, PreprocessFailure,
                                            TFailureCase{"MissingFile", "#include \"none.txt\"",
                                                         "Cannot open file \"<dir>none.txt\""},
                                            TFailureCase{"NoQuotes", "#include inc.txt",
-                                                        "Cannot open file"}),
+                                                        "Cannot open file"},
+                                           TFailureCase{"GrowsPastTheLimit", DoublingDefinitions(),
+                                                        "Preprocessed text too large."}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
