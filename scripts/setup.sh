@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
   xvfb xauth
   python3 python3-pyftpdlib python3-openssl openssl
+  openssh-server openssh-client qtkeychain-qt6-dev gnome-keyring dbus
   fonts-dejavu-core
   xdg-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
