@@ -42,14 +42,16 @@ void TFormGlyphon::OfferRecovery() {
             ShowWarning(QString::fromUtf8(error.what()));
             continue;
         }
-        const auto answer = Prompts().MessageBox(
+        const auto answer = Prompts().LabelledMessageBox(
             ApplicationTitle(),
             QStringLiteral("\"%1\" was not saved when Velmaris Glyphon last ended; its text was "
-                           "last changed %2.\r\rRecover it? Yes recovers the text, No discards "
-                           "it, Cancel asks again at the next start.")
+                           "last changed %2.")
                 .arg(recovered.FileName,
                      QLocale().toString(recovered.LastChange, QLocale::ShortFormat)),
-            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            QMessageBox::Question,
+            {{QMessageBox::Yes, QStringLiteral("&Recover")},
+             {QMessageBox::No, QStringLiteral("&Discard")},
+             {QMessageBox::Cancel, QStringLiteral("&Later")}});
         if (answer == QMessageBox::No) {
             RemoveRecoveryJournal(journal);
         } else if (answer == QMessageBox::Yes) {

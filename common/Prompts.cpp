@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QPushButton>
 
 namespace {
 // Message texts keep the program's "\r" line breaks; Qt's label breaks lines on "\n".
@@ -21,6 +22,17 @@ public:
                                            QMessageBox::StandardButtons buttons) override {
         QMessageBox box(icon, caption, DisplayText(text), buttons, QApplication::activeWindow());
         box.setTextFormat(Qt::PlainText);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    QMessageBox::StandardButton
+    LabelledMessageBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                       const QList<QPair<QMessageBox::StandardButton, QString>>& labels) override {
+        QMessageBox box(icon, caption, DisplayText(text), QMessageBox::NoButton,
+                        QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        for (const auto& [button, label] : labels)
+            box.addButton(button)->setText(label);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 
@@ -70,4 +82,13 @@ TPrompts* InstallPrompts(TPrompts* service) {
     TPrompts* previous = InstalledPrompts();
     InstalledPrompts() = service;
     return previous;
+}
+
+QMessageBox::StandardButton
+TPrompts::LabelledMessageBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                             const QList<QPair<QMessageBox::StandardButton, QString>>& labels) {
+    QMessageBox::StandardButtons buttons;
+    for (const auto& entry : labels)
+        buttons |= entry.first;
+    return MessageBox(caption, text, icon, buttons);
 }

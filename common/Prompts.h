@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -32,6 +34,12 @@ public:
     virtual QMessageBox::StandardButton MessageBox(const QString& caption, const QString& text,
                                                    QMessageBox::Icon icon,
                                                    QMessageBox::StandardButtons buttons) = 0;
+    // A message box whose buttons carry the given labels, for choices that Yes/No/Cancel would
+    // name badly; the answer is the standard button behind the label chosen. A service that
+    // shows no labels answers as MessageBox does.
+    virtual QMessageBox::StandardButton
+    LabelledMessageBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                       const QList<QPair<QMessageBox::StandardButton, QString>>& labels);
     // The text entered, or nothing when the box was cancelled.
     virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultText) = 0;

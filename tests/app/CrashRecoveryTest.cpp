@@ -4,6 +4,8 @@
 
 #include "common/CommandLine.h"
 #include "common/Paths.h"
+#include "common/Prompts.h"
+#include "net/DialogDriver.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -152,6 +155,30 @@ TEST_F(CrashRecovery, DiscardRemovesLaterKeepsAndAnUnreadableFileIsReportedAndKe
         EXPECT_EQ(QFile::exists(journal), c.Kept);
         form.reset();
     }
+}
+
+TEST_F(CrashRecovery, TheQuestionOnScreenOffersRecoverDiscardAndLater) {
+    LeaveJournal("/somewhere/notes.txt", "unsaved words");
+    ASSERT_EQ(Journals().size(), 1);
+    const QString journal = QDir(RecoveryFolder()).filePath(Journals()[0]);
+    QStringList labels;
+    WhenTrue([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+             [&] {
+                 for (QAbstractButton* button :
+                      qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->buttons())
+                     labels << button->text();
+                 for (QAbstractButton* button :
+                      qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->buttons()) {
+                     if (button->text() == "&Discard")
+                         button->click();
+                 }
+             });
+    TPrompts* scripted = InstallPrompts(nullptr); // the question as the user sees it
+    Start();
+    InstallPrompts(scripted);
+    labels.sort();
+    EXPECT_EQ(labels, QStringList({"&Discard", "&Later", "&Recover"}));
+    EXPECT_FALSE(QFile::exists(journal)) << "Discard removes the recovery file";
 }
 
 } // namespace
