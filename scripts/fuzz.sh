@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Fuzzes with libFuzzer: builds the targets of fuzz/ with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-fuzz/, then runs TARGET (or every target in turn) for
-# SECONDS seconds each (default 60), starting from its kept corpus in fuzz/corpus/TARGET.
-# Inputs that reach new code are merged into the kept corpus; a crash, leak or input slower
-# than 1 s stops the run and leaves the input in build-fuzz/.
-#   scripts/fuzz.sh [TARGET] [SECONDS]     TARGET: LineBuffer Undo Highlighters CacheName HTMLWalk
-#                                           Preprocess Translation FtpListing TidyRequest
+# SECONDS seconds each (default 60), or until RUNS inputs have run, starting from its kept corpus
+# in fuzz/corpus/TARGET. The kept corpus is then cut down to the fewest inputs that reach every
+# piece of code the run reached; inputs with names of their own (seeds and inputs that once
+# failed) always stay. A crash, leak or input slower than 1 s stops the run and leaves the input
+# in build-fuzz/.
+#   scripts/fuzz.sh [TARGET] [SECONDS] [RUNS]   TARGET: all, or one of the list below
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 seconds=${2:-60}
+runs=${3:--1}
 targets=(LineBuffer Undo Highlighters CacheName HTMLWalk Preprocess Translation FtpListing TidyRequest)
 if [[ $# -ge 1 && $1 != all ]]; then
   targets=("$1")
@@ -23,8 +25,13 @@ for target in "${targets[@]}"; do
   found=$build/corpus/$target
   mkdir -p "$kept" "$found"
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 "$build/bin/fuzz_$target" \
-    -max_total_time="$seconds" -timeout=1 -rss_limit_mb=4096 -max_len=4096 \
+    -max_total_time="$seconds" -runs="$runs" -timeout=1 -rss_limit_mb=4096 -max_len=4096 \
     -artifact_prefix="$build/$target-" -print_final_stats=1 "$found" "$kept"
-  QT_QPA_PLATFORM=offscreen "$build/bin/fuzz_$target" -merge=1 -max_len=4096 "$kept" "$found" \
-    2>&1 | tail -n 1
+  # Edges only (no hit counts), so the kept corpus stays small.
+  minimal=$build/minimal/$target
+  rm -rf "$minimal" && mkdir -p "$minimal"
+  find "$kept" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$minimal"/ \;
+  QT_QPA_PLATFORM=offscreen "$build/bin/fuzz_$target" -merge=1 -use_counters=0 -max_len=4096 \
+    -timeout=10 "$minimal" "$kept" "$found" 2>&1 | tail -n 1
+  rm -rf "$kept" && mv "$minimal" "$kept"
 done
