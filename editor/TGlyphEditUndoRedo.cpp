@@ -345,7 +345,10 @@ void TCustomGlyphEdit::ReinsertDeleted(const TGlyphEditUndoItem& item) {
         at = {LineLength(count) + 1, count};
         text.prepend(QStringLiteral("\r\n"));
     }
-    const TBufferCoord end = InsertText(at, text, item.SelectionMode, std::nullopt);
+    // An empty deletion (a selection wholly past a line's end) puts nothing back, not even
+    // the blanks that inserting there would add.
+    const TBufferCoord end =
+        text.isEmpty() ? at : InsertText(at, text, item.SelectionMode, std::nullopt);
     TBufferCoord start = item.Start;
     TBufferCoord stop = item.End;
     if (item.SelectionMode == smNormal) {

@@ -30,7 +30,7 @@ for target in "${targets[@]}"; do
   # Edges only (no hit counts), so the kept corpus stays small.
   minimal=$build/minimal/$target
   rm -rf "$minimal" && mkdir -p "$minimal"
-  find "$kept" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$minimal"/ \;
+  find "$kept" -type f -regextype posix-extended ! -regex '.*/[0-9a-f]{40}' -exec cp {} "$minimal"/ \;
   QT_QPA_PLATFORM=offscreen "$build/bin/fuzz_$target" -merge=1 -use_counters=0 -max_len=4096 \
     -timeout=10 "$minimal" "$kept" "$found" 2>&1 | tail -n 1
   rm -rf "$kept" && mv "$minimal" "$kept"

@@ -107,6 +107,27 @@ TEST(UndoKinds, TypingPastTheEndRecordsPadding) {
     EXPECT_EQ(edit.UndoList().Item(1).Kind, uckInsert);
 }
 
+// Without trailing blanks trimmed, as the engine starts.
+TEST(UndoKinds, TypingOverASelectionPastTheEndUndoesToTheLineAsItWas) {
+    TGlyphEdit edit;
+    SetLines(edit, {"ab", ""});
+    const QByteArray before = edit.Lines().SaveToBytes();
+    for (const int y : {1, 2}) {
+        SCOPED_TRACE(y);
+        // A column selection may lie past a line's end, and stays there in stream mode.
+        edit.SetSelectionMode(smColumn);
+        edit.SetSelectionAnchor({6, y});
+        edit.SetCaretXY({4, y});
+        edit.SetSelectionActiveEnd({4, y});
+        edit.SetSelectionMode(smNormal);
+        ASSERT_TRUE(edit.HasSelection());
+        Type(edit, "x");
+        while (edit.UndoAvailable())
+            edit.Undo();
+        EXPECT_EQ(edit.Lines().SaveToBytes(), before) << "no blanks left behind";
+    }
+}
+
 TEST(UndoKinds, TrimmedTrailingSpacesComeBack) {
     TGlyphEdit edit;
     ConfigureMainWindow(edit);
