@@ -3,6 +3,7 @@
 
 #include "DialogDriver.h"
 #include "FtpTestServer.h"
+#include "SshTestServer.h"
 #include "common/AppHelpers.h"
 #include "net/TFormFTPSite.h"
 #include "net/TFormFTPTransfer.h"
@@ -63,13 +64,14 @@ protected:
     }
 
     // The Connect command with the details typed into the site dialog.
-    void Connect(const QString& host, bool passive = true, int protocol = 0) {
+    void Connect(const QString& host, bool passive = true, int protocol = 0,
+                 const QString& user = "user", const QString& password = "secret") {
         TFormFTPSite* site = form_.SiteDialog();
         WhenTrue([site] { return site->isVisible(); },
                  [=] {
                      site->EditHostName->setText(host);
-                     site->EditUsername->setEditText("user");
-                     site->EditPassword->setText("secret");
+                     site->EditUsername->setEditText(user);
+                     site->EditPassword->setText(password);
                      site->CBPassive->setChecked(passive);
                      site->CBProtocol->setCurrentIndex(protocol);
                      site->ButtonConnect->click();
@@ -382,5 +384,142 @@ TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransf
     }
     ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
     EXPECT_TRUE(prompts.Records()[0].Text.contains("Accept this certificate"));
+}
+} // namespace
+
+namespace {
+constexpr int kSftp = 2; // the protocol box's entry
+
+// The user's known hosts holding Line, or none at all when it is empty.
+void WriteKnownHosts(const QByteArray& line) {
+    QFile::remove(KnownHostsPath());
+    if (!line.isEmpty())
+        WriteFile(KnownHostsPath(), line + '\n');
+}
+
+TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
+    QDir().mkpath(QDir::homePath() + "/.ssh");
+    SshTestServer sshd(MakeSshKey(QDir::homePath() + "/.ssh/id_ed25519"));
+    ASSERT_TRUE(sshd.Started()) << sshd.Log();
+    WriteKnownHosts(KnownHostName("127.0.0.1", sshd.Port()).toUtf8() + ' ' + sshd.HostKey());
+    form_.show();
+    Connect(sshd.Host(), true, kSftp, SshTestServer::UserName(), {});
+    ASSERT_TRUE(form_.Session().Connected()) << Log().toStdString();
+    form_.ChangeRemoteDir(remote_.path());
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files")) << Log().toStdString();
+
+    QByteArray page;
+    for (int i = 0; i < 300000; ++i)
+        page += char(i * 7 % 256);
+    WriteFile("page.htm", page);
+    form_.PIRefresh1Click();
+    Select(form_.ListView1, {"page.htm"});
+    form_.ButtonPutClick();
+    EXPECT_EQ(ReadFile(remote_.filePath("page.htm")), page);
+    ScriptedPrompts prompts;
+    prompts.AnswerInput("new folder");
+    form_.NewFolder(form_.ListView2);
+    prompts.AnswerInput("b \"c\".htm");
+    Select(form_.ListView2, {"page.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "new folder", "b \"c\".htm"}));
+
+    // Downloaded over a local file of other content.
+    WriteFile("b \"c\".htm", "old");
+    Select(form_.ListView2, {"b \"c\".htm"});
+    form_.ButtonGetClick();
+    EXPECT_EQ(ReadFile("b \"c\".htm"), page);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"b \"c\".htm", "page.htm"}));
+    EXPECT_GE(QLocale().toLongLong(Panel(2).mid(10).chopped(2)), 293);
+
+    form_.ChangeRemoteDir("new folder");
+    EXPECT_EQ(form_.ComboBox2->currentText(), remote_.path() + "/new folder");
+    form_.SpeedButton2->click();
+    prompts.AnswerButton(QMessageBox::Yes);
+    Select(form_.ListView2, {"new folder", "b \"c\".htm"});
+    form_.ListView2->setFocus();
+    form_.DeleteItems(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    EXPECT_EQ(QDir(remote_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{});
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLoginFailed) {
+    const QString keyPath = QDir::homePath() + "/.ssh/id_ed25519";
+    QDir().mkpath(QDir::homePath() + "/.ssh");
+    SshTestServer sshd(MakeSshKey(keyPath));
+    ASSERT_TRUE(sshd.Started()) << sshd.Log();
+    const QByteArray name = KnownHostName("127.0.0.1", sshd.Port()).toUtf8();
+    const QByteArray right = name + ' ' + sshd.HostKey();
+    QTemporaryDir other;
+    const QByteArray otherKey = MakeSshKey(other.filePath("key"));
+    const QByteArray changed = name + ' ' + otherKey.left(otherKey.lastIndexOf(' '));
+    enum TUserKey { Authorized, Stranger, NoKey };
+    struct Case {
+        const char* Name;
+        QByteArray KnownHosts;
+        QMessageBox::StandardButton Answer; // to the host key question; NoButton: not asked
+        TUserKey Key;
+        QString Password;
+        bool Connected;
+        QString Logged;
+        QByteArray KnownAfter;
+    };
+    const Case cases[] = {
+        {"known key", right, QMessageBox::NoButton, Authorized, {}, true, {}, right},
+        {"changed key",
+         changed,
+         QMessageBox::NoButton,
+         Authorized,
+         {},
+         false,
+         "ERROR! The host key of " + name + " has changed",
+         changed},
+        {"unknown key accepted", {}, QMessageBox::Yes, Authorized, {}, true, {}, right},
+        {"unknown key refused", {}, QMessageBox::No, Authorized, {}, false, {}, {}},
+        {"key not authorized",
+         right,
+         QMessageBox::NoButton,
+         Stranger,
+         {},
+         false,
+         "ERROR! Login Failure\nLogin as \"" + SshTestServer::UserName() +
+             "\" refused; tried the key \"" + keyPath + "\"",
+         right},
+        {"wrong password", right, QMessageBox::NoButton, NoKey, "wrong", false,
+         "refused; tried the password", right},
+    };
+    form_.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteKnownHosts(c.KnownHosts);
+        if (c.Key == Stranger) {
+            ASSERT_FALSE(MakeSshKey(keyPath).isEmpty());
+        }
+        if (c.Key == NoKey)
+            QFile::remove(keyPath);
+        ScriptedPrompts prompts;
+        if (c.Answer != QMessageBox::NoButton)
+            prompts.AnswerButton(c.Answer);
+        if (!c.Connected)
+            prompts.AnswerButton(QMessageBox::Ok);
+        Connect(sshd.Host(), true, kSftp, SshTestServer::UserName(), c.Password);
+        EXPECT_EQ(form_.Session().Connected(), c.Connected) << Log().toStdString();
+        EXPECT_TRUE(Log().contains(c.Logged)) << Log().toStdString();
+        if (c.Answer != QMessageBox::NoButton) {
+            ASSERT_FALSE(prompts.Records().isEmpty());
+            const QString question = prompts.Records()[0].Text;
+            for (const QString& part : {QString(name), QString("ssh-ed25519"), sshd.Fingerprint()})
+                EXPECT_TRUE(question.contains(part)) << question.toStdString();
+        }
+        EXPECT_EQ(prompts.Records().size(), int(c.Answer != QMessageBox::NoButton) + !c.Connected);
+        EXPECT_EQ(ReadFile(KnownHostsPath()).trimmed(),
+                  c.KnownAfter.isEmpty() ? QByteArray("<missing>") : c.KnownAfter);
+        if (c.Connected)
+            form_.MIDisconnectClick();
+        form_.RichEdit->clear();
+    }
 }
 } // namespace
