@@ -218,12 +218,15 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
         int NoDataMs;
         bool Terminate;
         QString Expected;
+        int Protocol = 0;
     };
     const Case cases[] = {
         {false, 60000, false, "ERROR! Timeout"},
         {false, 60000, true, "ERROR! Operation Cancelled"},
         {true, 500, false, "ERROR! Timeout"},
         {true, 60000, true, "ERROR! Operation Cancelled"},
+        {false, 60000, false, "ERROR! Timeout", 2}, // an SSH server that never greets
+        {false, 60000, true, "ERROR! Operation Cancelled", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Expected.toStdString() + (c.Download ? " downloading" : " connecting"));
@@ -245,7 +248,7 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
             form_.MIDisconnectClick();
         } else {
             prompts.AnswerButton(QMessageBox::Ok);
-            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()));
+            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()), true, c.Protocol);
             EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
             ASSERT_EQ(prompts.Records().size(), 1);
             EXPECT_EQ(prompts.Records()[0].Text,
