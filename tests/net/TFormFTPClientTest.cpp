@@ -455,7 +455,7 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
     const QByteArray right = name + ' ' + sshd.HostKey();
     QTemporaryDir other;
     const QByteArray changed = name + ' ' + MakeSshKey(other.filePath("key"));
-    enum TUserKey { Authorized, Stranger, NoKey };
+    enum TUserKey { Authorized, InAgent, Stranger, NoKey };
     struct Case {
         const char* Name;
         QByteArray KnownHosts;
@@ -478,6 +478,7 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
          changed},
         {"unknown key accepted", {}, QMessageBox::Yes, Authorized, {}, true, {}, right},
         {"unknown key refused", {}, QMessageBox::No, Authorized, {}, false, {}, {}},
+        {"key in the agent", right, QMessageBox::NoButton, InAgent, {}, true, {}, right},
         {"key not authorized",
          right,
          QMessageBox::NoButton,
@@ -490,10 +491,20 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
         {"wrong password", right, QMessageBox::NoButton, NoKey, "wrong", false,
          "refused; tried the password", right},
     };
+    qunsetenv("SSH_AUTH_SOCK"); // the tester's own agent stays out
     form_.show();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         WriteKnownHosts(c.KnownHosts);
+        QProcess agent;
+        if (c.Key == InAgent) {
+            const QString socket = other.filePath("agent");
+            agent.start("ssh-agent", {"-D", "-a", socket});
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 10000));
+            qputenv("SSH_AUTH_SOCK", QFile::encodeName(socket));
+            ASSERT_EQ(QProcess::execute("ssh-add", {"-q", keyPath}), 0);
+            QFile::remove(keyPath);
+        }
         if (c.Key == Stranger) {
             ASSERT_FALSE(MakeSshKey(keyPath).isEmpty());
         }
@@ -519,6 +530,9 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
         if (c.Connected)
             form_.MIDisconnectClick();
         form_.RichEdit->clear();
+        qunsetenv("SSH_AUTH_SOCK");
+        agent.kill();
+        agent.waitForFinished();
     }
 }
 } // namespace
