@@ -455,6 +455,9 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
     const QByteArray right = name + ' ' + sshd.HostKey();
     QTemporaryDir other;
     const QByteArray changed = name + ' ' + MakeSshKey(other.filePath("key"));
+    const QString changedText = "ERROR! The host key of " + name + " has changed";
+    const QString keyRefused = "ERROR! Login Failure\nLogin as \"" + SshTestServer::UserName() +
+                               "\" refused; tried the key \"" + keyPath + "\"";
     enum TUserKey { Authorized, InAgent, Stranger, NoKey };
     struct Case {
         const char* Name;
@@ -466,30 +469,16 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
         QString Logged;
         QByteArray KnownAfter;
     };
+    const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes, no = QMessageBox::No;
     const Case cases[] = {
-        {"known key", right, QMessageBox::NoButton, Authorized, {}, true, {}, right},
-        {"changed key",
-         changed,
-         QMessageBox::NoButton,
-         Authorized,
-         {},
-         false,
-         "ERROR! The host key of " + name + " has changed",
-         changed},
-        {"unknown key accepted", {}, QMessageBox::Yes, Authorized, {}, true, {}, right},
-        {"unknown key refused", {}, QMessageBox::No, Authorized, {}, false, {}, {}},
-        {"key in the agent", right, QMessageBox::NoButton, InAgent, {}, true, {}, right},
-        {"key not authorized",
-         right,
-         QMessageBox::NoButton,
-         Stranger,
-         {},
-         false,
-         "ERROR! Login Failure\nLogin as \"" + SshTestServer::UserName() +
-             "\" refused; tried the key \"" + keyPath + "\"",
+        {"known key", right, none, Authorized, {}, true, {}, right},
+        {"changed key", changed, none, Authorized, {}, false, changedText, changed},
+        {"unknown key accepted", {}, yes, Authorized, {}, true, {}, right},
+        {"unknown key refused", {}, no, Authorized, {}, false, {}, {}},
+        {"key in the agent", right, none, InAgent, {}, true, {}, right},
+        {"key not authorized", right, none, Stranger, {}, false, keyRefused, right},
+        {"wrong password", right, none, NoKey, "wrong", false, "refused; tried the password",
          right},
-        {"wrong password", right, QMessageBox::NoButton, NoKey, "wrong", false,
-         "refused; tried the password", right},
     };
     qunsetenv("SSH_AUTH_SOCK"); // the tester's own agent stays out
     form_.show();
