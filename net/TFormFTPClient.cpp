@@ -239,7 +239,7 @@ TFormFTPClient::TFormFTPClient(QWidget* parent) : QMainWindow(parent) {
     RichEdit->setReadOnly(true);
     RichEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit->appendPlainText("Welcome to " + ApplicationTitle());
-    RichEdit->appendPlainText("Publish your pages by FTP or FTPS.");
+    RichEdit->appendPlainText("Publish your pages by FTP, FTPS or SFTP.");
     TBWindowMessageLog = new QDockWidget("Message Log", this);
     TBWindowMessageLog->setObjectName("TBWindowMessageLog");
     TBWindowMessageLog->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
@@ -527,10 +527,30 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
         trusting.AcceptedCertificate = presented;
         if (RemoteRequest([&] { session_.Connect(trusting); }, "Attempting to connect to FTP Site"))
             return true;
+    } else if (session_.RequestError() == FtpErrorHostKeyUnknown && TrustHostKey()) {
+        if (RemoteRequest([&] { session_.Connect(server); }, "Attempting to connect to FTP Site"))
+            return true;
     }
     // Nothing was connected, so the "not connected" notice of Disconnect would only confuse.
     DisconnectConnection();
     ShowInfo("Unable to connect to FTP site. Please check your settings.");
+    return false;
+}
+
+// Asks whether to trust the unknown host key the SSH server showed; Yes adds it to the known
+// hosts, where the next connect finds it.
+bool TFormFTPClient::TrustHostKey() {
+    const TSshHostKey& key = session_.PresentedHostKey();
+    if (key.Blob.isEmpty() ||
+        !AskYesNo(QString("The host key of \"%1\" is not known to this computer.\r\r"
+                          "Key type: %2\rFingerprint: %3\r\r"
+                          "Trust this key and add it to your known hosts?")
+                      .arg(KnownHostName(key.Host, key.Port), SshKeyType(key.Blob),
+                           SshFingerprint(key.Blob))))
+        return false;
+    if (AddKnownHost(key))
+        return true;
+    LogMessage(QString("ERROR! Unable to write \"%1\"").arg(KnownHostsPath()));
     return false;
 }
 

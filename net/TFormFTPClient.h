@@ -123,6 +123,7 @@ private:
     void RefreshCounters();
     void SetPanesEnabled();
     bool ConnectSequence(const TFtpServer& server, const QString& siteName);
+    bool TrustHostKey();
     void DisconnectConnection();
     void RemoteListing();
     void AddFileItem(QList<QTreeWidgetItem*>& items, const TFtpFindData& data);

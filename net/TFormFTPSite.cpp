@@ -19,7 +19,10 @@
 #include <unistd.h>
 
 namespace {
-const QStringList kProtocolKeys = {"FTP", "FTPS"};
+// The protocol box's entries in order, as Sites.ini keeps them.
+const QStringList kProtocolKeys = {"FTP", "FTPS", "SFTP"};
+const TFtpProtocol kProtocols[] = {TFtpProtocol::Ftp, TFtpProtocol::FtpsExplicit,
+                                   TFtpProtocol::Sftp};
 
 bool UsableSiteName(const QString& name) {
     // The ini format reads these as a nesting of sections.
@@ -121,7 +124,7 @@ void TFormFTPSite::BuildControls() {
     addField("Default Local Path:", EditLocal);
     CBProtocol = new QComboBox;
     CBProtocol->setObjectName("CBProtocol");
-    CBProtocol->addItems({"FTP", "FTP with explicit TLS (FTPS)"});
+    CBProtocol->addItems({"FTP", "FTP with explicit TLS (FTPS)", "SFTP"});
     addField("Protocol:", CBProtocol);
     CBPassive = new QCheckBox("Passive mode");
     CBPassive->setObjectName("CBPassive");
@@ -150,6 +153,9 @@ void TFormFTPSite::BuildControls() {
     connect(CBSiteName, &QComboBox::editTextChanged, this, [this] { CBSiteNameChange(); });
     connect(CBSiteName, &QComboBox::currentIndexChanged, this, [this] { CBSiteNameChange(); });
     connect(EditHostName, &QLineEdit::textChanged, this, [this] { EditHostNameChange(); });
+    // SSH has no data connections, so no mode to choose for them.
+    connect(CBProtocol, &QComboBox::currentIndexChanged, this,
+            [this](int index) { CBPassive->setEnabled(kProtocolKeys.value(index) != "SFTP"); });
     connect(ButtonSave, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
@@ -236,7 +242,8 @@ void TFormFTPSite::AcceptResult() {
     SitePassword = EditPassword->text();
     SiteRemotePath = EditRemote->text();
     SiteLocalPath = EditLocal->text();
-    SiteProtocol = CBProtocol->currentIndex() == 1 ? TFtpProtocol::FtpsExplicit : TFtpProtocol::Ftp;
+    SiteProtocol =
+        kProtocols[qBound(0, CBProtocol->currentIndex(), int(std::size(kProtocols)) - 1)];
     SitePassive = CBPassive->isChecked();
 }
 

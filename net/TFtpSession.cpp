@@ -72,6 +72,10 @@ QString FtpErrorMessage(quint32 error, const QString& serverReply) {
         return "ERROR! Untrusted Certificate";
     case 12157:
         return "ERROR! Secure Channel Error";
+    case FtpErrorHostKeyUnknown:
+        return serverReply.isEmpty() ? "ERROR! Unknown Host Key" : serverReply;
+    case FtpErrorHostKeyChanged:
+        return serverReply.isEmpty() ? "ERROR! Host Key Changed" : serverReply;
     default:
         return "ERROR! Error Code #" + QString::number(error);
     }
@@ -127,6 +131,7 @@ quint32 ErrorOfCurlCode(CURLcode code) {
     case CURLE_REMOTE_FILE_EXISTS:
     case CURLE_FTP_WEIRD_PASV_REPLY:
     case CURLE_FTP_PORT_FAILED:
+    case CURLE_SSH:
         return FtpErrorExtended;
     default:
         // Numbers of their own, clear of the codes above.
@@ -151,6 +156,8 @@ struct TFtpOutcome {
     QString EntryPath;
     QByteArray Data;
     QByteArray Certificate;
+    TSshHostKey HostKey;
+    QString Detail; // a second line for the log, after the error's own message
 };
 
 // Lives on the session's worker thread and owns the libcurl handle, whose live connection is
@@ -167,12 +174,14 @@ public:
     TFtpOutcome Connect() {
         Close();
         handle_ = curl_easy_init();
+        hostKey_ = {};
         connecting_ = true;
         TFtpOutcome outcome = Perform(ctxConnection, Url("/", true),
                                       [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
         connecting_ = false;
         if (outcome.Error == FtpErrorUntrustedCertificate)
             outcome.Certificate = FetchCertificate();
+        outcome.HostKey = hostKey_;
         const char* entry = nullptr;
         if (outcome.Error == 0 &&
             curl_easy_getinfo(handle_, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
@@ -184,8 +193,12 @@ public:
     }
 
     TFtpOutcome CheckDirectory(const QString& path) {
-        TFtpOutcome outcome = Perform(ctxConnection, Url(path, true),
-                                      [](CURL* c) { curl_easy_setopt(c, CURLOPT_NOBODY, 1L); });
+        // SFTP asks nothing of the server for a request without a body; reading the folder's
+        // names is what proves it is there.
+        const bool sftp = Sftp();
+        TFtpOutcome outcome = Perform(ctxConnection, Url(path, true), [sftp](CURL* c) {
+            curl_easy_setopt(c, sftp ? CURLOPT_DIRLISTONLY : CURLOPT_NOBODY, 1L);
+        });
         outcome.Result = outcome.Error == 0;
         return outcome;
     }
@@ -198,8 +211,9 @@ public:
             curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, command);
         };
         // The machine listing has exact sizes and times; older servers only know LIST.
-        TFtpOutcome outcome = Perform(ctxFind, Url(path, true), [&](CURL* c) { setup(c, "MLSD"); });
-        if (outcome.Error == FtpErrorExtended) {
+        TFtpOutcome outcome = Perform(ctxFind, Url(path, true),
+                                      [&](CURL* c) { setup(c, Sftp() ? nullptr : "MLSD"); });
+        if (outcome.Error == FtpErrorExtended && !Sftp()) {
             text.clear();
             outcome = Perform(ctxFind, Url(path, true), [&](CURL* c) { setup(c, nullptr); });
         }
@@ -282,6 +296,8 @@ public:
     }
 
 private:
+    bool Sftp() const { return Server.Protocol == TFtpProtocol::Sftp; }
+
     QByteArray Url(const QString& path, bool folder) const {
         const char* scheme = Server.Protocol == TFtpProtocol::Sftp ? "sftp" : "ftp";
         QUrl host;
@@ -350,17 +366,108 @@ private:
         context_ = context;
         reply_.clear();
         replyComplete_ = true;
+        hostKeyMatch_ = -1;
+        authMethods_.clear();
+        char detail[CURL_ERROR_SIZE] = "";
         curl_easy_setopt(c, CURLOPT_URL, url.constData());
         CommonOptions(c);
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
         setup(c);
         const CURLcode code = curl_easy_perform(c);
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, nullptr);
         Flush(true);
         TFtpOutcome outcome;
         outcome.Error = ErrorOfCurlCode(code);
         outcome.Reply = reply_.trimmed();
         if (code != CURLE_OK && outcome.Error == FtpErrorExtended && outcome.Reply.isEmpty())
-            outcome.Reply = QString::fromUtf8(curl_easy_strerror(code));
+            outcome.Reply = QString::fromUtf8(*detail ? detail : curl_easy_strerror(code));
+        if (code != CURLE_OK && Sftp())
+            ExplainSshFailure(code, outcome);
         return outcome;
+    }
+
+    // An SSH connection refused for its host key or its login says why, in the user's terms.
+    void ExplainSshFailure(CURLcode code, TFtpOutcome& outcome) const {
+        const QString server = KnownHostName(Server.HostName, Server.Port);
+        const QString key = SshKeyType(hostKey_.Blob) + ' ' + SshFingerprint(hostKey_.Blob);
+        if (hostKeyMatch_ == CURLKHMATCH_MISSING) {
+            outcome.Error = FtpErrorHostKeyUnknown;
+            outcome.Reply = QString("The host key of %1 (%2) is not among the known hosts in %3")
+                                .arg(server, key, KnownHostsPath());
+        } else if (hostKeyMatch_ == CURLKHMATCH_MISMATCH) {
+            outcome.Error = FtpErrorHostKeyChanged;
+            outcome.Reply =
+                QString("ERROR! The host key of %1 has changed: it is now %2, not the key kept "
+                        "for it in %3. The connection was refused, since someone may be "
+                        "listening in; if the server was reinstalled, remove its old line there.")
+                    .arg(server, key, KnownHostsPath());
+        } else if (code == CURLE_LOGIN_DENIED) {
+            outcome.Detail = LoginAttempts();
+        }
+    }
+
+    // What the login offered, of what the server takes.
+    QString LoginAttempts() const {
+        QStringList tried;
+        const QString key = PrivateKeyPath();
+        const bool takesKeys = authMethods_.isEmpty() || authMethods_.contains("publickey");
+        if (!key.isEmpty() && takesKeys)
+            tried << QString("the key \"%1\"").arg(key);
+        if (UseAgent() && takesKeys)
+            tried << "the ssh-agent";
+        if (!Server.Password.isEmpty() &&
+            (authMethods_.isEmpty() || authMethods_.contains("password")))
+            tried << "the password";
+        QString text = QString("Login as \"%1\" refused; tried %2")
+                           .arg(Server.UserName, tried.isEmpty() ? QString("nothing the server "
+                                                                           "takes")
+                                                                 : tried.join(", "));
+        if (!authMethods_.isEmpty())
+            text += QString(" (the server takes %1)").arg(authMethods_.join(", "));
+        return text;
+    }
+
+    // The user's own key: the first of ~/.ssh/id_ed25519 and ~/.ssh/id_rsa there is.
+    static QString PrivateKeyPath() {
+        for (const char* name : {"id_ed25519", "id_rsa"}) {
+            const QString path = QDir::homePath() + "/.ssh/" + name;
+            if (QFileInfo::exists(path))
+                return path;
+        }
+        return {};
+    }
+
+    static bool UseAgent() { return !qEnvironmentVariableIsEmpty("SSH_AUTH_SOCK"); }
+
+    void SshOptions(CURL* c) {
+        knownHosts_ = QFile::encodeName(KnownHostsPath());
+        curl_easy_setopt(c, CURLOPT_SSH_KNOWNHOSTS, knownHosts_.constData());
+        curl_easy_setopt(c, CURLOPT_SSH_KEYFUNCTION, &TFtpWorker::HostKey);
+        curl_easy_setopt(c, CURLOPT_SSH_KEYDATA, this);
+        long methods = 0;
+        privateKey_ = QFile::encodeName(PrivateKeyPath());
+        if (!privateKey_.isEmpty()) {
+            curl_easy_setopt(c, CURLOPT_SSH_PRIVATE_KEYFILE, privateKey_.constData());
+            methods |= CURLSSH_AUTH_PUBLICKEY;
+        }
+        if (UseAgent())
+            methods |= CURLSSH_AUTH_AGENT;
+        if (!Server.Password.isEmpty())
+            methods |= CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
+        curl_easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, methods ? methods : CURLSSH_AUTH_PASSWORD);
+    }
+
+    // Only a key the user's known hosts hold for this server is let through; what the server
+    // showed is kept to tell the user.
+    static int HostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match,
+                       void* self) {
+        auto* worker = static_cast<TFtpWorker*>(self);
+        worker->hostKeyMatch_ = match;
+        worker->hostKey_.Host = worker->Server.HostName;
+        worker->hostKey_.Port = worker->Server.Port > 0 ? worker->Server.Port : 22;
+        worker->hostKey_.Blob = found->len == 0 ? QByteArray::fromBase64(QByteArray(found->key))
+                                                : QByteArray(found->key, qsizetype(found->len));
+        return match == CURLKHMATCH_OK ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
     }
 
     void CommonOptions(CURL* c) {
@@ -378,7 +485,9 @@ private:
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(qMax(1, Timeouts.NoDataMs / 1000)));
         curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
-        if (!Server.Passive)
+        if (Sftp())
+            SshOptions(c);
+        else if (!Server.Passive)
             curl_easy_setopt(c, CURLOPT_FTPPORT, "-");
         if (Server.Protocol == TFtpProtocol::FtpsExplicit) {
             curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
@@ -434,6 +543,10 @@ private:
                 Status(FtpConnectingToServer);
             } else if (data.startsWith("Connected to ")) {
                 Status(FtpConnectedToServer);
+            } else if (data.startsWith(kAuthMethods)) {
+                authMethods_ = QString::fromLatin1(data.sliced(qstrlen(kAuthMethods)))
+                                   .trimmed()
+                                   .split(',', Qt::SkipEmptyParts);
             }
             break;
         case CURLINFO_HEADER_IN:
@@ -504,6 +617,11 @@ private:
     bool replyComplete_ = true;
     bool connecting_ = false;
     QElapsedTimer sinceFlush_;
+    static constexpr const char* kAuthMethods = "SSH authentication methods available: ";
+    QByteArray knownHosts_, privateKey_; // kept for libcurl while a request runs
+    int hostKeyMatch_ = -1;              // how the last host key checked fared, -1 unchecked
+    TSshHostKey hostKey_;
+    QStringList authMethods_; // the login methods the SSH server offered
     qint64 dataSent_ = 0, dataReceived_ = 0, otherSent_ = 0, otherReceived_ = 0;
 };
 
@@ -543,19 +661,22 @@ void TFtpSession::Start(std::function<TFtpOutcome(TFtpWorker&)> job,
                 [this, outcome, then]() mutable {
                     if (then)
                         then(outcome);
-                    Finish(outcome.Result, outcome.Error, outcome.Reply);
+                    Finish(outcome.Result, outcome.Error, outcome.Reply, outcome.Detail);
                 },
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void TFtpSession::Finish(quint32 result, quint32 error, const QString& reply) {
+void TFtpSession::Finish(quint32 result, quint32 error, const QString& reply,
+                         const QString& detail) {
     requestResult_ = result;
     requestError_ = error;
     const QString message = FtpErrorMessage(error, reply);
     if (!message.trimmed().isEmpty())
         emit LogMessage(message);
+    if (!detail.trimmed().isEmpty())
+        emit LogMessage(detail);
     requestDone_ = true;
     emit Completed();
 }
@@ -567,12 +688,14 @@ QString TFtpSession::Resolve(const QString& path) const {
 void TFtpSession::Connect(const TFtpServer& server) {
     server_ = server;
     presentedCertificate_.clear();
+    presentedHostKey_ = {};
     emit LogMessage(FtpStatusMessage(FtpResolvingName));
     Start([](TFtpWorker& w) { return w.Connect(); },
           [this](TFtpOutcome& outcome) {
               connected_ = outcome.Result != 0;
               currentDir_ = connected_ ? outcome.EntryPath : QString();
               presentedCertificate_ = outcome.Certificate;
+              presentedHostKey_ = outcome.HostKey;
           });
 }
 
@@ -603,6 +726,10 @@ void TFtpSession::FindFirst() {
     Start([folder](TFtpWorker& w) { return w.List(folder); },
           [this](TFtpOutcome& outcome) {
               listing_ = outcome.Error == 0 ? ParseFtpListing(outcome.Data) : QList<TFtpFindData>{};
+              // SFTP lists the folder itself and its parent, which are no entries of it.
+              listing_.removeIf([](const TFtpFindData& entry) {
+                  return entry.Name == "." || entry.Name == "..";
+              });
               listingIndex_ = 0;
               if (outcome.Error != 0)
                   return;
@@ -637,23 +764,40 @@ void TFtpSession::PutFile(const QString& localFolder, const QString& name) {
     Start([local, remote](TFtpWorker& w) { return w.Put(local, remote); });
 }
 
+namespace {
+// A path as an argument of libcurl's SFTP commands: quoted, so that blanks stay inside it.
+QString SftpArgument(const QString& path) {
+    QString quoted = path;
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + quoted + '"';
+}
+} // namespace
+
 void TFtpSession::RenameFile(const QString& oldName, const QString& newName) {
-    const QStringList commands = {"RNFR " + Resolve(oldName), "RNTO " + Resolve(newName)};
+    const QStringList commands =
+        server_.Protocol == TFtpProtocol::Sftp
+            ? QStringList{"rename " + SftpArgument(Resolve(oldName)) + ' ' +
+                          SftpArgument(Resolve(newName))}
+            : QStringList{"RNFR " + Resolve(oldName), "RNTO " + Resolve(newName)};
     Start([commands](TFtpWorker& w) { return w.Quote(commands); });
 }
 
 void TFtpSession::DeleteFile(const QString& name) {
-    const QStringList commands = {"DELE " + Resolve(name)};
-    Start([commands](TFtpWorker& w) { return w.Quote(commands); });
+    PathCommand("DELE", "rm", name);
 }
 
 void TFtpSession::RemoveDirectory(const QString& name) {
-    const QStringList commands = {"RMD " + Resolve(name)};
-    Start([commands](TFtpWorker& w) { return w.Quote(commands); });
+    PathCommand("RMD", "rmdir", name);
 }
 
 void TFtpSession::CreateDirectory(const QString& name) {
-    const QStringList commands = {"MKD " + Resolve(name)};
+    PathCommand("MKD", "mkdir", name);
+}
+
+void TFtpSession::PathCommand(const QString& ftp, const QString& sftp, const QString& name) {
+    const QStringList commands = {server_.Protocol == TFtpProtocol::Sftp
+                                      ? sftp + ' ' + SftpArgument(Resolve(name))
+                                      : ftp + ' ' + Resolve(name)};
     Start([commands](TFtpWorker& w) { return w.Quote(commands); });
 }
 

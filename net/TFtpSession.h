@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/FtpListing.h"
+#include "net/SshHostKey.h"
 
 #include <QObject>
 #include <QString>
@@ -39,6 +40,8 @@ enum TFtpError : quint32 {
     FtpErrorConnectionReset = 12031,
     FtpErrorSecureFailure = 12157, // the secure channel could not be set up
     FtpErrorUntrustedCertificate = 12045,
+    FtpErrorHostKeyUnknown = 12201, // an SSH server whose key is not among the known hosts
+    FtpErrorHostKeyChanged = 12202, // an SSH server showing another key than the one known
 };
 
 enum class TFtpProtocol { Ftp, FtpsExplicit, Sftp };
@@ -116,6 +119,9 @@ public:
     // The certificate the server showed in the last failed secure connect (PEM), for the
     // question whether to accept it.
     QByteArray PresentedCertificate() const { return presentedCertificate_; }
+    // The host key an SSH server showed in the last connect, for the question whether to trust
+    // it when it is not known.
+    const TSshHostKey& PresentedHostKey() const { return presentedHostKey_; }
 
     qint64 BytesSent() const { return bytesSent_; }
     qint64 BytesReceived() const { return bytesReceived_; }
@@ -133,8 +139,11 @@ private:
 
     void Start(std::function<TFtpOutcome(TFtpWorker&)> job,
                std::function<void(TFtpOutcome&)> then = {});
-    void Finish(quint32 result, quint32 error, const QString& reply = {});
+    void Finish(quint32 result, quint32 error, const QString& reply = {},
+                const QString& detail = {});
     QString Resolve(const QString& path) const;
+    // A command on one path: FTP's or SFTP's form, as the server speaks.
+    void PathCommand(const QString& ftp, const QString& sftp, const QString& name);
 
     QThread thread_;
     TFtpWorker* worker_ = nullptr;
@@ -151,6 +160,7 @@ private:
     qsizetype listingIndex_ = 0;
     TFtpFindData findData_;
     QByteArray presentedCertificate_;
+    TSshHostKey presentedHostKey_;
     qint64 bytesSent_ = 0;
     qint64 bytesReceived_ = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "DialogDriver.h"
 #include "FtpTestServer.h"
+#include "SshTestServer.h"
 #include "common/AppHelpers.h"
 #include "net/TFormFTPSite.h"
 #include "net/TFormFTPTransfer.h"
@@ -63,13 +64,14 @@ protected:
     }
 
     // The Connect command with the details typed into the site dialog.
-    void Connect(const QString& host, bool passive = true, int protocol = 0) {
+    void Connect(const QString& host, bool passive = true, int protocol = 0,
+                 const QString& user = "user", const QString& password = "secret") {
         TFormFTPSite* site = form_.SiteDialog();
         WhenTrue([site] { return site->isVisible(); },
                  [=] {
                      site->EditHostName->setText(host);
-                     site->EditUsername->setEditText("user");
-                     site->EditPassword->setText("secret");
+                     site->EditUsername->setEditText(user);
+                     site->EditPassword->setText(password);
                      site->CBPassive->setChecked(passive);
                      site->CBProtocol->setCurrentIndex(protocol);
                      site->ButtonConnect->click();
@@ -216,16 +218,20 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
         int NoDataMs;
         bool Terminate;
         QString Expected;
+        int Protocol = 0;
     };
     const Case cases[] = {
         {false, 60000, false, "ERROR! Timeout"},
         {false, 60000, true, "ERROR! Operation Cancelled"},
         {true, 500, false, "ERROR! Timeout"},
         {true, 60000, true, "ERROR! Operation Cancelled"},
+        {false, 60000, false, "ERROR! Timeout", 2}, // an SSH server that never greets
+        {false, 60000, true, "ERROR! Operation Cancelled", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Expected.toStdString() + (c.Download ? " downloading" : " connecting"));
-        form_.Session().SetTimeouts({c.Terminate ? 60000 : 500, c.NoDataMs});
+        // Only a stalled connection is meant to run out of the time to connect.
+        form_.Session().SetTimeouts({c.Terminate || c.Download ? 60000 : 500, c.NoDataMs});
         ScriptedPrompts prompts;
         if (c.Terminate)
             WhenTrue(
@@ -243,7 +249,7 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
             form_.MIDisconnectClick();
         } else {
             prompts.AnswerButton(QMessageBox::Ok);
-            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()));
+            Connect(QString("127.0.0.1:%1").arg(silent.serverPort()), true, c.Protocol);
             EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
             ASSERT_EQ(prompts.Records().size(), 1);
             EXPECT_EQ(prompts.Records()[0].Text,
@@ -382,5 +388,140 @@ TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransf
     }
     ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
     EXPECT_TRUE(prompts.Records()[0].Text.contains("Accept this certificate"));
+}
+} // namespace
+
+namespace {
+constexpr int kSftp = 2; // the protocol box's entry
+
+// The user's known hosts holding Line, or none at all when it is empty.
+void WriteKnownHosts(const QByteArray& line) {
+    QFile::remove(KnownHostsPath());
+    if (!line.isEmpty())
+        WriteFile(KnownHostsPath(), line + '\n');
+}
+
+TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
+    QDir().mkpath(QDir::homePath() + "/.ssh");
+    SshTestServer sshd(MakeSshKey(QDir::homePath() + "/.ssh/id_ed25519"));
+    ASSERT_TRUE(sshd.Started()) << sshd.Log();
+    WriteKnownHosts(KnownHostName("127.0.0.1", sshd.Port()).toUtf8() + ' ' + sshd.HostKey());
+    form_.show();
+    Connect(sshd.Host(), true, kSftp, SshTestServer::UserName(), {});
+    ASSERT_TRUE(form_.Session().Connected()) << Log().toStdString();
+    form_.ChangeRemoteDir(remote_.path());
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files")) << Log().toStdString();
+
+    const QByteArray page = QByteArray(1000, 'x').repeated(300) + QByteArray("\0\r\n\xff", 4);
+    WriteFile("page.htm", page);
+    form_.PIRefresh1Click();
+    Select(form_.ListView1, {"page.htm"});
+    form_.ButtonPutClick();
+    EXPECT_EQ(ReadFile(remote_.filePath("page.htm")), page);
+    ScriptedPrompts prompts;
+    prompts.AnswerInput("new folder");
+    form_.NewFolder(form_.ListView2);
+    prompts.AnswerInput("b \"c\".htm");
+    Select(form_.ListView2, {"page.htm"});
+    form_.RenameItem(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "new folder", "b \"c\".htm"}));
+
+    // Downloaded over a local file of other content.
+    WriteFile("b \"c\".htm", "old");
+    Select(form_.ListView2, {"b \"c\".htm"});
+    form_.ButtonGetClick();
+    EXPECT_EQ(ReadFile("b \"c\".htm"), page);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"b \"c\".htm", "page.htm"}));
+
+    form_.ChangeRemoteDir("missing"); // stays where it is
+    EXPECT_EQ(form_.ComboBox2->currentText(), remote_.path());
+    prompts.AnswerButton(QMessageBox::Yes);
+    Select(form_.ListView2, {"new folder", "b \"c\".htm"});
+    form_.ListView2->setFocus();
+    form_.DeleteItems(form_.ListView2);
+    EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+    EXPECT_EQ(QDir(remote_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{});
+    form_.MIDisconnectClick();
+}
+
+TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLoginFailed) {
+    const QString keyPath = QDir::homePath() + "/.ssh/id_ed25519";
+    QDir().mkpath(QDir::homePath() + "/.ssh");
+    SshTestServer sshd(MakeSshKey(keyPath));
+    ASSERT_TRUE(sshd.Started()) << sshd.Log();
+    const QByteArray name = KnownHostName("127.0.0.1", sshd.Port()).toUtf8();
+    const QByteArray right = name + ' ' + sshd.HostKey();
+    QTemporaryDir other;
+    const QByteArray changed = name + ' ' + MakeSshKey(other.filePath("key"));
+    const QString changedText = "ERROR! The host key of " + name + " has changed";
+    const QString keyRefused = "ERROR! Login Failure\nLogin as \"" + SshTestServer::UserName() +
+                               "\" refused; tried the key \"" + keyPath + "\"";
+    enum TUserKey { Authorized, InAgent, Stranger, NoKey };
+    struct Case {
+        const char* Name;
+        QByteArray KnownHosts;
+        QMessageBox::StandardButton Answer; // to the host key question; NoButton: not asked
+        TUserKey Key;
+        QString Password;
+        bool Connected;
+        QString Logged;
+        QByteArray KnownAfter;
+    };
+    const auto none = QMessageBox::NoButton, yes = QMessageBox::Yes, no = QMessageBox::No;
+    const Case cases[] = {
+        {"known key", right, none, Authorized, {}, true, {}, right},
+        {"changed key", changed, none, Authorized, {}, false, changedText, changed},
+        {"unknown key accepted", {}, yes, Authorized, {}, true, {}, right},
+        {"unknown key refused", {}, no, Authorized, {}, false, {}, {}},
+        {"key in the agent", right, none, InAgent, {}, true, {}, right},
+        {"key not authorized", right, none, Stranger, {}, false, keyRefused, right},
+        {"wrong password", right, none, NoKey, "wrong", false, "refused; tried the password",
+         right},
+    };
+    qunsetenv("SSH_AUTH_SOCK"); // the tester's own agent stays out
+    form_.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteKnownHosts(c.KnownHosts);
+        QProcess agent;
+        if (c.Key == InAgent) {
+            const QString socket = other.filePath("agent");
+            agent.start("ssh-agent", {"-D", "-a", socket});
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 10000));
+            qputenv("SSH_AUTH_SOCK", QFile::encodeName(socket));
+            ASSERT_EQ(QProcess::execute("ssh-add", {"-q", keyPath}), 0);
+            QFile::remove(keyPath);
+        }
+        if (c.Key == Stranger) {
+            ASSERT_FALSE(MakeSshKey(keyPath).isEmpty());
+        }
+        if (c.Key == NoKey)
+            QFile::remove(keyPath);
+        ScriptedPrompts prompts;
+        if (c.Answer != QMessageBox::NoButton)
+            prompts.AnswerButton(c.Answer);
+        if (!c.Connected)
+            prompts.AnswerButton(QMessageBox::Ok);
+        Connect(sshd.Host(), true, kSftp, SshTestServer::UserName(), c.Password);
+        EXPECT_EQ(form_.Session().Connected(), c.Connected) << Log().toStdString();
+        EXPECT_TRUE(Log().contains(c.Logged)) << Log().toStdString();
+        if (c.Answer != QMessageBox::NoButton) {
+            ASSERT_FALSE(prompts.Records().isEmpty());
+            const QString question = prompts.Records()[0].Text;
+            for (const QString& part : {QString(name), QString("ssh-ed25519"), sshd.Fingerprint()})
+                EXPECT_TRUE(question.contains(part)) << question.toStdString();
+        }
+        EXPECT_EQ(prompts.Records().size(), int(c.Answer != QMessageBox::NoButton) + !c.Connected);
+        EXPECT_EQ(ReadFile(KnownHostsPath()).trimmed(),
+                  c.KnownAfter.isEmpty() ? QByteArray("<missing>") : c.KnownAfter);
+        if (c.Connected)
+            form_.MIDisconnectClick();
+        form_.RichEdit->clear();
+        qunsetenv("SSH_AUTH_SOCK");
+        agent.kill();
+        agent.waitForFinished();
+    }
 }
 } // namespace

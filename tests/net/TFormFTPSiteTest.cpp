@@ -32,6 +32,32 @@ protected:
     }
 };
 
+TEST_F(FtpSiteTest, EachProtocolIsKeptByItsNameAndComesBackWithTheSite) {
+    const std::tuple<int, QString, TFtpProtocol> cases[] = {
+        {0, "FTP", TFtpProtocol::Ftp},
+        {1, "FTPS", TFtpProtocol::FtpsExplicit},
+        {2, "SFTP", TFtpProtocol::Sftp},
+    };
+    for (const auto& [index, key, protocol] : cases) {
+        SCOPED_TRACE(key.toStdString());
+        {
+            TFormFTPSite d;
+            d.CBSiteName->setEditText(key);
+            Fill(d, "example.org", "me", "pw");
+            d.CBProtocol->setCurrentIndex(index);
+            EXPECT_EQ(d.CBPassive->isEnabled(), protocol != TFtpProtocol::Sftp);
+            d.ButtonSave->click();
+        }
+        EXPECT_TRUE(FileText().contains("Protocol=" + key + "\n"));
+        TFormFTPSite d;
+        d.CBSiteName->setEditText(key);
+        d.ButtonConnect->click();
+        EXPECT_EQ(d.SiteServer().Protocol, protocol);
+        EXPECT_EQ(d.SiteServer().Port, 0); // the protocol's own: 21, or 22 for SFTP
+        d.CBSiteName->setEditText({});     // the name the dialog remembers, for the next test
+    }
+}
+
 TEST_F(FtpSiteTest, SaveLoadsByTypedNameOverwritesOnlyItsKeysAndKeepsTheFilePrivate) {
     {
         TFormFTPSite d;
