@@ -154,7 +154,7 @@ QHash<int, double> EngineProcessSeconds() {
     return descendants;
 }
 
-// The processor time the helper processes running at both times used in between (one that ended
+// The processor time the helper processes running now used since Before (one that ended
 // meanwhile, such as the renderer of a closed view, is left out rather than subtracted).
 double EngineSecondsSince(const QHash<int, double>& before) {
     double total = 0;
