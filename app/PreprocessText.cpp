@@ -77,6 +77,9 @@ public:
         });
     }
 
+    // Characters read widen the work replacing may do.
+    void AllowFor(qsizetype characters) { allowed_ += characters * PreprocessWorkPerCharacter; }
+
     // Every occurrence of every name, in list order; a value may hold a later name.
     void Replace(QString& line) const {
         TCharPairs pairs(line);
@@ -107,11 +110,12 @@ private:
     // text could grow past any memory or time; such a text stops with an error instead.
     void Spend(qsizetype characters) const {
         work_ += characters;
-        if (work_ > MaxPreprocessWork)
+        if (work_ > allowed_)
             throw EGlyphError(QStringLiteral("Preprocessed text too large."));
     }
 
     mutable qsizetype work_ = 0;
+    qsizetype allowed_ = MaxPreprocessWork;
 
     TDefinition* Find(const QString& name) {
         for (TDefinition& d : list_) {
@@ -169,6 +173,8 @@ public:
     }
 
     void Process(const QStringList& lines, const QString& fileName, int depth) {
+        for (const QString& line : lines)
+            defs_.AllowFor(line.size());
         const QFileInfo file(fileName);
         const QString folder = fileName.contains(u'/') ? file.path() + u'/' : QString();
         const QString suffix = file.suffix();

@@ -7,14 +7,17 @@
 // cycle of includes, would otherwise never end.
 inline constexpr int MaxIncludeDepth = 16;
 
-// Replacing macros may write and reread this many characters in one run, and no more.
+// Replacing macros may write and reread this many characters in one run, and
+// PreprocessWorkPerCharacter more for each character of the text and of the files it includes,
+// so that a long page using macros on every line still goes through.
 inline constexpr qsizetype MaxPreprocessWork = qsizetype(1) << 22;
+inline constexpr qsizetype PreprocessWorkPerCharacter = 64;
 
 // The quick preview's preprocessor: replaces the macros "$Time$", "$DateTime$", "$Date$" (from
 // Now), "$FileName$", "$FilePath$", "$FileExt$" (from the file each line comes from) and the
 // names of "#define" directives, and carries out "#define", "#undef" and "#include". Every
 // resulting line is followed by CR LF. Throws EGlyphFileError when an included file cannot be
 // read, EGlyphError "Include nested too deeply: <file>" past MaxIncludeDepth, and EGlyphError
-// "Preprocessed text too large." past MaxPreprocessWork.
+// "Preprocessed text too large." past that work.
 QString PreprocessText(const QString& text, const QString& fileName,
                        const QDateTime& now = QDateTime::currentDateTime());

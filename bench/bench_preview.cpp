@@ -1,11 +1,15 @@
 // Quick preview: the preprocessor's throughput on a 10 MB text with 100 definitions, and the time
 // from the Quick Preview command to the loaded page for a 1 MB page, the first time (the web
-// engine starts then) and after. Runs with every per-user folder in a temporary folder; the
-// browser needs a display (xvfb-run -a) or QT_QPA_PLATFORM=offscreen.
+// engine starts then) and after. Beside it, the peer: the same bytes loaded from a file:// address
+// into a bare QWebEngineView of the same size, which is the engine's own cost of the page. Each
+// runs on two pages: the sections with a small table each (arg 0), and a more usual page of
+// headings, paragraphs, lists and a few tables (arg 1). Runs with every per-user folder in a
+// temporary folder; the browser needs a display (xvfb-run -a) or QT_QPA_PLATFORM=offscreen.
 
 #include "app/PreprocessText.h"
 #include "app/TFormGlyphon.h"
 #include "common/CommandLine.h"
+#include "common/HtmlPreview.h"
 #include "common/Paths.h"
 #include "common/TEmbeddedWB.h"
 
@@ -17,8 +21,10 @@
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +49,7 @@ QString MacroText() {
     return text;
 }
 
-QString Page() {
+QString TablesPage() {
     QString text = QStringLiteral("<html><head><title>Big</title></head><body>\n");
     int row = 0;
     while (text.size() < PageBytes) {
@@ -55,6 +61,47 @@ QString Page() {
     return text + QStringLiteral("</body></html>\n");
 }
 
+// Headings, paragraphs of running text, lists, and a table now and then.
+QString UsualPage() {
+    QString text = QStringLiteral("<!DOCTYPE html>\n<html><head><title>Big</title></head><body>\n");
+    const QString words = QStringLiteral(
+        "The quick preview shows a page as the browser would, with its <b>bold</b>, "
+        "<i>italic</i> and <a href=\"#top\">linked</a> words, wrapped to the width of the pane. ");
+    int section = 0;
+    while (text.size() < PageBytes) {
+        text += QStringLiteral("<h2 id=\"s%1\">Section %1</h2>\n").arg(section);
+        for (int p = 0; p < 3; ++p)
+            text += "<p>" + words + words + words + "</p>\n";
+        text += QStringLiteral("<ul><li>First point</li><li>Second point</li>"
+                               "<li>Third point of section %1</li></ul>\n")
+                    .arg(section);
+        if (section % 20 == 0) {
+            text += QStringLiteral("<table border=1>");
+            for (int r = 0; r < 10; ++r)
+                text += QStringLiteral("<tr><td>%1</td><td>row</td><td>cell</td></tr>").arg(r);
+            text += QStringLiteral("</table>\n");
+        }
+        ++section;
+    }
+    return text + QStringLiteral("</body></html>\n");
+}
+
+QString Page(int64_t kind) {
+    return kind == 0 ? TablesPage() : UsualPage();
+}
+
+// The size of the quick preview's browser, for the peer.
+QSize& PreviewBrowserSize() {
+    static QSize size(1000, 200);
+    return size;
+}
+
+// The page's bytes as the quick preview wrote them, for the peer.
+QHash<int64_t, QByteArray>& PreviewedBytes() {
+    static QHash<int64_t, QByteArray> bytes;
+    return bytes;
+}
+
 void BM_PreprocessText(benchmark::State& state) {
     const QString text = MacroText();
     for (auto _ : state)
@@ -63,10 +110,22 @@ void BM_PreprocessText(benchmark::State& state) {
 }
 BENCHMARK(BM_PreprocessText)->Unit(benchmark::kMillisecond);
 
-// The processor time, in seconds, used so far by this process's descendants that are still
-// running (the web engine's helper processes): under load a preview waits for the processor, and
-// this is the work it asks of it.
-double EngineProcessSeconds() {
+// Our own share of a quick preview of the 1 MB page: preprocessing, the BASE wrapper and the
+// preview file, with the browser not yet started.
+void BM_PreviewFile1MB(benchmark::State& state) {
+    const QString text = Page(state.range(0));
+    TEmbeddedWB browser;
+    for (auto _ : state)
+        ShowHtmlPreview(browser, PreprocessText(text, QStringLiteral("/tmp/page.htm")),
+                        QStringLiteral("/tmp/page.htm"));
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_PreviewFile1MB)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The processor time, in seconds, used so far by each of this process's descendants that are
+// still running (the web engine's helper processes): under load a preview waits for the
+// processor, and this is the work it asks of it.
+QHash<int, double> EngineProcessSeconds() {
     QHash<int, int> parents;
     QHash<int, double> seconds;
     const double tick = double(sysconf(_SC_CLK_TCK));
@@ -83,20 +142,47 @@ double EngineProcessSeconds() {
         parents.insert(pid, fields[1].toInt());
         seconds.insert(pid, (fields[11].toDouble() + fields[12].toDouble()) / tick);
     }
-    double total = 0;
+    QHash<int, double> descendants;
     for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
         for (int p = it.value(); p > 1; p = parents.value(p, 0)) {
             if (p == getpid()) {
-                total += seconds.value(it.key());
+                descendants.insert(it.key(), seconds.value(it.key()));
                 break;
             }
         }
     }
+    return descendants;
+}
+
+// The processor time the helper processes running now used since Before (one that ended
+// meanwhile, such as the renderer of a closed view, is left out rather than subtracted).
+double EngineSecondsSince(const QHash<int, double>& before) {
+    double total = 0;
+    const QHash<int, double> now = EngineProcessSeconds();
+    for (auto it = now.cbegin(); it != now.cend(); ++it)
+        total += it.value() - before.value(it.key(), 0);
     return total;
 }
 
-// Runs the Quick Preview command and waits for the browser's top-level document.
-double QuickPreviewSeconds(TFormGlyphon& form) {
+// The processor time, in seconds, of this process (all its threads, the engine's own among them).
+double OwnProcessSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Sets the counters of the processor time per iteration used since Engine and Own.
+void CountProcessorTime(benchmark::State& state, const QHash<int, double>& engine, double own) {
+    state.counters["engine_cpu_s"] =
+        benchmark::Counter(EngineSecondsSince(engine), benchmark::Counter::kAvgIterations);
+    state.counters["own_cpu_s"] =
+        benchmark::Counter(OwnProcessSeconds() - own, benchmark::Counter::kAvgIterations);
+}
+
+// Runs the Quick Preview command and waits for the browser's top-level document. Command gets
+// the time the command itself took (preprocessing, writing the file, asking for the page).
+double QuickPreviewSeconds(TFormGlyphon& form, double* command = nullptr) {
     QEventLoop loop;
     const auto done =
         QObject::connect(form.EmbeddedWB, &TEmbeddedWB::DocumentComplete, &loop, [&](bool top) {
@@ -107,6 +193,8 @@ double QuickPreviewSeconds(TFormGlyphon& form) {
     QElapsedTimer timer;
     timer.start();
     form.ClickMenuItem(form.MIQuickPreview);
+    if (command)
+        *command += double(timer.nsecsElapsed()) * 1e-9;
     const int failed = loop.exec();
     const double seconds = double(timer.nsecsElapsed()) * 1e-9;
     QObject::disconnect(done);
@@ -126,21 +214,82 @@ void BM_QuickPreview1MB(benchmark::State& state) {
     });
     poll.start(5);
     paint.exec();
-    form.GlyphEdit.SetText(Page());
+    form.GlyphEdit.SetText(Page(state.range(0)));
     state.counters["first_s"] = QuickPreviewSeconds(form);
-    const double engineBefore = EngineProcessSeconds();
+    PreviewBrowserSize() = form.EmbeddedWB->size();
+    const QHash<int, double> engineBefore = EngineProcessSeconds();
+    const double ownBefore = OwnProcessSeconds();
+    double command = 0;
+    QFile written(PreviewFilePath(1));
+    if (written.open(QIODevice::ReadOnly))
+        PreviewedBytes().insert(state.range(0), written.readAll());
     for (auto _ : state) {
-        const double seconds = QuickPreviewSeconds(form);
+        const double seconds = QuickPreviewSeconds(form, &command);
         if (seconds < 0) {
             state.SkipWithError("the page did not load within 60 s");
             break;
         }
         state.SetIterationTime(seconds);
     }
-    state.counters["engine_cpu_s"] = benchmark::Counter(EngineProcessSeconds() - engineBefore,
-                                                        benchmark::Counter::kAvgIterations);
+    CountProcessorTime(state, engineBefore, ownBefore);
+    state.counters["command_s"] = benchmark::Counter(command, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_QuickPreview1MB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_QuickPreview1MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+// Loads Url into View and waits for the load to finish.
+double LoadSeconds(QWebEngineView& view, const QUrl& url) {
+    QEventLoop loop;
+    const auto done = QObject::connect(&view, &QWebEngineView::loadFinished, &loop,
+                                       [&](bool ok) { loop.exit(ok ? 0 : 2); });
+    QTimer::singleShot(60000, &loop, [&] { loop.exit(1); });
+    QElapsedTimer timer;
+    timer.start();
+    view.load(url);
+    const int failed = loop.exec();
+    const double seconds = double(timer.nsecsElapsed()) * 1e-9;
+    QObject::disconnect(done);
+    return failed ? -1 : seconds;
+}
+
+// The peer: the bytes the quick preview wrote, from a file of their own, in a bare view the size
+// of the preview's browser.
+void BM_BareEngineFile1MB(benchmark::State& state) {
+    const QByteArray bytes = PreviewedBytes().value(state.range(0));
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Temp1.html"));
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        state.SkipWithError("run the quick preview's row of this page first");
+        return;
+    }
+    file.close();
+    QWebEngineView view;
+    view.resize(PreviewBrowserSize());
+    view.show();
+    const QUrl url = QUrl::fromLocalFile(file.fileName());
+    state.counters["first_s"] = LoadSeconds(view, url);
+    const QHash<int, double> engineBefore = EngineProcessSeconds();
+    const double ownBefore = OwnProcessSeconds();
+    for (auto _ : state) {
+        const double seconds = LoadSeconds(view, url);
+        if (seconds < 0) {
+            state.SkipWithError("the page did not load within 60 s");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    CountProcessorTime(state, engineBefore, ownBefore);
+}
+BENCHMARK(BM_BareEngineFile1MB)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 } // namespace
 

@@ -60,6 +60,19 @@ TEST_P(Preprocess, ReplacesMacrosAndRunsDirectives) {
     EXPECT_EQ(PreprocessText(c.Text, Path(c.FileName), Now), expected);
 }
 
+// A page of more than MaxPreprocessWork characters with macros on every line, and what it
+// becomes.
+std::pair<QString, QString> LongPageWithMacros() {
+    const QString padding(80, 'x');
+    QString text = "#define NAME value\n";
+    QString expected;
+    for (int i = 0; i < 50000; ++i) {
+        text += "NAME $FileExt$ " + padding + '\n';
+        expected += "value .htm " + padding + "\r\n";
+    }
+    return {text, expected};
+}
+
 const QLocale Locale;
 const QString Date = Locale.toString(Now.date(), QLocale::ShortFormat);
 const QString Time = Locale.toString(Now.time(), QLocale::LongFormat);
@@ -91,7 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
                         "inc.txt inner\r\np.htm zed\r\n"},
         TPreprocessCase{"IncludeNameWithDoubledQuotes", "#include  \"say \"\"hi\"\".txt\"  \n",
                         "p.htm", "quoted\r\n"},
-        TPreprocessCase{"EmptyText", "", "p.htm", ""}),
+        TPreprocessCase{"EmptyText", "", "p.htm", ""},
+        TPreprocessCase{"LongPageWithMacrosOnEveryLine", LongPageWithMacros().first, "p.htm",
+                        LongPageWithMacros().second}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TFailureCase {
