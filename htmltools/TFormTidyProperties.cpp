@@ -33,6 +33,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -122,6 +123,28 @@ QString LevelName(int level) {
     return level >= 0 && level < 7 ? QString::fromLatin1(names[level]) : QString();
 }
 
+// Number in decimal digits written into Buffer, without the allocation of a QString each.
+QStringView Digits(int number, QChar (&buffer)[16]) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    for (const char* digit = digits; digit != end; ++digit)
+        buffer[digit - digits] = QLatin1Char(*digit);
+    return QStringView(buffer, end - digits);
+}
+
+// Whether Text may hold a server-side block: "<?", "<%" or "<!--#". One pass over the
+// tags, which most pages need as they hold no such block.
+bool MayHoldServerBlocks(const QString& text) {
+    const QStringView view(text);
+    for (qsizetype at = view.indexOf(u'<'); at >= 0 && at + 1 < view.size();
+         at = view.indexOf(u'<', at + 1)) {
+        const QChar next = view.at(at + 1);
+        if (next == u'?' || next == u'%' || view.mid(at + 1, 4) == QLatin1String("!--#"))
+            return true;
+    }
+    return false;
+}
+
 // Tidy's line breaks, the same inside server-side blocks as around them. One pass: a page of
 // many lines would otherwise be moved once per CR LF.
 QString WithLineFeeds(const QString& text) {
@@ -154,29 +177,42 @@ std::optional<int> TidyTabSize(int itemIndex, const QString& text) {
     return std::nullopt;
 }
 
-QString FormatTidyMessage(const QString& format, const QStringList& args) {
-    QString out;
-    out.reserve(format.size() + 64);
+TTidyMessageFormat::TTidyMessageFormat(const QString& format, qsizetype argCount)
+    : format_(format) {
     qsizetype next = 0;
     qsizetype from = 0;
-    for (qsizetype at = format.indexOf(u'%'); at >= 0 && at + 1 < format.size();
+    for (qsizetype at = format.indexOf(u'%'); at >= 0 && at + 1 < format.size() && next < argCount;
          at = format.indexOf(u'%', at + 1)) {
         const QChar kind = format.at(at + 1);
-        if ((kind != u'd' && kind != u's') || next >= args.size())
+        if (kind != u'd' && kind != u's')
             continue;
-        out += QStringView(format).mid(from, at - from);
-        out += args.at(next++);
+        pieces_.append({from, at - from, -1});
+        pieces_.append({0, 0, next++});
         from = at + 2;
         at = from - 1;
     }
-    out += QStringView(format).mid(from);
+    pieces_.append({from, format.size() - from, -1});
+}
+
+void TTidyMessageFormat::AppendTo(QString& out, const QStringView* args) const {
+    for (const TPiece& piece : pieces_) {
+        if (piece.Arg < 0)
+            out += QStringView(format_).mid(piece.From, piece.Size);
+        else
+            out += args[piece.Arg];
+    }
+}
+
+QString FormatTidyMessage(const QString& format, const QStringList& args) {
+    const QList<QStringView> views(args.cbegin(), args.cend());
+    QString out;
+    TTidyMessageFormat(format, args.size()).AppendTo(out, views.constData());
     return out;
 }
 
 QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks) {
     // Most pages hold no server-side block; a plain search spares them the pattern's walk.
-    if (!text.contains(QLatin1String("<?")) && !text.contains(QLatin1String("<%")) &&
-        !text.contains(QLatin1String("<!--#")))
+    if (!MayHoldServerBlocks(text))
         return text;
     static const QRegularExpression block(
         QStringLiteral(R"(<\?(?:php|=|\s)[\s\S]*?\?>|<%[\s\S]*?%>|<!--#[\s\S]*?-->)"),
@@ -708,17 +744,24 @@ void TFormTidyProperties::AddTidyMessage(int level, int line, int column, const 
     if (!TidyMessages)
         return;
     if (!messageWords_) {
-        TMessageWords words;
-        words.Format = TranslateText(QStringLiteral("Line %d, Column %d - %s: %s"), StringTable);
+        QStringList levels;
         for (int i = 0; i < 7; ++i)
-            words.Levels.append(TranslateText(LevelName(i), StringTable));
-        messageWords_ = words;
+            levels.append(TranslateText(LevelName(i), StringTable));
+        messageWords_ = TMessageWords{
+            TTidyMessageFormat(
+                TranslateText(QStringLiteral("Line %d, Column %d - %s: %s"), StringTable), 4),
+            levels};
     }
     const QString name = level >= 0 && level < messageWords_->Levels.size()
                              ? messageWords_->Levels.at(level)
                              : TranslateText(LevelName(level), StringTable);
-    TidyMessages->append(FormatTidyMessage(
-        messageWords_->Format, {QString::number(line), QString::number(column), name, message}));
+    QChar lineDigits[16], columnDigits[16];
+    const QStringView args[] = {Digits(line, lineDigits), Digits(column, columnDigits), name,
+                                message};
+    QString text;
+    text.reserve(64 + message.size());
+    messageWords_->Format.AppendTo(text, args);
+    TidyMessages->append(text);
 }
 
 TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncoding& encoding,

@@ -22,6 +22,24 @@ class QWidget;
 class TGlyphEditView;
 struct TServerBlocks;
 
+// A format read once into its fixed pieces and the places of its first ArgCount "%d" and "%s",
+// for filling it many times.
+class TTidyMessageFormat {
+public:
+    TTidyMessageFormat(const QString& format, qsizetype argCount);
+    // Appends the format to Out with Args (ArgCount of them) in its places.
+    void AppendTo(QString& out, const QStringView* args) const;
+
+private:
+    struct TPiece {
+        qsizetype From = 0;
+        qsizetype Size = 0;
+        qsizetype Arg = -1; // the argument in this place; -1 for a fixed piece
+    };
+    QString format_;
+    QList<TPiece> pieces_;
+};
+
 // The "Tidy Options" dialog: holds the options every Tidy run is made with, keeps them in the
 // settings file, and runs Tidy with them.
 class TFormTidyProperties : public QDialog {
@@ -145,7 +163,7 @@ private:
     // The translated message format and level names, looked up once per run: a big broken
     // page brings tens of thousands of messages.
     struct TMessageWords {
-        QString Format;
+        TTidyMessageFormat Format;
         QStringList Levels;
     };
     std::optional<TMessageWords> messageWords_;
