@@ -195,11 +195,19 @@ TTidyMessageFormat::TTidyMessageFormat(const QString& format, qsizetype argCount
 }
 
 void TTidyMessageFormat::AppendTo(QString& out, const QStringView* args) const {
+    const auto part = [&](const TPiece& piece) {
+        return piece.Arg < 0 ? QStringView(format_).mid(piece.From, piece.Size) : args[piece.Arg];
+    };
+    // Sized once and filled in place: one growth check per message, not one per piece.
+    qsizetype size = out.size();
+    for (const TPiece& piece : pieces_)
+        size += part(piece).size();
+    const qsizetype start = out.size();
+    out.resize(size);
+    QChar* to = out.data() + start;
     for (const TPiece& piece : pieces_) {
-        if (piece.Arg < 0)
-            out += QStringView(format_).mid(piece.From, piece.Size);
-        else
-            out += args[piece.Arg];
+        const QStringView text = part(piece);
+        to = std::copy(text.begin(), text.end(), to);
     }
 }
 
