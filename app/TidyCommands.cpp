@@ -84,9 +84,8 @@ bool TFormGlyphon::ShowTidyMessages(const QString& text) {
 }
 
 void TFormGlyphon::MIValidateHTMLClick() {
-    QString text = GlyphEdit.Text();
     QString messages;
-    FormTidyProperties->RunTidy(text, messages, GlyphEdit.Lines().Encoding());
+    FormTidyProperties->ValidateWithTidy(GlyphEdit.Text(), messages, GlyphEdit.Lines().Encoding());
     if (ShowTidyMessages(messages))
         ShowInfo(QStringLiteral(
             "The HTML source contains errors. See error messages for more details."));

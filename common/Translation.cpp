@@ -311,10 +311,10 @@ void LoadTranslations() {
 }
 
 QString TranslateText(const QString& text, const QString& section) {
-    const QString escaped = EscapeTranslationText(text);
     const auto found = Table().constFind(section.toCaseFolded());
     if (found == Table().constEnd())
         return text;
+    const QString escaped = EscapeTranslationText(text);
     return UnescapeTranslationText(found->value(escaped.toCaseFolded(), escaped));
 }
 

@@ -33,6 +33,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -122,11 +123,42 @@ QString LevelName(int level) {
     return level >= 0 && level < 7 ? QString::fromLatin1(names[level]) : QString();
 }
 
-// Tidy's line breaks, the same inside server-side blocks as around them.
+// Number in decimal digits written into Buffer, without the allocation of a QString each.
+QStringView Digits(int number, QChar (&buffer)[16]) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    for (const char* digit = digits; digit != end; ++digit)
+        buffer[digit - digits] = QLatin1Char(*digit);
+    return QStringView(buffer, end - digits);
+}
+
+// Whether Text may hold a server-side block: "<?", "<%" or "<!--#". One pass over the
+// tags, which most pages need as they hold no such block.
+bool MayHoldServerBlocks(const QString& text) {
+    const QStringView view(text);
+    for (qsizetype at = view.indexOf(u'<'); at >= 0 && at + 1 < view.size();
+         at = view.indexOf(u'<', at + 1)) {
+        const QChar next = view.at(at + 1);
+        if (next == u'?' || next == u'%' || view.mid(at + 1, 4) == QLatin1String("!--#"))
+            return true;
+    }
+    return false;
+}
+
+// Tidy's line breaks, the same inside server-side blocks as around them. One pass: a page of
+// many lines would otherwise be moved once per CR LF.
 QString WithLineFeeds(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace('\r', '\n');
+    if (!text.contains(u'\r'))
+        return text;
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (const QChar* from = text.cbegin(); from != text.cend(); ++from) {
+        if (*from != u'\r')
+            *to++ = *from;
+        else if (from + 1 == text.cend() || from[1] != u'\n')
+            *to++ = u'\n';
+    }
+    out.truncate(to - out.constData());
     return out;
 }
 
@@ -145,22 +177,51 @@ std::optional<int> TidyTabSize(int itemIndex, const QString& text) {
     return std::nullopt;
 }
 
-QString FormatTidyMessage(const QString& format, const QStringList& args) {
-    QString out;
+TTidyMessageFormat::TTidyMessageFormat(const QString& format, qsizetype argCount)
+    : format_(format) {
     qsizetype next = 0;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        if (format.at(i) == '%' && i + 1 < format.size() &&
-            (format.at(i + 1) == 'd' || format.at(i + 1) == 's') && next < args.size()) {
-            out += args.at(next++);
-            ++i;
-        } else {
-            out += format.at(i);
-        }
+    qsizetype from = 0;
+    for (qsizetype at = format.indexOf(u'%'); at >= 0 && at + 1 < format.size() && next < argCount;
+         at = format.indexOf(u'%', at + 1)) {
+        const QChar kind = format.at(at + 1);
+        if (kind != u'd' && kind != u's')
+            continue;
+        pieces_.append({from, at - from, -1});
+        pieces_.append({0, 0, next++});
+        from = at + 2;
+        at = from - 1;
     }
+    pieces_.append({from, format.size() - from, -1});
+}
+
+void TTidyMessageFormat::AppendTo(QString& out, const QStringView* args) const {
+    const auto part = [&](const TPiece& piece) {
+        return piece.Arg < 0 ? QStringView(format_).mid(piece.From, piece.Size) : args[piece.Arg];
+    };
+    // Sized once and filled in place: one growth check per message, not one per piece.
+    qsizetype size = out.size();
+    for (const TPiece& piece : pieces_)
+        size += part(piece).size();
+    const qsizetype start = out.size();
+    out.resize(size);
+    QChar* to = out.data() + start;
+    for (const TPiece& piece : pieces_) {
+        const QStringView text = part(piece);
+        to = std::copy(text.begin(), text.end(), to);
+    }
+}
+
+QString FormatTidyMessage(const QString& format, const QStringList& args) {
+    const QList<QStringView> views(args.cbegin(), args.cend());
+    QString out;
+    TTidyMessageFormat(format, args.size()).AppendTo(out, views.constData());
     return out;
 }
 
 QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks) {
+    // Most pages hold no server-side block; a plain search spares them the pattern's walk.
+    if (!MayHoldServerBlocks(text))
+        return text;
     static const QRegularExpression block(
         QStringLiteral(R"(<\?(?:php|=|\s)[\s\S]*?\?>|<%[\s\S]*?%>|<!--#[\s\S]*?-->)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -688,17 +749,32 @@ QList<TTidyOption> TFormTidyProperties::ApplyTidyOptions() const {
 }
 
 void TFormTidyProperties::AddTidyMessage(int level, int line, int column, const QString& message) {
-    const QString name = TranslateText(LevelName(level), StringTable);
-    const QString format =
-        TranslateText(QStringLiteral("Line %d, Column %d - %s: %s"), StringTable);
-    if (TidyMessages)
-        TidyMessages->append(FormatTidyMessage(
-            format, {QString::number(line), QString::number(column), name, message}));
+    if (!TidyMessages)
+        return;
+    if (!messageWords_) {
+        QStringList levels;
+        for (int i = 0; i < 7; ++i)
+            levels.append(TranslateText(LevelName(i), StringTable));
+        messageWords_ = TMessageWords{
+            TTidyMessageFormat(
+                TranslateText(QStringLiteral("Line %d, Column %d - %s: %s"), StringTable), 4),
+            levels};
+    }
+    const QString name = level >= 0 && level < messageWords_->Levels.size()
+                             ? messageWords_->Levels.at(level)
+                             : TranslateText(LevelName(level), StringTable);
+    QChar lineDigits[16], columnDigits[16];
+    const QStringView args[] = {Digits(line, lineDigits), Digits(column, columnDigits), name,
+                                message};
+    QString text;
+    text.reserve(64 + message.size());
+    messageWords_->Format.AppendTo(text, args);
+    TidyMessages->append(text);
 }
 
-bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncoding encoding) {
+TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncoding& encoding,
+                                                 TServerBlocks& blocks, TTidyWanted wanted) {
     const QList<TTidyOption> options = ApplyTidyOptions();
-    TServerBlocks blocks;
     const QString source = ProtectServerBlocks(WithLineFeeds(text), blocks);
     // Tidy reads the page in its own encoding; text that encoding cannot hold goes as UTF-8.
     std::optional<QByteArray> bytes = EncodeTextAs(source, encoding);
@@ -706,10 +782,16 @@ bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncodin
         encoding = TTextEncoding::Utf8;
         bytes = EncodeTextAs(source, encoding);
     }
-    const TTidyHelperResult result = RunTidyHelper(*bytes, options);
+    return RunTidyHelper(*bytes, options, wanted);
+}
 
+QString TFormTidyProperties::MessagesOf(const TTidyHelperResult& result) {
     TidyMessages.emplace();
-    const auto freeMessages = qScopeGuard([this] { TidyMessages.reset(); });
+    // The words are looked up again in the next run: the language may change between runs.
+    const auto freeMessages = qScopeGuard([this] {
+        TidyMessages.reset();
+        messageWords_.reset();
+    });
     for (const TTidyMessage& m : result.Messages) {
         // libtidy adds a note on the kind of document to every run; it is no finding of the
         // page, and with it no page would ever validate clean.
@@ -717,10 +799,30 @@ bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncodin
             continue;
         AddTidyMessage(m.Level, m.Line, m.Column, m.Text);
     }
-    messages.clear();
+    qsizetype size = 0;
     for (const QString& line : *TidyMessages)
-        messages += line + QStringLiteral("\r\n");
+        size += line.size() + 2;
+    QString messages;
+    messages.reserve(size);
+    for (const QString& line : *TidyMessages) {
+        messages += line;
+        messages += QLatin1String("\r\n");
+    }
+    return messages;
+}
+
+bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncoding encoding) {
+    TServerBlocks blocks;
+    const TTidyHelperResult result =
+        RunTidyOn(text, encoding, blocks, TTidyWanted::TextAndMessages);
+    messages = MessagesOf(result);
     const bool wroteNothing = result.Text.isEmpty() && !text.trimmed().isEmpty();
     text = RestoreServerBlocks(DecodeTextAs(result.Text, encoding), blocks);
     return !wroteNothing;
+}
+
+void TFormTidyProperties::ValidateWithTidy(const QString& text, QString& messages,
+                                           TTextEncoding encoding) {
+    TServerBlocks blocks;
+    messages = MessagesOf(RunTidyOn(text, encoding, blocks, TTidyWanted::MessagesOnly));
 }

@@ -20,6 +20,25 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 class TGlyphEditView;
+struct TServerBlocks;
+
+// A format read once into its fixed pieces and the places of its first ArgCount "%d" and "%s",
+// for filling it many times.
+class TTidyMessageFormat {
+public:
+    TTidyMessageFormat(const QString& format, qsizetype argCount);
+    // Appends the format to Out with Args (ArgCount of them) in its places.
+    void AppendTo(QString& out, const QStringView* args) const;
+
+private:
+    struct TPiece {
+        qsizetype From = 0;
+        qsizetype Size = 0;
+        qsizetype Arg = -1; // the argument in this place; -1 for a fixed piece
+    };
+    QString format_;
+    QList<TPiece> pieces_;
+};
 
 // The "Tidy Options" dialog: holds the options every Tidy run is made with, keeps them in the
 // settings file, and runs Tidy with them.
@@ -95,6 +114,9 @@ public:
     // diagnostic, each ended by CR LF. False when Tidy wrote nothing for a text that is not
     // blank.
     bool RunTidy(QString& text, QString& messages, TTextEncoding encoding = TTextEncoding::Utf8);
+    // RunTidy's messages for Text, without Tidy writing the tidied text nobody would read.
+    void ValidateWithTidy(const QString& text, QString& messages,
+                          TTextEncoding encoding = TTextEncoding::Utf8);
     // The options of a run from the controls, in the order they are set; throws for an
     // encoding without a selected item or a wrap width that is no number.
     QList<TTidyOption> ApplyTidyOptions() const;
@@ -131,6 +153,20 @@ private:
     void ConnectHandlers();
     void FormCreate();
     QString WritePreviewFile();
+    // Sends Text to the helper with the controls' options, its server-side blocks protected;
+    // Encoding becomes the one the text went in.
+    TTidyHelperResult RunTidyOn(const QString& text, TTextEncoding& encoding, TServerBlocks& blocks,
+                                TTidyWanted wanted);
+    // The messages of a run, one line each ended by CR LF.
+    QString MessagesOf(const TTidyHelperResult& result);
+
+    // The translated message format and level names, looked up once per run: a big broken
+    // page brings tens of thousands of messages.
+    struct TMessageWords {
+        TTidyMessageFormat Format;
+        QStringList Levels;
+    };
+    std::optional<TMessageWords> messageWords_;
 
     TGlyphHTMLHighlighter previewHighlighter_;
     std::unique_ptr<TGlyphEditHighlighting> beforeHighlighting_;

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -30,15 +31,16 @@ QString HelperProgram() {
     return QStringLiteral(GLYPHON_TIDY_HELPER_BUILD_PATH);
 }
 
-QByteArray Request(const QByteArray& text, const QList<TTidyOption>& options) {
+std::string Request(const QByteArray& text, const QList<TTidyOption>& options) {
     std::string out;
+    out.reserve(size_t(text.size()) + 1024);
     TidyProtocol::PutField(out, std::to_string(options.size()));
     for (const TTidyOption& option : options) {
         TidyProtocol::PutField(out, std::string_view(option.Name.data(), option.Name.size()));
         TidyProtocol::PutField(out, std::string_view(option.Value.data(), option.Value.size()));
     }
-    TidyProtocol::PutField(out, std::string_view(text.data(), text.size()));
-    return QByteArray::fromStdString(out);
+    TidyProtocol::PutField(out, std::string_view(text.data(), size_t(text.size())));
+    return out;
 }
 
 std::optional<TTidyHelperResult> ParseResponse(const QByteArray& bytes) {
@@ -51,6 +53,9 @@ std::optional<TTidyHelperResult> ParseResponse(const QByteArray& bytes) {
         return std::nullopt;
     result.Text = QByteArray(text.data(), qsizetype(text.size()));
     result.OptionsAccepted = accepted == "1";
+    // Every message takes at least eight bytes, so a count the bytes cannot hold reserves no
+    // more than they could.
+    result.Messages.reserve(qsizetype(std::min<unsigned long>(count, in.size() / 8)));
     for (unsigned long i = 0; i < count; ++i) {
         unsigned long level = 0, line = 0, column = 0;
         std::string_view message;
@@ -84,7 +89,8 @@ QString TidyStoppedMessage() {
     return QStringLiteral("HTML Tidy stopped unexpectedly.");
 }
 
-TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options) {
+TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,
+                                TTidyWanted wanted) {
     const TTidyHelperSettings& settings = TidyHelperSettings();
     const TBusyCursor busy;
     QProcess helper;
@@ -113,8 +119,12 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
         loop.quit();
     });
 
-    helper.start(HelperProgram(), settings.Arguments);
-    helper.write(Request(text, options));
+    QStringList arguments = settings.Arguments;
+    if (wanted == TTidyWanted::MessagesOnly)
+        arguments.append(QStringLiteral("--messages-only"));
+    helper.start(HelperProgram(), arguments);
+    const std::string request = Request(text, options);
+    helper.write(request.data(), qint64(request.size()));
     helper.closeWriteChannel();
     timeout.start(settings.TimeoutMs);
     progressTimer.start(settings.ProgressDelayMs);

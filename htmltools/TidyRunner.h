@@ -48,10 +48,14 @@ TTidyHelperSettings& TidyHelperSettings();
 // The message of a run whose helper crashed, hung or answered nonsense.
 QString TidyStoppedMessage();
 
+// What a run needs back: validating wants the messages only, so Tidy writes no output for it.
+enum class TTidyWanted { TextAndMessages, MessagesOnly };
+
 // Runs Text through Tidy with Options, in the order given, in a helper process: a crash or a
 // hang throws EGlyphError TidyStoppedMessage(), a Cancel in the progress window ETidyCancelled.
 // Shows the busy cursor while it runs; user input to the windows waits until the run ends.
-TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options);
+TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,
+                                TTidyWanted wanted = TTidyWanted::TextAndMessages);
 
 // RunCommand for a command that runs Tidy: a cancelled run ends it silently.
 bool RunTidyCommand(const std::function<void()>& command);

@@ -8,11 +8,14 @@
 #include <tidy/tidy.h>
 #include <tidy/tidybuffio.h>
 
+#include <cctype>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -24,22 +27,54 @@ struct TMessages {
     unsigned long Count = 0;
 };
 
+// Skips blanks, then Word; false when In does not go on with it.
+bool SkipWord(std::string_view& in, std::string_view word) {
+    while (!in.empty() && std::isspace(static_cast<unsigned char>(in.front())))
+        in.remove_prefix(1);
+    if (in.substr(0, word.size()) != word)
+        return false;
+    in.remove_prefix(word.size());
+    return true;
+}
+
+// Skips blanks, then a run of digits; false when there is none.
+bool SkipNumber(std::string_view& in) {
+    while (!in.empty() && std::isspace(static_cast<unsigned char>(in.front())))
+        in.remove_prefix(1);
+    size_t digits = 0;
+    while (digits < in.size() && in[digits] >= '0' && in[digits] <= '9')
+        ++digits;
+    in.remove_prefix(digits);
+    return digits > 0;
+}
+
 // Tidy hands the filter its whole console line, "line L column C - Level: text"; the editor
-// wants only the text, the place and level travel beside it.
-std::string BareMessage(const char* message) {
-    std::string text = message ? message : "";
-    unsigned line = 0, column = 0;
-    int used = 0;
-    if (std::sscanf(text.c_str(), "line %u column %u - %n", &line, &column, &used) == 2 && used > 0)
-        text.erase(0, size_t(used));
-    for (const char* label : {"Info: ", "Warning: ", "Config: ", "Access: ", "Error: ",
-                              "Document: ", "Panic: ", "Bad Document: ", "Fatal Error: "}) {
-        if (text.rfind(label, 0) == 0) {
-            text.erase(0, std::strlen(label));
+// wants only the text, the place and level travel beside it. Tens of thousands of messages
+// come from a big broken page, so this reads in place rather than through a scanf.
+std::string_view BareMessage(const char* message) {
+    std::string_view text = message ? message : "";
+    std::string_view rest = text;
+    if (SkipWord(rest, "line") && SkipNumber(rest) && SkipWord(rest, "column") &&
+        SkipNumber(rest) && SkipWord(rest, "-")) {
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
+            rest.remove_prefix(1);
+        text = rest;
+    }
+    for (const std::string_view label :
+         {"Info: ", "Warning: ", "Config: ", "Access: ", "Error: ", "Document: ", "Panic: ",
+          "Bad Document: ", "Fatal Error: "}) {
+        if (text.substr(0, label.size()) == label) {
+            text.remove_prefix(label.size());
             break;
         }
     }
     return text;
+}
+
+void PutNumber(std::string& out, unsigned long number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    TidyProtocol::PutField(out, std::string_view(digits, size_t(end - digits)));
 }
 
 // The level as the editor numbers them (Info 0 to Fatal 6); libtidy's own numbers differ
@@ -68,13 +103,14 @@ int EditorLevel(TidyReportLevel level) {
 Bool TIDY_CALL ReportFilter(TidyDoc doc, TidyReportLevel level, uint line, uint column,
                             ctmbstr message) {
     if (auto* messages = static_cast<TMessages*>(tidyGetAppData(doc))) {
-        TidyProtocol::PutField(messages->Fields, std::to_string(EditorLevel(level)));
-        TidyProtocol::PutField(messages->Fields, std::to_string(line));
-        TidyProtocol::PutField(messages->Fields, std::to_string(column));
+        PutNumber(messages->Fields, static_cast<unsigned long>(EditorLevel(level)));
+        PutNumber(messages->Fields, line);
+        PutNumber(messages->Fields, column);
         TidyProtocol::PutField(messages->Fields, BareMessage(message));
         ++messages->Count;
     }
-    return yes;
+    // The message travels in the response; Tidy need not write its report line as well.
+    return no;
 }
 
 bool IsNumber(const std::string& text) {
@@ -117,13 +153,29 @@ int Fail(const char* why) {
     return 2;
 }
 
+// Tidy's output goes straight into a string: Tidy's own buffer checks its room on every byte.
+void TIDY_CALL PutOutputByte(void* sinkData, byte value) {
+    static_cast<std::string*>(sinkData)->push_back(static_cast<char>(value));
+}
+
+std::string ReadAll(std::FILE* in) {
+    std::string bytes;
+    char chunk[1 << 16];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+        bytes.append(chunk, n);
+    return bytes;
+}
+
+bool WriteAll(std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string request;
-    char chunk[1 << 16];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;)
-        request.append(chunk, n);
+    const std::string request = ReadAll(stdin);
+    // Validating wants the messages only; Tidy then writes no output (as the tidy program's -e).
+    bool writeOutput = true;
     // Hidden switches for the tests of a helper that dies or never answers.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--crash-for-test") == 0)
@@ -132,6 +184,8 @@ int main(int argc, char** argv) {
             for (;;)
                 pause();
         }
+        if (std::strcmp(argv[i], "--messages-only") == 0)
+            writeOutput = false;
     }
 
     TidyProtocol::TRequest parsed;
@@ -140,40 +194,46 @@ int main(int argc, char** argv) {
         return Fail(why);
     const std::vector<std::pair<std::string, std::string>> rows(parsed.Options.begin(),
                                                                 parsed.Options.end());
-    const std::string document(parsed.Document);
+    // The document is the request's last field, so it is already ended by a NUL unless
+    // something trails it.
+    std::string copy;
+    const char* document = parsed.Document.data();
+    if (document + parsed.Document.size() != request.data() + request.size()) {
+        copy = parsed.Document;
+        document = copy.c_str();
+    }
 
     TMessages messages;
-    TidyBuffer output;
     TidyBuffer errors;
-    tidyBufInit(&output);
     tidyBufInit(&errors);
     const TidyDoc doc = tidyCreate();
-    // Tidy's own report of each message goes nowhere: the messages travel in the response.
+    // Tidy's own report goes nowhere: the messages travel in the response.
     tidySetErrorBuffer(doc, &errors);
     const bool accepted = ApplyTidyOptions(doc, rows);
     tidySetAppData(doc, &messages);
     tidySetReportFilter(doc, ReportFilter);
     // The same steps as the tidy program: without the clean-up pass the clean, bare, Word 2000
     // and empty-paragraph options would do nothing.
-    if (tidyParseString(doc, document.c_str()) >= 0 && tidyCleanAndRepair(doc) >= 0)
+    if (tidyParseString(doc, document) >= 0 && tidyCleanAndRepair(doc) >= 0)
         tidyRunDiagnostics(doc);
-    tidySaveBuffer(doc, &output);
+    std::string output;
+    if (writeOutput) {
+        // Tidy's output is seldom much longer than its input.
+        output.reserve(parsed.Document.size() + parsed.Document.size() / 2 + 4096);
+        TidyOutputSink sink;
+        tidyInitSink(&sink, &output, PutOutputByte);
+        tidySaveSink(doc, &sink);
+    }
     tidySetReportFilter(doc, nullptr);
-
-    std::string response;
-    TidyProtocol::PutField(
-        response, output.bp
-                      ? std::string_view(reinterpret_cast<const char*>(output.bp), output.size)
-                      : std::string_view());
-    TidyProtocol::PutField(response, accepted ? "1" : "0");
-    TidyProtocol::PutField(response, std::to_string(messages.Count));
-    response += messages.Fields;
-    tidyBufFree(&output);
     tidyBufFree(&errors);
     tidyRelease(doc);
 
-    const bool written =
-        std::fwrite(response.data(), 1, response.size(), stdout) == response.size() &&
-        std::fflush(stdout) == 0;
+    // The output and the messages go out as they are, without one more copy of each.
+    const std::string head = std::to_string(output.size()) + ':';
+    std::string middle;
+    TidyProtocol::PutField(middle, accepted ? "1" : "0");
+    TidyProtocol::PutField(middle, std::to_string(messages.Count));
+    const bool written = WriteAll(head) && WriteAll(output) && WriteAll(middle) &&
+                         WriteAll(messages.Fields) && std::fflush(stdout) == 0;
     return written ? 0 : Fail("cannot write the response");
 }

@@ -162,6 +162,10 @@ TEST(TidyCrossCheck, OutputAndMessagesEqualThoseOfTheTidyProgram) {
                 << page.Name.toStdString() << (variant ? " (variant)" : "");
             EXPECT_EQ(messages, EditorMessages(QString::fromUtf8(report.readAll())))
                 << page.Name.toStdString() << (variant ? " (variant)" : "");
+            // Validating has Tidy write no output, and must find just the same.
+            QString found;
+            form.ValidateWithTidy(page.Text, found, page.Encoding);
+            EXPECT_EQ(found, messages) << page.Name.toStdString() << (variant ? " (variant)" : "");
         }
     }
 }
