@@ -43,7 +43,17 @@ std::string Request(const QByteArray& text, const QList<TTidyOption>& options) {
     return out;
 }
 
-std::optional<TTidyHelperResult> ParseResponse(const QByteArray& bytes) {
+// The busy cursor for the life of a run.
+struct TBusyCursor {
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+} // namespace
+
+std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes) {
     std::string_view in(bytes.data(), size_t(bytes.size()));
     TTidyHelperResult result;
     std::string_view text, accepted;
@@ -69,16 +79,6 @@ std::optional<TTidyHelperResult> ParseResponse(const QByteArray& bytes) {
         return std::nullopt;
     return result;
 }
-
-// The busy cursor for the life of a run.
-struct TBusyCursor {
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-
-} // namespace
 
 TTidyHelperSettings& TidyHelperSettings() {
     static TTidyHelperSettings settings;
@@ -158,7 +158,7 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
         throw ETidyCancelled();
     if (timedOut || helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
         throw EGlyphError(TidyStoppedMessage());
-    const auto result = ParseResponse(helper.readAllStandardOutput());
+    const auto result = ParseTidyResponse(helper.readAllStandardOutput());
     if (!result)
         throw EGlyphError(TidyStoppedMessage());
     return *result;

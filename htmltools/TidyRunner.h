@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // One Tidy option by its configuration name, with its value as text ("1"/"0" for yes and no).
 struct TTidyOption {
@@ -50,6 +51,9 @@ QString TidyStoppedMessage();
 
 // What a run needs back: validating wants the messages only, so Tidy writes no output for it.
 enum class TTidyWanted { TextAndMessages, MessagesOnly };
+
+// Reads the helper's response; nothing when the bytes are not exactly one whole response.
+std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes);
 
 // Runs Text through Tidy with Options, in the order given, in a helper process: a crash or a
 // hang throws EGlyphError TidyStoppedMessage(), a Cancel in the progress window ETidyCancelled.

@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 seconds=${2:-60}
 runs=${3:--1}
-targets=(LineBuffer Undo Highlighters CacheName HTMLWalk Preprocess Translation FtpListing TidyRequest)
+targets=(LineBuffer Undo Highlighters CacheName HTMLWalk Preprocess Translation FtpListing TidyRequest TidyResponse)
 if [[ $# -ge 1 && $1 != all ]]; then
   targets=("$1")
 fi
