@@ -2,10 +2,13 @@
 
 #include "common/AppHelpers.h"
 #include "common/Paths.h"
+#include "net/SitePasswords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -63,6 +66,13 @@ TFormFTPSite::TFormFTPSite(QWidget* parent)
         "CBSiteName.Text", [this] { return CBSiteName->currentText(); },
         [this](const QString& text) { CBSiteName->setEditText(text); });
     sites_ = std::make_unique<TIniFile>(SitesFilePath());
+    passwords_ = new TSitePasswords(*sites_, this);
+    connect(passwords_, &TSitePasswords::KeptInFile, this,
+            [this](const QString&, const QString& reason) {
+                ShowPasswordNote(QString("The keyring did not take the password (%1). It is kept "
+                                         "in Sites.ini, which only you can read.")
+                                     .arg(reason));
+            });
     ReadSiteNames();
     storage_.Restore();
     CBSiteNameChange();
@@ -113,6 +123,11 @@ void TFormFTPSite::BuildControls() {
     CBShowPassword = new QCheckBox("Show password");
     CBShowPassword->setObjectName("CBShowPassword");
     form->addWidget(CBShowPassword);
+    LabelPasswordNote = new QLabel;
+    LabelPasswordNote->setObjectName("LabelPasswordNote");
+    LabelPasswordNote->setWordWrap(true);
+    LabelPasswordNote->hide();
+    form->addWidget(LabelPasswordNote);
     EditRemote = new QLineEdit;
     EditRemote->setObjectName("EditRemote");
     addField("Default Remote Path:", EditRemote);
@@ -150,6 +165,12 @@ void TFormFTPSite::BuildControls() {
     connect(CBSiteName, &QComboBox::editTextChanged, this, [this] { CBSiteNameChange(); });
     connect(CBSiteName, &QComboBox::currentIndexChanged, this, [this] { CBSiteNameChange(); });
     connect(EditHostName, &QLineEdit::textChanged, this, [this] { EditHostNameChange(); });
+    // What the user types wins over a password still on its way from the keyring.
+    connect(EditPassword, &QLineEdit::textEdited, this, [this] {
+        ++passwordRead_;
+        readingPassword_ = false;
+        EditHostNameChange();
+    });
     connect(ButtonSave, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
@@ -188,7 +209,7 @@ void TFormFTPSite::CBSiteNameChange() {
         return;
     EditHostName->setText(sites_->ReadString(name, "HostName"));
     EditUsername->setEditText(sites_->ReadString(name, "UserName"));
-    EditPassword->setText(sites_->ReadString(name, "Password"));
+    LoadPassword(name);
     EditRemote->setText(sites_->ReadString(name, "RemotePath"));
     EditLocal->setText(sites_->ReadString(name, "LocalPath"));
     CBProtocol->setCurrentIndex(
@@ -197,8 +218,38 @@ void TFormFTPSite::CBSiteNameChange() {
     CBPassive->setChecked(sites_->ReadBool(name, "Passive", false));
 }
 
+void TFormFTPSite::LoadPassword(const QString& name) {
+    const int read = ++passwordRead_;
+    readingPassword_ = true;
+    EditPassword->clear();
+    passwords_->Read(name, [this, read](const QString& password) {
+        if (read != passwordRead_)
+            return;
+        readingPassword_ = false;
+        EditPassword->setText(password);
+        EditHostNameChange();
+    });
+    EditHostNameChange();
+}
+
+void TFormFTPSite::ShowPasswordNote(const QString& text) {
+    LabelPasswordNote->setText(text);
+    LabelPasswordNote->setVisible(!text.isEmpty());
+}
+
+void TFormFTPSite::showEvent(QShowEvent* event) {
+    // The keyring may have started or stopped since the dialog was last shown.
+    if (!SecretServiceRunning())
+        ShowPasswordNote("No desktop keyring is running: saved passwords are kept in Sites.ini, "
+                         "which only you can read.");
+    else
+        ShowPasswordNote({});
+    QDialog::showEvent(event);
+}
+
 void TFormFTPSite::EditHostNameChange() {
-    ButtonConnect->setEnabled(!EditHostName->text().trimmed().isEmpty());
+    // Connecting before the saved password arrived would log in without it.
+    ButtonConnect->setEnabled(!EditHostName->text().trimmed().isEmpty() && !readingPassword_);
 }
 
 void TFormFTPSite::ButtonSaveClick() {
@@ -207,7 +258,7 @@ void TFormFTPSite::ButtonSaveClick() {
     sites_->Batch([&] {
         sites_->WriteString(name, "HostName", EditHostName->text());
         sites_->WriteString(name, "UserName", EditUsername->currentText());
-        sites_->WriteString(name, "Password", EditPassword->text());
+        passwords_->Write(name, EditPassword->text());
         sites_->WriteString(name, "RemotePath", EditRemote->text());
         sites_->WriteString(name, "LocalPath", EditLocal->text());
         sites_->WriteString(name, "Protocol", kProtocolKeys.value(CBProtocol->currentIndex()));
@@ -223,6 +274,7 @@ void TFormFTPSite::ButtonRemoveClick() {
     if (!AskYesNo(QString("Delete \"%1\" from your FTP site database?").arg(name)))
         return;
     sites_->EraseSection(name);
+    passwords_->Remove(name);
     ProtectSitesFile();
     CBSiteName->setEditText({});
     ReadSiteNames();
@@ -238,6 +290,19 @@ void TFormFTPSite::AcceptResult() {
     SiteLocalPath = EditLocal->text();
     SiteProtocol = CBProtocol->currentIndex() == 1 ? TFtpProtocol::FtpsExplicit : TFtpProtocol::Ftp;
     SitePassive = CBPassive->isChecked();
+}
+
+bool TFormFTPSite::SelectSavedSite(const QString& name) {
+    if (!UsableSiteName(name) || !sites_->SectionExists(SavedName(name)))
+        return false;
+    CBSiteName->setEditText(SavedName(name));
+    if (readingPassword_) {
+        // The keyring answers within moments; the window keeps painting meanwhile.
+        while (readingPassword_)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    AcceptResult();
+    return true;
 }
 
 bool TFormFTPSite::ExecuteSiteDialog() {
