@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QStatusBar>
 
 namespace {
@@ -56,6 +57,9 @@ bool TFormGlyphon::SaveBeforePublishing() {
 void TFormGlyphon::MIPublishClick() {
     if (!SaveBeforePublishing())
         return;
+    // One publish at a time: the keyring and the server are waited for with the events running.
+    MIPublish->setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { MIPublish->setEnabled(true); });
     const QString fileName = DocumentFileName;
     const QString key = PublishKey(fileName);
     TFormFTPClient& client = FormFTPClient();

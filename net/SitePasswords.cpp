@@ -36,7 +36,9 @@ void TSitePasswords::Read(const QString& site, const std::function<void(const QS
         return done(*known);
     if (!SecretServiceRunning())
         return done({});
-    auto* job = new QKeychain::ReadPasswordJob(KeyringService(), this);
+    // A job goes by itself once finished; deleted while libsecret still works on it, its answer
+    // would arrive at a freed object. The connections end with this object instead.
+    auto* job = new QKeychain::ReadPasswordJob(KeyringService());
     job->setKey(site);
     connect(job, &QKeychain::Job::finished, this, [this, site, done](QKeychain::Job* finished) {
         const auto* read = static_cast<QKeychain::ReadPasswordJob*>(finished);
@@ -56,7 +58,7 @@ void TSitePasswords::Write(const QString& site, const QString& password) {
     // The file's copy goes now; should the keyring refuse, the password comes back to the file.
     known_.insert(site, password);
     sites_.DeleteKey(site, kPasswordKey);
-    auto* job = new QKeychain::WritePasswordJob(KeyringService(), this);
+    auto* job = new QKeychain::WritePasswordJob(KeyringService());
     job->setKey(site);
     job->setTextData(password);
     connect(job, &QKeychain::Job::finished, this, [this, site, password](QKeychain::Job* done) {
@@ -80,7 +82,7 @@ void TSitePasswords::Remove(const QString& site) {
     known_.remove(site);
     if (!SecretServiceRunning())
         return;
-    auto* job = new QKeychain::DeletePasswordJob(KeyringService(), this);
+    auto* job = new QKeychain::DeletePasswordJob(KeyringService());
     job->setKey(site);
     job->start();
 }

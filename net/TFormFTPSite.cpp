@@ -295,12 +295,15 @@ void TFormFTPSite::AcceptResult() {
 bool TFormFTPSite::SelectSavedSite(const QString& name) {
     if (!UsableSiteName(name) || !sites_->SectionExists(SavedName(name)))
         return false;
-    CBSiteName->setEditText(SavedName(name));
-    if (readingPassword_) {
-        // The keyring answers within moments; the window keeps painting meanwhile.
-        while (readingPassword_)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    {
+        const QSignalBlocker block(CBSiteName);
+        CBSiteName->setEditText(SavedName(name));
     }
+    // Loaded even when the name stands there already: the fields may hold other details.
+    CBSiteNameChange();
+    // The keyring answers within moments; the windows keep painting meanwhile.
+    while (readingPassword_)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     AcceptResult();
     return true;
 }
