@@ -28,7 +28,9 @@ QString TFormFTPClient::PublishFile(const QString& localFile, const QString& rem
                 [&](const QString& text) { lastMessage = text; });
     QString failure;
     if (!ConnectSequence(siteDialog_->SiteServer(), siteDialog_->SiteName)) {
-        failure = "Unable to connect to FTP site.";
+        failure = lastMessage.startsWith("ERROR!")
+                      ? "Unable to connect to FTP site (" + lastMessage + ")."
+                      : QString("Unable to connect to FTP site.");
     } else {
         lastMessage.clear();
         if (!remoteFolder.isEmpty() &&

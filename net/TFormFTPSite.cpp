@@ -73,6 +73,7 @@ TFormFTPSite::TFormFTPSite(QWidget* parent)
                                          "in Sites.ini, which only you can read.")
                                      .arg(reason));
             });
+    NotePasswordPlace();
     ReadSiteNames();
     storage_.Restore();
     CBSiteNameChange();
@@ -237,14 +238,12 @@ void TFormFTPSite::ShowPasswordNote(const QString& text) {
     LabelPasswordNote->setVisible(!text.isEmpty());
 }
 
-void TFormFTPSite::showEvent(QShowEvent* event) {
-    // The keyring may have started or stopped since the dialog was last shown.
+void TFormFTPSite::NotePasswordPlace() {
     if (!SecretServiceRunning())
         ShowPasswordNote("No desktop keyring is running: saved passwords are kept in Sites.ini, "
                          "which only you can read.");
     else
         ShowPasswordNote({});
-    QDialog::showEvent(event);
 }
 
 void TFormFTPSite::EditHostNameChange() {
@@ -309,6 +308,9 @@ bool TFormFTPSite::SelectSavedSite(const QString& name) {
 }
 
 bool TFormFTPSite::ExecuteSiteDialog() {
+    // The keyring may have started or stopped since; the note is laid out before showing.
+    NotePasswordPlace();
+    adjustSize();
     const bool ok = exec() == QDialog::Accepted;
     storage_.Store();
     return ok;

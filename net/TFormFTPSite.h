@@ -74,9 +74,6 @@ public:
     // Whether the password of the chosen site is still on its way from the keyring.
     bool ReadingPassword() const { return readingPassword_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void BuildControls();
     void ReadSiteNames();
@@ -84,6 +81,8 @@ private:
     void AcceptResult();
     void LoadPassword(const QString& name);
     void ShowPasswordNote(const QString& text);
+    // Says in the note where saved passwords go, when it is not the keyring.
+    void NotePasswordPlace();
 
     std::unique_ptr<TIniFile> sites_;
     TSitePasswords* passwords_ = nullptr;
