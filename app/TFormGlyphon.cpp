@@ -169,6 +169,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectSpellingCommands();
     ConnectTidyCommands();
     ConnectFtpCommands();
+    ConnectPublishCommands();
     ConnectHighlightingCommands();
     ConnectExportCommands();
     ConnectPrintCommands();
@@ -237,6 +238,7 @@ void TFormGlyphon::CreateMenus() {
     MIQuickPreview = AddItem(MIFile, "Quick Preview", "MIQuickPreview", Qt::CTRL | Qt::Key_F9);
     MIFile->addSeparator();
     MIOpenFTPClient = AddItem(MIFile, "Open FTP Client...", "MIOpenFTPClient");
+    MIPublish = AddItem(MIFile, "Publish", "MIPublish");
     MIFile->addSeparator();
     MIPageSetup = AddItem(MIFile, "Page Se&tup...", "MIPageSetup");
     MIPrint = AddItem(MIFile, "&Print...", "MIPrint");

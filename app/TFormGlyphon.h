@@ -132,6 +132,7 @@ public:
     QAction* MIPreviewInBrowser = nullptr;
     QAction* MIQuickPreview = nullptr;
     QAction* MIOpenFTPClient = nullptr;
+    QAction* MIPublish = nullptr;
     QAction* MIPageSetup = nullptr;
     QAction* MIPrint = nullptr;
     QAction* MIUpgrade = nullptr;
@@ -325,6 +326,13 @@ public:
     TFormFTPClient& FormFTPClient();
     void ConnectFtpCommands();
     void MIOpenFTPClientClick();
+    // ---- Publish (PublishCommands.cpp) ----
+    void ConnectPublishCommands();
+    // Uploads the saved document to the site and remote folder it was last published to, asking
+    // for them the first time.
+    void MIPublishClick();
+    // Whether the document stands in a file to publish, saving it first where the user says so.
+    bool SaveBeforePublishing();
     void MIOpenClick();
     void MISaveClick();
     void MISaveAsClick();

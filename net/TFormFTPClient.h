@@ -83,6 +83,11 @@ public:
     // Sorts the list's items, with Added put in as well.
     void SortFileList(TFtpListView* list, QList<QTreeWidgetItem*> added = {});
 
+    // Uploads LocalFile into RemoteFolder (the login folder when empty) of the site the site
+    // dialog's result names: connects, changes folder, uploads with the transfer window showing
+    // the progress, and disconnects, logging every step. Empty on success, else what failed.
+    QString PublishFile(const QString& localFile, const QString& remoteFolder);
+
     // The busy-and-wait protocol around every request.
     void BeginFtpOperation();
     void WaitForFtpCompletion(const QString& text);

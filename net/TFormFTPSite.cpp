@@ -2,10 +2,13 @@
 
 #include "common/AppHelpers.h"
 #include "common/Paths.h"
+#include "net/SitePasswords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -66,6 +69,14 @@ TFormFTPSite::TFormFTPSite(QWidget* parent)
         "CBSiteName.Text", [this] { return CBSiteName->currentText(); },
         [this](const QString& text) { CBSiteName->setEditText(text); });
     sites_ = std::make_unique<TIniFile>(SitesFilePath());
+    passwords_ = new TSitePasswords(*sites_, this);
+    connect(passwords_, &TSitePasswords::KeptInFile, this,
+            [this](const QString&, const QString& reason) {
+                ShowPasswordNote(QString("The keyring did not take the password (%1). It is kept "
+                                         "in Sites.ini, which only you can read.")
+                                     .arg(reason));
+            });
+    NotePasswordPlace();
     ReadSiteNames();
     storage_.Restore();
     CBSiteNameChange();
@@ -116,6 +127,11 @@ void TFormFTPSite::BuildControls() {
     CBShowPassword = new QCheckBox("Show password");
     CBShowPassword->setObjectName("CBShowPassword");
     form->addWidget(CBShowPassword);
+    LabelPasswordNote = new QLabel;
+    LabelPasswordNote->setObjectName("LabelPasswordNote");
+    LabelPasswordNote->setWordWrap(true);
+    LabelPasswordNote->hide();
+    form->addWidget(LabelPasswordNote);
     EditRemote = new QLineEdit;
     EditRemote->setObjectName("EditRemote");
     addField("Default Remote Path:", EditRemote);
@@ -156,6 +172,12 @@ void TFormFTPSite::BuildControls() {
     // SSH has no data connections, so no mode to choose for them.
     connect(CBProtocol, &QComboBox::currentIndexChanged, this,
             [this](int index) { CBPassive->setEnabled(kProtocolKeys.value(index) != "SFTP"); });
+    // What the user types wins over a password still on its way from the keyring.
+    connect(EditPassword, &QLineEdit::textEdited, this, [this] {
+        ++passwordRead_;
+        readingPassword_ = false;
+        EditHostNameChange();
+    });
     connect(ButtonSave, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
@@ -194,7 +216,7 @@ void TFormFTPSite::CBSiteNameChange() {
         return;
     EditHostName->setText(sites_->ReadString(name, "HostName"));
     EditUsername->setEditText(sites_->ReadString(name, "UserName"));
-    EditPassword->setText(sites_->ReadString(name, "Password"));
+    LoadPassword(name);
     EditRemote->setText(sites_->ReadString(name, "RemotePath"));
     EditLocal->setText(sites_->ReadString(name, "LocalPath"));
     CBProtocol->setCurrentIndex(
@@ -203,8 +225,36 @@ void TFormFTPSite::CBSiteNameChange() {
     CBPassive->setChecked(sites_->ReadBool(name, "Passive", false));
 }
 
+void TFormFTPSite::LoadPassword(const QString& name) {
+    const int read = ++passwordRead_;
+    readingPassword_ = true;
+    EditPassword->clear();
+    passwords_->Read(name, [this, read](const QString& password) {
+        if (read != passwordRead_)
+            return;
+        readingPassword_ = false;
+        EditPassword->setText(password);
+        EditHostNameChange();
+    });
+    EditHostNameChange();
+}
+
+void TFormFTPSite::ShowPasswordNote(const QString& text) {
+    LabelPasswordNote->setText(text);
+    LabelPasswordNote->setVisible(!text.isEmpty());
+}
+
+void TFormFTPSite::NotePasswordPlace() {
+    if (!SecretServiceRunning())
+        ShowPasswordNote("No desktop keyring is running: saved passwords are kept in Sites.ini, "
+                         "which only you can read.");
+    else
+        ShowPasswordNote({});
+}
+
 void TFormFTPSite::EditHostNameChange() {
-    ButtonConnect->setEnabled(!EditHostName->text().trimmed().isEmpty());
+    // Connecting before the saved password arrived would log in without it.
+    ButtonConnect->setEnabled(!EditHostName->text().trimmed().isEmpty() && !readingPassword_);
 }
 
 void TFormFTPSite::ButtonSaveClick() {
@@ -213,7 +263,7 @@ void TFormFTPSite::ButtonSaveClick() {
     sites_->Batch([&] {
         sites_->WriteString(name, "HostName", EditHostName->text());
         sites_->WriteString(name, "UserName", EditUsername->currentText());
-        sites_->WriteString(name, "Password", EditPassword->text());
+        passwords_->Write(name, EditPassword->text());
         sites_->WriteString(name, "RemotePath", EditRemote->text());
         sites_->WriteString(name, "LocalPath", EditLocal->text());
         sites_->WriteString(name, "Protocol", kProtocolKeys.value(CBProtocol->currentIndex()));
@@ -229,6 +279,7 @@ void TFormFTPSite::ButtonRemoveClick() {
     if (!AskYesNo(QString("Delete \"%1\" from your FTP site database?").arg(name)))
         return;
     sites_->EraseSection(name);
+    passwords_->Remove(name);
     ProtectSitesFile();
     CBSiteName->setEditText({});
     ReadSiteNames();
@@ -247,7 +298,26 @@ void TFormFTPSite::AcceptResult() {
     SitePassive = CBPassive->isChecked();
 }
 
+bool TFormFTPSite::SelectSavedSite(const QString& name) {
+    if (!UsableSiteName(name) || !sites_->SectionExists(SavedName(name)))
+        return false;
+    {
+        const QSignalBlocker block(CBSiteName);
+        CBSiteName->setEditText(SavedName(name));
+    }
+    // Loaded even when the name stands there already: the fields may hold other details.
+    CBSiteNameChange();
+    // The keyring answers within moments; the windows keep painting meanwhile.
+    while (readingPassword_)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    AcceptResult();
+    return true;
+}
+
 bool TFormFTPSite::ExecuteSiteDialog() {
+    // The keyring may have started or stopped since; the note is laid out before showing.
+    NotePasswordPlace();
+    adjustSize();
     const bool ok = exec() == QDialog::Accepted;
     storage_.Store();
     return ok;

@@ -9,8 +9,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class TSitePasswords;
 
 // The site database "Sites.ini" in the per-user configuration folder, readable by its owner
 // only, since it may hold passwords.
@@ -32,6 +34,9 @@ public:
 
     // Shows the dialog modally; true when closed with Connect, with the result fields set.
     bool ExecuteSiteDialog();
+    // Sets the result to the saved site Name, as Connect would, without showing the dialog;
+    // false when no site of that name is saved.
+    bool SelectSavedSite(const QString& name);
 
     // The result, copied from the fields when the dialog closes with Connect.
     QString SiteName;
@@ -53,6 +58,8 @@ public:
     QComboBox* EditUsername = nullptr;
     QLineEdit* EditPassword = nullptr;
     QCheckBox* CBShowPassword = nullptr;
+    // Says where saved passwords go when it is not the desktop's keyring.
+    QLabel* LabelPasswordNote = nullptr;
     QLineEdit* EditRemote = nullptr;
     QLineEdit* EditLocal = nullptr;
     QComboBox* CBProtocol = nullptr;
@@ -64,13 +71,22 @@ public:
     void EditHostNameChange();
     void ButtonSaveClick();
     void ButtonRemoveClick();
+    // Whether the password of the chosen site is still on its way from the keyring.
+    bool ReadingPassword() const { return readingPassword_; }
 
 private:
     void BuildControls();
     void ReadSiteNames();
     QString SavedName(const QString& name) const;
     void AcceptResult();
+    void LoadPassword(const QString& name);
+    void ShowPasswordNote(const QString& text);
+    // Says in the note where saved passwords go, when it is not the keyring.
+    void NotePasswordPlace();
 
     std::unique_ptr<TIniFile> sites_;
+    TSitePasswords* passwords_ = nullptr;
+    bool readingPassword_ = false;
+    int passwordRead_ = 0; // which read a late password belongs to
     TFormStorage storage_;
 };

@@ -25,6 +25,10 @@ TestEnvironment::TestEnvironment() : dir_(QDir::tempPath() + "/glyphon-test-XXXX
     QFile::setPermissions(root + "/runtime",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QDir().mkpath(ProgramDir());
+    // No session bus: nothing a test saves reaches the user's own keyring. A test that wants
+    // one starts its own and points this at it before anything connects.
+    setenv("DBUS_SESSION_BUS_ADDRESS",
+           QFile::encodeName("unix:path=" + root + "/runtime/no-bus").constData(), 1);
 }
 
 void TestEnvironment::ApplyProgramFolder() const {
