@@ -272,6 +272,31 @@ TEST(UndoCapacity, OldGroupsGoWholeNeverInPart) {
     EXPECT_EQ(texts, (QStringList{"abcdef", "abcd"})) << "each undo step is a whole group";
 }
 
+// A block indent records an entry per line, so a few of them fill the list; the oldest indents
+// go whole, and undoing all that is left ends at the text after the last one that went.
+TEST(UndoCapacity, BlockIndentsBeyondTheListUndoToTheLastDroppedIndent) {
+    for (const bool mainWindow : {false, true}) {
+        TGlyphEdit edit;
+        if (mainWindow)
+            ConfigureMainWindow(edit);
+        edit.SetMaxUndo(12);
+        SetLines(edit, {"a", "b", "c"});
+        edit.SetSelectionMode(smColumn);
+        edit.RunCommand(ecSelectAll);
+        QList<QStringList> texts;
+        for (int i = 0; i < 4; ++i) {
+            edit.RunCommand(ecBlockIndent);
+            texts << Lines(edit);
+        }
+        ASSERT_TRUE(edit.UndoList().FullUndoImpossible()) << "main window " << mainWindow;
+        UndoAll(edit);
+        EXPECT_EQ(Lines(edit), texts.at(1)) << "main window " << mainWindow;
+        EXPECT_TRUE(edit.Modified());
+        RedoAll(edit);
+        EXPECT_EQ(Lines(edit), texts.at(3)) << "main window " << mainWindow;
+    }
+}
+
 // Modified compares the undo position with the one of the last save (or load). A script of
 // steps: a letter is typed, S saves (the window's SetModified(false)), U undoes, R redoes;
 // after each step Modified is expected as + or -.
