@@ -35,35 +35,12 @@ constexpr const char* Latin1References[] = {
     "&ugrave;", "&uacute;", "&ucirc;",  "&uuml;",   "&yacute;", "&thorn;",  "&yuml;"};
 static_assert(std::size(Latin1References) == 255 - 161 + 1);
 
-// What each of the characters 0 to 255 becomes in the page: itself, its named reference, or
-// its UTF-8 bytes. Every entry is copied whole (its bytes past Length are never kept), so that
-// a character costs one table read and one store.
-struct TEscape {
-    char Text[MaxEscapedLength];
-    qsizetype Length;
-};
-
-const std::array<TEscape, 256>& EscapeTable() {
-    static const std::array<TEscape, 256> table = [] {
-        std::array<TEscape, 256> t{};
-        for (int c = 0; c < 256; ++c) {
-            TEscape& e = t[size_t(c)];
-            if (const char* reference = TGlyphExporterHTML::CharacterReference(char16_t(c))) {
-                e.Length = qsizetype(std::strlen(reference));
-                std::memcpy(e.Text, reference, size_t(e.Length));
-            } else if (c < 128) {
-                e.Text[0] = char(c);
-                e.Length = 1;
-            } else {
-                e.Text[0] = char(0xC0 | (c >> 6));
-                e.Text[1] = char(0x80 | (c & 0x3F));
-                e.Length = 2;
-            }
-        }
-        return t;
-    }();
+// Which ASCII characters have a reference; the rest are copied in one go.
+constexpr std::array<bool, 128> AsciiEscaped = [] {
+    std::array<bool, 128> table{};
+    table['"'] = table['&'] = table['<'] = table['>'] = true;
     return table;
-}
+}();
 
 bool IsBlankToken(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
@@ -72,18 +49,16 @@ bool IsBlankToken(QStringView text) {
 // The colour as the page writes it: a double quote, "#RRGGBB", a double quote. Made by hand:
 // pages hold a colour for every run.
 std::array<char, 9> HtmlColorText(TGlyphColor color) {
-    static constexpr std::array<std::array<char, 2>, 256> HexPairs = [] {
-        constexpr char Hex[] = "0123456789ABCDEF";
-        std::array<std::array<char, 2>, 256> pairs{};
-        for (int i = 0; i < 256; ++i)
-            pairs[size_t(i)] = {Hex[i >> 4], Hex[i & 0xF]};
-        return pairs;
-    }();
-    const TGlyphColor rgb = ColorToRGB(color);
-    const auto& r = HexPairs[rgb & 0xFF];
-    const auto& g = HexPairs[(rgb >> 8) & 0xFF];
-    const auto& b = HexPairs[(rgb >> 16) & 0xFF];
-    return {'"', '#', r[0], r[1], g[0], g[1], b[0], b[1], '"'};
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    const TGlyphColor rgb = ColorToRGB(color) & 0xFFFFFF;
+    const int components[] = {int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF)};
+    std::array<char, 9> text = {'"', '#'};
+    for (int i = 0; i < 3; ++i) {
+        text[2 + 2 * i] = Hex[components[i] >> 4];
+        text[3 + 2 * i] = Hex[components[i] & 0xF];
+    }
+    text[8] = '"';
+    return text;
 }
 
 QByteArray HtmlColor(TGlyphColor color) {
@@ -161,8 +136,6 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
         highlighter_->ScanToLineEnd();
     }
     awaitingFirstToken_ = true;
-    for (TRunChangeTags& tags : runChangeTags_)
-        tags.Length = -1;
 
     const int total = stop.Y - start.Y + 1;
     for (int y = start.Y; y <= stop.Y; ++y) {
@@ -185,12 +158,10 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
 void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex, int from, int to) {
     TGlyphCustomHighlighter& h = *highlighter_;
     h.StartLine(text, lineIndex);
-    const bool wholeLine = from == 0 && to == text.size();
     for (; !h.AtLineEnd(); h.Advance()) {
-        const int tokenStart = h.TokenStart();
-        const int start = std::max(tokenStart, from);
-        const int end = std::min(tokenStart + h.TokenLength(), to);
-        if (start >= end && !wholeLine)
+        const int start = std::max(h.TokenStart(), from);
+        const int end = std::min(h.TokenStart() + h.TokenLength(), to);
+        if (start >= end && !(from == 0 && to == text.size()))
             continue;
         const QStringView token = QStringView(text).mid(start, std::max(end - start, 0));
         ApplyTokenAttribute(IsBlankToken(token), h.TokenAttribute());
@@ -223,46 +194,13 @@ void TGlyphCustomExporter::ApplyTokenAttribute(bool blankToken,
     const TGlyphFontStyles added = blankToken ? 0 : style & ~OpenStyle;
     if (!backgroundChanged && !foregroundChanged && removed == 0 && added == 0)
         return;
-    const TRunChange change{OpenBackground,
-                            OpenForeground,
-                            bg,
-                            blankToken ? OpenForeground : fg,
-                            OpenStyle,
-                            blankToken ? OpenStyle : style};
-    ChangeRun(change, backgroundChanged, foregroundChanged, removed, added);
-}
-
-void TGlyphCustomExporter::ChangeRun(const TRunChange& change, bool backgroundChanged,
-                                     bool foregroundChanged, TGlyphFontStyles removed,
-                                     TGlyphFontStyles added) {
-    // Colours differ in their high bytes as often as in their low ones: mixed by multiplying.
-    const quint64 mixed =
-        ((quint64(change.FromForeground) << 32 | change.ToForeground) * 0x9E3779B97F4A7C15ull) ^
-        ((quint64(change.FromBackground) << 32 | change.ToBackground) * 0xC2B2AE3D27D4EB4Full) ^
-        (quint64(change.FromStyle << 4 | change.ToStyle) * 0x165667B19E3779F9ull);
-    static_assert(std::tuple_size_v<decltype(runChangeTags_)> == 32);
-    const size_t slot = size_t(mixed >> 59);
-    TRunChangeTags& tags = runChangeTags_[slot];
-    if (tags.Length >= 0 && tags.Change == change) {
-        Write(tags.Tags, tags.Length);
-        OpenBackground = change.ToBackground;
-        OpenForeground = change.ToForeground;
-        OpenStyle = change.ToStyle;
-        return;
-    }
-    // EndRun closes the open run, BeginRun opens the next one.
-    const qsizetype start = Position();
     EndRun(backgroundChanged, foregroundChanged, removed);
-    OpenBackground = change.ToBackground;
-    OpenForeground = change.ToForeground;
-    OpenStyle = change.ToStyle;
-    BeginRun(backgroundChanged, foregroundChanged, added);
-    const qsizetype length = Position() - start;
-    if (length <= qsizetype(sizeof(tags.Tags))) {
-        tags.Change = change;
-        tags.Length = length;
-        std::memcpy(tags.Tags, buffer_.constData() + start, size_t(length));
+    OpenBackground = bg;
+    if (!blankToken) {
+        OpenForeground = fg;
+        OpenStyle = style;
     }
+    BeginRun(backgroundChanged, foregroundChanged, added);
 }
 
 void TGlyphCustomExporter::SaveResult(const QString& fileName) const {
@@ -301,42 +239,33 @@ const char* TGlyphExporterHTML::CharacterReference(char16_t c) {
 }
 
 void TGlyphExporterHTML::EmitText(QStringView text) {
-    static const std::array<TEscape, 256>& escapes = EscapeTable();
-    char* out = Room(text.size() * MaxEscapedLength);
-    char* const start = out;
-    const char16_t* c = text.utf16();
-    const char16_t* const end = c + text.size();
-    while (c < end) {
-        // Runs of the first 256 characters, most of any page, go through the table.
-        for (; c < end && *c < 256; ++c) {
-            const TEscape& e = escapes[*c];
-            std::memcpy(out, e.Text, MaxEscapedLength);
-            out += e.Length;
-        }
-        if (c == end)
-            break;
-        if (const char* reference = CharacterReference(*c)) {
-            const size_t length = std::strlen(reference);
-            std::memcpy(out, reference, length);
-            out += length;
-        } else if (QChar::isHighSurrogate(*c) && c + 1 < end && QChar::isLowSurrogate(c[1])) {
-            const char32_t u = QChar::surrogateToUcs4(c[0], c[1]);
-            ++c;
-            *out++ = char(0xF0 | (u >> 18));
-            *out++ = char(0x80 | ((u >> 12) & 0x3F));
-            *out++ = char(0x80 | ((u >> 6) & 0x3F));
-            *out++ = char(0x80 | (u & 0x3F));
-        } else if (*c < 0x800) {
-            *out++ = char(0xC0 | (*c >> 6));
-            *out++ = char(0x80 | (*c & 0x3F));
+    char* const start = Room(text.size() * MaxEscapedLength);
+    char* out = start;
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 128 && !AsciiEscaped[c]) {
+            out[at++] = char(c);
+        } else if (const char* reference = CharacterReference(c)) {
+            for (; *reference; ++reference)
+                out[at++] = *reference;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                   QChar::isLowSurrogate(text[i + 1].unicode())) {
+            const char32_t u = QChar::surrogateToUcs4(c, text[++i].unicode());
+            out[at++] = char(0xF0 | (u >> 18));
+            out[at++] = char(0x80 | ((u >> 12) & 0x3F));
+            out[at++] = char(0x80 | ((u >> 6) & 0x3F));
+            out[at++] = char(0x80 | (u & 0x3F));
+        } else if (c < 0x800) {
+            out[at++] = char(0xC0 | (c >> 6));
+            out[at++] = char(0x80 | (c & 0x3F));
         } else {
-            *out++ = char(0xE0 | (*c >> 12));
-            *out++ = char(0x80 | ((*c >> 6) & 0x3F));
-            *out++ = char(0x80 | (*c & 0x3F));
+            out[at++] = char(0xE0 | (c >> 12));
+            out[at++] = char(0x80 | ((c >> 6) & 0x3F));
+            out[at++] = char(0x80 | (c & 0x3F));
         }
-        ++c;
     }
-    Wrote(out - start);
+    Wrote(at);
 }
 
 void TGlyphExporterHTML::EmitLineBreak() {

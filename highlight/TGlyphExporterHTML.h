@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <array>
 #include <cstring>
 #include <functional>
 
@@ -107,23 +106,6 @@ protected:
     TGlyphFontStyles OpenStyle = 0;
 
 private:
-    // The tags between two runs depend only on the two runs' colours and styles (and on the
-    // settings, which stay put during an export), and a page holds the same few changes over
-    // and over: each is made once and then copied.
-    struct TRunChange {
-        TGlyphColor FromBackground, FromForeground, ToBackground, ToForeground;
-        TGlyphFontStyles FromStyle, ToStyle;
-        bool operator==(const TRunChange&) const = default;
-    };
-    struct TRunChangeTags {
-        TRunChange Change{};
-        qsizetype Length = -1; // -1: empty slot
-        char Tags[128];
-    };
-    void ChangeRun(const TRunChange& change, bool backgroundChanged, bool foregroundChanged,
-                   TGlyphFontStyles removed, TGlyphFontStyles added);
-    std::array<TRunChangeTags, 32> runChangeTags_;
-
     qsizetype position_ = 0;
     // Exports the characters from..to (0-based, to excluded) of the line, scanned whole.
     void ExportLine(const QString& text, int lineIndex, int from, int to);
