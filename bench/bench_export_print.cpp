@@ -16,7 +16,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPrinter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <cstdio>
@@ -154,8 +156,16 @@ int main(int argc, char** argv) {
     document.setPlainText(printed.join(u'\n'));
     QPrinter reference(QPrinter::HighResolution);
     PrintToPdf(reference, dir.filePath("reference.pdf"));
-    // Laid out for the page, so that its page count is the printed one.
-    document.setPageSize(reference.pageRect(QPrinter::Point).size());
+    // The same text area as ours: our margins on the same paper, no margin of the document's own.
+    const TGlyphEditPrintMargins& margins = print.Margins;
+    reference.setPageMargins(QMarginsF(margins.Left, margins.Top, margins.Right, margins.Bottom),
+                             QPageLayout::Millimeter);
+    document.setDocumentMargin(0);
+    // Laid out for the page, so that its page count is the printed one. The document measures
+    // in pixels of the screen and print() stretches its page over the printer's: a page of the
+    // text area's size in those pixels prints the font at its own size, as ours does.
+    const double documentDpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    document.setPageSize(reference.pageRect(QPrinter::Inch).size() * documentDpi);
     timer.restart();
     document.print(&reference);
     const double referenceTime = timer.Seconds();

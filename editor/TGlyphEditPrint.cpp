@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
@@ -327,8 +328,10 @@ void TGlyphEditPrint::PrepareRanges() {
 
 void TGlyphEditPrint::PreparePrinting(QPainter& painter) {
     painter.setFont(PrinterFont(font_));
-    for (TGlyphFontStyles style = 0; style < styledFonts_.size(); ++style)
+    for (TGlyphFontStyles style = 0; style < styledFonts_.size(); ++style) {
         styledFonts_[style] = StyledFont(painter.font(), style);
+        plainGlyphs_[style].Ready = false;
+    }
     paintedStyle_ = 0;
     const QFontMetricsF fm(painter.font(), painter.device());
     charAdvance_ = fm.horizontalAdvance(u'W');
@@ -457,7 +460,7 @@ void TGlyphEditPrint::PrintLineRows(QPainter& painter, int line, int firstRow, i
             const int a = std::max(from, starts[row]);
             const int b = std::min(to, rowEnd(row));
             if (a < b)
-                DrawPiece(painter, text.mid(a, b - a),
+                DrawPiece(painter, paintedStyle_, QStringView(text).mid(a, b - a),
                           layout_.TextLeft + RoundHalfEven((a - starts[row]) * charAdvance_),
                           y + (row - firstRow) * rowHeight_ + ascent_);
         }
@@ -518,6 +521,62 @@ void TGlyphEditPrint::PrintLineRows(QPainter& painter, int line, int firstRow, i
     painter.setBackgroundMode(Qt::TransparentMode);
 }
 
-void TGlyphEditPrint::DrawPiece(QPainter& painter, const QString& text, int x, int y) {
-    painter.drawText(QPoint(x, y), text);
+void TGlyphEditPrint::DrawPiece(QPainter& painter, TGlyphFontStyles style, QStringView text, int x,
+                                int y) {
+    // An opaque background is painted by drawText only.
+    if (painter.backgroundMode() == Qt::OpaqueMode || !DrawGlyphs(painter, style, text, x, y))
+        painter.drawText(QPoint(x, y), text.toString());
+}
+
+// Shaping a run costs far more than printing it, and characters of the Latin scripts in one
+// font only stand side by side: their glyphs and advances come from the font's own tables, the
+// same ones the text engine reads. False, with nothing drawn, when the run holds a character the
+// font lacks or one that shaping may change (controls, soft hyphens, combining marks).
+const TGlyphEditPrint::TPlainGlyph& TGlyphEditPrint::TPlainGlyphs::Lookup(char16_t c) {
+    TPlainGlyph& plain = Chars[c];
+    if (plain.Known)
+        return plain;
+    plain.Known = true;
+    if (c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xAD || !Font.supportsCharacter(QChar(c)))
+        return plain;
+    const QChar ch(c);
+    int count = 1;
+    Font.glyphIndexesForChars(&ch, 1, &plain.Glyph, &count);
+    QPointF advance;
+    Font.advancesForGlyphIndexes(&plain.Glyph, &advance, 1);
+    plain.Advance = advance.x();
+    return plain;
+}
+
+bool TGlyphEditPrint::DrawGlyphs(QPainter& painter, TGlyphFontStyles style, QStringView text, int x,
+                                 int y) {
+    TPlainGlyphs& plain = plainGlyphs_[style & fsAllStyles];
+    if (!plain.Ready) {
+        plain.Ready = true;
+        plain.Font = QRawFont::fromFont(QFont(styledFonts_[style & fsAllStyles], painter.device()));
+        plain.Chars.fill({});
+        plain.Run = QGlyphRun();
+        plain.Run.setRawFont(plain.Font);
+        plain.Run.setUnderline(style & fsUnderline);
+        plain.Run.setStrikeOut(style & fsStrikeOut);
+    }
+    if (!plain.Font.isValid())
+        return false;
+    runGlyphs_.resize(text.size());
+    runPositions_.resize(text.size());
+    qreal at = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= plain.Chars.size())
+            return false;
+        const TPlainGlyph& glyph = plain.Lookup(c);
+        if (glyph.Glyph == 0)
+            return false;
+        runGlyphs_[i] = glyph.Glyph;
+        runPositions_[i] = QPointF(at, 0);
+        at += glyph.Advance;
+    }
+    plain.Run.setRawData(runGlyphs_.constData(), runPositions_.constData(), int(text.size()));
+    painter.drawGlyphRun(QPointF(x, y), plain.Run);
+    return true;
 }

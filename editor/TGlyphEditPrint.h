@@ -3,7 +3,10 @@
 #include "highlight/TGlyphCustomHighlighter.h"
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QList>
+#include <QPointF>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -167,7 +170,8 @@ private:
     QList<int> RowStarts(int line) const;
     void PrintOnePage(QPainter& painter, int page);
     void PrintLineRows(QPainter& painter, int line, int firstRow, int rowCount, int y);
-    void DrawPiece(QPainter& painter, const QString& text, int x, int y);
+    void DrawPiece(QPainter& painter, TGlyphFontStyles style, QStringView text, int x, int y);
+    bool DrawGlyphs(QPainter& painter, TGlyphFontStyles style, QStringView text, int x, int y);
 
     QStringList lines_;
     QFont font_;
@@ -190,4 +194,21 @@ private:
     // The text font in each combination of styles, and the one the painter has.
     std::array<QFont, fsAllStyles + 1> styledFonts_;
     TGlyphFontStyles paintedStyle_ = 0;
+    // A style's glyphs of the characters that need no shaping, each looked up on first use:
+    // runs of them go to the printer as glyphs side by side, without the text engine.
+    struct TPlainGlyph {
+        bool Known = false;
+        quint32 Glyph = 0; // 0: shaped as text
+        qreal Advance = 0;
+    };
+    struct TPlainGlyphs {
+        bool Ready = false;
+        QRawFont Font;
+        QGlyphRun Run;
+        std::array<TPlainGlyph, 0x300> Chars;
+        const TPlainGlyph& Lookup(char16_t c);
+    };
+    std::array<TPlainGlyphs, fsAllStyles + 1> plainGlyphs_;
+    QList<quint32> runGlyphs_;
+    QList<QPointF> runPositions_;
 };

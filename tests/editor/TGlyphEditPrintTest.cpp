@@ -156,6 +156,25 @@ TEST_F(PrintToPdf, HeaderAndFooterCarryTheirMacros) {
     }
 }
 
+// Plain Latin runs go to the page as glyphs side by side, others through the text engine; the
+// page reads back the same either way, in any style, each run in its columns.
+TEST_F(PrintToPdf, EveryRunReadsBackInItsColumns) {
+    TGlyphCppHighlighter cpp;
+    cpp.KeyAttri()->SetStyle(fsBold | fsItalic);
+    print.SetHighlighter(&cpp);
+    // The comment with the euro sign is shaped; the reader knows only the first 256 characters.
+    const QStringList pages = Print({"int caf\u00e9 = 5; // na\u00efve fa\u00e7ade",
+                                     "int price = 5; /* \u20ac */ int each;", "return x;"});
+    ASSERT_EQ(pages.size(), 1);
+    const QStringList rows = Rows(pages[0]);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], "int caf\u00e9 = 5; // na\u00efve fa\u00e7ade");
+    EXPECT_TRUE(rows[1].startsWith("int price = 5; /* ")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].endsWith(" */ int each;")) << rows[1].toStdString();
+    EXPECT_EQ(rows[1].size(), 32);
+    EXPECT_EQ(rows[2], "return x;");
+}
+
 // The highlighter gives the styles; its colours reach the page only with Colors on.
 TEST_F(PrintToPdf, HighlighterColoursOnlyWithColors) {
     TGlyphCppHighlighter cpp;
