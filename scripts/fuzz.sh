@@ -17,8 +17,10 @@ if [[ $# -ge 1 && $1 != all ]]; then
   targets=("$1")
 fi
 
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DGLYPHON_FUZZ=ON -DGLYPHON_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+  -DGLYPHON_FUZZ=ON -DGLYPHON_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 for target in "${targets[@]}"; do
   cmake --build "$build" -j2 --target "fuzz_$target"
   kept=$root/fuzz/corpus/$target
