@@ -16,6 +16,7 @@ packages=(
   fonts-dejavu-core
   xdg-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  ghostscript curl
 )
 
 missing=()

@@ -60,14 +60,22 @@ TEST_F(PrintCommands, PrintItemsInTheFileMenu) {
 }
 
 // The print dialog's page range and copies decide what is printed, each copy in page order.
+// Pages are told apart by their first rows, taken from a print of the whole document: where a
+// page breaks depends on the font the machine puts in for the editor's.
 TEST_F(PrintCommands, PrintDialogChoosesPagesAndCopies) {
+    form->ClickMenuItem(form->TBPrint);
+    QStringList pageFirstRows;
+    for (const QString& page : PdfPageTexts(pdf))
+        pageFirstRows << Rows(page).value(0);
+    ASSERT_EQ(pageFirstRows.size(), 3);
+    ASSERT_EQ(pageFirstRows.first(), "line 1");
     const struct {
         int From, To, Copies;
-        QStringList FirstRows; // the first row of every printed page
+        QList<int> Pages; // the pages printed, counted from 0
     } cases[] = {
-        {0, 0, 1, {"line 1", "line 53", "line 105"}},
-        {2, 3, 2, {"line 53", "line 105", "line 53", "line 105"}},
-        {3, 3, 1, {"line 105"}},
+        {0, 0, 1, {0, 1, 2}},
+        {2, 3, 2, {1, 2, 1, 2}},
+        {3, 3, 1, {2}},
     };
     for (const auto& c : cases) {
         prompts.AnswerDialog([&](QDialog& dialog) {
@@ -79,10 +87,12 @@ TEST_F(PrintCommands, PrintDialogChoosesPagesAndCopies) {
             return int(QDialog::Accepted);
         });
         form->ClickMenuItem(form->MIPrint);
-        QStringList firstRows;
+        QStringList firstRows, expected;
         for (const QString& page : PdfPageTexts(pdf))
             firstRows << Rows(page).value(0);
-        EXPECT_EQ(firstRows, c.FirstRows) << c.From << "-" << c.To << " x" << c.Copies;
+        for (int page : c.Pages)
+            expected << pageFirstRows[page];
+        EXPECT_EQ(firstRows, expected) << c.From << "-" << c.To << " x" << c.Copies;
     }
 }
 
