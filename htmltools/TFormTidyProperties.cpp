@@ -751,6 +751,14 @@ QList<TTidyOption> TFormTidyProperties::ApplyTidyOptions() const {
 void TFormTidyProperties::AddTidyMessage(int level, int line, int column, const QString& message) {
     if (!TidyMessages)
         return;
+    QString text;
+    text.reserve(64 + message.size());
+    AppendTidyMessage(text, level, line, column, message);
+    TidyMessages->append(text);
+}
+
+void TFormTidyProperties::AppendTidyMessage(QString& out, int level, int line, int column,
+                                            QStringView message) {
     if (!messageWords_) {
         QStringList levels;
         for (int i = 0; i < 7; ++i)
@@ -766,10 +774,7 @@ void TFormTidyProperties::AddTidyMessage(int level, int line, int column, const 
     QChar lineDigits[16], columnDigits[16];
     const QStringView args[] = {Digits(line, lineDigits), Digits(column, columnDigits), name,
                                 message};
-    QString text;
-    text.reserve(64 + message.size());
-    messageWords_->Format.AppendTo(text, args);
-    TidyMessages->append(text);
+    messageWords_->Format.AppendTo(out, args);
 }
 
 TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncoding& encoding,
@@ -786,26 +791,21 @@ TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncod
 }
 
 QString TFormTidyProperties::MessagesOf(const TTidyHelperResult& result) {
-    TidyMessages.emplace();
     // The words are looked up again in the next run: the language may change between runs.
-    const auto freeMessages = qScopeGuard([this] {
-        TidyMessages.reset();
-        messageWords_.reset();
-    });
+    const auto freeWords = qScopeGuard([this] { messageWords_.reset(); });
+    // A big broken page brings hundreds of thousands of messages: they are written one after
+    // the other into one string sized once, with no string of their own.
+    qsizetype size = 0;
+    for (const TTidyMessage& m : result.Messages)
+        size += m.Text.size() + 48;
+    QString messages;
+    messages.reserve(size);
     for (const TTidyMessage& m : result.Messages) {
         // libtidy adds a note on the kind of document to every run; it is no finding of the
         // page, and with it no page would ever validate clean.
         if (m.Level == TidyInfoLevel && m.Line == 0)
             continue;
-        AddTidyMessage(m.Level, m.Line, m.Column, m.Text);
-    }
-    qsizetype size = 0;
-    for (const QString& line : *TidyMessages)
-        size += line.size() + 2;
-    QString messages;
-    messages.reserve(size);
-    for (const QString& line : *TidyMessages) {
-        messages += line;
+        AppendTidyMessage(messages, m.Level, m.Line, m.Column, m.Text);
         messages += QLatin1String("\r\n");
     }
     return messages;

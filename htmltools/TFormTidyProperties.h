@@ -159,6 +159,8 @@ private:
                                 TTidyWanted wanted);
     // The messages of a run, one line each ended by CR LF.
     QString MessagesOf(const TTidyHelperResult& result);
+    // One message as the user reads it, written onto the end of Out.
+    void AppendTidyMessage(QString& out, int level, int line, int column, QStringView message);
 
     // The translated message format and level names, looked up once per run: a big broken
     // page brings tens of thousands of messages.
