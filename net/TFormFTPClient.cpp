@@ -515,7 +515,8 @@ bool TFormFTPClient::RemoteRequest(const std::function<void()>& request, const Q
     return (session_.RequestResult() & 0xFF) != 0 || session_.RequestResult() > 0xFF;
 }
 
-bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& siteName) {
+bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& siteName,
+                                     bool reportFailure) {
     if (RemoteRequest([&] { session_.Connect(server); }, "Attempting to connect to FTP Site"))
         return true;
     const QByteArray presented = session_.PresentedCertificate();
@@ -533,7 +534,8 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
     }
     // Nothing was connected, so the "not connected" notice of Disconnect would only confuse.
     DisconnectConnection();
-    ShowInfo("Unable to connect to FTP site. Please check your settings.");
+    if (reportFailure)
+        ShowInfo("Unable to connect to FTP site. Please check your settings.");
     return false;
 }
 

@@ -127,7 +127,9 @@ private:
     void UpdatePopupMenu(TFtpListView* list, QMenu* menu);
     void RefreshCounters();
     void SetPanesEnabled();
-    bool ConnectSequence(const TFtpServer& server, const QString& siteName);
+    // ReportFailure false leaves telling the user to the caller, who says more.
+    bool ConnectSequence(const TFtpServer& server, const QString& siteName,
+                         bool reportFailure = true);
     bool TrustHostKey();
     void DisconnectConnection();
     void RemoteListing();

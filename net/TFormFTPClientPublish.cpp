@@ -27,7 +27,9 @@ QString TFormFTPClient::PublishFile(const QString& localFile, const QString& rem
         connect(&session_, &TFtpSession::LogMessage, this,
                 [&](const QString& text) { lastMessage = text; });
     QString failure;
-    if (!ConnectSequence(siteDialog_->SiteServer(), siteDialog_->SiteName)) {
+    // The one message of a failed publish names the file and the reason; the client's own
+    // notice would be a second box saying less.
+    if (!ConnectSequence(siteDialog_->SiteServer(), siteDialog_->SiteName, false)) {
         failure = lastMessage.startsWith("ERROR!")
                       ? "Unable to connect to FTP site (" + lastMessage + ")."
                       : QString("Unable to connect to FTP site.");

@@ -110,10 +110,16 @@ TEST(PublishCommands, AFailedUploadIsShownAsAnErrorAndAskedForAgain) {
     ASSERT_TRUE(truncating.Started() && plain.Started());
     SaveSite("Short", truncating, "/www");
     SaveSite("Nowhere", plain, "/missing");
+    {
+        FtpTestServer gone(remote.path());
+        ASSERT_TRUE(gone.Started());
+        SaveSite("Closed", gone, "/www");
+    }
     const struct {
         QString Site, Failure;
     } cases[] = {{"Short", "ERROR! The server holds 3 of the 12 bytes sent"},
-                 {"Nowhere", "550"}}; // the server's reply: no such folder
+                 {"Nowhere", "550"}, // the server's reply: no such folder
+                 {"Closed", "Unable to connect to FTP site (ERROR!"}};
     auto form = StartMainWindow();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Site.toStdString());
