@@ -71,8 +71,6 @@ public:
     void EditHostNameChange();
     void ButtonSaveClick();
     void ButtonRemoveClick();
-    // Whether the password of the chosen site is still on its way from the keyring.
-    bool ReadingPassword() const { return readingPassword_; }
 
 private:
     void BuildControls();
@@ -86,7 +84,7 @@ private:
 
     std::unique_ptr<TIniFile> sites_;
     TSitePasswords* passwords_ = nullptr;
-    bool readingPassword_ = false;
-    int passwordRead_ = 0; // which read a late password belongs to
+    bool readingPassword_ = false; // the chosen site's password is on its way from the keyring
+    int passwordRead_ = 0;         // which read a late password belongs to
     TFormStorage storage_;
 };

@@ -27,10 +27,14 @@ struct TMessages {
     unsigned long Count = 0;
 };
 
-// Skips blanks, then Word; false when In does not go on with it.
-bool SkipWord(std::string_view& in, std::string_view word) {
+void SkipBlanks(std::string_view& in) {
     while (!in.empty() && std::isspace(static_cast<unsigned char>(in.front())))
         in.remove_prefix(1);
+}
+
+// Skips blanks, then Word; false when In does not go on with it.
+bool SkipWord(std::string_view& in, std::string_view word) {
+    SkipBlanks(in);
     if (in.substr(0, word.size()) != word)
         return false;
     in.remove_prefix(word.size());
@@ -39,8 +43,7 @@ bool SkipWord(std::string_view& in, std::string_view word) {
 
 // Skips blanks, then a run of digits; false when there is none.
 bool SkipNumber(std::string_view& in) {
-    while (!in.empty() && std::isspace(static_cast<unsigned char>(in.front())))
-        in.remove_prefix(1);
+    SkipBlanks(in);
     size_t digits = 0;
     while (digits < in.size() && in[digits] >= '0' && in[digits] <= '9')
         ++digits;
@@ -56,8 +59,7 @@ std::string_view BareMessage(const char* message) {
     std::string_view rest = text;
     if (SkipWord(rest, "line") && SkipNumber(rest) && SkipWord(rest, "column") &&
         SkipNumber(rest) && SkipWord(rest, "-")) {
-        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
-            rest.remove_prefix(1);
+        SkipBlanks(rest);
         text = rest;
     }
     for (const std::string_view label :
