@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 
 namespace {
 
@@ -45,9 +46,9 @@ bool TFormGlyphon::TextIsBlank() const {
     return true;
 }
 
-// Exports the text from start to stop (stop excluded) in the editor's colours; false when there
-// was nothing to export or the user cancelled.
-static bool ExportText(TFormGlyphon& form, TGlyphExportPos start, TGlyphExportPos stop) {
+// Runs Export (one of the exporter's ways to export the editor's lines) in the editor's colours;
+// false when there was nothing to export or the user cancelled.
+template <typename TExport> static bool ExportText(TFormGlyphon& form, TExport&& Export) {
     TGlyphExporterHTML& exporter = form.GlyphExporterHTML;
     exporter.SetHighlighter(form.CurrentHighlighter());
     exporter.SetTitle(QFileInfo(form.DocumentFileName).fileName());
@@ -56,10 +57,9 @@ static bool ExportText(TFormGlyphon& form, TGlyphExportPos start, TGlyphExportPo
     TProgressWindow progress(&form, QStringLiteral("Exporting..."), form.ProgressDelayMs);
     exporter.OnProgress = [&](int done, int total) { return progress.Step(done, total); };
     const TGlyphEditStringList& lines = form.GlyphEdit.Lines();
-    const bool exported = exporter.ExportRange(
-        {lines.LineCount(), [&lines](int i) { return lines.GetLine(i); }}, start, stop);
-    exporter.OnProgress = nullptr;
-    return exported;
+    const auto clearProgress = qScopeGuard([&exporter] { exporter.OnProgress = nullptr; });
+    return Export(exporter, TGlyphExportLines{lines.LineCount(),
+                                              [&lines](int i) { return lines.GetLine(i); }});
 }
 
 void TFormGlyphon::MIExportAsHTMLClick() {
@@ -67,10 +67,11 @@ void TFormGlyphon::MIExportAsHTMLClick() {
         ExportFileName(DocumentFileName), GlyphExporterHTML.DefaultFilter, QStringLiteral("htm"));
     if (!fileName)
         return;
-    // A page of its own: the clipboard's descriptor and markers would show as text in a browser.
-    GlyphExporterHTML.WholeDocument = true;
-    if (ExportText(*this, {1, 1}, {INT_MAX, INT_MAX}))
-        GlyphExporterHTML.SaveResult(*fileName);
+    // A page of its own, written as it is made: the clipboard's descriptor and markers would
+    // show as text in a browser, and the page of a large file is several times its size.
+    ExportText(*this, [&](TGlyphExporterHTML& exporter, const TGlyphExportLines& lines) {
+        return exporter.ExportRangeToFile(*fileName, lines, {1, 1}, {INT_MAX, INT_MAX});
+    });
 }
 
 void TFormGlyphon::MICopyAsHTMLClick() {
@@ -78,7 +79,9 @@ void TFormGlyphon::MICopyAsHTMLClick() {
     const TBufferCoord start = selection ? GlyphEdit.SelectionStart() : TBufferCoord{1, 1};
     const TBufferCoord stop = selection ? GlyphEdit.SelectionEnd() : TBufferCoord{INT_MAX, INT_MAX};
     GlyphExporterHTML.WholeDocument = false;
-    if (!ExportText(*this, {start.X, start.Y}, {stop.X, stop.Y}))
+    if (!ExportText(*this, [&](TGlyphExporterHTML& exporter, const TGlyphExportLines& lines) {
+            return exporter.ExportRange(lines, {start.X, start.Y}, {stop.X, stop.Y});
+        }))
         return;
     auto* data = new QMimeData;
     data->setHtml(QString::fromUtf8(GlyphExporterHTML.ClipboardHtml()));

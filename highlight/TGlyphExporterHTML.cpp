@@ -3,10 +3,12 @@
 #include "common/GlyphErrors.h"
 
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -18,6 +20,8 @@ constexpr qsizetype MaxEscapedLength = 8;
 constexpr qsizetype DescriptorLength = 105;
 constexpr qsizetype StartHtmlDigits = 23;
 constexpr qsizetype EndHtmlDigits = 43;
+// The block an export to a file fills before writing it.
+constexpr qsizetype SinkBlockSize = 1024 * 1024;
 
 // The named references of the characters 161 to 255 (172 and 182 have none).
 constexpr const char* Latin1References[] = {
@@ -94,6 +98,14 @@ void TGlyphCustomExporter::SetTitle(const QString& title) {
 }
 
 void TGlyphCustomExporter::Grow(qsizetype bytes) {
+    // The document form's header is complete before its body, so a full block can go.
+    if (sink_ && WholeDocument) {
+        if (!sinkFailed_ && sink_->write(buffer_.constData(), position_) != position_)
+            sinkFailed_ = true;
+        position_ = 0;
+        if (buffer_.size() >= bytes)
+            return;
+    }
     buffer_.resize(std::max(2 * buffer_.size(), position_ + bytes + 4096));
 }
 
@@ -125,7 +137,8 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
 
     // Nothing in the header depends on the body but the clipboard offsets, which have a fixed
     // width: the header goes first and is completed at the end, so the body never moves.
-    buffer_.resize(std::max<qsizetype>(4096, qsizetype(128) * (stop.Y - start.Y)));
+    buffer_.resize(sink_ ? SinkBlockSize
+                         : std::max<qsizetype>(4096, qsizetype(128) * (stop.Y - start.Y)));
     position_ = 0;
     Write(HeaderText());
     // A range is coloured as the editor shows it: the lines before it are scanned for the state
@@ -203,13 +216,31 @@ void TGlyphCustomExporter::ApplyTokenAttribute(bool blankToken,
     BeginRun(backgroundChanged, foregroundChanged, added);
 }
 
-void TGlyphCustomExporter::SaveResult(const QString& fileName) const {
-    // Written beside the file and put in its place at the end, so that a failure leaves no
-    // half-written page and the old file stays as it was.
+bool TGlyphCustomExporter::ExportRangeToFile(const QString& fileName,
+                                             const TGlyphExportLines& lines, TGlyphExportPos start,
+                                             TGlyphExportPos stop) {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer_) != buffer_.size() || !file.commit())
+    const auto fail = [&] {
         throw EGlyphFileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        fail();
+    const auto restore = qScopeGuard([this, wholeDocument = std::exchange(WholeDocument, true)] {
+        sink_ = nullptr;
+        WholeDocument = wholeDocument;
+    });
+    sink_ = &file;
+    sinkFailed_ = false;
+    // A file not committed is removed: a stopped export leaves the old one as it was.
+    if (!ExportRange(lines, start, stop))
+        return false;
+    // What is left in memory is the last block only; it goes too, and the output is emptied.
+    const bool written = !sinkFailed_ && file.write(buffer_) == buffer_.size();
+    ResetOutput();
+    if (!written || !file.commit())
+        fail();
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "highlight/TGlyphCustomHighlighter.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <cstring>
 #include <functional>
@@ -21,7 +22,7 @@ struct TGlyphExportPos {
 
 // The format-neutral exporter: walks lines and tokens, keeps the run of colours and styles that
 // is open in the output, and asks the format for the tags that open and close runs. The output
-// is a byte buffer (UTF-8) that SaveResult writes.
+// is a byte buffer (UTF-8), or a file that ExportRangeToFile writes.
 class TGlyphCustomExporter {
 public:
     TGlyphCustomExporter() = default;
@@ -57,10 +58,14 @@ public:
     bool ExportLines(const TGlyphExportLines& lines);
     bool ExportRange(const TGlyphExportLines& lines, TGlyphExportPos start, TGlyphExportPos stop);
 
+    // Exports the document form straight into the file through a buffer of fixed size, so that
+    // a large page is never held whole in memory; the file is replaced only once everything is
+    // written, and stays as it was when the export stops. Throws EGlyphFileError when it cannot
+    // write.
+    bool ExportRangeToFile(const QString& fileName, const TGlyphExportLines& lines,
+                           TGlyphExportPos start, TGlyphExportPos stop);
+
     const QByteArray& Output() const { return buffer_; }
-    // Writes the output to the file, replacing it only once everything is written; throws
-    // EGlyphFileError when it cannot.
-    void SaveResult(const QString& fileName) const;
     void ResetOutput();
 
 protected:
@@ -107,6 +112,9 @@ protected:
 
 private:
     qsizetype position_ = 0;
+    // Where full blocks of the document form go while ExportRangeToFile runs.
+    QIODevice* sink_ = nullptr;
+    bool sinkFailed_ = false;
     // Exports the characters from..to (0-based, to excluded) of the line, scanned whole.
     void ExportLine(const QString& text, int lineIndex, int from, int to);
 

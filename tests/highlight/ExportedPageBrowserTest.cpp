@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,10 +31,10 @@ TEST(ExportedPage, BrowserShowsTheKeywordInItsColourInAFixedPitchFont) {
     exporter.WholeDocument = true;
     exporter.Color = 0xFFFFFF;
     exporter.SetHighlighter(&cpp);
-    ASSERT_TRUE(exporter.ExportLines({2, [](int i) { return i ? "  return x;" : "int x;"; }}));
     QTemporaryDir dir;
     const QString file = dir.filePath("page.htm");
-    exporter.SaveResult(file);
+    ASSERT_TRUE(exporter.ExportRangeToFile(
+        file, {2, [](int i) { return i ? "  return x;" : "int x;"; }}, {1, 1}, {INT_MAX, INT_MAX}));
 
     QWebEngineView view;
     QSignalSpy loaded(&view, &QWebEngineView::loadFinished);

@@ -1,7 +1,13 @@
 #include "highlight/TGlyphExporterHTML.h"
+#include "common/GlyphErrors.h"
 #include "highlight/TGlyphCppHighlighter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <climits>
 #include <gtest/gtest.h>
 #include <tidy/tidy.h>
 #include <tidy/tidybuffio.h>
@@ -188,6 +194,43 @@ TEST(ExportDocumentForm, PageIsCompleteAndTidyFindsNoErrors) {
     tidyBufFree(&errors);
     tidyRelease(doc);
     EXPECT_EQ(errorCount, 0u) << report;
+}
+
+// Written through its fixed block, a page of several blocks is byte for byte the page made in
+// memory; an export that does not happen leaves the old file as it was.
+TEST(ExportToFile, WritesThePageMadeInMemory) {
+    QTemporaryDir dir;
+    PlainCpp cpp;
+    cpp.H.KeyAttri()->SetForeground(Red);
+    cpp.H.StringAttri()->SetStyle(fsItalic);
+    const TGlyphExportLines lines =
+        LinesOf(QStringList(60000, QStringLiteral("int x = \"<&>\u00e9\"; // \U0001F600 note")));
+    TGlyphExporterHTML exporter;
+    exporter.SetHighlighter(&cpp.H);
+    exporter.WholeDocument = true;
+    ASSERT_TRUE(exporter.ExportLines(lines));
+    const QByteArray inMemory = exporter.Output();
+    ASSERT_GT(inMemory.size(), 3 * 1024 * 1024);
+
+    const QString page = dir.filePath("page.htm");
+    exporter.WholeDocument = false; // the file is the document form whatever the setting
+    ASSERT_TRUE(exporter.ExportRangeToFile(page, lines, {1, 1}, {INT_MAX, INT_MAX}));
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == inMemory);
+    file.close();
+    EXPECT_FALSE(exporter.WholeDocument);
+
+    int calls = 0;
+    exporter.OnProgress = [&](int, int) { return ++calls < 3; };
+    EXPECT_FALSE(exporter.ExportRangeToFile(page, lines, {1, 1}, {INT_MAX, INT_MAX}));
+    exporter.OnProgress = nullptr;
+    EXPECT_FALSE(exporter.ExportRangeToFile(page, LinesOf({""}), {1, 1}, {INT_MAX, INT_MAX}));
+    EXPECT_EQ(QFileInfo(page).size(), inMemory.size());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"page.htm"}));
+    EXPECT_THROW(exporter.ExportRangeToFile(dir.filePath("no/such/folder/page.htm"), lines, {1, 1},
+                                            {INT_MAX, INT_MAX}),
+                 EGlyphFileError);
 }
 
 TEST(ExportProgress, StoppingLeavesNoOutput) {
