@@ -198,11 +198,14 @@ void TTidyMessageFormat::AppendTo(QString& out, const QStringView* args) const {
     const auto part = [&](const TPiece& piece) {
         return piece.Arg < 0 ? QStringView(format_).mid(piece.From, piece.Size) : args[piece.Arg];
     };
-    // Sized once and filled in place: one growth check per message, not one per piece.
+    // Sized once and filled in place: one growth check per message, not one per piece. The
+    // room grows by half again when it runs out, as messages keep coming.
     qsizetype size = out.size();
     for (const TPiece& piece : pieces_)
         size += part(piece).size();
     const qsizetype start = out.size();
+    if (size > out.capacity())
+        out.reserve(std::max(size, out.capacity() + out.capacity() / 2));
     out.resize(size);
     QChar* to = out.data() + start;
     for (const TPiece& piece : pieces_) {
@@ -778,7 +781,8 @@ void TFormTidyProperties::AppendTidyMessage(QString& out, int level, int line, i
 }
 
 TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncoding& encoding,
-                                                 TServerBlocks& blocks, TTidyWanted wanted) {
+                                                 TServerBlocks& blocks, TTidyWanted wanted,
+                                                 QString& messages) {
     const QList<TTidyOption> options = ApplyTidyOptions();
     const QString source = ProtectServerBlocks(WithLineFeeds(text), blocks);
     // Tidy reads the page in its own encoding; text that encoding cannot hold goes as UTF-8.
@@ -787,35 +791,27 @@ TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncod
         encoding = TTextEncoding::Utf8;
         bytes = EncodeTextAs(source, encoding);
     }
-    return RunTidyHelper(*bytes, options, wanted);
-}
-
-QString TFormTidyProperties::MessagesOf(const TTidyHelperResult& result) {
     // The words are looked up again in the next run: the language may change between runs.
     const auto freeWords = qScopeGuard([this] { messageWords_.reset(); });
-    // A big broken page brings hundreds of thousands of messages: they are written one after
-    // the other into one string sized once, with no string of their own.
-    qsizetype size = 0;
-    for (const TTidyMessage& m : result.Messages)
-        size += m.Text.size() + 48;
-    QString messages;
-    messages.reserve(size);
-    for (const TTidyMessage& m : result.Messages) {
-        // libtidy adds a note on the kind of document to every run; it is no finding of the
-        // page, and with it no page would ever validate clean.
+    // A big broken page brings hundreds of thousands of messages: each is written onto the end
+    // of one string as it arrives, while Tidy goes on, and keeps no string of its own.
+    QString written;
+    TTidyHelperResult result = RunTidyHelper(*bytes, options, wanted, [&](TTidyMessage&& m) {
+        // libtidy adds a note on the kind of document to every run; it is no finding of
+        // the page, and with it no page would ever validate clean.
         if (m.Level == TidyInfoLevel && m.Line == 0)
-            continue;
-        AppendTidyMessage(messages, m.Level, m.Line, m.Column, m.Text);
-        messages += QLatin1String("\r\n");
-    }
-    return messages;
+            return;
+        AppendTidyMessage(written, m.Level, m.Line, m.Column, m.Text);
+        written += QLatin1String("\r\n");
+    });
+    messages = std::move(written);
+    return result;
 }
 
 bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncoding encoding) {
     TServerBlocks blocks;
     const TTidyHelperResult result =
-        RunTidyOn(text, encoding, blocks, TTidyWanted::TextAndMessages);
-    messages = MessagesOf(result);
+        RunTidyOn(text, encoding, blocks, TTidyWanted::TextAndMessages, messages);
     const bool wroteNothing = result.Text.isEmpty() && !text.trimmed().isEmpty();
     text = RestoreServerBlocks(DecodeTextAs(result.Text, encoding), blocks);
     return !wroteNothing;
@@ -824,5 +820,5 @@ bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncodin
 void TFormTidyProperties::ValidateWithTidy(const QString& text, QString& messages,
                                            TTextEncoding encoding) {
     TServerBlocks blocks;
-    messages = MessagesOf(RunTidyOn(text, encoding, blocks, TTidyWanted::MessagesOnly));
+    RunTidyOn(text, encoding, blocks, TTidyWanted::MessagesOnly, messages);
 }

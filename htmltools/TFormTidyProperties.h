@@ -154,11 +154,10 @@ private:
     void FormCreate();
     QString WritePreviewFile();
     // Sends Text to the helper with the controls' options, its server-side blocks protected;
-    // Encoding becomes the one the text went in.
+    // Encoding becomes the one the text went in. The run's messages are written into Messages
+    // as they arrive, one line each ended by CR LF.
     TTidyHelperResult RunTidyOn(const QString& text, TTextEncoding& encoding, TServerBlocks& blocks,
-                                TTidyWanted wanted);
-    // The messages of a run, one line each ended by CR LF.
-    QString MessagesOf(const TTidyHelperResult& result);
+                                TTidyWanted wanted, QString& messages);
     // One message as the user reads it, written onto the end of Out.
     void AppendTidyMessage(QString& out, int level, int line, int column, QStringView message);
 

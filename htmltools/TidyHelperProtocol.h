@@ -5,8 +5,9 @@
 // bytes, so any byte, NUL included, crosses unchanged.
 //
 // Request:  option count, then name and value of each option, then the document.
-// Response: Tidy's output, "1" when every option was accepted (else "0"), the message count,
-//           then level, line, column and text of each message.
+// Response: level, line, column and text of each message, then an empty field; then "1" when
+//           every option was accepted (else "0"), then Tidy's output. The messages go first and
+//           as Tidy reports them, so that the editor reads them while Tidy is still at work.
 
 #include <string>
 #include <string_view>
@@ -39,10 +40,9 @@ inline bool TakeField(std::string_view& in, std::string_view& value) {
     return true;
 }
 
-// The next field read as a non-negative number; false when it is none.
-inline bool TakeNumber(std::string_view& in, unsigned long& number) {
-    std::string_view field;
-    if (!TakeField(in, field) || field.empty() || field.size() > 9)
+// The field read as a non-negative number of at most nine digits; false when it is none.
+inline bool AsNumber(std::string_view field, unsigned long& number) {
+    if (field.empty() || field.size() > 9)
         return false;
     number = 0;
     for (const char c : field) {
@@ -51,6 +51,12 @@ inline bool TakeNumber(std::string_view& in, unsigned long& number) {
         number = number * 10 + static_cast<unsigned long>(c - '0');
     }
     return true;
+}
+
+// The next field read as a number; false when it is none.
+inline bool TakeNumber(std::string_view& in, unsigned long& number) {
+    std::string_view field;
+    return TakeField(in, field) && AsNumber(field, number);
 }
 
 // A request as the helper reads it; the views point into the request's bytes.

@@ -53,31 +53,55 @@ struct TBusyCursor {
 
 } // namespace
 
-std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes) {
-    std::string_view in(bytes.data(), size_t(bytes.size()));
-    TTidyHelperResult result;
-    std::string_view text, accepted;
-    unsigned long count = 0;
-    if (!TidyProtocol::TakeField(in, text) || !TidyProtocol::TakeField(in, accepted) ||
-        !TidyProtocol::TakeNumber(in, count))
-        return std::nullopt;
-    result.Text = QByteArray(text.data(), qsizetype(text.size()));
-    result.OptionsAccepted = accepted == "1";
-    // Every message takes at least eight bytes, so a count the bytes cannot hold reserves no
-    // more than they could.
-    result.Messages.reserve(qsizetype(std::min<unsigned long>(count, in.size() / 8)));
-    for (unsigned long i = 0; i < count; ++i) {
+void TTidyResponseReader::Feed(const QByteArray& bytes) {
+    pending_.append(bytes);
+    TakeMessages();
+}
+
+void TTidyResponseReader::TakeMessages() {
+    std::string_view in(pending_.constData(), size_t(pending_.size()));
+    // A message not yet whole, or not well formed, stays pending: Finish decides which.
+    while (!messagesEnded_) {
+        std::string_view rest = in, first, message;
         unsigned long level = 0, line = 0, column = 0;
-        std::string_view message;
-        if (!TidyProtocol::TakeNumber(in, level) || !TidyProtocol::TakeNumber(in, line) ||
-            !TidyProtocol::TakeNumber(in, column) || !TidyProtocol::TakeField(in, message))
-            return std::nullopt;
-        result.Messages.append({int(level), int(line), int(column),
-                                QString::fromUtf8(message.data(), qsizetype(message.size()))});
+        if (!TidyProtocol::TakeField(rest, first))
+            break;
+        if (first.empty()) {
+            messagesEnded_ = true;
+        } else if (!TidyProtocol::AsNumber(first, level) || !TidyProtocol::TakeNumber(rest, line) ||
+                   !TidyProtocol::TakeNumber(rest, column) ||
+                   !TidyProtocol::TakeField(rest, message)) {
+            break;
+        } else {
+            TTidyMessage taken{int(level), int(line), int(column),
+                               QString::fromUtf8(message.data(), qsizetype(message.size()))};
+            if (sink_)
+                sink_(std::move(taken));
+            else
+                result_.Messages.append(std::move(taken));
+        }
+        in = rest;
     }
-    if (!in.empty())
+    pending_.remove(0, pending_.size() - qsizetype(in.size()));
+}
+
+std::optional<TTidyHelperResult> TTidyResponseReader::Finish() {
+    TakeMessages();
+    std::string_view in(pending_.constData(), size_t(pending_.size()));
+    std::string_view accepted, text;
+    if (!messagesEnded_ || !TidyProtocol::TakeField(in, accepted) ||
+        !TidyProtocol::TakeField(in, text) || !in.empty())
         return std::nullopt;
-    return result;
+    result_.OptionsAccepted = accepted == "1";
+    result_.Text = QByteArray(text.data(), qsizetype(text.size()));
+    pending_.clear();
+    return std::move(result_);
+}
+
+std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes) {
+    TTidyResponseReader reader;
+    reader.Feed(bytes);
+    return reader.Finish();
 }
 
 TTidyHelperSettings& TidyHelperSettings() {
@@ -90,7 +114,7 @@ QString TidyStoppedMessage() {
 }
 
 TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,
-                                TTidyWanted wanted) {
+                                TTidyWanted wanted, const TTidyMessageSink& sink) {
     const TTidyHelperSettings& settings = TidyHelperSettings();
     const TBusyCursor busy;
     QProcess helper;
@@ -100,6 +124,9 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
     bool timedOut = false;
     bool cancelled = false;
     bool progressDue = false;
+    TTidyResponseReader response(sink);
+    QObject::connect(&helper, &QProcess::readyReadStandardOutput, &loop,
+                     [&] { response.Feed(helper.readAllStandardOutput()); });
     QObject::connect(&helper, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&helper, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart || e == QProcess::Crashed)
@@ -158,7 +185,8 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
         throw ETidyCancelled();
     if (timedOut || helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
         throw EGlyphError(TidyStoppedMessage());
-    const auto result = ParseTidyResponse(helper.readAllStandardOutput());
+    response.Feed(helper.readAllStandardOutput());
+    const auto result = response.Finish();
     if (!result)
         throw EGlyphError(TidyStoppedMessage());
     return *result;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <utility>
 
 // One Tidy option by its configuration name, with its value as text ("1"/"0" for yes and no).
 struct TTidyOption {
@@ -52,14 +53,37 @@ QString TidyStoppedMessage();
 // What a run needs back: validating wants the messages only, so Tidy writes no output for it.
 enum class TTidyWanted { TextAndMessages, MessagesOnly };
 
-// Reads the helper's response; nothing when the bytes are not exactly one whole response.
+// Takes each message of a run as it arrives.
+using TTidyMessageSink = std::function<void(TTidyMessage&&)>;
+
+// Reads the helper's response as its bytes arrive, taking each message as soon as it is whole:
+// to the sink when there is one, else into the result's list.
+class TTidyResponseReader {
+public:
+    explicit TTidyResponseReader(TTidyMessageSink sink = {}) : sink_(std::move(sink)) {}
+    void Feed(const QByteArray& bytes);
+    // The response once every byte is fed; nothing when they are not exactly one whole response.
+    std::optional<TTidyHelperResult> Finish();
+
+private:
+    void TakeMessages();
+
+    TTidyMessageSink sink_;
+    QByteArray pending_;
+    bool messagesEnded_ = false;
+    TTidyHelperResult result_;
+};
+
+// Reads the helper's whole response; nothing when the bytes are not exactly one response.
 std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes);
 
 // Runs Text through Tidy with Options, in the order given, in a helper process: a crash or a
 // hang throws EGlyphError TidyStoppedMessage(), a Cancel in the progress window ETidyCancelled.
 // Shows the busy cursor while it runs; user input to the windows waits until the run ends.
+// Messages go to Sink, when given, while Tidy is still at work, rather than into the result.
 TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,
-                                TTidyWanted wanted = TTidyWanted::TextAndMessages);
+                                TTidyWanted wanted = TTidyWanted::TextAndMessages,
+                                const TTidyMessageSink& sink = {});
 
 // RunCommand for a command that runs Tidy: a cancelled run ends it silently.
 bool RunTidyCommand(const std::function<void()>& command);

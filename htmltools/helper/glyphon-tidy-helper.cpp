@@ -22,9 +22,22 @@
 
 namespace {
 
+bool WriteAll(std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
+// The messages go out in blocks of this size while Tidy runs: the editor reads them meanwhile,
+// and a big broken page's hundreds of thousands of messages are never held here all at once.
+constexpr size_t MessageBlockSize = 64 * 1024;
+
 struct TMessages {
     std::string Fields;
-    unsigned long Count = 0;
+    bool WriteFailed = false;
+
+    void Flush() {
+        WriteFailed = WriteFailed || !WriteAll(Fields) || std::fflush(stdout) != 0;
+        Fields.clear();
+    }
 };
 
 void SkipBlanks(std::string_view& in) {
@@ -109,7 +122,8 @@ Bool TIDY_CALL ReportFilter(TidyDoc doc, TidyReportLevel level, uint line, uint 
         PutNumber(messages->Fields, line);
         PutNumber(messages->Fields, column);
         TidyProtocol::PutField(messages->Fields, BareMessage(message));
-        ++messages->Count;
+        if (messages->Fields.size() >= MessageBlockSize)
+            messages->Flush();
     }
     // The message travels in the response; Tidy need not write its report line as well.
     return no;
@@ -168,10 +182,6 @@ std::string ReadAll(std::FILE* in) {
     return bytes;
 }
 
-bool WriteAll(std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -206,6 +216,7 @@ int main(int argc, char** argv) {
     }
 
     TMessages messages;
+    messages.Fields.reserve(MessageBlockSize + 4096);
     TidyBuffer errors;
     tidyBufInit(&errors);
     const TidyDoc doc = tidyCreate();
@@ -230,12 +241,11 @@ int main(int argc, char** argv) {
     tidyBufFree(&errors);
     tidyRelease(doc);
 
-    // The output and the messages go out as they are, without one more copy of each.
-    const std::string head = std::to_string(output.size()) + ':';
-    std::string middle;
-    TidyProtocol::PutField(middle, accepted ? "1" : "0");
-    TidyProtocol::PutField(middle, std::to_string(messages.Count));
-    const bool written = WriteAll(head) && WriteAll(output) && WriteAll(middle) &&
-                         WriteAll(messages.Fields) && std::fflush(stdout) == 0;
+    // The last messages, their end, and the output as it is, without one more copy of it.
+    TidyProtocol::PutField(messages.Fields, "");
+    TidyProtocol::PutField(messages.Fields, accepted ? "1" : "0");
+    messages.Fields += std::to_string(output.size()) + ':';
+    messages.Flush();
+    const bool written = !messages.WriteFailed && WriteAll(output) && std::fflush(stdout) == 0;
     return written ? 0 : Fail("cannot write the response");
 }

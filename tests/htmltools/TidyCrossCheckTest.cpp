@@ -54,6 +54,8 @@ QList<TPage> HandWrittenPages() {
         {"empty", ""},
         {"only text", "just some text\nover two lines"},
         {"deep", QString("<div>").repeated(60) + "deep" + QString("</div>").repeated(58)},
+        // Enough messages to reach the editor in several pieces.
+        {"many faults", QString("<p>x & y <img src=a.gif> &bogus;\n").repeated(1500)},
     };
 }
 
