@@ -93,8 +93,10 @@ std::optional<TTidyHelperResult> TTidyResponseReader::Finish() {
         !TidyProtocol::TakeField(in, text) || !in.empty())
         return std::nullopt;
     result_.OptionsAccepted = accepted == "1";
-    result_.Text = QByteArray(text.data(), qsizetype(text.size()));
-    pending_.clear();
+    // The output is the end of what is pending: it is moved to the front, not copied.
+    pending_.remove(0, text.data() - pending_.constData());
+    result_.Text = std::move(pending_);
+    pending_ = QByteArray();
     return std::move(result_);
 }
 
