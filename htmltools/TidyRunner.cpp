@@ -31,16 +31,15 @@ QString HelperProgram() {
     return QStringLiteral(GLYPHON_TIDY_HELPER_BUILD_PATH);
 }
 
-std::string Request(const QByteArray& text, const QList<TTidyOption>& options) {
+// The request up to the document's bytes, which follow it as they are.
+std::string RequestHead(const QByteArray& text, const QList<TTidyOption>& options) {
     std::string out;
-    out.reserve(size_t(text.size()) + 1024);
     TidyProtocol::PutField(out, std::to_string(options.size()));
     for (const TTidyOption& option : options) {
         TidyProtocol::PutField(out, std::string_view(option.Name.data(), option.Name.size()));
         TidyProtocol::PutField(out, std::string_view(option.Value.data(), option.Value.size()));
     }
-    TidyProtocol::PutField(out, std::string_view(text.data(), size_t(text.size())));
-    return out;
+    return out + std::to_string(text.size()) + ':';
 }
 
 // The busy cursor for the life of a run.
@@ -55,7 +54,18 @@ struct TBusyCursor {
 
 void TTidyResponseReader::Feed(const QByteArray& bytes) {
     pending_.append(bytes);
-    TakeMessages();
+    if (!messagesEnded_) {
+        TakeMessages();
+        // Past the messages come the flag and the output's length: room for the whole output
+        // is made once, rather than grown piece by piece.
+        std::string_view in(pending_.constData(), size_t(pending_.size())), accepted;
+        const size_t colon = messagesEnded_ && TidyProtocol::TakeField(in, accepted)
+                                 ? in.substr(0, 20).find(':')
+                                 : std::string_view::npos;
+        unsigned long length = 0;
+        if (colon != std::string_view::npos && TidyProtocol::AsNumber(in.substr(0, colon), length))
+            pending_.reserve(pending_.size() + qsizetype(length));
+    }
 }
 
 void TTidyResponseReader::TakeMessages() {
@@ -152,8 +162,9 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
     if (wanted == TTidyWanted::MessagesOnly)
         arguments.append(QStringLiteral("--messages-only"));
     helper.start(HelperProgram(), arguments);
-    const std::string request = Request(text, options);
-    helper.write(request.data(), qint64(request.size()));
+    const std::string head = RequestHead(text, options);
+    helper.write(head.data(), qint64(head.size()));
+    helper.write(text);
     helper.closeWriteChannel();
     timeout.start(settings.TimeoutMs);
     progressTimer.start(settings.ProgressDelayMs);
