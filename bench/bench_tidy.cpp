@@ -1,15 +1,18 @@
 // Validate and Tidy of a generated 1 MB and 10 MB HTML page through the Tidy helper, beside the
 // tidy program (the same library) run on the same file with the same options in the same run.
-// Each of ours is printed as a multiple of the tidy program's time ("x_tidy") doing the same:
-// Tidy beside the program writing the tidied page, Validate beside its errors-only run (-e),
-// which writes none. The helper's start and the transfer of the text are part of ours.
+// Each of ours runs by turns with the tidy program doing the same work, and "x_tidy" is the
+// median of our time over the program's: Tidy beside the program writing the tidied page,
+// Validate beside its errors-only run (-e), which writes none. The helper's start and the
+// transfer of the text are part of ours.
 #include "htmltools/TFormTidyProperties.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <functional>
@@ -17,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -88,95 +92,93 @@ bool RunOrSkip(benchmark::State& state, const std::function<void()>& run) {
     }
 }
 
-// The tidy program on the page; Extra holds its switches beyond the options.
-void RunTidyProgram(benchmark::State& state, const QStringList& extra) {
+// Seconds of one run of the tidy program on the page; Extra holds its switches beyond the
+// options.
+double TidyProgramSeconds(int megabytes, const QStringList& extra) {
     TFixture& f = Fixture();
-    f.PageOf(int(state.range(0)));
+    QElapsedTimer timer;
+    timer.start();
+    QProcess tidy;
+    tidy.start(f.Program, QStringList{"-config", f.Config, "-q"} + extra +
+                              QStringList{"-f", f.Dir.filePath("report.txt"), f.Files[megabytes]});
+    tidy.waitForFinished(-1);
+    benchmark::DoNotOptimize(tidy.readAllStandardOutput());
+    return double(timer.nsecsElapsed()) * 1e-9;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Runs Ours (which answers its own seconds) and the tidy program doing the same work by turns,
+// so that a busy moment of the machine falls on both alike; the times are ours, and the
+// counters give the medians and the median of the ratios of each pair.
+void RunBesideTidyProgram(benchmark::State& state, const QStringList& extra,
+                          const std::function<double()>& ours) {
+    const int megabytes = int(state.range(0));
+    Fixture().PageOf(megabytes);
+    std::vector<double> oursSeconds, programSeconds, ratios;
     for (auto _ : state) {
-        QProcess tidy;
-        tidy.start(f.Program, QStringList{"-config", f.Config, "-q"} + extra +
-                                  QStringList{"-f", f.Dir.filePath("report.txt"),
-                                              f.Files[int(state.range(0))]});
-        tidy.waitForFinished(-1);
-        benchmark::DoNotOptimize(tidy.readAllStandardOutput());
+        double t = 0;
+        if (!RunOrSkip(state, [&] { t = ours(); }))
+            return;
+        const double program = TidyProgramSeconds(megabytes, extra);
+        state.SetIterationTime(t);
+        oursSeconds.push_back(t);
+        programSeconds.push_back(program);
+        ratios.push_back(t / program);
     }
+    state.counters["ours_ms"] = Median(oursSeconds) * 1e3;
+    state.counters["tidy_ms"] = Median(programSeconds) * 1e3;
+    state.counters["x_tidy"] = Median(ratios);
 }
 
-// Beside Tidy: the program writes the tidied page, as Tidy HTML has it written.
-void BM_TidyProgram(benchmark::State& state) {
-    RunTidyProgram(state, {});
-}
-
-// Beside Validate: the program's errors-only run, which writes no page, as Validate has none
-// written either.
-void BM_TidyProgramErrors(benchmark::State& state) {
-    RunTidyProgram(state, {"-e"});
-}
-
+// Beside the program's errors-only run (-e), which writes no page, as Validate has none
+// written either: Tidy reports its messages and writes no page.
 void BM_Validate(benchmark::State& state) {
     TFixture& f = Fixture();
     const QString& page = f.PageOf(int(state.range(0)));
-    // As the Validate command runs it: Tidy reports its messages and writes no page.
-    for (auto _ : state) {
+    RunBesideTidyProgram(state, {"-e"}, [&] {
+        QElapsedTimer timer;
+        timer.start();
         QString messages;
-        if (!RunOrSkip(state, [&] { f.Form.ValidateWithTidy(page, messages); }))
-            return;
+        f.Form.ValidateWithTidy(page, messages);
         benchmark::DoNotOptimize(messages);
-    }
+        return double(timer.nsecsElapsed()) * 1e-9;
+    });
 }
 
+// Beside the program writing the tidied page: Tidy HTML as the command runs it, the tidied page
+// replacing the editor's text. The editor of a run is made before it is timed and closed after:
+// opening and closing a document are no part of the command.
 void BM_Tidy(benchmark::State& state) {
     TFixture& f = Fixture();
     const QString& page = f.PageOf(int(state.range(0)));
-    // The editor of a run goes in the next run's untimed part: closing a document is no part of
-    // the command.
-    std::unique_ptr<TGlyphEdit> edit;
-    for (auto _ : state) {
-        state.PauseTiming();
-        edit = std::make_unique<TGlyphEdit>();
+    RunBesideTidyProgram(state, {}, [&] {
+        auto edit = std::make_unique<TGlyphEdit>();
         edit->SetText(page);
-        state.ResumeTiming();
+        QElapsedTimer timer;
+        timer.start();
         QString text = edit->Text(), messages;
-        if (!RunOrSkip(state, [&] { f.Form.RunTidy(text, messages); }))
-            return;
+        f.Form.RunTidy(text, messages);
         edit->SuspendUndoRecording();
         edit->SelectAll();
         edit->ResumeUndoRecording();
         edit->SetSelectedText(text);
-    }
+        const double seconds = double(timer.nsecsElapsed()) * 1e-9;
+        edit.reset();
+        return seconds;
+    });
 }
 
-BENCHMARK(BM_TidyProgram)
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
-BENCHMARK(BM_TidyProgramErrors)
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
 BENCHMARK(BM_Validate)
     ->Arg(1)
     ->Arg(10)
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
-BENCHMARK(BM_Tidy)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-
-// Keeps each benchmark's time per iteration for the ratios printed at the end.
-class TTimeReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            seconds[run.benchmark_name()] =
-                run.real_accumulated_time / static_cast<double>(run.iterations);
-    }
-    std::map<std::string, double> seconds;
-};
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK(BM_Tidy)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 } // namespace
 
@@ -190,25 +192,7 @@ int main(int argc, char** argv) {
         fixture.reset();
         return 1;
     }
-    TTimeReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    // Each of ours beside the program's run that does the same work.
-    const std::pair<const char*, const char*> pairs[] = {{"BM_Validate", "BM_TidyProgramErrors"},
-                                                         {"BM_Tidy", "BM_TidyProgram"}};
-    for (const char* size : {"1", "10"}) {
-        for (const auto& [ours, peer] : pairs) {
-            const auto seconds = [&](const char* name) {
-                return reporter.seconds[std::string(name) + "/" + size + "/iterations:3/real_time"];
-            };
-            const double program = seconds(peer);
-            const double t = seconds(ours);
-            if (program > 0 && t > 0)
-                std::printf("%s of %s MB: %.0f ms; tidy program%s: %.0f ms; x_tidy %.2f\n",
-                            ours + 3, size, t * 1e3,
-                            std::string(peer) == "BM_TidyProgramErrors" ? " -e" : "", program * 1e3,
-                            t / program);
-        }
-    }
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     fixture.reset();
     return 0;
