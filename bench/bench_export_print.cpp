@@ -9,6 +9,7 @@
 //   ("--print-lines N", 100,000 by default), since laying out the whole file in a QTextDocument
 //   takes longer than anyone waits.
 #include "app/TFormGlyphon.h"
+#include "bench/BenchMedian.h"
 #include "bench/GeneratedHtml.h"
 #include "editor/TGlyphEditPrint.h"
 #include "editor/TGlyphEditStringList.h"
@@ -143,10 +144,8 @@ int main(int argc, char** argv) {
         output = double(QFile(page).size());
         QFile::remove(page);
     }
-    std::sort(scans.begin(), scans.end());
-    std::sort(exports.begin(), exports.end());
-    const double scan = scans[1];
-    const double exportTime = exports[1];
+    const double scan = Median(scans);
+    const double exportTime = Median(exports);
     // Copy as HTML of the whole text: the clipboard form, made in memory.
     exporter.WholeDocument = false;
     TCpuTimer timer;

@@ -8,6 +8,7 @@
 
 #include "app/PreprocessText.h"
 #include "app/TFormGlyphon.h"
+#include "bench/BenchMedian.h"
 #include "common/CommandLine.h"
 #include "common/HtmlPreview.h"
 #include "common/Paths.h"
@@ -22,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <sys/resource.h>
@@ -180,12 +180,6 @@ void CountProcessorTime(benchmark::State& state, const QHash<int, double>& engin
         benchmark::Counter(EngineSecondsSince(engine), benchmark::Counter::kAvgIterations);
     state.counters["own_cpu_s"] =
         benchmark::Counter(OwnProcessSeconds() - own, benchmark::Counter::kAvgIterations);
-}
-
-// The median of the times, which a busy moment of the shared machine moves less than the mean.
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times.empty() ? 0 : times[times.size() / 2];
 }
 
 // Runs the Quick Preview command and waits for the browser's top-level document. Command gets

@@ -4,6 +4,7 @@
 // median of our time over the program's: Tidy beside the program writing the tidied page,
 // Validate beside its errors-only run (-e), which writes none. The helper's start and the
 // transfer of the text are part of ours.
+#include "bench/BenchMedian.h"
 #include "htmltools/TFormTidyProperties.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <functional>
@@ -104,11 +104,6 @@ double TidyProgramSeconds(int megabytes, const QStringList& extra) {
     tidy.waitForFinished(-1);
     benchmark::DoNotOptimize(tidy.readAllStandardOutput());
     return double(timer.nsecsElapsed()) * 1e-9;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 // Runs Ours (which answers its own seconds) and the tidy program doing the same work by turns,

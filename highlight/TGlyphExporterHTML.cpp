@@ -99,7 +99,7 @@ void TGlyphCustomExporter::SetTitle(const QString& title) {
 
 void TGlyphCustomExporter::Grow(qsizetype bytes) {
     // The document form's header is complete before its body, so a full block can go.
-    if (sink_ && WholeDocument) {
+    if (sink_) {
         if (!sinkFailed_ && sink_->write(buffer_.constData(), position_) != position_)
             sinkFailed_ = true;
         position_ = 0;

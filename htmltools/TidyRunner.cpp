@@ -54,18 +54,7 @@ struct TBusyCursor {
 
 void TTidyResponseReader::Feed(const QByteArray& bytes) {
     pending_.append(bytes);
-    if (!messagesEnded_) {
-        TakeMessages();
-        // Past the messages come the flag and the output's length: room for the whole output
-        // is made once, rather than grown piece by piece.
-        std::string_view in(pending_.constData(), size_t(pending_.size())), accepted;
-        const size_t colon = messagesEnded_ && TidyProtocol::TakeField(in, accepted)
-                                 ? in.substr(0, 20).find(':')
-                                 : std::string_view::npos;
-        unsigned long length = 0;
-        if (colon != std::string_view::npos && TidyProtocol::AsNumber(in.substr(0, colon), length))
-            pending_.reserve(pending_.size() + qsizetype(length));
-    }
+    TakeMessages();
 }
 
 void TTidyResponseReader::TakeMessages() {
@@ -106,7 +95,6 @@ std::optional<TTidyHelperResult> TTidyResponseReader::Finish() {
     // The output is the end of what is pending: it is moved to the front, not copied.
     pending_.remove(0, text.data() - pending_.constData());
     result_.Text = std::move(pending_);
-    pending_ = QByteArray();
     return std::move(result_);
 }
 
