@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -98,6 +99,7 @@ void TGlyphCustomExporter::SetTitle(const QString& title) {
 }
 
 void TGlyphCustomExporter::Grow(qsizetype bytes) {
+    ++grown_;
     // The document form's header is complete before its body, so a full block can go.
     if (sink_) {
         if (!sinkFailed_ && sink_->write(buffer_.constData(), position_) != position_)
@@ -149,6 +151,8 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
         highlighter_->ScanToLineEnd();
     }
     awaitingFirstToken_ = true;
+    // The page's colours and options may have changed since the last export.
+    changes_ = {};
 
     const int total = stop.Y - start.Y + 1;
     for (int y = start.Y; y <= stop.Y; ++y) {
@@ -171,10 +175,12 @@ bool TGlyphCustomExporter::ExportRange(const TGlyphExportLines& lines, TGlyphExp
 void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex, int from, int to) {
     TGlyphCustomHighlighter& h = *highlighter_;
     h.StartLine(text, lineIndex);
+    const bool wholeLine = from == 0 && to == text.size();
     for (; !h.AtLineEnd(); h.Advance()) {
-        const int start = std::max(h.TokenStart(), from);
-        const int end = std::min(h.TokenStart() + h.TokenLength(), to);
-        if (start >= end && !(from == 0 && to == text.size()))
+        const int tokenStart = h.TokenStart();
+        const int start = std::max(tokenStart, from);
+        const int end = std::min(tokenStart + h.TokenLength(), to);
+        if (start >= end && !wholeLine)
             continue;
         const QStringView token = QStringView(text).mid(start, std::max(end - start, 0));
         ApplyTokenAttribute(IsBlankToken(token), h.TokenAttribute());
@@ -184,8 +190,50 @@ void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex, int fr
     EmitLineBreak();
 }
 
+// A page changes runs at nearly every token, between the few colours of its highlighter: the
+// tags of each change are made once and copied after that.
 void TGlyphCustomExporter::ApplyTokenAttribute(bool blankToken,
                                                const TGlyphHighlighterAttributes* attribute) {
+    if (awaitingFirstToken_) {
+        ChangeRun(blankToken, attribute);
+        return;
+    }
+    const TRunChange from{OpenBackground, OpenForeground, OpenStyle, attribute, blankToken};
+    // Colours differ mostly in their high bits: a multiplying hash spreads them over the slots.
+    const std::uint64_t hash =
+        (std::uint64_t(from.Background) * 0x9E3779B97F4A7C15u) ^
+        (std::uint64_t(from.Foreground) * 0xC2B2AE3D27D4EB4Fu) ^ (std::uint64_t(from.Style) << 8) ^
+        (std::uint64_t(reinterpret_cast<std::uintptr_t>(attribute)) * 0x165667B19E3779F9u) ^
+        std::uint64_t(blankToken);
+    const std::size_t slot = std::size_t((hash * 0x9E3779B97F4A7C15u) >> 57);
+    TRunChangeTags& known = changes_[slot];
+    if (known.Made && known.From == from) {
+        Write(known.Tags.data(), known.Length);
+        OpenBackground = known.Background;
+        OpenForeground = known.Foreground;
+        OpenStyle = known.Style;
+        return;
+    }
+    // Made with room for any change, so that no block goes to the file in between and the tags
+    // lie together at the write position.
+    Room(qsizetype(known.Tags.size()));
+    const qsizetype before = position_;
+    const int grown = grown_;
+    ChangeRun(blankToken, attribute);
+    const qsizetype length = position_ - before;
+    if (grown_ != grown)
+        return;
+    std::memcpy(known.Tags.data(), buffer_.constData() + before, size_t(length));
+    known.Made = true;
+    known.From = from;
+    known.Length = length;
+    known.Background = OpenBackground;
+    known.Foreground = OpenForeground;
+    known.Style = OpenStyle;
+}
+
+void TGlyphCustomExporter::ChangeRun(bool blankToken,
+                                     const TGlyphHighlighterAttributes* attribute) {
     const TGlyphColor ownBackground = attribute ? attribute->Background() : clNone;
     const TGlyphColor ownForeground = attribute ? attribute->Foreground() : clNone;
     const TGlyphFontStyles style = attribute ? attribute->Style() : 0;
@@ -269,34 +317,62 @@ const char* TGlyphExporterHTML::CharacterReference(char16_t c) {
     }
 }
 
+namespace {
+
+// The references of the characters below 256, each padded to the longest, so that one copy of
+// fixed size writes any of them (the room for the longest per character is made anyway).
+struct TReferenceTable {
+    std::array<std::array<char, MaxEscapedLength>, 256> Text{};
+    std::array<std::uint8_t, 256> Length{};
+};
+
+const TReferenceTable& References() {
+    static const TReferenceTable table = [] {
+        TReferenceTable made;
+        for (char16_t c = 0; c < 256; ++c) {
+            if (const char* reference = TGlyphExporterHTML::CharacterReference(c)) {
+                made.Length[c] = std::uint8_t(std::strlen(reference));
+                std::memcpy(made.Text[c].data(), reference, made.Length[c]);
+            }
+        }
+        return made;
+    }();
+    return table;
+}
+
+} // namespace
+
 void TGlyphExporterHTML::EmitText(QStringView text) {
+    const TReferenceTable& references = References();
     char* const start = Room(text.size() * MaxEscapedLength);
     char* out = start;
-    qsizetype at = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < 128 && !AsciiEscaped[c]) {
-            out[at++] = char(c);
+            *out++ = char(c);
+        } else if (c < 256 && references.Length[c] > 0) {
+            std::memcpy(out, references.Text[c].data(), MaxEscapedLength);
+            out += references.Length[c];
         } else if (const char* reference = CharacterReference(c)) {
             for (; *reference; ++reference)
-                out[at++] = *reference;
+                *out++ = *reference;
         } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
                    QChar::isLowSurrogate(text[i + 1].unicode())) {
             const char32_t u = QChar::surrogateToUcs4(c, text[++i].unicode());
-            out[at++] = char(0xF0 | (u >> 18));
-            out[at++] = char(0x80 | ((u >> 12) & 0x3F));
-            out[at++] = char(0x80 | ((u >> 6) & 0x3F));
-            out[at++] = char(0x80 | (u & 0x3F));
+            *out++ = char(0xF0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3F));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
         } else if (c < 0x800) {
-            out[at++] = char(0xC0 | (c >> 6));
-            out[at++] = char(0x80 | (c & 0x3F));
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
         } else {
-            out[at++] = char(0xE0 | (c >> 12));
-            out[at++] = char(0x80 | ((c >> 6) & 0x3F));
-            out[at++] = char(0x80 | (c & 0x3F));
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
         }
     }
-    Wrote(at);
+    Wrote(out - start);
 }
 
 void TGlyphExporterHTML::EmitLineBreak() {

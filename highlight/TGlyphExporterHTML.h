@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <array>
 #include <cstring>
 #include <functional>
 
@@ -85,6 +86,9 @@ protected:
     virtual QByteArray HeaderText() = 0;
     virtual void FinishOutput() = 0;
 
+    // Moves the open run to the token's colours and style. The tags a format writes for a
+    // change must depend only on the run open before it and the token's attribute: the walk
+    // copies them the next time the same change comes.
     void ApplyTokenAttribute(bool blankToken, const TGlyphHighlighterAttributes* attribute);
 
     // The output buffer is written at its write position and cut there once complete, so that
@@ -112,11 +116,36 @@ protected:
 
 private:
     qsizetype position_ = 0;
+    // How often the buffer grew or went to the file.
+    int grown_ = 0;
     // Where full blocks of the document form go while ExportRangeToFile runs.
     QIODevice* sink_ = nullptr;
     bool sinkFailed_ = false;
     // Exports the characters from..to (0-based, to excluded) of the line, scanned whole.
     void ExportLine(const QString& text, int lineIndex, int from, int to);
+    // ApplyTokenAttribute without the copies of changes made before.
+    void ChangeRun(bool blankToken, const TGlyphHighlighterAttributes* attribute);
+
+    // A change of run: the run open before it and the token that makes it.
+    struct TRunChange {
+        TGlyphColor Background = 0;
+        TGlyphColor Foreground = 0;
+        TGlyphFontStyles Style = 0;
+        const TGlyphHighlighterAttributes* Attribute = nullptr;
+        bool Blank = false;
+        bool operator==(const TRunChange&) const = default;
+    };
+    // The tags a change wrote and the run it opened.
+    struct TRunChangeTags {
+        bool Made = false;
+        TRunChange From;
+        std::array<char, 160> Tags{};
+        qsizetype Length = 0;
+        TGlyphColor Background = 0;
+        TGlyphColor Foreground = 0;
+        TGlyphFontStyles Style = 0;
+    };
+    std::array<TRunChangeTags, 128> changes_{};
 
     TGlyphCustomHighlighter* highlighter_ = nullptr;
     QString title_ = QStringLiteral("Untitled");

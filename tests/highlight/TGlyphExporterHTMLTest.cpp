@@ -84,6 +84,21 @@ const TExportCase kExportCases[] = {
      {QString::fromUtf8("// ÷¬¶\u00AD€™é\u00A0中")},
      nullptr,
      QString::fromUtf8("// &divide;¬¶&shy;&euro;&trade;&eacute;\u00A0中\r\n").toUtf8()},
+    {"ReferencesAndWideCharactersAtEveryPlaceOfALongToken",
+     {QString::fromUtf8("// abcdefgh<bcdefgh&cdefghi\"defghijk>efghij÷fghijklm😀nopqrstu€"
+                        "abcdefg😀h😀ij😀klm😀nopq😀rstuv😀wxyzab😀cdefghi😀jk<<<<<<<<<")},
+     nullptr,
+     QString::fromUtf8("// abcdefgh&lt;bcdefgh&amp;cdefghi&quot;defghijk&gt;efghij&divide;"
+                       "fghijklm😀nopqrstu&euro;abcdefg😀h😀ij😀klm😀nopq😀rstuv😀wxyzab😀"
+                       "cdefghi😀jk&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;\r\n")
+         .toUtf8()},
+    {"AllFourStylesNest",
+     {"int x"},
+     [](TGlyphCppHighlighter& h, TGlyphExporterHTML&) {
+         h.KeyAttri()->SetStyle(fsBold | fsItalic | fsUnderline | fsStrikeOut);
+         h.IdentifierAttri()->SetStyle(fsUnderline);
+     },
+     "<b><i><u><strike>int </strike></u></i></b><u>x\r\n</u>"},
     {"BlanksBetweenLikeTokensWriteNothing",
      {"int  int"},
      RedBoldKeys,
@@ -147,6 +162,23 @@ TEST(ExportRange, NothingToExportKeepsThePreviousOutput) {
     EXPECT_EQ(exporter.Output(), previous);
     ASSERT_TRUE(exporter.ExportRange(LinesOf({"int abc", "def"}), {5, 1}, {2, 2}));
     EXPECT_TRUE(exporter.Output().contains("<pre><code>abc\r\nd\r\n</code></pre>"));
+}
+
+// The tags of a change of run are made once per export and copied after that: a second export
+// with other colours must make them anew.
+TEST(ExportRange, ASecondExportHasTheNewColours) {
+    PlainCpp cpp;
+    TGlyphExporterHTML exporter;
+    exporter.WholeDocument = true;
+    exporter.SetHighlighter(&cpp.H);
+    const TGlyphExportLines lines = LinesOf({"int x int x", "int x"});
+    for (const auto& [key, tag] : {std::pair{Red, "<font color=\"#FF0000\">"},
+                                   std::pair{Blue, "<font color=\"#0000FF\">"}}) {
+        cpp.H.KeyAttri()->SetForeground(key);
+        ASSERT_TRUE(exporter.ExportLines(lines));
+        EXPECT_EQ(exporter.Output().count(tag), 3) << exporter.Output().toStdString();
+        EXPECT_EQ(exporter.Output().count("<font color="), 3);
+    }
 }
 
 // The descriptor counts bytes from its own start; with html and body a body of S bytes gives
