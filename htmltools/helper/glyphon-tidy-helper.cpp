@@ -237,9 +237,9 @@ int main(int argc, char** argv) {
         tidyInitSink(&sink, &output, PutOutputByte);
         tidySaveSink(doc, &sink);
     }
+    // Tidy's document is not released: the process ends with the response, and freeing the
+    // tree of a big page node by node would only keep the editor waiting.
     tidySetReportFilter(doc, nullptr);
-    tidyBufFree(&errors);
-    tidyRelease(doc);
 
     // The last messages, their end, and the output as it is, without one more copy of it.
     TidyProtocol::PutField(messages.Fields, "");
