@@ -234,6 +234,8 @@ private:
 
     // Text primitives (no undo recording of their own except padding and trimming).
     void WriteLine(int y, const QString& text, bool trimCandidate);
+    void WriteLine(int y, QStringView text, bool trimCandidate);
+    void NoteTrimCandidate(int y, bool trimCandidate);
     // Replaces `count` characters at 0-based `from` of line y in place (one past the last line
     // appends `text` as a new line).
     void EditLine(int y, int from, int count, const QString& text, bool trimCandidate);

@@ -70,3 +70,5 @@ private:
 // Splits a text into the pieces between its line breaks (CR, LF or CR LF); a text ending with
 // a line break ends with an empty piece.
 QStringList GlyphEditSplitPieces(const QString& text);
+// The same pieces as views into the text, which must outlive them.
+QList<QStringView> GlyphEditSplitViews(QStringView text);

@@ -563,15 +563,25 @@ void TGlyphEditStringList::DropUserData(int from, int count) {
 }
 
 void TGlyphEditStringList::SetLine(int i, const QString& s) {
-    if (i == LineCount()) {
+    if (i == LineCount())
         AppendLine(s);
-        return;
-    }
+    else
+        SetLineChars(i, TGlyphEditLineChars(s));
+}
+
+void TGlyphEditStringList::SetLine(int i, QStringView s) {
+    if (i == LineCount())
+        AppendLine(s.toString());
+    else
+        SetLineChars(i, TGlyphEditLineChars(s));
+}
+
+void TGlyphEditStringList::SetLineChars(int i, TGlyphEditLineChars&& chars) {
     CheckIndex(i, LineCount());
     AboutToChange(i, 1);
     ChangeBracket bracket(*this);
     TGlyphEditStringRec& rec = records_[i];
-    rec.Chars = TGlyphEditLineChars(s);
+    rec.Chars = std::move(chars);
     rec.ExpandedLength = -1;
     ForgetOwnBreak(rec);
     SetTabFlags(rec, sfExpandedLengthUnknown);

@@ -197,6 +197,7 @@ public:
     };
     const TLineEdit& LastLineEdit() const { return lastLineEdit_; }
     void SetLine(int i, const QString& s);
+    void SetLine(int i, QStringView s);
     void* GetLineData(int i) const;
     void SetLineData(int i, void* d);
     int AppendLine(const QString& s);
@@ -261,6 +262,7 @@ public:
 
 private:
     TGlyphEditStringRec& Record(int i, int indexForError);
+    void SetLineChars(int i, TGlyphEditLineChars&& chars);
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
     void LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,

@@ -14,14 +14,14 @@ const QString CrLf = QStringLiteral("\r\n");
 
 } // namespace
 
-QStringList GlyphEditSplitPieces(const QString& text) {
-    QStringList pieces;
-    const QChar* p = text.constData();
+QList<QStringView> GlyphEditSplitViews(QStringView text) {
+    QList<QStringView> pieces;
+    const QChar* p = text.data();
     const QChar* end = p + text.size();
     const QChar* start = p;
     while (p < end) {
         if (*p == u'\r' || *p == u'\n') {
-            pieces.append(QString(start, p - start));
+            pieces.append(QStringView(start, p - start));
             if (*p == u'\r' && p + 1 < end && p[1] == u'\n')
                 ++p;
             start = ++p;
@@ -29,7 +29,14 @@ QStringList GlyphEditSplitPieces(const QString& text) {
             ++p;
         }
     }
-    pieces.append(QString(start, end - start));
+    pieces.append(QStringView(start, end - start));
+    return pieces;
+}
+
+QStringList GlyphEditSplitPieces(const QString& text) {
+    QStringList pieces;
+    for (const QStringView piece : GlyphEditSplitViews(text))
+        pieces.append(piece.toString());
     return pieces;
 }
 
@@ -39,6 +46,15 @@ QStringList GlyphEditSplitPieces(const QString& text) {
 // trailing spaces when the outermost editing command ends (FlushTrims), recorded for undo.
 void TCustomGlyphEdit::WriteLine(int y, const QString& text, bool trimCandidate) {
     lines_.SetLine(y - 1, text);
+    NoteTrimCandidate(y, trimCandidate);
+}
+
+void TCustomGlyphEdit::WriteLine(int y, QStringView text, bool trimCandidate) {
+    lines_.SetLine(y - 1, text);
+    NoteTrimCandidate(y, trimCandidate);
+}
+
+void TCustomGlyphEdit::NoteTrimCandidate(int y, bool trimCandidate) {
     if (trimCandidate && replay_ == TReplay::None && options_ & eoTrimTrailingSpaces)
         pendingTrims_.push_back(y - 1);
 }
@@ -49,8 +65,7 @@ void TCustomGlyphEdit::EditLine(int y, int from, int count, const QString& text,
         lines_.AppendLine(text);
     else
         lines_.ReplaceChars(y - 1, from, count, text);
-    if (trimCandidate && replay_ == TReplay::None && options_ & eoTrimTrailingSpaces)
-        pendingTrims_.push_back(y - 1);
+    NoteTrimCandidate(y, trimCandidate);
 }
 
 bool TCustomGlyphEdit::BlanksUpTo(int y, int end) const {
@@ -110,11 +125,21 @@ QString TCustomGlyphEdit::RangeText(TBufferCoord a, TBufferCoord b, TGlyphSelect
     case smNormal:
         if (first.Y == last.Y)
             return LineMid(first.Y, first.X - 1, std::max(last.X - first.X, 0));
-        text = LineMid(first.Y, first.X - 1, -1);
-        for (int y = first.Y + 1; y < last.Y; ++y)
-            text += CrLf + LineText(y);
-        text += CrLf + LineMid(last.Y, 0, last.X - 1);
-        return text;
+        {
+            // Sized first: selecting all of a big page and replacing it records the whole text.
+            qsizetype size = 0;
+            for (int y = first.Y; y <= last.Y; ++y)
+                size += LineLength(y) + CrLf.size();
+            text.reserve(size);
+            text += LineMid(first.Y, first.X - 1, -1);
+            for (int y = first.Y + 1; y < last.Y; ++y) {
+                text += CrLf;
+                text += LineText(y);
+            }
+            text += CrLf;
+            text += LineMid(last.Y, 0, last.X - 1);
+            return text;
+        }
     case smLine:
         for (int y = first.Y; y <= last.Y; ++y) {
             text += LineText(y);
@@ -202,19 +227,20 @@ TBufferCoord TCustomGlyphEdit::InsertText(TBufferCoord at, const QString& text,
 TBufferCoord TCustomGlyphEdit::InsertNormal(TBufferCoord at, const QString& text, bool trim) {
     const int y = std::min(at.Y, lines_.LineCount() + 1);
     PadLine(y, at.X);
-    const QStringList pieces = GlyphEditSplitPieces(text);
+    // Views, not copies: a whole page pasted or tidied brings hundreds of thousands of lines.
+    const QList<QStringView> pieces = GlyphEditSplitViews(text);
     const int n = static_cast<int>(pieces.size());
     const int from = std::min(at.X - 1, LineLength(y));
     if (n == 1) {
-        EditLine(y, from, 0, pieces.front(), trim);
-        return {at.X + static_cast<int>(pieces.front().size()), y};
+        EditLine(y, from, 0, text, trim);
+        return {at.X + static_cast<int>(text.size()), y};
     }
     const QString right = LineMid(y, from, -1);
-    EditLine(y, from, LineLength(y) - from, pieces.front(), trim);
+    EditLine(y, from, LineLength(y) - from, pieces.front().toString(), trim);
     lines_.InsertEmptyLines(y, n - 1);
     for (int i = 1; i < n - 1; ++i)
         WriteLine(y + i, pieces.at(i), trim);
-    WriteLine(y + n - 1, pieces.back() + right, trim);
+    WriteLine(y + n - 1, pieces.back().toString() + right, trim);
     return {static_cast<int>(pieces.back().size()) + 1, y + n - 1};
 }
 
