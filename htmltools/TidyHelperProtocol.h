@@ -16,9 +16,14 @@
 
 namespace TidyProtocol {
 
-inline void PutField(std::string& out, std::string_view value) {
-    out += std::to_string(value.size());
+// The head of a field of Size bytes, for bytes that are sent after it without being copied.
+inline void PutFieldHead(std::string& out, size_t size) {
+    out += std::to_string(size);
     out += ':';
+}
+
+inline void PutField(std::string& out, std::string_view value) {
+    PutFieldHead(out, value.size());
     out.append(value);
 }
 

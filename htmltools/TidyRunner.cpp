@@ -39,7 +39,8 @@ std::string RequestHead(const QByteArray& text, const QList<TTidyOption>& option
         TidyProtocol::PutField(out, std::string_view(option.Name.data(), option.Name.size()));
         TidyProtocol::PutField(out, std::string_view(option.Value.data(), option.Value.size()));
     }
-    return out + std::to_string(text.size()) + ':';
+    TidyProtocol::PutFieldHead(out, size_t(text.size()));
+    return out;
 }
 
 // The busy cursor for the life of a run.

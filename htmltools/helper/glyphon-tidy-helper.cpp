@@ -239,12 +239,11 @@ int main(int argc, char** argv) {
     }
     // Tidy's document is not released: the process ends with the response, and freeing the
     // tree of a big page node by node would only keep the editor waiting.
-    tidySetReportFilter(doc, nullptr);
 
     // The last messages, their end, and the output as it is, without one more copy of it.
     TidyProtocol::PutField(messages.Fields, "");
     TidyProtocol::PutField(messages.Fields, accepted ? "1" : "0");
-    messages.Fields += std::to_string(output.size()) + ':';
+    TidyProtocol::PutFieldHead(messages.Fields, output.size());
     messages.Flush();
     const bool written = !messages.WriteFailed && WriteAll(output) && std::fflush(stdout) == 0;
     return written ? 0 : Fail("cannot write the response");
