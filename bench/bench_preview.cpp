@@ -1,8 +1,8 @@
 // Quick preview: the preprocessor's throughput on a 10 MB text with 100 definitions, and the time
 // from the Quick Preview command to the loaded page for a 1 MB page, the first time (the web
-// engine starts then) and after. Beside it, the peer: the same bytes loaded from a file:// address
-// into a bare QWebEngineView of the same size, which is the engine's own cost of the page. Each
-// runs on two pages: the sections with a small table each (arg 0), and a more usual page of
+// engine starts then) and after, taking turns with the peer: the same bytes loaded from a file://
+// address into a bare QWebEngineView of the same size, which is the engine's own cost of the page.
+// Each runs on two pages: the sections with a small table each (arg 0), and a more usual page of
 // headings, paragraphs, lists and a few tables (arg 1). Runs with every per-user folder in a
 // temporary folder; the browser needs a display (xvfb-run -a) or QT_QPA_PLATFORM=offscreen.
 
@@ -92,18 +92,6 @@ QString Page(int64_t kind) {
     return kind == 0 ? TablesPage() : UsualPage();
 }
 
-// The size of the quick preview's browser, for the peer.
-QSize& PreviewBrowserSize() {
-    static QSize size(1000, 200);
-    return size;
-}
-
-// The page's bytes as the quick preview wrote them, for the peer.
-QHash<int64_t, QByteArray>& PreviewedBytes() {
-    static QHash<int64_t, QByteArray> bytes;
-    return bytes;
-}
-
 void BM_PreprocessText(benchmark::State& state) {
     const QString text = MacroText();
     for (auto _ : state)
@@ -182,6 +170,22 @@ void CountProcessorTime(benchmark::State& state, const QHash<int, double>& engin
         benchmark::Counter(OwnProcessSeconds() - own, benchmark::Counter::kAvgIterations);
 }
 
+// Waits until the engine's processes have been idle for a moment, at most a few seconds: a
+// renderer still freeing the page before would otherwise be timed with the next load.
+void WaitForIdleEngine() {
+    QElapsedTimer timer;
+    timer.start();
+    QHash<int, double> before = EngineProcessSeconds();
+    while (timer.elapsed() < 5000) {
+        QEventLoop pause;
+        QTimer::singleShot(250, &pause, &QEventLoop::quit);
+        pause.exec();
+        if (EngineSecondsSince(before) < 0.02)
+            return;
+        before = EngineProcessSeconds();
+    }
+}
+
 // Runs the Quick Preview command and waits for the browser's top-level document. Command gets
 // the time the command itself took (preprocessing, writing the file, asking for the page).
 double QuickPreviewSeconds(TFormGlyphon& form, double* command = nullptr) {
@@ -203,49 +207,6 @@ double QuickPreviewSeconds(TFormGlyphon& form, double* command = nullptr) {
     return failed ? -1 : seconds;
 }
 
-void BM_QuickPreview1MB(benchmark::State& state) {
-    SetCommandLineArgs({QStringLiteral("glyphon")});
-    TFormGlyphon form;
-    form.resize(1000, 800);
-    form.show();
-    QEventLoop paint;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &paint, [&] {
-        if (form.FirstPaintDone() && !form.DocumentFileName.isEmpty())
-            paint.quit();
-    });
-    poll.start(5);
-    paint.exec();
-    form.GlyphEdit.SetText(Page(state.range(0)));
-    state.counters["first_s"] = QuickPreviewSeconds(form);
-    PreviewBrowserSize() = form.EmbeddedWB->size();
-    const QHash<int, double> engineBefore = EngineProcessSeconds();
-    const double ownBefore = OwnProcessSeconds();
-    double command = 0;
-    QFile written(PreviewFilePath(1));
-    if (written.open(QIODevice::ReadOnly))
-        PreviewedBytes().insert(state.range(0), written.readAll());
-    std::vector<double> times;
-    for (auto _ : state) {
-        const double seconds = QuickPreviewSeconds(form, &command);
-        if (seconds < 0) {
-            state.SkipWithError("the page did not load within 60 s");
-            break;
-        }
-        state.SetIterationTime(seconds);
-        times.push_back(seconds);
-    }
-    CountProcessorTime(state, engineBefore, ownBefore);
-    state.counters["median_s"] = Median(times);
-    state.counters["command_s"] = benchmark::Counter(command, benchmark::Counter::kAvgIterations);
-}
-BENCHMARK(BM_QuickPreview1MB)
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10);
-
 // Loads Url into View and waits for the load to finish.
 double LoadSeconds(QWebEngineView& view, const QUrl& url) {
     QEventLoop loop;
@@ -261,38 +222,65 @@ double LoadSeconds(QWebEngineView& view, const QUrl& url) {
     return failed ? -1 : seconds;
 }
 
-// The peer: the bytes the quick preview wrote, from a file of their own, in a bare view the size
-// of the preview's browser.
-void BM_BareEngineFile1MB(benchmark::State& state) {
-    const QByteArray bytes = PreviewedBytes().value(state.range(0));
+// Each iteration runs the Quick Preview command, then loads the same bytes into the peer: a bare
+// QWebEngineView of the preview browser's size, from a file:// address, which is the engine's own
+// cost of the page. The machine's speed drifts from minute to minute, so the two sides take turns
+// and the ratio is the median of each pair's ratio. Before each load the engine is let settle, as
+// it does while the user types, so that neither side is timed with the other's clean-up. The
+// processor counters are for both sides.
+void BM_QuickPreview1MB(benchmark::State& state) {
+    SetCommandLineArgs({QStringLiteral("glyphon")});
+    TFormGlyphon form;
+    form.resize(1000, 800);
+    form.show();
+    QEventLoop paint;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &paint, [&] {
+        if (form.FirstPaintDone() && !form.DocumentFileName.isEmpty())
+            paint.quit();
+    });
+    poll.start(5);
+    paint.exec();
+    form.GlyphEdit.SetText(Page(state.range(0)));
+    state.counters["first_s"] = QuickPreviewSeconds(form);
+
     QTemporaryDir dir;
-    QFile file(dir.filePath("Temp1.html"));
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        state.SkipWithError("run the quick preview's row of this page first");
+    const QString peerFile = dir.filePath("Temp1.html");
+    if (!QFile::copy(PreviewFilePath(1), peerFile)) {
+        state.SkipWithError("the preview file could not be copied for the peer");
         return;
     }
-    file.close();
-    QWebEngineView view;
-    view.resize(PreviewBrowserSize());
-    view.show();
-    const QUrl url = QUrl::fromLocalFile(file.fileName());
-    state.counters["first_s"] = LoadSeconds(view, url);
+    QWebEngineView peer;
+    peer.resize(form.EmbeddedWB->size());
+    peer.show();
+    const QUrl peerUrl = QUrl::fromLocalFile(peerFile);
+    state.counters["peer_first_s"] = LoadSeconds(peer, peerUrl);
+
     const QHash<int, double> engineBefore = EngineProcessSeconds();
     const double ownBefore = OwnProcessSeconds();
-    std::vector<double> times;
+    double command = 0;
+    std::vector<double> times, peerTimes, ratios;
     for (auto _ : state) {
-        const double seconds = LoadSeconds(view, url);
-        if (seconds < 0) {
-            state.SkipWithError("the page did not load within 60 s");
+        WaitForIdleEngine();
+        const double seconds = QuickPreviewSeconds(form, &command);
+        WaitForIdleEngine();
+        const double peerSeconds = seconds < 0 ? -1 : LoadSeconds(peer, peerUrl);
+        if (seconds < 0 || peerSeconds < 0) {
+            state.SkipWithError("a page did not load within 60 s");
             break;
         }
         state.SetIterationTime(seconds);
         times.push_back(seconds);
+        peerTimes.push_back(peerSeconds);
+        ratios.push_back(seconds / peerSeconds);
     }
     CountProcessorTime(state, engineBefore, ownBefore);
     state.counters["median_s"] = Median(times);
+    state.counters["peer_median_s"] = Median(peerTimes);
+    state.counters["ratio"] = Median(ratios);
+    state.counters["command_s"] = benchmark::Counter(command, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_BareEngineFile1MB)
+BENCHMARK(BM_QuickPreview1MB)
     ->Arg(0)
     ->Arg(1)
     ->UseManualTime()

@@ -39,14 +39,8 @@ public:
     virtual void SetDownloadOptions(const TDownloadOptions& options) = 0;
 };
 
-// The address scheme local files are served under, and the folder a host name of it stands for
-// (empty for an unknown host).
-inline constexpr char EmbeddedWBScheme[] = "glyphon";
-using TEmbeddedWBFolderOfHost = QString (*)(const QString& host);
-
 // The module's one entry point: a new view in Parent, reporting to Events. The first call starts
-// the engine, serving local files through FolderOfHost.
+// the engine.
 using TCreateEmbeddedWBEngine = TEmbeddedWBEngine* (*)(QWidget* parent,
-                                                       const TEmbeddedWBEvents& events,
-                                                       TEmbeddedWBFolderOfHost folderOfHost);
+                                                       const TEmbeddedWBEvents& events);
 inline constexpr char CreateEmbeddedWBEngineName[] = "CreateEmbeddedWBEngine";

@@ -1,14 +1,14 @@
 #include "common/TEmbeddedWB.h"
 
+#include "common/LocalPageServer.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLibrary>
-#include <QRandomGenerator>
 #include <QVBoxLayout>
 
 #ifndef GLYPHON_MODULE_DIR
@@ -16,32 +16,6 @@
 #endif
 
 namespace {
-
-// The folders pages may be shown from, each under a host name of its own. Random names keep a
-// page from guessing the address of a folder it was not given.
-struct TFolderHosts {
-    QHash<QString, QString> HostOfFolder;
-    QHash<QString, QString> FolderOfHost;
-
-    QString HostFor(const QString& folder) {
-        QString& host = HostOfFolder[folder];
-        if (host.isEmpty()) {
-            host = QStringLiteral("f%1").arg(QRandomGenerator::global()->generate64(), 16, 16,
-                                             QLatin1Char('0'));
-            FolderOfHost.insert(host, folder);
-        }
-        return host;
-    }
-};
-
-TFolderHosts& FolderHosts() {
-    static TFolderHosts hosts;
-    return hosts;
-}
-
-QString FolderOfHost(const QString& host) {
-    return FolderHosts().FolderOfHost.value(host);
-}
 
 // The engine module's entry point, loaded once: beside the executable, in the build's folder
 // of programs (tests run from elsewhere), or in the installed library folder.
@@ -84,12 +58,7 @@ TEmbeddedWB::~TEmbeddedWB() {
 QString TEmbeddedWB::LocalUrl(const QString& fileName) {
     if (QDir::isRelativePath(fileName))
         return fileName;
-    const QFileInfo info(fileName);
-    QUrl url;
-    url.setScheme(QString::fromLatin1(EmbeddedWBScheme));
-    url.setHost(FolderHosts().HostFor(QDir::cleanPath(info.absolutePath())));
-    url.setPath('/' + info.fileName());
-    return url.toString(QUrl::FullyEncoded);
+    return LocalPageUrl(fileName);
 }
 
 void TEmbeddedWB::Navigate(const QString& fileName) {
@@ -125,7 +94,7 @@ void TEmbeddedWB::StartEngine() {
         emit CommandStateChange(CSC_NAVIGATEFORWARD, canGoForward);
         emit CommandStateChange(CSC_NAVIGATEBACK, canGoBack);
     };
-    engine_.reset(create(this, events, &FolderOfHost));
+    engine_.reset(create(this, events));
     engine_->SetDownloadOptions(options_);
     layout()->addWidget(engine_->Widget());
     if (!location_.isEmpty())

@@ -1,19 +1,15 @@
 // The web engine module of the embedded browser: Qt WebEngine behind TEmbeddedWBEngine.
 //
-// Local files reach a page only through the "glyphon:" scheme served here: a host name of it
-// stands for one folder and serves that folder's tree and nothing else, and file: addresses are
-// refused outright. A page is therefore an ordinary web page without file access: its relative
-// images, style sheets, scripts and frames load, and so do remote ones, but no script can read a
-// file outside its folder tree (other hosts of the scheme are other origins, and fetch and
-// XMLHttpRequest do not reach the scheme at all). No page opens windows or saves downloads.
+// Local files reach a page only from the program's loopback server (LocalPageServer), which
+// answers for one folder's tree under each host name, and file: addresses are refused outright.
+// A page is therefore an ordinary web page without file access: its relative images, style
+// sheets, scripts and frames load, and so do remote ones, but no script can read a file outside
+// its folder tree (other folders are other origins under names it cannot guess). No page opens
+// windows or saves downloads.
 
 #include "common/EmbeddedWBEngine.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QMimeDatabase>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -21,9 +17,6 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
-#include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 #include <cstdio>
 #include <unistd.h>
@@ -37,57 +30,8 @@ void initialize();
 
 namespace {
 
-// Whether Path is Folder or lies below it.
-bool InFolderTree(const QString& path, const QString& folder) {
-    return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
-}
-
-// Serves the files of the folders the browsers registered; anything outside a folder's tree is
-// not found.
-class TLocalFileSchemeHandler : public QWebEngineUrlSchemeHandler {
-public:
-    TLocalFileSchemeHandler(TEmbeddedWBFolderOfHost folderOfHost, QObject* parent)
-        : QWebEngineUrlSchemeHandler(parent), folderOfHost_(folderOfHost) {}
-
-    void requestStarted(QWebEngineUrlRequestJob* job) override {
-        if (job->requestMethod() != "GET") {
-            job->fail(QWebEngineUrlRequestJob::RequestDenied);
-            return;
-        }
-        const QUrl url = job->requestUrl();
-        const QString folder = folderOfHost_(url.host());
-        if (folder.isEmpty()) {
-            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            return;
-        }
-        // Dots and symbolic links are resolved before the check, so neither leads out.
-        const QString path = QDir::cleanPath(folder + '/' + url.path(QUrl::FullyDecoded));
-        const QString real = QFileInfo(path).canonicalFilePath();
-        const QString realFolder = QFileInfo(folder).canonicalFilePath();
-        if (real.isEmpty() || realFolder.isEmpty() || !InFolderTree(path, folder) ||
-            !InFolderTree(real, realFolder) || !QFileInfo(real).isFile()) {
-            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            return;
-        }
-        auto* file = new QFile(real);
-        if (!file->open(QIODevice::ReadOnly)) {
-            delete file;
-            job->fail(QWebEngineUrlRequestJob::RequestDenied);
-            return;
-        }
-        connect(job, &QObject::destroyed, file, &QObject::deleteLater);
-        const QString mime =
-            QMimeDatabase().mimeTypeForFile(real, QMimeDatabase::MatchExtension).name();
-        job->reply(mime.toUtf8(), file);
-    }
-
-private:
-    TEmbeddedWBFolderOfHost folderOfHost_;
-};
-
-// Starts the engine: the address scheme, the sandbox decision and the one profile every browser
-// of the program shares.
-QWebEngineProfile* SharedProfile(TEmbeddedWBFolderOfHost folderOfHost) {
+// Starts the engine: the sandbox decision and the one profile every browser of the program shares.
+QWebEngineProfile* SharedProfile() {
     static QWebEngineProfile* profile = nullptr;
     if (profile)
         return profile;
@@ -102,14 +46,9 @@ QWebEngineProfile* SharedProfile(TEmbeddedWBFolderOfHost folderOfHost) {
     }
     // Only now, so that a program that shows no browser never makes an OpenGL context.
     QtWebEngineCore::initialize();
-    QWebEngineUrlScheme scheme(EmbeddedWBScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    QWebEngineUrlScheme::registerScheme(scheme);
 
     // Off the record: nothing a previewed page stores outlives the program.
     profile = new QWebEngineProfile(QCoreApplication::instance());
-    profile->installUrlSchemeHandler(EmbeddedWBScheme,
-                                     new TLocalFileSchemeHandler(folderOfHost, profile));
     QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
                      [](QWebEngineDownloadRequest* download) { download->cancel(); });
     QWebEngineSettings* settings = profile->settings();
@@ -157,10 +96,9 @@ protected:
 
 class TWebEngineView : public TEmbeddedWBEngine {
 public:
-    TWebEngineView(QWidget* parent, const TEmbeddedWBEvents& events,
-                   TEmbeddedWBFolderOfHost folderOfHost)
+    TWebEngineView(QWidget* parent, const TEmbeddedWBEvents& events)
         : view_(new QWebEngineView(parent)) {
-        auto* page = new TPage(SharedProfile(folderOfHost), view_);
+        auto* page = new TPage(SharedProfile(), view_);
         page->setUrlRequestInterceptor(&interceptor_);
         view_->setPage(page);
         QObject::connect(page, &QWebEnginePage::loadFinished, view_, [this, events] {
@@ -220,7 +158,6 @@ private:
 } // namespace
 
 extern "C" Q_DECL_EXPORT TEmbeddedWBEngine*
-CreateEmbeddedWBEngine(QWidget* parent, const TEmbeddedWBEvents& events,
-                       TEmbeddedWBFolderOfHost folderOfHost) {
-    return new TWebEngineView(parent, events, folderOfHost);
+CreateEmbeddedWBEngine(QWidget* parent, const TEmbeddedWBEvents& events) {
+    return new TWebEngineView(parent, events);
 }

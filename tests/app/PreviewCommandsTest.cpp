@@ -108,6 +108,13 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
                     "&& document.getElementById('pic').naturalWidth == 8"),
         Deadline);
     EXPECT_EQ(form->focusWidget(), form->GlyphEditView);
+
+    // The next preview comes under the same address, never from a cache.
+    form->GlyphEdit.SetText("<p id=t>Changed</p>");
+    form->ClickMenuItem(form->MIQuickPreview);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        PageReports(*form->EmbeddedWB, "document.getElementById('t').textContent == 'Changed'"),
+        Deadline);
 }
 
 TEST_F(PreviewPane, QuickPreviewOfAnUntitledDocumentKeepsItsEmptyMacros) {

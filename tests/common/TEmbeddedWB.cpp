@@ -39,6 +39,7 @@ var pic = document.getElementById("pic");
 function picLoaded() { if (pic.naturalWidth > 0) send("image"); }
 if (pic.complete) picLoaded(); else pic.onload = picLoaded;
 var targets = ["../secret/secret.txt", location.origin + "/..%2Fsecret%2Fsecret.txt",
+  "link.txt", location.origin + "/%2e%2e/secret/secret.txt",
   location.origin + "/..%2F..%2F..%2F..%2F..%2F..%2F..%2Fetc%2Fpasswd",
   "file://ROOT/secret/secret.txt", "file:///etc/passwd", "/etc/passwd"];
 var pending = 0;
@@ -78,6 +79,7 @@ protected:
         QDir().mkpath(dir_.filePath("docs/img"));
         ASSERT_TRUE(picture.save(dir_.filePath("docs/img/pic.png"), "PNG"));
         Write(dir_.filePath("secret/secret.txt"), "TOPSECRET-4711");
+        QFile::link(dir_.filePath("secret/secret.txt"), dir_.filePath("docs/link.txt"));
         QDir().mkpath(dir_.filePath("www"));
     }
 
