@@ -61,10 +61,14 @@ QString TEmbeddedWB::LocalUrl(const QString& fileName) {
     return LocalPageUrl(fileName);
 }
 
+QUrl TEmbeddedWB::Location() const {
+    return file_.isEmpty() ? QUrl() : QUrl(LocalUrl(file_));
+}
+
 void TEmbeddedWB::Navigate(const QString& fileName) {
-    location_ = QUrl(LocalUrl(QFileInfo(fileName).absoluteFilePath()));
+    file_ = QFileInfo(fileName).absoluteFilePath();
     if (engine_)
-        engine_->Load(location_);
+        engine_->Load(Location());
     else if (isVisible())
         StartEngine();
 }
@@ -97,8 +101,8 @@ void TEmbeddedWB::StartEngine() {
     engine_.reset(create(this, events));
     engine_->SetDownloadOptions(options_);
     layout()->addWidget(engine_->Widget());
-    if (!location_.isEmpty())
-        engine_->Load(location_);
+    if (!file_.isEmpty())
+        engine_->Load(Location());
 }
 
 void TEmbeddedWB::GoBack() {

@@ -44,7 +44,7 @@ public:
     // Whether the web engine has started for this browser.
     bool EngineStarted() const { return engine_ != nullptr; }
     // The address last navigated to.
-    QUrl Location() const { return location_; }
+    QUrl Location() const;
 
 signals:
     // A document has loaded; TopFrame tells whether it is the browser's own top-level one.
@@ -62,5 +62,7 @@ private:
     std::unique_ptr<TEmbeddedWBEngine> engine_;
     bool engineFailed_ = false;
     TDownloadOptions options_;
-    QUrl location_;
+    // The file last navigated to; its address is asked for only when it is shown, so that a
+    // window that never shows a page never starts the server of local pages.
+    QString file_;
 };
