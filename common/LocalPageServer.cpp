@@ -13,8 +13,10 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QUrl>
+#include <QtEndian>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +80,29 @@ QByteArray HeaderValue(const QList<QByteArray>& lines, const QByteArray& name) {
     return {};
 }
 
+// The user the other end of a loopback connection belongs to, read from the kernel's table of
+// TCP sockets; -1 if it is not there.
+long PeerUser(const QTcpSocket& socket) {
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return -1;
+    // Each end is written as address:port in hexadecimal, the address as the kernel's word.
+    const auto end = [](const QByteArray& field) {
+        const QList<QByteArray> parts = field.split(':');
+        return parts.size() == 2 ? std::pair{qFromBigEndian(parts[0].toUInt(nullptr, 16)),
+                                             parts[1].toUInt(nullptr, 16)}
+                                 : std::pair{0u, 0u};
+    };
+    const std::pair client{socket.peerAddress().toIPv4Address(), uint(socket.peerPort())};
+    const std::pair server{socket.localAddress().toIPv4Address(), uint(socket.localPort())};
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 7 && end(fields[1]) == client && end(fields[2]) == server)
+            return fields[7].toLong();
+    }
+    return -1;
+}
+
 // Answers the one request of a connection, then closes it.
 class TConnection : public QObject {
 public:
@@ -86,6 +111,10 @@ public:
         connect(socket, &QTcpSocket::readyRead, this, [this] { ReadHead(); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this] { WriteBody(); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // The files are this user's: another user of the machine gets none, whatever names it
+        // has learnt.
+        if (PeerUser(*socket) != long(getuid()))
+            Refuse("403 Forbidden");
     }
 
 private:

@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +82,32 @@ TEST(LocalPageServer, AnswersOnlyForTheFilesOfTheFolderOfTheHost) {
             EXPECT_TRUE(response.left(bodyStart).contains("Cache-Control: no-store"));
         }
     }
+}
+
+// Another user of the machine who has learnt a page's address gets nothing from it. Only root can
+// ask as another user here.
+TEST(LocalPageServer, RefusesOtherUsersOfTheMachine) {
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    const QString curl = QStandardPaths::findExecutable("curl");
+    if (geteuid() != 0 || setpriv.isEmpty() || curl.isEmpty())
+        GTEST_SKIP() << "needs root, setpriv and curl";
+    QTemporaryDir dir;
+    Write(dir.filePath("page.html"), "<p>page</p>");
+    const QString url = LocalPageUrl(dir.filePath("page.html"));
+    const QUrl parsed(url);
+    const QString resolve =
+        parsed.host() + ':' + QString::number(parsed.port()) + QStringLiteral(":127.0.0.1");
+    const auto status = [&](const QStringList& asUser) {
+        QProcess process;
+        process.start(asUser.isEmpty() ? curl : setpriv,
+                      asUser + QStringList{curl, "-s", "-o", "/dev/null", "-w", "%{http_code}",
+                                           "--resolve", resolve, url}
+                                   .mid(asUser.isEmpty() ? 1 : 0));
+        process.waitForFinished(30000);
+        return process.readAllStandardOutput();
+    };
+    EXPECT_EQ(status({}), "200");
+    EXPECT_EQ(status({"--reuid=65534", "--regid=65534", "--clear-groups"}), "403");
 }
 
 } // namespace
