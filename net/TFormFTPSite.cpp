@@ -13,6 +13,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,19 +46,42 @@ void ProtectSitesFile() {
     QFile::setPermissions(SitesFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-QByteArray ReadSiteCertificate(const QString& site) {
-    if (!UsableSiteName(site))
-        return {};
+namespace {
+bool SavedSite(const QString& site) {
+    return UsableSiteName(site) && TIniFile(SitesFilePath()).SectionExists(site);
+}
+
+// Certificates accepted for sites never saved, by server, until the program ends.
+QHash<QString, QByteArray>& UnsavedCertificates() {
+    static QHash<QString, QByteArray> certificates;
+    return certificates;
+}
+
+QString ServerKey(const TFtpServer& server) {
+    return server.HostName.toLower() + ':' + QString::number(server.Port);
+}
+} // namespace
+
+QByteArray ReadSiteCertificate(const QString& site, const TFtpServer& server) {
+    if (!SavedSite(site))
+        return UnsavedCertificates().value(ServerKey(server));
     return QByteArray::fromBase64(
         TIniFile(SitesFilePath()).ReadString(site, "Certificate").toLatin1());
 }
 
-void WriteSiteCertificate(const QString& site, const QByteArray& pem) {
-    if (!UsableSiteName(site))
+void WriteSiteCertificate(const QString& site, const TFtpServer& server, const QByteArray& pem) {
+    if (!SavedSite(site)) {
+        UnsavedCertificates().insert(ServerKey(server), pem);
         return;
+    }
     ProtectSitesFile();
     TIniFile(SitesFilePath()).WriteString(site, "Certificate", QString::fromLatin1(pem.toBase64()));
     ProtectSitesFile();
+}
+
+void RemoveSiteCertificate(const QString& site) {
+    if (SavedSite(site))
+        TIniFile(SitesFilePath()).DeleteKey(site, "Certificate");
 }
 
 TFormFTPSite::TFormFTPSite(QWidget* parent)
@@ -146,6 +170,13 @@ void TFormFTPSite::BuildControls() {
     CBPassive->setObjectName("CBPassive");
     CBPassive->setChecked(true); // works behind NAT, where the server cannot connect back
     form->addWidget(CBPassive);
+    ButtonForgetCertificate = new QPushButton("Forget Accepted Certificate");
+    ButtonForgetCertificate->setObjectName("ButtonForgetCertificate");
+    ButtonForgetCertificate->setEnabled(false);
+    auto* forgetRow = new QHBoxLayout;
+    forgetRow->addWidget(ButtonForgetCertificate);
+    forgetRow->addStretch();
+    form->addLayout(forgetRow);
 
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(nameGroup);
@@ -182,6 +213,12 @@ void TFormFTPSite::BuildControls() {
             [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonRemoveClick(); }); });
+    connect(ButtonForgetCertificate, &QPushButton::clicked, this, [this] {
+        RunCommand([this] {
+            RemoveSiteCertificate(SavedName(CBSiteName->currentText()));
+            CBSiteNameChange();
+        });
+    });
     connect(CBShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
         EditPassword->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
@@ -212,6 +249,8 @@ void TFormFTPSite::CBSiteNameChange() {
     const QString name = SavedName(CBSiteName->currentText());
     ButtonSave->setEnabled(UsableSiteName(name));
     ButtonRemove->setEnabled(ButtonSave->isEnabled() && sites_->SectionExists(name));
+    ButtonForgetCertificate->setEnabled(ButtonRemove->isEnabled() &&
+                                        sites_->ValueExists(name, "Certificate"));
     if (!ButtonRemove->isEnabled())
         return;
     EditHostName->setText(sites_->ReadString(name, "HostName"));
@@ -338,6 +377,6 @@ TFtpServer TFormFTPSite::SiteServer() const {
     server.Protocol = SiteProtocol;
     server.Passive = SitePassive;
     if (server.Protocol == TFtpProtocol::FtpsExplicit)
-        server.AcceptedCertificate = ReadSiteCertificate(SiteName);
+        server.AcceptedCertificate = ReadSiteCertificate(SiteName, server);
     return server;
 }
