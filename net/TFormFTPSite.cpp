@@ -29,8 +29,8 @@ const TFtpProtocol kProtocols[] = {TFtpProtocol::Ftp, TFtpProtocol::FtpsExplicit
                                    TFtpProtocol::Sftp};
 
 bool UsableSiteName(const QString& name) {
-    // The ini format reads these as a nesting of sections.
-    return !name.trimmed().isEmpty() && !name.contains('/') && !name.contains('\\');
+    // A line break would end the section's name line and start another.
+    return !name.trimmed().isEmpty() && !name.contains('\r') && !name.contains('\n');
 }
 } // namespace
 

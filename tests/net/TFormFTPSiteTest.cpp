@@ -102,6 +102,29 @@ TEST_F(FtpSiteTest, SaveLoadsByTypedNameOverwritesOnlyItsKeysAndKeepsTheFilePriv
               QFileDevice::ReadUser | QFileDevice::WriteUser);
 }
 
+TEST_F(FtpSiteTest, SitesAreListedInFileOrderUnderTheNamesTyped) {
+    const QStringList names = {"Zeta", "clients/acme", "My Site"};
+    {
+        TFormFTPSite d;
+        for (const QString& name : names) {
+            d.CBSiteName->setEditText(name);
+            Fill(d, name + ".example.org", "me", "pw");
+            d.ButtonSave->click();
+        }
+    }
+    TFormFTPSite d;
+    QStringList listed;
+    for (int i = 0; i < d.CBSiteName->count(); ++i)
+        listed.append(d.CBSiteName->itemText(i));
+    EXPECT_EQ(listed, names);
+    d.CBSiteName->setEditText("clients/acme");
+    EXPECT_EQ(d.EditHostName->text(), "clients/acme.example.org");
+    EXPECT_TRUE(FileText().startsWith("[Zeta]\nHostName=Zeta.example.org\nUserName=me\n"))
+        << FileText().toStdString();
+    EXPECT_TRUE(FileText().contains("\n[My Site]\n"));
+    d.CBSiteName->setEditText({});
+}
+
 TEST_F(FtpSiteTest, RemoveAsksFirstAndConnectNeedsAHost) {
     TFormFTPSite d;
     d.CBSiteName->setEditText("Gone");
