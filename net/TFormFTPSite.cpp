@@ -17,6 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <fcntl.h>
@@ -120,6 +123,9 @@ void TFormFTPSite::BuildControls() {
     CBSiteName->setEditable(true);
     CBSiteName->setInsertPolicy(QComboBox::NoInsert);
     CBSiteName->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Room for a site's name in the dialog's own font, at any text size.
+    CBSiteName->setMinimumContentsLength(20);
+    CBSiteName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ButtonSave = new QPushButton("Save");
     ButtonSave->setObjectName("ButtonSave");
     ButtonRemove = new QPushButton("Remove");
@@ -130,14 +136,17 @@ void TFormFTPSite::BuildControls() {
     nameRow->addWidget(ButtonRemove);
 
     auto* details = new QGroupBox(" Site Details ");
-    auto* form = new QVBoxLayout(details);
-    auto addField = [form](const QString& label, QWidget* field) {
-        form->addWidget(new QLabel(label));
-        form->addWidget(field);
-    };
+    // Labels beside their fields keep the dialog low enough for a small screen at a large text
+    // size.
+    auto* form = new QFormLayout(details);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    auto addField = [form](const QString& label, QWidget* field) { form->addRow(label, field); };
     EditHostName = new QLineEdit;
     EditHostName->setObjectName("EditHostName");
-    addField("Hostname: (Example = ftp.example.com)", EditHostName);
+    // The longest label stands above its field, so that it does not widen the label column.
+    form->addRow(new QLabel("Hostname: (Example = ftp.example.com)"));
+    form->addRow(EditHostName);
     EditUsername = new QComboBox;
     EditUsername->setObjectName("EditUsername");
     EditUsername->setEditable(true);
@@ -147,15 +156,17 @@ void TFormFTPSite::BuildControls() {
     EditPassword = new QLineEdit;
     EditPassword->setObjectName("EditPassword");
     EditPassword->setEchoMode(QLineEdit::Password);
-    addField("Password:", EditPassword);
     CBShowPassword = new QCheckBox("Show password");
     CBShowPassword->setObjectName("CBShowPassword");
-    form->addWidget(CBShowPassword);
+    auto* passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(EditPassword, 1);
+    passwordRow->addWidget(CBShowPassword);
+    form->addRow("Password:", passwordRow);
     LabelPasswordNote = new QLabel;
     LabelPasswordNote->setObjectName("LabelPasswordNote");
     LabelPasswordNote->setWordWrap(true);
     LabelPasswordNote->hide();
-    form->addWidget(LabelPasswordNote);
+    form->addRow(LabelPasswordNote);
     EditRemote = new QLineEdit;
     EditRemote->setObjectName("EditRemote");
     addField("Default Remote Path:", EditRemote);
@@ -165,22 +176,38 @@ void TFormFTPSite::BuildControls() {
     CBProtocol = new QComboBox;
     CBProtocol->setObjectName("CBProtocol");
     CBProtocol->addItems({"FTP", "FTP with explicit TLS (FTPS)", "SFTP"});
-    addField("Protocol:", CBProtocol);
+    // The open list shows the entries whole; the closed box need not be as wide as the longest.
+    CBProtocol->setMinimumContentsLength(12);
+    CBProtocol->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CBPassive = new QCheckBox("Passive mode");
     CBPassive->setObjectName("CBPassive");
     CBPassive->setChecked(true); // works behind NAT, where the server cannot connect back
-    form->addWidget(CBPassive);
+    auto* protocolRow = new QHBoxLayout;
+    protocolRow->addWidget(CBProtocol, 1);
+    protocolRow->addWidget(CBPassive);
+    form->addRow("Protocol:", protocolRow);
     ButtonForgetCertificate = new QPushButton("Forget Accepted Certificate");
     ButtonForgetCertificate->setObjectName("ButtonForgetCertificate");
     ButtonForgetCertificate->setEnabled(false);
     auto* forgetRow = new QHBoxLayout;
     forgetRow->addWidget(ButtonForgetCertificate);
     forgetRow->addStretch();
-    form->addLayout(forgetRow);
+    form->addRow(forgetRow);
 
+    // On a screen too low for the whole page at the text size in use, the page scrolls.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->addWidget(nameGroup);
+    contentLayout->addWidget(details);
+    contentLayout->addStretch();
+    scroll_ = new QScrollArea;
+    scroll_->setWidget(content);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->addWidget(nameGroup);
-    pageLayout->addWidget(details);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(scroll_);
 
     ButtonConnect = new QPushButton("Connect");
     ButtonConnect->setObjectName("ButtonConnect");
@@ -281,6 +308,21 @@ void TFormFTPSite::LoadPassword(const QString& name) {
 void TFormFTPSite::ShowPasswordNote(const QString& text) {
     LabelPasswordNote->setText(text);
     LabelPasswordNote->setVisible(!text.isEmpty());
+    FitPasswordNote();
+}
+
+void TFormFTPSite::FitPasswordNote() {
+    // A wrapped label inside a tab page is laid out at the height of some other width and cut
+    // off; at a width of its own, fixed in characters, it knows the lines it needs, and wider
+    // it only needs fewer.
+    const int width = LabelPasswordNote->fontMetrics().averageCharWidth() * 40;
+    LabelPasswordNote->setMinimumWidth(width);
+    // Its height is settled here: the layouts need not ask it again for other widths.
+    QSizePolicy policy = LabelPasswordNote->sizePolicy();
+    policy.setHeightForWidth(false);
+    LabelPasswordNote->setSizePolicy(policy);
+    LabelPasswordNote->setMinimumHeight(
+        LabelPasswordNote->text().isEmpty() ? 0 : LabelPasswordNote->heightForWidth(width));
 }
 
 void TFormFTPSite::NotePasswordPlace() {
@@ -289,6 +331,41 @@ void TFormFTPSite::NotePasswordPlace() {
                          "which only you can read.");
     else
         ShowPasswordNote({});
+}
+
+void TFormFTPSite::FitToScreen() {
+    // The whole page where the screen has room for it, else as much as fits, scrolling.
+    layout()->activate();
+    const QWidget* content = scroll_->widget();
+    const QSize chrome = sizeHint() - scroll_->sizeHint();
+    const QScreen* shown = parentWidget() ? parentWidget()->screen() : screen();
+    const int room = shown->availableGeometry().height() - chrome.height() - 40;
+    const int height = content->sizeHint().height();
+    const int bar = height > room ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    const int across = shown->availableGeometry().width() - chrome.width() - 20 - bar;
+    scroll_->setMinimumWidth(
+        qMax(content->minimumSizeHint().width(), qMin(content->sizeHint().width(), across)) + bar);
+    scroll_->setMinimumHeight(qMax(0, qMin(height, room)));
+    // Not adjustSize, which keeps a window within two thirds of the screen.
+    layout()->activate();
+    resize(sizeHint().expandedTo(minimumSize()));
+    // Grown, it stays on the screen, once the scroll bar has taken its place too.
+    QMetaObject::invokeMethod(
+        this,
+        [this, shown] {
+            const QRect area = shown->availableGeometry();
+            QRect frame = frameGeometry();
+            frame.moveBottom(qMin(frame.bottom(), area.bottom()));
+            frame.moveRight(qMin(frame.right(), area.right()));
+            move(qMax(frame.left(), area.left()), qMax(frame.top(), area.top()));
+        },
+        Qt::QueuedConnection);
+}
+
+void TFormFTPSite::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The widgets measure as they are shown once the layout requests of the showing are done.
+    QMetaObject::invokeMethod(this, &TFormFTPSite::FitToScreen, Qt::QueuedConnection);
 }
 
 void TFormFTPSite::EditHostNameChange() {

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class TSitePasswords;
 
 // The site database "Sites.ini" in the per-user configuration folder, readable by its owner
@@ -78,6 +79,9 @@ public:
     void ButtonSaveClick();
     void ButtonRemoveClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void BuildControls();
     void ReadSiteNames();
@@ -85,9 +89,13 @@ private:
     void AcceptResult();
     void LoadPassword(const QString& name);
     void ShowPasswordNote(const QString& text);
+    void FitPasswordNote();
+    // Sizes the dialog to its page, or to the screen where the page is taller.
+    void FitToScreen();
     // Says in the note where saved passwords go, when it is not the keyring.
     void NotePasswordPlace();
 
+    QScrollArea* scroll_ = nullptr;
     std::unique_ptr<TIniFile> sites_;
     TSitePasswords* passwords_ = nullptr;
     bool readingPassword_ = false; // the chosen site's password is on its way from the keyring

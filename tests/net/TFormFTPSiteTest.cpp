@@ -4,11 +4,14 @@
 #include "DialogDriver.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,6 +126,38 @@ TEST_F(FtpSiteTest, SitesAreListedInFileOrderUnderTheNamesTyped) {
         << FileText().toStdString();
     EXPECT_TRUE(FileText().contains("\n[My Site]\n"));
     d.CBSiteName->setEditText({});
+}
+
+TEST_F(FtpSiteTest, EveryTextIsWholeAndTheNameBoxTakesTheRowsSpareWidth) {
+    const QFont normal = QApplication::font();
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        TFormFTPSite d;
+        QStringList cut;
+        WhenTrue(
+            [&] { return d.isVisible(); },
+            [&] {
+                QCoreApplication::processEvents(); // the fitting to the screen
+                EXPECT_GT(d.CBSiteName->width(), d.ButtonSave->width() + d.ButtonRemove->width());
+                for (QLabel* label : d.findChildren<QLabel*>()) {
+                    if (!label->isVisible())
+                        continue;
+                    const int needed = label->wordWrap() ? label->heightForWidth(label->width())
+                                                         : label->sizeHint().height();
+                    if (label->height() < needed ||
+                        (!label->wordWrap() && label->width() < label->sizeHint().width()))
+                        cut << label->text();
+                }
+                EXPECT_TRUE(d.geometry().bottom() <= d.screen()->availableGeometry().bottom());
+                d.reject();
+            });
+        d.ExecuteSiteDialog();
+        EXPECT_TRUE(cut.isEmpty()) << cut.join(" | ").toStdString();
+    }
+    QApplication::setFont(normal);
 }
 
 TEST_F(FtpSiteTest, RemoveAsksFirstAndConnectNeedsAHost) {
