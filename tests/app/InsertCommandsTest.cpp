@@ -342,13 +342,6 @@ TEST_F(InsertCommands, DropDownsInsertOnlyWhatIsChosenInTheOpenList) {
              wheel(box);
          },
          "x"},
-        {"opened, moved and left with Escape",
-         [](QComboBox* box) {
-             QTest::keyClick(box, Qt::Key_F4);
-             QTest::keyClick(box->view(), Qt::Key_Down);
-             QTest::keyClick(box->view(), Qt::Key_Escape);
-         },
-         "x"},
         {"opened, moved and chosen with Enter",
          [](QComboBox* box) {
              QTest::keyClick(box, Qt::Key_F4);
