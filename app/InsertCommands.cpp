@@ -8,6 +8,7 @@
 #include "common/FileDialogs.h"
 #include "common/HtmlColors.h"
 #include "common/Prompts.h"
+#include "editor/TGlyphEditView.h"
 #include "htmltools/ColorDialog.h"
 #include "htmltools/TFormDOMTableInsert.h"
 #include "htmltools/TFormSelectActiveX.h"
@@ -176,10 +177,15 @@ void TFormGlyphon::ConnectInsertCommands() {
         TBStyle->addItem(entry.Name);
     for (const char* size : SizeItems)
         TBSize->addItem(size);
-    connect(TBStyle, &QComboBox::activated, this,
-            [this](int index) { RunCommand([this, index] { TBStyleSelect(index); }); });
-    connect(TBSize, &QComboBox::activated, this,
-            [this](int index) { RunCommand([this, index] { TBSizeSelect(index); }); });
+    // After a choice the keyboard goes back to the page, where the tag went in.
+    connect(TBStyle, &TDropDownPicker::Chosen, this, [this](int index) {
+        RunCommand([this, index] { TBStyleSelect(index); });
+        GlyphEditView->setFocus();
+    });
+    connect(TBSize, &TDropDownPicker::Chosen, this, [this](int index) {
+        RunCommand([this, index] { TBSizeSelect(index); });
+        GlyphEditView->setFocus();
+    });
 
     GlyphEdit.OnKeyDown = [this](TCustomGlyphEdit*, int& key, Qt::KeyboardModifiers& modifiers) {
         GlyphEditKeyDown(key, modifiers);

@@ -3,6 +3,7 @@
 #include "common/AppTitle.h"
 #include "common/FileUtils.h"
 #include "common/MakerServices.h"
+#include "common/Translation.h"
 #include "common/UrlUtils.h"
 
 #include <QApplication>
@@ -63,7 +64,7 @@ QString ProgramVersion() {
 TFormAboutBox::TFormAboutBox(const TMemoryStatus& memory, QWidget* parent) : QDialog(parent) {
     setObjectName("FormAboutBox");
     const QString title = ApplicationTitle() + ' ' + ProgramVersion();
-    setWindowTitle("About " + title);
+    setWindowTitle(TranslateText("About", "STRING_TABLE") + ' ' + title);
 
     auto* icon = new QLabel(this);
     const QIcon appIcon = QApplication::windowIcon().isNull()
@@ -90,11 +91,12 @@ TFormAboutBox::TFormAboutBox(const TMemoryStatus& memory, QWidget* parent) : QDi
 
     auto* details = new QFormLayout;
     LabelPhysMem = new QLabel(FormatKilobytes(memory.TotalPhys), this);
-    LabelMemLoad = new QLabel(QString::number(memory.MemoryLoad) + "% Used", this);
+    LabelMemLoad = new QLabel(
+        QString::number(memory.MemoryLoad) + TranslateText("% Used", "STRING_TABLE"), this);
     details->addRow("Physical memory available to Linux:", LabelPhysMem);
     details->addRow("Memory usage:", LabelMemLoad);
 
-    auto* notice = new QPlainTextEdit(LegalNotice, this);
+    auto* notice = new QPlainTextEdit(TranslateText(LegalNotice, "TFormAboutBox"), this);
     notice->setReadOnly(true);
     notice->setMaximumHeight(110);
 
@@ -117,6 +119,9 @@ TFormAboutBox::TFormAboutBox(const TMemoryStatus& memory, QWidget* parent) : QDi
     layout->addWidget(notice);
     layout->addWidget(buttons);
     setSizeGripEnabled(false);
+    // The memory line and the caption are made of STRING_TABLE texts already; the labels, the
+    // notice and the button are the window's own.
+    TranslateComponent(this);
 }
 
 bool ShowAboutBox(QWidget* parent) {

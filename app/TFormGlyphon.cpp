@@ -399,12 +399,12 @@ void TFormGlyphon::CreateToolBar() {
     TBCopy = button("Copy", "TBCopy");
     TBPaste = button("Paste", "TBPaste");
     TBToolbarToolbar->addSeparator();
-    TBStyle = new QComboBox(TBToolbarToolbar);
+    TBStyle = new TDropDownPicker(TBToolbarToolbar);
     TBStyle->setObjectName("TBStyle");
     TBStyle->setToolTip("Style");
     TBStyleItem = TBToolbarToolbar->addWidget(TBStyle);
     TBToolbarToolbar->addSeparator();
-    TBSize = new QComboBox(TBToolbarToolbar);
+    TBSize = new TDropDownPicker(TBToolbarToolbar);
     TBSize->setObjectName("TBSize");
     TBSize->setToolTip("Size");
     TBSizeItem = TBToolbarToolbar->addWidget(TBSize);

@@ -2,6 +2,7 @@
 
 #include "app/TBMRUList.h"
 #include "common/FormStorage.h"
+#include "common/TDropDownPicker.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
@@ -178,8 +179,8 @@ public:
     QAction* TBCut = nullptr;
     QAction* TBCopy = nullptr;
     QAction* TBPaste = nullptr;
-    QComboBox* TBStyle = nullptr;
-    QComboBox* TBSize = nullptr;
+    TDropDownPicker* TBStyle = nullptr;
+    TDropDownPicker* TBSize = nullptr;
     QAction* TBStyleItem = nullptr; // the drop-downs as tool-bar items, for showing and hiding
     QAction* TBSizeItem = nullptr;
     QAction* TBBold = nullptr;

@@ -3,69 +3,64 @@
 #include "common/GlyphErrors.h"
 #include "common/Paths.h"
 
-namespace {
-QString KeyPath(const QString& section, const QString& key) {
-    return section + '/' + key;
-}
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <sys/stat.h>
 
-// Hand-edited files may hold a value with unquoted commas, which Qt reads as a list; the text
-// as the user wrote it is wanted.
-QString VariantText(const QVariant& value) {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(", ");
-    return value.toString();
+namespace {
+// Size, change time and file number: another process's write changes at least one of them.
+QByteArray FileStamp(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return "none";
+    return QByteArray::number(qint64(info.st_size)) + ':' +
+           QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec)) + ':' +
+           QByteArray::number(quint64(info.st_ino));
 }
 } // namespace
 
-TIniFile::TIniFile(const QString& fileName)
-    : fileName_(fileName), settings_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}
+TIniFile::TIniFile(const QString& fileName) : fileName_(fileName) {}
+
+void TIniFile::Load() const {
+    stamp_ = FileStamp(fileName_);
+    QFile file(fileName_);
+    document_ =
+        file.open(QIODevice::ReadOnly) ? TIniDocument::Parse(file.readAll()) : TIniDocument();
+}
 
 void TIniFile::Refresh() const {
-    // Outside a batch nothing is pending, so this only re-reads a file changed elsewhere.
-    if (batchDepth_ == 0)
-        settings_->sync();
-}
-
-void TIniFile::Remember(const QString& keyPath) {
-    for (const TOldValue& old : std::as_const(oldValues_)) {
-        if (old.KeyPath == keyPath)
-            return;
-    }
-    const QVariant value = settings_->value(keyPath);
-    oldValues_.append({keyPath, value.isValid() ? std::optional(value) : std::nullopt});
-}
-
-// Qt keeps values it could not write in a cache shared by every QSettings object on the file,
-// and retries them later; putting the old values back makes memory match the file again.
-void TIniFile::Revert() {
-    for (auto old = oldValues_.crbegin(); old != oldValues_.crend(); ++old) {
-        if (old->Value)
-            settings_->setValue(old->KeyPath, *old->Value);
-        else
-            settings_->remove(old->KeyPath);
-    }
-    oldValues_.clear();
+    // Inside a batch the object holds writes the file has not seen yet.
+    if (batchDepth_ == 0 && FileStamp(fileName_) != stamp_)
+        Load();
 }
 
 void TIniFile::Commit() {
-    if (batchDepth_ > 0)
-        return;
-    settings_->sync();
-    if (settings_->status() == QSettings::NoError) {
-        oldValues_.clear();
+    if (batchDepth_ > 0) {
+        changed_ = true;
         return;
     }
-    Revert();
-    // A QSettings object keeps its error status for good; a fresh one starts clean.
-    settings_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
-    throw EGlyphError("Unable to write to " + fileName_);
+    changed_ = false;
+    // Written whole under another name and renamed into place, so that a failure (a full disk)
+    // never leaves half a file; the file keeps its permissions.
+    QSaveFile file(fileName_);
+    const QByteArray text = document_.Text();
+    const bool written = QDir().mkpath(QFileInfo(fileName_).path()) &&
+                         file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
+                         file.commit();
+    if (!written) {
+        Load(); // what the file really holds
+        throw EGlyphError("Unable to write to " + fileName_);
+    }
+    stamp_ = FileStamp(fileName_);
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) const {
     Refresh();
-    const QVariant value = settings_->value(KeyPath(section, key));
-    return value.isValid() ? VariantText(value) : defaultValue;
+    return document_.Value(section, key).value_or(defaultValue);
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
@@ -86,15 +81,13 @@ bool TIniFile::ReadBool(const QString& section, const QString& key, bool default
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    Remember(KeyPath(section, key));
-    settings_->setValue(KeyPath(section, key), value);
+    Refresh(); // another process's changes stay in the file
+    document_.SetValue(section, key, value);
     Commit();
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
-    Remember(KeyPath(section, key));
-    settings_->setValue(KeyPath(section, key), value);
-    Commit();
+    WriteString(section, key, QString::number(value));
 }
 
 void TIniFile::WriteBool(const QString& section, const QString& key, bool value) {
@@ -102,55 +95,52 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key) {
-    Remember(KeyPath(section, key));
-    settings_->remove(KeyPath(section, key));
-    Commit();
+    Refresh();
+    if (document_.RemoveKey(section, key))
+        Commit();
 }
 
 void TIniFile::EraseSection(const QString& section) {
-    settings_->beginGroup(section);
-    const QStringList keys = settings_->allKeys();
-    settings_->endGroup();
-    for (const QString& key : keys)
-        Remember(KeyPath(section, key));
-    settings_->remove(section);
-    Commit();
+    Refresh();
+    if (document_.RemoveSection(section))
+        Commit();
 }
 
 bool TIniFile::SectionExists(const QString& section) const {
-    return ReadSections().contains(section);
+    Refresh();
+    return document_.HasSection(section);
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const {
     Refresh();
-    return settings_->contains(KeyPath(section, key));
+    return document_.Value(section, key).has_value();
 }
 
 QStringList TIniFile::ReadSection(const QString& section) const {
     Refresh();
-    settings_->beginGroup(section);
-    QStringList keys = settings_->childKeys();
-    settings_->endGroup();
-    return keys;
+    return document_.Keys(section);
 }
 
 QStringList TIniFile::ReadSections() const {
     Refresh();
-    return settings_->childGroups();
+    return document_.Sections();
 }
 
 void TIniFile::Batch(const std::function<void()>& writes) {
+    if (batchDepth_ == 0)
+        Refresh();
     ++batchDepth_;
     try {
         writes();
     } catch (...) {
-        --batchDepth_;
-        if (batchDepth_ == 0)
-            Revert();
+        if (--batchDepth_ == 0) {
+            changed_ = false;
+            Load(); // the writes made so far are dropped
+        }
         throw;
     }
-    --batchDepth_;
-    Commit();
+    if (--batchDepth_ == 0 && changed_)
+        Commit();
 }
 
 TIniFile& SettingsIni() {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSettings>
+#include "common/IniDocument.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -11,9 +12,10 @@
 // returns; a write the file does not take throws EGlyphError "Unable to write to <path>" and the
 // object then shows the file's real content again. Reads pick up changes other processes made.
 //
-// Values are stored as Qt's ini format writes them: sections are "[Section]", integers and
-// Booleans are written as decimal numbers (Booleans 0 or 1). Section and key names must not
-// contain "/" or "\", which the ini format reads as a nesting of sections.
+// The file stays a plain ini file as people read and carry it (TIniDocument): sections in the
+// order they stand, new ones at the end; keys in the order they were written; comments kept;
+// names as given, compared without regard to case. Integers and Booleans are written as decimal
+// numbers (Booleans 0 or 1).
 class TIniFile {
 public:
     explicit TIniFile(const QString& fileName);
@@ -36,8 +38,9 @@ public:
 
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
-    // The keys of a section in the order Qt keeps them (sorted).
+    // The keys of a section in the order they stand in the file.
     QStringList ReadSection(const QString& section) const;
+    // The sections in the order they stand in the file.
     QStringList ReadSections() const;
 
     // Runs Writes as one update: the file is written once, at the end. When Writes throws, the
@@ -45,21 +48,16 @@ public:
     void Batch(const std::function<void()>& writes);
 
 private:
-    // A key as it was before the write under way touched it.
-    struct TOldValue {
-        QString KeyPath;
-        std::optional<QVariant> Value;
-    };
-
+    // Reads the file again when it changed since it was last read (never inside a batch).
     void Refresh() const;
-    void Remember(const QString& keyPath);
-    void Revert();
+    void Load() const;
     void Commit();
 
     QString fileName_;
-    std::unique_ptr<QSettings> settings_;
-    QList<TOldValue> oldValues_;
+    mutable TIniDocument document_;
+    mutable QByteArray stamp_; // what the file looked like when it was read
     int batchDepth_ = 0;
+    bool changed_ = false; // within a batch: something waits to be written
 };
 
 // The one settings file of the program, "Settings.ini" in the per-user configuration folder, opened

@@ -328,12 +328,25 @@ void TGlyphEditPrint::PrepareRanges() {
 
 void TGlyphEditPrint::PreparePrinting(QPainter& painter) {
     painter.setFont(PrinterFont(font_));
+    PrepareLayout(painter.font(), painter.device());
+    const QDateTime now = QDateTime::currentDateTime();
+    date_ = QLocale().toString(now.date(), QLocale::ShortFormat);
+    time_ = QLocale().toString(now.time(), QLocale::ShortFormat);
+}
+
+int TGlyphEditPrint::CountPages(QPrinter& printer) {
+    info_.UpdatePrinter(printer);
+    PrepareLayout(QFont(PrinterFont(font_), &printer), &printer);
+    return PageCount();
+}
+
+void TGlyphEditPrint::PrepareLayout(const QFont& font, QPaintDevice* device) {
     for (TGlyphFontStyles style = 0; style < styledFonts_.size(); ++style) {
-        styledFonts_[style] = StyledFont(painter.font(), style);
+        styledFonts_[style] = StyledFont(font, style);
         plainGlyphs_[style].Ready = false;
     }
     paintedStyle_ = 0;
-    const QFontMetricsF fm(painter.font(), painter.device());
+    const QFontMetricsF fm(font, device);
     charAdvance_ = fm.horizontalAdvance(u'W');
     rowHeight_ = std::max(1, int(std::ceil(fm.height() + fm.leading())));
     ascent_ = int(std::ceil(fm.ascent()));
@@ -344,9 +357,6 @@ void TGlyphEditPrint::PreparePrinting(QPainter& painter) {
     layout_ = Margins.ComputePageLayout(info_, 1, lineNumberWidth_);
     useHighlighter_ = Highlight && highlighter_ && !lines_.isEmpty();
     PaginateLines();
-    const QDateTime now = QDateTime::currentDateTime();
-    date_ = QLocale().toString(now.date(), QLocale::ShortFormat);
-    time_ = QLocale().toString(now.time(), QLocale::ShortFormat);
 }
 
 void TGlyphEditPrint::PaginateLines() {
@@ -383,6 +393,17 @@ bool TGlyphEditPrint::PrintPages(QPrinter& printer, int first, int last) {
         bool& Flag;
         ~TPrintingFlag() { Flag = false; }
     } flag{printing_ = true};
+    // A range past the end would print one blank sheet: refused before the job starts.
+    if (first > 1) {
+        const int pages = CountPages(printer);
+        if (first > pages)
+            throw EGlyphError(QStringLiteral("The document has %1 page%2, so pages %3 to %4 "
+                                             "cannot be printed.")
+                                  .arg(pages)
+                                  .arg(pages == 1 ? "" : "s")
+                                  .arg(first)
+                                  .arg(last < 0 ? pages : last));
+    }
     printer.setDocName(Title);
     QPainter painter;
     if (!painter.begin(&printer))

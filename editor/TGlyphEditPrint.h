@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class QPaintDevice;
 class QPainter;
 class QPrinter;
 class TCustomGlyphEdit;
@@ -151,7 +152,10 @@ public:
 
     // Prints pages first to last (1-based; last < 0: the last page) in one job; false when
     // OnProgress stopped it. Throws EGlyphError when the printer cannot begin.
+    // A First past the last page throws EGlyphError before the printer begins.
     bool PrintPages(QPrinter& printer, int first, int last);
+    // The pages the lines take on Printer, counted without printing.
+    int CountPages(QPrinter& printer);
     bool PrintDocument(QPrinter& printer) { return PrintPages(printer, 1, -1); }
 
     bool Printing() const { return printing_; }
@@ -166,6 +170,8 @@ private:
     };
     void PrepareRanges();
     void PreparePrinting(QPainter& painter);
+    // Fonts, metrics, page layout and pagination for Font on Device.
+    void PrepareLayout(const QFont& font, QPaintDevice* device);
     void PaginateLines();
     QList<int> RowStarts(int line) const;
     void PrintOnePage(QPainter& painter, int page);

@@ -2,6 +2,7 @@
 
 #include "common/AppHelpers.h"
 #include "common/FileUtils.h"
+#include "common/GlyphErrors.h"
 #include "common/Paths.h"
 #include "common/TEmbeddedWB.h"
 
@@ -56,6 +57,10 @@ int CountOf(const QLineEdit* edit) {
     const int count = edit->text().toInt(&ok);
     return ok ? count : 1;
 }
+
+// Beyond these a table is no page anyone reads, and its text alone could fill the memory.
+constexpr int kMaxRows = 1000;
+constexpr int kMaxColumns = 100;
 
 } // namespace
 
@@ -114,7 +119,13 @@ TFormDOMTableInsert::TFormDOMTableInsert(QWidget* parent) : QDialog(parent) {
     ButtonApply = new QPushButton("Apply", this);
     ButtonApply->setObjectName("ButtonApply");
     ButtonApply->hide();
-    connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
+    // Too large a table is refused with the dialog left open, so that the count can be mended.
+    connect(ButtonOK, &QPushButton::clicked, this, [this] {
+        RunCommand([this] {
+            TableMarkup();
+            accept();
+        });
+    });
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonApply, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonApplyClick(); }); });
@@ -137,6 +148,8 @@ QString TFormDOMTableInsert::TableMarkup() const {
                        "border=\"%5\">")
             .arg(Edit1->text(), Edit2->text(), Edit5->text(), Edit6->text(), Edit7->text()) +
         eol;
+    if (!SizeAllowed())
+        throw EGlyphError(QStringLiteral("A table can have at most 1,000 rows and 100 columns."));
     const int rows = CountOf(Edit4);
     const int columns = CountOf(Edit3);
     for (int row = 0; row < rows; ++row) {
@@ -148,7 +161,13 @@ QString TFormDOMTableInsert::TableMarkup() const {
     return markup + "</TABLE>" + eol;
 }
 
+bool TFormDOMTableInsert::SizeAllowed() const {
+    return CountOf(Edit4) <= kMaxRows && CountOf(Edit3) <= kMaxColumns;
+}
+
 void TFormDOMTableInsert::ButtonApplyClick() {
+    if (!SizeAllowed())
+        return; // OK says why; the preview keeps the last table that could be made
     const QString fileName = TablePreviewFilePath();
     SaveTextToFile(TableMarkup(), fileName);
     WebBrowser->Navigate(fileName);

@@ -19,7 +19,9 @@ public:
     explicit TFormDOMTableInsert(QWidget* parent = nullptr);
 
     // The markup for the fields as they stand, every line ended by CR LF.
+    // Throws EGlyphError when the rows or columns pass what a table may have.
     QString TableMarkup() const;
+    bool SizeAllowed() const;
 
     // Writes the markup to the preview file and shows it.
     void ButtonApplyClick();

@@ -118,10 +118,31 @@ QList<TFtpFindData> ParseFtpListing(QByteArrayView text) {
 }
 
 bool IsSafeLocalFileName(const QString& name) {
-    if (name.isEmpty() || name == "." || name == "..")
+    if (name.isEmpty() || name.startsWith('.'))
         return false;
     for (const QChar c : name)
         if (c == '/' || c == '\\' || c == QChar(0) || c == '\r' || c == '\n')
             return false;
     return true;
+}
+
+QString PrintableFileName(const QString& name) {
+    QString text;
+    text.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool bidi = u == 0x061C || u == 0x200E || u == 0x200F ||
+                          (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+        if (u == '\r')
+            text += "\\r";
+        else if (u == '\n')
+            text += "\\n";
+        else if (u == 0)
+            text += "\\0";
+        else if (bidi || c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029)
+            text += "\\u" + QString::number(uint(u), 16).toUpper().rightJustified(4, '0');
+        else
+            text += c;
+    }
+    return text;
 }

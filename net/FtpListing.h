@@ -20,6 +20,10 @@ struct TFtpFindData {
 QList<TFtpFindData> ParseFtpListing(QByteArrayView text);
 
 // Name, given by a server, may be used as the name of a local file in the chosen folder: it is
-// not empty, not "." or "..", holds no "/", "\", NUL, CR or LF (so it cannot name a path or
-// break a line).
+// not empty, does not begin with "." (no hidden file, nor "." or ".."), holds no "/", "\", NUL,
+// CR or LF (so it cannot name a path or break a line).
 bool IsSafeLocalFileName(const QString& name);
+
+// Name as a list or the log may show it: control characters and the characters that turn the
+// direction of text (which can make "exe.txt" read as "txt.exe") written out as escapes.
+QString PrintableFileName(const QString& name);

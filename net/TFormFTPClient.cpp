@@ -5,6 +5,7 @@
 #include "common/FileUtils.h"
 #include "common/Prompts.h"
 #include "common/ShellUtils.h"
+#include "net/FtpListing.h"
 #include "net/TFormFTPSite.h"
 #include "net/TFormFTPTransfer.h"
 
@@ -77,13 +78,6 @@ QString TypeName(const QString& name, bool folder) {
     if (folder)
         return mimes.mimeTypeForName("inode/directory").comment();
     return mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment();
-}
-
-// A server-given name as the log can show it: control characters written out.
-QString Printable(const QString& name) {
-    QString text = name;
-    text.replace('\r', "\\r").replace('\n', "\\n").replace(QChar(0), "\\0");
-    return text;
 }
 
 int CompareNoCase(const QString& a, const QString& b) {
@@ -301,14 +295,13 @@ void TFormFTPClient::BuildMenus() {
     QToolBar* bar = addToolBar("Toolbar");
     bar->setObjectName("TBToolbar");
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    QAction* connectButton =
-        bar->addAction(style()->standardIcon(QStyle::SP_DriveNetIcon), "Connect");
-    connectButton->setToolTip("Open FTP Site (Connect)");
-    connect(connectButton, &QAction::triggered, MIConnect, &QAction::trigger);
-    QAction* disconnectButton =
+    TBConnect = bar->addAction(style()->standardIcon(QStyle::SP_DriveNetIcon), "Connect");
+    TBConnect->setToolTip("Open FTP Site (Connect)");
+    connect(TBConnect, &QAction::triggered, MIConnect, &QAction::trigger);
+    TBDisconnect =
         bar->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), "Disconnect");
-    disconnectButton->setToolTip("Disconnect From Current FTP Site");
-    connect(disconnectButton, &QAction::triggered, MIDisconnect, &QAction::trigger);
+    TBDisconnect->setToolTip("Disconnect From Current FTP Site");
+    connect(TBDisconnect, &QAction::triggered, MIDisconnect, &QAction::trigger);
     bar->addSeparator();
     QAction* properties =
         bar->addAction(style()->standardIcon(QStyle::SP_FileDialogInfoView), "Properties");
@@ -496,14 +489,21 @@ void TFormFTPClient::EndFtpOperation() {
 
 void TFormFTPClient::SetPanesEnabled() {
     const bool idle = busyCount_ == 0;
+    // A request under way reads the lists and the connection: nothing may change them until it
+    // ends (Terminate is the way to stop a transfer).
+    for (QAction* a : {MIConnect, MIDisconnect, TBConnect, TBDisconnect})
+        a->setEnabled(idle);
     // A listing begins and ends once per entry; only a change is worth the widgets' restyling.
-    if (panesEnabled_ == idle)
-        return;
-    panesEnabled_ = idle;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ButtonPut, ButtonGet, SpeedButton1, ComboBox1, ListView1,
-                                         SpeedButton2, ComboBox2, ListView2})
-        w->setEnabled(idle);
+    if (panesEnabled_ != idle) {
+        panesEnabled_ = idle;
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{ButtonPut, ButtonGet, SpeedButton1, ComboBox1,
+                                             ListView1, SpeedButton2, ComboBox2, ListView2})
+            w->setEnabled(idle);
+    }
+    // The root has no parent to go to.
+    if (idle && session_.Connected())
+        SpeedButton2->setEnabled(session_.CurrentDirectory() != "/");
 }
 
 // One request wrapped in the busy-and-wait protocol; true when it succeeded.
@@ -519,13 +519,11 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
                                      bool reportFailure) {
     if (RemoteRequest([&] { session_.Connect(server); }, "Attempting to connect to FTP Site"))
         return true;
-    const QByteArray presented = session_.PresentedCertificate();
-    if (session_.RequestError() == FtpErrorUntrustedCertificate && !presented.isEmpty() &&
-        AskYesNo("The server's certificate is not signed by an authority this computer trusts."
-                 "\r\rAccept this certificate for this site?")) {
-        WriteSiteCertificate(siteName, presented);
+    QString refusal;
+    if (session_.RequestError() == FtpErrorUntrustedCertificate &&
+        TrustCertificate(server, siteName, refusal)) {
         TFtpServer trusting = server;
-        trusting.AcceptedCertificate = presented;
+        trusting.AcceptedCertificate = session_.PresentedCertificate();
         if (RemoteRequest([&] { session_.Connect(trusting); }, "Attempting to connect to FTP Site"))
             return true;
     } else if (session_.RequestError() == FtpErrorHostKeyUnknown && TrustHostKey()) {
@@ -534,9 +532,45 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
     }
     // Nothing was connected, so the "not connected" notice of Disconnect would only confuse.
     DisconnectConnection();
-    if (reportFailure)
+    if (reportFailure && !refusal.isEmpty())
+        Prompts().MessageBox(ApplicationTitle(), refusal, QMessageBox::Warning, QMessageBox::Ok);
+    else if (reportFailure)
         ShowInfo("Unable to connect to FTP site. Please check your settings.");
     return false;
+}
+
+bool TFormFTPClient::TrustCertificate(const TFtpServer& server, const QString& siteName,
+                                      QString& refusal) {
+    const TFtpCertificate& shown = session_.PresentedCertificateDetails();
+    if (shown.Pem.isEmpty())
+        return false;
+    const QString fingerprint = CertificateFingerprint(shown.Pem);
+    const QString details =
+        QString("Subject: %1\rIssuer: %2\rValid from: %3\rValid until: %4\r"
+                "SHA-256 fingerprint: %5")
+            .arg(shown.Subject, shown.Issuer, shown.StartDate, shown.ExpireDate, fingerprint);
+    const QString accepted = CertificateFingerprint(server.AcceptedCertificate);
+    if (!accepted.isEmpty() && accepted != fingerprint) {
+        // As with a changed SSH host key: someone may stand between, so no question to say yes to.
+        const QString warning =
+            QString("ERROR! The certificate of %1 has changed since you accepted it. The "
+                    "connection was refused, since someone may be listening in; if the server's "
+                    "certificate was renewed, choose \"Forget Accepted Certificate\" in the site "
+                    "dialog and connect again.")
+                .arg(server.HostName);
+        LogMessage(QString(details).replace('\r', '\n'));
+        // Through the session, as its own errors go, so that a publish reports it too.
+        emit session_.LogMessage(warning);
+        refusal =
+            warning.mid(qsizetype(qstrlen("ERROR! "))) + "\r\rThe server now shows:\r" + details;
+        return false;
+    }
+    if (!AskYesNo("The server's certificate is not signed by an authority this computer trusts."
+                  "\r\r" +
+                  details + "\r\rAccept this certificate for this site?"))
+        return false;
+    WriteSiteCertificate(siteName, server, shown.Pem);
+    return true;
 }
 
 // Asks whether to trust the unknown host key the SSH server showed; Yes adds it to the known
@@ -557,6 +591,8 @@ bool TFormFTPClient::TrustHostKey() {
 }
 
 void TFormFTPClient::MIConnectClick() {
+    if (busyCount_ > 0)
+        return; // disabled meanwhile; a shortcut queued before must not reach in
     if (session_.Connected()) {
         ShowInfo("Please disconnect from the current FTP site.");
         return;
@@ -573,6 +609,8 @@ void TFormFTPClient::MIConnectClick() {
 }
 
 void TFormFTPClient::MIDisconnectClick() {
+    if (busyCount_ > 0)
+        return;
     if (!session_.Connected()) {
         ShowInfo("You are not currently connected to a FTP site.");
         return;
@@ -588,6 +626,8 @@ void TFormFTPClient::DisconnectConnection() {
     panesEnabled_.reset(); // the local side enabled, the remote one not
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton1, ComboBox1, ListView1})
         w->setEnabled(true);
+    for (QAction* a : {MIConnect, MIDisconnect, TBConnect, TBDisconnect})
+        a->setEnabled(true);
 }
 
 void TFormFTPClient::PutOnTop(QComboBox* box, const QString& path) {
@@ -606,9 +646,9 @@ void TFormFTPClient::AddFileItem(QList<QTreeWidgetItem*>& items, const TFtpFindD
     const quint32 packed = PackedDosDateTime(local);
     const QString type = TypeName(data.Name, data.Directory);
     const QLocale locale;
-    auto* item = new QTreeWidgetItem(
-        QStringList{data.Name, data.Directory ? QString() : FormatKilobytes(data.Size), type,
-                    packed ? locale.toString(local, QLocale::ShortFormat) : QString("Unknown")});
+    auto* item = new QTreeWidgetItem(QStringList{
+        PrintableFileName(data.Name), data.Directory ? QString() : FormatKilobytes(data.Size), type,
+        packed ? locale.toString(local, QLocale::ShortFormat) : QString("Unknown")});
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     item->setIcon(0, data.Directory ? folderIcon : fileIcon);
     item->setData(0, kNameRole, data.Name);
@@ -742,7 +782,7 @@ void TFormFTPClient::RenameItem(TFtpListView* list) {
 void TFormFTPClient::ItemRenamed(TFtpListView* list, QTreeWidgetItem* item) {
     const QString oldName = item->data(0, kNameRole).toString();
     const QString newName = item->text(0);
-    if (oldName == newName || oldName == "..")
+    if (oldName == newName || newName == PrintableFileName(oldName) || oldName == "..")
         return;
     const bool renamed =
         list == ListView1
@@ -813,32 +853,65 @@ void TFormFTPClient::Transfer(bool download) {
         ShowInfo(QString("There are no files are selected for %1.").arg(verb));
         return;
     }
-    QList<QTreeWidgetItem*> items;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->isSelected())
-            items.append(list->topLevelItem(i));
-    for (QTreeWidgetItem* item : items) {
-        const QString name = item->data(0, kNameRole).toString();
-        if (IsFolderItem(item)) {
+    // What the loop needs, taken now: the list may be refilled while a file is on its way.
+    struct TEntry {
+        QString Name;
+        bool Folder;
+        qint64 Size;
+    };
+    QList<TEntry> entries;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->isSelected())
+            entries.append({item->data(0, kNameRole).toString(), IsFolderItem(item),
+                            ItemSubText(item, SubSize).toLongLong()});
+    }
+    bool replaceAll = false;
+    for (const TEntry& entry : entries) {
+        const QString shown = PrintableFileName(entry.Name);
+        if (entry.Folder) {
             ShowInfo(QString("Error while %1 \"%2\". %3 folders is not currently supported.")
-                         .arg(verb, name, download ? "Downloading" : "Uploading"));
+                         .arg(verb, shown, download ? "Downloading" : "Uploading"));
             continue;
         }
-        if (download && !IsSafeLocalFileName(name)) {
-            // A server's name must not reach outside the local folder nor name another place.
-            LogMessage(QString("ERROR! \"%1\" cannot be a local file name; not downloaded")
-                           .arg(Printable(name)));
+        if (download && entry.Name.startsWith('.') && entry.Name != "." && entry.Name != ".." &&
+            IsSafeLocalFileName('x' + entry.Name.mid(1))) {
+            // The local pane hides such files: one chosen by the server (".bashrc") would land
+            // unseen.
+            LogMessage(QString("ERROR! \"%1\" begins with \".\", which would make a hidden local "
+                               "file; not downloaded")
+                           .arg(shown));
             continue;
+        }
+        if (download && !IsSafeLocalFileName(entry.Name)) {
+            // A server's name must not reach outside the local folder nor name another place.
+            LogMessage(
+                QString("ERROR! \"%1\" cannot be a local file name; not downloaded").arg(shown));
+            continue;
+        }
+        if (download && !replaceAll && QFileInfo::exists(entry.Name)) {
+            const QMessageBox::StandardButton answer = Prompts().MessageBox(
+                ApplicationTitle(),
+                QString("\"%1\" already exists in the local folder.\r\rReplace it?").arg(shown),
+                QMessageBox::Question,
+                QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel);
+            if (answer == QMessageBox::Cancel)
+                break;
+            if (answer == QMessageBox::No) {
+                LogMessage(QString("\"%1\" kept; not downloaded").arg(shown));
+                continue;
+            }
+            replaceAll = answer == QMessageBox::YesToAll;
         }
         const QString caption =
-            QString(download ? "Downloading \"%1\"" : "Uploading \"%1\"").arg(name);
+            QString(download ? "Downloading \"%1\"" : "Uploading \"%1\"").arg(shown);
         BeginFtpOperation();
         if (download)
-            session_.GetFile(name, QDir::currentPath());
+            session_.GetFile(entry.Name, QDir::currentPath());
         else
-            session_.PutFile(QDir::currentPath(), name);
+            session_.PutFile(QDir::currentPath(), entry.Name);
         transfer_->setWindowTitle(caption);
-        transfer_->SetTransferRange(ItemSubText(item, SubSize).toLongLong());
+        transfer_->SetTransferRange(entry.Size);
         transfer_->SetTransferPosition(0);
         transfer_->show();
         WaitForFtpCompletion(caption);

@@ -97,6 +97,8 @@ public:
 
     QAction* MIConnect = nullptr;
     QAction* MIDisconnect = nullptr;
+    QAction* TBConnect = nullptr; // the tool bar's Connect and Disconnect
+    QAction* TBDisconnect = nullptr;
     QAction* MIProperties = nullptr;
     QAction* MIExit = nullptr;
     QAction* MIMessageLog = nullptr;
@@ -131,6 +133,9 @@ private:
     bool ConnectSequence(const TFtpServer& server, const QString& siteName,
                          bool reportFailure = true);
     bool TrustHostKey();
+    // Asks whether to trust the certificate the server showed; a certificate other than the
+    // one accepted for the site before is refused without asking: Refusal then says why.
+    bool TrustCertificate(const TFtpServer& server, const QString& siteName, QString& refusal);
     void DisconnectConnection();
     void RemoteListing();
     void AddFileItem(QList<QTreeWidgetItem*>& items, const TFtpFindData& data);

@@ -13,9 +13,13 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <fcntl.h>
@@ -28,8 +32,8 @@ const TFtpProtocol kProtocols[] = {TFtpProtocol::Ftp, TFtpProtocol::FtpsExplicit
                                    TFtpProtocol::Sftp};
 
 bool UsableSiteName(const QString& name) {
-    // The ini format reads these as a nesting of sections.
-    return !name.trimmed().isEmpty() && !name.contains('/') && !name.contains('\\');
+    // A line break would end the section's name line and start another.
+    return !name.trimmed().isEmpty() && !name.contains('\r') && !name.contains('\n');
 }
 } // namespace
 
@@ -45,19 +49,42 @@ void ProtectSitesFile() {
     QFile::setPermissions(SitesFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-QByteArray ReadSiteCertificate(const QString& site) {
-    if (!UsableSiteName(site))
-        return {};
+namespace {
+bool SavedSite(const QString& site) {
+    return UsableSiteName(site) && TIniFile(SitesFilePath()).SectionExists(site);
+}
+
+// Certificates accepted for sites never saved, by server, until the program ends.
+QHash<QString, QByteArray>& UnsavedCertificates() {
+    static QHash<QString, QByteArray> certificates;
+    return certificates;
+}
+
+QString ServerKey(const TFtpServer& server) {
+    return server.HostName.toLower() + ':' + QString::number(server.Port);
+}
+} // namespace
+
+QByteArray ReadSiteCertificate(const QString& site, const TFtpServer& server) {
+    if (!SavedSite(site))
+        return UnsavedCertificates().value(ServerKey(server));
     return QByteArray::fromBase64(
         TIniFile(SitesFilePath()).ReadString(site, "Certificate").toLatin1());
 }
 
-void WriteSiteCertificate(const QString& site, const QByteArray& pem) {
-    if (!UsableSiteName(site))
+void WriteSiteCertificate(const QString& site, const TFtpServer& server, const QByteArray& pem) {
+    if (!SavedSite(site)) {
+        UnsavedCertificates().insert(ServerKey(server), pem);
         return;
+    }
     ProtectSitesFile();
     TIniFile(SitesFilePath()).WriteString(site, "Certificate", QString::fromLatin1(pem.toBase64()));
     ProtectSitesFile();
+}
+
+void RemoveSiteCertificate(const QString& site) {
+    if (SavedSite(site))
+        TIniFile(SitesFilePath()).DeleteKey(site, "Certificate");
 }
 
 TFormFTPSite::TFormFTPSite(QWidget* parent)
@@ -96,6 +123,9 @@ void TFormFTPSite::BuildControls() {
     CBSiteName->setEditable(true);
     CBSiteName->setInsertPolicy(QComboBox::NoInsert);
     CBSiteName->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Room for a site's name in the dialog's own font, at any text size.
+    CBSiteName->setMinimumContentsLength(20);
+    CBSiteName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ButtonSave = new QPushButton("Save");
     ButtonSave->setObjectName("ButtonSave");
     ButtonRemove = new QPushButton("Remove");
@@ -106,14 +136,17 @@ void TFormFTPSite::BuildControls() {
     nameRow->addWidget(ButtonRemove);
 
     auto* details = new QGroupBox(" Site Details ");
-    auto* form = new QVBoxLayout(details);
-    auto addField = [form](const QString& label, QWidget* field) {
-        form->addWidget(new QLabel(label));
-        form->addWidget(field);
-    };
+    // Labels beside their fields keep the dialog low enough for a small screen at a large text
+    // size.
+    auto* form = new QFormLayout(details);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    auto addField = [form](const QString& label, QWidget* field) { form->addRow(label, field); };
     EditHostName = new QLineEdit;
     EditHostName->setObjectName("EditHostName");
-    addField("Hostname: (Example = ftp.example.com)", EditHostName);
+    // The longest label stands above its field, so that it does not widen the label column.
+    form->addRow(new QLabel("Hostname: (Example = ftp.example.com)"));
+    form->addRow(EditHostName);
     EditUsername = new QComboBox;
     EditUsername->setObjectName("EditUsername");
     EditUsername->setEditable(true);
@@ -123,15 +156,17 @@ void TFormFTPSite::BuildControls() {
     EditPassword = new QLineEdit;
     EditPassword->setObjectName("EditPassword");
     EditPassword->setEchoMode(QLineEdit::Password);
-    addField("Password:", EditPassword);
     CBShowPassword = new QCheckBox("Show password");
     CBShowPassword->setObjectName("CBShowPassword");
-    form->addWidget(CBShowPassword);
+    auto* passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(EditPassword, 1);
+    passwordRow->addWidget(CBShowPassword);
+    form->addRow("Password:", passwordRow);
     LabelPasswordNote = new QLabel;
     LabelPasswordNote->setObjectName("LabelPasswordNote");
     LabelPasswordNote->setWordWrap(true);
     LabelPasswordNote->hide();
-    form->addWidget(LabelPasswordNote);
+    form->addRow(LabelPasswordNote);
     EditRemote = new QLineEdit;
     EditRemote->setObjectName("EditRemote");
     addField("Default Remote Path:", EditRemote);
@@ -141,15 +176,38 @@ void TFormFTPSite::BuildControls() {
     CBProtocol = new QComboBox;
     CBProtocol->setObjectName("CBProtocol");
     CBProtocol->addItems({"FTP", "FTP with explicit TLS (FTPS)", "SFTP"});
-    addField("Protocol:", CBProtocol);
+    // The open list shows the entries whole; the closed box need not be as wide as the longest.
+    CBProtocol->setMinimumContentsLength(12);
+    CBProtocol->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CBPassive = new QCheckBox("Passive mode");
     CBPassive->setObjectName("CBPassive");
     CBPassive->setChecked(true); // works behind NAT, where the server cannot connect back
-    form->addWidget(CBPassive);
+    auto* protocolRow = new QHBoxLayout;
+    protocolRow->addWidget(CBProtocol, 1);
+    protocolRow->addWidget(CBPassive);
+    form->addRow("Protocol:", protocolRow);
+    ButtonForgetCertificate = new QPushButton("Forget Accepted Certificate");
+    ButtonForgetCertificate->setObjectName("ButtonForgetCertificate");
+    ButtonForgetCertificate->setEnabled(false);
+    auto* forgetRow = new QHBoxLayout;
+    forgetRow->addWidget(ButtonForgetCertificate);
+    forgetRow->addStretch();
+    form->addRow(forgetRow);
 
+    // On a screen too low for the whole page at the text size in use, the page scrolls.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->addWidget(nameGroup);
+    contentLayout->addWidget(details);
+    contentLayout->addStretch();
+    scroll_ = new QScrollArea;
+    scroll_->setWidget(content);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->addWidget(nameGroup);
-    pageLayout->addWidget(details);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(scroll_);
 
     ButtonConnect = new QPushButton("Connect");
     ButtonConnect->setObjectName("ButtonConnect");
@@ -182,6 +240,12 @@ void TFormFTPSite::BuildControls() {
             [this] { RunCommand([this] { ButtonSaveClick(); }); });
     connect(ButtonRemove, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonRemoveClick(); }); });
+    connect(ButtonForgetCertificate, &QPushButton::clicked, this, [this] {
+        RunCommand([this] {
+            RemoveSiteCertificate(SavedName(CBSiteName->currentText()));
+            CBSiteNameChange();
+        });
+    });
     connect(CBShowPassword, &QCheckBox::toggled, this, [this](bool shown) {
         EditPassword->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
@@ -212,6 +276,8 @@ void TFormFTPSite::CBSiteNameChange() {
     const QString name = SavedName(CBSiteName->currentText());
     ButtonSave->setEnabled(UsableSiteName(name));
     ButtonRemove->setEnabled(ButtonSave->isEnabled() && sites_->SectionExists(name));
+    ButtonForgetCertificate->setEnabled(ButtonRemove->isEnabled() &&
+                                        sites_->ValueExists(name, "Certificate"));
     if (!ButtonRemove->isEnabled())
         return;
     EditHostName->setText(sites_->ReadString(name, "HostName"));
@@ -242,6 +308,21 @@ void TFormFTPSite::LoadPassword(const QString& name) {
 void TFormFTPSite::ShowPasswordNote(const QString& text) {
     LabelPasswordNote->setText(text);
     LabelPasswordNote->setVisible(!text.isEmpty());
+    FitPasswordNote();
+}
+
+void TFormFTPSite::FitPasswordNote() {
+    // A wrapped label inside a tab page is laid out at the height of some other width and cut
+    // off; at a width of its own, fixed in characters, it knows the lines it needs, and wider
+    // it only needs fewer.
+    const int width = LabelPasswordNote->fontMetrics().averageCharWidth() * 40;
+    LabelPasswordNote->setMinimumWidth(width);
+    // Its height is settled here: the layouts need not ask it again for other widths.
+    QSizePolicy policy = LabelPasswordNote->sizePolicy();
+    policy.setHeightForWidth(false);
+    LabelPasswordNote->setSizePolicy(policy);
+    LabelPasswordNote->setMinimumHeight(
+        LabelPasswordNote->text().isEmpty() ? 0 : LabelPasswordNote->heightForWidth(width));
 }
 
 void TFormFTPSite::NotePasswordPlace() {
@@ -250,6 +331,41 @@ void TFormFTPSite::NotePasswordPlace() {
                          "which only you can read.");
     else
         ShowPasswordNote({});
+}
+
+void TFormFTPSite::FitToScreen() {
+    // The whole page where the screen has room for it, else as much as fits, scrolling.
+    layout()->activate();
+    const QWidget* content = scroll_->widget();
+    const QSize chrome = sizeHint() - scroll_->sizeHint();
+    const QScreen* shown = parentWidget() ? parentWidget()->screen() : screen();
+    const int room = shown->availableGeometry().height() - chrome.height() - 40;
+    const int height = content->sizeHint().height();
+    const int bar = height > room ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
+    const int across = shown->availableGeometry().width() - chrome.width() - 20 - bar;
+    scroll_->setMinimumWidth(
+        qMax(content->minimumSizeHint().width(), qMin(content->sizeHint().width(), across)) + bar);
+    scroll_->setMinimumHeight(qMax(0, qMin(height, room)));
+    // Not adjustSize, which keeps a window within two thirds of the screen.
+    layout()->activate();
+    resize(sizeHint().expandedTo(minimumSize()));
+    // Grown, it stays on the screen, once the scroll bar has taken its place too.
+    QMetaObject::invokeMethod(
+        this,
+        [this, shown] {
+            const QRect area = shown->availableGeometry();
+            QRect frame = frameGeometry();
+            frame.moveBottom(qMin(frame.bottom(), area.bottom()));
+            frame.moveRight(qMin(frame.right(), area.right()));
+            move(qMax(frame.left(), area.left()), qMax(frame.top(), area.top()));
+        },
+        Qt::QueuedConnection);
+}
+
+void TFormFTPSite::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The widgets measure as they are shown once the layout requests of the showing are done.
+    QMetaObject::invokeMethod(this, &TFormFTPSite::FitToScreen, Qt::QueuedConnection);
 }
 
 void TFormFTPSite::EditHostNameChange() {
@@ -338,6 +454,6 @@ TFtpServer TFormFTPSite::SiteServer() const {
     server.Protocol = SiteProtocol;
     server.Passive = SitePassive;
     if (server.Protocol == TFtpProtocol::FtpsExplicit)
-        server.AcceptedCertificate = ReadSiteCertificate(SiteName);
+        server.AcceptedCertificate = ReadSiteCertificate(SiteName, server);
     return server;
 }

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class TSitePasswords;
 
 // The site database "Sites.ini" in the per-user configuration folder, readable by its owner
@@ -19,9 +20,13 @@ class TSitePasswords;
 QString SitesFilePath();
 // Makes sure the site database exists and only its owner can read or write it.
 void ProtectSitesFile();
-// The certificate the user accepted for Site (PEM), empty when none; and keeping one.
-QByteArray ReadSiteCertificate(const QString& site);
-void WriteSiteCertificate(const QString& site, const QByteArray& pem);
+// The certificate the user accepted for Site (PEM), empty when none; and keeping one. A saved
+// site keeps it in the site database; a site never saved keeps it, by its server, for this run
+// of the program only, so that no section without a host turns up in the list.
+QByteArray ReadSiteCertificate(const QString& site, const TFtpServer& server);
+void WriteSiteCertificate(const QString& site, const TFtpServer& server, const QByteArray& pem);
+// Forgets the certificate accepted for the saved Site, so the next connection asks again.
+void RemoveSiteCertificate(const QString& site);
 
 // The site dialog "Connect to FTP Site": named sites kept in the site database, or details
 // typed for one connection.
@@ -64,6 +69,8 @@ public:
     QLineEdit* EditLocal = nullptr;
     QComboBox* CBProtocol = nullptr;
     QCheckBox* CBPassive = nullptr;
+    // Forgets the certificate accepted for the saved site; enabled while it has one.
+    QPushButton* ButtonForgetCertificate = nullptr;
     QPushButton* ButtonConnect = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
@@ -72,6 +79,9 @@ public:
     void ButtonSaveClick();
     void ButtonRemoveClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void BuildControls();
     void ReadSiteNames();
@@ -79,9 +89,13 @@ private:
     void AcceptResult();
     void LoadPassword(const QString& name);
     void ShowPasswordNote(const QString& text);
+    void FitPasswordNote();
+    // Sizes the dialog to its page, or to the screen where the page is taller.
+    void FitToScreen();
     // Says in the note where saved passwords go, when it is not the keyring.
     void NotePasswordPlace();
 
+    QScrollArea* scroll_ = nullptr;
     std::unique_ptr<TIniFile> sites_;
     TSitePasswords* passwords_ = nullptr;
     bool readingPassword_ = false; // the chosen site's password is on its way from the keyring

@@ -1,9 +1,11 @@
 #include "net/TFtpSession.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QUrl>
 #include <curl/curl.h>
@@ -81,10 +83,32 @@ QString FtpErrorMessage(quint32 error, const QString& serverReply) {
     }
 }
 
+QString CertificateFingerprint(const QByteArray& pem) {
+    QByteArray body;
+    for (const QByteArray& line : pem.split('\n'))
+        if (!line.startsWith("-----"))
+            body += line.trimmed();
+    if (body.isEmpty())
+        return {};
+    const QByteArray der = QByteArray::fromBase64(body);
+    return QString::fromLatin1(QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex(':'))
+        .toUpper();
+}
+
 QString JoinFtpPath(const QString& folder, const QString& name) {
-    if (name.startsWith('/'))
-        return QDir::cleanPath(name);
-    return QDir::cleanPath((folder.isEmpty() ? QString("/") : folder) + '/' + name);
+    const QString path =
+        name.startsWith('/') ? name : (folder.isEmpty() ? QString("/") : folder) + '/' + name;
+    // Above the root there is nothing: "/.." is the root itself, as a shell has it.
+    QStringList parts;
+    for (const QString& part : path.split('/', Qt::SkipEmptyParts)) {
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (part != ".") {
+            parts.append(part);
+        }
+    }
+    return '/' + parts.join('/');
 }
 
 namespace {
@@ -139,6 +163,33 @@ quint32 ErrorOfCurlCode(CURLcode code) {
     }
 }
 
+// A path as an argument of libcurl's SFTP commands: quoted, so that blanks stay inside it.
+QString SftpArgument(const QString& path) {
+    QString quoted = path;
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + quoted + '"';
+}
+
+// The commands that rename From to To, given absolute paths, as the protocol speaks.
+QStringList RenameCommands(TFtpProtocol protocol, const QString& from, const QString& to) {
+    if (protocol == TFtpProtocol::Sftp)
+        return {"rename " + SftpArgument(from) + ' ' + SftpArgument(to)};
+    return {"RNFR " + from, "RNTO " + to};
+}
+
+QStringList PathCommands(TFtpProtocol protocol, const QString& ftp, const QString& sftp,
+                         const QString& path) {
+    return {protocol == TFtpProtocol::Sftp ? sftp + ' ' + SftpArgument(path) : ftp + ' ' + path};
+}
+
+// Where an upload goes until it is whole: a hidden name of its own beside the target, so that
+// the live file is replaced in one step, or not at all.
+QString TemporaryUploadPath(const QString& remotePath) {
+    const QFileInfo target(remotePath);
+    const QString tag = QString::number(QRandomGenerator::global()->generate(), 16);
+    return JoinFtpPath(target.path(), '.' + target.fileName() + '.' + tag + ".part");
+}
+
 // Each segment of an absolute path percent-encoded, for the path part of a URL.
 QByteArray EncodePath(const QString& path) {
     QByteArray encoded;
@@ -154,8 +205,8 @@ struct TFtpOutcome {
     quint32 Error = 0;
     QString Reply;
     QString EntryPath;
-    QByteArray Data;
-    QByteArray Certificate;
+    QList<TFtpFindData> Entries;
+    TFtpCertificate Certificate;
     TSshHostKey HostKey;
     QString Detail; // a second line for the log, after the error's own message
 };
@@ -204,20 +255,28 @@ public:
     }
 
     TFtpOutcome List(const QString& path) {
-        QByteArray text;
-        auto setup = [&text](CURL* c, const char* command) {
-            curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &TFtpWorker::AppendData);
-            curl_easy_setopt(c, CURLOPT_WRITEDATA, &text);
+        TListingReader reader;
+        auto setup = [&reader](CURL* c, const char* command) {
+            curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &TFtpWorker::ReadListing);
+            curl_easy_setopt(c, CURLOPT_WRITEDATA, &reader);
             curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, command);
         };
         // The machine listing has exact sizes and times; older servers only know LIST.
         TFtpOutcome outcome = Perform(ctxFind, Url(path, true),
                                       [&](CURL* c) { setup(c, Sftp() ? nullptr : "MLSD"); });
         if (outcome.Error == FtpErrorExtended && !Sftp()) {
-            text.clear();
+            reader = {};
             outcome = Perform(ctxFind, Url(path, true), [&](CURL* c) { setup(c, nullptr); });
         }
-        outcome.Data = text;
+        if (!reader.Overflow.isEmpty()) {
+            // A server that never ends its listing must not fill the memory.
+            outcome.Error = FtpErrorExtended;
+            outcome.Reply = QString("ERROR! The listing of \"%1\" was stopped: it passed %2")
+                                .arg(path, reader.Overflow);
+            return outcome;
+        }
+        reader.Entries.append(ParseFtpListing(reader.Pending));
+        outcome.Entries = std::move(reader.Entries);
         outcome.Result = outcome.Error == 0;
         return outcome;
     }
@@ -254,16 +313,32 @@ public:
             outcome.Reply = QString("ERROR! Unable to read \"%1\"").arg(localPath);
             return outcome;
         }
-        const qint64 size = file.size();
-        outcome = Perform(ctxUpload, Url(remotePath, false), [&file, size](CURL* c) {
-            curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-            curl_easy_setopt(c, CURLOPT_READFUNCTION, &TFtpWorker::ReadFile);
-            curl_easy_setopt(c, CURLOPT_READDATA, &file);
-            curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-        });
+        const QString temporary = TemporaryUploadPath(remotePath);
+        outcome = Upload(file, temporary);
+        if (outcome.Error != 0) {
+            Cleanup(PathCommands(Server.Protocol, "DELE", "rm", temporary));
+            return outcome;
+        }
+        const QStringList rename = RenameCommands(Server.Protocol, temporary, remotePath);
+        TFtpOutcome renamed = Quote(rename);
+        if (renamed.Error != 0 && !terminated_->load()) {
+            // Some servers (SFTP's own rename among them) will not rename over a file: the old
+            // one goes first, and the whole new one takes its place.
+            if (Quote(PathCommands(Server.Protocol, "DELE", "rm", remotePath)).Error == 0)
+                renamed = Quote(rename);
+        }
+        if (renamed.Error == 0)
+            return renamed;
+        Cleanup(PathCommands(Server.Protocol, "DELE", "rm", temporary));
+        if (terminated_->load())
+            return renamed;
+        // A server that renames nothing still takes the file under its own name.
+        file.seek(0);
+        outcome = Upload(file, remotePath);
         if (outcome.Error == 0)
-            outcome = CheckUploadedSize(remotePath, size);
-        outcome.Result = outcome.Error == 0;
+            outcome.Detail = QString("The server refused to rename the uploaded file into place, "
+                                     "so \"%1\" was written in place")
+                                 .arg(QFileInfo(remotePath).fileName());
         return outcome;
     }
 
@@ -287,6 +362,29 @@ public:
         curl_slist_free_all(list);
         outcome.Result = outcome.Error == 0;
         return outcome;
+    }
+
+    // Sends File to RemotePath and checks that the server holds all of it.
+    TFtpOutcome Upload(QFile& file, const QString& remotePath) {
+        const qint64 size = file.size();
+        TFtpOutcome outcome = Perform(ctxUpload, Url(remotePath, false), [&file, size](CURL* c) {
+            curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+            curl_easy_setopt(c, CURLOPT_READFUNCTION, &TFtpWorker::ReadFile);
+            curl_easy_setopt(c, CURLOPT_READDATA, &file);
+            curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+        });
+        if (outcome.Error == 0)
+            outcome = CheckUploadedSize(remotePath, size);
+        outcome.Result = outcome.Error == 0;
+        return outcome;
+    }
+
+    // Tidying after a failed request: runs even when the user stopped it, on a new connection
+    // when the old one dropped, and its own failure changes nothing of what is reported.
+    void Cleanup(const QStringList& commands) {
+        uninterruptible_ = true;
+        Quote(commands);
+        uninterruptible_ = false;
     }
 
     void Close() {
@@ -335,7 +433,7 @@ private:
 
     // The certificate the server shows, read on a connection that does not check it and is not
     // kept, so that the user can be asked whether to trust it.
-    QByteArray FetchCertificate() {
+    TFtpCertificate FetchCertificate() {
         CURL* probe = curl_easy_init();
         const QByteArray url = Url("/", true);
         curl_easy_setopt(probe, CURLOPT_URL, url.constData());
@@ -345,17 +443,27 @@ private:
         curl_easy_setopt(probe, CURLOPT_CERTINFO, 1L);
         curl_easy_setopt(probe, CURLOPT_CONNECT_ONLY, 1L);
         curl_easy_setopt(probe, CURLOPT_CONNECTTIMEOUT_MS, long(Timeouts.ConnectMs));
-        QByteArray pem;
+        TFtpCertificate certificate;
         if (curl_easy_perform(probe) == CURLE_OK) {
             curl_certinfo* info = nullptr;
             if (curl_easy_getinfo(probe, CURLINFO_CERTINFO, &info) == CURLE_OK && info &&
-                info->num_of_certs > 0)
-                for (curl_slist* field = info->certinfo[0]; field; field = field->next)
+                info->num_of_certs > 0) {
+                const std::pair<const char*, QString*> fields[] = {
+                    {"Subject:", &certificate.Subject},
+                    {"Issuer:", &certificate.Issuer},
+                    {"Start date:", &certificate.StartDate},
+                    {"Expire date:", &certificate.ExpireDate}};
+                for (curl_slist* field = info->certinfo[0]; field; field = field->next) {
                     if (qstrncmp(field->data, "Cert:", 5) == 0)
-                        pem = QByteArray(field->data + 5);
+                        certificate.Pem = QByteArray(field->data + 5);
+                    for (const auto& [name, value] : fields)
+                        if (qstrncmp(field->data, name, qstrlen(name)) == 0)
+                            *value = QString::fromUtf8(field->data + qstrlen(name)).trimmed();
+                }
+            }
         }
         curl_easy_cleanup(probe);
-        return pem;
+        return certificate;
     }
 
     template <class Setup> TFtpOutcome Perform(int context, const QByteArray& url, Setup setup) {
@@ -511,9 +619,36 @@ private:
     }
 
     static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
-    static size_t AppendData(char* data, size_t size, size_t count, void* target) {
-        static_cast<QByteArray*>(target)->append(data, qsizetype(size * count));
-        return size * count;
+
+    // A listing read as it arrives: whole lines become entries at once, so only the entries
+    // and one unfinished line are held, up to the limits.
+    struct TListingReader {
+        static constexpr qint64 kMaxBytes = 64 << 20;
+        static constexpr qsizetype kMaxEntries = 1000000;
+        QByteArray Pending;
+        QList<TFtpFindData> Entries;
+        qint64 Bytes = 0;
+        QString Overflow; // the limit passed, empty while within them
+    };
+    static size_t ReadListing(char* data, size_t size, size_t count, void* target) {
+        auto* reader = static_cast<TListingReader*>(target);
+        const size_t n = size * count;
+        reader->Bytes += qint64(n);
+        if (reader->Bytes > TListingReader::kMaxBytes) {
+            reader->Overflow = "64 MB";
+            return 0; // ends the transfer
+        }
+        reader->Pending.append(data, qsizetype(n));
+        const qsizetype end = reader->Pending.lastIndexOf('\n');
+        if (end >= 0) {
+            reader->Entries.append(ParseFtpListing(QByteArrayView(reader->Pending).first(end + 1)));
+            reader->Pending.remove(0, end + 1);
+        }
+        if (reader->Entries.size() > TListingReader::kMaxEntries) {
+            reader->Overflow = "1,000,000 entries";
+            return 0;
+        }
+        return n;
     }
     static size_t WriteFile(char* data, size_t size, size_t count, void* target) {
         return size_t(static_cast<QSaveFile*>(target)->write(data, qint64(size * count)));
@@ -525,7 +660,7 @@ private:
     static int Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         auto* worker = static_cast<TFtpWorker*>(self);
         worker->Flush(false);
-        return worker->terminated_->load() ? 1 : 0;
+        return worker->terminated_->load() && !worker->uninterruptible_ ? 1 : 0;
     }
     static int Debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
         static_cast<TFtpWorker*>(self)->OnDebug(type, QByteArrayView(data, qsizetype(size)));
@@ -616,6 +751,7 @@ private:
     QString reply_;
     bool replyComplete_ = true;
     bool connecting_ = false;
+    bool uninterruptible_ = false;
     QElapsedTimer sinceFlush_;
     static constexpr const char* kAuthMethods = "SSH authentication methods available: ";
     QByteArray knownHosts_, privateKey_; // kept for libcurl while a request runs
@@ -687,7 +823,7 @@ QString TFtpSession::Resolve(const QString& path) const {
 
 void TFtpSession::Connect(const TFtpServer& server) {
     server_ = server;
-    presentedCertificate_.clear();
+    presentedCertificate_ = {};
     presentedHostKey_ = {};
     emit LogMessage(FtpStatusMessage(FtpResolvingName));
     Start([](TFtpWorker& w) { return w.Connect(); },
@@ -725,7 +861,7 @@ void TFtpSession::FindFirst() {
     const QString folder = currentDir_;
     Start([folder](TFtpWorker& w) { return w.List(folder); },
           [this](TFtpOutcome& outcome) {
-              listing_ = outcome.Error == 0 ? ParseFtpListing(outcome.Data) : QList<TFtpFindData>{};
+              listing_ = outcome.Error == 0 ? outcome.Entries : QList<TFtpFindData>{};
               // SFTP lists the folder itself and its parent, which are no entries of it.
               listing_.removeIf([](const TFtpFindData& entry) {
                   return entry.Name == "." || entry.Name == "..";
@@ -764,21 +900,9 @@ void TFtpSession::PutFile(const QString& localFolder, const QString& name) {
     Start([local, remote](TFtpWorker& w) { return w.Put(local, remote); });
 }
 
-namespace {
-// A path as an argument of libcurl's SFTP commands: quoted, so that blanks stay inside it.
-QString SftpArgument(const QString& path) {
-    QString quoted = path;
-    quoted.replace('\\', "\\\\").replace('"', "\\\"");
-    return '"' + quoted + '"';
-}
-} // namespace
-
 void TFtpSession::RenameFile(const QString& oldName, const QString& newName) {
     const QStringList commands =
-        server_.Protocol == TFtpProtocol::Sftp
-            ? QStringList{"rename " + SftpArgument(Resolve(oldName)) + ' ' +
-                          SftpArgument(Resolve(newName))}
-            : QStringList{"RNFR " + Resolve(oldName), "RNTO " + Resolve(newName)};
+        RenameCommands(server_.Protocol, Resolve(oldName), Resolve(newName));
     Start([commands](TFtpWorker& w) { return w.Quote(commands); });
 }
 
@@ -795,9 +919,7 @@ void TFtpSession::CreateDirectory(const QString& name) {
 }
 
 void TFtpSession::PathCommand(const QString& ftp, const QString& sftp, const QString& name) {
-    const QStringList commands = {server_.Protocol == TFtpProtocol::Sftp
-                                      ? sftp + ' ' + SftpArgument(Resolve(name))
-                                      : ftp + ' ' + Resolve(name)};
+    const QStringList commands = PathCommands(server_.Protocol, ftp, sftp, Resolve(name));
     Start([commands](TFtpWorker& w) { return w.Quote(commands); });
 }
 

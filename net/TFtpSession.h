@@ -59,6 +59,18 @@ struct TFtpServer {
     QByteArray AcceptedCertificate;
 };
 
+// A server's certificate as the user is asked about it.
+struct TFtpCertificate {
+    QByteArray Pem;
+    QString Subject;
+    QString Issuer;
+    QString StartDate;
+    QString ExpireDate;
+};
+// The SHA-256 fingerprint of a PEM certificate's DER bytes, "AB:CD:..."; empty for no
+// certificate.
+QString CertificateFingerprint(const QByteArray& pem);
+
 // The message the log shows for a status event ("Connected to Server"); empty for none.
 QString FtpStatusMessage(int status);
 // The message the log shows for a completion error; ServerReply fills the extended error.
@@ -118,7 +130,8 @@ public:
     const TFtpServer& Server() const { return server_; }
     // The certificate the server showed in the last failed secure connect (PEM), for the
     // question whether to accept it.
-    QByteArray PresentedCertificate() const { return presentedCertificate_; }
+    QByteArray PresentedCertificate() const { return presentedCertificate_.Pem; }
+    const TFtpCertificate& PresentedCertificateDetails() const { return presentedCertificate_; }
     // The host key an SSH server showed in the last connect, for the question whether to trust
     // it when it is not known.
     const TSshHostKey& PresentedHostKey() const { return presentedHostKey_; }
@@ -159,7 +172,7 @@ private:
     QList<TFtpFindData> listing_;
     qsizetype listingIndex_ = 0;
     TFtpFindData findData_;
-    QByteArray presentedCertificate_;
+    TFtpCertificate presentedCertificate_;
     TSshHostKey presentedHostKey_;
     qint64 bytesSent_ = 0;
     qint64 bytesReceived_ = 0;

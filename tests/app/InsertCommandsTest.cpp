@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -316,6 +317,50 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
             EXPECT_FALSE(form.GlyphEdit.HasSelection());
             form.GlyphEdit.Undo();
             EXPECT_EQ(form.GlyphEdit.Lines().Lines(), c.Before);
+        }
+    }
+}
+
+TEST_F(InsertCommands, DropDownsInsertOnlyWhatIsChosenInTheOpenList) {
+    TFormGlyphon& form = *form_;
+    const auto wheel = [](QWidget* w) {
+        QWheelEvent notch(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &notch);
+    };
+    const struct {
+        const char* Gesture;
+        std::function<void(QComboBox*)> Act;
+        QString After; // the page, which held "x"
+    } cases[] = {
+        {"arrows, type-ahead and the wheel over the closed box",
+         [&](QComboBox* box) {
+             QTest::keyClick(box, Qt::Key_Down);
+             QTest::keyClick(box, Qt::Key_Down);
+             QTest::keyClick(box, Qt::Key_H);
+             QTest::keyClick(box, Qt::Key_End);
+             wheel(box);
+         },
+         "x"},
+        {"opened, moved and chosen with Enter",
+         [](QComboBox* box) {
+             QTest::keyClick(box, Qt::Key_F4);
+             QTest::keyClick(box->view(), Qt::Key_Down);
+             QTest::keyClick(box->view(), Qt::Key_Return);
+         },
+         "<PRE></PRE>x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Gesture);
+        form.GlyphEdit.SetText("x");
+        form.GlyphEdit.SetCaretXY({1, 1});
+        form.TBStyle->setCurrentIndex(0);
+        form.TBStyle->setFocus();
+        c.Act(form.TBStyle);
+        EXPECT_EQ(form.GlyphEdit.Lines().Lines().join('\n'), c.After);
+        EXPECT_FALSE(form.TBStyle->view()->isVisible());
+        if (c.After != "x") {
+            EXPECT_TRUE(form.GlyphEditView->hasFocus());
         }
     }
 }

@@ -76,8 +76,10 @@ TEST_F(PrintCommands, PrintDialogChoosesPagesAndCopies) {
         {0, 0, 1, {0, 1, 2}},
         {2, 3, 2, {1, 2, 1, 2}},
         {3, 3, 1, {2}},
+        {4, 9, 1, {}}, // past the end: refused, nothing printed
     };
     for (const auto& c : cases) {
+        QFile::remove(pdf);
         prompts.AnswerDialog([&](QDialog& dialog) {
             EXPECT_EQ(dialog.objectName(), "PrintDialog");
             QPrinter* printer = static_cast<QPrintDialog&>(dialog).printer();
@@ -86,7 +88,15 @@ TEST_F(PrintCommands, PrintDialogChoosesPagesAndCopies) {
             printer->setCopyCount(c.Copies);
             return int(QDialog::Accepted);
         });
+        if (c.Pages.isEmpty())
+            prompts.AnswerButton(QMessageBox::Ok);
         form->ClickMenuItem(form->MIPrint);
+        if (c.Pages.isEmpty()) {
+            EXPECT_FALSE(QFile::exists(pdf)); // no job was started
+            EXPECT_EQ(prompts.Records().last().Text,
+                      "The document has 3 pages, so pages 4 to 9 cannot be printed.");
+            continue;
+        }
         QStringList firstRows, expected;
         for (const QString& page : PdfPageTexts(pdf))
             firstRows << Rows(page).value(0);

@@ -4,6 +4,7 @@
 #include "common/CommandLine.h"
 #include "common/MakerServices.h"
 #include "common/Paths.h"
+#include "common/Translation.h"
 #include "common/UrlUtils.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompts.h"
@@ -70,6 +71,26 @@ TEST(AboutBox, TheMemoryLinesShowWholeKilobytesAndTheShareInUse) {
         EXPECT_EQ(box.LabelPhysMem->text(), c.memory) << c.bytes;
         EXPECT_EQ(box.LabelMemLoad->text(), c.usage) << c.bytes;
     }
+    // The window's own texts in its section, the memory line and caption in STRING_TABLE.
+    QTemporaryDir langFolder;
+    QFile lang(langFolder.filePath("lang.txt"));
+    ASSERT_TRUE(lang.open(QIODevice::WriteOnly));
+    lang.write("<//TFormAboutBox-\nE=Memory usage:\nT=Speicherbelegung:\n"
+               "<//STRING_TABLE-\nE=% Used\nT=% belegt\nE=About\nT=\xc3\x9c"
+               "ber\n");
+    lang.close();
+    LoadTranslationsFrom(lang.fileName());
+    {
+        TFormAboutBox box({1024, 43});
+        EXPECT_EQ(box.LabelMemLoad->text(), "43% belegt");
+        EXPECT_TRUE(box.windowTitle().startsWith(QString::fromUtf8("\xc3\x9c"
+                                                                   "ber Velmaris")));
+        QStringList labels;
+        for (const QLabel* label : box.findChildren<QLabel*>())
+            labels << label->text();
+        EXPECT_TRUE(labels.contains("Speicherbelegung:")) << labels.join('|').toStdString();
+    }
+    LoadTranslations();
     const TMemoryStatus machine = ReadMemoryStatus();
     EXPECT_GT(machine.TotalPhys, 0);
     EXPECT_GE(machine.MemoryLoad, 0);

@@ -137,6 +137,54 @@ TEST_F(IniFileTest, AHandWrittenValueWithCommasReadsAsWritten) {
     EXPECT_EQ(TIniFile(Path()).ReadString("TFormGlyphon", "MRU1"), "/home/a, b.htm");
 }
 
+TEST_F(IniFileTest, TheFileStaysAPlainIniFileInTheOrderItWasWritten) {
+    struct Case {
+        const char* Name;
+        QByteArray Before; // the file as it stood
+        std::function<void(TIniFile&)> Writes;
+        QByteArray After;
+        QStringList Sections;
+    };
+    const Case cases[] = {
+        {"names as typed, sections and keys in write order",
+         "",
+         [](TIniFile& ini) {
+             ini.WriteString("Zed Site", "HostName", "z.example.org");
+             ini.WriteString("a/b", "HostName", "a");
+             ini.WriteString("Zed Site", "UserName", "me");
+             ini.WriteString("zed site", "HostName", "z2");
+         },
+         "[Zed Site]\nHostName=z2\nUserName=me\n\n[a/b]\nHostName=a\n",
+         {"Zed Site", "a/b"}},
+        {"comments and order kept",
+         "; sites\n[B]\n# first\nK=1\n\n[A]\nK=2\n",
+         [](TIniFile& ini) {
+             ini.WriteString("B", "L", "x");
+             ini.WriteString("C", "K", " padded ");
+         },
+         "; sites\n[B]\n# first\nK=1\nL=x\n\n[A]\nK=2\n\n[C]\nK=\" padded \"\n",
+         {"B", "A", "C"}},
+        {"the escaped form written before is read, and written anew as typed",
+         "[My%20Site]\nPassword=\"pa, \\\"ss\"\n[Caf%E9%U20AC]\nK=1\n",
+         [](TIniFile& ini) {
+             EXPECT_EQ(ini.ReadString("My Site", "Password"), "pa, \"ss");
+             ini.WriteString("My Site", "HostName", "h");
+         },
+         "[My Site]\nPassword=pa, \"ss\nHostName=h\n\n[Caf\xc3\xa9\xe2\x82\xac]\nK=1\n",
+         {"My Site", QString::fromUtf8("Caf\xc3\xa9\xe2\x82\xac")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile::remove(Path());
+        if (!c.Before.isEmpty())
+            WriteBytes(Path(), c.Before);
+        TIniFile ini(Path());
+        c.Writes(ini);
+        EXPECT_EQ(FileBytes(Path()), c.After);
+        EXPECT_EQ(TIniFile(Path()).ReadSections(), c.Sections);
+    }
+}
+
 TEST_F(IniFileTest, ReadsSeeChangesMadeToTheFileByAnotherProcess) {
     TIniFile ini(Path());
     ini.WriteString("TFormGlyphon", "MRU1", "/a.htm");
@@ -302,8 +350,8 @@ TEST_F(IniFileTest, ToolBarLayoutRoundTripsWithEveryKey) {
 
     TIniFile reader(Path());
     EXPECT_EQ(reader.ReadSection("TFormGlyphonTBToolbarToolbar"),
-              (QStringList{"DockPos", "DockRow", "DockedTo", "FloatLeft", "FloatRightX", "FloatTop",
-                           "LastDock", "Rev", "Visible"}));
+              (QStringList{"Rev", "Visible", "DockedTo", "LastDock", "DockRow", "DockPos",
+                           "FloatLeft", "FloatTop", "FloatRightX"}));
     EXPECT_EQ(reader.ReadInteger("TFormGlyphonTBToolbarToolbar", "Rev"), 2000);
     EXPECT_EQ(ReadDockLayout(reader, "TFormGlyphonTBToolbarToolbar"), bar);
 }

@@ -3,6 +3,7 @@
 #include "htmltools/ColorDialog.h"
 #include "htmltools/TFormDOMTableInsert.h"
 #include "htmltools/TFormSelectActiveX.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
 #include <QColorDialog>
@@ -58,6 +59,30 @@ TEST(TableWizard, MarkupFollowsTheFieldsAsTyped) {
                 edits[i]->setText(c.Fields.at(i));
         }
         EXPECT_EQ(wizard.TableMarkup(), c.Expected) << c.Fields.join(',').toStdString();
+    }
+}
+
+TEST(TableWizard, TablesPastAThousandRowsOrAHundredColumnsAreRefused) {
+    const struct {
+        const char* Columns;
+        const char* Rows;
+        bool Allowed;
+    } cases[] = {
+        {"100", "1000", true}, {"101", "1", false}, {"1", "1001", false}, {"4", "50000000", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Columns) + " x " + c.Rows);
+        TFormDOMTableInsert wizard;
+        wizard.Edit3->setText(c.Columns);
+        wizard.Edit4->setText(c.Rows);
+        ScriptedPrompts prompts;
+        if (!c.Allowed)
+            prompts.AnswerButton(QMessageBox::Ok);
+        wizard.ButtonOK->click();
+        EXPECT_EQ(wizard.result() == QDialog::Accepted, c.Allowed);
+        if (!c.Allowed) {
+            EXPECT_EQ(prompts.Records().value(0).Text,
+                      "A table can have at most 1,000 rows and 100 columns.");
+        }
     }
 }
 

@@ -64,8 +64,8 @@ TEST(FtpListing, LinesThatNameNoEntryAreSkipped) {
 TEST(FtpListing, OnlyPlainNamesAreSafeLocalFileNames) {
     const std::pair<QString, bool> cases[] = {
         {"page.htm", true},
-        {".htaccess", true},
-        {"..hidden", true},
+        {".htaccess", false}, // hidden locally, and ".bashrc" would be a trap
+        {"..hidden", false},
         {"", false},
         {".", false},
         {"..", false},

@@ -111,6 +111,8 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "page.htm"}));
         WriteFile("page.htm", "old");
         Select(form_.ListView2, {"page.htm"});
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Yes);
         form_.ButtonGetClick();
         EXPECT_EQ(ReadFile("page.htm"), page);
         EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{"page.htm"});
@@ -129,59 +131,123 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
     }
 }
 
-TEST_F(FtpClientTest, TerminateStopsOnlyTheSecondOfThreeFilesAndLeavesNoPartOfIt) {
+TEST_F(FtpClientTest, TerminateStopsOnlyTheSecondOfThreeFilesAndNothingElseCutsIn) {
     for (const char* name : {"f1.bin", "f2.bin", "f3.bin"})
         WriteFile(remote_.filePath(name), QByteArray(300000, 'x'));
     StartServer({"--throttle", "1000000"});
     form_.show();
     Connect(server_->Host());
     TFormFTPTransfer* transfer = form_.TransferWindow();
-    QObject::connect(&form_.Session(), &TFtpSession::DataTransferred, transfer, [transfer] {
-        if (transfer->windowTitle() == "Downloading \"f2.bin\"")
-            transfer->ButtonTerminate->click();
+    QList<QAction*> enabledMeanwhile;
+    QObject::connect(&form_.Session(), &TFtpSession::DataTransferred, transfer, [&] {
+        if (transfer->windowTitle() != "Downloading \"f2.bin\"")
+            return;
+        // Disconnect would empty the list the transfer reads its names from.
+        for (QAction* a :
+             {form_.MIConnect, form_.MIDisconnect, form_.TBConnect, form_.TBDisconnect})
+            if (a->isEnabled() && !enabledMeanwhile.contains(a))
+                enabledMeanwhile.append(a);
+        form_.TBDisconnect->trigger();
+        form_.MIDisconnect->trigger();
+        transfer->ButtonTerminate->click();
     });
     Select(form_.ListView2, {"f1.bin", "f2.bin", "f3.bin"});
     form_.ButtonGetClick();
+    EXPECT_TRUE(enabledMeanwhile.isEmpty());
+    EXPECT_TRUE(form_.Session().Connected());
     EXPECT_EQ(ReadFile("f1.bin").size(), 300000);
     EXPECT_EQ(ReadFile("f3.bin").size(), 300000);
     EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"f1.bin", "f3.bin"}));
     EXPECT_TRUE(Log().contains("ERROR! Operation Cancelled"));
+    EXPECT_TRUE(form_.MIDisconnect->isEnabled());
     form_.MIDisconnectClick();
 }
 
 TEST_F(FtpClientTest, BrokenServersNeverLeaveAFileThatLooksWhole) {
+    const QByteArray upload(1 << 20, 'u');
     struct Case {
         QStringList Options;
         QString Remote;   // a file of 1 MB on the server, downloaded over a local "old"
         QString Expected; // in the log
+        QByteArray RemoteAfter = "old"; // an upload of 1 MB over the server's "old" up.bin
     };
     const Case cases[] = {
         {{"--drop-after", "65536"}, "big.bin", "ERROR!"},
         // An upload the server keeps only part of.
-        {{"--truncate-uploads", "10"}, "", "ERROR! The server holds 10 of the 1000 bytes sent"},
+        {{"--truncate-uploads", "10"}, "", "ERROR! The server holds 10 of the 1048576 bytes sent"},
+        // The link drops mid-upload: the live file stays whole, the part goes.
+        {{"--drop-upload-after", "65536"}, "", "ERROR!"},
+        {{"--no-rename"}, "", "so \"up.bin\" was written in place", upload},
+        {{}, "", "Uploading \"up.bin\"", upload},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Options.join(' ').toStdString());
+        QDir(remote_.path()).removeRecursively();
+        QDir().mkpath(remote_.path());
         StartServer(c.Options);
         form_.show();
         if (c.Remote.isEmpty()) {
-            WriteFile("up.bin", QByteArray(1000, 'u'));
+            WriteFile("up.bin", upload);
+            WriteFile(remote_.filePath("up.bin"), "old");
             form_.PIRefresh1Click();
             Connect(server_->Host());
             Select(form_.ListView1, {"up.bin"});
             form_.ButtonPutClick();
+            EXPECT_EQ(ReadFile(remote_.filePath("up.bin")), c.RemoteAfter) << Log().toStdString();
+            EXPECT_EQ(QDir(remote_.path()).entryList(QDir::Files | QDir::Hidden),
+                      QStringList{"up.bin"});
         } else {
             WriteFile(remote_.filePath(c.Remote), QByteArray(1 << 20, 'n'));
             WriteFile(c.Remote, "old");
             Connect(server_->Host());
             Select(form_.ListView2, {c.Remote});
+            ScriptedPrompts prompts;
+            prompts.AnswerButton(QMessageBox::Yes); // replace the local file
             form_.ButtonGetClick();
             EXPECT_EQ(ReadFile(c.Remote), "old");
             EXPECT_EQ(QDir::current().entryList(QDir::Files), QStringList{c.Remote});
+            QFile::remove(c.Remote);
         }
         EXPECT_TRUE(Log().contains(c.Expected)) << Log().toStdString();
         form_.MIDisconnectClick();
     }
+}
+
+TEST_F(FtpClientTest, DownloadsAskBeforeReplacingALocalFile) {
+    const QStringList names = {"a.txt", "b.txt", "c.txt"};
+    for (const QString& name : names)
+        WriteFile(remote_.filePath(name), "new");
+    StartServer();
+    form_.show();
+    Connect(server_->Host());
+    using B = QMessageBox::StandardButton;
+    struct Case {
+        QList<B> Answers;
+        QByteArray After; // of a, b and c: n for new, o for old
+    };
+    const Case cases[] = {
+        {{B::Yes, B::No, B::Yes}, "non"},
+        {{B::No, B::YesToAll}, "onn"},
+        {{B::Yes, B::Cancel}, "noo"},
+    };
+    for (const Case& c : cases) {
+        for (const QString& name : names)
+            WriteFile(name, "old");
+        ScriptedPrompts prompts;
+        for (const B answer : c.Answers)
+            prompts.AnswerButton(answer);
+        Select(form_.ListView2, names);
+        form_.ButtonGetClick();
+        QByteArray after;
+        for (const QString& name : names)
+            after += ReadFile(name).at(0);
+        EXPECT_EQ(after, c.After);
+        ASSERT_EQ(prompts.Records().size(), c.Answers.size());
+        EXPECT_EQ(prompts.Records()[0].Text, "\"a.txt\" already exists in the local folder.\r\r"
+                                             "Replace it?");
+        EXPECT_EQ(prompts.Records()[0].Buttons, B::Yes | B::YesToAll | B::No | B::Cancel);
+    }
+    form_.MIDisconnectClick();
 }
 
 TEST_F(FtpClientTest, ListedNamesThatWouldLeaveTheFolderAreShownButNotDownloaded) {
@@ -195,11 +261,16 @@ TEST_F(FtpClientTest, ListedNamesThatWouldLeaveTheFolderAreShownButNotDownloaded
                                  "sub/inner.txt"};
     for (const QString& name : hostile)
         EXPECT_TRUE(Names(form_.ListView2).contains(name)) << name.toStdString();
-    Select(form_.ListView2, hostile + QStringList{"fine.txt"});
+    Select(form_.ListView2, hostile + QStringList{"fine.txt", ".bashrc"});
     const bool absoluteExisted = QFile::exists("/tmp/absolute.txt");
     form_.ButtonGetClick();
     for (const QString& name : hostile)
         EXPECT_TRUE(Log().contains(QString("ERROR! \"%1\" cannot be a local file name").arg(name)));
+    EXPECT_TRUE(Log().contains("ERROR! \".bashrc\" begins with \".\""));
+    // Control characters and a turn of direction ("invoice" + U+202E + "txt.exe" reads as
+    // "invoiceexe.txt") stand written out.
+    EXPECT_TRUE(Names(form_.ListView2).contains("invoice\\u202Etxt.exe"));
+    EXPECT_TRUE(Names(form_.ListView2).contains("bell\\u0007\\u001B[2Jname"));
     EXPECT_EQ(QDir::current().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"fine.txt"});
     EXPECT_EQ(QDir(local_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -258,6 +329,23 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
     }
 }
 
+TEST_F(FtpClientTest, ListingsThatNeverEndStopAtTheirLimits) {
+    const std::pair<const char*, QString> cases[] = {
+        {"8", "passed 1,000,000 entries"}, // short names: the count comes first
+        {"400", "passed 64 MB"},
+    };
+    for (const auto& [length, expected] : cases) {
+        SCOPED_TRACE(expected.toStdString());
+        StartServer({"--endless-listing", length});
+        Connect(server_->Host());
+        EXPECT_TRUE(Log().contains("ERROR! The listing of \"/\" was stopped: it " + expected))
+            << Log().right(500).toStdString();
+        EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
+        EXPECT_TRUE(form_.Session().Connected());
+        form_.MIDisconnectClick();
+    }
+}
+
 TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
     QDir(remote_.path()).mkpath("site");
     WriteFile(remote_.filePath("site/a.htm"), "a");
@@ -290,6 +378,12 @@ TEST_F(FtpClientTest, RemoteFolderCommandsAndMovesOntoTheParent) {
     form_.SpeedButton2->click();
     EXPECT_EQ(Names(form_.ListView2), (QStringList{"..", "site", "b.htm"}));
     EXPECT_EQ(form_.ComboBox2->itemText(1), "/site"); // the history keeps where it was
+    // The root is its own parent.
+    EXPECT_FALSE(form_.SpeedButton2->isEnabled());
+    form_.SpeedButton2Click();
+    form_.ChangeRemoteDir("..");
+    EXPECT_EQ(form_.ComboBox2->currentText(), "/");
+    EXPECT_EQ(form_.ComboBox2->count(), 2);
     form_.MIDisconnectClick();
 }
 } // namespace
@@ -357,6 +451,15 @@ QString MakeCertificate(const QString& folder) {
     return path;
 }
 
+// The SHA-256 fingerprint of a PEM certificate file, as openssl gives it.
+QString OpensslFingerprint(const QString& certificate) {
+    QProcess openssl;
+    openssl.start("openssl", {"x509", "-noout", "-fingerprint", "-sha256", "-in", certificate});
+    openssl.waitForFinished(30000);
+    const QString out = QString::fromLatin1(openssl.readAllStandardOutput()).trimmed();
+    return out.mid(out.indexOf('=') + 1);
+}
+
 TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransfer) {
     QTemporaryDir keys;
     const QString certificate = MakeCertificate(keys.path());
@@ -370,24 +473,79 @@ TEST_F(FtpClientTest, SecureSitesAskOnceToAcceptASelfSignedCertificateThenTransf
     site->EditPassword->setText("secret");
     site->CBProtocol->setCurrentIndex(1);
     site->ButtonSave->click();
-    ScriptedPrompts prompts;
-    prompts.AnswerButton(QMessageBox::Yes);
-    for (int round = 0; round < 2; ++round) {
+    auto connect = [&] {
         WhenTrue([site] { return site->isVisible(); }, [site] { site->ButtonConnect->click(); });
         form_.MIConnectClick();
-        ASSERT_TRUE(form_.Session().Connected()) << form_.RichEdit->toPlainText().toStdString();
-        WriteFile(QString("s%1.htm").arg(round), "secret page");
-        form_.PIRefresh1Click();
-        Select(form_.ListView1, {QString("s%1.htm").arg(round)});
-        form_.ButtonPutClick();
-        QFile::remove(QString("s%1.htm").arg(round));
-        Select(form_.ListView2, {QString("s%1.htm").arg(round)});
-        form_.ButtonGetClick();
-        EXPECT_EQ(ReadFile(QString("s%1.htm").arg(round)), "secret page");
+    };
+    {
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Yes);
+        for (int round = 0; round < 2; ++round) {
+            connect();
+            ASSERT_TRUE(form_.Session().Connected()) << Log().toStdString();
+            WriteFile(QString("s%1.htm").arg(round), "secret page");
+            form_.PIRefresh1Click();
+            Select(form_.ListView1, {QString("s%1.htm").arg(round)});
+            form_.ButtonPutClick();
+            QFile::remove(QString("s%1.htm").arg(round));
+            Select(form_.ListView2, {QString("s%1.htm").arg(round)});
+            form_.ButtonGetClick();
+            EXPECT_EQ(ReadFile(QString("s%1.htm").arg(round)), "secret page");
+            form_.MIDisconnectClick();
+        }
+        ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
+        const QString question = prompts.Records()[0].Text;
+        for (const QString& part :
+             {QString("Accept this certificate"), QString("Subject: "),
+              QString("127.0.0.1\rIssuer: "), QString("Valid until: "),
+              "SHA-256 fingerprint: " + OpensslFingerprint(keys.filePath("cert.pem"))})
+            EXPECT_TRUE(question.contains(part)) << question.toStdString();
+    }
+
+    // Another certificate on the same site: refused outright, as a changed host key is.
+    QTemporaryDir otherKeys;
+    ASSERT_FALSE(MakeCertificate(otherKeys.path()).isEmpty());
+    StartServer({"--tls", otherKeys.filePath("server.pem")});
+    site->CBSiteName->setEditText("Secure");
+    site->EditHostName->setText(server_->Host());
+    site->ButtonSave->click();
+    {
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Ok);
+        connect();
+        EXPECT_FALSE(form_.Session().Connected());
+        ASSERT_EQ(prompts.Records().size(), 1);
+        EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Warning);
+        EXPECT_TRUE(prompts.Records()[0].Text.contains("has changed since you accepted it"));
+        EXPECT_TRUE(
+            prompts.Records()[0].Text.contains(OpensslFingerprint(otherKeys.filePath("cert.pem"))));
+    }
+    // Forgotten in the site dialog, the new one can be accepted.
+    EXPECT_TRUE(site->ButtonForgetCertificate->isEnabled());
+    site->ButtonForgetCertificate->click();
+    EXPECT_FALSE(site->ButtonForgetCertificate->isEnabled());
+    {
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Yes);
+        connect();
+        EXPECT_TRUE(form_.Session().Connected());
         form_.MIDisconnectClick();
     }
-    ASSERT_EQ(prompts.Records().size(), 1); // the second connection trusts what was accepted
-    EXPECT_TRUE(prompts.Records()[0].Text.contains("Accept this certificate"));
+
+    // A site never saved keeps what was accepted for this run only, out of the site database.
+    site->CBSiteName->setEditText("Typed only");
+    site->EditHostName->setText(server_->Host().replace("127.0.0.1", "localhost"));
+    {
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Yes);
+        for (int round = 0; round < 2; ++round) {
+            connect();
+            EXPECT_TRUE(form_.Session().Connected()) << Log().toStdString();
+            form_.MIDisconnectClick();
+        }
+        EXPECT_EQ(prompts.Records().size(), 1);
+    }
+    EXPECT_EQ(TIniFile(SitesFilePath()).ReadSections(), QStringList{"Secure"});
 }
 } // namespace
 
@@ -414,11 +572,15 @@ TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
     EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files")) << Log().toStdString();
 
     const QByteArray page = QByteArray(1000, 'x').repeated(300) + QByteArray("\0\r\n\xff", 4);
-    WriteFile("page.htm", page);
-    form_.PIRefresh1Click();
-    Select(form_.ListView1, {"page.htm"});
-    form_.ButtonPutClick();
+    // The second upload replaces the first whole, by a rename over it.
+    for (const QByteArray& content : {QByteArray("old"), page}) {
+        WriteFile("page.htm", content);
+        form_.PIRefresh1Click();
+        Select(form_.ListView1, {"page.htm"});
+        form_.ButtonPutClick();
+    }
     EXPECT_EQ(ReadFile(remote_.filePath("page.htm")), page);
+    EXPECT_EQ(QDir(remote_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"page.htm"});
     ScriptedPrompts prompts;
     prompts.AnswerInput("new folder");
     form_.NewFolder(form_.ListView2);
@@ -430,6 +592,7 @@ TEST_F(FtpClientTest, SftpSitesTransferBothWaysAndWorkOnRemoteFolders) {
     // Downloaded over a local file of other content.
     WriteFile("b \"c\".htm", "old");
     Select(form_.ListView2, {"b \"c\".htm"});
+    prompts.AnswerButton(QMessageBox::Yes);
     form_.ButtonGetClick();
     EXPECT_EQ(ReadFile("b \"c\".htm"), page);
     EXPECT_EQ(QDir::current().entryList(QDir::Files), (QStringList{"b \"c\".htm", "page.htm"}));

@@ -4,11 +4,14 @@
 #include "DialogDriver.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -100,6 +103,57 @@ TEST_F(FtpSiteTest, SaveLoadsByTypedNameOverwritesOnlyItsKeysAndKeepsTheFilePriv
     EXPECT_TRUE(FileText().contains("HostName=ftp2.example.org"));
     EXPECT_EQ(QFile::permissions(SitesFilePath()) & 0x0FFF,
               QFileDevice::ReadUser | QFileDevice::WriteUser);
+}
+
+TEST_F(FtpSiteTest, SitesAreListedInFileOrderUnderTheNamesTyped) {
+    const QStringList names = {"Zeta", "clients/acme", "My Site"};
+    {
+        TFormFTPSite d;
+        for (const QString& name : names) {
+            d.CBSiteName->setEditText(name);
+            Fill(d, name + ".example.org", "me", "pw");
+            d.ButtonSave->click();
+        }
+    }
+    TFormFTPSite d;
+    for (int i = 0; i < names.size(); ++i)
+        EXPECT_EQ(d.CBSiteName->itemText(i), names[i]);
+    d.CBSiteName->setEditText("clients/acme");
+    EXPECT_EQ(d.EditHostName->text(), "clients/acme.example.org");
+    EXPECT_TRUE(FileText().startsWith("[Zeta]\nHostName=Zeta.example.org\nUserName=me\n"));
+    d.CBSiteName->setEditText({});
+}
+
+TEST_F(FtpSiteTest, EveryTextIsWholeAndTheNameBoxTakesTheRowsSpareWidth) {
+    const QFont normal = QApplication::font();
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        TFormFTPSite d;
+        QStringList cut;
+        WhenTrue(
+            [&] { return d.isVisible(); },
+            [&] {
+                QCoreApplication::processEvents(); // the fitting to the screen
+                EXPECT_GT(d.CBSiteName->width(), d.ButtonSave->width() + d.ButtonRemove->width());
+                for (QLabel* label : d.findChildren<QLabel*>()) {
+                    if (!label->isVisible())
+                        continue;
+                    const int needed = label->wordWrap() ? label->heightForWidth(label->width())
+                                                         : label->sizeHint().height();
+                    if (label->height() < needed ||
+                        (!label->wordWrap() && label->width() < label->sizeHint().width()))
+                        cut << label->text();
+                }
+                EXPECT_TRUE(d.geometry().bottom() <= d.screen()->availableGeometry().bottom());
+                d.reject();
+            });
+        d.ExecuteSiteDialog();
+        EXPECT_TRUE(cut.isEmpty()) << cut.join(" | ").toStdString();
+    }
+    QApplication::setFont(normal);
 }
 
 TEST_F(FtpSiteTest, RemoveAsksFirstAndConnectNeedsAHost) {

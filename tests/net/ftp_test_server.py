@@ -2,7 +2,8 @@
 
 Usage: ftp_test_server.py FOLDER [--tls CERTFILE] [--drop-after BYTES] [--hostile]
                            [--throttle BYTES_PER_SECOND] [--truncate-uploads BYTES]
-                           [--stall-after BYTES]
+                           [--stall-after BYTES] [--drop-upload-after BYTES] [--no-rename]
+                           [--endless-listing NAME_LENGTH]
 Serves FOLDER to user "user" with password "secret" (all rights) and to anonymous (read only).
   --tls CERT        explicit TLS (AUTH TLS) with the certificate and key in CERT
   --drop-after N    every download drops the whole session after about N bytes of data
@@ -10,6 +11,9 @@ Serves FOLDER to user "user" with password "secret" (all rights) and to anonymou
   --throttle N      data connections move about N bytes a second
   --truncate-uploads N  an uploaded file keeps only its first N bytes
   --stall-after N   every download stops sending after N bytes and keeps the connection open
+  --drop-upload-after N  every upload drops the whole session after about N bytes of data
+  --no-rename       the user may not rename (RNFR is refused)
+  --endless-listing N  listings never end: entries with names of N characters, on and on
 Prints "PORT <n>" once it listens.
 """
 
@@ -22,14 +26,15 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 HOSTILE_NAMES = ["../escape.txt", "/tmp/absolute.txt", "back\\slash.txt", "sub/inner.txt",
-                 "..", "."]
+                 "..", ".", ".bashrc", "invoice\u202etxt.exe", "bell\x07\x1b[2Jname"]
 
 
 def main():
     folder = sys.argv[1]
     args = sys.argv[2:]
     authorizer = DummyAuthorizer()
-    authorizer.add_user("user", "secret", folder, perm="elradfmwMT")
+    perm = "elradmwMT" if "--no-rename" in args else "elradfmwMT"
+    authorizer.add_user("user", "secret", folder, perm=perm)
     authorizer.add_anonymous(folder)
 
     base = FTPHandler
@@ -59,6 +64,17 @@ def main():
     throttle = int(args[args.index("--throttle") + 1]) if "--throttle" in args else 0
     truncate = int(args[args.index("--truncate-uploads") + 1]) \
         if "--truncate-uploads" in args else -1
+    drop_upload = int(args[args.index("--drop-upload-after") + 1]) \
+        if "--drop-upload-after" in args else 0
+    endless = int(args[args.index("--endless-listing") + 1]) if "--endless-listing" in args else 0
+
+    class DroppingUploadDTP(DTPHandler):
+        def handle_read(self):
+            super().handle_read()
+            if self.tot_bytes_received >= drop_upload:
+                self.cmd_channel.close()
+
+        handle_read_event = handle_read
 
     class DroppingDTP(DTPHandler):
         sent = 0
@@ -108,6 +124,12 @@ def main():
 
         def format_mlsx(self, basedir, listing, perms, facts, ignore_err=True):
             yield from super().format_mlsx(basedir, listing, perms, facts, ignore_err)
+            n = 0
+            while endless:
+                n += 1
+                batch = "".join("type=file;size=1; %s\r\n" % str(n * 1000 + i).rjust(endless, "f")
+                                for i in range(1000))
+                yield batch.encode("ascii")
             if not hostile:
                 return
             for name in HOSTILE_NAMES:
@@ -126,6 +148,8 @@ def main():
         Handler.dtp_handler = SlowDTP
     elif stall_after >= 0:
         Handler.dtp_handler = StallingDTP
+    elif drop_upload:
+        Handler.dtp_handler = DroppingUploadDTP
     server = FTPServer(("127.0.0.1", 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(handle_exit=True)
