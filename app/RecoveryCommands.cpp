@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <cstdio>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -115,6 +116,12 @@ void TFormGlyphon::EndOnTerminationSignal() {
     // next start to offer, the settings are stored as at any end, and the program ends now,
     // whatever dialog is open.
     RecoveryJournal->Keep();
+    // The settings get what is left of the two seconds a session manager waits: a slow disk
+    // must not turn the end into a kill.
+    itimerval deadline{};
+    deadline.it_value.tv_usec = 800 * 1000;
+    deadline.it_value.tv_sec = 1;
+    ::setitimer(ITIMER_REAL, &deadline, nullptr);
     FormDestroy();
     std::fflush(nullptr);
     ::_exit(0);

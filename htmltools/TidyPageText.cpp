@@ -199,7 +199,8 @@ QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks) {
             // Between attributes line breaks are blanks to Tidy: the lines after stay true.
             if (place == TPlace::Tag)
                 placeholder += QString(original.count(u'\n'), u'\n');
-            pattern = "(?i)" + token + "_*";
+            // Tidy gives a lone attribute name an empty value: that goes with the block.
+            pattern = "(?i)" + token + "_*(?:=\"\"|='')?";
         } else {
             placeholder = SectionPlaceholder(original, number, pattern);
         }
@@ -220,8 +221,9 @@ QString RestoreServerBlocks(const QString& text, const TServerBlocks& blocks) {
         return text;
     // One walk over the output finds every placeholder; each must be there once and whole.
     static const QRegularExpression any(
-        QStringLiteral(R"(glyphon(\d+)block_*|(?:<\?php|<\?=|<\?|<%=|<%|<!--#)[\s_]*G(\d+)G[\s_]*)"
-                       R"((?:\?>|%>|-->))"),
+        QStringLiteral(
+            R"(glyphon(\d+)block_*(?:=""|='')?|(?:<\?php|<\?=|<\?|<%=|<%|<!--#)[\s_]*G(\d+)G[\s_]*)"
+            R"((?:\?>|%>|-->))"),
         QRegularExpression::CaseInsensitiveOption);
     QList<QRegularExpressionMatch> found(blocks.Originals.size());
     QList<int> seen(blocks.Originals.size(), 0);

@@ -198,6 +198,8 @@ TEST(TidyCommands, ServerSideBlocksComeBackByteForByteWhereverTheyStand) {
                 form->ClickMenuItem(form->MITidyHTML);
                 EXPECT_TRUE(form->GlyphEdit.Text().contains(block))
                     << form->GlyphEdit.Text().toStdString();
+                EXPECT_FALSE(form->GlyphEdit.Text().contains(block + "="))
+                    << form->GlyphEdit.Text().toStdString();
                 ASSERT_EQ(prompts.Records().size(), 1);
                 EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Information);
             }
