@@ -18,8 +18,7 @@
 namespace {
 
 QString RecoveryPausedNote() {
-    return QStringLiteral("Unsaved changes cannot be kept for recovery: the disk is full or cannot "
-                          "be written. They will be kept again once it can.");
+    return QStringLiteral("Recovery is paused: the disk is full or cannot be written.");
 }
 
 QString RecoveryFolder() {

@@ -761,13 +761,13 @@ void TFormGlyphon::MIEditClick() {
 }
 
 bool TFormGlyphon::DocumentCanBeRewritten() const {
-    return !GlyphEdit.ReadOnly() && !TextIsBlank();
+    return !GlyphEdit.ReadOnly();
 }
 
 void TFormGlyphon::EnableRewriteCommands() {
     // A read-only document would keep its text while the command reported it tidied or
-    // corrected.
-    MITidyHTML->setEnabled(DocumentCanBeRewritten());
+    // corrected. Tidy has nothing to do on blanks; spelling stays offered, as for any text.
+    MITidyHTML->setEnabled(DocumentCanBeRewritten() && !TextIsBlank());
     MICheckSpelling->setEnabled(DocumentCanBeRewritten());
 }
 

@@ -349,7 +349,7 @@ public:
     void ConnectSpellingCommands();
     void MICheckSpellingClick();
     // Tidy HTML and Check Spelling rewrite the text: offered only for a document that can
-    // change and holds more than blanks, both by this one rule.
+    // change, both by this one rule (and Tidy HTML only for more than blanks).
     bool DocumentCanBeRewritten() const;
     void EnableRewriteCommands();
     // ---- Crash recovery (RecoveryCommands.cpp) ----

@@ -92,7 +92,7 @@ void TFormGlyphon::MIValidateHTMLClick() {
 }
 
 void TFormGlyphon::MITidyHTMLClick() {
-    if (!DocumentCanBeRewritten())
+    if (!DocumentCanBeRewritten() || TextIsBlank())
         return;
     QString text = GlyphEdit.Text();
     QString messages;

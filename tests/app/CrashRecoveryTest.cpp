@@ -219,8 +219,7 @@ TEST_F(CrashRecovery, ATerminationSignalKeepsTextAndSettingsAndEndsWithoutAsking
 }
 
 TEST_F(CrashRecovery, AFullDiskPausesTheJournalWhichKeepsItsWholeBatchesAndResumes) {
-    const QString paused = "Unsaved changes cannot be kept for recovery: the disk is full or "
-                           "cannot be written. They will be kept again once it can.";
+    const QString paused = "Recovery is paused: the disk is full or cannot be written.";
     TProgram program({});
     ASSERT_EQ(program.Command("type first words"), "typed");
     ASSERT_EQ(program.Command("flush"), "flushed Untitled.htm");

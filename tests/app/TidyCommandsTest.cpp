@@ -139,7 +139,7 @@ TEST(TidyCommands, TidyHtmlAndCheckSpellingAreOfferedOnlyForTextThatCanChange) {
         emit form->MIFormat->aboutToShow();
         EXPECT_EQ(form->MITidyHTML->isEnabled(), c.Enabled) << c.Text.toStdString();
         emit form->MIEdit->aboutToShow();
-        EXPECT_EQ(form->MICheckSpelling->isEnabled(), c.Enabled) << c.Text.toStdString();
+        EXPECT_EQ(form->MICheckSpelling->isEnabled(), !c.ReadOnly) << c.Text.toStdString();
         EXPECT_TRUE(form->MIValidateHTML->isEnabled());
         EXPECT_TRUE(form->MITidyProperties->isEnabled());
     }

@@ -6,6 +6,7 @@
 #include "app/ProgramEntry.h"
 #include "app/TFormGlyphon.h"
 #include "common/AppHelpers.h"
+#include "common/Paths.h"
 
 #include <QLabel>
 #include <QSocketNotifier>
@@ -61,5 +62,7 @@ void AcceptCommands(TFormGlyphon& form) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Built beside the tests, it reads the files that ship from the program's build folder.
+    SetProgramFolderOverride(QStringLiteral(GLYPHON_BIN_DIR));
     return RunGlyphon(argc, argv, AcceptCommands);
 }
