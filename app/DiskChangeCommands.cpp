@@ -16,10 +16,11 @@
 
 namespace {
 
-// The size, modification time and inode of a file; none when it does not exist.
+// The size, modification time and inode of a file; none when it does not exist. A FIFO or a
+// device put in its place counts as none: reading it would never end.
 std::optional<TFileStamp> StampOf(const QString& fileName) {
     struct stat info {};
-    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return TFileStamp{qint64(info.st_size), qint64(info.st_mtim.tv_sec),
                       qint64(info.st_mtim.tv_nsec), quint64(info.st_ino)};
@@ -30,7 +31,23 @@ std::optional<TFileStamp> StampOf(const QString& fileName) {
 void TFormGlyphon::ConnectDiskChangeChecks() {
     DocumentWatcher = new QFileSystemWatcher(this);
     connect(DocumentWatcher, &QFileSystemWatcher::fileChanged, this,
-            [this] { RunCommand([this] { CheckDocumentOnDisk(); }); });
+            [this] { CheckDocumentOnDiskWhenIdle(); });
+}
+
+void TFormGlyphon::CheckDocumentOnDiskWhenIdle() {
+    // A command under way (a Tidy run, a question) would put its result over a reloaded text:
+    // the check waits for its end.
+    if (RunningCommands() > 0) {
+        if (!diskCheckWaiting_) {
+            diskCheckWaiting_ = true;
+            WhenNoCommandRuns(this, [this] {
+                diskCheckWaiting_ = false;
+                CheckDocumentOnDiskWhenIdle();
+            });
+        }
+        return;
+    }
+    RunCommand([this] { CheckDocumentOnDisk(); });
 }
 
 void TFormGlyphon::NoteDocumentFile() {

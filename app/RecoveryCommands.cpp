@@ -7,10 +7,19 @@
 #include "common/Paths.h"
 #include "common/Prompts.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocale>
+#include <cstdio>
+#include <sys/time.h>
+#include <unistd.h>
 
 namespace {
+
+QString RecoveryPausedNote() {
+    return QStringLiteral("Recovery is paused: the disk is full or cannot be written.");
+}
 
 QString RecoveryFolder() {
     return QFileInfo(UserFilePath(TUserFolder::State, QStringLiteral("recovery/x"))).path();
@@ -20,6 +29,16 @@ QString RecoveryFolder() {
 
 void TFormGlyphon::ConnectRecovery() {
     RecoveryJournal = std::make_unique<TGlyphRecoveryJournal>(GlyphEdit, RecoveryFolder());
+    // Said once when it pauses, taken back when writing works again.
+    RecoveryJournal->OnPaused = [this](bool paused) {
+        QLabel* note = StatusPanel(StatusBar, 0);
+        if (!note)
+            return;
+        if (paused)
+            note->setText(RecoveryPausedNote());
+        else if (note->text() == RecoveryPausedNote())
+            note->setText(DocumentFileName);
+    };
     GlyphEdit.OnLinesChanged =
         [this, highlighting = GlyphEdit.OnLinesChanged](const TGlyphLinesChange& change) {
             if (highlighting)
@@ -34,12 +53,20 @@ void TFormGlyphon::RestartRecoveryJournal() {
 }
 
 void TFormGlyphon::OfferRecovery() {
-    for (const QString& journal : OrphanedRecoveryJournals(RecoveryFolder())) {
+    // Each journal stays claimed while it is offered, so that a program starting beside this
+    // one offers the others or none.
+    for (const TGlyphRecoveryClaim& claim : OrphanedRecoveryJournals(RecoveryFolder())) {
+        const QString& journal = claim.Path();
         TGlyphRecoveredText recovered;
         try {
             recovered = ReadRecoveryJournal(journal);
         } catch (const EGlyphError& error) {
-            ShowWarning(QString::fromUtf8(error.what()));
+            // Asked once and for all rather than reported at every start.
+            if (Prompts().LabelledMessageBox(
+                    ApplicationTitle(), error.Message(), QMessageBox::Warning,
+                    {{QMessageBox::No, QStringLiteral("&Discard")},
+                     {QMessageBox::Cancel, QStringLiteral("&Later")}}) == QMessageBox::No)
+                RemoveRecoveryJournal(journal);
             continue;
         }
         const auto answer = Prompts().LabelledMessageBox(
@@ -77,4 +104,24 @@ void TFormGlyphon::RecoverDocument(const TGlyphRecoveredText& recovered) {
     // The recovered text is kept at once, before the journal it came from goes.
     RecoveryJournal->Restart(DocumentFileName, false);
     RecoveryJournal->Flush();
+}
+
+void TFormGlyphon::EndOnTerminationSignal() {
+    if (!GlyphEdit.Modified()) {
+        QApplication::closeAllWindows();
+        return;
+    }
+    // A logout or shutdown waits for no answer: the unsaved text stays in its journal for the
+    // next start to offer, the settings are stored as at any end, and the program ends now,
+    // whatever dialog is open.
+    RecoveryJournal->Keep();
+    // The settings get what is left of the two seconds a session manager waits: a slow disk
+    // must not turn the end into a kill.
+    itimerval deadline{};
+    deadline.it_value.tv_usec = 800 * 1000;
+    deadline.it_value.tv_sec = 1;
+    ::setitimer(ITIMER_REAL, &deadline, nullptr);
+    FormDestroy();
+    std::fflush(nullptr);
+    ::_exit(0);
 }

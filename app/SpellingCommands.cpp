@@ -49,7 +49,7 @@ void TFormGlyphon::ConnectSpellingCommands() {
 void TFormGlyphon::MICheckSpellingClick() {
     // The program entry makes the one spelling window, which holds the dictionaries.
     TFormSpelling* spelling = TFormSpelling::Instance();
-    if (!spelling)
+    if (!spelling || !DocumentCanBeRewritten())
         return;
     const QString before = GlyphEdit.Text();
     QString text = before;

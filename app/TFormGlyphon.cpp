@@ -522,10 +522,8 @@ bool TFormGlyphon::event(QEvent* e) {
         firstPaintDone_ = true;
         QTimer::singleShot(0, this, [this] { FormPaint(); });
     } else if (e->type() == QEvent::WindowActivate) {
-        RunCommand([this] {
-            FormActivate();
-            CheckDocumentOnDisk();
-        });
+        RunCommand([this] { FormActivate(); });
+        CheckDocumentOnDiskWhenIdle();
     }
     return QMainWindow::event(e);
 }
@@ -759,11 +757,22 @@ void TFormGlyphon::MIEditClick() {
     MIEditHighlighting->setEnabled(CurrentHighlighter() &&
                                    CurrentHighlighter() != &GlyphGeneralHighlighter);
     MICopyAsHTML->setEnabled(!TextIsBlank());
+    EnableRewriteCommands();
+}
+
+bool TFormGlyphon::DocumentCanBeRewritten() const {
+    return !GlyphEdit.ReadOnly();
+}
+
+void TFormGlyphon::EnableRewriteCommands() {
+    // A read-only document would keep its text while the command reported it tidied or
+    // corrected. Tidy has nothing to do on blanks; spelling stays offered, as for any text.
+    MITidyHTML->setEnabled(DocumentCanBeRewritten() && !TextIsBlank());
+    MICheckSpelling->setEnabled(DocumentCanBeRewritten());
 }
 
 void TFormGlyphon::MIFormatClick() {
-    // A read-only document would keep its text while the command reported it tidied.
-    MITidyHTML->setEnabled(!GlyphEdit.ReadOnly() && !TextIsBlank());
+    EnableRewriteCommands();
     MIExportAsHTML->setEnabled(!TextIsBlank());
 }
 

@@ -349,6 +349,10 @@ public:
     // ---- Spelling (SpellingCommands.cpp) ----
     void ConnectSpellingCommands();
     void MICheckSpellingClick();
+    // Tidy HTML and Check Spelling rewrite the text: offered only for a document that can
+    // change, both by this one rule (and Tidy HTML only for more than blanks).
+    bool DocumentCanBeRewritten() const;
+    void EnableRewriteCommands();
     // ---- Crash recovery (RecoveryCommands.cpp) ----
     // Keeps the unsaved document where a crash cannot take it.
     std::unique_ptr<TGlyphRecoveryJournal> RecoveryJournal;
@@ -359,6 +363,9 @@ public:
     void OfferRecovery();
     // Opens the text as the modified document under its original name and encoding.
     void RecoverDocument(const TGlyphRecoveredText& recovered);
+    // A SIGTERM or SIGHUP: an unmodified window closes as the user would close it; a modified
+    // one keeps its journal and settings and ends the program at once, asking nothing.
+    void EndOnTerminationSignal();
 
     // ---- Changes made on disk by other programs (DiskChangeCommands.cpp) ----
     // The document's file as last loaded or saved; none for a new document.
@@ -369,6 +376,8 @@ public:
     void NoteDocumentFile();
     // Reloads an unmodified document changed on disk, or asks first for a modified one.
     void CheckDocumentOnDisk();
+    // CheckDocumentOnDisk now, or once the command under way has ended.
+    void CheckDocumentOnDiskWhenIdle();
     // Whether a save may write FileName: asks when another program changed it since.
     bool ConfirmOverwriteOnDisk(const QString& fileName);
 
@@ -486,6 +495,7 @@ private:
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool checkingDisk_ = false;
+    bool diskCheckWaiting_ = false;
     std::optional<TFileStamp> declinedStamp_; // the change whose reload the user refused
     bool destroyed_ = false;
     TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one

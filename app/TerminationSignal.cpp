@@ -9,6 +9,11 @@
 namespace {
 int signalPipe[2] = {-1, -1};
 
+std::function<void()>& Handler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
 // Only async-signal-safe calls here: the event loop does the closing when it reads the byte.
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -22,7 +27,11 @@ void CloseWindowsOnTermination() {
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char byte;
-        if (::read(signalPipe[1], &byte, 1) == 1)
+        if (::read(signalPipe[1], &byte, 1) != 1)
+            return;
+        if (Handler())
+            Handler()();
+        else
             QApplication::closeAllWindows();
     });
     struct sigaction action = {};
@@ -30,4 +39,10 @@ void CloseWindowsOnTermination() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+void SetTerminationHandler(std::function<void()> onSignal) {
+    Handler() = std::move(onSignal);
 }

@@ -85,16 +85,18 @@ bool TFormGlyphon::ShowTidyMessages(const QString& text) {
 
 void TFormGlyphon::MIValidateHTMLClick() {
     QString messages;
-    FormTidyProperties->ValidateWithTidy(GlyphEdit.Text(), messages, GlyphEdit.Lines().Encoding());
+    FormTidyProperties->ValidateWithTidy(GlyphEdit.Text(), messages);
     if (ShowTidyMessages(messages))
         ShowInfo(QStringLiteral(
             "The HTML source contains errors. See error messages for more details."));
 }
 
 void TFormGlyphon::MITidyHTMLClick() {
+    if (!DocumentCanBeRewritten() || TextIsBlank())
+        return;
     QString text = GlyphEdit.Text();
     QString messages;
-    if (!FormTidyProperties->RunTidy(text, messages, GlyphEdit.Lines().Encoding())) {
+    if (!FormTidyProperties->RunTidy(text, messages)) {
         ShowTidyMessages(messages);
         RaiseError(
             QStringLiteral("The HTML Tidy operation failed. See error messages for more details."));

@@ -5,8 +5,12 @@
 #include "common/Prompts.h"
 
 #include <QLabel>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWidget>
+#include <utility>
 
 namespace {
 QMessageBox::StandardButton Box(const QString& text, QMessageBox::Icon icon,
@@ -56,7 +60,38 @@ void RaiseError(const QString& text) {
     throw EGlyphError(text);
 }
 
+namespace {
+int runningCommands = 0;
+
+QList<QPair<QPointer<QObject>, std::function<void()>>>& Waiting() {
+    static QList<QPair<QPointer<QObject>, std::function<void()>>> waiting;
+    return waiting;
+}
+} // namespace
+
+int RunningCommands() {
+    return runningCommands;
+}
+
+void WhenNoCommandRuns(QObject* context, std::function<void()> later) {
+    if (runningCommands == 0) {
+        QTimer::singleShot(0, context, std::move(later));
+        return;
+    }
+    Waiting().append({QPointer<QObject>(context), std::move(later)});
+}
+
 bool RunCommand(const std::function<void()>& command) {
+    ++runningCommands;
+    const auto ended = qScopeGuard([] {
+        if (--runningCommands > 0)
+            return;
+        // After the command's own last step, never inside it.
+        for (auto& [context, later] : std::exchange(Waiting(), {})) {
+            if (context)
+                QTimer::singleShot(0, context.data(), std::move(later));
+        }
+    });
     try {
         command();
         return true;

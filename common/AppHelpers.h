@@ -5,6 +5,7 @@
 #include <functional>
 
 class QLabel;
+class QObject;
 class QStatusBar;
 class QWidget;
 
@@ -22,6 +23,11 @@ void ShowErrorBox(const QString& text);                          // OK, critical
 // any other std::exception ends the command and is shown in the error box; anything else goes
 // on. True when the command ended without error.
 bool RunCommand(const std::function<void()>& command);
+// How many commands are running now, those inside others included: a command that waits (a
+// question, a Tidy run) lets events in while it runs.
+int RunningCommands();
+// Runs Later once no command runs, on Context's thread while Context lives.
+void WhenNoCommandRuns(QObject* context, std::function<void()> later);
 
 // The form's caption: the application title, followed by " - [" FileName "]" when FileName is
 // not empty.

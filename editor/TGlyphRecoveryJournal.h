@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TGlyphRecoveryWriter;
 
@@ -21,10 +23,15 @@ class TGlyphRecoveryWriter;
 // text written first. Each edit notes only the lines it touched, which costs the size of the edit;
 // batches are handed to one writer thread that appends them and fsyncs. The writer holds an
 // exclusive lock on the journal, so a journal nobody locks was left by an ended process.
+//
+// A batch that cannot be written whole (a full disk) is cut off again, so the journal always
+// ends on a whole batch; writing pauses, says so once, and resumes with the whole text when a
+// write works again.
 class TGlyphRecoveryJournal {
 public:
     static constexpr int QuietMilliseconds = 2000; // a batch is written this long after an edit
     static constexpr int MaxPendingEdits = 300;    // ... or once this many edits are waiting
+    static constexpr int RetryMilliseconds = 5000; // a paused journal tries again this often
 
     TGlyphRecoveryJournal(TCustomGlyphEdit& edit, QString folder);
     ~TGlyphRecoveryJournal();
@@ -40,11 +47,21 @@ public:
     void Flush();
     // Removes the journal: the document was saved or closed unsaved.
     void Discard();
+    // Writes what is waiting and lets go of the journal without removing it, for the next
+    // start to offer: the program ends with its document unsaved.
+    void Keep();
     // The journal of this document; empty until its first batch is written.
     QString JournalPath() const { return writtenPath_; }
+    // Told, on the editor's thread, when writing pauses after a failed write (true) and when
+    // it works again (false).
+    std::function<void(bool paused)> OnPaused;
 
 private:
     void Schedule();
+    // Takes in what the writer thread did with the batches handed to it; true when it handed
+    // the whole text to the writer again, for a journal someone removed.
+    bool TakeWriterResults();
+    QString NewPath();
     // Hands what is waiting to the writer thread without waiting for it.
     void Write();
     QByteArray HeaderFrame() const;
@@ -56,6 +73,7 @@ private:
     QString fileName_;
     bool baseIsFile_ = false;
     bool needsSnapshot_ = false; // the text was replaced whole outside a Restart
+    bool paused_ = false;        // the last write failed
     // One line edit waiting to be written: 'S'et line Index to Texts[0], 'I'nsert Texts at
     // Index, 'D'elete Count lines at Index, 'C'lear.
     struct TEdit {
@@ -81,8 +99,26 @@ struct TGlyphRecoveredText {
     QString Text;
 };
 
-// The journals in Folder left by processes that have ended.
-QStringList OrphanedRecoveryJournals(const QString& folder);
+// A journal left by an ended process, locked for as long as this object lives so that no
+// other program starting at the same time offers it too.
+class TGlyphRecoveryClaim {
+public:
+    TGlyphRecoveryClaim(QString path, int fd) : path_(std::move(path)), fd_(fd) {}
+    ~TGlyphRecoveryClaim();
+    TGlyphRecoveryClaim(TGlyphRecoveryClaim&& other) noexcept;
+    TGlyphRecoveryClaim& operator=(TGlyphRecoveryClaim&&) = delete;
+    TGlyphRecoveryClaim(const TGlyphRecoveryClaim&) = delete;
+    TGlyphRecoveryClaim& operator=(const TGlyphRecoveryClaim&) = delete;
+    const QString& Path() const { return path_; }
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
+// The journals in Folder left by processes that have ended and that no other program has
+// claimed, newest first, each claimed for the caller. Links are not followed.
+std::vector<TGlyphRecoveryClaim> OrphanedRecoveryJournals(const QString& folder);
 // Reads a journal and replays it on its base; throws EGlyphError when it cannot be read.
 TGlyphRecoveredText ReadRecoveryJournal(const QString& journalPath);
 // Removes a journal and its base copy.

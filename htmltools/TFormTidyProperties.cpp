@@ -132,19 +132,6 @@ QStringView Digits(int number, QChar (&buffer)[16]) {
     return QStringView(buffer, end - digits);
 }
 
-// Whether Text may hold a server-side block: "<?", "<%" or "<!--#". One pass over the
-// tags, which most pages need as they hold no such block.
-bool MayHoldServerBlocks(const QString& text) {
-    const QStringView view(text);
-    for (qsizetype at = view.indexOf(u'<'); at >= 0 && at + 1 < view.size();
-         at = view.indexOf(u'<', at + 1)) {
-        const QChar next = view.at(at + 1);
-        if (next == u'?' || next == u'%' || view.mid(at + 1, 4) == QLatin1String("!--#"))
-            return true;
-    }
-    return false;
-}
-
 // Tidy's line breaks, the same inside server-side blocks as around them. One pass: a page of
 // many lines would otherwise be moved once per CR LF.
 QString WithLineFeeds(const QString& text) {
@@ -218,54 +205,6 @@ QString FormatTidyMessage(const QString& format, const QStringList& args) {
     const QList<QStringView> views(args.cbegin(), args.cend());
     QString out;
     TTidyMessageFormat(format, args.size()).AppendTo(out, views.constData());
-    return out;
-}
-
-QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks) {
-    // Most pages hold no server-side block; a plain search spares them the pattern's walk.
-    if (!MayHoldServerBlocks(text))
-        return text;
-    static const QRegularExpression block(
-        QStringLiteral(R"(<\?(?:php|=|\s)[\s\S]*?\?>|<%[\s\S]*?%>|<!--#[\s\S]*?-->)"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString out = text;
-    auto it = block.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        const QString original = m.captured();
-        const qsizetype open = original.startsWith(QLatin1String("<!--#")) ? 5
-                               : original.startsWith(QLatin1String("<?php"), Qt::CaseInsensitive)
-                                   ? 5
-                                   : 2;
-        const qsizetype close = original.endsWith(QLatin1String("-->")) ? 3 : 2;
-        // Blanks and line breaks stay where they are, so Tidy's lines and columns stay true;
-        // every other character becomes one Tidy never changes, with the block's number.
-        QString placeholder = original;
-        for (qsizetype i = open; i < original.size() - close; ++i) {
-            const QChar c = original.at(i);
-            placeholder[i] = c == '\n' ? c : c.isSpace() ? QChar(' ') : QChar('_');
-        }
-        const QString tag = QStringLiteral("G%1G").arg(blocks.Originals.size());
-        const qsizetype at = placeholder.indexOf(QString(tag.size(), '_'), open);
-        if (at < 0 || at + tag.size() > original.size() - close)
-            continue; // too short to hold a number, and too short for Tidy to change
-        placeholder.replace(at, tag.size(), tag);
-        out.replace(m.capturedStart(), m.capturedLength(), placeholder);
-        blocks.Originals.append(original);
-        // Wrapping and indenting may change the blanks around the number, never the number.
-        blocks.Patterns.append(QRegularExpression::escape(original.left(open)) + "[\\s_]*" + tag +
-                               "[\\s_]*" + QRegularExpression::escape(original.right(close)));
-    }
-    return out;
-}
-
-QString RestoreServerBlocks(const QString& text, const TServerBlocks& blocks) {
-    QString out = text;
-    for (qsizetype i = 0; i < blocks.Originals.size(); ++i) {
-        const QRegularExpressionMatch m = QRegularExpression(blocks.Patterns.at(i)).match(out);
-        if (m.hasMatch())
-            out.replace(m.capturedStart(), m.capturedLength(), blocks.Originals.at(i));
-    }
     return out;
 }
 
@@ -780,23 +719,28 @@ void TFormTidyProperties::AppendTidyMessage(QString& out, int level, int line, i
     messageWords_->Format.AppendTo(out, args);
 }
 
-TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncoding& encoding,
-                                                 TServerBlocks& blocks, TTidyWanted wanted,
-                                                 QString& messages) {
-    const QList<TTidyOption> options = ApplyTidyOptions();
-    const QString source = ProtectServerBlocks(WithLineFeeds(text), blocks);
-    // Tidy reads the page in its own encoding; text that encoding cannot hold goes as UTF-8.
-    std::optional<QByteArray> bytes = EncodeTextAs(source, encoding);
-    if (!bytes) {
-        encoding = TTextEncoding::Utf8;
-        bytes = EncodeTextAs(source, encoding);
+TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TServerBlocks& blocks,
+                                                 TTidyWanted wanted, QString& messages) {
+    // Tidy stops reading at the first NUL, and its shorter output would replace the whole text.
+    if (text.contains(QChar(0)))
+        throw EGlyphError(TranslateText(
+            QStringLiteral("The document holds NUL characters, which HTML Tidy cannot read. "
+                           "Remove them and try again."),
+            StringTable));
+    QList<TTidyOption> options = ApplyTidyOptions();
+    // Tidy is told the truth about the bytes it reads and writes; the user's output choice is
+    // applied afterwards, where Tidy's own would garble scripts and drop characters.
+    for (TTidyOption& option : options) {
+        if (option.Name == "input-encoding" || option.Name == "output-encoding")
+            option.Value = "utf8";
     }
+    const QByteArray bytes = ProtectServerBlocks(WithLineFeeds(text), blocks).toUtf8();
     // The words are looked up again in the next run: the language may change between runs.
     const auto freeWords = qScopeGuard([this] { messageWords_.reset(); });
     // A big broken page brings hundreds of thousands of messages: each is written onto the end
     // of one string as it arrives, while Tidy goes on, and keeps no string of its own.
     QString written;
-    TTidyHelperResult result = RunTidyHelper(*bytes, options, wanted, [&](TTidyMessage&& m) {
+    TTidyHelperResult result = RunTidyHelper(bytes, options, wanted, [&](TTidyMessage&& m) {
         // libtidy adds a note on the kind of document to every run; it is no finding of
         // the page, and with it no page would ever validate clean.
         if (m.Level == TidyInfoLevel && m.Line == 0)
@@ -808,17 +752,19 @@ TTidyHelperResult TFormTidyProperties::RunTidyOn(const QString& text, TTextEncod
     return result;
 }
 
-bool TFormTidyProperties::RunTidy(QString& text, QString& messages, TTextEncoding encoding) {
+bool TFormTidyProperties::RunTidy(QString& text, QString& messages) {
+    const QByteArray outputEncoding = SelectedEncoding(CBOutputEncoding, "Invalid Output encoding");
     TServerBlocks blocks;
-    const TTidyHelperResult result =
-        RunTidyOn(text, encoding, blocks, TTidyWanted::TextAndMessages, messages);
+    QString found;
+    const TTidyHelperResult result = RunTidyOn(text, blocks, TTidyWanted::TextAndMessages, found);
     const bool wroteNothing = result.Text.isEmpty() && !text.trimmed().isEmpty();
-    text = RestoreServerBlocks(DecodeTextAs(result.Text, encoding), blocks);
+    text = RestoreServerBlocks(
+        WriteAsReferencesOutside(QString::fromUtf8(result.Text), outputEncoding), blocks);
+    messages = std::move(found);
     return !wroteNothing;
 }
 
-void TFormTidyProperties::ValidateWithTidy(const QString& text, QString& messages,
-                                           TTextEncoding encoding) {
+void TFormTidyProperties::ValidateWithTidy(const QString& text, QString& messages) {
     TServerBlocks blocks;
-    RunTidyOn(text, encoding, blocks, TTidyWanted::MessagesOnly, messages);
+    RunTidyOn(text, blocks, TTidyWanted::MessagesOnly, messages);
 }

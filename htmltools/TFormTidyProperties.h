@@ -5,6 +5,7 @@
 #include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditStringList.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
+#include "htmltools/TidyPageText.h"
 #include "htmltools/TidyRunner.h"
 
 #include <QDialog>
@@ -20,7 +21,6 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 class TGlyphEditView;
-struct TServerBlocks;
 
 // A format read once into its fixed pieces and the places of its first ArgCount "%d" and "%s",
 // for filling it many times.
@@ -108,15 +108,15 @@ public:
     bool SavedAtExit = false;
 
     // ---- Operations ----
-    // Runs Text through Tidy with the options the controls hold. Text goes to Tidy in Encoding
-    // (UTF-8 when it cannot be written in it) and comes back the same way; server-side blocks
-    // (<?php ?>, <% %>, <!--# -->) come back as they were. Messages gets one line per
-    // diagnostic, each ended by CR LF. False when Tidy wrote nothing for a text that is not
-    // blank.
-    bool RunTidy(QString& text, QString& messages, TTextEncoding encoding = TTextEncoding::Utf8);
+    // Runs Text through Tidy with the options the controls hold. Text goes to Tidy and comes
+    // back in UTF-8, whatever the encodings chosen: the output choice only decides which
+    // characters come back as character references. Server-side blocks (<?php ?>, <% %>,
+    // <!--# -->) come back as they were, or the run throws and Text stays. Text holding a NUL
+    // is refused: Tidy would read it only up to there. Messages gets one line per diagnostic,
+    // each ended by CR LF. False when Tidy wrote nothing for a text that is not blank.
+    bool RunTidy(QString& text, QString& messages);
     // RunTidy's messages for Text, without Tidy writing the tidied text nobody would read.
-    void ValidateWithTidy(const QString& text, QString& messages,
-                          TTextEncoding encoding = TTextEncoding::Utf8);
+    void ValidateWithTidy(const QString& text, QString& messages);
     // The options of a run from the controls, in the order they are set; throws for an
     // encoding without a selected item or a wrap width that is no number.
     QList<TTidyOption> ApplyTidyOptions() const;
@@ -153,11 +153,11 @@ private:
     void ConnectHandlers();
     void FormCreate();
     QString WritePreviewFile();
-    // Sends Text to the helper with the controls' options, its server-side blocks protected;
-    // Encoding becomes the one the text went in. The run's messages are written into Messages
-    // as they arrive, one line each ended by CR LF.
-    TTidyHelperResult RunTidyOn(const QString& text, TTextEncoding& encoding, TServerBlocks& blocks,
-                                TTidyWanted wanted, QString& messages);
+    // Sends Text to the helper in UTF-8 with the controls' options, its server-side blocks
+    // protected. The run's messages are written into Messages as they arrive, one line each
+    // ended by CR LF.
+    TTidyHelperResult RunTidyOn(const QString& text, TServerBlocks& blocks, TTidyWanted wanted,
+                                QString& messages);
     // One message as the user reads it, written onto the end of Out.
     void AppendTidyMessage(QString& out, int level, int line, int column, QStringView message);
 
@@ -177,15 +177,6 @@ private:
 // The tab size a run passes: the selected item's position plus one, else the number the box
 // shows when it is one from 1 to 12; nothing otherwise.
 std::optional<int> TidyTabSize(int itemIndex, const QString& text);
-
-// Server-side blocks of a page replaced by placeholders of the same lines and length that Tidy
-// leaves alone, and put back after the run.
-struct TServerBlocks {
-    QStringList Originals;
-    QStringList Patterns; // what each block's placeholder may look like after the run
-};
-QString ProtectServerBlocks(const QString& text, TServerBlocks& blocks);
-QString RestoreServerBlocks(const QString& text, const TServerBlocks& blocks);
 
 // Fills "%d" and "%s" of a (translated) format in order with Args; extra ones stay as written.
 QString FormatTidyMessage(const QString& format, const QStringList& args);

@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -114,6 +115,10 @@ QString TidyStoppedMessage() {
     return QStringLiteral("HTML Tidy stopped unexpectedly.");
 }
 
+QString TidyTookTooLongMessage(int seconds) {
+    return QStringLiteral("HTML Tidy took longer than %1 seconds and was stopped.").arg(seconds);
+}
+
 TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,
                                 TTidyWanted wanted, const TTidyMessageSink& sink) {
     const TTidyHelperSettings& settings = TidyHelperSettings();
@@ -155,7 +160,10 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
     helper.write(head.data(), qint64(head.size()));
     helper.write(text);
     helper.closeWriteChannel();
-    timeout.start(settings.TimeoutMs);
+    // A big page takes Tidy longer: the limit grows with it.
+    const qint64 limitMs =
+        settings.TimeoutMs + qint64(settings.TimeoutMsPerMegabyte) * text.size() / (1024 * 1024);
+    timeout.start(std::chrono::milliseconds(limitMs));
     progressTimer.start(settings.ProgressDelayMs);
 
     // Until the progress window is up, the user's input waits: typing into the document now
@@ -185,7 +193,9 @@ TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>
     progress.reset();
     if (cancelled)
         throw ETidyCancelled();
-    if (timedOut || helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
+    if (timedOut)
+        throw EGlyphError(TidyTookTooLongMessage(int((limitMs + 999) / 1000)));
+    if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
         throw EGlyphError(TidyStoppedMessage());
     response.Feed(helper.readAllStandardOutput());
     const auto result = response.Finish();

@@ -42,13 +42,16 @@ public:
 struct TTidyHelperSettings {
     QString Program; // empty: beside the executable, else where the build put it
     QStringList Arguments;
-    int TimeoutMs = 20000;     // without an answer by then, the helper is killed
-    int ProgressDelayMs = 500; // a longer run shows a progress window with Cancel
+    int TimeoutMs = 20000;           // without an answer by then, the helper is stopped ...
+    int TimeoutMsPerMegabyte = 2000; // ... and this much later for each MB of text
+    int ProgressDelayMs = 500;       // a longer run shows a progress window with Cancel
 };
 TTidyHelperSettings& TidyHelperSettings();
 
-// The message of a run whose helper crashed, hung or answered nonsense.
+// The message of a run whose helper crashed or answered nonsense.
 QString TidyStoppedMessage();
+// The message of a run stopped at its time limit.
+QString TidyTookTooLongMessage(int seconds);
 
 // What a run needs back: validating wants the messages only, so Tidy writes no output for it.
 enum class TTidyWanted { TextAndMessages, MessagesOnly };
@@ -77,8 +80,9 @@ private:
 // Reads the helper's whole response; nothing when the bytes are not exactly one response.
 std::optional<TTidyHelperResult> ParseTidyResponse(const QByteArray& bytes);
 
-// Runs Text through Tidy with Options, in the order given, in a helper process: a crash or a
-// hang throws EGlyphError TidyStoppedMessage(), a Cancel in the progress window ETidyCancelled.
+// Runs Text through Tidy with Options, in the order given, in a helper process: a crash throws
+// EGlyphError TidyStoppedMessage(), a run past its time limit (which grows with the text)
+// TidyTookTooLongMessage(), a Cancel in the progress window ETidyCancelled.
 // Shows the busy cursor while it runs; user input to the windows waits until the run ends.
 // Messages go to Sink, when given, while Tidy is still at work, rather than into the result.
 TTidyHelperResult RunTidyHelper(const QByteArray& text, const QList<TTidyOption>& options,

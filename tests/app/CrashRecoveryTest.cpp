@@ -19,6 +19,8 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,6 +28,8 @@ constexpr int kStartDeadlineMs = 20000;
 // A batch reaches the disk at most 2 s after the last edit; the rest is slack for a busy
 // machine.
 constexpr int kJournalDeadlineMs = 2000 + 1500;
+// A signalled program ends within 2 s; the rest is slack for a busy machine.
+constexpr int kSignalDeadlineMs = 2000 + 1000;
 
 QString RecoveryFolder() {
     return QFileInfo(UserFilePath(TUserFolder::State, "recovery/x")).path();
@@ -34,6 +38,46 @@ QString RecoveryFolder() {
 QStringList Journals() {
     return QDir(RecoveryFolder()).entryList({"*.journal"}, QDir::Files);
 }
+
+// The program in a process of its own, driven through its test entry's commands.
+class TProgram {
+public:
+    explicit TProgram(const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process_.setProcessEnvironment(env);
+        process_.start(GLYPHON_EXECUTABLE, args);
+        process_.waitForStarted();
+    }
+    ~TProgram() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    // Sends a command and waits for its answer: its line, or nothing when none came.
+    QString Command(const QString& command) {
+        process_.write((command + "\n").toUtf8());
+        const bool answered = QTest::qWaitFor(
+            [&] {
+                output_ += process_.readAllStandardOutput();
+                return output_.contains('\n') || process_.state() != QProcess::Running;
+            },
+            kStartDeadlineMs);
+        if (!answered || !output_.contains('\n'))
+            return {};
+        const qsizetype end = output_.indexOf('\n');
+        const QString line = QString::fromUtf8(output_.left(end));
+        output_.remove(0, end + 1);
+        return line;
+    }
+    pid_t Pid() const { return pid_t(process_.processId()); }
+    QProcess& Process() { return process_; }
+
+private:
+    QProcess process_;
+    QByteArray output_;
+};
 
 class CrashRecovery : public ::testing::Test {
 protected:
@@ -86,25 +130,12 @@ TEST_F(CrashRecovery, TextTypedBeforeAKillIsOfferedAndRecoveredAtTheNextStart) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name.toStdString());
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("VELMARIS_GLYPHON_TEST_TYPING", "typed: ");
-        program.setProcessEnvironment(env);
-        program.start(GLYPHON_EXECUTABLE, c.Args);
-        ASSERT_TRUE(program.waitForStarted());
-        QByteArray output;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                output += program.readAllStandardOutput();
-                return output.contains("typed") || program.state() != QProcess::Running;
-            },
-            kStartDeadlineMs));
-        ASSERT_EQ(program.state(), QProcess::Running);
+        TProgram program(c.Args);
+        ASSERT_EQ(program.Command("type typed: "), "typed");
         // The typing is on disk within the promised time, while the program still runs.
         ASSERT_TRUE(QTest::qWaitFor([] { return Journals().size() == 1; }, kJournalDeadlineMs));
-        ::kill(pid_t(program.processId()), SIGKILL);
-        ASSERT_TRUE(program.waitForFinished());
+        ::kill(program.Pid(), SIGKILL);
+        ASSERT_TRUE(program.Process().waitForFinished());
 
         ScriptedPrompts prompts;
         prompts.AnswerButton(QMessageBox::Yes);
@@ -121,7 +152,7 @@ TEST_F(CrashRecovery, TextTypedBeforeAKillIsOfferedAndRecoveredAtTheNextStart) {
     }
 }
 
-TEST_F(CrashRecovery, DiscardRemovesLaterKeepsAndAnUnreadableFileIsReportedAndKept) {
+TEST_F(CrashRecovery, DiscardRemovesAndLaterKeepsAJournalReadableOrNot) {
     struct TCase {
         QMessageBox::StandardButton Answer;
         bool Unreadable;
@@ -129,7 +160,8 @@ TEST_F(CrashRecovery, DiscardRemovesLaterKeepsAndAnUnreadableFileIsReportedAndKe
     } cases[] = {
         {QMessageBox::No, false, false},
         {QMessageBox::Cancel, false, true},
-        {QMessageBox::Ok, true, true},
+        {QMessageBox::No, true, false},
+        {QMessageBox::Cancel, true, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(int(c.Answer));
@@ -148,13 +180,107 @@ TEST_F(CrashRecovery, DiscardRemovesLaterKeepsAndAnUnreadableFileIsReportedAndKe
         ASSERT_EQ(prompts.Records().size(), 1);
         if (c.Unreadable) {
             EXPECT_EQ(prompts.Records()[0].Text,
-                      "The recovery file \"" + journal + "\" cannot be read. It is kept.");
+                      "The recovery file \"" + journal + "\" cannot be read.");
         }
         EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
         EXPECT_FALSE(form->GlyphEdit.Modified());
         EXPECT_EQ(QFile::exists(journal), c.Kept);
         form.reset();
     }
+}
+
+TEST_F(CrashRecovery, ATerminationSignalKeepsTextAndSettingsAndEndsWithoutAsking) {
+    const QString file = dir.filePath("page.htm");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("first line\r\n");
+    }
+    const QString settings = UserFilePath(TUserFolder::Config, "Settings.ini");
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(settings);
+        TProgram program({file});
+        ASSERT_EQ(program.Command("type typed: "), "typed");
+        ::kill(program.Pid(), signal);
+        ASSERT_TRUE(program.Process().waitForFinished(kSignalDeadlineMs))
+            << "the program still runs after the signal";
+        QFile stored(settings);
+        ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(stored.readAll().contains(file.toUtf8())) << "the recent files are stored";
+
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Yes);
+        Start();
+        ASSERT_EQ(prompts.Records().size(), 1);
+        EXPECT_EQ(form->GlyphEdit.Lines().Lines(), QStringList{"typed: first line"});
+        form.reset();
+    }
+}
+
+TEST_F(CrashRecovery, AFullDiskPausesTheJournalWhichKeepsItsWholeBatchesAndResumes) {
+    const QString paused = "Recovery is paused: the disk is full or cannot be written.";
+    TProgram program({});
+    ASSERT_EQ(program.Command("type first words"), "typed");
+    ASSERT_EQ(program.Command("flush"), "flushed Untitled.htm");
+    ASSERT_EQ(Journals().size(), 1);
+    const QString journal = QDir(RecoveryFolder()).filePath(Journals()[0]);
+    const qint64 size = QFileInfo(journal).size();
+    // The disk fills up: the journal may grow by a hundred bytes only.
+    rlimit limit{rlim_t(size + 100), RLIM_INFINITY};
+    ASSERT_EQ(::prlimit(program.Pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+    const QString many(3000, 'x');
+    ASSERT_EQ(program.Command("type " + many), "typed");
+    EXPECT_EQ(program.Command("flush"), "flushed " + paused);
+    EXPECT_EQ(QFileInfo(journal).size(), size) << "cut back to its last whole batch";
+    EXPECT_EQ(ReadRecoveryJournal(journal).Text.trimmed(), "first words");
+    ASSERT_EQ(program.Command("type  more"), "typed");
+    EXPECT_EQ(program.Command("flush"), "flushed " + paused);
+    // Room again: the whole text goes to the journal, and the note goes.
+    limit.rlim_cur = RLIM_INFINITY;
+    ASSERT_EQ(::prlimit(program.Pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+    EXPECT_EQ(program.Command("flush"), "flushed Untitled.htm");
+    ::kill(program.Pid(), SIGKILL);
+    ASSERT_TRUE(program.Process().waitForFinished());
+
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Yes);
+    Start();
+    ASSERT_EQ(prompts.Records().size(), 1);
+    EXPECT_EQ(form->GlyphEdit.Lines().Lines(), QStringList{"first words" + many + " more"});
+}
+
+TEST_F(CrashRecovery, JournalsAreTheUsersOwnAndOfferedByOneProgramOnly) {
+    LeaveJournal("/somewhere/notes.txt", "unsaved words");
+    ASSERT_EQ(Journals().size(), 1);
+    const QString journal = QDir(RecoveryFolder()).filePath(Journals()[0]);
+    {
+        // Claimed by a program that started at the same time: not offered again.
+        const std::vector<TGlyphRecoveryClaim> claimed = OrphanedRecoveryJournals(RecoveryFolder());
+        ASSERT_EQ(claimed.size(), 1u);
+        ScriptedPrompts prompts;
+        Start();
+        EXPECT_TRUE(prompts.Records().isEmpty());
+        form.reset();
+    }
+    // A link is not followed, whatever journal it points at.
+    ASSERT_TRUE(QFile::rename(journal, dir.filePath("elsewhere.journal")));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere.journal"), journal));
+    ScriptedPrompts prompts;
+    Start();
+    EXPECT_TRUE(prompts.Records().isEmpty());
+    // A folder removed under a running program comes back, for the user alone.
+    form->GlyphEdit.RunCommand(ecChar, QChar('a'));
+    form->RecoveryJournal->Flush();
+    ASSERT_TRUE(QDir(QFileInfo(RecoveryFolder()).path()).removeRecursively());
+    form->GlyphEdit.RunCommand(ecChar, QChar('b'));
+    form->RecoveryJournal->Flush();
+    struct stat folder {};
+    ASSERT_EQ(::stat(QFile::encodeName(RecoveryFolder()).constData(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    ASSERT_EQ(Journals().size(), 1);
+    EXPECT_EQ(ReadRecoveryJournal(QDir(RecoveryFolder()).filePath(Journals()[0])).Text.trimmed(),
+              "ab");
 }
 
 TEST_F(CrashRecovery, TheQuestionOnScreenOffersRecoverDiscardAndLater) {

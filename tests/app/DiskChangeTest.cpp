@@ -5,6 +5,7 @@
 
 #include "common/AppHelpers.h"
 #include "common/CommandLine.h"
+#include "htmltools/TidyRunner.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
@@ -15,8 +16,10 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,28 +127,70 @@ TEST_F(DiskChanges, AModifiedDocumentAsksAndSaveAsksBeforeOverwritingTheChange) 
     }
 }
 
-TEST_F(DiskChanges, AMovedOrDeletedFileChangesNothingButTheStatusBar) {
-    for (const bool deleted : {false, true}) {
-        SCOPED_TRACE(deleted ? "deleted" : "moved");
+TEST_F(DiskChanges, AMovedDeletedOrNonRegularFileChangesNothingButTheStatusBar) {
+    enum TWay { Moved, Deleted, Fifo };
+    for (const TWay way : {Moved, Deleted, Fifo}) {
+        SCOPED_TRACE(int(way));
         form->NewDocument();
         Write("one\ntwo\n");
         form->OpenDocument(file, false);
-        Type("x");
+        // An unmodified document would be read again: from a FIFO, for ever.
+        if (way != Fifo)
+            Type("x");
         ScriptedPrompts prompts; // nothing is asked
-        if (deleted)
-            ASSERT_TRUE(QFile::remove(file));
-        else
+        if (way == Moved) {
             ASSERT_TRUE(QFile::rename(file, file + ".moved"));
+        } else {
+            ASSERT_TRUE(QFile::remove(file));
+        }
+        if (way == Fifo) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        }
         const QString gone = "\"" + file + "\" has been moved or deleted by another program.";
         ASSERT_TRUE(QTest::qWaitFor([&] { return Note() == gone; }, kDeadlineMs))
             << Note().toStdString();
         Activate();
         EXPECT_EQ(form->DocumentFileName, file);
-        EXPECT_EQ(form->GlyphEdit.Lines().Lines(), QStringList({"xone", "two"}));
-        EXPECT_TRUE(form->GlyphEdit.Modified());
+        EXPECT_EQ(form->GlyphEdit.Lines().Lines(),
+                  way == Fifo ? QStringList({"one", "two"}) : QStringList({"xone", "two"}));
+        EXPECT_EQ(form->GlyphEdit.Modified(), way != Fifo);
         form->GlyphEdit.SetModified(false);
         QFile::remove(file + ".moved");
+        QFile::remove(file);
     }
+}
+
+TEST_F(DiskChanges, AChangeDuringALongCommandWaitsForItsEndThenAsks) {
+    const TTidyHelperSettings saved = TidyHelperSettings();
+    // Tidy runs on until the file watcher has seen the other program's change.
+    const QString seen = dir.filePath("seen");
+    TidyHelperSettings().Program = "/bin/sh";
+    TidyHelperSettings().Arguments = {
+        "-c",
+        QString("while [ ! -e '%1' ]; do sleep 0.02; done; exec '%2' \"$@\"")
+            .arg(seen, GLYPHON_TIDY_HELPER_BUILD_PATH),
+        "sh"};
+    TidyHelperSettings().ProgressDelayMs = 60000;
+    QObject::connect(form->DocumentWatcher, &QFileSystemWatcher::fileChanged, form.get(), [&] {
+        QFile flag(seen);
+        ASSERT_TRUE(flag.open(QIODevice::WriteOnly));
+    });
+    QTimer::singleShot(0, form.get(), [&] { Write("theirs\n"); });
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Ok); // Tidy's completion
+    prompts.AnswerButton(QMessageBox::No); // the change: keep the tidied text
+    form->ClickMenuItem(form->MITidyHTML);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.Records().size() == 2; }, kDeadlineMs));
+    EXPECT_TRUE(prompts.Records()[0].Text.startsWith("HTML Tidy Completed."));
+    EXPECT_EQ(prompts.Records()[1].Text, kReloadQuestion);
+    EXPECT_TRUE(form->GlyphEdit.Text().contains("<BODY>\r\none two three four\r\n</BODY>"))
+        << form->GlyphEdit.Text().toStdString();
+    // The change is not lost to a Save either.
+    prompts.AnswerButton(QMessageBox::No);
+    form->ClickMenuItem(form->MISave);
+    EXPECT_EQ(OnDisk(), "theirs\n");
+    form->GlyphEdit.SetModified(false);
+    TidyHelperSettings() = saved;
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "app/TFormGlyphon.h"
 
 #include "common/CommandLine.h"
+#include "htmltools/TFormTidyProperties.h"
 #include "htmltools/TidyRunner.h"
 #include "support/MainWindowStart.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QComboBox>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QMenu>
@@ -121,7 +123,7 @@ TEST(TidyCommands, TidyIsOneChangeThatUndoTakesBack) {
     EXPECT_FALSE(form->GlyphEdit.UndoAvailable());
 }
 
-TEST(TidyCommands, TidyHtmlIsOfferedOnlyForTextThatIsNotBlank) {
+TEST(TidyCommands, TidyHtmlAndCheckSpellingAreOfferedOnlyForTextThatCanChange) {
     auto form = StartMainWindow();
     const struct {
         QString Text;
@@ -136,25 +138,138 @@ TEST(TidyCommands, TidyHtmlIsOfferedOnlyForTextThatIsNotBlank) {
         form->GlyphEdit.SetReadOnly(c.ReadOnly);
         emit form->MIFormat->aboutToShow();
         EXPECT_EQ(form->MITidyHTML->isEnabled(), c.Enabled) << c.Text.toStdString();
+        emit form->MIEdit->aboutToShow();
+        EXPECT_EQ(form->MICheckSpelling->isEnabled(), !c.ReadOnly) << c.Text.toStdString();
         EXPECT_TRUE(form->MIValidateHTML->isEnabled());
         EXPECT_TRUE(form->MITidyProperties->isEnabled());
     }
 }
 
-TEST(TidyCommands, AHelperThatCrashesLeavesTheDocumentAsItWas) {
+TEST(TidyCommands, AHelperThatCrashesOrRunsPastItsLimitLeavesTheDocumentAsItWas) {
     const TTidyHelperSettings saved = TidyHelperSettings();
-    TidyHelperSettings().Arguments = {"--crash-for-test"};
     auto form = StartMainWindow();
-    SetText(*form, Broken);
+    // Half a MB of text: the limit of 1 s grows by 1 s.
+    const QString page = Broken + QString(512 * 1024, ' ');
+    TidyHelperSettings().TimeoutMs = 1000;
+    const struct {
+        const char* Switch;
+        QString Message;
+    } cases[] = {{"--crash-for-test", "HTML Tidy stopped unexpectedly."},
+                 {"--hang-for-test", "HTML Tidy took longer than 2 seconds and was stopped."}};
+    for (const auto& c : cases) {
+        TidyHelperSettings().Arguments = {c.Switch};
+        SetText(*form, page);
+        for (QAction* command : {form->MIValidateHTML, form->MITidyHTML}) {
+            ScriptedPrompts prompts;
+            prompts.AnswerButton(QMessageBox::Ok);
+            form->ClickMenuItem(command);
+            ASSERT_EQ(prompts.Records().size(), 1);
+            EXPECT_EQ(prompts.Records()[0].Text, c.Message);
+            EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Critical);
+            EXPECT_EQ(form->GlyphEdit.Text(), page + "\r\n");
+            EXPECT_FALSE(form->GlyphEdit.Modified());
+        }
+    }
+    TidyHelperSettings() = saved;
+}
+
+TEST(TidyCommands, ServerSideBlocksComeBackByteForByteWhereverTheyStand) {
+    auto form = StartMainWindow();
+    const QStringList blocks = {"<?php echo $id; ?>", "<% If x Then %>", "<%= pic %>",
+                                "<!--#echo var=\"x\" -->", "<?= $r ?>"};
+    const QStringList places = {
+        "<p>text %1 more</p>",
+        "<p><a href=\"v.php?id=%1\">x</a></p>",
+        "<p><a %1 href=\"x\">x</a></p>",
+        "<script>var a = '%1';</script><p>x</p>",
+        "<style>p { color: %1 }</style><p>x</p>",
+        "<!-- note %1 --><p>x</p>",
+    };
+    for (const bool spanning : {false, true}) {
+        for (QString block : blocks) {
+            if (spanning)
+                block.replace(block.indexOf(' '), 1, "\r\n  ");
+            for (const QString& place : places) {
+                const QString page = "<p>a</p>\r\n" + place.arg(block);
+                SCOPED_TRACE(page.toStdString());
+                SetText(*form, page);
+                ScriptedPrompts prompts;
+                prompts.AnswerButton(QMessageBox::Ok);
+                form->ClickMenuItem(form->MITidyHTML);
+                EXPECT_TRUE(form->GlyphEdit.Text().contains(block))
+                    << form->GlyphEdit.Text().toStdString();
+                EXPECT_FALSE(form->GlyphEdit.Text().contains(block + "="))
+                    << form->GlyphEdit.Text().toStdString();
+                ASSERT_EQ(prompts.Records().size(), 1);
+                EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Information);
+            }
+        }
+    }
+    // Tidy keeps the last of two equal attributes: the block in the first cannot come back.
+    const QString page = "<p>a</p>\r\n<p><a href=\"<?= $a ?>\" href=\"b\">x</a></p>\r\n";
+    SetText(*form, page);
+    const QString before = form->GlyphEdit.Text();
+    ScriptedPrompts prompts;
+    prompts.AnswerButton(QMessageBox::Ok);
+    form->ClickMenuItem(form->MITidyHTML);
+    ASSERT_EQ(prompts.Records().size(), 1);
+    EXPECT_EQ(prompts.Records()[0].Text,
+              "HTML Tidy could not keep the server-side block that starts on line 2 as it was. "
+              "The document was not changed.");
+    EXPECT_EQ(form->GlyphEdit.Text(), before);
+    EXPECT_FALSE(form->GlyphEdit.Modified());
+}
+
+TEST(TidyCommands, EveryEncodingChoiceKeepsEveryCharacterDirectlyOrAsAReference) {
+    auto form = StartMainWindow();
+    // What the body becomes for each output choice, whatever the input choice.
+    const QStringList bodies = {
+        "Caf&#233; &#8364; &#128512;", // ascii
+        "Café &#8364; &#128512;",      // latin1
+        "Café € 😀",                    // raw
+        "Café € 😀",                    // utf8
+        "Caf&#233; &#8364; &#128512;", // iso2022
+        "Café € &#128512;",            // mac
+        "Café € &#128512;",            // win1252
+    };
+    for (int in = 0; in < 7; ++in) {
+        for (int out = 0; out < 7; ++out) {
+            SCOPED_TRACE(testing::Message() << "input " << in << " output " << out);
+            form->FormTidyProperties->CBInputEncoding->setCurrentIndex(in);
+            form->FormTidyProperties->CBOutputEncoding->setCurrentIndex(out);
+            SetText(*form, "<title>t</title><p title=\"Café € 😀\">Café € 😀</p>"
+                           "<script>var s = 'Café € 😀';</script>");
+            form->GlyphEdit.Lines().SetEncoding(
+                (in + out) % 2 ? TTextEncoding::Windows1252 : TTextEncoding::Utf8, false);
+            ScriptedPrompts prompts;
+            prompts.AnswerButton(QMessageBox::Ok);
+            form->ClickMenuItem(form->MITidyHTML);
+            const QString text = form->GlyphEdit.Text();
+            const QString body = bodies.at(out);
+            EXPECT_TRUE(text.contains("<P TITLE=\"" + body + "\">" + body + "</P>"))
+                << text.toStdString();
+            EXPECT_TRUE(text.contains("var s = 'Café € 😀';")) << text.toStdString();
+        }
+    }
+    form->FormTidyProperties->CBInputEncoding->setCurrentIndex(2);
+    form->FormTidyProperties->CBOutputEncoding->setCurrentIndex(2);
+}
+
+TEST(TidyCommands, TextWithANulIsRefusedAndKept) {
+    auto form = StartMainWindow();
+    const QString page = QString("<p>a</p>\r\n<p>b") + QChar(0) + "c</p>\r\n<p>after</p>\r\n";
     for (QAction* command : {form->MIValidateHTML, form->MITidyHTML}) {
+        SetText(*form, page);
+        const QString before = form->GlyphEdit.Text();
+        form->ListBoxErrors->clear();
         ScriptedPrompts prompts;
         prompts.AnswerButton(QMessageBox::Ok);
         form->ClickMenuItem(command);
         ASSERT_EQ(prompts.Records().size(), 1);
-        EXPECT_EQ(prompts.Records()[0].Text, "HTML Tidy stopped unexpectedly.");
-        EXPECT_EQ(prompts.Records()[0].Icon, QMessageBox::Critical);
-        EXPECT_EQ(form->GlyphEdit.Text(), Broken + "\r\n");
+        EXPECT_EQ(prompts.Records()[0].Text, "The document holds NUL characters, which HTML Tidy "
+                                             "cannot read. Remove them and try again.");
+        EXPECT_EQ(form->GlyphEdit.Text(), before);
         EXPECT_FALSE(form->GlyphEdit.Modified());
+        EXPECT_EQ(form->ListBoxErrors->count(), 0);
     }
-    TidyHelperSettings() = saved;
 }
