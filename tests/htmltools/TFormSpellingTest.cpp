@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,10 +62,11 @@ protected:
     }
 
     // Runs CheckSpelling on Text with Steps done while the dialog is up.
-    bool Run(QString& text, const std::function<void(TFormSpelling&)>& steps) {
+    bool Run(QString& text, const std::function<void(TFormSpelling&)>& steps,
+             const QString& fileName = "page.htm") {
         QObject context;
         QTimer::singleShot(0, &context, [&] { steps(*form_); });
-        return form_->CheckSpelling(text, "page.htm", true);
+        return form_->CheckSpelling(text, fileName, true);
     }
 
     // Does Actions one by one while the dialog is up; returns what was seen at each.
@@ -207,24 +209,41 @@ bool PreviewReports(TEmbeddedWB& browser, const QString& script, bool once = fal
 }
 
 TEST_F(SpellingDialog, PreviewMarksTheWordAndScrollsToIt) {
-    QString text = "<script>document.title = 'ran';</script>" +
+    // The page's style sheet and picture, from a folder above its own.
+    const QString site = QDir::homePath() + "/Sites/";
+    QDir().mkpath(site + "img");
+    QDir().mkpath(site + "sub");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(site + "img/pic.png", "PNG"));
+    QFile css(site + "site.css");
+    ASSERT_TRUE(css.open(QIODevice::WriteOnly));
+    css.write("p { color: rgb(0, 128, 0) }");
+    css.close();
+    QString text = "<link rel=stylesheet href=\"../site.css\"><img id=pic src=\"../img/pic.png\">"
+                   "<script>document.title = 'ran';</script>" +
                    QString("<p>the cat</p>\r\n").repeated(300) +
                    "<p>the <b>zork</b> sat</p><p>zat</p>";
     ScriptedPrompts prompts;
     prompts.AnswerButton(QMessageBox::Ok);
     bool marked = false, scriptRan = true, followed = false;
-    Run(text, [&](TFormSpelling& f) {
-        EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
-        marked = PreviewReports(*f.EmbeddedWB,
-                                "var e = document.getElementById('idFocus');"
-                                "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
-                                "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)'");
-        scriptRan = PreviewReports(*f.EmbeddedWB, "document.title == 'ran'", true);
-        f.ButtonIgnore->click();
-        followed = PreviewReports(*f.EmbeddedWB,
-                                  "document.getElementById('idFocus').textContent == 'zat'");
-        f.ButtonIgnore->click();
-    });
+    Run(
+        text,
+        [&](TFormSpelling& f) {
+            EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
+            marked = PreviewReports(*f.EmbeddedWB,
+                                    "var e = document.getElementById('idFocus');"
+                                    "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
+                                    "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)' && "
+                                    "getComputedStyle(e.parentNode).color == 'rgb(0, 128, 0)' && "
+                                    "document.getElementById('pic').naturalWidth == 8");
+            scriptRan = PreviewReports(*f.EmbeddedWB, "document.title == 'ran'", true);
+            f.ButtonIgnore->click();
+            followed = PreviewReports(*f.EmbeddedWB,
+                                      "document.getElementById('idFocus').textContent == 'zat'");
+            f.ButtonIgnore->click();
+        },
+        site + "sub/page.htm");
     EXPECT_TRUE(marked);
     EXPECT_FALSE(scriptRan);
     EXPECT_TRUE(followed);
