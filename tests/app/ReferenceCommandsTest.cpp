@@ -83,11 +83,11 @@ TEST(ReferenceCommands, TheShippedPagesShowWithTheirStyleSheetAndFollowTheirLink
     const QString styled = "getComputedStyle(document.body).marginLeft == '32px'";
     QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [HTML 4.01 reference]",
                               30000);
-    EXPECT_TRUE(PageReports(*help->WebBrowser, styled));
+    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
     help->WebBrowser->EvaluateScript(
         "document.querySelector('a[href=\"../css/index.html\"]').click()", {});
     QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [CSS 2.1 reference]", 30000);
-    EXPECT_TRUE(PageReports(*help->WebBrowser, styled));
+    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
 }
 
 } // namespace
