@@ -62,11 +62,10 @@ protected:
     }
 
     // Runs CheckSpelling on Text with Steps done while the dialog is up.
-    bool Run(QString& text, const std::function<void(TFormSpelling&)>& steps,
-             const QString& fileName = "page.htm") {
+    bool Run(QString& text, const std::function<void(TFormSpelling&)>& steps) {
         QObject context;
         QTimer::singleShot(0, &context, [&] { steps(*form_); });
-        return form_->CheckSpelling(text, fileName, true);
+        return form_->CheckSpelling(text, fileName_, true);
     }
 
     // Does Actions one by one while the dialog is up; returns what was seen at each.
@@ -92,6 +91,7 @@ protected:
     }
 
     std::unique_ptr<TFormSpelling> form_;
+    QString fileName_ = "page.htm";
 };
 
 TEST_F(SpellingDialog, StepsThroughTheWords) {
@@ -227,23 +227,21 @@ TEST_F(SpellingDialog, PreviewMarksTheWordAndScrollsToIt) {
     ScriptedPrompts prompts;
     prompts.AnswerButton(QMessageBox::Ok);
     bool marked = false, scriptRan = true, followed = false;
-    Run(
-        text,
-        [&](TFormSpelling& f) {
-            EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
-            marked = PreviewReports(*f.EmbeddedWB,
-                                    "var e = document.getElementById('idFocus');"
-                                    "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
-                                    "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)' && "
-                                    "getComputedStyle(e.parentNode).color == 'rgb(0, 128, 0)' && "
-                                    "document.getElementById('pic').naturalWidth == 8");
-            scriptRan = PreviewReports(*f.EmbeddedWB, "document.title == 'ran'", true);
-            f.ButtonIgnore->click();
-            followed = PreviewReports(*f.EmbeddedWB,
-                                      "document.getElementById('idFocus').textContent == 'zat'");
-            f.ButtonIgnore->click();
-        },
-        site + "sub/page.htm");
+    fileName_ = site + "sub/page.htm";
+    Run(text, [&](TFormSpelling& f) {
+        EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
+        marked = PreviewReports(*f.EmbeddedWB,
+                                "var e = document.getElementById('idFocus');"
+                                "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
+                                "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)' && "
+                                "getComputedStyle(e.parentNode).color == 'rgb(0, 128, 0)' && "
+                                "document.getElementById('pic').naturalWidth == 8");
+        scriptRan = PreviewReports(*f.EmbeddedWB, "document.title == 'ran'", true);
+        f.ButtonIgnore->click();
+        followed = PreviewReports(*f.EmbeddedWB,
+                                  "document.getElementById('idFocus').textContent == 'zat'");
+        f.ButtonIgnore->click();
+    });
     EXPECT_TRUE(marked);
     EXPECT_FALSE(scriptRan);
     EXPECT_TRUE(followed);

@@ -22,30 +22,21 @@ public:
     };
 
     explicit FakeWebBrowser(TKind kind) {
-        const QString log = dir_.filePath("started.log");
-        const auto script = [&](const QString& name, const QString& body) {
-            QFile file(dir_.filePath(name));
-            file.open(QIODevice::WriteOnly);
-            file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
-            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-        };
         const QString entry = kind == DefaultEntry  ? "fakebrowser.desktop"
                               : kind == XWwwBrowser ? "io.velmaris.Glyphon.desktop"
                                                     : "";
-        script("xdg-settings", entry.isEmpty() ? "exit 1" : "echo " + entry);
-        if (kind != None)
-            script("x-www-browser", "echo \"x-www-browser $*\" >> '" + log + "'");
-        if (kind == DefaultEntry) {
-            script("fakebrowser", "echo \"fakebrowser $*\" >> '" + log + "'");
-            const QString apps =
-                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                "/applications/";
-            QDir().mkpath(apps);
-            QFile desktop(apps + entry);
-            desktop.open(QIODevice::WriteOnly);
-            desktop.write("[Desktop Entry]\nType=Application\nName=Fake\nExec=" +
-                          dir_.filePath("fakebrowser").toUtf8() + " --new-window %u\n");
+        Script("xdg-settings", entry.isEmpty() ? "exit 1" : "echo " + entry);
+        for (const QString& browser : {QString("x-www-browser"), QString("fakebrowser")}) {
+            if (kind == DefaultEntry || (kind == XWwwBrowser && browser == "x-www-browser"))
+                Script(browser, "echo \"" + browser + " $*\" >> '" + Log() + "'");
         }
+        const QString apps =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/applications";
+        QDir().mkpath(apps);
+        QFile desktop(apps + "/fakebrowser.desktop");
+        desktop.open(QIODevice::WriteOnly);
+        desktop.write("[Desktop Entry]\nType=Application\nName=Fake\nExec=" +
+                      dir_.filePath("fakebrowser").toUtf8() + " --new-window %u\n");
         path_ = std::make_unique<ScopedEnv>(
             "PATH",
             QFile::encodeName(dir_.path()) + (kind == None ? QByteArray() : ':' + qgetenv("PATH")));
@@ -56,7 +47,7 @@ public:
         QStringList lines;
         (void)QTest::qWaitFor(
             [&] {
-                QFile file(dir_.filePath("started.log"));
+                QFile file(Log());
                 lines = file.open(QIODevice::ReadOnly)
                             ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
                             : QStringList();
@@ -67,6 +58,14 @@ public:
     }
 
 private:
+    QString Log() const { return dir_.filePath("started.log"); }
+    void Script(const QString& name, const QString& body) {
+        QFile file(dir_.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    }
+
     QTemporaryDir dir_;
     std::unique_ptr<ScopedEnv> path_;
 };
