@@ -1,9 +1,12 @@
 #include "app/PreprocessText.h"
 
 #include "common/GlyphErrors.h"
+#include "common/SiteFiles.h"
 #include "editor/TGlyphEditStringList.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringMatcher>
@@ -164,7 +167,7 @@ QString QuotedName(const QString& text) {
 
 class TPreprocessor {
 public:
-    explicit TPreprocessor(const QDateTime& now) {
+    TPreprocessor(const QString& fileName, const QDateTime& now) : site_(SiteOf(fileName)) {
         const QLocale locale;
         defs_.Set("$Time$", locale.toString(now.time(), QLocale::LongFormat));
         defs_.Set("$DateTime$", locale.toString(now.date(), QLocale::ShortFormat) + u' ' +
@@ -212,18 +215,27 @@ private:
         } else if (word.compare(QLatin1String("include"), Qt::CaseInsensitive) == 0) {
             QString file = rest;
             defs_.Replace(file);
-            Include(QDir(folder).filePath(QuotedName(file.trimmed())), depth + 1);
+            const QString name = QuotedName(file.trimmed());
+            if (name.isEmpty())
+                throw EGlyphFileError(QStringLiteral("Cannot open file \"%1\". An include names "
+                                                     "its file in double quotes.")
+                                          .arg(file.trimmed()));
+            Include(QDir(folder).filePath(name), depth + 1);
         } else {
             return false;
         }
         return true;
     }
 
-    void Include(const QString& fileName, int depth) {
+    void Include(const QString& name, int depth) {
+        const QString fileName = QDir::cleanPath(QFileInfo(name).absoluteFilePath());
         if (depth > MaxIncludeDepth)
             throw EGlyphError("Include nested too deeply: " + fileName);
         TGlyphEditStringList lines;
-        lines.LoadFile(fileName);
+        QBuffer bytes;
+        bytes.setData(ReadIncluded(fileName));
+        bytes.open(QIODevice::ReadOnly);
+        lines.LoadStream(bytes);
         QStringList texts;
         texts.reserve(lines.LineCount());
         for (int i = 0; i < lines.LineCount(); ++i)
@@ -231,6 +243,30 @@ private:
         Process(texts, fileName, depth);
     }
 
+    // The bytes of an included file, which must be a file the page's site may show.
+    QByteArray ReadIncluded(const QString& fileName) const {
+        const TSiteFile opened = OpenSiteFile(site_, fileName);
+        if (opened.Missing)
+            throw EGlyphFileError(
+                QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, opened.Refusal));
+        const auto refuse = [&](const QString& reason) {
+            throw EGlyphError(QStringLiteral("Cannot include \"%1\": %2.").arg(fileName, reason));
+        };
+        if (opened.Fd < 0)
+            refuse(opened.Refusal);
+        QFile file;
+        file.open(opened.Fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+        // The size is read again: the file may have grown since it was opened.
+        const QByteArray bytes = file.read(MaxIncludeBytes + 1);
+        if (bytes.size() > MaxIncludeBytes)
+            refuse(QStringLiteral("it is larger than %1 MB").arg(MaxIncludeBytes >> 20));
+        if (file.error() != QFileDevice::NoError)
+            throw EGlyphFileError(
+                QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+        return bytes;
+    }
+
+    TSite site_;
     TDefinitions defs_;
     QString out_;
 };
@@ -238,7 +274,7 @@ private:
 } // namespace
 
 QString PreprocessText(const QString& text, const QString& fileName, const QDateTime& now) {
-    TPreprocessor preprocessor(now);
+    TPreprocessor preprocessor(fileName, now);
     // Lines end at CR LF, LF or CR; a text that ends with a line break has no empty line after
     // it, and an empty text has no line.
     QStringList lines;

@@ -9,8 +9,11 @@
 #include "common/SettingsIni.h"
 #include "common/TEmbeddedWB.h"
 #include "common/UrlUtils.h"
+#include "editor/TGlyphEditStringList.h"
 #include "editor/TGlyphEditView.h"
+#include "net/DownloadURL.h"
 
+#include <QBuffer>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -181,8 +184,30 @@ void TFormGlyphon::MIQuickPreviewClick() {
     TBWindowPreview->show();
     PageControl->setCurrentWidget(TSWebBrowser);
     const QString text = PreprocessText(GlyphEdit.Text(), DocumentFileName);
-    ShowHtmlPreview(*EmbeddedWB, text, DocumentFileName);
+    // A downloaded page's references lead where they lead from its address.
+    const QString url = DownloadedFromUrl(DocumentFileName);
+    ShowHtmlPreview(*EmbeddedWB, text, url.isEmpty() ? DocumentFileName : url,
+                    [this](const QString& page) { return DocumentBytes(page); });
     GlyphEditView->setFocus();
+}
+
+QByteArray TFormGlyphon::DocumentBytes(const QString& text) const {
+    const TGlyphEditStringList& document = GlyphEdit.Lines();
+    // A character the encoding lacks (from a macro or an included file) shows as "?".
+    QString storable = text;
+    if (!EncodeTextAs(text, document.Encoding())) {
+        for (QChar& c : storable) {
+            if (!EncodeTextAs(QString(c), document.Encoding()))
+                c = u'?';
+        }
+    }
+    TGlyphEditStringList page;
+    QBuffer bytes;
+    bytes.setData(storable.toUtf8());
+    bytes.open(QIODevice::ReadOnly);
+    page.LoadStream(bytes, TTextEncoding::Utf8);
+    page.SetEncoding(document.Encoding(), document.HasByteOrderMark());
+    return page.SaveToBytes();
 }
 
 void TFormGlyphon::MIPreviewInBrowserClick() {

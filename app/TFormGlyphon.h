@@ -291,6 +291,8 @@ public:
     void TBWindowPreviewDockChanged();
     void EmbeddedWBDocumentComplete(bool topFrame);
     void MIQuickPreviewClick();
+    // Text in the document's encoding, as Save would write it.
+    QByteArray DocumentBytes(const QString& text) const;
     void MIPreviewInBrowserClick();
     void MIViewQuickPreviewClick();
 

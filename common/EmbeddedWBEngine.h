@@ -23,6 +23,9 @@ struct TEmbeddedWBEvents {
     std::function<void(const QString&)> StatusTextChange;
     std::function<void(const QString&)> TitleChange;
     std::function<void(bool canGoBack, bool canGoForward)> HistoryChange;
+    // Where the top-level frame goes when it is asked to go to an address: that address, another
+    // one, or nowhere (an empty address).
+    std::function<QUrl(const QUrl&)> TopFrameNavigation;
 };
 
 // One browser view of the engine.

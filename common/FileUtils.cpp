@@ -78,8 +78,11 @@ QString FormatKilobytes(qint64 bytes) {
 }
 
 void SaveTextToFile(const QString& text, const QString& fileName) {
+    SaveBytesToFile(text.toUtf8(), fileName);
+}
+
+void SaveBytesToFile(const QByteArray& bytes, const QString& fileName) {
     QFile file(fileName);
-    const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush())
         throw EGlyphFileError("Unable to write to " + fileName);

@@ -36,3 +36,5 @@ QString FormatKilobytes(qint64 bytes);
 // Creates or truncates FileName and writes Text as UTF-8, nothing more (no byte-order mark, no
 // added line break). Throws EGlyphFileError when the file cannot be written.
 void SaveTextToFile(const QString& text, const QString& fileName);
+// SaveTextToFile for bytes as they stand.
+void SaveBytesToFile(const QByteArray& bytes, const QString& fileName);

@@ -8,18 +8,19 @@ QString PreviewFilePath(int number) {
     return UserFilePath(TUserFolder::Cache, QStringLiteral("Preview/Temp%1.html").arg(number));
 }
 
-QString ShowHtmlPreview(TEmbeddedWB& browser, const QString& text, const QString& baseFile) {
+QString ShowHtmlPreview(TEmbeddedWB& browser, const QString& text, const QString& baseFile,
+                        const std::function<QByteArray(const QString&)>& encode) {
     QString page = text;
     if (!baseFile.isEmpty()) {
         page = QStringLiteral("<HTML><BASE href=\"%1\">%2</HTML>")
-                   .arg(TEmbeddedWB::LocalUrl(baseFile), text);
+                   .arg(TEmbeddedWB::BaseUrl(baseFile), text);
     }
     // A file the browser or another program still holds is passed over for the next one.
     constexpr int LastFile = 3;
     for (int number = 1;; ++number) {
         const QString fileName = PreviewFilePath(number);
         try {
-            SaveTextToFile(page, fileName);
+            SaveBytesToFile(encode ? encode(page) : page.toUtf8(), fileName);
         } catch (const std::exception&) {
             if (number == LastFile)
                 throw;

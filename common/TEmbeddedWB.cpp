@@ -61,6 +61,12 @@ QString TEmbeddedWB::LocalUrl(const QString& fileName) {
     return LocalPageUrl(fileName);
 }
 
+QString TEmbeddedWB::BaseUrl(const QString& fileName) {
+    if (QDir::isRelativePath(fileName))
+        return fileName;
+    return LocalResourceUrl(fileName);
+}
+
 QUrl TEmbeddedWB::Location() const {
     return file_.isEmpty() ? QUrl() : QUrl(LocalUrl(file_));
 }
@@ -98,6 +104,7 @@ void TEmbeddedWB::StartEngine() {
         emit CommandStateChange(CSC_NAVIGATEFORWARD, canGoForward);
         emit CommandStateChange(CSC_NAVIGATEBACK, canGoBack);
     };
+    events.TopFrameNavigation = [](const QUrl& url) { return LocalTopFrameUrl(url); };
     engine_.reset(create(this, events));
     engine_->SetDownloadOptions(options_);
     layout()->addWidget(engine_->Widget());

@@ -13,8 +13,8 @@ enum TBrowserCommand { CSC_NAVIGATEFORWARD = 1, CSC_NAVIGATEBACK = 2 };
 // The program's embedded web browser: shows local pages and what they link to, with its own
 // history. The web engine behind it (EmbeddedWBEngine.h) is loaded and started the first time a
 // browser is shown, not before, so a program that never shows one never pays for it; what is
-// asked of a browser earlier waits until then. Local files reach its pages only from the folder
-// tree of the page (or of the BASE address it declares); see the engine module for the rules.
+// asked of a browser earlier waits until then. Local files reach its pages only as the local
+// page server lets them (LocalPageServer.h); a page's scripts read none.
 // The browser never changes the caption of its window.
 class TEmbeddedWB : public QWidget {
     Q_OBJECT
@@ -25,9 +25,12 @@ public:
 
     // Shows the local file FileName.
     void Navigate(const QString& fileName);
-    // The address pages in these browsers see FileName under, e.g. for a BASE element; relative
-    // addresses come back unchanged.
+    // The address of the page FileName in these browsers; relative names come back unchanged.
     static QString LocalUrl(const QString& fileName);
+    // The address a BASE element names for a page's references to FileName's folder: one that
+    // loads the files of its site but that the page's scripts cannot read. Relative names and
+    // URLs (http://...) come back unchanged.
+    static QString BaseUrl(const QString& fileName);
 
     void GoBack();
     void GoForward();

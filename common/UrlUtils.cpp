@@ -1,6 +1,7 @@
 #include "common/UrlUtils.h"
 
 #include "common/AppHelpers.h"
+#include "common/WebBrowser.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -73,7 +74,17 @@ bool IsLocalUrl(const QString& url) {
 
 bool OpenInWebBrowser(const QString& url) {
     // The desktop keeps its own browser window and reuses it; there is no instance to hold here.
-    return QDesktopServices::openUrl(QUrl::fromUserInput(url, QString(), QUrl::AssumeLocalFile));
+    // A web address goes to the desktop's handler of its scheme, which is its web browser; a
+    // file goes to a web browser by name, as the handler of HTML files may be this program.
+    const QUrl address = QUrl::fromUserInput(url, QString(), QUrl::AssumeLocalFile);
+    if (!address.isLocalFile())
+        return QDesktopServices::openUrl(address);
+    if (StartWebBrowser(address.toLocalFile()))
+        return true;
+    ShowInfo(QStringLiteral("No web browser was found to show \"%1\".\r\rInstall one, or make "
+                            "one the default web browser of your desktop.")
+                 .arg(address.toLocalFile()));
+    return false;
 }
 
 void OpenUrlChecked(const QString& url) {

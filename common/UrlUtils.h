@@ -29,7 +29,8 @@ void SetInternetConnectedOverride(std::optional<bool> connected);
 // an existing file.
 bool IsLocalUrl(const QString& url);
 
-// Opens Url (a URL or a file path) in the desktop's web browser. True when it was handed over.
+// Opens Url (a URL or a file path) in the desktop's web browser. True when it was handed over;
+// when no web browser is found for a file, says so in a message box.
 bool OpenInWebBrowser(const QString& url);
 
 // Opens Url in the web browser when it is local or the Internet is reachable; otherwise asks

@@ -126,8 +126,9 @@ void TFormSpelling::CreateControls() {
     TSPreview->setObjectName("TSPreview");
     EmbeddedWB = new TEmbeddedWB(TSPreview);
     EmbeddedWB->setObjectName("EmbeddedWB");
-    // The page is only looked at: none of its scripts run and nothing but its text is loaded.
-    EmbeddedWB->SetDownloadOptions({.Media = false, .ActiveContent = false});
+    // The page is only looked at: none of its scripts run. Its style sheets and pictures show,
+    // so that the word is seen where it stands on the page.
+    EmbeddedWB->SetDownloadOptions({.Media = true, .ActiveContent = false});
     auto* previewLayout = new QVBoxLayout(TSPreview);
     previewLayout->setContentsMargins(0, 0, 0, 0);
     previewLayout->addWidget(EmbeddedWB);
@@ -235,6 +236,7 @@ void TFormSpelling::LoadDictionaries() {
 bool TFormSpelling::CheckSpelling(QString& text, const QString& fileName, bool showCompletion) {
     LoadDictionaries();
     SetFileCaption(this, fileName);
+    baseFile_ = fileName;
     WordSpans.clear();
     corrections_.clear();
     TWorkingCopy copy = MakeWorkingCopy(text);
@@ -393,8 +395,9 @@ void TFormSpelling::TSPreviewShow() {
     const QString marked =
         QString("<FONT id=idFocus style=\"BACKGROUND-COLOR:#0000FF\" color=\"#ffffff\">%1</FONT>")
             .arg(EditNotInDictionary->text());
+    // The page's own style sheets and pictures come from its folder, as the browser shows it.
     ShowHtmlPreview(*EmbeddedWB, QString(WorkText).replace(span.Start - 1, span.Length, marked),
-                    QString());
+                    baseFile_);
 }
 
 void TFormSpelling::EmbeddedWBDocumentComplete(bool topFrame) {

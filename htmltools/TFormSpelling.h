@@ -108,4 +108,6 @@ private:
     // Words added whose save failed; the save at exit tries again.
     bool userDictionaryUnsaved_ = false;
     bool dictionariesLoaded_ = false;
+    // The document the text comes from, whose folder the preview's references resolve against.
+    QString baseFile_;
 };

@@ -3,6 +3,9 @@
 #include "common/AppHelpers.h"
 #include "net/TFormDownload.h"
 
+#include <QFileInfo>
+#include <QHash>
+
 namespace {
 
 // The limits name what went wrong; "URL not found" would send the user looking for a typo.
@@ -22,16 +25,29 @@ QString FailureText(const TFormDownload& form, const QString& name) {
     }
 }
 
+// The cached copies made in this run, with the address each came from.
+QHash<QString, QString>& Downloads() {
+    static QHash<QString, QString> downloads;
+    return downloads;
+}
+
 QString DownloadWith(TFormDownload& form, const QString& name) {
     QString local = name;
-    if (form.ExecuteDownload(QObject::tr("Downloading URL"), local))
+    if (form.ExecuteDownload(QObject::tr("Downloading URL"), local)) {
+        if (local != name)
+            Downloads().insert(QFileInfo(local).absoluteFilePath(), name);
         return local;
+    }
     if (form.ModalResult() == QDialog::Accepted)
         RaiseError(FailureText(form, name));
     RaiseError(QObject::tr("Download Terminated By User."));
 }
 
 } // namespace
+
+QString DownloadedFromUrl(const QString& fileName) {
+    return Downloads().value(QFileInfo(fileName).absoluteFilePath());
+}
 
 QString DownloadURL(const QString& name) {
     if (TFormDownload* form = TFormDownload::Instance())

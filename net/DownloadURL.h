@@ -9,3 +9,6 @@
 // user cancelled it; a download stopped by the dialog's limits (too large, or stalled) says
 // so instead of "URL not found".
 QString DownloadURL(const QString& name);
+
+// The URL whose download DownloadURL saved as FileName in this run; empty for any other file.
+QString DownloadedFromUrl(const QString& fileName);

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
-  libtidy-dev tidy libcurl4-openssl-dev
+  libtidy-dev tidy libcurl4-openssl-dev libmicrohttpd-dev
   wamerican
   libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
   xvfb xauth

@@ -1,15 +1,16 @@
 // The web engine module of the embedded browser: Qt WebEngine behind TEmbeddedWBEngine.
 //
 // Local files reach a page only from the program's loopback server (LocalPageServer), which
-// answers for one folder's tree under each host name, and file: addresses are refused outright.
-// A page is therefore an ordinary web page without file access: its relative images, style
-// sheets, scripts and frames load, and so do remote ones, but no script can read a file outside
-// its folder tree (other folders are other origins under names it cannot guess). No page opens
-// windows or saves downloads.
+// serves each page alone on an origin of its own and what it references from an origin its
+// scripts cannot read; file: addresses are refused outright. A page is therefore an ordinary web
+// page without file access: its images, style sheets, scripts and frames load, and so do remote
+// ones, but no script reads a file. Where the top-level frame may go is the browser's to say
+// (TopFrameNavigation). No page opens windows or saves downloads.
 
 #include "common/EmbeddedWBEngine.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -85,20 +86,37 @@ public:
     }
 };
 
-// A page that never opens another window, whatever a script or link asks for.
+// A page that never opens another window, whatever a script or link asks for, and whose top
+// frame goes only where the browser lets it.
 class TPage : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    TPage(QWebEngineProfile* profile, QObject* parent,
+          std::function<QUrl(const QUrl&)> topFrameNavigation)
+        : QWebEnginePage(profile, parent), topFrameNavigation_(std::move(topFrameNavigation)) {}
 
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        if (!isMainFrame || !topFrameNavigation_)
+            return true;
+        const QUrl target = topFrameNavigation_(url);
+        if (target == url)
+            return true;
+        if (target.isValid())
+            QTimer::singleShot(0, this, [this, target] { load(target); });
+        return false;
+    }
+
+private:
+    std::function<QUrl(const QUrl&)> topFrameNavigation_;
 };
 
 class TWebEngineView : public TEmbeddedWBEngine {
 public:
     TWebEngineView(QWidget* parent, const TEmbeddedWBEvents& events)
         : view_(new QWebEngineView(parent)) {
-        auto* page = new TPage(SharedProfile(), view_);
+        auto* page = new TPage(SharedProfile(), view_, events.TopFrameNavigation);
         page->setUrlRequestInterceptor(&interceptor_);
         view_->setPage(page);
         QObject::connect(page, &QWebEnginePage::loadFinished, view_, [this, events] {

@@ -8,6 +8,7 @@
 #include "common/CommandLine.h"
 #include "common/FileDialogs.h"
 #include "common/FileUtils.h"
+#include "common/HtmlPreview.h"
 #include "common/Paths.h"
 #include "common/SettingsIni.h"
 #include "editor/TGlyphEditView.h"
@@ -1139,6 +1140,11 @@ TEST_F(FileCommandsDownload, OpeningAUrlShowsTheDownloadedText) {
     EXPECT_FALSE(form->GlyphEdit.Modified());
     EXPECT_EQ(Recent(), QStringList{form->DocumentFileName});
     EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    // Its preview's references lead where they lead from its address.
+    form->ClickMenuItem(form->MIQuickPreview);
+    EXPECT_TRUE(
+        ReadBytes(PreviewFilePath(1))
+            .startsWith("<HTML><BASE href=\"" + server->Url("remote.html").toUtf8() + "\">"));
     ExpectSaveLeadsToSaveAs(root + "/saved.html");
 }
 

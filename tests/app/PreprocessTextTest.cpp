@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,6 +34,16 @@ protected:
         Write("self.txt", "#include \"self.txt\"\n");
         Write("a.txt", "#include \"b.txt\"\n");
         Write("b.txt", "#include \"a.txt\"\n");
+        QDir(dir_->path()).mkdir(".hidden");
+        Write(".hidden/x.txt", "hidden\n");
+        // The program's own files, here in a folder that is not hidden.
+        setenv("XDG_CONFIG_HOME", QFile::encodeName(dir_->filePath("config")).constData(), 1);
+        QDir().mkpath(dir_->filePath("config/Velmaris"));
+        Write("config/Velmaris/Sites.ini", "[site]\n");
+        QFile::link("/etc/hostname", dir_->filePath("out.txt"));
+        mkfifo(QFile::encodeName(dir_->filePath("fifo")).constData(), 0600);
+        QFile big(dir_->filePath("big.txt"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(MaxIncludeBytes + 1));
     }
     static void TearDownTestSuite() { delete dir_; }
 
@@ -143,17 +154,36 @@ QString DoublingDefinitions() {
     return text + "Z\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PreprocessFailure,
-                         ::testing::Values(TFailureCase{"IncludesItself", "#include \"self.txt\"",
-                                                        "Include nested too deeply: <dir>self.txt"},
-                                           TFailureCase{"CycleOfIncludes", "x\n#include \"a.txt\"",
-                                                        "Include nested too deeply: <dir>"},
-                                           TFailureCase{"MissingFile", "#include \"none.txt\"",
-                                                        "Cannot open file \"<dir>none.txt\""},
-                                           TFailureCase{"NoQuotes", "#include inc.txt",
-                                                        "Cannot open file"},
-                                           TFailureCase{"GrowsPastTheLimit", DoublingDefinitions(),
-                                                        "Preprocessed text too large."}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PreprocessFailure,
+    ::testing::Values(
+        TFailureCase{"IncludesItself", "#include \"self.txt\"",
+                     "Include nested too deeply: <dir>self.txt"},
+        TFailureCase{"CycleOfIncludes", "x\n#include \"a.txt\"",
+                     "Include nested too deeply: <dir>"},
+        TFailureCase{"MissingFile", "#include \"none.txt\"", "Cannot open file \"<dir>none.txt\""},
+        TFailureCase{"NoQuotes", "#include inc.txt", "Cannot open file"},
+        TFailureCase{"Fifo", "#include \"fifo\"",
+                     "Cannot include \"<dir>fifo\": it is not "
+                     "a regular file."},
+        TFailureCase{"Device", "#include \"/dev/zero\"",
+                     "Cannot include \"/dev/zero\": it lies "
+                     "outside the site /tmp/"},
+        TFailureCase{"LinkOutOfTheSite", "#include \"out.txt\"",
+                     "Cannot include \"<dir>out.txt\": it lies "
+                     "outside the site"},
+        TFailureCase{"Hidden", "#include \".hidden/x.txt\"",
+                     "Cannot include \"<dir>.hidden/x.txt\": "
+                     "hidden files and folders are not "
+                     "reached."},
+        TFailureCase{"ProgramsOwnFile", "#include \"config/Velmaris/Sites.ini\"",
+                     "Cannot include \"<dir>config/Velmaris/"
+                     "Sites.ini\": it is one of the program's "
+                     "own files."},
+        TFailureCase{"TooLarge", "#include \"big.txt\"",
+                     "Cannot include \"<dir>big.txt\": it is "
+                     "larger than 16 MB."},
+        TFailureCase{"GrowsPastTheLimit", DoublingDefinitions(), "Preprocessed text too large."}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

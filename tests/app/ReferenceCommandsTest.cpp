@@ -3,10 +3,12 @@
 #include "common/CommandLine.h"
 #include "common/TEmbeddedWB.h"
 #include "net/TFormHelp.h"
+#include "support/BrowserScript.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -57,6 +59,35 @@ TEST(ReferenceCommands, ShowTheShippedStartPageElseTheInstalledComponent) {
         EXPECT_EQ(help->HomeFile, c.Shown);
         EXPECT_EQ(help->WebBrowser->Location(), QUrl(TEmbeddedWB::LocalUrl(c.Shown)));
     }
+}
+
+// The shipped pages as the help viewer shows them: each with the style sheet of the folder above
+// it, and a link from one reference to the other followed.
+TEST(ReferenceCommands, TheShippedPagesShowWithTheirStyleSheetAndFollowTheirLinks) {
+    const QString shipped = QStringLiteral(GLYPHON_NET_TESTS_DIR "/../../data/reference");
+    QDirIterator files(shipped, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString target = TestEnvironment::ProgramDir() + "/reference/" +
+                               QDir(shipped).relativeFilePath(files.next());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        ASSERT_TRUE(QFile::copy(files.filePath(), target));
+    }
+    SetCommandLineArgs({"glyphon"});
+    TFormGlyphon form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.FirstPaintDone(); }, 5000));
+    form.ClickMenuItem(form.findChild<QAction*>("MIHTMLReference"));
+    TFormHelp* help = TFormHelp::Instance();
+    ASSERT_NE(help, nullptr);
+    const QString styled = "getComputedStyle(document.body).marginLeft == '32px'";
+    QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [HTML 4.01 reference]",
+                              30000);
+    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
+    help->WebBrowser->EvaluateScript(
+        "document.querySelector('a[href=\"../css/index.html\"]').click()", {});
+    QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [CSS 2.1 reference]", 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/Translation.h"
 #include "common/UrlUtils.h"
+#include "support/FakeWebBrowser.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
@@ -123,14 +124,16 @@ TEST(ShellCommands, AboutShowsTheBoxOverTheWindowUntilOK) {
 
 TEST(ShellCommands, ReadMeAndTheMakersSiteOpenInTheBrowser) {
     auto form = StartWindow();
-    UrlRecorder browser;
+    UrlRecorder handlers;
+    FakeWebBrowser browser(FakeWebBrowser::DefaultEntry);
     SetInternetConnectedOverride(true);
     form->ClickMenuItem(form->MIReadMe);
     form->ClickMenuItem(form->MIVelmarisOnline);
     SetInternetConnectedOverride(std::nullopt);
-    ASSERT_EQ(browser.Urls().size(), 2);
-    EXPECT_EQ(browser.Urls()[0], QUrl::fromLocalFile(ProgramFilePath("readme.htm")));
-    EXPECT_EQ(browser.Urls()[1], QUrl(MakerSiteUrl()));
+    EXPECT_EQ(browser.Started(),
+              QStringList{"fakebrowser --new-window " +
+                          QUrl::fromLocalFile(ProgramFilePath("readme.htm")).toString()});
+    EXPECT_EQ(handlers.Urls(), QList<QUrl>{QUrl(MakerSiteUrl())});
 }
 
 TEST(ShellCommands, UpgradeIsEnabledOnlyWithTheUpdater) {

@@ -1,5 +1,6 @@
 #include "common/UrlUtils.h"
 
+#include "support/FakeWebBrowser.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompts.h"
 #include "support/UrlRecorder.h"
@@ -99,13 +100,14 @@ TEST_F(UrlTest, ConnectionStateCanBeFixed) {
     EXPECT_TRUE(IsInternetConnected());
 }
 
-TEST_F(UrlTest, OpenInWebBrowserHandsFilePathsOverAsFileUrls) {
-    UrlRecorder browser;
+TEST_F(UrlTest, OpenInWebBrowserHandsFilesToABrowserAndAddressesToTheirHandler) {
+    UrlRecorder handlers;
+    FakeWebBrowser browser(FakeWebBrowser::DefaultEntry);
     EXPECT_TRUE(OpenInWebBrowser("/tmp/Temp1.html"));
     EXPECT_TRUE(OpenInWebBrowser("http://www.example.com/a b.htm"));
-    ASSERT_EQ(browser.Urls().size(), 2);
-    EXPECT_EQ(browser.Urls().at(0), QUrl::fromLocalFile("/tmp/Temp1.html"));
-    EXPECT_EQ(browser.Urls().at(1).toString(), "http://www.example.com/a b.htm");
+    EXPECT_EQ(browser.Started(), QStringList{"fakebrowser --new-window file:///tmp/Temp1.html"});
+    ASSERT_EQ(handlers.Urls().size(), 1);
+    EXPECT_EQ(handlers.Urls().at(0).toString(), "http://www.example.com/a b.htm");
 }
 
 struct CheckedCase {
@@ -124,8 +126,10 @@ TEST_P(OpenUrlCheckedCases, AsksOnlyForARemoteAddressWhileOffline) {
     SetInternetConnectedOverride(GetParam().connected);
     if (GetParam().answer)
         prompts.AnswerButton(*GetParam().answer);
+    FakeWebBrowser files(FakeWebBrowser::DefaultEntry);
     OpenUrlChecked(GetParam().url);
-    EXPECT_EQ(browser.Urls().size(), GetParam().opened ? 1 : 0);
+    const bool local = GetParam().url.startsWith('/');
+    EXPECT_EQ(local ? files.Started().size() : browser.Urls().size(), GetParam().opened ? 1 : 0);
     if (!GetParam().answer) {
         EXPECT_TRUE(prompts.Records().isEmpty());
         return;

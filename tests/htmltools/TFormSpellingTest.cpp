@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +65,7 @@ protected:
     bool Run(QString& text, const std::function<void(TFormSpelling&)>& steps) {
         QObject context;
         QTimer::singleShot(0, &context, [&] { steps(*form_); });
-        return form_->CheckSpelling(text, "page.htm", true);
+        return form_->CheckSpelling(text, fileName_, true);
     }
 
     // Does Actions one by one while the dialog is up; returns what was seen at each.
@@ -90,6 +91,7 @@ protected:
     }
 
     std::unique_ptr<TFormSpelling> form_;
+    QString fileName_ = "page.htm";
 };
 
 TEST_F(SpellingDialog, StepsThroughTheWords) {
@@ -207,18 +209,33 @@ bool PreviewReports(TEmbeddedWB& browser, const QString& script, bool once = fal
 }
 
 TEST_F(SpellingDialog, PreviewMarksTheWordAndScrollsToIt) {
-    QString text = "<script>document.title = 'ran';</script>" +
+    // The page's style sheet and picture, from a folder above its own.
+    const QString site = QDir::homePath() + "/Sites/";
+    QDir().mkpath(site + "img");
+    QDir().mkpath(site + "sub");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(site + "img/pic.png", "PNG"));
+    QFile css(site + "site.css");
+    ASSERT_TRUE(css.open(QIODevice::WriteOnly));
+    css.write("p { color: rgb(0, 128, 0) }");
+    css.close();
+    QString text = "<link rel=stylesheet href=\"../site.css\"><img id=pic src=\"../img/pic.png\">"
+                   "<script>document.title = 'ran';</script>" +
                    QString("<p>the cat</p>\r\n").repeated(300) +
                    "<p>the <b>zork</b> sat</p><p>zat</p>";
     ScriptedPrompts prompts;
     prompts.AnswerButton(QMessageBox::Ok);
     bool marked = false, scriptRan = true, followed = false;
+    fileName_ = site + "sub/page.htm";
     Run(text, [&](TFormSpelling& f) {
         EXPECT_EQ(f.PageControl->currentWidget(), f.TSPreview);
         marked = PreviewReports(*f.EmbeddedWB,
                                 "var e = document.getElementById('idFocus');"
                                 "e != null && e.textContent == 'zork' && window.scrollY > 0 &&"
-                                "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)'");
+                                "getComputedStyle(e).backgroundColor == 'rgb(0, 0, 255)' && "
+                                "getComputedStyle(e.parentNode).color == 'rgb(0, 128, 0)' && "
+                                "document.getElementById('pic').naturalWidth == 8");
         scriptRan = PreviewReports(*f.EmbeddedWB, "document.title == 'ran'", true);
         f.ButtonIgnore->click();
         followed = PreviewReports(*f.EmbeddedWB,
