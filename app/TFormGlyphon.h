@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MarkupContext.h"
 #include "app/TBMRUList.h"
 #include "common/FormStorage.h"
 #include "editor/TGlyphEdit.h"
@@ -412,6 +413,16 @@ public:
     void MIActiveXControlClick();
     void MITableClick();
     void MIHTMLColorClick();
+    // ---- Writing HTML: closing tags as they are typed, completion (TagTypingCommands.cpp) ----
+    QAction* MICloseTagsAsYouType = nullptr;
+    void ConnectTagTyping();
+    // Whether the document's language is HTML or embeds it (PHP).
+    bool EditsMarkup() const;
+    // The markup context of the text before column X (1-based) of the caret's line.
+    TMarkupContext MarkupContextBefore(int x) const;
+    // After a character is typed: closes the tag it ends.
+    void GlyphEditCharTyped(QChar ch);
+    void MICloseTagsAsYouTypeClick();
     // ---- Tidy commands (TidyCommands.cpp) ----
     // The Tidy options: the dialog every Tidy run reads its options from.
     std::unique_ptr<TFormTidyProperties> FormTidyProperties;
