@@ -44,9 +44,9 @@ private:
             if (At(u"<!--")) {
                 k.Place = TMarkupPlace::Comment;
                 i_ += 3;
-            } else if (i_ + 1 < text_->size() &&
-                       (text_->at(i_ + 1).isLetter() || text_->at(i_ + 1) == u'/' ||
-                        text_->at(i_ + 1) == u'!')) {
+            } else if (i_ + 1 == text_->size() || text_->at(i_ + 1).isLetter() ||
+                       text_->at(i_ + 1) == u'/' || text_->at(i_ + 1) == u'!') {
+                // A < at the position starts the name about to be typed.
                 StartTag();
             }
             return;
@@ -230,4 +230,150 @@ QString EndTagNameForSlash(const TMarkupContext& beforeLess, QStringView after) 
         after.startsWith(QStringLiteral("</") + text, Qt::CaseInsensitive))
         return {};
     return text;
+}
+
+namespace {
+
+// The run of name characters at the end of Text.
+QString TrailingName(QStringView text) {
+    qsizetype start = text.size();
+    while (start > 0 && IsNameChar(text.at(start - 1)))
+        --start;
+    return text.mid(start).toString();
+}
+
+QStringList CssEntries(TCompletion& completion, QStringView css, bool inAttribute) {
+    qsizetype mark = -1;
+    for (qsizetype i = css.size() - 1; i >= 0 && mark < 0; --i) {
+        if (QStringView(u"{;:}").contains(css.at(i)))
+            mark = i;
+    }
+    completion.Prefix = TrailingName(css);
+    const TGlyphVocabulary& vocabulary = TGlyphVocabulary::Get();
+    const QChar at = mark >= 0 ? css.at(mark) : QChar();
+    if (at == u':') {
+        qsizetype start = mark;
+        while (start > 0 && (css.at(start - 1).isLetterOrNumber() || css.at(start - 1) == u'-'))
+            --start;
+        const TGlyphVocabularyAttribute* property =
+            vocabulary.CssProperty(css.mid(start, mark - start).toString());
+        completion.Kind = TCompletionKind::CssValue;
+        return (property ? property->Values : QStringList()) + vocabulary.CssCommonValues();
+    }
+    if (at == u'{' || at == u';' || (at.isNull() && inAttribute)) {
+        completion.Kind = TCompletionKind::CssProperty;
+        QStringList names;
+        for (const TGlyphVocabularyAttribute& property : vocabulary.CssProperties())
+            names << property.Name;
+        return names;
+    }
+    return {};
+}
+
+} // namespace
+
+TCompletion CompletionAt(const TMarkupContext& k, QStringView lineBefore, bool lowerCaseTags) {
+    TCompletion completion;
+    const TGlyphVocabulary& vocabulary = TGlyphVocabulary::Get();
+    // A character reference being written: & and letters or digits up to the position.
+    const qsizetype amp = lineBefore.lastIndexOf(u'&');
+    const bool entityPlace = k.Place == TMarkupPlace::Text ||
+                             (k.Place == TMarkupPlace::AttributeValue && !k.Quote.isNull());
+    if (entityPlace && amp >= 0) {
+        const QStringView name = lineBefore.mid(amp + 1);
+        if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.isLetterOrNumber(); })) {
+            completion.Kind = TCompletionKind::Entity;
+            completion.Prefix = name.toString();
+            completion.Entries = vocabulary.Entities();
+            return completion;
+        }
+    }
+    switch (k.Place) {
+    case TMarkupPlace::TagName:
+        if (!k.TagName.isEmpty() && !k.TagName.at(0).isLetter())
+            break;
+        completion.Kind = TCompletionKind::Element;
+        completion.Prefix = k.TagName;
+        // A name begun follows its own case.
+        if (!k.TagName.isEmpty())
+            lowerCaseTags = k.TagName.at(0).isLower();
+        for (const TGlyphVocabularyElement& element : vocabulary.Elements()) {
+            if (!element.Obsolete && !element.Foreign && element.Name.at(0).isLetter())
+                completion.Entries << (lowerCaseTags ? element.Name : element.Name.toUpper());
+        }
+        completion.Entries.sort(Qt::CaseInsensitive);
+        break;
+    case TMarkupPlace::TagBody: {
+        if (k.TagName.isEmpty() || !k.TagName.at(0).isLetter())
+            break;
+        completion.Kind = TCompletionKind::Attribute;
+        completion.Prefix = TrailingName(lineBefore);
+        QStringList present = k.TagAttributes;
+        if (!completion.Prefix.isEmpty() && !present.isEmpty())
+            present.removeLast(); // the name being typed
+        const TGlyphVocabularyElement* element = vocabulary.Element(k.TagName);
+        for (const TGlyphVocabularyElement* from : {element, &vocabulary.GlobalAttributes()}) {
+            for (const TGlyphVocabularyAttribute& attribute :
+                 from ? from->Attributes : std::vector<TGlyphVocabularyAttribute>()) {
+                if (!present.contains(attribute.Name, Qt::CaseInsensitive) &&
+                    !completion.Entries.contains(attribute.Name))
+                    completion.Entries << attribute.Name;
+            }
+        }
+        break;
+    }
+    case TMarkupPlace::AttributeValue: {
+        if (k.AttributeName.compare(u"style", Qt::CaseInsensitive) == 0) {
+            completion.Entries = CssEntries(completion, k.Value, true);
+            break;
+        }
+        const TGlyphVocabularyElement* element = vocabulary.Element(k.TagName);
+        const TGlyphVocabularyAttribute* attribute =
+            element ? element->Attribute(k.AttributeName) : nullptr;
+        if (!attribute || attribute->Values.isEmpty())
+            attribute = vocabulary.GlobalAttributes().Attribute(k.AttributeName);
+        if (attribute && !attribute->Values.isEmpty()) {
+            completion.Kind = TCompletionKind::Value;
+            completion.Prefix = k.Value;
+            completion.Entries = attribute->Values;
+        }
+        break;
+    }
+    case TMarkupPlace::RawText:
+        if (k.RawElement == u"style")
+            completion.Entries = CssEntries(completion, k.RawText, false);
+        break;
+    default:
+        break;
+    }
+    if (completion.Entries.isEmpty())
+        completion.Kind = TCompletionKind::None;
+    return completion;
+}
+
+bool WritesLowerCaseTags(const std::function<QString(int)>& line, int count) {
+    // The first tag within the first thousand lines decides.
+    for (int y = 1; y <= std::min(count, 1000); ++y) {
+        const QString text = line(y);
+        for (qsizetype i = text.indexOf(u'<'); i >= 0; i = text.indexOf(u'<', i + 1)) {
+            qsizetype n = i + 1;
+            if (n < text.size() && text.at(n) == u'/')
+                ++n;
+            if (n < text.size() && text.at(n).isLetter())
+                return text.at(n).isLower();
+        }
+    }
+    return false;
+}
+
+QString TagsInCase(const QString& markup, bool lowerCase) {
+    QString result = markup;
+    for (qsizetype i = result.indexOf(u'<'); i >= 0; i = result.indexOf(u'<', i + 1)) {
+        qsizetype n = i + 1;
+        if (n < result.size() && result.at(n) == u'/')
+            ++n;
+        for (; n < result.size() && result.at(n).isLetterOrNumber(); ++n)
+            result[n] = lowerCase ? result.at(n).toLower() : result.at(n).toUpper();
+    }
+    return result;
 }

@@ -46,3 +46,23 @@ QString EndTagForGreater(const TMarkupContext& before, QChar previous, QStringVi
 // What typing `</` inserts: the name of the nearest element left open and `>`, given the
 // context before the `<` and the text after the caret; empty outside text or with none open.
 QString EndTagNameForSlash(const TMarkupContext& beforeLess, QStringView after);
+
+// What the completion list offers at a position: the names that can stand there and the part
+// of one already typed before the position.
+enum class TCompletionKind { None, Element, Attribute, Value, Entity, CssProperty, CssValue };
+struct TCompletion {
+    TCompletionKind Kind = TCompletionKind::None;
+    QString Prefix;
+    QStringList Entries;
+};
+
+// The completion at the end of Context; LineBefore is the line's text before the position.
+// Element names are written in lower case or in upper case as LowerCaseTags says.
+TCompletion CompletionAt(const TMarkupContext& context, QStringView lineBefore, bool lowerCaseTags);
+
+// Whether the document writes its tags in lower case, judged by its first tag; a document
+// without tags is written in upper case. `line` gives the text of a line, from 1 to Count.
+bool WritesLowerCaseTags(const std::function<QString(int)>& line, int count);
+
+// Markup with the names of its tags in the document's case; attributes and values unchanged.
+QString TagsInCase(const QString& markup, bool lowerCase);

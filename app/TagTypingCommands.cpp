@@ -1,10 +1,12 @@
-// Writing HTML: end tags closed as they are typed, in HTML and PHP documents.
+// Writing HTML in HTML and PHP documents: end tags closed as they are typed, and the completion
+// list of elements, attributes, values, character references and CSS.
 
 #include "app/MarkupContext.h"
 #include "app/TFormGlyphon.h"
 #include "common/AppHelpers.h"
 #include "common/AppTitle.h"
 #include "common/SettingsIni.h"
+#include "editor/TGlyphEditView.h"
 
 #include <QMenu>
 
@@ -26,7 +28,14 @@ void TFormGlyphon::ConnectTagTyping() {
                                           QChar& ch, QVariant&) {
         if (command == ecChar)
             GlyphEditCharTyped(ch);
+        else if (command == ecDeleteLastChar && CompletionPopup->isVisible())
+            FilterCompletion();
+        else
+            CompletionPopup->hide();
     };
+    CompletionPopup = new TCompletionPopup(this);
+    connect(CompletionPopup, &TCompletionPopup::Chosen, this,
+            [this](const QString& entry) { RunCommand([&] { AcceptCompletion(entry); }); });
 }
 
 void TFormGlyphon::MICloseTagsAsYouTypeClick() {
@@ -44,8 +53,24 @@ TMarkupContext TFormGlyphon::MarkupContextBefore(int x) const {
 }
 
 void TFormGlyphon::GlyphEditCharTyped(QChar ch) {
-    if ((ch != u'>' && ch != u'/') || !MICloseTagsAsYouType->isChecked() || !EditsMarkup() ||
-        GlyphEdit.ReadOnly())
+    if (!EditsMarkup() || GlyphEdit.ReadOnly()) {
+        CompletionPopup->hide();
+        return;
+    }
+    // A character that cannot continue a name closes the list and is typed.
+    const bool continuesName = ch.isLetterOrNumber() || ch == u'-' || ch == u'_' || ch == u':';
+    if (CompletionPopup->isVisible() && continuesName)
+        FilterCompletion();
+    else
+        CompletionPopup->hide();
+    if (MICloseTagsAsYouType->isChecked())
+        CloseTagTyped(ch);
+    if (ch == u'<' || ch == u'&' || ch == u' ' || ch == u'"')
+        OpenCompletion(ch);
+}
+
+void TFormGlyphon::CloseTagTyped(QChar ch) {
+    if (ch != u'>' && ch != u'/')
         return;
     const int x = GlyphEdit.CaretX();
     const int y = GlyphEdit.CaretY();
@@ -67,4 +92,106 @@ void TFormGlyphon::GlyphEditCharTyped(QChar ch) {
     GlyphEdit.SetSelectedText(insert);
     if (ch == u'>')
         GlyphEdit.SetCaretXY({x, y});
+}
+
+QString TFormGlyphon::InDocumentCase(const QString& markup) const {
+    const bool lower =
+        WritesLowerCaseTags([this](int y) { return GlyphEdit.LineText(y); }, GlyphEdit.LineCount());
+    return TagsInCase(markup, lower);
+}
+
+void TFormGlyphon::OpenCompletion(std::optional<QChar> automatic) {
+    if (!EditsMarkup())
+        return;
+    const int x = GlyphEdit.CaretX();
+    const QString line = GlyphEdit.LineText(GlyphEdit.CaretY());
+    const QStringView before = QStringView(line).left(std::min<qsizetype>(x - 1, line.size()));
+    const bool lower =
+        WritesLowerCaseTags([this](int y) { return GlyphEdit.LineText(y); }, GlyphEdit.LineCount());
+    const TCompletion completion = CompletionAt(MarkupContextBefore(x), before, lower);
+    if (automatic) {
+        // Only the list that the character typed asks for opens by itself.
+        const TCompletionKind wanted = *automatic == u'<'   ? TCompletionKind::Element
+                                       : *automatic == u'&' ? TCompletionKind::Entity
+                                       : *automatic == u' ' ? TCompletionKind::Attribute
+                                                            : TCompletionKind::Value;
+        const bool styleValue = *automatic == u'"' && before.endsWith(u"=\"") &&
+                                completion.Kind == TCompletionKind::CssProperty;
+        if (completion.Kind != wanted && !styleValue)
+            return;
+        if (*automatic == u'"' && !before.endsWith(u"=\""))
+            return;
+    }
+    if (completion.Kind == TCompletionKind::None) {
+        CompletionPopup->hide();
+        return;
+    }
+    completionKind_ = completion.Kind;
+    completionStartX_ = x - int(completion.Prefix.size());
+    const QRect caret = GlyphEditView->CaretRect();
+    CompletionPopup->Open(completion.Entries, completion.Prefix,
+                          GlyphEditView->viewport()->mapToGlobal(caret.bottomLeft()));
+}
+
+void TFormGlyphon::FilterCompletion() {
+    const int x = GlyphEdit.CaretX();
+    if (completionKind_ == TCompletionKind::Element && x > completionStartX_) {
+        OpenCompletion(); // the case of the name begun decides the case of the list
+        return;
+    }
+    if (x < completionStartX_) {
+        CompletionPopup->hide();
+        return;
+    }
+    const QString line = GlyphEdit.LineText(GlyphEdit.CaretY());
+    CompletionPopup->Filter(line.mid(completionStartX_ - 1, x - completionStartX_));
+}
+
+bool TFormGlyphon::CompletionKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Space && modifiers == Qt::ControlModifier) {
+        OpenCompletion();
+        return true;
+    }
+    if (!CompletionPopup->isVisible() || (modifiers & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        AcceptCompletion(CompletionPopup->Choice());
+        return true;
+    case Qt::Key_Escape:
+        CompletionPopup->hide();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        CompletionPopup->Move(key == Qt::Key_Up ? -1 : 1);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        CompletionPopup->Move(key == Qt::Key_PageUp ? -9 : 9);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFormGlyphon::AcceptCompletion(const QString& entry) {
+    CompletionPopup->hide();
+    if (entry.isEmpty() || GlyphEdit.ReadOnly())
+        return;
+    const int y = GlyphEdit.CaretY();
+    QString text = entry;
+    int back = 0;
+    if (completionKind_ == TCompletionKind::Attribute) {
+        text += QStringLiteral("=\"\"");
+        back = 1; // between the quotes
+    } else if (completionKind_ == TCompletionKind::Entity) {
+        text += u';';
+    }
+    GlyphEdit.SetSelectionAnchor({completionStartX_, y});
+    GlyphEdit.SetSelectionActiveEnd(GlyphEdit.CaretXY());
+    GlyphEdit.SetSelectedText(text);
+    GlyphEdit.SetCaretX(GlyphEdit.CaretX() - back);
+    GlyphEdit.ScrollCaretIntoView();
 }

@@ -6,6 +6,7 @@
 #include "editor/TGlyphEditView.h"
 #include "support/MainWindowStart.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -113,6 +114,97 @@ TEST_F(TagTyping, EndTagsCloseAsTheyAreTyped) {
         QTest::keyClick(form->GlyphEditView, Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(Shown(*form).toStdString(), c.AfterUndo.toStdString()) << what << ", after Undo";
     }
+}
+
+struct TCompletionCase {
+    QString Extension;
+    QString Before;    // "|" is the caret
+    QString Keys;      // typed; a final "^" is Ctrl+Space
+    QStringList First; // the first entries offered, none when the list stays closed
+    QString Accepted;  // after Enter
+};
+
+// The completion list in the main window: what each context offers first, filtered as the user
+// types, with the keyboard focus staying in the editor; Enter inserts the first entry.
+TEST_F(TagTyping, CompletionOffersWhatFitsThePlace) {
+    const TCompletionCase cases[] = {
+        {".html", "|", "<se", {"search", "section", "select"}, "<search|"},
+        {".html", "|", "<SE", {"SEARCH", "SECTION", "SELECT"}, "<SEARCH|"},
+        {".html", "<p>\n|</p>", "<fig", {"figcaption", "figure"}, "<p>\n<figcaption|</p>"},
+        {".html", "<BODY>\n|</BODY>", "<^", {"A", "ABBR", "ADDRESS"}, "<BODY>\n<A|</BODY>"},
+        {".html", "|", "<a ", {"href", "target", "download"}, "<a href=\"|\""},
+        {".html",
+         "<a href=\"x\" |",
+         "^",
+         {"target", "download", "ping"},
+         "<a href=\"x\" target=\"|\""},
+        {".html", "<img |", "lo^", {"loading"}, "<img loading=\"|\""},
+        {".html", "<input type=|", "\"", {"hidden", "text", "search"}, "<input type=\"hidden|"},
+        {".html", "<input type=\"|", "ch^", {"checkbox"}, "<input type=\"checkbox|"},
+        {".html", "<a target=\"|", "^", {"_blank", "_self", "_parent"}, "<a target=\"_blank|"},
+        {".html", "<p>|", "&hel", {"hellip"}, "<p>&hellip;|"},
+        {".html", "<p>|", "&cop", {"copy", "copysr"}, "<p>&copy;|"},
+        {".html", "<style>\nbody { |", "dis^", {"display"}, "<style>\nbody { display|"},
+        {".html",
+         "<style>\nbody { display: |",
+         "f^",
+         {"flex", "flow-root"},
+         "<style>\nbody { display: flex|"},
+        {".html",
+         "<div style=|",
+         "\"",
+         {"accent-color", "align-content", "align-items"},
+         "<div style=\"accent-color|"},
+        {".html",
+         "<div style=\"justify-content: |",
+         "sp^",
+         {"space-between", "space-around", "space-evenly"},
+         "<div style=\"justify-content: space-between|"},
+        {".php", "<?php ?>\n|</p>", "<art", {"article"}, "<?php ?>\n<article|</p>"},
+        {".html", "<!-- |", "<se", {}, "<!-- <se|"},
+        {".html", "<script>|", "<se", {}, "<script><se|"},
+        {".html", "<p>|", "<se>", {}, "<p><se>|</se></p>"},
+        {".txt", "|", "<se^", {}, "<se|"},
+    };
+    for (const TCompletionCase& c : cases) {
+        const std::string what = (c.Extension + ' ' + c.Before + " + " + c.Keys).toStdString();
+        Open(c.Extension, c.Before);
+        const bool ctrlSpace = c.Keys.endsWith(u'^');
+        QTest::keyClicks(form->GlyphEditView, ctrlSpace ? c.Keys.chopped(1) : c.Keys);
+        if (ctrlSpace)
+            QTest::keyClick(form->GlyphEditView, Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_EQ(form->CompletionPopup->isVisible(), !c.First.isEmpty()) << what;
+        EXPECT_EQ(form->CompletionPopup->Shown().mid(0, c.First.size()).join(' ').toStdString(),
+                  c.First.join(' ').toStdString())
+            << what;
+        EXPECT_EQ(QApplication::focusWidget(), form->GlyphEditView) << what;
+        QTest::keyClick(form->GlyphEditView, Qt::Key_Return);
+        if (!c.First.isEmpty()) {
+            EXPECT_EQ(Shown(*form).toStdString(), c.Accepted.toStdString()) << what;
+        }
+        EXPECT_FALSE(form->CompletionPopup->isVisible()) << what;
+    }
+}
+
+// Esc closes the list; a character that cannot continue a name closes it and is typed; the
+// arrow keys move in it; Tab inserts like Enter.
+TEST_F(TagTyping, TheListTakesOnlyItsOwnKeys) {
+    Open(".html", "<p>|");
+    QTest::keyClicks(form->GlyphEditView, "<d");
+    ASSERT_TRUE(form->CompletionPopup->isVisible());
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Escape);
+    EXPECT_FALSE(form->CompletionPopup->isVisible());
+    EXPECT_EQ(Shown(*form), "<p><d|");
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(form->CompletionPopup->isVisible());
+    QTest::keyClicks(form->GlyphEditView, "*");
+    EXPECT_FALSE(form->CompletionPopup->isVisible());
+    EXPECT_EQ(Shown(*form), "<p><d*|");
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Backspace);
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Space, Qt::ControlModifier);
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Down);
+    QTest::keyClick(form->GlyphEditView, Qt::Key_Tab);
+    EXPECT_EQ(Shown(*form), "<p><datalist|") << "the second of data, datalist";
 }
 
 // The switch is an item of the Edit menu, on at first, kept in the settings file.
