@@ -186,24 +186,18 @@ bool IsVoidElement(const QString& name) {
     return element && element->Void;
 }
 
-TMarkupContext MarkupContextAt(const std::function<QString(int)>& line, int y, int x,
-                               int lookBack) {
-    QString last = line(y).left(x);
-    int first = y;
-    qsizetype size = last.size();
-    while (first > 1 && size < lookBack) {
-        --first;
-        size += line(first).size() + 1;
+TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int lookBack) {
+    const int from = std::max(0, x - lookBack);
+    QStringList parts = {lines.Mid(y, from, x - from)};
+    qsizetype size = parts.first().size();
+    for (int n = y - 1; n >= 1 && size < lookBack && from == 0; --n) {
+        const int length = lines.Length(n);
+        const int take = int(std::min<qsizetype>(length, lookBack - size));
+        parts.prepend(lines.Mid(n, length - take, take) + u'\n');
+        size += take + 1;
     }
-    QString text;
-    text.reserve(size);
-    for (int n = first; n < y; ++n) {
-        text += line(n);
-        text += u'\n';
-    }
-    text += last;
     TMarkupScanner scanner;
-    scanner.Scan(text);
+    scanner.Scan(parts.join(QString()));
     return scanner.context;
 }
 
@@ -351,10 +345,9 @@ TCompletion CompletionAt(const TMarkupContext& k, QStringView lineBefore, bool l
     return completion;
 }
 
-bool WritesLowerCaseTags(const std::function<QString(int)>& line, int count) {
-    // The first tag within the first thousand lines decides.
-    for (int y = 1; y <= std::min(count, 1000); ++y) {
-        const QString text = line(y);
+bool WritesLowerCaseTags(const TMarkupLines& lines) {
+    for (int y = 1; y <= std::min(lines.Count, 1000); ++y) {
+        const QString text = lines.Mid(y, 0, 4096);
         for (qsizetype i = text.indexOf(u'<'); i >= 0; i = text.indexOf(u'<', i + 1)) {
             qsizetype n = i + 1;
             if (n < text.size() && text.at(n) == u'/')

@@ -28,11 +28,17 @@ struct TMarkupContext {
     QString RawText;           // in raw text: its text up to the position
 };
 
-// The context at column `x` (0-based) of line `y` (1-based). `line` gives the text of a line.
-// The scan starts at most about `lookBack` characters before the position (at a line start):
-// open elements further up are not seen, and a position is taken to be in text there.
-TMarkupContext MarkupContextAt(const std::function<QString(int)>& line, int y, int x,
-                               int lookBack = 16384);
+// A document's lines (1-based), read in parts so that a very long line is never copied whole.
+struct TMarkupLines {
+    int Count = 0;
+    std::function<int(int y)> Length;
+    std::function<QString(int y, int from, int count)> Mid;
+};
+
+// The context at column `x` (0-based) of line `y` (1-based). The scan starts at most
+// `lookBack` characters before the position: open elements further up are not seen, and a
+// position is taken to be in text there. So a keystroke costs the same anywhere in any file.
+TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int lookBack = 16384);
 
 // Whether Name's elements have no end tag.
 bool IsVoidElement(const QString& name);
@@ -60,9 +66,9 @@ struct TCompletion {
 // Element names are written in lower case or in upper case as LowerCaseTags says.
 TCompletion CompletionAt(const TMarkupContext& context, QStringView lineBefore, bool lowerCaseTags);
 
-// Whether the document writes its tags in lower case, judged by its first tag; a document
-// without tags is written in upper case. `line` gives the text of a line, from 1 to Count.
-bool WritesLowerCaseTags(const std::function<QString(int)>& line, int count);
+// Whether the document writes its tags in lower case, judged by its first tag (looked for in
+// the first thousand lines); a document without tags is written in upper case.
+bool WritesLowerCaseTags(const TMarkupLines& lines);
 
 // Markup with the names of its tags in the document's case; attributes and values unchanged.
 QString TagsInCase(const QString& markup, bool lowerCase);

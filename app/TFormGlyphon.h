@@ -421,6 +421,7 @@ public:
     void ConnectTagTyping();
     // Whether the document's language is HTML or embeds it (PHP).
     bool EditsMarkup() const;
+    TMarkupLines DocumentLines() const;
     // The markup context of the text before column X (1-based) of the caret's line.
     TMarkupContext MarkupContextBefore(int x) const;
     // After a character is typed: closes the tag it ends, filters or opens the completion list.

@@ -47,9 +47,15 @@ bool TFormGlyphon::EditsMarkup() const {
            CurrentHighlighter() == &GlyphPHPHighlighter;
 }
 
+TMarkupLines TFormGlyphon::DocumentLines() const {
+    return {GlyphEdit.LineCount(), [this](int y) { return GlyphEdit.Lines().LineLength(y - 1); },
+            [this](int y, int from, int count) {
+                return GlyphEdit.Lines().LineMid(y - 1, from, count);
+            }};
+}
+
 TMarkupContext TFormGlyphon::MarkupContextBefore(int x) const {
-    return MarkupContextAt([this](int y) { return GlyphEdit.LineText(y); }, GlyphEdit.CaretY(),
-                           x - 1);
+    return MarkupContextAt(DocumentLines(), GlyphEdit.CaretY(), x - 1);
 }
 
 void TFormGlyphon::GlyphEditCharTyped(QChar ch) {
@@ -74,18 +80,20 @@ void TFormGlyphon::CloseTagTyped(QChar ch) {
         return;
     const int x = GlyphEdit.CaretX();
     const int y = GlyphEdit.CaretY();
-    const QString line = GlyphEdit.LineText(y);
-    // The character typed stands right before the caret (typing over a selection included).
-    if (x < 2 || x - 2 >= line.size() || line.at(x - 2) != ch)
+    // The character typed stands right before the caret (typing over a selection included);
+    // the end tags to compare with are short, so a little of the line after the caret will do.
+    const TMarkupLines lines = DocumentLines();
+    const int from = std::max(0, x - 3);
+    const QString typed = lines.Mid(y, from, x - 1 - from);
+    if (typed.isEmpty() || typed.back() != ch)
         return;
-    const QStringView after = QStringView(line).mid(x - 1);
+    const QChar previous = typed.size() >= 2 ? typed.at(typed.size() - 2) : QChar();
+    const QString after = lines.Mid(y, x - 1, 256);
     QString insert;
-    if (ch == u'>') {
-        insert =
-            EndTagForGreater(MarkupContextBefore(x - 1), x >= 3 ? line.at(x - 3) : QChar(), after);
-    } else if (x >= 3 && line.at(x - 3) == u'<') {
+    if (ch == u'>')
+        insert = EndTagForGreater(MarkupContextBefore(x - 1), previous, after);
+    else if (previous == u'<')
         insert = EndTagNameForSlash(MarkupContextBefore(x - 2), after);
-    }
     if (insert.isEmpty())
         return;
     // An insertion of its own, so that one Undo takes back only what was added.
@@ -95,20 +103,18 @@ void TFormGlyphon::CloseTagTyped(QChar ch) {
 }
 
 QString TFormGlyphon::InDocumentCase(const QString& markup) const {
-    const bool lower =
-        WritesLowerCaseTags([this](int y) { return GlyphEdit.LineText(y); }, GlyphEdit.LineCount());
-    return TagsInCase(markup, lower);
+    return TagsInCase(markup, WritesLowerCaseTags(DocumentLines()));
 }
 
 void TFormGlyphon::OpenCompletion(std::optional<QChar> automatic) {
     if (!EditsMarkup())
         return;
     const int x = GlyphEdit.CaretX();
-    const QString line = GlyphEdit.LineText(GlyphEdit.CaretY());
-    const QStringView before = QStringView(line).left(std::min<qsizetype>(x - 1, line.size()));
-    const bool lower =
-        WritesLowerCaseTags([this](int y) { return GlyphEdit.LineText(y); }, GlyphEdit.LineCount());
-    const TCompletion completion = CompletionAt(MarkupContextBefore(x), before, lower);
+    // Names and references are short: the end of the line before the caret will do.
+    const int from = std::max(0, x - 1 - 256);
+    const QString before = DocumentLines().Mid(GlyphEdit.CaretY(), from, x - 1 - from);
+    const TCompletion completion =
+        CompletionAt(MarkupContextBefore(x), before, WritesLowerCaseTags(DocumentLines()));
     if (automatic) {
         // Only the list that the character typed asks for opens by itself.
         const TCompletionKind wanted = *automatic == u'<'   ? TCompletionKind::Element
@@ -143,8 +149,8 @@ void TFormGlyphon::FilterCompletion() {
         CompletionPopup->hide();
         return;
     }
-    const QString line = GlyphEdit.LineText(GlyphEdit.CaretY());
-    CompletionPopup->Filter(line.mid(completionStartX_ - 1, x - completionStartX_));
+    CompletionPopup->Filter(GlyphEdit.Lines().LineMid(GlyphEdit.CaretY() - 1, completionStartX_ - 1,
+                                                      x - completionStartX_));
 }
 
 bool TFormGlyphon::CompletionKeyDown(int key, Qt::KeyboardModifiers modifiers) {
