@@ -2,61 +2,90 @@
 
 #include "highlight/GlyphVocabulary.h"
 
+#include <QSet>
+#include <vector>
+
 namespace {
 
 bool IsNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
 }
 
-bool IsRawTextElement(const QString& lower) {
-    return lower == u"script" || lower == u"style" || lower == u"textarea" || lower == u"title";
+bool IsOneOf(QStringView name, std::initializer_list<QStringView> names) {
+    for (QStringView n : names) {
+        if (n.size() == name.size() && n.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool IsRawTextElement(QStringView name) {
+    return IsOneOf(name, {u"script", u"style", u"textarea", u"title"});
 }
 
 // Elements that a start tag of the same name closes without an end tag (<li>a<li>b).
-bool ClosesItsLikeImplicitly(const QString& lower) {
-    static const QStringList names = {"p", "li", "dt", "dd", "tr", "td", "th", "option"};
-    return names.contains(lower);
+bool ClosesItsLikeImplicitly(QStringView name) {
+    return IsOneOf(name, {u"p", u"li", u"dt", u"dd", u"tr", u"td", u"th", u"option"});
 }
 
+// A part of the scanned text.
+struct TSpan {
+    qsizetype Start = 0;
+    qsizetype Length = 0;
+};
+
+// One pass over the text; names and values are kept as places in the text while scanning, and
+// made strings only for the context at the end, so that a scan allocates almost nothing.
 class TMarkupScanner {
 public:
-    TMarkupContext context;
-
-    void Scan(const QString& text) {
-        text_ = &text;
-        for (i_ = 0; i_ < text.size(); ++i_)
-            Step(text.at(i_));
+    TMarkupContext Scan(const QString& text) {
+        text_ = text;
+        for (i_ = 0; i_ < text_.size(); ++i_)
+            Step(text_.at(i_));
+        TMarkupContext k;
+        k.Place = place_;
+        for (const TSpan& open : open_)
+            k.OpenElements << View(open).toString();
+        k.TagName = View(tagName_).toString();
+        for (const TSpan& attribute : attributes_)
+            k.TagAttributes << View(attribute).toString();
+        if (place_ == TMarkupPlace::AttributeValue) {
+            k.AttributeName = attributes_.empty() ? QString() : View(attributes_.back()).toString();
+            k.Quote = quote_;
+            if (valueStarted_)
+                k.Value = text_.mid(valueStart_ + (quote_.isNull() ? 0 : 1)).toString();
+        }
+        if (place_ == TMarkupPlace::RawText) {
+            k.RawElement = View(raw_).toString().toLower();
+            k.RawText = text_.mid(rawStart_).toString();
+        }
+        return k;
     }
 
 private:
-    bool At(QStringView s) const {
-        return QStringView(*text_).mid(i_).startsWith(s, Qt::CaseInsensitive);
-    }
+    QStringView View(TSpan span) const { return text_.mid(span.Start, span.Length); }
+    bool At(QStringView s) const { return text_.mid(i_).startsWith(s, Qt::CaseInsensitive); }
 
     void Step(QChar c) {
-        TMarkupContext& k = context;
-        switch (k.Place) {
+        switch (place_) {
         case TMarkupPlace::Text:
-            if (c != u'<')
-                return;
-            if (ServerBlockOpens())
+            if (c != u'<' || ServerBlockOpens())
                 return;
             if (At(u"<!--")) {
-                k.Place = TMarkupPlace::Comment;
+                place_ = TMarkupPlace::Comment;
                 i_ += 3;
-            } else if (i_ + 1 == text_->size() || text_->at(i_ + 1).isLetter() ||
-                       text_->at(i_ + 1) == u'/' || text_->at(i_ + 1) == u'!') {
+            } else if (i_ + 1 == text_.size() || text_.at(i_ + 1).isLetter() ||
+                       text_.at(i_ + 1) == u'/' || text_.at(i_ + 1) == u'!') {
                 // A < at the position starts the name about to be typed.
                 StartTag();
             }
             return;
         case TMarkupPlace::TagName:
-            if (IsNameChar(c) || (c == u'/' && k.TagName.isEmpty()) ||
-                (c == u'!' && k.TagName.isEmpty())) {
-                k.TagName += c;
+            if (IsNameChar(c) || ((c == u'/' || c == u'!') && tagName_.Length == 0)) {
+                ++tagName_.Length;
                 return;
             }
-            k.Place = TMarkupPlace::TagBody;
+            place_ = TMarkupPlace::TagBody;
             [[fallthrough]];
         case TMarkupPlace::TagBody:
             if (ServerBlockOpens())
@@ -64,15 +93,13 @@ private:
             if (c == u'>') {
                 EndTag();
             } else if (c == u'=') {
-                k.AttributeName = k.TagAttributes.value(k.TagAttributes.size() - 1);
-                k.Place = TMarkupPlace::AttributeValue;
-                k.Quote = QChar();
-                k.Value.clear();
+                place_ = TMarkupPlace::AttributeValue;
+                quote_ = QChar();
                 valueStarted_ = false;
             } else if (IsNameChar(c)) {
                 if (!inName_)
-                    k.TagAttributes << QString();
-                k.TagAttributes.last() += c;
+                    attributes_.push_back({i_, 0});
+                ++attributes_.back().Length;
                 inName_ = true;
                 return;
             }
@@ -85,105 +112,121 @@ private:
                 if (c.isSpace())
                     return;
                 valueStarted_ = true;
+                valueStart_ = i_;
                 if (c == u'"' || c == u'\'') {
-                    k.Quote = c;
+                    quote_ = c;
                     return;
                 }
             }
-            if (k.Quote.isNull() ? (c.isSpace() || c == u'>') : c == k.Quote) {
-                k.Place = TMarkupPlace::TagBody;
+            if (quote_.isNull() ? (c.isSpace() || c == u'>') : c == quote_) {
+                place_ = TMarkupPlace::TagBody;
                 if (c == u'>')
                     EndTag();
-                return;
             }
-            k.Value += c;
             return;
         case TMarkupPlace::Comment:
-            if (c == u'>' && i_ >= 2 && text_->at(i_ - 1) == u'-' && text_->at(i_ - 2) == u'-')
-                k.Place = TMarkupPlace::Text;
+            if (c == u'>' && i_ >= 2 && text_.at(i_ - 1) == u'-' && text_.at(i_ - 2) == u'-')
+                place_ = TMarkupPlace::Text;
             return;
         case TMarkupPlace::RawText:
             if (ServerBlockOpens())
                 return;
-            if (c == u'<' && At(QStringLiteral("</") + k.RawElement)) {
+            if (c == u'<' && i_ + 1 < text_.size() && text_.at(i_ + 1) == u'/' &&
+                text_.mid(i_ + 2).startsWith(View(raw_), Qt::CaseInsensitive))
                 StartTag();
-                return;
-            }
-            k.RawText += c;
             return;
         case TMarkupPlace::ServerBlock:
-            if (c == u'>' && i_ >= 1 && text_->at(i_ - 1) == serverCloser_)
-                k.Place = returnPlace_;
+            if (c == u'>' && i_ >= 1 && text_.at(i_ - 1) == serverCloser_)
+                place_ = returnPlace_;
             return;
         }
     }
 
     // <?php, <? and <% open a server block anywhere; it ends in the place it began.
     bool ServerBlockOpens() {
-        if (text_->at(i_) != u'<' || i_ + 1 >= text_->size())
+        if (text_.at(i_) != u'<' || i_ + 1 >= text_.size())
             return false;
-        const QChar next = text_->at(i_ + 1);
+        const QChar next = text_.at(i_ + 1);
         if (next != u'?' && next != u'%')
             return false;
-        returnPlace_ = context.Place;
+        returnPlace_ = place_;
         serverCloser_ = next;
-        context.Place = TMarkupPlace::ServerBlock;
+        place_ = TMarkupPlace::ServerBlock;
         ++i_;
         return true;
     }
 
     void StartTag() {
-        context.Place = TMarkupPlace::TagName;
-        context.TagName.clear();
-        context.TagAttributes.clear();
-        context.AttributeName.clear();
+        place_ = TMarkupPlace::TagName;
+        tagName_ = {i_ + 1, 0};
+        attributes_.clear();
         inName_ = false;
     }
 
     void EndTag() {
-        TMarkupContext& k = context;
-        const QString name = k.TagName;
-        const QString lower = name.toLower();
-        const bool selfClosing = i_ > 0 && text_->at(i_ - 1) == u'/';
-        k.Place = TMarkupPlace::Text;
-        k.TagName.clear();
-        k.TagAttributes.clear();
-        if (lower.startsWith(u'/')) {
-            const QString closed = lower.mid(1);
-            for (qsizetype n = k.OpenElements.size() - 1; n >= 0; --n) {
-                if (k.OpenElements.at(n).toLower() == closed) {
-                    k.OpenElements.erase(k.OpenElements.begin() + n, k.OpenElements.end());
+        const QStringView name = View(tagName_);
+        const bool selfClosing = i_ > 0 && text_.at(i_ - 1) == u'/';
+        place_ = TMarkupPlace::Text;
+        tagName_ = {};
+        attributes_.clear();
+        if (name.startsWith(u'/')) {
+            const QStringView closed = name.mid(1);
+            for (auto open = open_.end(); open != open_.begin();) {
+                --open;
+                if (View(*open).compare(closed, Qt::CaseInsensitive) == 0) {
+                    open_.erase(open, open_.end());
                     break;
                 }
             }
             return;
         }
-        if (name.isEmpty() || lower.startsWith(u'!') || selfClosing || IsVoidElement(lower))
+        if (name.isEmpty() || name.startsWith(u'!') || selfClosing || IsVoidElement(name))
             return;
-        if (IsRawTextElement(lower)) {
-            k.Place = TMarkupPlace::RawText;
-            k.RawElement = lower;
-            k.RawText.clear();
+        if (IsRawTextElement(name)) {
+            place_ = TMarkupPlace::RawText;
+            raw_ = {name.data() - text_.data(), name.size()};
+            rawStart_ = i_ + 1;
         }
-        if (ClosesItsLikeImplicitly(lower) && !k.OpenElements.isEmpty() &&
-            k.OpenElements.last().toLower() == lower)
-            k.OpenElements.removeLast();
-        k.OpenElements << name;
+        if (ClosesItsLikeImplicitly(name) && !open_.empty() &&
+            View(open_.back()).compare(name, Qt::CaseInsensitive) == 0)
+            open_.pop_back();
+        open_.push_back({name.data() - text_.data(), name.size()});
     }
 
-    const QString* text_ = nullptr;
+    QStringView text_;
     qsizetype i_ = 0;
+    TMarkupPlace place_ = TMarkupPlace::Text;
+    std::vector<TSpan> open_;
+    TSpan tagName_;
+    std::vector<TSpan> attributes_;
     bool inName_ = false;
     bool valueStarted_ = false;
+    qsizetype valueStart_ = 0;
+    QChar quote_;
+    TSpan raw_;
+    qsizetype rawStart_ = 0;
     TMarkupPlace returnPlace_ = TMarkupPlace::Text;
     QChar serverCloser_;
 };
 
 } // namespace
 
-bool IsVoidElement(const QString& name) {
-    const TGlyphVocabularyElement* element = TGlyphVocabulary::Get().Element(name);
-    return element && element->Void;
+bool IsVoidElement(QStringView name) {
+    // The void elements of today's HTML and the obsolete ones, asked for every start tag.
+    static const QSet<QString> names = [] {
+        QSet<QString> set;
+        for (const TGlyphVocabularyElement& element : TGlyphVocabulary::Get().Elements()) {
+            if (element.Void)
+                set.insert(element.Name.toLower());
+        }
+        return set;
+    }();
+    if (name.size() > 16)
+        return false;
+    char16_t lower[16];
+    for (qsizetype n = 0; n < name.size(); ++n)
+        lower[n] = name.at(n).toLower().unicode();
+    return names.contains(QString::fromRawData(reinterpret_cast<const QChar*>(lower), name.size()));
 }
 
 TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int lookBack) {
@@ -196,9 +239,7 @@ TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int look
         parts.prepend(lines.Mid(n, length - take, take) + u'\n');
         size += take + 1;
     }
-    TMarkupScanner scanner;
-    scanner.Scan(parts.join(QString()));
-    return scanner.context;
+    return TMarkupScanner().Scan(parts.join(QString()));
 }
 
 QString EndTagForGreater(const TMarkupContext& before, QChar previous, QStringView after) {
@@ -207,7 +248,7 @@ QString EndTagForGreater(const TMarkupContext& before, QChar previous, QStringVi
                        (before.Place == TMarkupPlace::AttributeValue && before.Quote.isNull());
     const QString& name = before.TagName;
     if (!inTag || name.isEmpty() || !name.at(0).isLetter() || previous == u'/' ||
-        IsVoidElement(name.toLower()))
+        IsVoidElement(name))
         return {};
     const QString endTag = "</" + name + '>';
     if (after.startsWith(endTag, Qt::CaseInsensitive))

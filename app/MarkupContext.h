@@ -41,7 +41,7 @@ struct TMarkupLines {
 TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int lookBack = 16384);
 
 // Whether Name's elements have no end tag.
-bool IsVoidElement(const QString& name);
+bool IsVoidElement(QStringView name);
 
 // What typing `>` inserts after the caret: the end tag of the start tag it ends, given the
 // context before the `>`, the character before it and the text after the caret; empty when
