@@ -154,7 +154,7 @@ void TFormGlyphon::FilterCompletion() {
 }
 
 bool TFormGlyphon::CompletionKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_Space && modifiers == Qt::ControlModifier) {
+    if (key == Qt::Key_Space && modifiers == Qt::ControlModifier && EditsMarkup()) {
         OpenCompletion();
         return true;
     }
