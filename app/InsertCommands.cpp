@@ -138,7 +138,7 @@ void TFormGlyphon::ConnectInsertCommands() {
     for (const TTemplateItem& entry : TemplateItems) {
         const QString templateText = QString::fromUtf8(entry.Template);
         bind(findChild<QAction*>(entry.Name),
-             [this, templateText] { InsertTemplate(templateText); });
+             [this, templateText] { InsertTemplate(InDocumentCase(templateText)); });
     }
     const auto sameAs = [this, &bind](QAction* button, const char* name) {
         bind(button, [this, name] { ClickMenuItem(findChild<QAction*>(name)); });
@@ -188,18 +188,22 @@ void TFormGlyphon::ConnectInsertCommands() {
     });
 
     GlyphEdit.OnKeyDown = [this](TCustomGlyphEdit*, int& key, Qt::KeyboardModifiers& modifiers) {
-        GlyphEditKeyDown(key, modifiers);
+        if (CompletionKeyDown(key, modifiers))
+            key = 0;
+        else
+            GlyphEditKeyDown(key, modifiers);
     };
 }
 
 void TFormGlyphon::TBStyleSelect(int index) {
     if (index >= 0 && index < int(std::size(StyleItems)))
-        InsertTemplate(QString::fromUtf8(StyleItems[index].Template));
+        InsertTemplate(InDocumentCase(QString::fromUtf8(StyleItems[index].Template)));
 }
 
 void TFormGlyphon::TBSizeSelect(int index) {
     if (index >= 0 && index < int(std::size(SizeItems)))
-        InsertTemplate(FillTemplate("<FONT size=%d>?</FONT>", {QString::number(index + 1)}));
+        InsertTemplate(
+            FillTemplate(InDocumentCase("<FONT size=%d>?</FONT>"), {QString::number(index + 1)}));
 }
 
 void TFormGlyphon::GlyphEditKeyDown(int key, Qt::KeyboardModifiers modifiers) {
@@ -216,11 +220,13 @@ void TFormGlyphon::InsertFileTemplate(const QString& format,
     QString name = QFileInfo(*fileName).fileName();
     name.replace('?', QLatin1String("&#63;"));
     InsertTemplate(FillTemplate(
-        format, {AddressAttributeText(DocumentRelativePath(DocumentFileName, *fileName)), name}));
+        InDocumentCase(format),
+        {AddressAttributeText(DocumentRelativePath(DocumentFileName, *fileName)), name}));
 }
 
 void TFormGlyphon::MIImageClick() {
-    InsertFileTemplate("<IMG src=\"%s\">?", RunPictureDialog());
+    // A picture without alt text fails every accessibility check.
+    InsertFileTemplate("<IMG src=\"%s\" alt=\"\">?", RunPictureDialog());
 }
 
 void TFormGlyphon::MIAnchorClick() {
@@ -228,14 +234,15 @@ void TFormGlyphon::MIAnchorClick() {
         Prompts().InputBox("Insert Anchor", "Enter anchor name:", QString());
     // A "?" in the name is a placeholder like any other in the template.
     if (name)
-        InsertTemplate(FillTemplate("<A name=\"%s\">?</A>", {QuotedAttributeText(*name)}));
+        InsertTemplate(
+            FillTemplate(InDocumentCase("<A name=\"%s\">?</A>"), {QuotedAttributeText(*name)}));
 }
 
 void TFormGlyphon::MIActiveXControlClick() {
     if (const std::optional<TActiveXControl> control = RunActiveXChooser(this))
-        InsertTemplate(
-            FillTemplate("<OBJECT classid=\"clsid:%s\" border=0 width=564 height=308>?</OBJECT>",
-                         {QuotedAttributeText(control->ClassId)}));
+        InsertTemplate(FillTemplate(
+            InDocumentCase("<OBJECT classid=\"clsid:%s\" border=0 width=564 height=308>?</OBJECT>"),
+            {QuotedAttributeText(control->ClassId)}));
 }
 
 void TFormGlyphon::MITableClick() {

@@ -166,6 +166,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectFileCommands();
     ConnectShellCommands();
     ConnectInsertCommands();
+    ConnectTagTyping();
     ConnectSpellingCommands();
     ConnectTidyCommands();
     ConnectFtpCommands();
@@ -221,9 +222,9 @@ void TFormGlyphon::CreateMenus() {
     MINew = AddItem(MIFile, "&New", "MINew");
     MIOpenNewWindow = AddItem(MIFile, "Open New &Window", "MIOpenNewWindow");
     MIFile->addSeparator();
-    MIOpen = AddItem(MIFile, "&Open...", "MIOpen");
-    MISave = AddItem(MIFile, "&Save", "MISave");
-    MISaveAs = AddItem(MIFile, "Save &As...", "MISaveAs");
+    MIOpen = AddItem(MIFile, "&Open...", "MIOpen", Qt::CTRL | Qt::Key_O);
+    MISave = AddItem(MIFile, "&Save", "MISave", Qt::CTRL | Qt::Key_S);
+    MISaveAs = AddItem(MIFile, "Save &As...", "MISaveAs", Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     MIEncoding = MIFile->addMenu("&Encoding");
     MIEncoding->setObjectName("MIEncoding");
     MILineBreaks = MIFile->addMenu("Line &Breaks");
@@ -241,12 +242,12 @@ void TFormGlyphon::CreateMenus() {
     MIPublish = AddItem(MIFile, "Publish", "MIPublish");
     MIFile->addSeparator();
     MIPageSetup = AddItem(MIFile, "Page Se&tup...", "MIPageSetup");
-    MIPrint = AddItem(MIFile, "&Print...", "MIPrint");
+    MIPrint = AddItem(MIFile, "&Print...", "MIPrint", Qt::CTRL | Qt::Key_P);
     MIFile->addSeparator();
     MIUpgrade = AddItem(MIFile, "&Upgrade...", "MIUpgrade");
     MIFile->addSeparator();
     MIRecentFilesEnd = MIFile->addSeparator();
-    MIExit = AddItem(MIFile, "E&xit", "MIExit");
+    MIExit = AddItem(MIFile, "E&xit", "MIExit", Qt::CTRL | Qt::Key_Q);
     NotYetAvailable({MISetAsDefaultHTMLEditor, MIPreviewInBrowser, MIQuickPreview, MIUpgrade});
 
     MIEdit = bar->addMenu("&Edit");

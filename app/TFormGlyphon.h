@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/MarkupContext.h"
 #include "app/TBMRUList.h"
+#include "app/TCompletionPopup.h"
 #include "common/FormStorage.h"
 #include "common/TDropDownPicker.h"
 #include "editor/TGlyphEdit.h"
@@ -424,6 +426,30 @@ public:
     void MIActiveXControlClick();
     void MITableClick();
     void MIHTMLColorClick();
+    // ---- Writing HTML: closing tags as they are typed, completion (TagTypingCommands.cpp) ----
+    QAction* MICloseTagsAsYouType = nullptr;
+    TCompletionKind completionKind_ = TCompletionKind::None;
+    int completionStartX_ = 0; // where the name being completed starts on the caret's line
+    void ConnectTagTyping();
+    // Whether the document's language is HTML or embeds it (PHP).
+    bool EditsMarkup() const;
+    TMarkupLines DocumentLines() const;
+    // The markup context of the text before column X (1-based) of the caret's line.
+    TMarkupContext MarkupContextBefore(int x) const;
+    // After a character is typed: closes the tag it ends, filters or opens the completion list.
+    void GlyphEditCharTyped(QChar ch);
+    void CloseTagTyped(QChar ch);
+    void MICloseTagsAsYouTypeClick();
+    // The completion list: Ctrl+Space, or by itself after <, a blank in a start tag, =" and &
+    // (Automatic names what was typed: only a list of that kind opens then).
+    TCompletionPopup* CompletionPopup = nullptr;
+    void OpenCompletion(std::optional<QChar> automatic = std::nullopt);
+    void FilterCompletion();
+    // The keys the list takes while it shows; true when the key was used.
+    bool CompletionKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void AcceptCompletion(const QString& entry);
+    // Markup with its tag names in the case the document writes its tags in.
+    QString InDocumentCase(const QString& markup) const;
     // ---- Tidy commands (TidyCommands.cpp) ----
     // The Tidy options: the dialog every Tidy run reads its options from.
     std::unique_ptr<TFormTidyProperties> FormTidyProperties;

@@ -1,5 +1,7 @@
 #include "highlight/TGlyphCssHighlighter.h"
 
+#include "highlight/GlyphVocabulary.h"
+
 using namespace GlyphLanguage;
 
 namespace {
@@ -220,6 +222,9 @@ TGlyphCssHighlighter::TGlyphCssHighlighter()
     SetKindAttribute(ctUnknown, identifier_);
 
     AddKeywords(kCssKeys, ctKey);
+    // The properties of today's CSS (flexbox, grid, transitions ...) beside the list above.
+    for (const TGlyphVocabularyAttribute& property : TGlyphVocabulary::Get().CssProperties())
+        keywords_.Add(property.Name, ctKey);
     SetReservedKind(ctKey);
 
     using H = TGlyphCssHighlighter;

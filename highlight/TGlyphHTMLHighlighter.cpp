@@ -1,5 +1,6 @@
 #include "highlight/TGlyphHTMLHighlighter.h"
 
+#include "highlight/GlyphVocabulary.h"
 #include "highlight/TGlyphKeywordTable.h"
 
 #include <algorithm>
@@ -96,6 +97,12 @@ const TGlyphKeywordTable& TagTable() {
                 std::end(kNoClosingTags)) {
                 t.Add(QString(u'/' + n.toString()), htKnownTag);
             }
+        }
+        // Every element of today's HTML, obsolete ones too: pages still hold them.
+        for (const TGlyphVocabularyElement& element : TGlyphVocabulary::Get().Elements()) {
+            t.Add(element.Name, htKnownTag);
+            if (!element.Void)
+                t.Add(QString(u'/' + element.Name), htKnownTag);
         }
         return t;
     }();
@@ -543,6 +550,16 @@ void TGlyphHTMLHighlighter::TagNameProc() {
     }
     tagNameLength_ = p - pos_;
     const QStringView name = line_.View(pos_, tagNameLength_);
+    const int first = line_[pos_] == u'/' ? pos_ + 1 : pos_;
+    if (p > first && IsAsciiLetter(line_[first]) && line_[p] == u'-') {
+        // A name with a hyphen is a custom element, valid in any page: the whole name is one
+        // known tag.
+        while (IsAsciiLetter(line_[p]) || IsDigit(line_[p]) || line_[p] == u'-')
+            ++p;
+        pos_ = p;
+        kind_ = htKnownTag;
+        return;
+    }
     pos_ = p;
     if (TagHash(name) > MaxTagHash) {
         kind_ = htAttributeName;

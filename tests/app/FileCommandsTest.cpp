@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/resource.h>
@@ -407,7 +408,7 @@ TEST_F(FileCommands, AFileThatCannotBeReadKeepsTheDocumentAndLeavesTheList) {
 
 TEST_F(FileCommands, SavingANewDocumentAsksForANameAndAddsTheExtension) {
     Start();
-    Type(*form, "<p>new</p>");
+    Type(*form, "<p>new"); // the end tag closes itself as it is typed
     ScriptedPrompts prompts;
     prompts.AnswerFile(root + "/page");
     form->ClickMenuItem(form->MISave);
@@ -761,6 +762,55 @@ TEST_F(FileCommands, ExitClosesThroughTheCloseQuery) {
     form->ClickMenuItem(form->MIExit);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(prompts.Records().size(), 2);
+}
+
+// The keys of every desktop editor reach the File menu's commands from the editor, are shown in
+// the menu, and take no key from the editor's own table.
+TEST_F(FileCommands, FileCommandKeysWorkFromTheEditor) {
+    const QString page = WriteFile("page.html", "old\n");
+    const QString copy = root + "/copy.html";
+    Start();
+    Open(page);
+    ScriptedPrompts prompts;
+    bool openShown = false;
+    const struct {
+        QKeyCombination key;
+        QAction* item;
+        std::function<void()> answer;
+        std::function<bool()> done;
+    } cases[] = {
+        {Qt::CTRL | Qt::Key_S, form->MISave, [] {}, [&] { return ReadBytes(page) == "new\n"; }},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_S, form->MISaveAs, [&] { prompts.AnswerFile(copy); },
+         [&] { return form->DocumentFileName == copy && ReadBytes(copy) == "new\n"; }},
+        {Qt::CTRL | Qt::Key_O, form->MIOpen,
+         [&] {
+             prompts.AnswerButton(QMessageBox::No);
+             WhenShown<TFormOpenDialog>([&](TFormOpenDialog* dialog) {
+                 openShown = true;
+                 QTest::mouseClick(dialog->ButtonCancel, Qt::LeftButton);
+             });
+         },
+         [&] { return openShown; }},
+        {Qt::CTRL | Qt::Key_P, form->MIPrint,
+         [&] { prompts.AnswerDialog([](QDialog&) { return int(QDialog::Rejected); }); },
+         [&] { return prompts.PendingAnswers() == 0; }},
+        {Qt::CTRL | Qt::Key_Q, form->MIExit, [&] { prompts.AnswerButton(QMessageBox::Cancel); },
+         [&] { return prompts.PendingAnswers() == 0 && form->isVisible(); }},
+    };
+    for (const auto& c : cases) {
+        const std::string name = QKeySequence(c.key).toString().toStdString();
+        EXPECT_EQ(c.item->shortcut(), QKeySequence(c.key)) << name;
+        EXPECT_EQ(form->GlyphEdit.Keystrokes().FindKeycode(c.key), ecNone) << name;
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get())) << name;
+        form->GlyphEditView->setFocus();
+        form->GlyphEdit.SetText("new");
+        form->GlyphEdit.SetModified(true);
+        c.answer();
+        QTest::keyClick(form->GlyphEditView, c.key.key(), c.key.keyboardModifiers());
+        EXPECT_TRUE(c.done()) << name;
+        EXPECT_EQ(Lines(), QStringList{"new"}) << name << ": the editor ran no command";
+    }
 }
 
 TEST_F(FileCommands, UndoingPastTheSaveAsksAtCloseAndRedoingBackDoesNot) {

@@ -141,6 +141,13 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
         return TInsertCase{command, 0,     page, {}, {1, 1}, {1, 1}, answer ? answer : none,
                            {after}, {x, 1}};
     };
+    // The command with "word" selected after a tag that sets the document's case.
+    const auto afterTag = [&](const QString& command, int index, const QString& tag,
+                              const QString& inner, int x, const TAnswer& answer = {}) {
+        return TInsertCase{
+            command,       index, page, {tag + "word"}, {4, 1}, {8, 1}, answer ? answer : none,
+            {tag + inner}, {x, 1}};
+    };
     const auto unchanged = [&](const QString& command, const TAnswer& answer) {
         return TInsertCase{command, 0, page, {"keep"}, {1, 1}, {5, 1}, answer, {"keep"}, {5, 1}};
     };
@@ -186,10 +193,10 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
          {1, 1},
          {1, 1},
          file("web/img/pic.png"),
-         {"<IMG src=\"%1/web/img/pic.png\">"},
+         {"<IMG src=\"%1/web/img/pic.png\" alt=\"\">"},
          {0, 1}},
-        onWord("MIImage", 0, "<IMG src=\"img/pic.png\">word", 30, file("web/img/pic.png")),
-        atStart("MIImage", "<IMG src=\"img/50%s.png\">", 25, file("web/img/50%s.png")),
+        onWord("MIImage", 0, "<IMG src=\"img/pic.png\" alt=\"\">word", 37, file("web/img/pic.png")),
+        atStart("MIImage", "<IMG src=\"img/50%s.png\" alt=\"\">", 32, file("web/img/50%s.png")),
         unchanged("MIImage", cancelFile),
         onWord("MILineBreak", 0, "<BR>word", 11),
         onWord("MIFullLineBreak", 0, "<BR clear=all>word", 21),
@@ -262,6 +269,15 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
         // gives the key nothing more to do.
         {"Shift+Enter", 0, "notes.txt", {"ab"}, {2, 1}, {2, 1}, none, {"a<BR>b"}, {6, 1}},
         onWord("Shift+Enter", 0, "<BR>", 7),
+        // A document that writes its tags in lower case gets its new tags in lower case.
+        afterTag("MIInsertBold", 0, "<p>", "<b>word</b>", 11),
+        afterTag("MIInsertBold", 0, "<P>", "<B>word</B>", 11),
+        afterTag("TBBold", 0, "<p>", "<b>word</b>", 11),
+        afterTag("MIAlignLeft", 0, "<p>", "<p align=left>word</p>", 22),
+        afterTag("TBStyle", 3, "<p>", "<h1>word</h1>", 12),
+        afterTag("TBSize", 3, "<p>", "<font size=4>word</font>", 21),
+        afterTag("MIImage", 0, "<p>", "<img src=\"img/pic.png\" alt=\"\">word", 38,
+                 file("web/img/pic.png")),
     };
 
     TFormGlyphon& form = *form_;

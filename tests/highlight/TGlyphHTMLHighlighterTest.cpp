@@ -1,5 +1,7 @@
 #include "highlight/TGlyphHTMLHighlighter.h"
+
 #include "highlight/GlyphHighlightScan.h"
+#include "highlight/GlyphVocabulary.h"
 
 #include <QHash>
 #include <QRandomGenerator>
@@ -78,6 +80,16 @@ INSTANTIATE_TEST_SUITE_P(
                   hsText},
         TLineCase{"NoClosingBreak", hsText, "</BR>", "[<:symbol][/BR:utag][>:symbol]", hsText},
         TLineCase{"HeadingSeven", hsText, "<h7>", "[<:symbol][h7:utag][>:symbol]", hsText},
+        TLineCase{"TodaysElements", hsText, "<section><video></figcaption>",
+                  "[<:symbol][section:tag][>:symbol][<:symbol][video:tag][>:symbol]"
+                  "[<:symbol][/figcaption:tag][>:symbol]",
+                  hsText},
+        TLineCase{"VoidElementHasNoClosingForm", hsText, "</source>",
+                  "[<:symbol][/source:utag][>:symbol]", hsText},
+        TLineCase{"CustomElementIsOneKnownTag", hsText, "<my-card2 a></my-card2>",
+                  "[<:symbol][my-card2:tag][ :space][a:attr][>:symbol][<:symbol]"
+                  "[/my-card2:tag][>:symbol]",
+                  hsText},
         TLineCase{"HeadingOne", hsText, "<h1>", "[<:symbol][h1:tag][>:symbol]", hsText},
         TLineCase{"DigitsEndTheName", hsText, "<H1a>", "[<:symbol][H1:tag][a:attr][>:symbol]",
                   hsText},
@@ -311,6 +323,25 @@ TEST(HtmlTables, EveryTagNameIsKnownInAnyCase) {
     for (const char* unknown : {"tabel", "h7", "h0", "/br", "xyz", "", "/", "!", "bodyx"}) {
         EXPECT_FALSE(TGlyphHTMLHighlighter::IsKnownTag(QString::fromLatin1(unknown))) << unknown;
     }
+}
+
+// Every element of today's HTML is a known tag with its closing form, obsolete ones too.
+TEST(HtmlTables, EveryElementOfTheVocabularyIsKnown) {
+    const TGlyphVocabulary& vocabulary = TGlyphVocabulary::Get();
+    for (const char* name : {"header", "nav", "main", "article", "section", "figure", "picture",
+                             "video", "template", "details", "dialog", "search", "slot"})
+        EXPECT_TRUE(vocabulary.Element(QString::fromLatin1(name))) << name;
+    int voids = 0;
+    for (const TGlyphVocabularyElement& element : vocabulary.Elements()) {
+        EXPECT_TRUE(TGlyphHTMLHighlighter::IsKnownTag(element.Name)) << element.Name.toStdString();
+        const QString closing = u'/' + element.Name;
+        if (!element.Void &&
+            TGlyphHTMLHighlighter::TagHash(closing) <= TGlyphHTMLHighlighter::MaxTagHash) {
+            EXPECT_TRUE(TGlyphHTMLHighlighter::IsKnownTag(closing)) << element.Name.toStdString();
+        }
+        voids += element.Void && !element.Obsolete && element.Name != u"!doctype";
+    }
+    EXPECT_EQ(voids, 13) << "area base br col embed hr img input link meta source track wbr";
 }
 
 struct THashCase {

@@ -1,0 +1,116 @@
+#include "highlight/GlyphVocabulary.h"
+
+#include <QSet>
+
+extern const char kGlyphVocabularyText[]; // generated from data/GlyphVocabulary.txt
+
+namespace {
+
+QStringList Words(QStringView text) {
+    QStringList words;
+    for (QStringView word : text.split(u' ', Qt::SkipEmptyParts))
+        words << word.toString();
+    return words;
+}
+
+// "name [flags] : rest" split at the first colon; a line without one is all head.
+std::pair<QStringView, QStringView> HeadAndRest(QStringView line) {
+    const qsizetype colon = line.indexOf(u" :");
+    if (colon < 0)
+        return {line.trimmed(), {}};
+    return {line.left(colon).trimmed(), line.mid(colon + 2).trimmed()};
+}
+
+TGlyphVocabularyAttribute NameAndValues(QStringView head, QStringView rest) {
+    return {head.toString(), Words(rest)};
+}
+
+} // namespace
+
+const TGlyphVocabularyAttribute* TGlyphVocabularyElement::Attribute(QStringView name) const {
+    for (const TGlyphVocabularyAttribute& attribute : Attributes) {
+        if (name.compare(attribute.Name, Qt::CaseInsensitive) == 0)
+            return &attribute;
+    }
+    return nullptr;
+}
+
+TGlyphVocabulary::TGlyphVocabulary(QStringView text) {
+    QStringView section;
+    QSet<QString> entitySeen;
+    for (QStringView line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            section = line;
+            continue;
+        }
+        const auto [head, rest] = HeadAndRest(line);
+        if (section == u"[html-elements]") {
+            ParseElement(line);
+        } else if (section == u"[entities]") {
+            for (const QString& name : Words(line)) {
+                if (!entitySeen.contains(name)) {
+                    entitySeen.insert(name);
+                    entities_ << name;
+                }
+            }
+        } else if (section == u"[css-properties]") {
+            if (head == u"*") {
+                commonValues_ = Words(rest);
+            } else if (!propertyIndex_.contains(head.toString().toLower())) {
+                propertyIndex_.insert(head.toString().toLower(), int(properties_.size()));
+                properties_.push_back(NameAndValues(head, rest));
+            }
+        } else if (section == u"[css-at-rules]") {
+            atRules_ << Words(line);
+        } else if (section == u"[css-media-features]") {
+            features_.push_back(NameAndValues(head, rest));
+        }
+    }
+}
+
+void TGlyphVocabulary::ParseElement(QStringView line) {
+    const auto [head, rest] = HeadAndRest(line);
+    const QStringList words = Words(head);
+    if (words.isEmpty())
+        return;
+    TGlyphVocabularyElement element;
+    element.Name = words.first();
+    element.Void = words.contains(QStringLiteral("void"));
+    element.Obsolete = words.contains(QStringLiteral("obsolete"));
+    element.Foreign = words.contains(QStringLiteral("foreign"));
+    for (const QString& word : Words(rest)) {
+        const qsizetype equals = word.indexOf(u'=');
+        if (equals < 0)
+            element.Attributes.push_back({word, {}});
+        else
+            element.Attributes.push_back(
+                {word.left(equals), word.mid(equals + 1).split(u'|', Qt::SkipEmptyParts)});
+    }
+    if (element.Name == u"*") {
+        global_ = std::move(element);
+        return;
+    }
+    const QString key = element.Name.toLower();
+    if (elementIndex_.contains(key))
+        return; // an SVG element of an HTML element's name (a) stays the HTML one
+    elementIndex_.insert(key, int(elements_.size()));
+    elements_.push_back(std::move(element));
+}
+
+const TGlyphVocabulary& TGlyphVocabulary::Get() {
+    static const TGlyphVocabulary vocabulary(QString::fromUtf8(kGlyphVocabularyText));
+    return vocabulary;
+}
+
+const TGlyphVocabularyElement* TGlyphVocabulary::Element(QStringView name) const {
+    const auto found = elementIndex_.constFind(name.toString().toLower());
+    return found == elementIndex_.constEnd() ? nullptr : &elements_[std::size_t(*found)];
+}
+
+const TGlyphVocabularyAttribute* TGlyphVocabulary::CssProperty(QStringView name) const {
+    const auto found = propertyIndex_.constFind(name.toString().toLower());
+    return found == propertyIndex_.constEnd() ? nullptr : &properties_[std::size_t(*found)];
+}
