@@ -21,6 +21,9 @@
 namespace {
 
 constexpr char Magic[] = "VGRJ2";
+// Journals of earlier versions frame their batches without a checksum; a journal left by one
+// before an upgrade is still recovered.
+constexpr char MagicWithoutChecksums[] = "VGRJ1";
 const QString JournalSuffix = QStringLiteral(".journal");
 
 QString BasePath(const QString& journalPath) {
@@ -528,17 +531,22 @@ TGlyphRecoveredText ReadRecoveryJournal(const QString& journalPath) {
         throw EGlyphError(unreadable);
     }
     const QByteArray bytes = file.readAll();
+    // The header frame's payload starts with the magic, after the frame's length.
+    const bool checksums =
+        !bytes.mid(sizeof(quint32), sizeof MagicWithoutChecksums).startsWith(MagicWithoutChecksums);
     QDataStream frames(bytes);
     QList<QByteArray> payloads;
     while (!frames.atEnd()) {
         quint32 size = 0;
         quint16 checksum = 0;
-        frames >> size >> checksum;
+        frames >> size;
+        if (checksums)
+            frames >> checksum;
         if (frames.status() != QDataStream::Ok || size > quint32(bytes.size()))
             break;
         QByteArray payload(qsizetype(size), Qt::Uninitialized);
         if (frames.readRawData(payload.data(), int(size)) != int(size) ||
-            qChecksum(payload) != checksum)
+            (checksums && qChecksum(payload) != checksum))
             break; // a batch cut off by the end of the process or a full disk
         payloads << payload;
     }
@@ -557,7 +565,8 @@ TGlyphRecoveredText ReadRecoveryJournal(const QString& journalPath) {
         qint8 encoding = 0, style = 0;
         header >> result.FileName >> encoding >> result.ByteOrderMark >> style >>
             result.BreakAfterLastLine >> baseIsFile;
-        if (header.status() != QDataStream::Ok || qstrcmp(magic, Magic) != 0 || encoding < 0 ||
+        if (header.status() != QDataStream::Ok ||
+            qstrcmp(magic, checksums ? Magic : MagicWithoutChecksums) != 0 || encoding < 0 ||
             encoding > qint8(TTextEncoding::Windows1252) || style < lbsCrLf || style > lbsCr)
             throw EGlyphError(QString());
         result.Encoding = TTextEncoding(encoding);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +30,26 @@ struct TJournalled {
     }
     ~TJournalled() { Edit.OnLinesChanged = nullptr; }
 };
+
+// A journal left by an earlier version (batches framed without a checksum) is still recovered.
+void ExpectAnEarlierVersionsFramingReadsAlike(const QString& journal, const QString& text) {
+    QFile file(journal);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray current = file.readAll();
+    QByteArray earlier;
+    for (qsizetype at = 0; at + 6 <= current.size();) {
+        const qsizetype size = qFromBigEndian<quint32>(current.constData() + at);
+        earlier += current.mid(at, 4) + current.mid(at + 6, size);
+        at += 6 + size;
+    }
+    earlier.replace(4, 5, "VGRJ1");
+    ASSERT_TRUE(file.resize(0));
+    file.write(earlier);
+    file.flush();
+    EXPECT_EQ(ReadRecoveryJournal(journal).Text, text);
+    ASSERT_TRUE(file.resize(0));
+    file.write(current);
+}
 
 TEST(TGlyphRecoveryJournal, RandomSessionsReplayToTheEditorsText) {
     QTemporaryDir dir;
@@ -62,6 +83,7 @@ TEST(TGlyphRecoveryJournal, RandomSessionsReplayToTheEditorsText) {
         const TGlyphRecoveredText recovered = ReadRecoveryJournal(journal);
         EXPECT_EQ(recovered.Text, doc.Edit.Text());
         EXPECT_EQ(recovered.FileName, fromFile ? file : "Untitled.htm");
+        ExpectAnEarlierVersionsFramingReadsAlike(journal, recovered.Text);
 
         // A batch cut off in the middle is left out, with any whole one written after it: the
         // text before it comes back.
