@@ -351,8 +351,12 @@ private:
         // Never kept: the quick preview shows each new text under the same address.
         MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
         MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
-        if (resource)
+        if (resource) {
             MHD_add_response_header(response, "Content-Security-Policy", ResourcePolicy);
+            // A text file of the site (notes, a key) never runs as a script whose globals the
+            // page could read.
+            MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+        }
         if (range) {
             const QByteArray part = "bytes " + QByteArray::number(from) + '-' +
                                     QByteArray::number(to) + '/' + QByteArray::number(file.Size);

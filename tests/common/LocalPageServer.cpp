@@ -72,7 +72,7 @@ TEST(LocalPageServer, AnswersOnlyForThePageAndTheFilesOfItsSite) {
          "Location: http://" + r + docs + "/sub/a%20b.txt"},
         {get(r, docs + "/sub/a%20b.txt"), "200 OK", "spaced",
          "Content-Security-Policy: sandbox allow-scripts allow-forms"},
-        {get(r, docs + "/page.html"), "200 OK", "<p>page</p>", "Content-Security-Policy: sandbox"},
+        {get(r, docs + "/page.html"), "200 OK", "<p>page</p>", "X-Content-Type-Options: nosniff"},
         {get(r, docs + "/big.txt"), "200 OK", big, "Accept-Ranges: bytes"},
         {get(r, docs + "/big.txt", "Range: bytes=10-19\r\n"), "206", big.mid(10, 10),
          "Content-Range: bytes 10-19/" + QByteArray::number(big.size())},
