@@ -279,6 +279,7 @@ void TFormGlyphon::GlyphEditStatusChange() {
             QStringLiteral("Ln %1, Col %2").arg(GlyphEdit.CaretY()).arg(GlyphEdit.CaretX()));
     // An edit may have given the last line of another break the common style.
     ShowTextFormat();
+    ShowModified();
 }
 
 void TFormGlyphon::GlyphEditKeyPress(QChar ch) {

@@ -459,6 +459,7 @@ void TFormGlyphon::CreateStatusBar() {
     AddStatusPanel(StatusBar, 120);
     AddStatusPanel(StatusBar, 110); // encoding
     AddStatusPanel(StatusBar, 60);  // line breaks
+    AddStatusPanel(StatusBar, 70);  // "Modified" while the text differs from the saved file
 }
 
 // The colours the main window gives its highlighters over their built-in ones.
@@ -586,10 +587,10 @@ void TFormGlyphon::SetStartCaret() {
 
 void TFormGlyphon::FormActivate() {
     TabSet->setTabText(0, QFileInfo(DocumentFileName).fileName());
-    SetFileCaption(this, DocumentFileName);
     if (QLabel* panel = StatusPanel(StatusBar, 0))
         panel->setText(DocumentFileName);
     ShowTextFormat();
+    ShowModified();
     QList<TGlyphCustomHighlighter*> candidates;
     for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
         candidates << slot.Highlighter;
@@ -604,6 +605,13 @@ void TFormGlyphon::ShowTextFormat() {
     if (QLabel* panel = StatusPanel(StatusBar, 3))
         panel->setText(lines.MixedLineBreaks() ? QStringLiteral("Mixed")
                                                : LineBreakStyleName(lines.LineBreakStyle()));
+}
+
+void TFormGlyphon::ShowModified() {
+    const bool modified = GlyphEdit.Modified();
+    SetFileCaption(this, DocumentFileName, modified);
+    if (QLabel* panel = StatusPanel(StatusBar, ModifiedPanel))
+        panel->setText(modified ? QStringLiteral("Modified") : QString());
 }
 
 // Extensions are tried, and colours stored at exit, in this order: the window's own order with

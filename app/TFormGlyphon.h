@@ -209,6 +209,9 @@ public:
     void FormResize();
     // Shows the encoding and the line breaks the next save writes in the status bar.
     void ShowTextFormat();
+    // Marks the caption and the status bar while the text differs from the saved file.
+    void ShowModified();
+    static constexpr int ModifiedPanel = 4;
 
     void MIFileClick();
     void MIEditClick();
