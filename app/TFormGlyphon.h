@@ -252,6 +252,8 @@ public:
     // Whether the editor has the keyboard focus of this window.
     bool GlyphEditFocused() const;
     void FindDialogFind(TFindDialog* sender);
+    // Shows a short note in the first status panel, over the file name, until the caret moves.
+    void ShowStatusNote(const QString& note);
     void PopupMenuGlyphEditPopup();
     void GlyphEditStatusChange();
     void GlyphEditKeyPress(QChar ch);
@@ -489,6 +491,7 @@ private:
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool checkingDisk_ = false;
+    bool statusNoteShown_ = false;
     std::optional<TFileStamp> declinedStamp_; // the change whose reload the user refused
     bool destroyed_ = false;
     TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one
