@@ -789,8 +789,9 @@ void TFormGlyphon::MINewClick() {
 
 void TFormGlyphon::NewDocument() {
     GlyphEdit.SetText(QString());
-    // A new file is UTF-8 with a break after its last line; the line breaks keep their style.
+    // A new file is UTF-8 with a line feed after every line, as files are on this system.
     GlyphEdit.Lines().SetEncoding(TTextEncoding::Utf8, false);
+    GlyphEdit.Lines().SetLineBreakStyle(lbsLf);
     GlyphEdit.Lines().SetBreakAfterLastLine(true);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);

@@ -345,6 +345,7 @@ public:
     void MIOpenNewWindowClick();
     void TBMRUListClick(const QString& fileName);
     void MIEncodingClick();
+    void MILineBreaksClick();
     // Reads the document's file again in the encoding, asking first when it is modified.
     void ReopenWithEncoding(TTextEncoding encoding);
     // Saves the document, and the saves after, in the encoding or with the line breaks.
