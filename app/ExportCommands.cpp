@@ -75,9 +75,11 @@ void TFormGlyphon::MIExportAsHTMLClick() {
 }
 
 void TFormGlyphon::MICopyAsHTMLClick() {
-    const bool selection = GlyphEdit.HasSelection();
-    const TBufferCoord start = selection ? GlyphEdit.SelectionStart() : TBufferCoord{1, 1};
-    const TBufferCoord stop = selection ? GlyphEdit.SelectionEnd() : TBufferCoord{INT_MAX, INT_MAX};
+    // Like Copy, it copies the selection: with none it has nothing to copy.
+    if (!GlyphEdit.HasSelection())
+        return;
+    const TBufferCoord start = GlyphEdit.SelectionStart();
+    const TBufferCoord stop = GlyphEdit.SelectionEnd();
     GlyphExporterHTML.WholeDocument = false;
     if (!ExportText(*this, [&](TGlyphExporterHTML& exporter, const TGlyphExportLines& lines) {
             return exporter.ExportRange(lines, {start.X, start.Y}, {stop.X, stop.Y});
@@ -85,6 +87,6 @@ void TFormGlyphon::MICopyAsHTMLClick() {
         return;
     auto* data = new QMimeData;
     data->setHtml(QString::fromUtf8(GlyphExporterHTML.ClipboardHtml()));
-    data->setText(selection ? GlyphEdit.SelectedText() : GlyphEdit.Text());
+    data->setText(GlyphEdit.SelectedText());
     QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -766,7 +766,7 @@ void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
     MIEditHighlighting->setEnabled(CurrentHighlighter() &&
                                    CurrentHighlighter() != &GlyphGeneralHighlighter);
-    MICopyAsHTML->setEnabled(!TextIsBlank());
+    MICopyAsHTML->setEnabled(GlyphEdit.HasSelection());
 }
 
 void TFormGlyphon::MIFormatClick() {

@@ -39,18 +39,26 @@ protected:
     ScriptedPrompts prompts;
 };
 
-TEST_F(ExportCommands, ExportAndCopyNeedTextThatIsNotBlank) {
+// Export needs text that is not blank; Copy as HTML, a selection.
+TEST_F(ExportCommands, ExportNeedsTextThatIsNotBlankAndCopyASelection) {
     const struct {
         QString Text;
-        bool Enabled;
-    } cases[] = {{"", false}, {"  \r\n\t\r\n ", false}, {"\r\n x", true}, {"<p>", true}};
+        bool Select;
+        bool Export, Copy;
+    } cases[] = {{"", false, false, false},
+                 {"  \r\n\t\r\n ", false, false, false},
+                 {"  \r\n\t\r\n ", true, false, true},
+                 {"\r\n x", false, true, false},
+                 {"<p>", true, true, true}};
     auto form = StartMainWindow();
     for (const auto& c : cases) {
         form->GlyphEdit.SetText(c.Text);
+        if (c.Select)
+            form->GlyphEdit.SelectAll();
         form->ClickMenuItem(form->MIFormat->menuAction());
         form->ClickMenuItem(form->MIEdit->menuAction());
-        EXPECT_EQ(form->MIExportAsHTML->isEnabled(), c.Enabled) << c.Text.toStdString();
-        EXPECT_EQ(form->MICopyAsHTML->isEnabled(), c.Enabled) << c.Text.toStdString();
+        EXPECT_EQ(form->MIExportAsHTML->isEnabled(), c.Export) << c.Text.toStdString();
+        EXPECT_EQ(form->MICopyAsHTML->isEnabled(), c.Copy) << c.Text.toStdString();
     }
 }
 
@@ -122,7 +130,7 @@ TEST_F(ExportCommands, CopyAsHtmlPutsColouredHtmlAndPlainText) {
     } cases[] = {
         {true, "b>x",
          "<pre><code><font color=\"#800080\"><b>b</b></font><b>&gt;</b>x\r\n</code></pre>"},
-        {false, "<b>x</b>\r\n",
+        {false, "<b>x</b>",
          "<pre><code><b>&lt;</b><font color=\"#800080\"><b>b</b></font><b>&gt;</b>x<b>&lt;</b>"
          "<font color=\"#800080\"><b>/b</b></font><b>&gt;\r\n</b></code></pre>"},
     };
@@ -133,6 +141,8 @@ TEST_F(ExportCommands, CopyAsHtmlPutsColouredHtmlAndPlainText) {
         if (c.Select) {
             form->GlyphEdit.SetSelectionStart({2, 1});
             form->GlyphEdit.SetSelectionEnd({5, 1});
+        } else {
+            form->GlyphEdit.SelectAll();
         }
         form->ClickMenuItem(form->MICopyAsHTML);
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();

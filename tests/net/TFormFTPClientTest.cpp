@@ -94,8 +94,14 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         QDir().mkpath(remote_.path());
         StartServer();
         form_.show();
+        const auto canDisconnect = [this] {
+            EXPECT_EQ(form_.TBDisconnect->isEnabled(), form_.MIDisconnect->isEnabled());
+            return form_.MIDisconnect->isEnabled();
+        };
+        EXPECT_FALSE(canDisconnect()) << "not connected yet";
         Connect(server_->Host(), passive);
         ASSERT_TRUE(form_.Session().Connected());
+        EXPECT_TRUE(canDisconnect());
         EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
         EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files"));
         EXPECT_EQ(Panel(0), "Ready");
@@ -124,6 +130,7 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         form_.MIDisconnectClick();
         EXPECT_EQ(form_.ListView2->topLevelItemCount(), 0);
         EXPECT_FALSE(form_.ListView2->isEnabled());
+        EXPECT_FALSE(canDisconnect());
         Connect(server_->Host(), passive);
         EXPECT_GT(form_.Session().BytesSent(), sent);
         form_.MIDisconnectClick();
