@@ -4,6 +4,7 @@
 
 #include "app/ProgressWindow.h"
 #include "common/AppHelpers.h"
+#include "common/AppTitle.h"
 #include "common/FileDialogs.h"
 #include "editor/TGlyphEditView.h"
 
@@ -27,6 +28,7 @@ QString ExportFileName(const QString& documentFileName) {
 } // namespace
 
 void TFormGlyphon::ConnectExportCommands() {
+    GlyphExporterHTML.Generator = ApplicationTitle() + QStringLiteral(" " GLYPHON_VERSION);
     MICopyAsHTML = new QAction("Copy as &HTML", this);
     MICopyAsHTML->setObjectName("MICopyAsHTML");
     MIEdit->insertAction(MIPaste, MICopyAsHTML);
