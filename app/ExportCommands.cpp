@@ -65,8 +65,9 @@ template <typename TExport> static bool ExportText(TFormGlyphon& form, TExport&&
 }
 
 void TFormGlyphon::MIExportAsHTMLClick() {
-    const std::optional<QString> fileName = RunSaveFileDialog(
-        ExportFileName(DocumentFileName), GlyphExporterHTML.DefaultFilter, QStringLiteral("htm"));
+    const std::optional<QString> fileName =
+        RunSaveFileDialog(ExportFileName(DocumentFileName), GlyphExporterHTML.DefaultFilter,
+                          QStringLiteral("htm"), QStringLiteral("Export as HTML"));
     if (!fileName)
         return;
     // A page of its own, written as it is made: the clipboard's descriptor and markers would

@@ -80,6 +80,8 @@ QString AddressAttributeText(QString path) {
     return QuotedAttributeText(path.replace('?', QLatin1String("%3F")));
 }
 
+const QString InsertLinkCaption = QStringLiteral("Insert Link");
+
 } // namespace
 
 QString DocumentRelativePath(const QString& documentFileName, const QString& fileName) {
@@ -155,20 +157,27 @@ void TFormGlyphon::ConnectInsertCommands() {
     bind(findChild<QAction*>("MIImage"), [this] { MIImageClick(); });
     bind(findChild<QAction*>("MIAnchor"), [this] { MIAnchorClick(); });
     bind(findChild<QAction*>("MIHyperlink"), [this] {
-        InsertFileTemplate(
-            "<A href=\"%s\">?</A>",
-            RunOpenFileDialog({}, "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All Files "
-                                  "(*.*)|*.*|"));
+        InsertFileTemplate("<A href=\"%s\">?</A>",
+                           RunOpenFileDialog(InsertDialogStart(),
+                                             "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All "
+                                             "Files (*.*)|*.*|",
+                                             {}, InsertLinkCaption));
     });
-    bind(findChild<QAction*>("MILinkToFile"),
-         [this] { InsertFileTemplate("<A href=\"%s\">%s</A>?", RunOpenFileDialog({})); });
+    bind(findChild<QAction*>("MILinkToFile"), [this] {
+        InsertFileTemplate("<A href=\"%s\">%s</A>?",
+                           RunOpenFileDialog(InsertDialogStart(), {}, {}, InsertLinkCaption));
+    });
     bind(findChild<QAction*>("MIJavaApplet"), [this] {
         InsertFileTemplate(
             "<APPLET code=\"%s\" width=100 height=100 align=bottom>\n?</APPLET>",
-            RunOpenFileDialog({}, "Java Applet Files (*.class)|*.class|All Files (*.*)|*.*|"));
+            RunOpenFileDialog(InsertDialogStart(),
+                              "Java Applet Files (*.class)|*.class|All Files (*.*)|*.*|", {},
+                              QStringLiteral("Insert Java Applet")));
     });
     bind(findChild<QAction*>("MIEmbeddedPlugin"), [this] {
-        InsertFileTemplate("<EMBED src=\"%s\" width=100 height=100>?", RunOpenFileDialog({}));
+        InsertFileTemplate(
+            "<EMBED src=\"%s\" width=100 height=100>?",
+            RunOpenFileDialog(InsertDialogStart(), {}, {}, QStringLiteral("Insert Plug-in")));
     });
     bind(findChild<QAction*>("MIActiveXControl"), [this] { MIActiveXControlClick(); });
     bind(findChild<QAction*>("MITable"), [this] { MITableClick(); });
@@ -220,7 +229,15 @@ void TFormGlyphon::InsertFileTemplate(const QString& format,
 }
 
 void TFormGlyphon::MIImageClick() {
-    InsertFileTemplate("<IMG src=\"%s\">?", RunPictureDialog());
+    InsertFileTemplate("<IMG src=\"%s\">?",
+                       RunPictureDialog(InsertDialogStart(), QStringLiteral("Insert Image")));
+}
+
+QString TFormGlyphon::InsertDialogStart() const {
+    const QFileInfo document(DocumentFileName);
+    if (document.isAbsolute() && document.dir().exists())
+        return document.absolutePath() + '/';
+    return QDir::homePath() + '/';
 }
 
 void TFormGlyphon::MIAnchorClick() {

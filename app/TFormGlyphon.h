@@ -414,6 +414,9 @@ public:
     // Fills Format with the chosen file's path from the document (and its name) and inserts
     // it; nothing when no file was chosen.
     void InsertFileTemplate(const QString& format, const std::optional<QString>& fileName);
+    // Where the dialogs that insert or link a file start: the document's folder, the home
+    // folder for an untitled document.
+    QString InsertDialogStart() const;
     void MIImageClick();
     void MIAnchorClick();
     void MIActiveXControlClick();

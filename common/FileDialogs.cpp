@@ -96,10 +96,14 @@ QString InitialDialogFolder() {
 
 // Sets the dialog up for one run and runs it through the prompt service.
 std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
-                                     const QString& filter, const QString& defaultExt) {
+                                     const QString& filter, const QString& defaultExt,
+                                     const QString& caption) {
     QFileDialog& dialog = SharedFileDialog(kind);
     TFileDialogRequest request;
     request.Save = kind == TDialogKind::Save;
+    request.Caption = !caption.isEmpty() ? caption
+                      : request.Save     ? QStringLiteral("Save As")
+                                         : QStringLiteral("Open");
     request.Folder = CleanDialogFolder(FolderPart(fileName));
     // A name without a folder (an untitled document), or in a folder that is no place to start
     // in (a URL's, a vanished file's), starts in the folder the user last chose in the explorer,
@@ -119,6 +123,7 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     dialog.setDirectory(request.Folder);
     dialog.selectFile(request.FileName);
     dialog.setDefaultSuffix(defaultExt);
+    dialog.setWindowTitle(request.Caption);
     return Prompts().ChooseFile(dialog, request);
 }
 } // namespace
@@ -160,10 +165,10 @@ QString CleanDialogFileName(const QString& name) {
 }
 
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter,
-                                         const QString& defaultExt) {
+                                         const QString& defaultExt, const QString& caption) {
     return RunFileDialog(TDialogKind::Open, fileName,
                          filter.isEmpty() ? QStringLiteral("All Files (*.*)|*.*|") : filter,
-                         defaultExt);
+                         defaultExt, caption);
 }
 
 std::optional<QString> SaveFileRefusal(const QString& fileName) {
@@ -177,11 +182,11 @@ std::optional<QString> SaveFileRefusal(const QString& fileName) {
 }
 
 std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter,
-                                         const QString& defaultExt) {
+                                         const QString& defaultExt, const QString& caption) {
     QString startName = fileName;
     for (;;) {
         std::optional<QString> chosen =
-            RunFileDialog(TDialogKind::Save, startName, filter, defaultExt);
+            RunFileDialog(TDialogKind::Save, startName, filter, defaultExt, caption);
         if (!chosen)
             return std::nullopt;
         if (!defaultExt.isEmpty() && !HasExtension(*chosen))
@@ -208,8 +213,12 @@ QString PictureFileFilter() {
     return "All pictures (" + all + ")|" + all + '|' + entries.join('|') + "|All Files (*.*)|*.*";
 }
 
-std::optional<QString> RunPictureDialog(const QString& fileName) {
-    return RunFileDialog(TDialogKind::Picture, fileName, PictureFileFilter(), {});
+std::optional<QString> RunPictureDialog(const QString& fileName, const QString& caption) {
+    // The formats of web pages come first, whether or not this system can show them all.
+    const QString web = QStringLiteral("*.png;*.jpg;*.jpeg;*.gif;*.svg;*.webp");
+    return RunFileDialog(TDialogKind::Picture, fileName,
+                         "Web Images (" + web + ")|" + web + '|' + PictureFileFilter(), {},
+                         caption);
 }
 
 bool RunFontDialog(QFont& font) {

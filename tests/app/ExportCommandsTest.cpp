@@ -76,6 +76,7 @@ TEST_F(ExportCommands, ExportWritesAPageInTheEditorsColours) {
     ASSERT_EQ(prompts.Records().size(), 1);
     const TFileDialogRequest request = prompts.Records()[0].File;
     EXPECT_TRUE(request.Save);
+    EXPECT_EQ(request.Caption, "Export as HTML");
     EXPECT_EQ(request.Filters, QStringList({"HTML Document (*.htm *.html)"}));
     EXPECT_EQ(request.DefaultExt, "htm");
     EXPECT_EQ(request.FileName, "page.htm.htm"); // never the document's own name

@@ -387,6 +387,35 @@ TEST_F(InsertCommands, ReplacingTheWholeTextIsOneUndoStep) {
     EXPECT_FALSE(form.GlyphEdit.UndoAvailable());
 }
 
+TEST_F(InsertCommands, FileDialogsSayWhatTheyDoAndStartInTheDocumentsFolder) {
+    const struct {
+        const char* Command;
+        QString Caption;
+        QString FirstFilter;
+    } cases[] = {
+        {"MIImage", "Insert Image", "Web Images (*.png *.jpg *.jpeg *.gif *.svg *.webp)"},
+        {"MIHyperlink", "Insert Link", "HTML Files (*.htm *.html *.shtml *.asp)"},
+        {"MILinkToFile", "Insert Link", "All Files (*)"},
+        {"MIJavaApplet", "Insert Java Applet", "Java Applet Files (*.class)"},
+        {"MIEmbeddedPlugin", "Insert Plug-in", "All Files (*)"},
+    };
+    for (const bool untitled : {true, false}) {
+        if (!untitled)
+            form_->OpenDocument(Path("web/page.htm"), false);
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            prompts.CancelFile();
+            form_->ClickMenuItem(form_->findChild<QAction*>(c.Command));
+            ASSERT_EQ(prompts.Records().size(), 1) << c.Command;
+            const TFileDialogRequest& request = prompts.Records()[0].File;
+            EXPECT_EQ(request.Caption, c.Caption) << c.Command;
+            EXPECT_EQ(request.Filters.value(0), c.FirstFilter) << c.Command;
+            EXPECT_EQ(request.Folder, untitled ? QDir::homePath() + '/' : Path("web") + '/')
+                << c.Command;
+        }
+    }
+}
+
 TEST(DocumentRelativePath, WritesTheChosenFileFromTheDocumentsFolder) {
     const struct {
         const char* Document;
