@@ -534,12 +534,18 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
         if (RemoteRequest([&] { session_.Connect(server); }, "Attempting to connect to FTP Site"))
             return true;
     }
+    // The library's reason, unless the session's own message already said it in those words.
+    const QString cause =
+        session_.RequestError() == FtpErrorCancelled ? QString() : session_.RequestCause();
+    if (!cause.isEmpty() && !RichEdit->toPlainText().endsWith(cause))
+        LogMessage(cause);
     // Nothing was connected, so the "not connected" notice of Disconnect would only confuse.
     DisconnectConnection();
     if (reportFailure && !refusal.isEmpty())
         Prompts().MessageBox(ApplicationTitle(), refusal, QMessageBox::Warning, QMessageBox::Ok);
     else if (reportFailure)
-        ShowInfo("Unable to connect to FTP site. Please check your settings.");
+        ShowInfo("Unable to connect to FTP site. Please check your settings." +
+                 (cause.isEmpty() ? QString() : "\r\r" + cause));
     return false;
 }
 

@@ -328,11 +328,40 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
         } else {
             prompts.AnswerButton(QMessageBox::Ok);
             Connect(QString("127.0.0.1:%1").arg(silent.serverPort()), true, c.Protocol);
-            EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
+            EXPECT_TRUE(Log().contains(c.Expected)) << Log().toStdString();
             ASSERT_EQ(prompts.Records().size(), 1);
-            EXPECT_EQ(prompts.Records()[0].Text,
-                      "Unable to connect to FTP site. Please check your settings.");
+            EXPECT_TRUE(prompts.Records()[0].Text.startsWith(
+                "Unable to connect to FTP site. Please check your settings."));
         }
+    }
+}
+
+TEST_F(FtpClientTest, AFailedConnectionSaysWhyInTheBoxAndTheLog) {
+    StartServer();
+    QTcpServer closed; // a port nothing listens on any more
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+    const struct {
+        QString host, password;
+        const char* cause; // in the library's words
+    } cases[] = {
+        {QString("127.0.0.1:%1").arg(closedPort), "secret", "Failed to connect to 127.0.0.1"},
+        {"nowhere.invalid", "secret", "Could not resolve host: nowhere.invalid"},
+        {server_->Host(), "wrong", "Access denied: 530"},
+    };
+    form_.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Ok);
+        Connect(c.host, true, 0, "user", c.password);
+        ASSERT_EQ(prompts.Records().size(), 1);
+        const QString box = prompts.Records()[0].Text;
+        const QString prefix = "Unable to connect to FTP site. Please check your settings.\r\r";
+        ASSERT_TRUE(box.startsWith(prefix + c.cause)) << box.toStdString();
+        EXPECT_TRUE(Log().endsWith(box.mid(prefix.size()))) << Log().toStdString();
+        EXPECT_FALSE(form_.MIDisconnect->isEnabled());
     }
 }
 
