@@ -4,6 +4,7 @@
 #include "app/InsertCommands.h"
 
 #include "app/TFormGlyphon.h"
+#include "app/TFormInsertLink.h"
 #include "common/AppHelpers.h"
 #include "common/FileDialogs.h"
 #include "common/HtmlColors.h"
@@ -82,6 +83,16 @@ QString AddressAttributeText(QString path) {
 
 const QString InsertLinkCaption = QStringLiteral("Insert Link");
 
+// A typed address written in an attribute. Its "?" (a query) stays a "?" for the browser but
+// not for the template, where it stands for the selection.
+QString UrlAttributeText(QString address) {
+    address.replace('&', QLatin1String("&amp;"));
+    address.replace('"', QLatin1String("&quot;"));
+    address.replace('<', QLatin1String("&lt;"));
+    address.replace('>', QLatin1String("&gt;"));
+    return address.replace('?', QLatin1String("&#63;"));
+}
+
 } // namespace
 
 QString DocumentRelativePath(const QString& documentFileName, const QString& fileName) {
@@ -156,13 +167,7 @@ void TFormGlyphon::ConnectInsertCommands() {
     bind(findChild<QAction*>("MIHTMLColor"), [this] { MIHTMLColorClick(); });
     bind(findChild<QAction*>("MIImage"), [this] { MIImageClick(); });
     bind(findChild<QAction*>("MIAnchor"), [this] { MIAnchorClick(); });
-    bind(findChild<QAction*>("MIHyperlink"), [this] {
-        InsertFileTemplate("<A href=\"%s\">?</A>",
-                           RunOpenFileDialog(InsertDialogStart(),
-                                             "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All "
-                                             "Files (*.*)|*.*|",
-                                             {}, InsertLinkCaption));
-    });
+    bind(findChild<QAction*>("MIHyperlink"), [this] { MIHyperlinkClick(); });
     bind(findChild<QAction*>("MILinkToFile"), [this] {
         InsertFileTemplate("<A href=\"%s\">%s</A>?",
                            RunOpenFileDialog(InsertDialogStart(), {}, {}, InsertLinkCaption));
@@ -226,6 +231,33 @@ void TFormGlyphon::InsertFileTemplate(const QString& format,
     name.replace('?', QLatin1String("&#63;"));
     InsertTemplate(FillTemplate(
         format, {AddressAttributeText(DocumentRelativePath(DocumentFileName, *fileName)), name}));
+}
+
+void TFormGlyphon::MIHyperlinkClick() {
+    if (!FormInsertLink) {
+        FormInsertLink = new TFormInsertLink(this);
+        FormInsertLink->OnBrowse = [this]() -> std::optional<QString> {
+            const std::optional<QString> file = RunOpenFileDialog(
+                InsertDialogStart(),
+                "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All Files (*.*)|*.*|", {},
+                InsertLinkCaption);
+            if (!file)
+                return std::nullopt;
+            return DocumentRelativePath(DocumentFileName, *file);
+        };
+    }
+    FormInsertLink->Clear();
+    if (Prompts().RunDialog(*FormInsertLink) != QDialog::Accepted)
+        return;
+    const QString address = FormInsertLink->Address();
+    QString href;
+    if (FormInsertLink->AddressIsBrowsedFile())
+        href = AddressAttributeText(address);
+    else if (IsLinkAddress(address))
+        href = UrlAttributeText(address);
+    else
+        return;
+    InsertTemplate(FillTemplate("<A href=\"%s\">?</A>", {href}));
 }
 
 void TFormGlyphon::MIImageClick() {

@@ -47,6 +47,7 @@ class TExplorerPane;
 class TFormFTPClient;
 class TReplaceDialog;
 class TFormTidyProperties;
+class TFormInsertLink;
 class QDockWidget;
 class QListWidget;
 class QTabWidget;
@@ -417,6 +418,9 @@ public:
     // Where the dialogs that insert or link a file start: the document's folder, the home
     // folder for an untitled document.
     QString InsertDialogStart() const;
+    // Asks for an address (or a file) and links the selection to it.
+    void MIHyperlinkClick();
+    TFormInsertLink* FormInsertLink = nullptr;
     void MIImageClick();
     void MIAnchorClick();
     void MIActiveXControlClick();
