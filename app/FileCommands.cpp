@@ -227,7 +227,9 @@ void TFormGlyphon::MIOpenClick() {
         return;
     TFormOpenDialog& dialog = FormOpenDialog();
     dialog.FileName = DocumentFileName;
-    dialog.Filter = BuildFileFilter();
+    // Every kind of page a site holds, so that a PHP page is not hidden by the HTML filter.
+    const QString web = QStringLiteral("*.htm;*.html;*.shtml;*.php;*.asp;*.css;*.js");
+    dialog.Filter = "All Web Files|" + web + '|' + BuildFileFilter();
     if (dialog.ExecuteOpenDialog())
         OpenDocument(dialog.FileName, true);
 }

@@ -20,6 +20,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -218,9 +219,19 @@ TEST_F(FileCommands, OpenThroughTheOpenDialog) {
     Start();
     QString shownName;
     QString shownFilter;
+    bool iconsShown = false;
     WhenShown<TFormOpenDialog>([&](TFormOpenDialog* dialog) {
         shownName = dialog->FileName;
         shownFilter = dialog->Filter;
+        // Folders and files each have an icon of their own.
+        QFileSystemModel* model = dialog->ShellList->Model();
+        const auto icon = [model](const QString& path) {
+            return model->fileIcon(model->index(path));
+        };
+        const QString folder = QFileInfo(page).absolutePath();
+        iconsShown =
+            QTest::qWaitFor([&] { return !icon(folder).isNull() && !icon(page).isNull(); }, 5000) &&
+            icon(folder).pixmap(16).toImage() != icon(page).pixmap(16).toImage();
         dialog->EditFileName->clear();
         QTest::keyClicks(dialog->EditFileName, page);
         QTest::mouseClick(dialog->ButtonOpen, Qt::LeftButton);
@@ -229,7 +240,9 @@ TEST_F(FileCommands, OpenThroughTheOpenDialog) {
     ASSERT_NE(form->focusWidget(), form->GlyphEditView);
     form->ClickMenuItem(form->MIOpen);
     EXPECT_EQ(shownName, "Untitled.htm") << "the dialog starts with the document's name";
-    EXPECT_EQ(shownFilter, form->BuildFileFilter());
+    EXPECT_EQ(shownFilter, "All Web Files|*.htm;*.html;*.shtml;*.php;*.asp;*.css;*.js|" +
+                               form->BuildFileFilter());
+    EXPECT_TRUE(iconsShown);
     EXPECT_EQ(Lines(), (QStringList{"<p>one</p>", "<p>two</p>"}));
     EXPECT_FALSE(form->GlyphEdit.Modified());
     EXPECT_FALSE(form->GlyphEdit.ReadOnly());
