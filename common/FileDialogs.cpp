@@ -9,8 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QTreeView>
 #include <algorithm>
 
 namespace {
@@ -50,6 +52,16 @@ QFileDialog* CreateFileDialog(TDialogKind kind) {
     RegisterCleanUp();
     auto* dialog = new QFileDialog;
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Room for whole names, sizes, types and dates in the detail view: the name takes what the
+    // other columns leave after showing their contents.
+    dialog->resize(dialog->fontMetrics().averageCharWidth() * 110,
+                   dialog->fontMetrics().height() * 28);
+    if (auto* details = dialog->findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (kind == TDialogKind::Save) {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
@@ -115,11 +127,14 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     request.Filters = FileFilterToQt(filter);
     request.DefaultExt = defaultExt;
 
-    // The filter the user chose last time stays chosen while the list offers it.
+    // The filter the user chose last time stays chosen while the list offers it; before the
+    // first run the dialog's filter is Qt's own "All Files", which nobody chose.
+    const char* const ranBefore = "GlyphonRanBefore";
     const QString lastFilter = dialog.selectedNameFilter();
     dialog.setNameFilters(request.Filters);
-    if (request.Filters.contains(lastFilter))
+    if (dialog.property(ranBefore).toBool() && request.Filters.contains(lastFilter))
         dialog.selectNameFilter(lastFilter);
+    dialog.setProperty(ranBefore, true);
     dialog.setDirectory(request.Folder);
     dialog.selectFile(request.FileName);
     dialog.setDefaultSuffix(defaultExt);
