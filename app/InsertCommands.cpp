@@ -180,9 +180,9 @@ void TFormGlyphon::ConnectInsertCommands() {
                               QStringLiteral("Insert Java Applet")));
     });
     bind(findChild<QAction*>("MIEmbeddedPlugin"), [this] {
-        InsertFileTemplate(
-            "<EMBED src=\"%s\" width=100 height=100>?",
-            RunOpenFileDialog(InsertDialogStart(), {}, {}, QStringLiteral("Insert Plug-in")));
+        InsertFileTemplate("<EMBED src=\"%s\" width=100 height=100>?",
+                           RunOpenFileDialog(InsertDialogStart(), {}, {},
+                                             QStringLiteral("Insert Embedded Plugin")));
     });
     bind(findChild<QAction*>("MIActiveXControl"), [this] { MIActiveXControlClick(); });
     bind(findChild<QAction*>("MITable"), [this] { MITableClick(); });

@@ -37,7 +37,7 @@ TFormInsertLink::TFormInsertLink(QWidget* parent) : QDialog(parent) {
     auto* label = new QLabel("&Address:", this);
     EditAddress = new QLineEdit(this);
     EditAddress->setObjectName("EditAddress");
-    EditAddress->setPlaceholderText("https://example.com/page.htm, mailto:, ftp:// or #anchor");
+    EditAddress->setPlaceholderText("https://, mailto:, ftp:// or #anchor");
     EditAddress->setMinimumWidth(fontMetrics().averageCharWidth() * 50);
     label->setBuddy(EditAddress);
     ButtonBrowse = new QPushButton("&Browse...", this);

@@ -415,7 +415,7 @@ TEST_F(InsertCommands, FileDialogsSayWhatTheyDoAndStartInTheDocumentsFolder) {
         {"MIHyperlink", "Insert Link", "HTML Files (*.htm *.html *.shtml *.asp)"},
         {"MILinkToFile", "Insert Link", "All Files (*)"},
         {"MIJavaApplet", "Insert Java Applet", "Java Applet Files (*.class)"},
-        {"MIEmbeddedPlugin", "Insert Plug-in", "All Files (*)"},
+        {"MIEmbeddedPlugin", "Insert Embedded Plugin", "All Files (*)"},
     };
     for (const bool untitled : {true, false}) {
         if (!untitled)
