@@ -144,7 +144,13 @@ void TFormGlyphon::ConnectEditCommands() {
     FindDialog->OnFind = find;
     ReplaceDialog->OnFind = find;
 
-    GlyphEdit.OnStatusChange = [this](TCustomGlyphEdit*, TGlyphStatusChanges) {
+    GlyphEdit.OnStatusChange = [this](TCustomGlyphEdit*, TGlyphStatusChanges changes) {
+        // A note of the last search stays until the caret or the selection moves again.
+        if (statusNoteShown_ && (changes & (scCaretX | scCaretY | scSelection))) {
+            statusNoteShown_ = false;
+            if (QLabel* panel = StatusPanel(StatusBar, 0))
+                panel->setText(DocumentFileName);
+        }
         GlyphEditStatusChange();
     };
     GlyphEdit.OnKeyPress = [this](TCustomGlyphEdit*, QChar& ch) { GlyphEditKeyPress(ch); };
@@ -185,14 +191,43 @@ void TFormGlyphon::FindDialogFind(TFindDialog* sender) {
     const TBufferCoord caret = GlyphEdit.CaretXY();
     if (options & (SearchReplace | SearchReplaceAll))
         StartAtSelectedMatch(GlyphEdit, search, options);
-    if (GlyphEditFindReplace.FindAndReplace(search, replacement, options) == 0) {
+    int count = GlyphEditFindReplace.FindAndReplace(search, replacement, options);
+    QString note;
+    if (count == 0 && !options.testFlag(SearchReplaceAll)) {
+        // Past the last match the search goes on from the other end of the document.
+        count =
+            GlyphEditFindReplace.FindAndReplace(search, replacement, options | SearchEntireText);
+        note = options.testFlag(SearchBackward) ? QStringLiteral("Search wrapped to the bottom")
+                                                : QStringLiteral("Search wrapped to the top");
+    } else if (options.testFlag(SearchReplaceAll)) {
+        note = count == 1 ? QStringLiteral("1 replacement")
+                          : QStringLiteral("%1 replacements").arg(count);
+    }
+    if (count == 0) {
         // Nothing found: the caret stays where it was.
         GlyphEdit.SetCaretXYEx(caret, false);
         ShowInfo(QStringLiteral("Cannot find \"%1\"").arg(search));
+    } else if (!note.isEmpty()) {
+        ShowStatusNote(note);
     }
 }
 
+void TFormGlyphon::ShowStatusNote(const QString& note) {
+    if (QLabel* panel = StatusPanel(StatusBar, 0)) {
+        panel->setText(note);
+        statusNoteShown_ = true;
+    }
+}
+
+// Find and Replace start with the selected text when it is on one line, as it is then the
+// word the user is after; a selection over lines is not a search text.
+static void TakeSelectionAsSearch(const TCustomGlyphEdit& edit, TFindDialog& dialog) {
+    if (edit.HasSelection() && edit.SelectionStart().Y == edit.SelectionEnd().Y)
+        dialog.SetFindText(edit.SelectedText());
+}
+
 void TFormGlyphon::MIFindClick() {
+    TakeSelectionAsSearch(GlyphEdit, *FindDialog);
     FindDialog->Execute();
 }
 
@@ -204,6 +239,7 @@ void TFormGlyphon::MIFindNextClick() {
 }
 
 void TFormGlyphon::MIReplaceClick() {
+    TakeSelectionAsSearch(GlyphEdit, *ReplaceDialog);
     ReplaceDialog->Execute();
 }
 
@@ -279,6 +315,7 @@ void TFormGlyphon::GlyphEditStatusChange() {
             QStringLiteral("Ln %1, Col %2").arg(GlyphEdit.CaretY()).arg(GlyphEdit.CaretX()));
     // An edit may have given the last line of another break the common style.
     ShowTextFormat();
+    ShowModified();
 }
 
 void TFormGlyphon::GlyphEditKeyPress(QChar ch) {

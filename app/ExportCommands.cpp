@@ -4,6 +4,7 @@
 
 #include "app/ProgressWindow.h"
 #include "common/AppHelpers.h"
+#include "common/AppTitle.h"
 #include "common/FileDialogs.h"
 #include "editor/TGlyphEditView.h"
 
@@ -27,6 +28,7 @@ QString ExportFileName(const QString& documentFileName) {
 } // namespace
 
 void TFormGlyphon::ConnectExportCommands() {
+    GlyphExporterHTML.Generator = ApplicationTitle() + QStringLiteral(" " GLYPHON_VERSION);
     MICopyAsHTML = new QAction("Copy as &HTML", this);
     MICopyAsHTML->setObjectName("MICopyAsHTML");
     MIEdit->insertAction(MIPaste, MICopyAsHTML);
@@ -63,8 +65,9 @@ template <typename TExport> static bool ExportText(TFormGlyphon& form, TExport&&
 }
 
 void TFormGlyphon::MIExportAsHTMLClick() {
-    const std::optional<QString> fileName = RunSaveFileDialog(
-        ExportFileName(DocumentFileName), GlyphExporterHTML.DefaultFilter, QStringLiteral("htm"));
+    const std::optional<QString> fileName =
+        RunSaveFileDialog(ExportFileName(DocumentFileName), GlyphExporterHTML.DefaultFilter,
+                          QStringLiteral("htm"), QStringLiteral("Export as HTML"));
     if (!fileName)
         return;
     // A page of its own, written as it is made: the clipboard's descriptor and markers would
@@ -75,9 +78,11 @@ void TFormGlyphon::MIExportAsHTMLClick() {
 }
 
 void TFormGlyphon::MICopyAsHTMLClick() {
-    const bool selection = GlyphEdit.HasSelection();
-    const TBufferCoord start = selection ? GlyphEdit.SelectionStart() : TBufferCoord{1, 1};
-    const TBufferCoord stop = selection ? GlyphEdit.SelectionEnd() : TBufferCoord{INT_MAX, INT_MAX};
+    // Like Copy, it copies the selection: with none it has nothing to copy.
+    if (!GlyphEdit.HasSelection())
+        return;
+    const TBufferCoord start = GlyphEdit.SelectionStart();
+    const TBufferCoord stop = GlyphEdit.SelectionEnd();
     GlyphExporterHTML.WholeDocument = false;
     if (!ExportText(*this, [&](TGlyphExporterHTML& exporter, const TGlyphExportLines& lines) {
             return exporter.ExportRange(lines, {start.X, start.Y}, {stop.X, stop.Y});
@@ -85,6 +90,6 @@ void TFormGlyphon::MICopyAsHTMLClick() {
         return;
     auto* data = new QMimeData;
     data->setHtml(QString::fromUtf8(GlyphExporterHTML.ClipboardHtml()));
-    data->setText(selection ? GlyphEdit.SelectedText() : GlyphEdit.Text());
+    data->setText(GlyphEdit.SelectedText());
     QGuiApplication::clipboard()->setMimeData(data);
 }

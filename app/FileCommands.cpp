@@ -13,6 +13,7 @@
 #include "net/TFormOpenDialog.h"
 #include "net/TFormOpenURL.h"
 
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMenu>
@@ -83,19 +84,30 @@ void TFormGlyphon::ConnectFileCommands() {
         MIReopenAs << item;
     }
     MIEncoding->addSeparator();
+    // The encoding and the line breaks the document has are marked as one choice among others;
+    // mixed line breaks mark none.
+    auto* encodings = new QActionGroup(this);
+    auto* lineBreaks = new QActionGroup(this);
+    lineBreaks->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const TEncodingChoice& choice : SaveEncodings) {
         QAction* item = AddNamedItem(
             MIEncoding, "Save as " + TextEncodingName(choice.Encoding, choice.ByteOrderMark));
+        item->setCheckable(true);
+        encodings->addAction(item);
         command(item, [this, choice] { SaveWithEncoding(choice.Encoding, choice.ByteOrderMark); });
         MISaveAsEncoding << item;
     }
     for (TLineBreakStyle style : LineBreakStyles) {
         QAction* item = AddNamedItem(MILineBreaks, "Save with " + LineBreakStyleName(style));
+        item->setCheckable(true);
+        lineBreaks->addAction(item);
         command(item, [this, style] { SaveWithLineBreaks(style); });
         MISaveWithLineBreaks << item;
     }
     connect(MIEncoding, &QMenu::aboutToShow, this,
             [this] { RunCommand([this] { MIEncodingClick(); }); });
+    connect(MILineBreaks, &QMenu::aboutToShow, this,
+            [this] { RunCommand([this] { MILineBreaksClick(); }); });
 
     TBMRUList.SetMenu(MIFile, MIRecentFilesEnd);
     connect(&TBMRUList, &TTBMRUList::Click, this,
@@ -215,7 +227,9 @@ void TFormGlyphon::MIOpenClick() {
         return;
     TFormOpenDialog& dialog = FormOpenDialog();
     dialog.FileName = DocumentFileName;
-    dialog.Filter = BuildFileFilter();
+    // Every kind of page a site holds, so that a PHP page is not hidden by the HTML filter.
+    const QString web = QStringLiteral("*.htm;*.html;*.shtml;*.php;*.asp;*.css;*.js");
+    dialog.Filter = "All Web Files|" + web + '|' + BuildFileFilter();
     if (dialog.ExecuteOpenDialog())
         OpenDocument(dialog.FileName, true);
 }
@@ -255,6 +269,17 @@ void TFormGlyphon::MIEncodingClick() {
     const bool onDisk = file.isAbsolute() && file.isFile();
     for (QAction* item : MIReopenAs)
         item->setEnabled(onDisk);
+    const TGlyphEditStringList& lines = GlyphEdit.Lines();
+    for (qsizetype i = 0; i < MISaveAsEncoding.size(); ++i)
+        MISaveAsEncoding[i]->setChecked(SaveEncodings[i].Encoding == lines.Encoding() &&
+                                        SaveEncodings[i].ByteOrderMark == lines.HasByteOrderMark());
+}
+
+void TFormGlyphon::MILineBreaksClick() {
+    const TGlyphEditStringList& lines = GlyphEdit.Lines();
+    for (qsizetype i = 0; i < MISaveWithLineBreaks.size(); ++i)
+        MISaveWithLineBreaks[i]->setChecked(!lines.MixedLineBreaks() &&
+                                            LineBreakStyles[i] == lines.LineBreakStyle());
 }
 
 void TFormGlyphon::ReopenWithEncoding(TTextEncoding encoding) {

@@ -4,6 +4,7 @@
 #include "app/InsertCommands.h"
 
 #include "app/TFormGlyphon.h"
+#include "app/TFormInsertLink.h"
 #include "common/AppHelpers.h"
 #include "common/FileDialogs.h"
 #include "common/HtmlColors.h"
@@ -80,6 +81,18 @@ QString AddressAttributeText(QString path) {
     return QuotedAttributeText(path.replace('?', QLatin1String("%3F")));
 }
 
+const QString InsertLinkCaption = QStringLiteral("Insert Link");
+
+// A typed address written in an attribute. Its "?" (a query) stays a "?" for the browser but
+// not for the template, where it stands for the selection.
+QString UrlAttributeText(QString address) {
+    address.replace('&', QLatin1String("&amp;"));
+    address.replace('"', QLatin1String("&quot;"));
+    address.replace('<', QLatin1String("&lt;"));
+    address.replace('>', QLatin1String("&gt;"));
+    return address.replace('?', QLatin1String("&#63;"));
+}
+
 } // namespace
 
 QString DocumentRelativePath(const QString& documentFileName, const QString& fileName) {
@@ -154,21 +167,22 @@ void TFormGlyphon::ConnectInsertCommands() {
     bind(findChild<QAction*>("MIHTMLColor"), [this] { MIHTMLColorClick(); });
     bind(findChild<QAction*>("MIImage"), [this] { MIImageClick(); });
     bind(findChild<QAction*>("MIAnchor"), [this] { MIAnchorClick(); });
-    bind(findChild<QAction*>("MIHyperlink"), [this] {
-        InsertFileTemplate(
-            "<A href=\"%s\">?</A>",
-            RunOpenFileDialog({}, "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All Files "
-                                  "(*.*)|*.*|"));
+    bind(findChild<QAction*>("MIHyperlink"), [this] { MIHyperlinkClick(); });
+    bind(findChild<QAction*>("MILinkToFile"), [this] {
+        InsertFileTemplate("<A href=\"%s\">%s</A>?",
+                           RunOpenFileDialog(InsertDialogStart(), {}, {}, InsertLinkCaption));
     });
-    bind(findChild<QAction*>("MILinkToFile"),
-         [this] { InsertFileTemplate("<A href=\"%s\">%s</A>?", RunOpenFileDialog({})); });
     bind(findChild<QAction*>("MIJavaApplet"), [this] {
         InsertFileTemplate(
             "<APPLET code=\"%s\" width=100 height=100 align=bottom>\n?</APPLET>",
-            RunOpenFileDialog({}, "Java Applet Files (*.class)|*.class|All Files (*.*)|*.*|"));
+            RunOpenFileDialog(InsertDialogStart(),
+                              "Java Applet Files (*.class)|*.class|All Files (*.*)|*.*|", {},
+                              QStringLiteral("Insert Java Applet")));
     });
     bind(findChild<QAction*>("MIEmbeddedPlugin"), [this] {
-        InsertFileTemplate("<EMBED src=\"%s\" width=100 height=100>?", RunOpenFileDialog({}));
+        InsertFileTemplate("<EMBED src=\"%s\" width=100 height=100>?",
+                           RunOpenFileDialog(InsertDialogStart(), {}, {},
+                                             QStringLiteral("Insert Embedded Plugin")));
     });
     bind(findChild<QAction*>("MIActiveXControl"), [this] { MIActiveXControlClick(); });
     bind(findChild<QAction*>("MITable"), [this] { MITableClick(); });
@@ -224,9 +238,44 @@ void TFormGlyphon::InsertFileTemplate(const QString& format,
         {AddressAttributeText(DocumentRelativePath(DocumentFileName, *fileName)), name}));
 }
 
+void TFormGlyphon::MIHyperlinkClick() {
+    if (!FormInsertLink) {
+        FormInsertLink = new TFormInsertLink(this);
+        FormInsertLink->OnBrowse = [this]() -> std::optional<QString> {
+            const std::optional<QString> file = RunOpenFileDialog(
+                InsertDialogStart(),
+                "HTML Files (*.htm)|*.htm;*.html;*.shtml;*.asp|All Files (*.*)|*.*|", {},
+                InsertLinkCaption);
+            if (!file)
+                return std::nullopt;
+            return DocumentRelativePath(DocumentFileName, *file);
+        };
+    }
+    FormInsertLink->Clear();
+    if (Prompts().RunDialog(*FormInsertLink) != QDialog::Accepted)
+        return;
+    const QString address = FormInsertLink->Address();
+    QString href;
+    if (FormInsertLink->AddressIsBrowsedFile())
+        href = AddressAttributeText(address);
+    else if (IsLinkAddress(address))
+        href = UrlAttributeText(address);
+    else
+        return;
+    InsertTemplate(FillTemplate(InDocumentCase("<A href=\"%s\">?</A>"), {href}));
+}
+
 void TFormGlyphon::MIImageClick() {
     // A picture without alt text fails every accessibility check.
-    InsertFileTemplate("<IMG src=\"%s\" alt=\"\">?", RunPictureDialog());
+    InsertFileTemplate("<IMG src=\"%s\" alt=\"\">?",
+                       RunPictureDialog(InsertDialogStart(), QStringLiteral("Insert Image")));
+}
+
+QString TFormGlyphon::InsertDialogStart() const {
+    const QFileInfo document(DocumentFileName);
+    if (document.isAbsolute() && document.dir().exists())
+        return document.absolutePath() + '/';
+    return QDir::homePath() + '/';
 }
 
 void TFormGlyphon::MIAnchorClick() {

@@ -460,6 +460,7 @@ void TFormGlyphon::CreateStatusBar() {
     AddStatusPanel(StatusBar, 120);
     AddStatusPanel(StatusBar, 110); // encoding
     AddStatusPanel(StatusBar, 60);  // line breaks
+    AddStatusPanel(StatusBar, 70);  // "Modified" while the text differs from the saved file
 }
 
 // The colours the main window gives its highlighters over their built-in ones.
@@ -585,10 +586,10 @@ void TFormGlyphon::SetStartCaret() {
 
 void TFormGlyphon::FormActivate() {
     TabSet->setTabText(0, QFileInfo(DocumentFileName).fileName());
-    SetFileCaption(this, DocumentFileName);
     if (QLabel* panel = StatusPanel(StatusBar, 0))
         panel->setText(DocumentFileName);
     ShowTextFormat();
+    ShowModified();
     QList<TGlyphCustomHighlighter*> candidates;
     for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
         candidates << slot.Highlighter;
@@ -603,6 +604,13 @@ void TFormGlyphon::ShowTextFormat() {
     if (QLabel* panel = StatusPanel(StatusBar, 3))
         panel->setText(lines.MixedLineBreaks() ? QStringLiteral("Mixed")
                                                : LineBreakStyleName(lines.LineBreakStyle()));
+}
+
+void TFormGlyphon::ShowModified() {
+    const bool modified = GlyphEdit.Modified();
+    SetFileCaption(this, DocumentFileName, modified);
+    if (QLabel* panel = StatusPanel(StatusBar, ModifiedPanel))
+        panel->setText(modified ? QStringLiteral("Modified") : QString());
 }
 
 // Extensions are tried, and colours stored at exit, in this order: the window's own order with
@@ -757,7 +765,7 @@ void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
     MIEditHighlighting->setEnabled(CurrentHighlighter() &&
                                    CurrentHighlighter() != &GlyphGeneralHighlighter);
-    MICopyAsHTML->setEnabled(!TextIsBlank());
+    MICopyAsHTML->setEnabled(GlyphEdit.HasSelection());
     EnableRewriteCommands();
 }
 
@@ -791,8 +799,9 @@ void TFormGlyphon::MINewClick() {
 
 void TFormGlyphon::NewDocument() {
     GlyphEdit.SetText(QString());
-    // A new file is UTF-8 with a break after its last line; the line breaks keep their style.
+    // A new file is UTF-8 with a line feed after every line, as files are on this system.
     GlyphEdit.Lines().SetEncoding(TTextEncoding::Utf8, false);
+    GlyphEdit.Lines().SetLineBreakStyle(lbsLf);
     GlyphEdit.Lines().SetBreakAfterLastLine(true);
     GlyphEdit.SetModified(false);
     GlyphEdit.SetReadOnly(false);

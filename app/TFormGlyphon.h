@@ -49,6 +49,7 @@ class TExplorerPane;
 class TFormFTPClient;
 class TReplaceDialog;
 class TFormTidyProperties;
+class TFormInsertLink;
 class QDockWidget;
 class QListWidget;
 class QTabWidget;
@@ -211,6 +212,9 @@ public:
     void FormResize();
     // Shows the encoding and the line breaks the next save writes in the status bar.
     void ShowTextFormat();
+    // Marks the caption and the status bar while the text differs from the saved file.
+    void ShowModified();
+    static constexpr int ModifiedPanel = 4;
 
     void MIFileClick();
     void MIEditClick();
@@ -251,6 +255,8 @@ public:
     // Whether the editor has the keyboard focus of this window.
     bool GlyphEditFocused() const;
     void FindDialogFind(TFindDialog* sender);
+    // Shows a short note in the first status panel, over the file name, until the caret moves.
+    void ShowStatusNote(const QString& note);
     void PopupMenuGlyphEditPopup();
     void GlyphEditStatusChange();
     void GlyphEditKeyPress(QChar ch);
@@ -344,6 +350,7 @@ public:
     void MIOpenNewWindowClick();
     void TBMRUListClick(const QString& fileName);
     void MIEncodingClick();
+    void MILineBreaksClick();
     // Reads the document's file again in the encoding, asking first when it is modified.
     void ReopenWithEncoding(TTextEncoding encoding);
     // Saves the document, and the saves after, in the encoding or with the line breaks.
@@ -421,6 +428,12 @@ public:
     // Fills Format with the chosen file's path from the document (and its name) and inserts
     // it; nothing when no file was chosen.
     void InsertFileTemplate(const QString& format, const std::optional<QString>& fileName);
+    // Where the dialogs that insert or link a file start: the document's folder, the home
+    // folder for an untitled document.
+    QString InsertDialogStart() const;
+    // Asks for an address (or a file) and links the selection to it.
+    void MIHyperlinkClick();
+    TFormInsertLink* FormInsertLink = nullptr;
     void MIImageClick();
     void MIAnchorClick();
     void MIActiveXControlClick();
@@ -524,6 +537,7 @@ private:
     bool firstPaintDone_ = false;
     bool checkingDisk_ = false;
     bool diskCheckWaiting_ = false;
+    bool statusNoteShown_ = false;
     std::optional<TFileStamp> declinedStamp_; // the change whose reload the user refused
     bool destroyed_ = false;
     TFormFTPClient* formFTPClient_ = nullptr; // a child window, destroyed with this one

@@ -103,15 +103,16 @@ bool RunCommand(const std::function<void()>& command) {
     return false;
 }
 
-void SetFileCaption(QWidget* form, const QString& fileName) {
+void SetFileCaption(QWidget* form, const QString& fileName, bool modified) {
+    const QString mark = modified ? QStringLiteral(" *") : QString();
     if (fileName.isEmpty()) {
-        form->setWindowTitle(ApplicationTitle());
+        form->setWindowTitle(ApplicationTitle() + mark);
         return;
     }
     // Qt reads "[*]" in a title as the modified marker; a file name holding it must show as is.
     QString shown = fileName;
     shown.replace("[*]", "[*][*]");
-    form->setWindowTitle(ApplicationTitle() + " - [" + shown + "]");
+    form->setWindowTitle(ApplicationTitle() + " - [" + shown + "]" + mark);
 }
 
 QLabel* AddStatusPanel(QStatusBar* bar, int width) {

@@ -30,8 +30,8 @@ int RunningCommands();
 void WhenNoCommandRuns(QObject* context, std::function<void()> later);
 
 // The form's caption: the application title, followed by " - [" FileName "]" when FileName is
-// not empty.
-void SetFileCaption(QWidget* form, const QString& fileName);
+// not empty, and by " *" while the document has unsaved changes.
+void SetFileCaption(QWidget* form, const QString& fileName, bool modified = false);
 
 // A status bar with panels in the manner of the original program: each panel is a QLabel of a
 // set width, in order; panel 0 takes the room the others leave (FitFirstStatusPanel).

@@ -9,8 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QTreeView>
 #include <algorithm>
 
 namespace {
@@ -50,6 +52,16 @@ QFileDialog* CreateFileDialog(TDialogKind kind) {
     RegisterCleanUp();
     auto* dialog = new QFileDialog;
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Room for whole names, sizes, types and dates in the detail view: the name takes what the
+    // other columns leave after showing their contents.
+    dialog->resize(dialog->fontMetrics().averageCharWidth() * 110,
+                   dialog->fontMetrics().height() * 28);
+    if (auto* details = dialog->findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (kind == TDialogKind::Save) {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
@@ -96,10 +108,14 @@ QString InitialDialogFolder() {
 
 // Sets the dialog up for one run and runs it through the prompt service.
 std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
-                                     const QString& filter, const QString& defaultExt) {
+                                     const QString& filter, const QString& defaultExt,
+                                     const QString& caption) {
     QFileDialog& dialog = SharedFileDialog(kind);
     TFileDialogRequest request;
     request.Save = kind == TDialogKind::Save;
+    request.Caption = !caption.isEmpty() ? caption
+                      : request.Save     ? QStringLiteral("Save As")
+                                         : QStringLiteral("Open");
     request.Folder = CleanDialogFolder(FolderPart(fileName));
     // A name without a folder (an untitled document), or in a folder that is no place to start
     // in (a URL's, a vanished file's), starts in the folder the user last chose in the explorer,
@@ -111,14 +127,18 @@ std::optional<QString> RunFileDialog(TDialogKind kind, const QString& fileName,
     request.Filters = FileFilterToQt(filter);
     request.DefaultExt = defaultExt;
 
-    // The filter the user chose last time stays chosen while the list offers it.
+    // The filter the user chose last time stays chosen while the list offers it; before the
+    // first run the dialog's filter is Qt's own "All Files", which nobody chose.
+    const char* const ranBefore = "GlyphonRanBefore";
     const QString lastFilter = dialog.selectedNameFilter();
     dialog.setNameFilters(request.Filters);
-    if (request.Filters.contains(lastFilter))
+    if (dialog.property(ranBefore).toBool() && request.Filters.contains(lastFilter))
         dialog.selectNameFilter(lastFilter);
+    dialog.setProperty(ranBefore, true);
     dialog.setDirectory(request.Folder);
     dialog.selectFile(request.FileName);
     dialog.setDefaultSuffix(defaultExt);
+    dialog.setWindowTitle(request.Caption);
     return Prompts().ChooseFile(dialog, request);
 }
 } // namespace
@@ -160,10 +180,10 @@ QString CleanDialogFileName(const QString& name) {
 }
 
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter,
-                                         const QString& defaultExt) {
+                                         const QString& defaultExt, const QString& caption) {
     return RunFileDialog(TDialogKind::Open, fileName,
                          filter.isEmpty() ? QStringLiteral("All Files (*.*)|*.*|") : filter,
-                         defaultExt);
+                         defaultExt, caption);
 }
 
 std::optional<QString> SaveFileRefusal(const QString& fileName) {
@@ -177,11 +197,11 @@ std::optional<QString> SaveFileRefusal(const QString& fileName) {
 }
 
 std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter,
-                                         const QString& defaultExt) {
+                                         const QString& defaultExt, const QString& caption) {
     QString startName = fileName;
     for (;;) {
         std::optional<QString> chosen =
-            RunFileDialog(TDialogKind::Save, startName, filter, defaultExt);
+            RunFileDialog(TDialogKind::Save, startName, filter, defaultExt, caption);
         if (!chosen)
             return std::nullopt;
         if (!defaultExt.isEmpty() && !HasExtension(*chosen))
@@ -208,8 +228,12 @@ QString PictureFileFilter() {
     return "All pictures (" + all + ")|" + all + '|' + entries.join('|') + "|All Files (*.*)|*.*";
 }
 
-std::optional<QString> RunPictureDialog(const QString& fileName) {
-    return RunFileDialog(TDialogKind::Picture, fileName, PictureFileFilter(), {});
+std::optional<QString> RunPictureDialog(const QString& fileName, const QString& caption) {
+    // The formats of web pages come first, whether or not this system can show them all.
+    const QString web = QStringLiteral("*.png;*.jpg;*.jpeg;*.gif;*.svg;*.webp");
+    return RunFileDialog(TDialogKind::Picture, fileName,
+                         "Web Images (" + web + ")|" + web + '|' + PictureFileFilter(), {},
+                         caption);
 }
 
 bool RunFontDialog(QFont& font) {

@@ -26,25 +26,30 @@ void SetInitialDialogFolder(const QString& folder);
 
 // Runs the open dialog starting in the folder of FileName with its name part (both cleaned; a
 // name without a folder, or whose folder does not exist, starts in the initial folder). Filter
-// defaults to all files. The chosen path, or nothing when cancelled. The file must exist.
+// defaults to all files, Caption to "Open". The chosen path, or nothing when cancelled. The file
+// must exist.
 std::optional<QString> RunOpenFileDialog(const QString& fileName, const QString& filter = {},
-                                         const QString& defaultExt = {});
+                                         const QString& defaultExt = {},
+                                         const QString& caption = {});
 
 // Why the save dialog refuses FileName, as the warning it shows: its folder does not exist, or
 // it is a read-only file. Nothing when the name may be chosen.
 std::optional<QString> SaveFileRefusal(const QString& fileName);
 
-// The same with the save dialog (no default filter). It asks before overwriting, adds "." +
+// The same with the save dialog (no default filter, Caption "Save As"). It asks before
+// overwriting, adds "." +
 // DefaultExt to a name chosen without extension, and refuses what SaveFileRefusal refuses: the
 // user is told and chooses again.
 std::optional<QString> RunSaveFileDialog(const QString& fileName, const QString& filter = {},
-                                         const QString& defaultExt = {});
+                                         const QString& defaultExt = {},
+                                         const QString& caption = {});
 
 // Every picture format Qt can read, one entry for all and one per format, then all files.
 QString PictureFileFilter();
 
-// Runs the picture dialog (an open dialog with PictureFileFilter).
-std::optional<QString> RunPictureDialog(const QString& fileName = {});
+// Runs the picture dialog: an open dialog with the web's image formats first, then
+// PictureFileFilter.
+std::optional<QString> RunPictureDialog(const QString& fileName = {}, const QString& caption = {});
 
 // Runs the shared font dialog starting with Font; on OK, Font becomes the chosen font.
 bool RunFontDialog(QFont& font);

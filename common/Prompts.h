@@ -22,6 +22,7 @@ struct TFileDialogRequest {
     QString FileName;    // initial name part
     QStringList Filters; // Qt name filters, "Description (*.a *.b)"
     QString DefaultExt;  // without the dot
+    QString Caption;     // what the dialog is for; "Open" or "Save As" when not given
 };
 
 // Every question the program puts to the user goes through this service, so that tests can

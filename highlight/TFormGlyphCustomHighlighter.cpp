@@ -133,7 +133,11 @@ TGlyphHighlighterAttributes* TFormGlyphCustomHighlighter::Selected() const {
 void TFormGlyphCustomHighlighter::ButtonPopulateClick() {
     if (!highlighter_)
         return;
-    setWindowTitle(highlighter_->DefaultFilter());
+    // Named after the language; "document" says nothing of it ("HTML document").
+    QString language = highlighter_->LanguageTitle();
+    if (language.endsWith(QStringLiteral(" document"), Qt::CaseInsensitive))
+        language.chop(qsizetype(qstrlen(" document")));
+    setWindowTitle(QStringLiteral("Highlighting Colours - ") + language);
     {
         const QSignalBlocker blocker(ListBox);
         ListBox->clear();

@@ -46,6 +46,8 @@ public:
     // The document form (a page of its own) rather than the clipboard form.
     bool WholeDocument = false;
     QString DefaultFilter;
+    // The program named in the page's generator comment, with its version.
+    QString Generator = QStringLiteral("Velmaris Glyphon");
 
     const QString& Title() const { return title_; }
     void SetTitle(const QString& title);

@@ -533,8 +533,11 @@ bool TFormTidyProperties::eventFilter(QObject* watched, QEvent* event) {
 
 bool TFormTidyProperties::ShowTidyOptions(const QString& sample) {
     const bool withSample = !sample.isEmpty();
-    PageControl->setTabVisible(PageControl->indexOf(tsPreviewBefore), withSample);
-    PageControl->setTabVisible(PageControl->indexOf(tsPreviewAfter), withSample);
+    // A hidden page is disabled too, or Ctrl+Tab would still turn to it.
+    for (QWidget* page : {tsPreviewBefore, tsPreviewAfter}) {
+        PageControl->setTabVisible(PageControl->indexOf(page), withSample);
+        PageControl->setTabEnabled(PageControl->indexOf(page), withSample);
+    }
     if (withSample)
         GlyphEditPreviewBefore.SetText(sample);
     AfterIsStale = withSample;

@@ -258,10 +258,12 @@ TFormFTPClient::TFormFTPClient(QWidget* parent) : QMainWindow(parent) {
     });
     connect(transfer_, &TFormFTPTransfer::TerminateClicked, &session_, &TFtpSession::Terminate);
 
-    // Disconnected: only the local side can be used.
+    // Disconnected: only the local side can be used, and there is nothing to disconnect.
     for (QWidget* w :
          std::initializer_list<QWidget*>{ComboBox2, SpeedButton2, ListView2, ButtonGet, ButtonPut})
         w->setEnabled(false);
+    for (QAction* a : {MIDisconnect, TBDisconnect})
+        a->setEnabled(false);
     storage_ = std::make_unique<TFormStorage>(this, "TFormFTPClient");
     resize(900, 600);
 }
@@ -491,8 +493,10 @@ void TFormFTPClient::SetPanesEnabled() {
     const bool idle = busyCount_ == 0;
     // A request under way reads the lists and the connection: nothing may change them until it
     // ends (Terminate is the way to stop a transfer).
-    for (QAction* a : {MIConnect, MIDisconnect, TBConnect, TBDisconnect})
+    for (QAction* a : {MIConnect, TBConnect})
         a->setEnabled(idle);
+    for (QAction* a : {MIDisconnect, TBDisconnect})
+        a->setEnabled(idle && session_.Connected());
     // A listing begins and ends once per entry; only a change is worth the widgets' restyling.
     if (panesEnabled_ != idle) {
         panesEnabled_ = idle;
@@ -530,12 +534,18 @@ bool TFormFTPClient::ConnectSequence(const TFtpServer& server, const QString& si
         if (RemoteRequest([&] { session_.Connect(server); }, "Attempting to connect to FTP Site"))
             return true;
     }
+    // The library's reason, unless the session's own message already said it in those words.
+    const QString cause =
+        session_.RequestError() == FtpErrorCancelled ? QString() : session_.RequestCause();
+    if (!cause.isEmpty() && !RichEdit->toPlainText().endsWith(cause))
+        LogMessage(cause);
     // Nothing was connected, so the "not connected" notice of Disconnect would only confuse.
     DisconnectConnection();
     if (reportFailure && !refusal.isEmpty())
         Prompts().MessageBox(ApplicationTitle(), refusal, QMessageBox::Warning, QMessageBox::Ok);
     else if (reportFailure)
-        ShowInfo("Unable to connect to FTP site. Please check your settings.");
+        ShowInfo("Unable to connect to FTP site. Please check your settings." +
+                 (cause.isEmpty() ? QString() : "\r\r" + cause));
     return false;
 }
 
@@ -626,8 +636,10 @@ void TFormFTPClient::DisconnectConnection() {
     panesEnabled_.reset(); // the local side enabled, the remote one not
     for (QWidget* w : std::initializer_list<QWidget*>{SpeedButton1, ComboBox1, ListView1})
         w->setEnabled(true);
-    for (QAction* a : {MIConnect, MIDisconnect, TBConnect, TBDisconnect})
+    for (QAction* a : {MIConnect, TBConnect})
         a->setEnabled(true);
+    for (QAction* a : {MIDisconnect, TBDisconnect})
+        a->setEnabled(false);
 }
 
 void TFormFTPClient::PutOnTop(QComboBox* box, const QString& path) {

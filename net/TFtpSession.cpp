@@ -209,6 +209,7 @@ struct TFtpOutcome {
     TFtpCertificate Certificate;
     TSshHostKey HostKey;
     QString Detail; // a second line for the log, after the error's own message
+    QString Cause;  // the transfer library's own words for why the request failed
 };
 
 // Lives on the session's worker thread and owns the libcurl handle, whose live connection is
@@ -487,8 +488,10 @@ private:
         TFtpOutcome outcome;
         outcome.Error = ErrorOfCurlCode(code);
         outcome.Reply = reply_.trimmed();
+        if (code != CURLE_OK)
+            outcome.Cause = QString::fromUtf8(*detail ? detail : curl_easy_strerror(code));
         if (code != CURLE_OK && outcome.Error == FtpErrorExtended && outcome.Reply.isEmpty())
-            outcome.Reply = QString::fromUtf8(*detail ? detail : curl_easy_strerror(code));
+            outcome.Reply = outcome.Cause;
         if (code != CURLE_OK && Sftp())
             ExplainSshFailure(code, outcome);
         return outcome;
@@ -797,6 +800,7 @@ void TFtpSession::Start(std::function<TFtpOutcome(TFtpWorker&)> job,
                 [this, outcome, then]() mutable {
                     if (then)
                         then(outcome);
+                    requestCause_ = outcome.Cause;
                     Finish(outcome.Result, outcome.Error, outcome.Reply, outcome.Detail);
                 },
                 Qt::QueuedConnection);

@@ -124,6 +124,8 @@ public:
     // means success), else 1 for success and 0 for failure.
     quint32 RequestResult() const { return requestResult_; }
     quint32 RequestError() const { return requestError_; }
+    // Why the last request failed, in the transfer library's words; empty after a success.
+    QString RequestCause() const { return requestCause_; }
     // The current remote folder and the entry Find first / Find next delivered.
     QString CurrentDirectory() const { return currentDir_; }
     const TFtpFindData& FindData() const { return findData_; }
@@ -168,6 +170,7 @@ private:
     bool requestDone_ = false;
     quint32 requestResult_ = 0;
     quint32 requestError_ = 0;
+    QString requestCause_;
     QString currentDir_;
     QList<TFtpFindData> listing_;
     qsizetype listingIndex_ = 0;

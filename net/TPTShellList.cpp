@@ -12,6 +12,20 @@
 
 namespace {
 
+// The desktop's icon for a file or folder, or where its icon theme has none for the type, the
+// style's folder or file icon: a folder must never look like a file.
+class TShellIconProvider : public QFileIconProvider {
+public:
+    QIcon icon(const QFileInfo& info) const override {
+        const QIcon own = QFileIconProvider::icon(info);
+        if (!own.isNull())
+            return own;
+        return QFileIconProvider::icon(info.isDir() ? QFileIconProvider::Folder
+                                                    : QFileIconProvider::File);
+    }
+    using QFileIconProvider::icon;
+};
+
 constexpr int kIconGridWidth = 96;
 constexpr int kIconGridHeight = 72;
 constexpr int kMaxNewFolders = 999;
@@ -35,6 +49,8 @@ QStringList NormalisedMasks(const QStringList& masks) {
 TPTShellList::TPTShellList(QWidget* parent)
     : QWidget(parent), model_(new QFileSystemModel(this)), stack_(new QStackedWidget(this)),
       listView_(new QListView(stack_)), detailView_(new QTreeView(stack_)) {
+    static TShellIconProvider icons;
+    model_->setIconProvider(&icons);
     model_->setReadOnly(false); // renaming in place and drops from other programs
     model_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setNameFilterDisables(false);

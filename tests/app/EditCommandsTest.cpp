@@ -309,6 +309,7 @@ TEST_F(EditCommands, FindDialogSearches) {
         bool up, matchCase, wholeWord;
         std::optional<TSpan> found; // nothing: "Cannot find"
         TBufferCoord caretAfter;
+        QString note = {}; // in the status bar; the file name stays when empty
     } cases[] = {
         {"down from the start",
          {"a cat sat", "cat"},
@@ -364,24 +365,27 @@ TEST_F(EditCommands, FindDialogSearches) {
          true,
          TSpan{{14, 1}, {17, 1}},
          {17, 1}},
-        {"nothing below the caret",
+        {"nothing below the caret wraps to the top",
          {"cat", "dog"},
          {1, 2},
          "cat",
          false,
          false,
          false,
-         std::nullopt,
-         {1, 2}},
-        {"nothing above the caret",
+         TSpan{{1, 1}, {4, 1}},
+         {4, 1},
+         "Search wrapped to the top"},
+        {"nothing above the caret wraps to the bottom",
          {"dog", "cat"},
-         {1, 2},
+         {1, 1},
          "cat",
          true,
          false,
          false,
-         std::nullopt,
-         {1, 2}},
+         TSpan{{1, 2}, {4, 2}},
+         {1, 2},
+         "Search wrapped to the bottom"},
+        {"nowhere", {"dog", "cow"}, {1, 2}, "cat", false, false, false, std::nullopt, {1, 2}},
         {"case differs", {"Cat"}, {1, 1}, "cat", false, true, false, std::nullopt, {1, 1}},
     };
     for (const auto& c : cases) {
@@ -407,6 +411,9 @@ TEST_F(EditCommands, FindDialogSearches) {
             EXPECT_TRUE(prompts.Records().isEmpty()) << c.what;
             EXPECT_EQ(Selection(*form).Start, c.found->Start) << c.what;
             EXPECT_EQ(Selection(*form).End, c.found->End) << c.what;
+            EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(),
+                      c.note.isEmpty() ? form->DocumentFileName : c.note)
+                << c.what;
         } else {
             ASSERT_EQ(prompts.Records().size(), 1) << c.what << ": once per search";
             EXPECT_EQ(prompts.Records()[0].Text, "Cannot find \"" + c.search + "\"");
@@ -462,11 +469,12 @@ TEST_F(EditCommands, FindNextIgnoresTheReplaceDialog) {
     ASSERT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{7, 1}));
     form->ReplaceDialog->hide();
 
-    // The find dialog has no text of its own yet: Find Next opens it and searches nothing.
+    // The find dialog has no text of its own yet: Find Next opens it with the selected match
+    // as its text and searches nothing.
     ScriptedPrompts prompts;
     form->ClickMenuItem(form->MIFindNext);
     EXPECT_TRUE(form->FindDialog->isVisible());
-    EXPECT_EQ(form->FindDialog->FindText(), QString());
+    EXPECT_EQ(form->FindDialog->FindText(), "beta");
     EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{7, 1}));
     EXPECT_EQ(form->GlyphEdit.CaretXY(), (TBufferCoord{11, 1}));
 }
@@ -490,10 +498,9 @@ TEST_F(EditCommands, FindNextRepeatsWithTheFindDialogsTextAndOptions) {
     EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{6, 2}));
     EXPECT_FALSE(form->FindDialog->isVisible()) << "a repeated search opens no dialog";
     ScriptedPrompts prompts;
-    prompts.AnswerButton(QMessageBox::Ok);
     form->ClickMenuItem(form->MIFindNext);
-    ASSERT_EQ(prompts.Records().size(), 1);
-    EXPECT_EQ(prompts.Records()[0].Text, "Cannot find \"Word\"");
+    EXPECT_TRUE(prompts.Records().isEmpty());
+    EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{1, 1})) << "wrapped to the top";
 }
 
 TEST_F(EditCommands, TheTwoDialogsKeepTheirOwnState) {
@@ -558,6 +565,7 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
         bool up;
         bool all;
         QStringList expected;
+        QString note = {}; // Replace All's count in the status bar
     } cases[] = {
         {"Replace without an earlier find takes the next match",
          {"a1 a2 a3"},
@@ -614,7 +622,8 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
          "yy",
          false,
          true,
-         {"x", "yy yy", "yy"}},
+         {"x", "yy yy", "yy"},
+         "3 replacements"},
         {"Replace All upward from the caret",
          {"x", "x x", "x"},
          {{2, 2}, {2, 2}},
@@ -622,7 +631,8 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
          "y",
          true,
          true,
-         {"y", "y x", "x"}},
+         {"y", "y x", "x"},
+         "2 replacements"},
         {"Replace All does not search its own replacements",
          {"aaa"},
          {{1, 1}, {1, 1}},
@@ -630,8 +640,17 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
          "aa",
          false,
          true,
-         {"aaaaaa"}},
-        {"Replace All by nothing", {"a-b-c"}, {{1, 1}, {1, 1}}, "-", "", false, true, {"abc"}},
+         {"aaaaaa"},
+         "3 replacements"},
+        {"Replace All by nothing",
+         {"a-b-c", "-"},
+         {{1, 2}, {1, 2}},
+         "-",
+         "",
+         false,
+         true,
+         {"a-b-c", ""},
+         "1 replacement"},
     };
     for (const auto& c : cases) {
         auto form = StartMainWindow();
@@ -645,8 +664,34 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
         ScriptedPrompts prompts; // a match is there: no message
         Click(c.all ? dialog.ButtonReplaceAll : dialog.ButtonReplace);
         EXPECT_EQ(Lines(*form), c.expected) << c.what;
+        if (c.all) {
+            EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), c.note) << c.what;
+        }
         form->ClickMenuItem(form->MIUndo);
         EXPECT_EQ(Lines(*form), c.text) << c.what << ": one undo takes it back";
+    }
+}
+
+TEST_F(EditCommands, FindAndReplaceOpenWithTheSelectedTextOfOneLine) {
+    const struct {
+        const char* what;
+        TSpan selection; // equal ends: only the caret
+        QString search;
+    } cases[] = {{"a word", {{5, 1}, {8, 1}}, "two"},
+                 {"selected backwards", {{8, 1}, {5, 1}}, "two"},
+                 {"over two lines", {{5, 1}, {2, 2}}, "kept"},
+                 {"nothing selected", {{5, 1}, {5, 1}}, "kept"}};
+    for (const auto& c : cases) {
+        auto form = StartMainWindow();
+        SetText(*form, {"one two", "three"});
+        for (QAction* item : {form->MIFind, form->MIReplace}) {
+            TFindDialog& dialog = item == form->MIFind ? *form->FindDialog : *form->ReplaceDialog;
+            dialog.SetFindText("kept");
+            Select(*form, c.selection.Start, c.selection.End);
+            form->ClickMenuItem(item);
+            EXPECT_EQ(dialog.FindText(), c.search) << c.what;
+            dialog.hide();
+        }
     }
 }
 

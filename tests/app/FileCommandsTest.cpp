@@ -21,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -143,7 +144,9 @@ protected:
     // Everything the user sees of the document's name.
     void ExpectShownName(const QString& name, const char* what) const {
         EXPECT_EQ(form->DocumentFileName, name) << what;
-        EXPECT_EQ(form->windowTitle(), "Velmaris Glyphon - [" + name + "]") << what;
+        EXPECT_EQ(form->windowTitle(),
+                  "Velmaris Glyphon - [" + name + "]" + (form->GlyphEdit.Modified() ? " *" : ""))
+            << what;
         EXPECT_EQ(form->TabSet->tabText(0), QFileInfo(name).fileName()) << what;
         EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), name) << what;
     }
@@ -218,9 +221,19 @@ TEST_F(FileCommands, OpenThroughTheOpenDialog) {
     Start();
     QString shownName;
     QString shownFilter;
+    bool iconsShown = false;
     WhenShown<TFormOpenDialog>([&](TFormOpenDialog* dialog) {
         shownName = dialog->FileName;
         shownFilter = dialog->Filter;
+        // Folders and files each have an icon of their own.
+        QFileSystemModel* model = dialog->ShellList->Model();
+        const auto icon = [model](const QString& path) {
+            return model->fileIcon(model->index(path));
+        };
+        const QString folder = QFileInfo(page).absolutePath();
+        iconsShown =
+            QTest::qWaitFor([&] { return !icon(folder).isNull() && !icon(page).isNull(); }, 5000) &&
+            icon(folder).pixmap(16).toImage() != icon(page).pixmap(16).toImage();
         dialog->EditFileName->clear();
         QTest::keyClicks(dialog->EditFileName, page);
         QTest::mouseClick(dialog->ButtonOpen, Qt::LeftButton);
@@ -229,7 +242,9 @@ TEST_F(FileCommands, OpenThroughTheOpenDialog) {
     ASSERT_NE(form->focusWidget(), form->GlyphEditView);
     form->ClickMenuItem(form->MIOpen);
     EXPECT_EQ(shownName, "Untitled.htm") << "the dialog starts with the document's name";
-    EXPECT_EQ(shownFilter, form->BuildFileFilter());
+    EXPECT_EQ(shownFilter, "All Web Files|*.htm;*.html;*.shtml;*.php;*.asp;*.css;*.js|" +
+                               form->BuildFileFilter());
+    EXPECT_TRUE(iconsShown);
     EXPECT_EQ(Lines(), (QStringList{"<p>one</p>", "<p>two</p>"}));
     EXPECT_FALSE(form->GlyphEdit.Modified());
     EXPECT_FALSE(form->GlyphEdit.ReadOnly());
@@ -422,7 +437,7 @@ TEST_F(FileCommands, SavingANewDocumentAsksForANameAndAddsTheExtension) {
     EXPECT_EQ(request.Filters, FileFilterToQt(form->BuildFileFilter()));
 
     const QString saved = root + "/page.htm";
-    EXPECT_EQ(ReadBytes(saved), "<p>new</p>\r\n");
+    EXPECT_EQ(ReadBytes(saved), "<p>new</p>\n");
     EXPECT_FALSE(form->GlyphEdit.Modified());
     EXPECT_FALSE(form->GlyphEdit.ReadOnly());
     ExpectShownName(saved, "after the first save");
@@ -864,19 +879,36 @@ TEST_F(FileCommands, TheStatusBarShowsTheEncodingAndTheLineBreaks) {
         const char* name;
         QByteArray bytes;
         QString shown;
+        QString marked; // the checked items of the Encoding and Line Breaks submenus
     } cases[] = {
-        {"utf8.txt", "a\nb\n", "UTF-8, LF"},
-        {"mark.txt", "\xEF\xBB\xBF\x61\r\n", "UTF-8 with BOM, CR LF"},
-        {"le.txt", Utf16(QStringEncoder::Utf16LE, "a\rb\r"), "UTF-16 LE, CR"},
-        {"be.txt", Utf16(QStringEncoder::Utf16BE, "a\r\nb"), "UTF-16 BE, CR LF"},
-        {"ansi.txt", "caf\xE9\r\n", "Windows-1252, CR LF"},
-        {"mixed.txt", "a\r\nb\nc\r\n", "UTF-8, Mixed"},
+        {"utf8.txt", "a\nb\n", "UTF-8, LF", "Save as UTF-8, Save with LF"},
+        {"mark.txt", "\xEF\xBB\xBF\x61\r\n", "UTF-8 with BOM, CR LF",
+         "Save as UTF-8 with BOM, Save with CR LF"},
+        {"le.txt", Utf16(QStringEncoder::Utf16LE, "a\rb\r"), "UTF-16 LE, CR",
+         "Save as UTF-16 LE, Save with CR"},
+        {"be.txt", Utf16(QStringEncoder::Utf16BE, "a\r\nb"), "UTF-16 BE, CR LF",
+         "Save as UTF-16 BE, Save with CR LF"},
+        {"ansi.txt", "caf\xE9\r\n", "Windows-1252, CR LF", "Save as Windows-1252, Save with CR LF"},
+        {"mixed.txt", "a\r\nb\nc\r\n", "UTF-8, Mixed", "Save as UTF-8"},
+    };
+    const auto marked = [this] {
+        QStringList items;
+        for (QMenu* menu : {form->MIEncoding, form->MILineBreaks}) {
+            emit menu->aboutToShow();
+            for (QAction* item : menu->actions())
+                if (item->isChecked())
+                    items << item->text();
+        }
+        return items.join(", ");
     };
     Start();
-    EXPECT_EQ(Format(*form), "UTF-8, CR LF");
+    // A new document has the line feeds of this system.
+    EXPECT_EQ(Format(*form), "UTF-8, LF");
+    EXPECT_EQ(marked(), "Save as UTF-8, Save with LF");
     for (const auto& c : cases) {
         Open(WriteFile(c.name, c.bytes));
         EXPECT_EQ(Format(*form), c.shown) << c.name;
+        EXPECT_EQ(marked(), c.marked) << c.name;
     }
     // Editing the one line with another break gives it the common style; undoing the edit gives
     // it its own break back, and saving writes the file's bytes again.

@@ -1,5 +1,6 @@
 #include "app/InsertCommands.h"
 #include "app/TFormGlyphon.h"
+#include "app/TFormInsertLink.h"
 
 #include "common/CommandLine.h"
 #include "editor/TGlyphEditView.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -46,6 +48,14 @@ template <class T> void WhenModal(std::function<void(T&)> act) {
 void Click(QPushButton* button) {
     EXPECT_TRUE(button->isEnabled()) << Str(button->objectName());
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Answers the link dialog: Browse..., then closes with Result.
+std::function<int(QDialog&)> BrowseThen(int result) {
+    return [result](QDialog& dialog) {
+        static_cast<TFormInsertLink&>(dialog).ButtonBrowse->click();
+        return result;
+    };
 }
 
 class InsertCommands : public ::testing::Test {
@@ -216,7 +226,15 @@ TEST_F(InsertCommands, EveryCommandAndDropDownItemInsertsItsTemplateAndUndoesInO
         atStart("MIAnchor", "<A name=\"50%d &quot;x&quot;\"></A>", 30, input("50%d \"x\"")),
         unchanged("MIAnchor", cancelInput),
         onWord("MIHyperlink", 0, "<A href=\"say &quot;hi&quot;.htm\">word</A>", 40,
-               file("web/say \"hi\".htm")),
+               [](ScriptedPrompts& p, const QString& folder) {
+                   p.AnswerDialog(BrowseThen(QDialog::Accepted));
+                   p.AnswerFile(folder + "/web/say \"hi\".htm");
+               }),
+        unchanged("MIHyperlink",
+                  [](ScriptedPrompts& p, const QString&) {
+                      p.AnswerDialog(BrowseThen(QDialog::Rejected));
+                      p.CancelFile();
+                  }),
         atStart("MILinkToFile", "<A href=\"docs/what%3F.txt\">what&#63;.txt</A>", 45,
                 file("web/docs/what?.txt")),
         atStart("MIMailTo", "<A href=\"mailto:\">Email Me</A>", 17),
@@ -401,6 +419,77 @@ TEST_F(InsertCommands, ReplacingTheWholeTextIsOneUndoStep) {
     form.GlyphEdit.Undo();
     EXPECT_EQ(form.GlyphEdit.Lines().Lines(), (QStringList{"one", "two"}));
     EXPECT_FALSE(form.GlyphEdit.UndoAvailable());
+}
+
+TEST_F(InsertCommands, FileDialogsSayWhatTheyDoAndStartInTheDocumentsFolder) {
+    const struct {
+        const char* Command;
+        QString Caption;
+        QString FirstFilter;
+    } cases[] = {
+        {"MIImage", "Insert Image", "Web Images (*.png *.jpg *.jpeg *.gif *.svg *.webp)"},
+        {"MIHyperlink", "Insert Link", "HTML Files (*.htm *.html *.shtml *.asp)"},
+        {"MILinkToFile", "Insert Link", "All Files (*)"},
+        {"MIJavaApplet", "Insert Java Applet", "Java Applet Files (*.class)"},
+        {"MIEmbeddedPlugin", "Insert Embedded Plugin", "All Files (*)"},
+    };
+    for (const bool untitled : {true, false}) {
+        if (!untitled)
+            form_->OpenDocument(Path("web/page.htm"), false);
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            if (QLatin1String(c.Command) == QLatin1String("MIHyperlink"))
+                prompts.AnswerDialog(BrowseThen(QDialog::Rejected));
+            prompts.CancelFile();
+            form_->ClickMenuItem(form_->findChild<QAction*>(c.Command));
+            ASSERT_EQ(prompts.PendingAnswers(), 0) << c.Command;
+            const TFileDialogRequest& request = prompts.Records().constLast().File;
+            EXPECT_EQ(request.Caption, c.Caption) << c.Command;
+            EXPECT_EQ(request.Filters.value(0), c.FirstFilter) << c.Command;
+            // The picture dialog's first use shows the first type chosen, not the last.
+            if (untitled && QLatin1String(c.Command) == QLatin1String("MIImage")) {
+                EXPECT_EQ(prompts.Records().constLast().SelectedFilter, c.FirstFilter);
+            }
+            EXPECT_EQ(request.Folder, untitled ? QDir::homePath() + '/' : Path("web") + '/')
+                << c.Command;
+        }
+    }
+}
+
+TEST_F(InsertCommands, HyperlinkTakesATypedAddress) {
+    const struct {
+        QString typed;
+        QString inserted; // nothing: OK stays disabled and nothing goes in
+    } cases[] = {
+        {"https://example.com/bread", "<A href=\"https://example.com/bread\">word</A>"},
+        {" http://example.com/a?b=1&c=2 ",
+         "<A href=\"http://example.com/a&#63;b=1&amp;c=2\">word</A>"},
+        {"http://example.com/\"onclick=\"x", ""},
+        {"mailto:baker@example.com", "<A href=\"mailto:baker@example.com\">word</A>"},
+        {"ftp://example.com/pub/", "<A href=\"ftp://example.com/pub/\">word</A>"},
+        {"#recipes", "<A href=\"#recipes\">word</A>"},
+        {"../other.htm", "<A href=\"../other.htm\">word</A>"},
+        {"javascript:alert(1)", ""},
+        {"https://", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        form_->GlyphEdit.SetText("word");
+        form_->GlyphEdit.SelectAll();
+        ScriptedPrompts prompts;
+        bool okEnabled = false;
+        prompts.AnswerDialog([&](QDialog& dialog) {
+            auto& link = static_cast<TFormInsertLink&>(dialog);
+            EXPECT_EQ(link.windowTitle(), "Insert Link");
+            link.EditAddress->setText(c.typed);
+            okEnabled = link.Buttons->button(QDialogButtonBox::Ok)->isEnabled();
+            return okEnabled ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        form_->ClickMenuItem(form_->findChild<QAction*>("MIHyperlink"));
+        EXPECT_EQ(okEnabled, !c.inserted.isEmpty()) << Str(c.typed);
+        EXPECT_EQ(form_->GlyphEdit.Text().trimmed(), c.inserted.isEmpty() ? "word" : c.inserted)
+            << Str(c.typed);
+    }
 }
 
 TEST(DocumentRelativePath, WritesTheChosenFileFromTheDocumentsFolder) {

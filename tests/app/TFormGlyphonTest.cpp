@@ -321,6 +321,32 @@ TEST_F(FormGlyphon, NewIsEnabledOnlyForAChangedOrNonEmptyDocument) {
     EXPECT_EQ(form->DocumentFileName, "Untitled.htm");
 }
 
+// Steps: t types a character, u undoes, s saves.
+TEST_F(FormGlyphon, CaptionAndStatusBarMarkUnsavedChangesFromTheSavePoint) {
+    const struct {
+        const char* steps;
+        bool modified;
+    } cases[] = {{"", false},   {"t", true},     {"tu", false}, {"ts", false},
+                 {"tst", true}, {"tstu", false}, {"tsu", true}, {"tsus", false}};
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        auto form = StartWith({});
+        for (const char step : std::string(c.steps)) {
+            if (step == 't')
+                form->GlyphEdit.RunCommand(ecChar, QChar('a'));
+            else if (step == 'u')
+                form->GlyphEdit.RunCommand(ecUndo, QChar());
+            else
+                form->SaveDocumentTo(dir.filePath("page.htm"));
+        }
+        EXPECT_EQ(form->windowTitle().endsWith(" *"), c.modified)
+            << form->windowTitle().toStdString();
+        EXPECT_EQ(StatusPanel(form->StatusBar, TFormGlyphon::ModifiedPanel)->text(),
+                  c.modified ? "Modified" : "");
+    }
+}
+
 TEST_F(FormGlyphon, ClickMenuItemRunsOnlyEnabledVisibleItems) {
     auto form = StartWith({});
     form->GlyphEdit.SetText("typed");

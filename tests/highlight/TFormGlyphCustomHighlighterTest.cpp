@@ -70,7 +70,7 @@ protected:
 
 TEST_F(ColoursDialog, ListsTheElementsInNameOrderWithTheFirstSelected) {
     Edit([&](TFormGlyphCustomHighlighter& f) {
-        EXPECT_EQ(f.windowTitle(), html.DefaultFilter());
+        EXPECT_EQ(f.windowTitle(), "Highlighting Colours - HTML");
         EXPECT_EQ(f.ListBox->item(0)->text(), "Asp");
         EXPECT_EQ(f.ListBox->item(1)->text(), "Comment");
         EXPECT_EQ(f.ListBox->item(2)->text(), "Escape ampersand");

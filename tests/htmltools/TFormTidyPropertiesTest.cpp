@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -157,4 +159,41 @@ TEST(TFormTidyProperties, TheAfterPageShowsTheTidiedSample) {
             EXPECT_FALSE(form.AfterIsStale);
         },
         false, "<p>sample");
+}
+
+TEST(TFormTidyProperties, CtrlTabCyclesThroughTheShownPagesOnly) {
+    const struct {
+        QString sample;
+        QStringList forward; // the pages Ctrl+Tab goes to from the first, round to it again
+    } cases[] = {
+        {"", {"Text Wrap", "Accessibility Options", "File Options", "HTML Options"}},
+        {"<p>x",
+         {"Text Wrap", "Accessibility Options", "File Options", "Before", "After", "HTML Options"}},
+    };
+    for (const auto& c : cases) {
+        TFormTidyProperties form;
+        QStringList forward, backward;
+        const auto page = [&] {
+            return form.PageControl->tabText(form.PageControl->currentIndex());
+        };
+        ShowAndClose(
+            form,
+            [&] {
+                for (qsizetype i = 0; i < c.forward.size(); ++i) {
+                    QTest::keyClick(form.PageControl, Qt::Key_Tab, Qt::ControlModifier);
+                    forward << page();
+                }
+                for (qsizetype i = 0; i < c.forward.size(); ++i) {
+                    QTest::keyClick(form.PageControl, Qt::Key_Backtab,
+                                    Qt::ControlModifier | Qt::ShiftModifier);
+                    backward.prepend(page());
+                }
+            },
+            false, c.sample);
+        EXPECT_EQ(forward, c.forward) << c.sample.toStdString();
+        // Backwards the same pages in the other order, ending where it started.
+        QStringList expected = c.forward;
+        expected.move(expected.size() - 1, 0);
+        EXPECT_EQ(backward, expected) << c.sample.toStdString();
+    }
 }

@@ -94,8 +94,14 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         QDir().mkpath(remote_.path());
         StartServer();
         form_.show();
+        const auto canDisconnect = [this] {
+            EXPECT_EQ(form_.TBDisconnect->isEnabled(), form_.MIDisconnect->isEnabled());
+            return form_.MIDisconnect->isEnabled();
+        };
+        EXPECT_FALSE(canDisconnect()) << "not connected yet";
         Connect(server_->Host(), passive);
         ASSERT_TRUE(form_.Session().Connected());
+        EXPECT_TRUE(canDisconnect());
         EXPECT_EQ(Names(form_.ListView2), QStringList{".."});
         EXPECT_TRUE(Log().endsWith("Finding Files\nNo More Files"));
         EXPECT_EQ(Panel(0), "Ready");
@@ -124,6 +130,7 @@ TEST_F(FtpClientTest, EmptyFolderThenTransfersBothWaysWithCountersKeptAcrossConn
         form_.MIDisconnectClick();
         EXPECT_EQ(form_.ListView2->topLevelItemCount(), 0);
         EXPECT_FALSE(form_.ListView2->isEnabled());
+        EXPECT_FALSE(canDisconnect());
         Connect(server_->Host(), passive);
         EXPECT_GT(form_.Session().BytesSent(), sent);
         form_.MIDisconnectClick();
@@ -321,11 +328,40 @@ TEST_F(FtpClientTest, StalledServersTimeOutAndTerminateEndsTheWait) {
         } else {
             prompts.AnswerButton(QMessageBox::Ok);
             Connect(QString("127.0.0.1:%1").arg(silent.serverPort()), true, c.Protocol);
-            EXPECT_TRUE(Log().endsWith(c.Expected)) << Log().toStdString();
+            EXPECT_TRUE(Log().contains(c.Expected)) << Log().toStdString();
             ASSERT_EQ(prompts.Records().size(), 1);
-            EXPECT_EQ(prompts.Records()[0].Text,
-                      "Unable to connect to FTP site. Please check your settings.");
+            EXPECT_TRUE(prompts.Records()[0].Text.startsWith(
+                "Unable to connect to FTP site. Please check your settings."));
         }
+    }
+}
+
+TEST_F(FtpClientTest, AFailedConnectionSaysWhyInTheBoxAndTheLog) {
+    StartServer();
+    QTcpServer closed; // a port nothing listens on any more
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+    const struct {
+        QString host, password;
+        const char* cause; // in the library's words
+    } cases[] = {
+        {QString("127.0.0.1:%1").arg(closedPort), "secret", "Failed to connect to 127.0.0.1"},
+        {"nowhere.invalid", "secret", "Could not resolve host: nowhere.invalid"},
+        {server_->Host(), "wrong", "Access denied: 530"},
+    };
+    form_.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+        ScriptedPrompts prompts;
+        prompts.AnswerButton(QMessageBox::Ok);
+        Connect(c.host, true, 0, "user", c.password);
+        ASSERT_EQ(prompts.Records().size(), 1);
+        const QString box = prompts.Records()[0].Text;
+        const QString prefix = "Unable to connect to FTP site. Please check your settings.\r\r";
+        ASSERT_TRUE(box.startsWith(prefix + c.cause)) << box.toStdString();
+        EXPECT_TRUE(Log().endsWith(box.mid(prefix.size()))) << Log().toStdString();
+        EXPECT_FALSE(form_.MIDisconnect->isEnabled());
     }
 }
 

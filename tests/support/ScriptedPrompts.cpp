@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <gtest/gtest.h>
 
@@ -122,11 +123,12 @@ std::optional<QString> ScriptedPrompts::InputBox(const QString& caption, const Q
     return answer ? answer->Text : std::nullopt;
 }
 
-std::optional<QString> ScriptedPrompts::ChooseFile(QFileDialog&,
+std::optional<QString> ScriptedPrompts::ChooseFile(QFileDialog& dialog,
                                                    const TFileDialogRequest& request) {
     TRecord record;
     record.Kind = request.Save ? TKind::SaveFile : TKind::OpenFile;
     record.File = request;
+    record.SelectedFilter = dialog.selectedNameFilter();
     const std::optional<TFile> answer = Take<TFile>(record);
     return answer ? answer->Path : std::nullopt;
 }

@@ -37,6 +37,7 @@ public:
         QMessageBox::StandardButtons Buttons; // message boxes
         QString DefaultText;                  // input boxes
         TFileDialogRequest File;              // file dialogs
+        QString SelectedFilter;               // the file type a file dialog showed chosen
         QFont Font;                           // the font dialog's starting font
         QColor Color;                         // the colour dialog's starting colour
         QString DialogName;                   // a dialog's object name (Caption: its title)
