@@ -119,7 +119,12 @@ QLabel* AddStatusPanel(QStatusBar* bar, int width) {
     const int index = StatusPanelCount(bar);
     auto* panel = new QLabel(bar);
     panel->setProperty(PanelIndexProperty, index);
-    panel->setFixedWidth(width);
+    // A panel of fixed size keeps its new text to itself: the caret panel changes at every
+    // keystroke, and a panel that could grow would lay out the whole window each time.
+    if (index == 0)
+        panel->setFixedWidth(width);
+    else
+        panel->setFixedSize(width, panel->sizeHint().height());
     // Panel 0 stretches into what the others leave; they keep their width.
     bar->addWidget(panel, index == 0 ? 1 : 0);
     return panel;
