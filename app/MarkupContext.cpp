@@ -44,8 +44,8 @@ public:
             Step(text_.at(i_));
         TMarkupContext k;
         k.Place = place_;
-        for (const TSpan& open : open_)
-            k.OpenElements << View(open).toString();
+        if (!open_.empty())
+            k.InnermostOpen = View(open_.back()).toString();
         k.TagName = View(tagName_).toString();
         for (const TSpan& attribute : attributes_)
             k.TagAttributes << View(attribute).toString();
@@ -224,22 +224,32 @@ bool IsVoidElement(QStringView name) {
     if (name.size() > 16)
         return false;
     char16_t lower[16];
-    for (qsizetype n = 0; n < name.size(); ++n)
-        lower[n] = name.at(n).toLower().unicode();
+    for (qsizetype n = 0; n < name.size(); ++n) {
+        const char16_t c = name.at(n).unicode();
+        lower[n] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c < 128 ? c : QChar::toLower(c);
+    }
     return names.contains(QString::fromRawData(reinterpret_cast<const QChar*>(lower), name.size()));
 }
 
 TMarkupContext MarkupContextAt(const TMarkupLines& lines, int y, int x, int lookBack) {
     const int from = std::max(0, x - lookBack);
-    QStringList parts = {lines.Mid(y, from, x - from)};
-    qsizetype size = parts.first().size();
+    // Read bottom up, joined once top down: every keystroke that closes a tag pays for this.
+    std::vector<QString> parts = {lines.Mid(y, from, x - from)};
+    qsizetype size = parts.front().size();
     for (int n = y - 1; n >= 1 && size < lookBack && from == 0; --n) {
         const int length = lines.Length(n);
         const int take = int(std::min<qsizetype>(length, lookBack - size));
-        parts.prepend(lines.Mid(n, length - take, take) + u'\n');
+        parts.push_back(lines.Mid(n, length - take, take));
         size += take + 1;
     }
-    return TMarkupScanner().Scan(parts.join(QString()));
+    QString text;
+    text.reserve(size);
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        text += *part;
+        if (part + 1 != parts.rend())
+            text += u'\n';
+    }
+    return TMarkupScanner().Scan(text);
 }
 
 QString EndTagForGreater(const TMarkupContext& before, QChar previous, QStringView after) {
@@ -257,10 +267,10 @@ QString EndTagForGreater(const TMarkupContext& before, QChar previous, QStringVi
 }
 
 QString EndTagNameForSlash(const TMarkupContext& beforeLess, QStringView after) {
-    if (beforeLess.Place != TMarkupPlace::Text || beforeLess.OpenElements.isEmpty())
+    if (beforeLess.Place != TMarkupPlace::Text || beforeLess.InnermostOpen.isEmpty())
         return {};
     // Nothing when its end tag follows already, with or without the </ typed before it.
-    const QString text = beforeLess.OpenElements.last() + '>';
+    const QString text = beforeLess.InnermostOpen + '>';
     if (after.startsWith(text, Qt::CaseInsensitive) ||
         after.startsWith(QStringLiteral("</") + text, Qt::CaseInsensitive))
         return {};

@@ -18,7 +18,7 @@ enum class TMarkupPlace {
 
 struct TMarkupContext {
     TMarkupPlace Place = TMarkupPlace::Text;
-    QStringList OpenElements;  // names as written, outermost first
+    QString InnermostOpen;     // the nearest element left open, its name as written
     QString TagName;           // in a tag: its name as written; an end tag's starts with /
     QStringList TagAttributes; // in a tag: the attribute names written so far
     QString AttributeName;     // in a value: its attribute's name

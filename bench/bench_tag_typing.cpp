@@ -145,9 +145,21 @@ int main(int argc, char** argv) {
         scans.push_back(Seconds(clock));
         if (k == 0)
             std::printf("(caret %d,%d, open: %s)\n", form.GlyphEdit.CaretX(),
-                        form.GlyphEdit.CaretY(), qPrintable(context.OpenElements.join(u' ')));
+                        form.GlyphEdit.CaretY(), qPrintable(context.InnermostOpen));
     }
     Print("the markup context of the caret (no key)", scans);
+
+    // A letter typed where the `>` below is typed (the end of `<section` on a new line): what
+    // any keystroke costs there, the window showing the same text.
+    std::vector<double> inTag;
+    for (int k = 0; k < Keystrokes; ++k) {
+        Key(form.GlyphEditView, Qt::Key_Return, QStringLiteral("\r"));
+        Type(form, QStringLiteral("<section"));
+        form.CompletionPopup->hide();
+        Paint(form);
+        inTag.push_back(TimedKey(form, Qt::Key_S, QStringLiteral("s")));
+    }
+    Print("a letter typed after `<section` on a new line", inTag);
 
     // `>` ending a start tag on a new line: the end tag goes in after the caret.
     std::vector<double> closings;
@@ -155,6 +167,8 @@ int main(int argc, char** argv) {
         Key(form.GlyphEditView, Qt::Key_Return, QStringLiteral("\r"));
         Type(form, QStringLiteral("<section"));
         form.CompletionPopup->hide();
+        // What the keys before it left to do is done first, as it is between a typist's keys.
+        Paint(form);
         closings.push_back(TimedKey(form, Qt::Key_Greater, QStringLiteral(">")));
     }
     Print("`>` closing a tag", closings);
@@ -165,6 +179,7 @@ int main(int argc, char** argv) {
         Key(form.GlyphEditView, Qt::Key_Return, QStringLiteral("\r"));
         Type(form, QStringLiteral("<section"));
         form.CompletionPopup->hide();
+        Paint(form);
         unclosed.push_back(TimedKey(form, Qt::Key_Greater, QStringLiteral(">")));
     }
     Print("`>` with Close Tags as You Type off", unclosed);
