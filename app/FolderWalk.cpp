@@ -118,6 +118,11 @@ bool TFolderWalk::Run(const TFileFound& found, const TSkipped& skipped) {
     found_ = &found;
     skipped_ = &skipped;
     WalkFolder(fd, rootBytes_, root_, 0);
+    // Links found while following links wait their turn in the same way.
+    while (!links_.isEmpty() && !cancel_.load(std::memory_order_relaxed)) {
+        const TLink link = links_.takeFirst();
+        VisitLink(link.Real, link.Shown, link.Fits, link.WantsFolder, link.Depth);
+    }
     return true;
 }
 
@@ -203,7 +208,13 @@ void TFolderWalk::VisitEntry(int folderFd, const QByteArray& realFolder, const Q
         return;
     }
 
-    // A link: followed only to where it stays inside the folder.
+    links_.append({real, shown, fits, wantsFolder(), depth});
+}
+
+// A link: followed only to where it stays inside the folder.
+void TFolderWalk::VisitLink(const QByteArray& real, const QString& shown, bool fits,
+                            bool wantsFolder, int depth) {
+    const QString notRegular = QStringLiteral("It is not a regular file.");
     char resolved[PATH_MAX];
     if (!::realpath(real.constData(), resolved)) {
         if (fits)
@@ -217,20 +228,30 @@ void TFolderWalk::VisitEntry(int folderFd, const QByteArray& realFolder, const Q
     if (::stat(resolved, &to) != 0)
         return;
     if (!InsideRoot(target)) {
-        if (fits || (S_ISDIR(to.st_mode) && wantsFolder()))
+        if (fits || (S_ISDIR(to.st_mode) && wantsFolder))
             (*skipped_)(shown, QStringLiteral("It is a link that leads out of the folder."));
         return;
     }
     if (S_ISDIR(to.st_mode)) {
-        if (!wantsFolder())
+        if (!wantsFolder)
             return;
         const int fd = ::open(resolved, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0)
-            enterFolder(fd, target);
+        if (fd < 0)
+            return;
+        struct stat own {};
+        if (::fstat(fd, &own) != 0 || !folders_.insert({own.st_dev, own.st_ino}).second ||
+            depth + 1 > MaxDepth) {
+            ::close(fd);
+            return;
+        }
+        WalkFolder(fd, target, shown, depth + 1);
         return;
     }
-    if (S_ISREG(to.st_mode))
-        takeFile(to, target);
-    else if (fits)
-        (*skipped_)(shown, notRegular);
+    if (!S_ISREG(to.st_mode)) {
+        if (fits)
+            (*skipped_)(shown, notRegular);
+        return;
+    }
+    if (fits && files_.insert({to.st_dev, to.st_ino}).second)
+        (*found_)(TWalkedFile{shown, target, to.st_dev, to.st_ino, qint64(to.st_size)});
 }

@@ -56,6 +56,8 @@ private:
     void WalkFolder(int folderFd, const QByteArray& realPath, const QString& shownPath, int depth);
     void VisitEntry(int folderFd, const QByteArray& realFolder, const QString& shownFolder,
                     const QByteArray& name, int depth);
+    void VisitLink(const QByteArray& real, const QString& shown, bool fits, bool wantsFolder,
+                   int depth);
     bool InsideRoot(const QByteArray& realPath) const;
 
     TFolderWalkOptions options_;
@@ -65,6 +67,16 @@ private:
     QByteArray rootBytes_;
     std::set<std::pair<dev_t, ino_t>> folders_; // folders read already
     std::set<std::pair<dev_t, ino_t>> files_;   // files reported already
+    // Links wait until the real files and folders are walked, so that a file reached both
+    // ways is listed under its own name.
+    struct TLink {
+        QByteArray Real;
+        QString Shown;
+        bool Fits;
+        bool WantsFolder;
+        int Depth;
+    };
+    QList<TLink> links_;
     const TFileFound* found_ = nullptr;
     const TSkipped* skipped_ = nullptr;
 };
