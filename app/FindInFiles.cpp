@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringDecoder>
 #include <QThread>
 
 #include <array>
@@ -27,14 +28,15 @@ bool HasUtf16Mark(const QByteArray& bytes) {
     return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
 }
 
-// Horspool over bytes folded to ASCII lower case; the needle is folded already.
-bool ContainsFolded(QByteArrayView haystack, QByteArrayView needle) {
+// Horspool over bytes folded to ASCII lower case; the needle is folded already. The place of
+// the first match at or after `from`, or -1.
+qsizetype FindFolded(QByteArrayView haystack, QByteArrayView needle, qsizetype from) {
     const qsizetype m = needle.size();
     const qsizetype n = haystack.size();
     if (m == 0)
-        return true;
-    if (n < m)
-        return false;
+        return from <= n ? from : -1;
+    if (n - from < m)
+        return -1;
     const auto fold = [](uchar c) { return c >= 'A' && c <= 'Z' ? uchar(c + 32) : c; };
     std::array<qsizetype, 256> shift;
     shift.fill(m);
@@ -47,18 +49,18 @@ bool ContainsFolded(QByteArrayView haystack, QByteArrayView needle) {
     const auto* h = reinterpret_cast<const uchar*>(haystack.data());
     const auto* p = reinterpret_cast<const uchar*>(needle.data());
     const uchar last = p[m - 1];
-    for (qsizetype i = m - 1; i < n;) {
+    for (qsizetype i = from + m - 1; i < n;) {
         const uchar c = h[i];
         if (fold(c) == last) {
             qsizetype k = 0;
             while (k + 1 < m && fold(h[i - m + 1 + k]) == p[k])
                 ++k;
             if (k + 1 == m)
-                return true;
+                return i - m + 1;
         }
         i += shift[c];
     }
-    return false;
+    return -1;
 }
 
 // The ASCII letters some character beyond ASCII folds onto (the Kelvin sign onto k): a
@@ -76,12 +78,44 @@ const std::array<bool, 128>& AmbiguousFolds() {
     return table;
 }
 
-bool HasHighByte(const QByteArray& bytes) {
-    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
-    uchar high = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        high |= p[i];
-    return high >= 0x80;
+// Eight bytes at a time: the compiler does not vectorise these loops at the optimisation level
+// the program is built with, and every file of a search passes through them.
+constexpr quint64 Ones = 0x0101010101010101ULL;
+constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL;
+
+quint64 Word(const char* p) {
+    quint64 w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+bool HasHighByte(QByteArrayView bytes) {
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    quint64 high = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8)
+        high |= Word(p + i);
+    for (; i < n; ++i)
+        high |= uchar(p[i]);
+    return high & ~Low7;
+}
+
+// How many bytes equal c.
+qsizetype CountByte(QByteArrayView bytes, char c) {
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    const quint64 pattern = Ones * uchar(c);
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const quint64 x = Word(p + i) ^ pattern;                // a zero byte where c stood
+        const quint64 zero = ~(((x & Low7) + Low7) | x | Low7); // 0x80 in each such byte
+        count += qsizetype(((zero >> 7) * Ones) >> 56);
+    }
+    for (; i < n; ++i)
+        count += p[i] == c;
+    return count;
 }
 
 // Reads a regular file opened at `name` below `folderFd` (AT_FDCWD for a full path) without
@@ -274,6 +308,32 @@ QList<std::pair<int, int>> TLineMatcher::Matches(const QString& line) {
     return found;
 }
 
+QList<std::pair<int, int>> TLineMatcher::Matches(QStringView line) {
+    if (!regex_)
+        return Matches(line.toString());
+    QList<std::pair<int, int>> found;
+    // Most lines hold no match: one attempt tells, before the iteration is set up.
+    if (!expression_.match(line).hasMatch())
+        return found;
+    QRegularExpressionMatchIterator it = expression_.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        found.append({int(m.capturedStart()), int(m.capturedLength())});
+    }
+    return found;
+}
+
+bool TLineMatcher::PicksCandidates(bool highBytes) const {
+    return !regex_ &&
+           (!exactNeedles_.isEmpty() || !(foldedNonAscii_ || (foldedAmbiguous_ && highBytes)));
+}
+
+qsizetype TLineMatcher::NextCandidate(QByteArrayView utf8, qsizetype from) const {
+    if (!exactNeedles_.isEmpty())
+        return utf8.indexOf(QByteArrayView(exactNeedles_.first()), from);
+    return FindFolded(utf8, foldedNeedle_, from);
+}
+
 QString TLineMatcher::Replaced(const QString& line, const QString& replacement, int& count) {
     const QList<std::pair<int, int>> matches = Matches(line);
     count = int(matches.size());
@@ -306,17 +366,115 @@ bool TLineMatcher::MayMatch(const QByteArray& bytes) const {
     // Folded text beyond ASCII is only ever matched by text beyond ASCII.
     if (foldedNonAscii_ || (foldedAmbiguous_ && high))
         return high;
-    return ContainsFolded(bytes, foldedNeedle_);
+    return FindFolded(bytes, foldedNeedle_, 0) >= 0;
 }
 
 // ---- One file ----
 
+namespace {
+
+// A line of UTF-8 as the line store decodes it: a U+FEFF at its start is a character of it.
+QString DecodeUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The line breaks in bytes that start a line and end one: CR LF counts once.
+qsizetype CountBreaks(QByteArrayView bytes) {
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype breaks = CountByte(bytes, '\n') + CountByte(bytes, '\r');
+    for (const char* cr = p;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(p + n - cr)))); ++cr) {
+        if (cr + 1 < p + n && cr[1] == '\n')
+            --breaks;
+    }
+    return breaks;
+}
+
+void AddLineMatches(TFileFindings& findings, TLineMatcher& matcher, const QString& line,
+                    qsizetype lineNumber) {
+    for (const auto& [start, length] : matcher.Matches(QStringView(line))) {
+        ++findings.Matches;
+        if (findings.Rows.size() < TResultsPane::MaxRows)
+            findings.Rows << ResultExcerpt(
+                TResultRow{findings.FileName, int(lineNumber), start + 1, {}, -1, 0}, line, start,
+                length);
+    }
+}
+
+// UTF-8 cut at CR LF, a lone CR and a lone LF, as the line store cuts it. With a plain pattern
+// only the lines its bytes point at are decoded; otherwise the text is decoded once and each
+// line is matched where it lies.
+void SearchUtf8(TFileFindings& findings, QByteArrayView body, TLineMatcher& matcher,
+                bool highBytes) {
+    if (matcher.PicksCandidates(highBytes)) {
+        qsizetype lineNumber = 1;
+        qsizetype counted = 0; // the breaks before this place are in lineNumber
+        for (qsizetype at = matcher.NextCandidate(body, 0); at >= 0;) {
+            qsizetype start = at;
+            while (start > counted && !IsBreak(body[start - 1]))
+                --start;
+            qsizetype end = at;
+            while (end < body.size() && !IsBreak(body[end]))
+                ++end;
+            lineNumber += CountBreaks(body.sliced(counted, start - counted));
+            counted = start;
+            AddLineMatches(findings, matcher, DecodeUtf8(body.sliced(start, end - start)),
+                           lineNumber);
+            if (end >= body.size())
+                break;
+            at = matcher.NextCandidate(body, end);
+        }
+        return;
+    }
+    const QString text = DecodeUtf8(body);
+    const QChar* p = text.constData();
+    const qsizetype n = text.size();
+    qsizetype lineNumber = 1;
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = start;
+        while (end < n && p[end] != u'\r' && p[end] != u'\n')
+            ++end;
+        const QStringView line(p + start, end - start);
+        if (!matcher.Matches(line).isEmpty())
+            AddLineMatches(findings, matcher, line.toString(), lineNumber);
+        if (end < n && p[end] == u'\r' && end + 1 < n && p[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
+        ++lineNumber;
+    }
+}
+
+} // namespace
+
 TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
+                              TLineMatcher& matcher) {
+    if (!matcher.MayMatch(bytes)) {
+        TFileFindings findings;
+        findings.FileName = fileName;
+        return findings;
+    }
+    // What Open reads as UTF-8: no UTF-16 mark, and valid UTF-8 after a UTF-8 mark (skipped).
+    QByteArrayView body(bytes);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    if (HasUtf16Mark(bytes) || !body.isValidUtf8())
+        return SearchFileLines(fileName, bytes, matcher);
+    TFileFindings findings;
+    findings.FileName = fileName;
+    SearchUtf8(findings, body, matcher, HasHighByte(bytes));
+    return findings;
+}
+
+TFileFindings SearchFileLines(const QString& fileName, const QByteArray& bytes,
                               TLineMatcher& matcher) {
     TFileFindings findings;
     findings.FileName = fileName;
-    if (!matcher.MayMatch(bytes))
-        return findings;
     TGlyphEditStringList lines;
     try {
         LoadLines(lines, bytes);
@@ -324,15 +482,8 @@ TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
         findings.SkipReason = e.Message();
         return findings;
     }
-    for (int i = 0; i < lines.LineCount(); ++i) {
-        const QString line = lines.GetLine(i);
-        for (const auto& [start, length] : matcher.Matches(line)) {
-            ++findings.Matches;
-            if (findings.Rows.size() < TResultsPane::MaxRows)
-                findings.Rows << ResultExcerpt(TResultRow{fileName, i + 1, start + 1, {}, -1, 0},
-                                               line, start, length);
-        }
-    }
+    for (int i = 0; i < lines.LineCount(); ++i)
+        AddLineMatches(findings, matcher, lines.GetLine(i), i + 1);
     return findings;
 }
 

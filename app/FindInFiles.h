@@ -43,11 +43,17 @@ public:
     QString Error() const { return error_; }
     // Each match as its 0-based start and length, left to right, never overlapping.
     QList<std::pair<int, int>> Matches(const QString& line);
+    QList<std::pair<int, int>> Matches(QStringView line);
     // The line with every match replaced; `count` gets their number.
     QString Replaced(const QString& line, const QString& replacement, int& count);
     // False only when the file's bytes cannot hold a match, whatever their encoding; lets most
     // files of a site go by without being read into lines.
     bool MayMatch(const QByteArray& bytes) const;
+    // Whether NextCandidate can pick the lines of UTF-8 text that may hold a match (a plain
+    // pattern whose byte form every match shows).
+    bool PicksCandidates(bool highBytes) const;
+    // Where in UTF-8 bytes, at or after `from`, the next possible match begins; -1 for none.
+    qsizetype NextCandidate(QByteArrayView utf8, qsizetype from) const;
 
 private:
     bool regex_;
@@ -124,6 +130,10 @@ private:
 
 // Searches one file's bytes, read and decoded as Open reads them.
 TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
+                              TLineMatcher& matcher);
+// The same through the line store itself, for any encoding; SearchFileBytes takes a quicker
+// way for UTF-8, cutting and decoding only the lines that can hold a match.
+TFileFindings SearchFileLines(const QString& fileName, const QByteArray& bytes,
                               TLineMatcher& matcher);
 // Replaces in one file on disk, reached below its real path without following any link and
 // written atomically beside a backup of its old version, keeping its encoding, line breaks
