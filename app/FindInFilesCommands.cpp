@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -144,6 +145,14 @@ void TFormGlyphon::RunFindInFiles(bool replacing) {
     PageControl->setTabVisible(PageControl->indexOf(TSFindResults), true);
     PageControl->setCurrentWidget(TSFindResults);
     TBWindowPreview->show();
+    // Results need room: a pane dragged (or first laid out) down to a strip grows back.
+    QTimer::singleShot(0, this, [this] {
+        constexpr int ResultsHeight = 200;
+        const int client = TBWindowPreviewClient->height();
+        if (!TBWindowPreview->isFloating() && client < ResultsHeight * 3 / 4)
+            resizeDocks({TBWindowPreview}, {TBWindowPreview->height() - client + ResultsHeight},
+                        Qt::Vertical);
+    });
     FindResults->SetBusy(true, QStringLiteral("Searching..."));
     FindInFilesWorker->StartFind(options);
 }
@@ -153,6 +162,9 @@ void TFormGlyphon::FindInFilesFound(const QList<TFileFindings>& batch) {
         if (!file.SkipReason.isEmpty()) {
             FindResults->AddRow(TResultRow{file.FileName, 0, 0,
                                            QStringLiteral("Skipped: ") + file.SkipReason, -1, 0});
+            // A skipped file has nothing to replace: it offers no check box.
+            if (QTreeWidgetItem* group = FindResults->GroupItem(file.FileName))
+                group->setData(0, Qt::CheckStateRole, QVariant());
             continue;
         }
         if (replacingInFiles_) {
