@@ -122,6 +122,10 @@ QString TFormGlyphon::FindInFilesFolder() const {
 }
 
 void TFormGlyphon::RunFindInFiles(bool replacing) {
+    // Files half replaced would be left without their summary.
+    if (replacingInFiles_ && FindInFilesWorker->Running())
+        RaiseError(QStringLiteral("Replace in Files is still running. Wait for it to end, or "
+                                  "cancel it, first."));
     if (!FormFindInFiles)
         FormFindInFiles = new TFormFindInFiles(this);
     // A selection within one line is what the user most likely wants to find.
