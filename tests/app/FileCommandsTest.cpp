@@ -811,6 +811,13 @@ TEST_F(FileCommands, FileCommandKeysWorkFromTheEditor) {
          [&] { return prompts.PendingAnswers() == 0; }},
         {Qt::CTRL | Qt::Key_Q, form->MIExit, [&] { prompts.AnswerButton(QMessageBox::Cancel); },
          [&] { return prompts.PendingAnswers() == 0 && form->isVisible(); }},
+        // The folder-wide search sits beside Find and Replace in the Edit menu.
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_F, form->MIFindInFiles,
+         [&] { prompts.AnswerDialog([](QDialog&) { return int(QDialog::Rejected); }); },
+         [&] { return prompts.Records().last().Caption == "Find in Files"; }},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_H, form->MIReplaceInFiles,
+         [&] { prompts.AnswerDialog([](QDialog&) { return int(QDialog::Rejected); }); },
+         [&] { return prompts.Records().last().Caption == "Replace in Files"; }},
     };
     for (const auto& c : cases) {
         const std::string name = QKeySequence(c.key).toString().toStdString();
