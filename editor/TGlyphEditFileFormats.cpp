@@ -183,10 +183,11 @@ qsizetype MarkSize(const TByteFormat& format) {
 // Without a chosen encoding: UTF-16 when the bytes begin with its mark (and come in pairs),
 // else UTF-8 when they are valid UTF-8 (after a mark that is kept), else Windows-1252, which
 // reads any bytes. With one, its mark is recognised and skipped.
-TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chosen) {
+// `ascii`: no byte is above 127, which makes the bytes valid UTF-8 without a closer look.
+TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chosen, bool ascii) {
     const bool pairs = bytes.size() % 2 == 0;
     const bool utf8Mark = bytes.startsWith(Utf8Bom);
-    const auto validUtf8 = [&] { return bytes.sliced(utf8Mark ? 3 : 0).isValidUtf8(); };
+    const auto validUtf8 = [&] { return ascii || bytes.sliced(utf8Mark ? 3 : 0).isValidUtf8(); };
     if (!chosen) {
         if (pairs && bytes.startsWith(Utf16LeBom))
             return {TTextEncoding::Utf16LE, true};
@@ -213,7 +214,9 @@ TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chos
 // that are Latin-1 already) stay where they were loaded, in their shared chunk; only the
 // others go through a decoder into a block of their own.
 TGlyphEditLineChars DecodeLine(const TByteFormat& format, TGlyphLoadedBytes& loaded,
-                               const char* begin, qsizetype length) {
+                               const char* begin, qsizetype length, bool ascii) {
+    if (ascii)
+        return loaded.Share(begin - loaded.Data(), length);
     const auto* bytes = reinterpret_cast<const uchar*>(begin);
     uchar high = 0;
     for (qsizetype i = 0; i < length; ++i)
@@ -293,24 +296,40 @@ struct TLoadedText {
 // the style is known, lines with that break drop the mark.
 class TLineCollector {
 public:
-    TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart)
-        : text_(text), limits_(limits), errorStart_(errorStart) {}
+    // `expected`: how many lines there will be, or about as many, so that the records are
+    // rarely moved; `style`: the style, when it is known before the lines are.
+    TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart,
+                   qsizetype expected, std::optional<TLineBreakStyle> style)
+        : text_(text), limits_(limits), errorStart_(errorStart), style_(style) {
+        Grow(std::max<qsizetype>(expected, 1));
+    }
 
     // Adds the line that `decode` makes of `units` bytes or UTF-16 units (at least as many as
-    // it has characters, so that only a line that long needs its characters counted).
+    // it has characters, so that only a line that long needs its characters counted). The
+    // records are filled in place: a million lines is a million of these.
     template <typename Decode> void Add(Decode&& decode, qsizetype units, int style) {
-        if (text_.Records.size() >= limits_.MaxLines)
+        if (count_ >= limits_.MaxLines)
             Refuse(QStringLiteral("It has more lines than the editor can hold (%1).")
                        .arg(limits_.MaxLines));
-        TGlyphEditStringRec rec{decode()};
+        if (count_ == text_.Records.size())
+            Grow(count_ * 2);
+        TGlyphEditStringRec& rec = slots_[count_];
+        // A fresh record's characters are empty and own nothing: made in place, with no
+        // temporary to drop.
+        ::new (static_cast<void*>(&rec.Chars)) TGlyphEditLineChars(decode());
+        ++count_;
         if (units > limits_.MaxLineLength && rec.Chars.Size() > limits_.MaxLineLength)
             Refuse(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
                        .arg(limits_.MaxLineLength));
-        if (style != NoBreak) {
-            ++counts_[style];
-            rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
-        }
-        text_.Records.append(std::move(rec));
+        if (style == NoBreak)
+            return;
+        ++counts_[style];
+        // A line whose break is the style's carries no mark of its own.
+        if (style_ && style == *style_)
+            return;
+        rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
+        if (style_)
+            ++text_.OwnBreaks;
     }
 
     void Finish(bool lastBroken) {
@@ -321,20 +340,29 @@ public:
             if (counts_[other] > counts_[style])
                 style = other;
         }
-        text_.Style = TLineBreakStyle(style);
+        text_.Style = style_ ? *style_ : TLineBreakStyle(style);
         QList<TGlyphEditStringRec>& records = text_.Records;
-        for (TGlyphEditStringRec& rec : records) {
+        records.resize(count_);
+        // Lines were marked with their own breaks when the style was not known before them.
+        for (qsizetype i = 0; !style_ && i < records.size(); ++i) {
+            TGlyphEditStringRec& rec = slots_[i];
             if ((rec.TabFlags & sfOwnBreak) >> sfBreakShift == style + 1)
                 rec.TabFlags &= std::uint8_t(~sfOwnBreak);
             else if (rec.TabFlags & sfOwnBreak)
                 ++text_.OwnBreaks;
         }
-        // The array grew by doubling; what it has to spare goes back (in place, for a large one).
+        // What the array has to spare goes back: only when the lines were not counted before.
         if (records.capacity() > records.size())
             records.squeeze();
     }
 
 private:
+    void Grow(qsizetype size) {
+        text_.Records.reserve(size); // exactly this many, where resize would add room to grow
+        text_.Records.resize(size);
+        slots_ = text_.Records.data();
+    }
+
     [[noreturn]] void Refuse(const QString& reason) const {
         throw EGlyphFileError(errorStart_ + u' ' + reason);
     }
@@ -343,17 +371,78 @@ private:
     const TGlyphLoadLimits& limits_;
     const QString& errorStart_;
     std::array<int, 3> counts_{};
+    std::optional<TLineBreakStyle> style_;
+    TGlyphEditStringRec* slots_ = nullptr;
+    qsizetype count_ = 0;
 };
+
+// What one pass over the bytes of a single-byte file tells before its lines are cut: whether
+// they are all ASCII, how many lines they make and which break is the most frequent.
+struct TByteCensus {
+    bool Ascii = true;
+    qsizetype Lines = 0;
+    TLineBreakStyle Style = lbsCrLf;
+};
+
+TByteCensus TakeCensus(const char* begin, const char* end) {
+    const auto* p = reinterpret_cast<const uchar*>(begin);
+    const qsizetype n = end - begin;
+    // Counted in blocks of 255 bytes, whose counts fit a byte, in loops that vectorise.
+    uchar high = 0;
+    qsizetype lf = 0;
+    qsizetype cr = 0;
+    for (qsizetype from = 0; from < n; from += 255) {
+        const qsizetype to = std::min(n, from + 255);
+        uchar blockHigh = 0;
+        uchar blockLf = 0;
+        uchar blockCr = 0;
+        for (qsizetype i = from; i < to; ++i) {
+            blockHigh |= p[i];
+            blockLf += uchar(p[i] == '\n');
+            blockCr += uchar(p[i] == '\r');
+        }
+        high |= blockHigh;
+        lf += blockLf;
+        cr += blockCr;
+    }
+    qsizetype crLf = 0;
+    for (qsizetype i = 0; cr > 0 && i + 1 < n; ++i)
+        crLf += p[i] == '\r' && p[i + 1] == '\n';
+    TByteCensus census;
+    census.Ascii = high < 0x80;
+    // CR LF is one break; LF CR two.
+    const qsizetype breaks = lf + cr - crLf;
+    census.Lines = breaks + (n > 0 && p[n - 1] != '\n' && p[n - 1] != '\r' ? 1 : 0);
+    // The most frequent break is the style; ties go to CR LF, then LF.
+    qsizetype most = crLf;
+    if (lf - crLf > most) {
+        census.Style = lbsLf;
+        most = lf - crLf;
+    }
+    if (cr - crLf > most)
+        census.Style = lbsCr;
+    return census;
+}
+
+// About how many lines the bytes hold, from the breaks in their first 64 KB.
+qsizetype ExpectedLines(const char* begin, const char* end) {
+    const qsizetype sample = std::min<qsizetype>(end - begin, 64 * 1024);
+    const qsizetype breaks =
+        std::count_if(begin, begin + sample, [](char c) { return c == '\n' || c == '\r'; });
+    return sample == 0 ? 0 : qsizetype(double(end - begin) * double(breaks + 1) / double(sample));
+}
 
 TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
                        const TGlyphLoadLimits& limits, const QString& errorStart) {
     TLoadedText text;
-    text.Format = DetectFormat(QByteArrayView(bytes.Data(), bytes.Size()), encoding);
+    const TByteCensus census = TakeCensus(bytes.Data(), bytes.Data() + bytes.Size());
+    text.Format = DetectFormat(QByteArrayView(bytes.Data(), bytes.Size()), encoding, census.Ascii);
     const TByteFormat& format = text.Format;
-    TLineCollector lines(text, limits, errorStart);
     const char* begin = bytes.Data() + MarkSize(format);
     const char* end = bytes.Data() + bytes.Size();
     if (format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE) {
+        TLineCollector lines(text, limits, errorStart,
+                             std::min(ExpectedLines(begin, end) * 17 / 16, limits.MaxLines), {});
         if ((end - begin) % 2 != 0)
             throw EGlyphFileError(errorStart +
                                   QStringLiteral(" It has an odd number of bytes, so it is not "
@@ -373,11 +462,13 @@ TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> en
         }));
         return text;
     }
+    TLineCollector lines(text, limits, errorStart, std::min(census.Lines, limits.MaxLines),
+                         census.Style);
     TNextByte nextCr('\r', end);
     TNextByte nextLf('\n', end);
     const auto next = [&](const char* q) { return std::min(nextCr.From(q), nextLf.From(q)); };
     lines.Finish(CutLines(begin, end, next, [&](const char* s, qsizetype n, int style) {
-        lines.Add([&, s, n] { return DecodeLine(format, bytes, s, n); }, n, style);
+        lines.Add([&, s, n] { return DecodeLine(format, bytes, s, n, census.Ascii); }, n, style);
     }));
     return text;
 }
