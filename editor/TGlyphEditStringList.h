@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/GlyphErrors.h"
+#include "editor/TGlyphEditLineChars.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,8 +14,11 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 class QIODevice;
+class TGlyphLoadedBytes;
 
 // The index error of the line buffer: "Invalid stringlist index %d".
 class EGlyphEditStringList : public EGlyphError {
@@ -55,93 +59,25 @@ struct TGlyphLoadLimits {
     qsizetype MaxLineLength = INT_MAX;
 };
 
-// The characters of one line, behind one pointer-sized field. A line whose characters are all
-// below 256 is one byte a character (Latin-1) in one heap block with its size and capacity;
-// a line with other characters holds UTF-16 code units in such a block. A 55-character Latin-1
-// line costs 8 + 55 bytes in the block (80 bytes with the allocator's own header and rounding)
-// against about 144 for a QString; an empty line costs nothing. A very long line (LongLine
-// characters and more) is kept as a QString instead, so that handing it out as text costs no
-// conversion of megabytes. Edits change the characters in place: typing in a long line moves
-// memory but never rebuilds the line.
-class TGlyphEditLineChars {
-public:
-    static constexpr qsizetype LongLine = 4096;
-
-    TGlyphEditLineChars() = default;
-    explicit TGlyphEditLineChars(QStringView text);
-    // Shares the text of a long line instead of copying it.
-    explicit TGlyphEditLineChars(const QString& text);
-    // Latin-1 bytes as they are (each byte is the character of that code).
-    static TGlyphEditLineChars FromLatin1(const char* bytes, qsizetype size);
-    TGlyphEditLineChars(const TGlyphEditLineChars& other);
-    TGlyphEditLineChars(TGlyphEditLineChars&& other) noexcept : bits_(other.bits_) {
-        other.bits_ = 0;
-    }
-    TGlyphEditLineChars& operator=(const TGlyphEditLineChars& other);
-    TGlyphEditLineChars& operator=(TGlyphEditLineChars&& other) noexcept;
-    ~TGlyphEditLineChars();
-
-    qsizetype Size() const;
-    // UTF-16 code units rather than Latin-1 bytes.
-    bool IsWide() const { return LongText() || (BlockOf() && BlockOf()->Wide); }
-    char16_t At(qsizetype i) const;
-    QString ToString() const;
-    // `from` and `count` must lie inside the line.
-    QString Mid(qsizetype from, qsizetype count) const;
-    bool Contains(char16_t c) const;
-    // Replaces `count` characters at `from` by `text` in place (both inside the line).
-    void Replace(qsizetype from, qsizetype count, QStringView text);
-    // Calls f(pointer, size) with const uchar* for a Latin-1 line, const char16_t* otherwise.
-    template <typename F> decltype(auto) Visit(F&& f) const {
-        if (const QString* text = LongText())
-            return f(reinterpret_cast<const char16_t*>(text->utf16()), text->size());
-        if (IsWide())
-            return f(WideData(), Size());
-        // An empty line has no block to point into.
-        static constexpr uchar NoChars[1] = {};
-        if (!BlockOf())
-            return f(NoChars + 0, qsizetype(0));
-        return f(reinterpret_cast<const uchar*>(NarrowData()), Size());
-    }
-
-private:
-    struct Block {
-        std::uint32_t Size;
-        std::uint32_t Capacity : 31;
-        std::uint32_t Wide : 1;
-    };
-    static constexpr std::uintptr_t LongTag = 1; // the low bit marks a QString*
-
-    static Block* Allocate(qsizetype capacity, bool wide);
-    Block* BlockOf() const { return bits_ & LongTag ? nullptr : reinterpret_cast<Block*>(bits_); }
-    QString* LongText() const {
-        return bits_ & LongTag ? reinterpret_cast<QString*>(bits_ & ~LongTag) : nullptr;
-    }
-    void SetBlock(Block* block) { bits_ = reinterpret_cast<std::uintptr_t>(block); }
-    void SetLong(QString text);
-    void Release();
-    char* NarrowData() const { return reinterpret_cast<char*>(BlockOf() + 1); }
-    char16_t* WideData() const { return reinterpret_cast<char16_t*>(BlockOf() + 1); }
-    void Widen(qsizetype capacity);
-    void Narrow();
-    void Reserve(qsizetype size);
-    void ReplaceInBlock(qsizetype from, qsizetype count, QStringView text);
-
-    std::uintptr_t bits_ = 0;
-};
-Q_DECLARE_TYPEINFO(TGlyphEditLineChars, Q_RELOCATABLE_TYPE);
-
-// One line of the buffer: 24 bytes besides the characters. The caller's user data, rarely
-// used, lives in a side table of the list.
+// One line of the buffer: 16 bytes besides the characters, so that a loaded line whose
+// characters stay in their shared chunk costs little more than its own bytes. The caller's
+// user data, rarely used, lives in a side table of the list.
 struct TGlyphEditStringRec {
-    TGlyphEditLineChars Chars;     // the text without its line break
-    std::intptr_t RangeState = -1; // scanner state at the start of the line; -1: not scanned
+    // The expanded length when it is not known, and when it passes what its bits hold.
+    static constexpr std::uint32_t UnknownLength = (1u << 27) - 1;
+    static constexpr std::uint32_t HugeLength = UnknownLength - 1;
+
+    TGlyphEditLineChars Chars; // the text without its line break
+    // Scanner state at the start of the line; -1: not scanned. A state that does not fit here
+    // is kept in the list's table of large states, which this then numbers.
+    std::int32_t State = -1;
     // Caches, filled in when first asked for (also through const readers).
-    mutable std::int32_t ExpandedLength = -1;
+    mutable std::uint32_t ExpandedLength : 27 = UnknownLength;
     // The tab flags and the line's own break (TGlyphEditStringFlag).
-    mutable std::uint8_t TabFlags = sfExpandedLengthUnknown;
+    mutable std::uint32_t TabFlags : 5 = sfExpandedLengthUnknown;
 };
 Q_DECLARE_TYPEINFO(TGlyphEditStringRec, Q_RELOCATABLE_TYPE);
+static_assert(sizeof(TGlyphEditStringRec) == 16);
 
 // The text store of the editor: an indexed list of lines with a per-line scanner state and a
 // cached expanded width; reads and writes whole files keeping their encoding and each line's
@@ -265,18 +201,24 @@ private:
     void SetLineChars(int i, TGlyphEditLineChars&& chars);
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
-    void LoadBytes(const QByteArray& bytes, std::optional<TTextEncoding> encoding,
+    void LoadBytes(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
                    const QString& errorStart);
     void ForgetOwnBreak(const TGlyphEditStringRec& rec);
     void AboutToChange(int index, int count) const;
     template <typename Sink> void EncodeLines(Sink&& sink) const;
     void ExpandRecord(const TGlyphEditStringRec& rec) const;
+    // The expanded length of a line whose length is known; -1 when it is not.
+    int ExpandedLengthOf(const TGlyphEditStringRec& rec) const;
+    std::int32_t StoredState(std::intptr_t state);
     void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
     void ShiftUserData(int from, int delta);
     void DropUserData(int from, int count);
 
     QList<TGlyphEditStringRec> records_;
     std::map<int, void*> userData_; // by line index; only lines that carry data
+    // Scanner states too large for a record, each stored once.
+    std::vector<std::intptr_t> largeStates_;
+    std::unordered_map<std::intptr_t, std::int32_t> largeStateNumbers_;
     TLineEdit lastLineEdit_;
     TLineBreakStyle lineBreakStyle_ = lbsCrLf;
     TTextEncoding encoding_ = TTextEncoding::Utf8;

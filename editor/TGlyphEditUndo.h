@@ -92,6 +92,8 @@ struct TGlyphEditUndoItem {
     // Shared by the entries of one group; none when no line it reached had a break of its own.
     std::shared_ptr<const TGlyphEditBreakSpan> LineBreaks;
 };
+// A long list of entries (replace all makes two a line) grows by moving memory, not entries.
+Q_DECLARE_TYPEINFO(TGlyphEditUndoItem, Q_RELOCATABLE_TYPE);
 
 // A number never handed out before, for a new change or a new empty history.
 quint64 GlyphEditNewChangeId();

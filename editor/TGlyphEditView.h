@@ -288,6 +288,9 @@ private:
     bool lineCountCheckQueued_ = false;
     bool pixelScrolling_ = false;
     bool fullRepaintSkipped_ = false;
+    // Lines invalidated under the editor's paint lock since the last paint; past a few, one
+    // repaint of the whole view is asked for and covers what else changes before it.
+    int lockedInvalidations_ = 0;
     int paintedTopLine_ = 1;
     int wheelRemainder_ = 0;
 

@@ -48,6 +48,15 @@ void TGlyphEditView::InvalidateLines(int first, int last) {
         return;
     }
     ScheduleLineCountCheck();
+    // Under the paint lock replace all changes line after line: one repaint of the whole view
+    // covers them all, instead of a region to work out for each. A keystroke changes a line
+    // or two and keeps its small region.
+    constexpr int FewInvalidations = 8;
+    if (edit_.PaintLock() > 0 && ++lockedInvalidations_ > FewInvalidations) {
+        if (lockedInvalidations_ == FewInvalidations + 1)
+            viewport()->update();
+        return;
+    }
     if (fullRepaintSkipped_) {
         // Something else changed before the pending scroll moved the pixels: paint it all.
         fullRepaintSkipped_ = false;
@@ -98,6 +107,7 @@ const QFont& TGlyphEditView::StyledFont(TGlyphFontStyles style) const {
 // ---- Paint ----
 
 void TGlyphEditView::paintEvent(QPaintEvent* event) {
+    lockedInvalidations_ = 0;
     QPainter painter(viewport());
     const QRect rect = event->rect();
     const int firstRow = std::max(rect.top(), 0) / rowHeight_;

@@ -3,6 +3,7 @@
 // line and replace all give the text and undo that the match-by-match way gives.
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
+#include "editor/TGlyphEditLineChunks.h"
 #include "editor/TGlyphEditStringList.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 
@@ -724,6 +725,154 @@ TEST(LineStoreReplaceAll, OneUndoRestoresALongLineExactlyAndRedoAgain) {
     edit.Redo();
     EXPECT_EQ(edit.Lines().Lines(), replaced);
     EXPECT_EQ(edit.CaretXY(), r.caret);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loaded lines that share chunks of the file until they are edited
+
+// A file of ASCII lines of 59 characters and a break, numbered, with a non-ASCII line now and
+// then (those have blocks of their own from the start).
+QByteArray NumberedLines(int count) {
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        QByteArray line = QByteArray::number(i).rightJustified(9, '0');
+        line += i % 1000 == 999 ? QByteArray(" caf\xC3\xA9") : QByteArray(" plain");
+        bytes += line.leftJustified(59, '.') + '\n';
+    }
+    return bytes;
+}
+
+QString WriteTemp(const QTemporaryDir& dir, const QByteArray& bytes) {
+    const QString path = dir.filePath("shared.txt");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+TEST(LineStoreChunks, AChunkGoesWithTheLastLineThatPointsIntoIt) {
+    using namespace TGlyphEditLineChunks;
+    const int before = LiveChunks();
+    // Lines 0 .. perChunk - 1 lie wholly in the first chunk of 60-byte lines.
+    const int perChunk = int((ChunkSize - 59) / 60) + 1;
+    QTemporaryDir dir;
+    const QByteArray bytes = NumberedLines(4 * perChunk - 10);
+    const QString path = WriteTemp(dir, bytes);
+    TGlyphEditStringList list;
+    list.LoadFile(path);
+    EXPECT_EQ(LiveChunks(), before + 4);
+    TGlyphEditStringList copy;
+    copy.AppendLines(list);
+
+    // Every line of the first chunk edited: the copy still points into it.
+    QStringList expected = QString::fromUtf8(bytes).split(u'\n');
+    expected.removeLast();
+    for (int i = 0; i < perChunk; ++i) {
+        list.ReplaceChars(i, 2, 3, QStringLiteral("#"));
+        expected[i].replace(2, 3, QStringLiteral("#"));
+    }
+    EXPECT_EQ(LiveChunks(), before + 4);
+    copy.RemoveLines(0, perChunk);
+    EXPECT_EQ(LiveChunks(), before + 3) << "no line points into the first chunk";
+    EXPECT_EQ(list.Lines(), expected);
+    EXPECT_EQ(list.SaveToBytes(), expected.join(u'\n').toUtf8() + '\n');
+
+    // The second chunk (lines perChunk + 1 to 2 perChunk - 1; the line between the chunks has a
+    // block of its own) goes with its last line, in whichever list.
+    copy.RemoveLines(1, perChunk - 1);
+    list.RemoveLines(perChunk + 1, perChunk - 2);
+    EXPECT_EQ(LiveChunks(), before + 3);
+    list.DeleteLine(perChunk + 1);
+    EXPECT_EQ(LiveChunks(), before + 2);
+    list.RemoveAll();
+    EXPECT_EQ(LiveChunks(), before + 2) << "the copy holds the last two";
+    copy.RemoveAll();
+    EXPECT_EQ(LiveChunks(), before);
+}
+
+TEST(LineStoreChunks, NothingStaysOfALoadThatNoLineSharesOrThatIsRefused) {
+    using namespace TGlyphEditLineChunks;
+    const int before = LiveChunks();
+    const qsizetype bytesBefore = LiveBytes();
+    QTemporaryDir dir;
+    struct {
+        const char* what;
+        QByteArray bytes;
+        TGlyphLoadLimits limits;
+        bool loads;
+    } cases[] = {
+        {"no ASCII line", QByteArray("\xCE\xA9 omega\n").repeated(40000), {}, true},
+        {"too many lines", NumberedLines(40000), {30000, INT_MAX}, false},
+        {"a line too long", NumberedLines(40000) + QByteArray(500, 'x'), {INT_MAX, 400}, false},
+    };
+    for (const auto& c : cases) {
+        TGlyphEditStringList list;
+        list.LoadLimits = c.limits;
+        if (c.loads) {
+            list.LoadFile(WriteTemp(dir, c.bytes));
+        } else {
+            EXPECT_THROW(list.LoadFile(WriteTemp(dir, c.bytes)), EGlyphFileError) << c.what;
+        }
+        EXPECT_EQ(LiveChunks(), before) << c.what;
+        EXPECT_EQ(LiveBytes(), bytesBefore) << c.what;
+        if (c.loads) {
+            EXPECT_EQ(list.SaveToBytes(), c.bytes) << c.what;
+        }
+    }
+}
+
+// Random edits of a loaded file against a plain list of QStrings; every chunk goes at the end.
+TEST(LineStoreChunks, RandomEditsOfSharedLinesMatchAPlainReference) {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    QRandomGenerator random(seed);
+    const int before = TGlyphEditLineChunks::LiveChunks();
+    QTemporaryDir dir;
+    const QByteArray bytes = NumberedLines(40000);
+    {
+        TGlyphEditStringList list;
+        list.LoadFile(WriteTemp(dir, bytes));
+        QStringList reference = QString::fromUtf8(bytes).split(u'\n');
+        reference.removeLast();
+        TGlyphEditStringList copy;
+        for (int step = 0; step < 4000; ++step) {
+            const int i = random.bounded(list.LineCount());
+            const int j = random.bounded(list.LineCount());
+            const qsizetype size = reference[i].size();
+            const qsizetype from = random.bounded(int(size + 1));
+            const QString text = random.bounded(2) ? Wide : QStringLiteral("ab");
+            switch (random.bounded(6)) {
+            case 0:
+                list.ReplaceChars(i, from, 1, text);
+                reference[i].replace(from, 1, text);
+                break;
+            case 1:
+                list.SetLine(i, text);
+                reference[i] = text;
+                break;
+            case 2:
+                list.DeleteLine(i);
+                reference.removeAt(i);
+                break;
+            case 3:
+                list.InsertLine(i, reference[j]);
+                reference.insert(i, reference[j]);
+                break;
+            case 4:
+                list.SwapLines(i, j);
+                reference.swapItemsAt(i, j);
+                break;
+            default:
+                copy.RemoveAll();
+                copy.AppendLines(list);
+                break;
+            }
+            ASSERT_EQ(list.GetLine(i), reference.value(i)) << "step " << step;
+        }
+        EXPECT_EQ(list.Lines(), reference);
+        EXPECT_EQ(list.SaveToBytes(), (reference.join(u'\n') + u'\n').toUtf8());
+    }
+    EXPECT_EQ(TGlyphEditLineChunks::LiveChunks(), before);
 }
 
 } // namespace
