@@ -175,6 +175,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectExportCommands();
     ConnectPrintCommands();
     ConnectRecovery();
+    ConnectLivePreview();
     ConnectDiskChangeChecks();
     TranslateComponent(this);
 }

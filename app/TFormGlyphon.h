@@ -31,6 +31,7 @@ class QComboBox;
 class QDockWidget;
 class QListWidget;
 class QTabWidget;
+class QTimer;
 class TEmbeddedWB;
 class TTBToolWindowSlider;
 class QFileSystemWatcher;
@@ -299,6 +300,21 @@ public:
     void TBWindowPreviewDockChanged();
     void EmbeddedWBDocumentComplete(bool topFrame);
     void MIQuickPreviewClick();
+    // Preprocesses the text and shows it in the preview browser; a Refresh keeps the page's
+    // scroll position.
+    void ShowDocumentPreview(bool refresh);
+    // ---- Live preview: the preview follows the typing ----
+    QAction* MILivePreview = nullptr;
+    // Runs a refresh this long after the last change of the text.
+    QTimer* LivePreviewTimer = nullptr;
+    static constexpr int LivePreviewDelayMs = 400;
+    void ConnectLivePreview();
+    void MILivePreviewClick();
+    // Whether the preview pane shows its browser tab to the user now.
+    bool PreviewShowsBrowser() const;
+    // Starts the refresh timer again when Live Preview is on and the browser shows.
+    void ScheduleLivePreview();
+    void LivePreviewTimerTimer();
     // Text in the document's encoding, as Save would write it.
     QByteArray DocumentBytes(const QString& text) const;
     void MIPreviewInBrowserClick();
