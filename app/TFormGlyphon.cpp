@@ -163,6 +163,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     CreateExplorer();
     FormCreate();
     ConnectEditCommands();
+    ConnectFindInFilesCommands();
     ConnectFileCommands();
     ConnectShellCommands();
     ConnectInsertCommands();
@@ -181,6 +182,9 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormGlyphon::~TFormGlyphon() {
+    // A search still running ends before the window it reports to goes.
+    delete FindInFilesWorker;
+    FindInFilesWorker = nullptr;
     FormDestroy();
     // A window that goes holds no document a crash could lose.
     RecoveryJournal->Discard();
@@ -264,6 +268,10 @@ void TFormGlyphon::CreateMenus() {
     MIFind = AddItem(MIEdit, "&Find", "MIFind", Qt::CTRL | Qt::Key_F);
     MIFindNext = AddItem(MIEdit, "Find &Next", "MIFindNext", Qt::Key_F3);
     MIReplace = AddItem(MIEdit, "&Replace...", "MIReplace", Qt::CTRL | Qt::Key_R);
+    MIFindInFiles =
+        AddItem(MIEdit, "Find &in Files...", "MIFindInFiles", Qt::CTRL | Qt::SHIFT | Qt::Key_F);
+    MIReplaceInFiles = AddItem(MIEdit, "R&eplace in Files...", "MIReplaceInFiles",
+                               Qt::CTRL | Qt::SHIFT | Qt::Key_H);
     MIGoTo = AddItem(MIEdit, "&Go To...", "MIGoTo", Qt::CTRL | Qt::Key_G);
     MIEdit->addSeparator();
     MISelectAll = AddItem(MIEdit, "Select &All", "MISelectAll", Qt::CTRL | Qt::Key_A);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FindInFiles.h"
 #include "app/MarkupContext.h"
 #include "app/TBMRUList.h"
 #include "app/TCompletionPopup.h"
@@ -51,6 +52,10 @@ class TFormFTPClient;
 class TReplaceDialog;
 class TFormTidyProperties;
 class TFormInsertLink;
+class TFormFindInFiles;
+class TFindInFilesWorker;
+class TResultsPane;
+class QPushButton;
 class QDockWidget;
 class QListWidget;
 class QTabWidget;
@@ -320,6 +325,28 @@ public:
     void MIPreviewInBrowserClick();
     void MIViewQuickPreviewClick();
 
+    // ---- Find and replace in files (FindInFilesCommands.cpp) ----
+    QAction* MIFindInFiles = nullptr;
+    QAction* MIReplaceInFiles = nullptr;
+    QWidget* TSFindResults = nullptr; // the "Find Results" tab of the preview pane
+    TResultsPane* FindResults = nullptr;
+    QPushButton* ButtonReplaceChecked = nullptr;
+    TFormFindInFiles* FormFindInFiles = nullptr;
+    TFindInFilesWorker* FindInFilesWorker = nullptr;
+    // Adds the results tab to the preview pane and connects the commands.
+    void ConnectFindInFilesCommands();
+    void MIFindInFilesClick();
+    void MIReplaceInFilesClick();
+    // The folder the dialog offers first: the document's, else the explorer's.
+    QString FindInFilesFolder() const;
+    void RunFindInFiles(bool replacing);
+    // Opens a result's file at its place: in this window through the close query, or in a
+    // new window.
+    void FindResultsRowActivated(const QString& fileName, int line, int column, bool newWindow);
+    void ButtonReplaceCheckedClick();
+    void FindInFilesFound(const QList<TFileFindings>& batch);
+    void FindInFilesFinished(const TFilesTotals& totals);
+
     // ---- Reference works in the help viewer (ReferenceCommands.cpp) ----
     void ConnectReferenceCommands();
     // Shows a reference work in the help viewer: its shipped start page, else the copy the
@@ -519,6 +546,10 @@ public:
 
 private:
     std::shared_ptr<TOpenDialogs> openDialogs_;
+    // The search the results come from and the files it found, for Replace in Checked Files.
+    TFindInFilesOptions findInFilesOptions_;
+    QList<TFileFindings> foundFiles_;
+    bool replacingInFiles_ = false; // the worker is replacing, not searching
     Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
     std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
     std::unique_ptr<QPrinter> printer_;
