@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FindInFiles.h"
+#include "app/LinkChecker.h"
 #include "app/MarkupContext.h"
 #include "app/TBMRUList.h"
 #include "app/TCompletionPopup.h"
@@ -53,6 +54,8 @@ class TReplaceDialog;
 class TFormTidyProperties;
 class TFormInsertLink;
 class TFormFindInFiles;
+class TFormCheckLinks;
+struct TLinkCheckRun;
 class TFindInFilesWorker;
 class TResultsPane;
 class QPushButton;
@@ -325,6 +328,21 @@ public:
     void MIPreviewInBrowserClick();
     void MIViewQuickPreviewClick();
 
+    // ---- Link checker (LinkCheckCommands.cpp) ----
+    QAction* MICheckLinks = nullptr;
+    QWidget* TSLinks = nullptr; // the "Links" tab of the preview pane
+    TResultsPane* LinkResults = nullptr;
+    TFormCheckLinks* FormCheckLinks = nullptr;
+    void ConnectLinkCheckCommands();
+    void MICheckLinksClick();
+    // Checks the folder's links on a worker thread into the Links tab, ending a check under way.
+    void StartLinkCheck(const TLinkCheckOptions& options);
+    // Ends a check under way and waits for its thread.
+    void StopLinkCheck();
+    void LinkCheckFound(const TLinkCheckRun* run, const QList<TLinkProblem>& batch);
+    void LinkCheckFinished(const TLinkCheckRun* run, const TLinkCheckTotals& totals);
+    void LinkResultsRowActivated(const QString& fileName, int line, int column);
+
     // ---- Find and replace in files (FindInFilesCommands.cpp) ----
     QAction* MIFindInFiles = nullptr;
     QAction* MIReplaceInFiles = nullptr;
@@ -545,6 +563,7 @@ public:
     void TBPrintClick();
 
 private:
+    std::shared_ptr<TLinkCheckRun> linkCheck_;
     std::shared_ptr<TOpenDialogs> openDialogs_;
     // The search the results come from and the files it found, for Replace in Checked Files.
     TFindInFilesOptions findInFilesOptions_;
