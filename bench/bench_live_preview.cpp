@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     form.GlyphEdit.SetCaretXY({1, form.GlyphEdit.LineCount() / 2});
 
     // One refresh, as the timer runs it, on the window's thread.
+    form.MILivePreview->setChecked(true);
     std::vector<double> refreshes;
     for (int n = 0; n < 5; ++n) {
         const int before = loads;
