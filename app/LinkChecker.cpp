@@ -329,11 +329,10 @@ QString TLinkChecker::LocalTarget(const QString& path, QString& reason) {
         known = exists_.insert(path, QFileInfo::exists(path));
     if (!*known) {
         const QString other = OtherCase(path);
-        reason = other.isEmpty()
-                     ? QStringLiteral("Missing target \"%1\"").arg(Relative(path))
-                     : QStringLiteral("Letter case differs: the file is \"%1\", which a server "
-                                      "on Linux does not take for \"%2\"")
-                           .arg(Relative(other), Relative(path));
+        reason =
+            other.isEmpty()
+                ? QStringLiteral("Missing target \"%1\"").arg(Relative(path))
+                : QStringLiteral("Only \"%1\" exists (letter case differs)").arg(Relative(other));
         return {};
     }
     // A linked style sheet is read too, when it is a file of the folder itself.

@@ -235,7 +235,7 @@ void TFormGlyphon::MIViewQuickPreviewClick() {
 }
 
 void TFormGlyphon::ConnectLivePreview() {
-    MILivePreview = new QAction("Live Preview", MIView);
+    MILivePreview = new QAction("&Live Preview", MIView);
     MILivePreview->setObjectName("MILivePreview");
     MILivePreview->setCheckable(true);
     const QList<QAction*> items = MIView->actions();
