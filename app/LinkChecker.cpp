@@ -357,6 +357,9 @@ QString TLinkChecker::OtherCase(const QString& path) {
             found = exact;
             continue;
         }
+        // Only folders of the checked folder itself are listed, never one a link leads to.
+        if (!IsInside(QFileInfo(found).canonicalFilePath(), root_))
+            return {};
         auto names = folderNames_.find(found);
         if (names == folderNames_.end())
             names = folderNames_.insert(found,
