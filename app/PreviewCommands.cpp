@@ -3,7 +3,9 @@
 #include "app/TTBToolWindowSlider.h"
 
 #include "common/AppHelpers.h"
+#include "common/AppTitle.h"
 #include "common/DockLayout.h"
+#include "common/GlyphErrors.h"
 #include "common/HtmlPreview.h"
 #include "common/Paths.h"
 #include "common/SettingsIni.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QListWidget>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,6 +35,7 @@ constexpr int PreviewFirstClientHeight = 200;
 constexpr char PendingClientHeight[] = "PendingClientHeight";
 
 const QString PreviewPaneName = QStringLiteral("TBWindowPreview");
+const QString LivePreviewKey = QStringLiteral("LivePreview");
 
 QString PreviewDockName(Qt::DockWidgetArea area) {
     return area == Qt::TopDockWidgetArea ? QStringLiteral("TBDockTop")
@@ -183,12 +187,19 @@ void TFormGlyphon::EmbeddedWBDocumentComplete(bool topFrame) {
 void TFormGlyphon::MIQuickPreviewClick() {
     TBWindowPreview->show();
     PageControl->setCurrentWidget(TSWebBrowser);
+    ShowDocumentPreview(false);
+    GlyphEditView->setFocus();
+}
+
+void TFormGlyphon::ShowDocumentPreview(bool refresh) {
+    // The page about to show is the text as it is now.
+    LivePreviewTimer->stop();
     const QString text = PreprocessText(GlyphEdit.Text(), DocumentFileName);
     // A downloaded page's references lead where they lead from its address.
     const QString url = DownloadedFromUrl(DocumentFileName);
-    ShowHtmlPreview(*EmbeddedWB, text, url.isEmpty() ? DocumentFileName : url,
-                    [this](const QString& page) { return DocumentBytes(page); });
-    GlyphEditView->setFocus();
+    ShowHtmlPreview(
+        *EmbeddedWB, text, url.isEmpty() ? DocumentFileName : url,
+        [this](const QString& page) { return DocumentBytes(page); }, refresh);
 }
 
 QByteArray TFormGlyphon::DocumentBytes(const QString& text) const {
@@ -221,4 +232,66 @@ void TFormGlyphon::MIPreviewInBrowserClick() {
 
 void TFormGlyphon::MIViewQuickPreviewClick() {
     TBWindowPreview->setVisible(TBWindowPreview->isHidden());
+}
+
+void TFormGlyphon::ConnectLivePreview() {
+    MILivePreview = new QAction("&Live Preview", MIView);
+    MILivePreview->setObjectName("MILivePreview");
+    MILivePreview->setCheckable(true);
+    const QList<QAction*> items = MIView->actions();
+    const qsizetype after = items.indexOf(MIViewQuickPreview);
+    MIView->insertAction(items.value(after + 1), MILivePreview);
+    MILivePreview->setChecked(SettingsIni().ReadBool(MainFormClassName(), LivePreviewKey, false));
+    connect(MILivePreview, &QAction::triggered, this,
+            [this] { RunCommand([this] { MILivePreviewClick(); }); });
+
+    LivePreviewTimer = new QTimer(this);
+    LivePreviewTimer->setObjectName("LivePreviewTimer");
+    LivePreviewTimer->setSingleShot(true);
+    LivePreviewTimer->setInterval(LivePreviewDelayMs);
+    connect(LivePreviewTimer, &QTimer::timeout, this, [this] { LivePreviewTimerTimer(); });
+    // A keystroke only restarts the timer: the page is built once the typing pauses.
+    GlyphEdit.OnLinesChanged =
+        [this, before = GlyphEdit.OnLinesChanged](const TGlyphLinesChange& change) {
+            if (before)
+                before(change);
+            ScheduleLivePreview();
+        };
+    // A pane or tab that comes into view shows the text as it is now.
+    connect(TBWindowPreview, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            ScheduleLivePreview();
+    });
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] { ScheduleLivePreview(); });
+}
+
+void TFormGlyphon::MILivePreviewClick() {
+    SettingsIni().WriteBool(MainFormClassName(), LivePreviewKey, MILivePreview->isChecked());
+    if (MILivePreview->isChecked())
+        ScheduleLivePreview();
+    else
+        LivePreviewTimer->stop();
+}
+
+bool TFormGlyphon::PreviewShowsBrowser() const {
+    return TBWindowPreview->isVisible() && PageControl->currentWidget() == TSWebBrowser;
+}
+
+void TFormGlyphon::ScheduleLivePreview() {
+    if (MILivePreview->isChecked() && PreviewShowsBrowser())
+        LivePreviewTimer->start();
+}
+
+void TFormGlyphon::LivePreviewTimerTimer() {
+    if (!MILivePreview->isChecked() || !PreviewShowsBrowser())
+        return;
+    // A text that cannot be shown yet (an include being typed) is said in the status bar: an
+    // error box would take the keyboard from the typing.
+    try {
+        ShowDocumentPreview(true);
+    } catch (const EGlyphError& error) {
+        ShowStatusNote(error.Message());
+    } catch (const std::exception& error) {
+        ShowStatusNote(QString::fromUtf8(error.what()));
+    }
 }

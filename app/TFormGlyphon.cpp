@@ -164,6 +164,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
     ConnectEditCommands();
     ConnectFindInFilesCommands();
+    ConnectLinkCheckCommands();
     ConnectFileCommands();
     ConnectShellCommands();
     ConnectInsertCommands();
@@ -176,6 +177,7 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     ConnectExportCommands();
     ConnectPrintCommands();
     ConnectRecovery();
+    ConnectLivePreview();
     ConnectDiskChangeChecks();
     TranslateComponent(this);
 }
@@ -184,6 +186,7 @@ TFormGlyphon::~TFormGlyphon() {
     // A search still running ends before the window it reports to goes.
     delete FindInFilesWorker;
     FindInFilesWorker = nullptr;
+    StopLinkCheck();
     FormDestroy();
     // A window that goes holds no document a crash could lose.
     RecoveryJournal->Discard();

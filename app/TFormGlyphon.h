@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FindInFiles.h"
+#include "app/LinkChecker.h"
 #include "app/MarkupContext.h"
 #include "app/TBMRUList.h"
 #include "app/TCompletionPopup.h"
@@ -32,6 +33,7 @@ class QComboBox;
 class QDockWidget;
 class QListWidget;
 class QTabWidget;
+class QTimer;
 class TEmbeddedWB;
 class TTBToolWindowSlider;
 class QFileSystemWatcher;
@@ -52,6 +54,8 @@ class TReplaceDialog;
 class TFormTidyProperties;
 class TFormInsertLink;
 class TFormFindInFiles;
+class TFormCheckLinks;
+struct TLinkCheckRun;
 class TFindInFilesWorker;
 class TResultsPane;
 class QPushButton;
@@ -304,10 +308,40 @@ public:
     void TBWindowPreviewDockChanged();
     void EmbeddedWBDocumentComplete(bool topFrame);
     void MIQuickPreviewClick();
+    // Preprocesses the text and shows it in the preview browser; a Refresh keeps the page's
+    // scroll position.
+    void ShowDocumentPreview(bool refresh);
+    // ---- Live preview: the preview follows the typing ----
+    QAction* MILivePreview = nullptr;
+    // Runs a refresh this long after the last change of the text.
+    QTimer* LivePreviewTimer = nullptr;
+    static constexpr int LivePreviewDelayMs = 400;
+    void ConnectLivePreview();
+    void MILivePreviewClick();
+    // Whether the preview pane shows its browser tab to the user now.
+    bool PreviewShowsBrowser() const;
+    // Starts the refresh timer again when Live Preview is on and the browser shows.
+    void ScheduleLivePreview();
+    void LivePreviewTimerTimer();
     // Text in the document's encoding, as Save would write it.
     QByteArray DocumentBytes(const QString& text) const;
     void MIPreviewInBrowserClick();
     void MIViewQuickPreviewClick();
+
+    // ---- Link checker (LinkCheckCommands.cpp) ----
+    QAction* MICheckLinks = nullptr;
+    QWidget* TSLinks = nullptr; // the "Links" tab of the preview pane
+    TResultsPane* LinkResults = nullptr;
+    TFormCheckLinks* FormCheckLinks = nullptr;
+    void ConnectLinkCheckCommands();
+    void MICheckLinksClick();
+    // Checks the folder's links on a worker thread into the Links tab, ending a check under way.
+    void StartLinkCheck(const TLinkCheckOptions& options);
+    // Ends a check under way and waits for its thread.
+    void StopLinkCheck();
+    void LinkCheckFound(const TLinkCheckRun* run, const QList<TLinkProblem>& batch);
+    void LinkCheckFinished(const TLinkCheckRun* run, const TLinkCheckTotals& totals);
+    void LinkResultsRowActivated(const QString& fileName, int line, int column);
 
     // ---- Find and replace in files (FindInFilesCommands.cpp) ----
     QAction* MIFindInFiles = nullptr;
@@ -529,6 +563,7 @@ public:
     void TBPrintClick();
 
 private:
+    std::shared_ptr<TLinkCheckRun> linkCheck_;
     std::shared_ptr<TOpenDialogs> openDialogs_;
     // The search the results come from and the files it found, for Replace in Checked Files.
     TFindInFilesOptions findInFilesOptions_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -40,6 +41,10 @@ public:
     virtual void RunScript(const QString& script,
                            const std::function<void(const QVariant&)>& done) = 0;
     virtual void SetDownloadOptions(const TDownloadOptions& options) = 0;
+    // How far the shown page is scrolled, in its own pixels.
+    virtual QPointF ScrollPosition() const = 0;
+    // Whether a load of the top-level frame is under way.
+    virtual bool Loading() const = 0;
 };
 
 // The module's one entry point: a new view in Parent, reporting to Events. The first call starts

@@ -9,7 +9,7 @@ QString PreviewFilePath(int number) {
 }
 
 QString ShowHtmlPreview(TEmbeddedWB& browser, const QString& text, const QString& baseFile,
-                        const std::function<QByteArray(const QString&)>& encode) {
+                        const std::function<QByteArray(const QString&)>& encode, bool refresh) {
     QString page = text;
     if (!baseFile.isEmpty()) {
         page = QStringLiteral("<HTML><BASE href=\"%1\">%2</HTML>")
@@ -26,7 +26,10 @@ QString ShowHtmlPreview(TEmbeddedWB& browser, const QString& text, const QString
                 throw;
             continue;
         }
-        browser.Navigate(fileName);
+        if (refresh)
+            browser.Refresh(fileName);
+        else
+            browser.Navigate(fileName);
         return fileName;
     }
 }

@@ -16,6 +16,7 @@ QString PreviewFilePath(int number);
 // place. The file holds the page in Encode's bytes (UTF-8 without one), so that a page in
 // another encoding shows as it declares. "Temp1.html" is written, else "Temp2.html", else
 // "Temp3.html"; when none can be written the error of the last one is thrown and the browser
-// keeps its page.
+// keeps its page. A Refresh keeps the browser's scroll position (TEmbeddedWB::Refresh).
 QString ShowHtmlPreview(TEmbeddedWB& browser, const QString& text, const QString& baseFile,
-                        const std::function<QByteArray(const QString&)>& encode = {});
+                        const std::function<QByteArray(const QString&)>& encode = {},
+                        bool refresh = false);

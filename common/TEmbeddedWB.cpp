@@ -79,6 +79,26 @@ void TEmbeddedWB::Navigate(const QString& fileName) {
         StartEngine();
 }
 
+void TEmbeddedWB::Refresh(const QString& fileName) {
+    if (engine_ && !keptScroll_)
+        keptScroll_ = engine_->ScrollPosition();
+    Navigate(fileName);
+}
+
+QPointF TEmbeddedWB::ScrollPosition() const {
+    return engine_ ? engine_->ScrollPosition() : QPointF();
+}
+
+void TEmbeddedWB::TopFrameLoaded() {
+    if (!keptScroll_)
+        return;
+    EvaluateScript(
+        QStringLiteral("window.scrollTo(%1,%2);").arg(keptScroll_->x()).arg(keptScroll_->y()), {});
+    // A load that a newer refresh replaced ends too; the position waits for the newer one.
+    if (!engine_->Loading())
+        keptScroll_.reset();
+}
+
 void TEmbeddedWB::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!engine_)
@@ -97,7 +117,11 @@ void TEmbeddedWB::StartEngine() {
         return;
     }
     TEmbeddedWBEvents events;
-    events.DocumentComplete = [this](bool topFrame) { emit DocumentComplete(topFrame); };
+    events.DocumentComplete = [this](bool topFrame) {
+        if (topFrame)
+            TopFrameLoaded();
+        emit DocumentComplete(topFrame);
+    };
     events.StatusTextChange = [this](const QString& text) { emit StatusTextChange(text); };
     events.TitleChange = [this](const QString& title) { emit TitleChange(title); };
     events.HistoryChange = [this](bool canGoBack, bool canGoForward) {

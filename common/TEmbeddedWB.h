@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The commands whose state CommandStateChange reports.
 enum TBrowserCommand { CSC_NAVIGATEFORWARD = 1, CSC_NAVIGATEBACK = 2 };
@@ -25,6 +26,11 @@ public:
 
     // Shows the local file FileName.
     void Navigate(const QString& fileName);
+    // Shows the local file FileName in place of the page shown now, scrolled as that page is.
+    // A refresh still loading is replaced, and the position it was to restore is kept.
+    void Refresh(const QString& fileName);
+    // How far the shown page is scrolled; nothing before the engine has started.
+    QPointF ScrollPosition() const;
     // The address of the page FileName in these browsers; relative names come back unchanged.
     static QString LocalUrl(const QString& fileName);
     // The address a BASE element names for a page's references to FileName's folder: one that
@@ -61,6 +67,7 @@ protected:
 
 private:
     void StartEngine();
+    void TopFrameLoaded();
 
     std::unique_ptr<TEmbeddedWBEngine> engine_;
     bool engineFailed_ = false;
@@ -68,4 +75,6 @@ private:
     // The file last navigated to; its address is asked for only when it is shown, so that a
     // window that never shows a page never starts the server of local pages.
     QString file_;
+    // Where the page a refresh is loading goes back to, while that refresh loads.
+    std::optional<QPointF> keptScroll_;
 };

@@ -163,6 +163,9 @@ public:
         settings->setAttribute(QWebEngineSettings::JavascriptEnabled, options.ActiveContent);
     }
 
+    QPointF ScrollPosition() const override { return view_->page()->scrollPosition(); }
+    bool Loading() const override { return view_->page()->isLoading(); }
+
 private:
     void ReportHistory(const TEmbeddedWBEvents& events) {
         QWebEngineHistory* history = view_->history();

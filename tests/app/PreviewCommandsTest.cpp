@@ -1,6 +1,7 @@
 #include "app/TFormGlyphon.h"
 #include "app/TTBToolWindowSlider.h"
 
+#include "common/AppHelpers.h"
 #include "common/CommandLine.h"
 #include "common/HtmlPreview.h"
 #include "common/Paths.h"
@@ -20,6 +21,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -340,6 +342,70 @@ setTimeout(finish, 20000);
         EXPECT_FALSE(bytes.contains("SSH-KEY") || bytes.contains("TAX-RETURN"))
             << files.filePath().toStdString();
     }
+}
+
+// With Live Preview on, the preview follows the typing once it pauses: one load for a burst of
+// keys, the page where the user had scrolled it, the keyboard left in the editor (even by a page
+// that asks for it), and a text that cannot show yet said in the status bar, not in a box.
+TEST_F(PreviewPane, LivePreviewFollowsTheTypingKeepingScrollAndFocus) {
+    const QString page =
+        Write(dir_.filePath("live.htm"), "<p id=t>start</p><input autofocus>"
+                                         "<div style=\"height:5000px\"></div><p>end</p>\n");
+    {
+        auto form = StartWith({page});
+        EXPECT_FALSE(form->MILivePreview->isChecked());
+        form->ClickMenuItem(form->MILivePreview);
+    }
+    EXPECT_TRUE(SettingsIni().ReadBool("TFormGlyphon", "LivePreview"));
+    auto form = StartWith({page});
+    ASSERT_TRUE(form->MILivePreview->isChecked());
+    // Showing the pane shows the document, not the start page.
+    form->ClickMenuItem(form->MIViewQuickPreview);
+    // Whether the page shows Text, scrolled down by Y pixels.
+    const auto shows = [&](const QString& text, int y) {
+        return PageReports(*form->EmbeddedWB,
+                           QString("(document.getElementById('t') || {}).textContent == '%1' && "
+                                   "window.scrollY == %2")
+                               .arg(text)
+                               .arg(y));
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shows("start", 0); }, Deadline));
+    form->EmbeddedWB->EvaluateScript("window.scrollTo(0, 1200)", {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->EmbeddedWB->ScrollPosition().y() == 1200.0; },
+                                Deadline));
+
+    form->GlyphEditView->setFocus();
+    form->GlyphEdit.SetCaretXY({14, 1});
+    QSignalSpy loads(form->EmbeddedWB, &TEmbeddedWB::DocumentComplete);
+    QTest::keyClicks(form->GlyphEditView, "ed!");
+    EXPECT_TRUE(form->LivePreviewTimer->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shows("started!", 1200); }, Deadline));
+    EXPECT_EQ(loads.size(), 1);
+    EXPECT_FALSE(form->LivePreviewTimer->isActive());
+    EXPECT_EQ(form->focusWidget(), form->GlyphEditView);
+
+    // A refresh due while the last one still loads takes its place and keeps its position.
+    form->GlyphEdit.SetCaretXY({9, 1});
+    QTest::keyClicks(form->GlyphEditView, "1");
+    form->LivePreviewTimerTimer();
+    QTest::keyClicks(form->GlyphEditView, "2");
+    form->LivePreviewTimerTimer();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shows("12started!", 1200); }, Deadline));
+
+    ScriptedPrompts prompts;
+    const QUrl shown = form->EmbeddedWB->Location();
+    form->GlyphEdit.SetCaretXY({1, 1});
+    QTest::keyClicks(form->GlyphEditView, "#include \"none.inc\"\r");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return StatusPanel(form->StatusBar, 0)
+                ->text()
+                .startsWith("Cannot open file \"" + dir_.filePath("none.inc") + "\"");
+        },
+        Deadline));
+    EXPECT_TRUE(prompts.Records().isEmpty());
+    EXPECT_EQ(form->focusWidget(), form->GlyphEditView);
+    EXPECT_EQ(form->EmbeddedWB->Location(), shown);
 }
 
 TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {
