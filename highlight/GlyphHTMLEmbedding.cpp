@@ -81,6 +81,16 @@ int ScriptTypeOf(QStringView value, int attribute) {
     return stOther;
 }
 
+// The first <? from `pos` before `end`, or `end`: a PHP block is looked for only as far as the
+// part it would interrupt reaches, so that a page without PHP is not read to its end at every
+// place a scan starts.
+int PhpOpenBefore(const QString& text, int pos, int end) {
+    if (pos >= end)
+        return end;
+    const qsizetype at = QStringView(text).left(end).indexOf(u"<?", pos);
+    return at < 0 ? end : int(at);
+}
+
 template <class T> std::unique_ptr<TGlyphLanguageHighlighter> MakeScanner() {
     return std::make_unique<T>();
 }
@@ -161,7 +171,7 @@ void TGlyphHTMLHighlighter::ResetState() {
 }
 
 void TGlyphHTMLHighlighter::ForgetSearches() {
-    scriptCloser_ = styleCloser_ = phpOpen_ = valueEnd_ = {};
+    scriptCloser_ = styleCloser_ = valueEnd_ = {};
     running_ = nullptr;
 }
 
@@ -300,23 +310,12 @@ int TGlyphHTMLHighlighter::FindCloser(TFound& memo, int pos, QStringView name) {
     return memo.At < 0 ? line_.Length() : memo.At;
 }
 
-int TGlyphHTMLHighlighter::FindPhpOpen(int pos) {
-    if (!embedded_[eiPHP].Scanner)
-        return line_.Length();
-    TFound& memo = phpOpen_;
-    if (memo.From < 0 || pos < memo.From || (memo.At >= 0 && pos > memo.At)) {
-        memo.From = pos;
-        memo.At = int(QStringView(line_.Text()).left(line_.Length()).indexOf(u"<?", pos));
-    }
-    return memo.At < 0 ? line_.Length() : memo.At;
-}
-
 // A <style> or <script> ends at its end tag wherever it stands (in a string or comment of the
 // script too, as in browsers); a PHP block inside it interrupts it.
 int TGlyphHTMLHighlighter::BlockEnd(int pos) {
     const int closer = embed_ == emCssBlock ? FindCloser(styleCloser_, pos, u"style")
                                             : FindCloser(scriptCloser_, pos, u"script");
-    return std::min(closer, FindPhpOpen(pos));
+    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, closer) : closer;
 }
 
 // A quoted value ends at the next double quote or with the line.
@@ -338,7 +337,8 @@ int TGlyphHTMLHighlighter::QuoteEnd(int pos) {
 
 // A PHP block inside a value interrupts it.
 int TGlyphHTMLHighlighter::ValueEnd(int pos) {
-    return std::min(QuoteEnd(pos), FindPhpOpen(pos));
+    const int end = QuoteEnd(pos);
+    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, end) : end;
 }
 
 void TGlyphHTMLHighlighter::EmbeddedToken() {
@@ -395,10 +395,10 @@ void TGlyphHTMLHighlighter::HtmlPageToken() {
     // A quoted style="" or on...="" value is CSS or JavaScript between its quotes; any other
     // quoted value is split only around the PHP blocks in it.
     if (state_ == hsValue && line_[pos_] == u'"') {
-        const int embed = attribute_ == atStyle                        ? emCssValue
-                          : attribute_ == atEvent                      ? emJsValue
-                          : FindPhpOpen(pos_ + 1) < QuoteEnd(pos_ + 1) ? emPlainValue
-                                                                       : emNone;
+        const int embed = attribute_ == atStyle                     ? emCssValue
+                          : attribute_ == atEvent                   ? emJsValue
+                          : ValueEnd(pos_ + 1) < QuoteEnd(pos_ + 1) ? emPlainValue
+                                                                    : emNone;
         if (embed != emNone) {
             ++pos_;
             kind_ = htValue;
