@@ -147,7 +147,6 @@ private:
     int QuoteEnd(int pos);
     int ValueEnd(int pos);
     int FindCloser(TFound& memo, int pos, QStringView name);
-    int FindPhpOpen(int pos);
     TState PackState(bool resume) const;
     void ForgetSearches();
 
@@ -207,6 +206,5 @@ private:
     int runEnd_ = 0;
     TFound scriptCloser_;
     TFound styleCloser_;
-    TFound phpOpen_;
     TFound valueEnd_;
 };
