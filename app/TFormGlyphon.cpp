@@ -154,6 +154,11 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
         {&GlyphCppHighlighter, "TGlyphCppHighlighter"},
         {&GlyphGeneralHighlighter, "TGlyphGeneralHighlighter"},
     };
+    // A page's style sheets, scripts and PHP blocks are drawn in their own languages' colours,
+    // and a PHP file is such a page.
+    GlyphHTMLHighlighter.SetEmbeddedLanguages({&GlyphCssHighlighter, &GlyphJScriptHighlighter,
+                                               &GlyphVBScriptHighlighter, &GlyphPHPHighlighter});
+    GlyphPHPHighlighter.SetPage(&GlyphHTMLHighlighter);
     CreateMenus();
     CreateToolBar();
     CreatePreviewPane();
@@ -633,18 +638,24 @@ QList<TGlyphHighlighterSlot> TFormGlyphon::ChoiceOrder() const {
 }
 
 void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
-    const auto slot = std::find_if(highlighters_.begin(), highlighters_.end(),
-                                   [&](const auto& s) { return s.Highlighter == highlighter; });
-    if (slot != highlighters_.end()) {
-        if (highlighter->Tag() == 0) {
-            highlighter->SetTag(1);
-            SaveDefaultColours(*highlighter, slot->ClassName);
+    // A page draws its parts in the colours of every language it holds.
+    const bool page = highlighter == &GlyphHTMLHighlighter || highlighter == &GlyphPHPHighlighter;
+    for (const TGlyphHighlighterSlot& slot : highlighters_) {
+        TGlyphCustomHighlighter* h = slot.Highlighter;
+        const bool inPage = h == &GlyphHTMLHighlighter || h == &GlyphCssHighlighter ||
+                            h == &GlyphJScriptHighlighter || h == &GlyphVBScriptHighlighter ||
+                            h == &GlyphPHPHighlighter;
+        if (h != highlighter && !(page && inPage))
+            continue;
+        if (h->Tag() == 0) {
+            h->SetTag(1);
+            SaveDefaultColours(*h, slot.ClassName);
         }
-        LoadUserColours(*highlighter, slot->ClassName);
+        LoadUserColours(*h, slot.ClassName);
     }
     GlyphEditHighlighting.SetHighlighter(highlighter);
     GlyphEditView->SetHighlighter(highlighter);
-    ShowHtmlCommands(highlighter == &GlyphHTMLHighlighter);
+    ShowHtmlCommands(page);
 }
 
 void TFormGlyphon::ShowHtmlCommands(bool visible) {

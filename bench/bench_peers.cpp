@@ -20,8 +20,11 @@
 #include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditView.h"
+#include "highlight/TGlyphCssHighlighter.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
 #include "highlight/TGlyphJScriptHighlighter.h"
+#include "highlight/TGlyphPHPHighlighter.h"
+#include "highlight/TGlyphVBScriptHighlighter.h"
 #include "net/TFormDownload.h"
 
 #include <Qsci/qscilexerhtml.h>
@@ -98,6 +101,47 @@ void WriteScriptLineFile(const QString& name) {
     file.write(OneLineOf(ScriptStatement, SingleLineBytes).toUtf8() + '\n');
 }
 
+// A page that holds style sheets and scripts: every tenth line inside a <style> or <script>
+// block, the rest as in the HTML file. The middle line, where the typing rows type, is inside a
+// script.
+QByteArray MixedLine(int i) {
+    switch (i % 20) {
+    case 8:
+        return "  <style type=\"text/css\">p.row { color: #336; margin: 0 2px } /* row " +
+               QByteArray::number(i) + " */";
+    case 9:
+        return "  </style><p style=\"color:red\">styled document</p>";
+    case 18:
+        return "  <script>var n" + QByteArray::number(i) +
+               " = document.getElementById(\"d\"); // the document";
+    case 19:
+        return "  if (n) { n.title = 'x'; }</script><b onclick=\"f(1)\">b</b>";
+    default:
+        return BodyLine(i);
+    }
+}
+
+void WriteMixedFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    file.write("<html>\n<head><title>Generated</title></head>\n<body>\n");
+    for (int i = 3; i < HtmlLines - 2; ++i)
+        file.write(MixedLine(i) + '\n');
+    file.write("</body>\n</html>\n");
+}
+
+void WriteMixedSingleLineFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(name));
+    QByteArray line = "<html><body>";
+    for (int i = 0; line.size() < SingleLineBytes; ++i)
+        line += MixedLine(i).trimmed();
+    line += "</body></html>\n";
+    file.write(line);
+}
+
 // The page the start-up is measured with.
 void WriteStartupFile(const QString& name) {
     QFile file(name);
@@ -115,6 +159,8 @@ struct TGeneratedFiles {
     QString SingleLine;
     QString ScriptLine;
     QString Startup;
+    QString MixedLines;
+    QString MixedSingleLine;
 };
 
 TGeneratedFiles WriteGeneratedFiles(const QString& folder) {
@@ -122,11 +168,15 @@ TGeneratedFiles WriteGeneratedFiles(const QString& folder) {
     const TGeneratedFiles files{dir.filePath(QStringLiteral("lines.html")),
                                 dir.filePath(QStringLiteral("single-line.html")),
                                 dir.filePath(QStringLiteral("single-line.js")),
-                                dir.filePath(QStringLiteral("page.html"))};
+                                dir.filePath(QStringLiteral("page.html")),
+                                dir.filePath(QStringLiteral("mixed-lines.html")),
+                                dir.filePath(QStringLiteral("mixed-single-line.html"))};
     WriteHtmlFile(files.Lines);
     WriteSingleLineFile(files.SingleLine);
     WriteScriptLineFile(files.ScriptLine);
     WriteStartupFile(files.Startup);
+    WriteMixedFile(files.MixedLines);
+    WriteMixedSingleLineFile(files.MixedSingleLine);
     return files;
 }
 
@@ -213,6 +263,8 @@ public:
     TOurs() : highlighting_(edit_), view_(edit_) {
         ApplyMainWindowEditorSettings(edit_);
         LinkHighlightingToView(highlighting_, view_, edit_);
+        // As in the main window: style sheets and scripts in their own languages.
+        html_.SetEmbeddedLanguages({&css_, &js_, &vbs_, &php_});
         highlighting_.SetHighlighter(&html_);
         view_.SetHighlighter(&html_);
         view_.SetBorderStyle(bsNone);
@@ -246,6 +298,9 @@ private:
     TGlyphEdit edit_;
     TGlyphHTMLHighlighter html_;
     TGlyphJScriptHighlighter js_;
+    TGlyphCssHighlighter css_;
+    TGlyphVBScriptHighlighter vbs_;
+    TGlyphPHPHighlighter php_;
     TGlyphEditHighlighting highlighting_;
     TGlyphEditView view_;
 };
@@ -804,7 +859,9 @@ int RunParent(const QString& program) {
     const QList<QPair<QString, const char*>> workloads = {
         {files.Lines, "1,000,000-line HTML"},
         {files.SingleLine, "single 5 MB line of HTML"},
-        {files.ScriptLine, "single 5 MB line of minified JavaScript"}};
+        {files.ScriptLine, "single 5 MB line of minified JavaScript"},
+        {files.MixedLines, "1,000,000-line HTML, every tenth line in <style> or <script>"},
+        {files.MixedSingleLine, "single 5 MB line of HTML with CSS and JavaScript"}};
     QStringList notes;
     for (const auto& [file, title] : workloads) {
         const double fileBytes = double(QFileInfo(file).size());

@@ -330,8 +330,6 @@ bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
         return false;
     const int index = p.Y - 1;
     EnsureScanned(index);
-    TGlyphHighlighterAttributes* const stringAttr = highlighter_->StandardAttribute(3);
-    TGlyphHighlighterAttributes* const commentAttr = highlighter_->StandardAttribute(0);
     const int offset = p.X - 1;
     const TGlyphCustomHighlighter::TState start =
         index == 0 ? ResetState() : edit_.Lines().RangeState(index);
@@ -353,8 +351,11 @@ bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
         if (offset < tokenStart)
             break;
         if (offset < tokenStart + highlighter_->TokenLength()) {
+            // In a page, the strings and comments of the language the token is written in.
+            const TGlyphCustomHighlighter* language = highlighter_->TokenLanguage();
             TGlyphHighlighterAttributes* attr = highlighter_->TokenAttribute();
-            inside = attr && (attr == stringAttr || attr == commentAttr);
+            inside = attr && (attr == language->StandardAttribute(SYN_ATTR_STRING) ||
+                              attr == language->StandardAttribute(SYN_ATTR_COMMENT));
             break;
         }
     }

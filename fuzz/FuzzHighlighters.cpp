@@ -29,6 +29,17 @@ std::vector<std::unique_ptr<TGlyphCustomHighlighter>> MakeHighlighters() {
     all.push_back(std::make_unique<TGlyphVBScriptHighlighter>());
     all.push_back(std::make_unique<TGlyphCppHighlighter>());
     all.push_back(std::make_unique<TGlyphGeneralHighlighter>());
+    // A page with style sheets, scripts and PHP blocks in their own languages, and a PHP file
+    // read as such a page.
+    auto page = std::make_unique<TGlyphHTMLHighlighter>();
+    page->SetEmbeddedLanguages({});
+    auto php = std::make_unique<TGlyphPHPHighlighter>();
+    auto phpPage = std::make_unique<TGlyphHTMLHighlighter>();
+    phpPage->SetEmbeddedLanguages({nullptr, nullptr, nullptr, php.get()});
+    php->SetPage(phpPage.get());
+    all.push_back(std::move(page));
+    all.push_back(std::move(phpPage));
+    all.push_back(std::move(php));
     return all;
 }
 

@@ -62,7 +62,12 @@ TGlyphCustomHighlighter::TState TGlyphLanguageHighlighter::ResumeState() const {
 }
 
 void TGlyphLanguageHighlighter::ResumeLine(const QString& text, int, int offset) {
+    ResumeLineUntil(text, offset, int(text.size()));
+}
+
+void TGlyphLanguageHighlighter::ResumeLineUntil(const QString& text, int offset, int end) {
     line_.Set(text);
+    line_.SetEnd(end);
     pos_ = std::clamp(offset, 0, line_.Length());
     // The tokens before are already counted in the restored blanks flag.
     kind_ = spaceKind_;

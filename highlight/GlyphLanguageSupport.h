@@ -73,6 +73,9 @@ public:
     bool CanResumeLine() const override { return true; }
     TState ResumeState() const override;
     void ResumeLine(const QString& text, int lineNumber, int offset) override;
+    // ResumeLine with the line ending at `end` for the scanner: the language's part of a page
+    // that holds several.
+    void ResumeLineUntil(const QString& text, int offset, int end);
     void ReleaseLine() override;
     void RestoreState(TState state) override;
     void ResetState() override;

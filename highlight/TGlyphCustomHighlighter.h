@@ -103,6 +103,10 @@ public:
     // --- additions beside the slot table ---
     // Length of the current token; base: TokenText().size().
     virtual int TokenLength() const;
+    // The language whose attributes colour the current token: the highlighter itself, or the
+    // language of a part of a page written in another one (a script inside HTML). Its
+    // StandardAttribute tells that token's strings and comments apart.
+    virtual const TGlyphCustomHighlighter* TokenLanguage() const { return this; }
     // Calls Advance until AtLineEnd.
     void ScanToLineEnd();
 

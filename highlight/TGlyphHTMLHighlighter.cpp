@@ -1,5 +1,6 @@
 #include "highlight/TGlyphHTMLHighlighter.h"
 
+#include "highlight/GlyphLanguageSupport.h"
 #include "highlight/GlyphVocabulary.h"
 #include "highlight/TGlyphKeywordTable.h"
 
@@ -244,18 +245,32 @@ QString TGlyphHTMLHighlighter::LanguageTitle() const {
 }
 
 bool TGlyphHTMLHighlighter::AtLineEnd() const {
-    return kind_ == htLineEnd;
+    return !running_ && kind_ == htLineEnd;
 }
 
 TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::State() const {
-    return state_;
+    return embedding_ ? PackState(false) : state_;
+}
+
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::ResumeState() const {
+    return embedding_ ? PackState(true) : state_;
 }
 
 QString TGlyphHTMLHighlighter::TokenText() const {
+    if (running_)
+        return running_->TokenText();
     return line_.Text().mid(tokenStart_, pos_ - tokenStart_);
 }
 
 TGlyphHighlighterAttributes* TGlyphHTMLHighlighter::TokenAttribute() const {
+    if (running_) {
+        TGlyphHighlighterAttributes* own = running_->TokenAttribute();
+        for (const auto& [scanner, source] : embedded_[runningIndex_].Colours) {
+            if (scanner == own)
+                return source;
+        }
+        return own;
+    }
     switch (kind_) {
     case htEntity:
         return escapeAmpersand_;
@@ -285,21 +300,22 @@ TGlyphHighlighterAttributes* TGlyphHTMLHighlighter::TokenAttribute() const {
 }
 
 int TGlyphHTMLHighlighter::TokenKind() const {
-    return kind_;
+    return running_ ? running_->TokenKind() : kind_;
 }
 
 int TGlyphHTMLHighlighter::TokenStart() const {
-    return tokenStart_;
+    return running_ ? running_->TokenStart() : tokenStart_;
 }
 
 int TGlyphHTMLHighlighter::TokenLength() const {
-    return pos_ - tokenStart_;
+    return running_ ? running_->TokenLength() : pos_ - tokenStart_;
 }
 
 void TGlyphHTMLHighlighter::StartLine(const QString& text, int) {
     line_.Set(text);
     pos_ = 0;
     entityIndex_ = -1;
+    ForgetSearches();
     Advance();
 }
 
@@ -313,23 +329,27 @@ void TGlyphHTMLHighlighter::ResumeLine(const QString& text, int, int offset) {
     line_.Set(text);
     pos_ = std::clamp(offset, 0, line_.Length());
     entityIndex_ = state_ == hsEntity ? MatchEntity(line_.Text(), pos_) : -1;
+    ForgetSearches();
     Advance();
 }
 
 void TGlyphHTMLHighlighter::ReleaseLine() {
     line_.Set(QString());
-}
-
-void TGlyphHTMLHighlighter::RestoreState(TState state) {
-    state_ = state;
-    entityIndex_ = -1;
-}
-
-void TGlyphHTMLHighlighter::ResetState() {
-    RestoreState(hsText);
+    running_ = nullptr;
+    for (TEmbeddedScanner& part : embedded_) {
+        if (part.Scanner)
+            part.Scanner->ReleaseLine();
+    }
 }
 
 void TGlyphHTMLHighlighter::Advance() {
+    if (embedding_)
+        PageAdvance();
+    else
+        ScanHtmlToken();
+}
+
+void TGlyphHTMLHighlighter::ScanHtmlToken() {
     tokenStart_ = pos_;
     switch (state_) {
     case hsServerScript:

@@ -3,6 +3,13 @@
 #include "highlight/TGlyphCustomHighlighter.h"
 #include "highlight/TGlyphHandlerTable.h"
 
+#include <array>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class TGlyphLanguageHighlighter;
+
 // Cross-line states; the numbers are the ones stored per line.
 enum THtmlScanState : std::intptr_t {
     hsEntity = 0,       // a recognised character reference starts at the position
@@ -29,12 +36,29 @@ enum THtmlTokenKind {
     htValue = 11,
 };
 
+// The highlighters whose colours the parts of a page in other languages are drawn in: the
+// content of <style> and style="" values (CSS), of <script> and on...="" values (JavaScript),
+// of <script type="text/vbscript"> (VBScript) and of <?php ?>, <? ?> and <?= ?> (PHP).
+struct TGlyphEmbeddedLanguages {
+    TGlyphCustomHighlighter* Css = nullptr;
+    TGlyphCustomHighlighter* JScript = nullptr;
+    TGlyphCustomHighlighter* VBScript = nullptr;
+    TGlyphCustomHighlighter* PHP = nullptr;
+};
+
 // The HTML highlighter: a single-pass, line-at-a-time scanner that tells known tag names from
 // unknown ones through its tag table and recognises character references through its entity
-// table.
+// table. Given embedded languages, it hands the parts of a page written in them to scanners of
+// those languages and colours their tokens with those languages' attributes.
 class TGlyphHTMLHighlighter : public TGlyphCustomHighlighter {
 public:
     TGlyphHTMLHighlighter();
+    ~TGlyphHTMLHighlighter() override;
+
+    // Colours the embedded parts of a page with `languages` (each of the classes named there;
+    // a null one: that language's own default colours). Without a call the whole page is HTML.
+    void SetEmbeddedLanguages(const TGlyphEmbeddedLanguages& languages);
+    bool EmbedsLanguages() const { return embedding_; }
 
     TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
     TGlyphCharSet WordChars() const override;
@@ -49,10 +73,12 @@ public:
     void Advance() override;
     void StartLine(const QString& text, int lineNumber) override;
     bool CanResumeLine() const override;
+    TState ResumeState() const override;
     void ResumeLine(const QString& text, int lineNumber, int offset) override;
     void ReleaseLine() override;
     void RestoreState(TState state) override;
     void ResetState() override;
+    const TGlyphCustomHighlighter* TokenLanguage() const override;
 
     TGlyphHighlighterAttributes* AspAttri() const { return asp_; }
     TGlyphHighlighterAttributes* CommentAttri() const { return comment_; }
@@ -77,6 +103,53 @@ public:
     static QString EntityAt(int index);
 
 private:
+    // One HTML token from the position, by the rules of the tag and entity tables.
+    void ScanHtmlToken();
+
+    // ---- Pages with parts in other languages (GlyphHTMLEmbedding.cpp) ----
+    // Which part of a page the position is in, besides the HTML state.
+    enum TEmbed {
+        emNone = 0,
+        emCssBlock = 1,   // inside <style>
+        emJsBlock = 2,    // inside <script> of JavaScript
+        emVbsBlock = 3,   // inside <script type="text/vbscript">
+        emRawScript = 4,  // inside <script> of any other type: text up to </script>
+        emCssValue = 5,   // inside style="..."
+        emJsValue = 6,    // inside on...="..."
+        emPlainValue = 7, // inside another quoted value that holds PHP
+    };
+    enum TEmbeddedIndex { eiCss = 0, eiJScript = 1, eiVBScript = 2, eiPHP = 3 };
+    struct TEmbeddedScanner {
+        std::unique_ptr<TGlyphLanguageHighlighter> Scanner;
+        const TGlyphCustomHighlighter* Source = nullptr;
+        // The scanner's attributes and the source's of the same name.
+        std::vector<std::pair<TGlyphHighlighterAttributes*, TGlyphHighlighterAttributes*>> Colours;
+    };
+    // A search forward along the current line, remembered while the scan moves forward, so that
+    // a hostile line with many short parts and no end is still read once.
+    struct TFound {
+        int From = -1;
+        int At = -1;
+    };
+
+    void PageAdvance();
+    void PageToken();
+    void PhpToken();
+    void EmbeddedToken();
+    void HtmlPageToken();
+    void NoteHtmlToken(TState before);
+    void OpenPhp();
+    bool AtPhpOpen(int pos) const;
+    void Run(TEmbeddedIndex index, TState state, int end);
+    void FinishRun();
+    int PhpEnd(int pos, TState state) const;
+    int BlockEnd(int pos);
+    int QuoteEnd(int pos);
+    int ValueEnd(int pos);
+    int FindCloser(TFound& memo, int pos, QStringView name);
+    TState PackState(bool resume) const;
+    void ForgetSearches();
+
     // Rules by state.
     void TextRule();
     void CommentRule();
@@ -116,4 +189,22 @@ private:
     int entityIndex_ = -1;  // entity found ahead by the text rule
     int tagNameLength_ = 0; // length of the last hashed tag name
     TGlyphHandlerTable<TGlyphHTMLHighlighter> table_;
+
+    // The embedded parts; all of this stays unused without embedded languages.
+    bool embedding_ = false;
+    std::array<TEmbeddedScanner, 4> embedded_;
+    int tag_ = 0;        // the tag being read: 0 another, 1 <script>, 2 <style>
+    int scriptType_ = 0; // of that <script>: 0 not given, 1 VBScript, 2 another, 3 JavaScript
+    int attribute_ = 0;  // the attribute before =: 0 another, 1 type, 2 language, 3 style, 4 on...
+    int embed_ = emNone;
+    TState embeddedState_ = 0; // the state of the embedded part's scanner between its runs
+    bool inPhp_ = false;
+    TState phpState_ = 0;
+    // The embedded scanner that reads the current token, and where its run ends.
+    TGlyphLanguageHighlighter* running_ = nullptr;
+    TEmbeddedIndex runningIndex_ = eiCss;
+    int runEnd_ = 0;
+    TFound scriptCloser_;
+    TFound styleCloser_;
+    TFound valueEnd_;
 };

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <algorithm>
 #include <array>
 
 // The current line of a scanner. Reading past the last character answers 0, so scanning loops
@@ -14,11 +15,16 @@ public:
         data_ = reinterpret_cast<const char16_t*>(text_.constData());
         length_ = int(text_.size());
     }
+    // Makes the line end at `end` for the scanner, short of the text's own end: a part of a page
+    // written in another language is scanned up to the place where that part stops.
+    void SetEnd(int end) { length_ = end < 0 ? 0 : std::min(end, int(text_.size())); }
     char16_t operator[](int i) const { return i >= 0 && i < length_ ? data_[i] : char16_t(0); }
     bool AtEnd(int pos) const { return pos >= length_; }
     int Length() const { return length_; }
     const QString& Text() const { return text_; }
-    QStringView View(int start, int length) const { return QStringView(text_).mid(start, length); }
+    QStringView View(int start, int length) const {
+        return QStringView(text_).left(length_).mid(start, length);
+    }
 
 private:
     QString text_;

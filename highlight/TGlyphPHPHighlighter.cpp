@@ -125,7 +125,72 @@ void TGlyphPHPHighlighter::ApplyMainWindowSettings() {
         QStringLiteral("PHP files (*.php,*.php3,*.phtml,*.inc)|*.php;*.php3;*.phtml;*.inc"), false);
 }
 
+// In a page every reading goes to the page's scanner.
+bool TGlyphPHPHighlighter::AtLineEnd() const {
+    return page_ ? page_->AtLineEnd() : TGlyphLanguageHighlighter::AtLineEnd();
+}
+TGlyphCustomHighlighter::TState TGlyphPHPHighlighter::State() const {
+    return page_ ? page_->State() : TGlyphLanguageHighlighter::State();
+}
+QString TGlyphPHPHighlighter::TokenText() const {
+    return page_ ? page_->TokenText() : TGlyphLanguageHighlighter::TokenText();
+}
+TGlyphHighlighterAttributes* TGlyphPHPHighlighter::TokenAttribute() const {
+    return page_ ? page_->TokenAttribute() : TGlyphLanguageHighlighter::TokenAttribute();
+}
+int TGlyphPHPHighlighter::TokenKind() const {
+    return page_ ? page_->TokenKind() : TGlyphLanguageHighlighter::TokenKind();
+}
+int TGlyphPHPHighlighter::TokenStart() const {
+    return page_ ? page_->TokenStart() : TGlyphLanguageHighlighter::TokenStart();
+}
+int TGlyphPHPHighlighter::TokenLength() const {
+    return page_ ? page_->TokenLength() : TGlyphLanguageHighlighter::TokenLength();
+}
+void TGlyphPHPHighlighter::StartLine(const QString& text, int lineNumber) {
+    if (page_)
+        page_->StartLine(text, lineNumber);
+    else
+        TGlyphLanguageHighlighter::StartLine(text, lineNumber);
+}
+bool TGlyphPHPHighlighter::CanResumeLine() const {
+    return page_ ? page_->CanResumeLine() : TGlyphLanguageHighlighter::CanResumeLine();
+}
+TGlyphCustomHighlighter::TState TGlyphPHPHighlighter::ResumeState() const {
+    return page_ ? page_->ResumeState() : TGlyphLanguageHighlighter::ResumeState();
+}
+void TGlyphPHPHighlighter::ResumeLine(const QString& text, int lineNumber, int offset) {
+    if (page_)
+        page_->ResumeLine(text, lineNumber, offset);
+    else
+        TGlyphLanguageHighlighter::ResumeLine(text, lineNumber, offset);
+}
+void TGlyphPHPHighlighter::ReleaseLine() {
+    if (page_)
+        page_->ReleaseLine();
+    TGlyphLanguageHighlighter::ReleaseLine();
+}
+void TGlyphPHPHighlighter::RestoreState(TState state) {
+    if (page_)
+        page_->RestoreState(state);
+    else
+        TGlyphLanguageHighlighter::RestoreState(state);
+}
+void TGlyphPHPHighlighter::ResetState() {
+    if (page_)
+        page_->ResetState();
+    else
+        TGlyphLanguageHighlighter::ResetState();
+}
+const TGlyphCustomHighlighter* TGlyphPHPHighlighter::TokenLanguage() const {
+    return page_ ? page_->TokenLanguage() : this;
+}
+
 void TGlyphPHPHighlighter::Advance() {
+    if (page_) {
+        page_->Advance();
+        return;
+    }
     BeginToken();
     if (state_ == prNormal || AtLineBreak(pos_)) {
         table_.Dispatch(*this, line_, pos_);

@@ -33,6 +33,28 @@ public:
     QString LanguageTitle() const override;
     void Advance() override;
 
+    // A PHP file is an HTML page with PHP blocks: given `page` (an HTML highlighter with PHP
+    // among its embedded languages), the file is scanned as that page, starting in HTML, and
+    // only the blocks are PHP. Null: the whole text is PHP.
+    void SetPage(TGlyphCustomHighlighter* page) { page_ = page; }
+    TGlyphCustomHighlighter* Page() const { return page_; }
+
+    bool AtLineEnd() const override;
+    TState State() const override;
+    QString TokenText() const override;
+    TGlyphHighlighterAttributes* TokenAttribute() const override;
+    int TokenKind() const override;
+    int TokenStart() const override;
+    int TokenLength() const override;
+    void StartLine(const QString& text, int lineNumber) override;
+    bool CanResumeLine() const override;
+    TState ResumeState() const override;
+    void ResumeLine(const QString& text, int lineNumber, int offset) override;
+    void ReleaseLine() override;
+    void RestoreState(TState state) override;
+    void ResetState() override;
+    const TGlyphCustomHighlighter* TokenLanguage() const override;
+
     // The filter and colours the main window gives its instance.
     void ApplyMainWindowSettings();
 
@@ -73,4 +95,5 @@ private:
     TGlyphHighlighterAttributes* variable_;
 
     TGlyphHandlerTable<TGlyphPHPHighlighter> table_;
+    TGlyphCustomHighlighter* page_ = nullptr;
 };

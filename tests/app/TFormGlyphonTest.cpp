@@ -265,7 +265,7 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
     } cases[] = {
         {"page.HTML", &form->GlyphHTMLHighlighter, true},
         {"page.shtml", &form->GlyphGeneralHighlighter, false},
-        {"script.inc", &form->GlyphPHPHighlighter, false},
+        {"script.inc", &form->GlyphPHPHighlighter, true}, // a PHP file is an HTML page
         {"header.h", &form->GlyphCppHighlighter, false},
         {"style.css", &form->GlyphCssHighlighter, false},
         {"App.java", &form->GlyphJavaHighlighter, false},

@@ -458,14 +458,21 @@ namespace {
 bool FullScanSaysStringOrComment(TCustomGlyphEdit& edit, TGlyphCustomHighlighter& h,
                                  TBufferCoord p) {
     const auto states = ScanLineStates(h, edit.Lines().Lines());
-    const TGlyphScannedLine line = ScanLine(h, edit.LineText(p.Y), p.Y - 1, states[p.Y - 1]);
-    for (const TGlyphToken& t : line.Tokens) {
-        if (p.X - 1 >= t.Start && p.X - 1 < t.Start + t.Length) {
-            return t.Attribute && (t.Attribute == h.StandardAttribute(SYN_ATTR_STRING) ||
-                                   t.Attribute == h.StandardAttribute(SYN_ATTR_COMMENT));
+    // In a page, the strings and comments of the language each token is written in.
+    h.RestoreState(states[p.Y - 1]);
+    h.StartLine(edit.LineText(p.Y), p.Y - 1);
+    bool inside = false;
+    for (; !h.AtLineEnd(); h.Advance()) {
+        if (p.X - 1 >= h.TokenStart() && p.X - 1 < h.TokenStart() + h.TokenLength()) {
+            const TGlyphHighlighterAttributes* a = h.TokenAttribute();
+            const TGlyphCustomHighlighter* language = h.TokenLanguage();
+            inside = a && (a == language->StandardAttribute(SYN_ATTR_STRING) ||
+                           a == language->StandardAttribute(SYN_ATTR_COMMENT));
+            break;
         }
     }
-    return false;
+    h.ReleaseLine();
+    return inside;
 }
 
 // Keeps what can be one line of a text set whole (no line breaks, no NUL, which ends it) and

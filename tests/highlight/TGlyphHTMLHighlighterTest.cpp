@@ -210,6 +210,118 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- documents
 
+// ---------------------------------------------------------------- pages in several languages
+
+// A page's lines as "[text:attribute]" pieces, the attribute prefixed with the language of the
+// part that holds it ("js:String"); HTML tokens carry no prefix.
+QStringList DescribePage(TGlyphCustomHighlighter& h, const QStringList& lines) {
+    static const QHash<QString, QString> prefix{{"Javascript", "js:"},
+                                                {"Cascading style sheets", "css:"},
+                                                {"PHP", "php:"},
+                                                {"MS VBScript", "vbs:"}};
+    QStringList out;
+    h.ResetState();
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line;
+        h.StartLine(lines[i], i);
+        for (; !h.AtLineEnd(); h.Advance()) {
+            const TGlyphHighlighterAttributes* a = h.TokenAttribute();
+            line += QStringLiteral("[%1:%2%3]")
+                        .arg(lines[i].mid(h.TokenStart(), h.TokenLength()),
+                             prefix.value(h.TokenLanguage()->LanguageTitle()),
+                             a ? a->Name() : QStringLiteral("-"));
+        }
+        out << line;
+    }
+    return out;
+}
+
+struct TPageCase {
+    const char* name;
+    QStringList lines;
+    QStringList tokens;
+};
+
+std::ostream& operator<<(std::ostream& os, const TPageCase& c) {
+    return os << c.name;
+}
+
+class HtmlPage : public ::testing::TestWithParam<TPageCase> {};
+
+TEST_P(HtmlPage, ColoursEachPartInItsLanguage) {
+    TGlyphHTMLHighlighter h;
+    h.SetEmbeddedLanguages({});
+    EXPECT_EQ(DescribePage(h, GetParam().lines), GetParam().tokens);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, HtmlPage,
+    ::testing::Values(
+        TPageCase{"StyleWithAttributes",
+                  {"<style type=\"text/css\" media=all>p { color: red }</style>x"},
+                  {"[<:Symbol][style:Reserved word][ :Space][type:Identifier][=:Symbol]"
+                   "[\"text/css\":Value][ :Space][media:Identifier][=:Symbol][all:Value]"
+                   "[>:Symbol][p:css:Identifier][ :css:Space][{:css:String][ :css:Space]"
+                   "[color:css:Key][::css:Identifier][ :css:Space][red:css:Identifier]"
+                   "[ :css:Space][}:css:String][<:Symbol][/style:Reserved word][>:Symbol]"
+                   "[x:Text]"}},
+        TPageCase{"ScriptEndsInsideAString",
+                  {"<script>var s = \"</script>\";"},
+                  {"[<:Symbol][script:Reserved word][>:Symbol][var:js:Reserved word]"
+                   "[ :js:Space][s:js:Identifier][ :js:Space][=:js:Symbol][ :js:Space]"
+                   "[\":js:String][<:Symbol][/script:Reserved word][>:Symbol][\";:Text]"}},
+        TPageCase{"ScriptCommentOverLines",
+                  {"<SCRIPT language=\"JavaScript\">/* a", "b */ x</Script>"},
+                  {"[<:Symbol][SCRIPT:Reserved word][ :Space][language:Identifier][=:Symbol]"
+                   "[\"JavaScript\":Value][>:Symbol][/* a:js:Comment]",
+                   "[b */:js:Comment][ :js:Space][x:js:Identifier][<:Symbol]"
+                   "[/Script:Reserved word][>:Symbol]"}},
+        TPageCase{"VBScriptByType",
+                  {"<script type='text/vbscript'>Dim x 'c", "</script>"},
+                  {"[<:Symbol][script:Reserved word][ :Space][type:Identifier][=:Symbol]"
+                   "['text/vbscript':Value][>:Symbol][Dim:vbs:Reserved word][ :vbs:Space]"
+                   "[x:vbs:Identifier][ :vbs:Space]['c:vbs:Comment]",
+                   "[<:Symbol][/script:Reserved word][>:Symbol]"}},
+        TPageCase{"OtherScriptTypeIsText",
+                  {"<script type=text/template><b>{{x}}</b></script>"},
+                  {"[<:Symbol][script:Reserved word][ :Space][type:Identifier][=:Symbol]"
+                   "[text/template:Value][>:Symbol][<b>{{x}}</b>:Text][<:Symbol]"
+                   "[/script:Reserved word][>:Symbol]"}},
+        TPageCase{"StyleAndEventValues",
+                  {"<p style=\"color:red\" onclick=\"f('a')\">"},
+                  {"[<:Symbol][p:Reserved word][ :Space][style:Identifier][=:Symbol][\":Value]"
+                   "[color:css:Key][::css:Identifier][red:css:Identifier][\":Value][ :Space]"
+                   "[onclick:Identifier][=:Symbol][\":Value][f:js:Identifier][(:js:Symbol]"
+                   "['a':js:String][):js:Symbol][\":Value][>:Symbol]"}},
+        TPageCase{"PhpBlockAndCloserInAString",
+                  {"<b><?php echo '?>'; // c ?>x", "<?= $a ?><? /* ?> */ ?>"},
+                  {"[<:Symbol][b:Reserved word][>:Symbol][<?php:Symbol][ :php:Space]"
+                   "[echo:php:Reserved word][ :php:Space]['?>':php:String][;:php:Symbol]"
+                   "[ :php:Space][// c :php:Comment][?>:Symbol][x:Text]",
+                   "[<?=:Symbol][ :php:Space][$a:php:Variable][ :php:Space][?>:Symbol]"
+                   "[<?:Symbol][ :php:Space][/* ?> */:php:Comment][ :php:Space][?>:Symbol]"}},
+        TPageCase{"PhpInsideValuesAndScripts",
+                  {"<a href=\"<?= $u ?>\">", "<script>x = <?= $n ?>;</script>"},
+                  {"[<:Symbol][a:Reserved word][ :Space][href:Identifier][=:Symbol][\":Value]"
+                   "[<?=:Symbol][ :php:Space][$u:php:Variable][ :php:Space][?>:Symbol]"
+                   "[\":Value][>:Symbol]",
+                   "[<:Symbol][script:Reserved word][>:Symbol][x:js:Identifier][ :js:Space]"
+                   "[=:js:Symbol][ :js:Space][<?=:Symbol][ :php:Space][$n:php:Variable]"
+                   "[ :php:Space][?>:Symbol][;:js:Symbol][<:Symbol][/script:Reserved word]"
+                   "[>:Symbol]"}},
+        TPageCase{"UnclosedPhpAtTheEnd",
+                  {"<?php $s = 'open", "still'; <style>", "<script"},
+                  {"[<?php:Symbol][ :php:Space][$s:php:Variable][ :php:Space][=:php:Symbol]"
+                   "[ :php:Space]['open:php:String]",
+                   "[still':php:String][;:php:Symbol][ :php:Space][<:php:Symbol]"
+                   "[style:php:Identifier][>:php:Symbol]",
+                   "[<:php:Symbol][script:php:Identifier]"}},
+        TPageCase{"UnclosedStyleAtTheEnd",
+                  {"<style>/* a", "b", "<script"},
+                  {"[<:Symbol][style:Reserved word][>:Symbol][/* a:css:Comment]", "[b:css:Comment]",
+                   "[<script:css:Comment]"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(HtmlDocument, CommentOverFourLinesLeavesTheNextLineInText) {
     TGlyphHTMLHighlighter h;
     const QStringList lines{"<p>a <!-- one", "two <b>", "three", "four --> <i>", "<b>x</b>"};

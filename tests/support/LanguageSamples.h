@@ -22,6 +22,38 @@
 #include <memory>
 #include <vector>
 
+// A PHP file: an HTML page whose PHP blocks the PHP highlighter colours.
+class TPhpPageSample : public TGlyphPHPHighlighter {
+public:
+    TPhpPageSample() {
+        page_.SetEmbeddedLanguages({nullptr, nullptr, nullptr, this});
+        SetPage(&page_);
+    }
+
+private:
+    TGlyphHTMLHighlighter page_;
+};
+
+inline std::unique_ptr<TGlyphCustomHighlighter> MakeMixedPage() {
+    auto page = std::make_unique<TGlyphHTMLHighlighter>();
+    page->SetEmbeddedLanguages({});
+    return page;
+}
+
+// The states a page's lines can start in: plain HTML and inside each kind of embedded part.
+inline QList<TGlyphCustomHighlighter::TState> MixedPageStarts() {
+    const auto page = MakeMixedPage();
+    QList<TGlyphCustomHighlighter::TState> starts{hsText};
+    for (const char* opener : {"<style>/*", "<script>", "<script>/*", "<?php '", "<?php /*",
+                               "<script type=\"text/vbscript\">", "<a href=x", "<style><?= \""}) {
+        page->ResetState();
+        page->StartLine(QString::fromUtf8(opener), 0);
+        page->ScanToLineEnd();
+        starts << page->State();
+    }
+    return starts;
+}
+
 struct TLanguageSample {
     const char* Name;
     std::function<std::unique_ptr<TGlyphCustomHighlighter>()> Make;
@@ -34,6 +66,43 @@ inline const std::vector<TLanguageSample>& LanguageSamples() {
     static const QStringList common = {" ", "\t", "\r", "\n", "\r\n", QString(QChar(0)),
                                        "é", "ж",  "€",  "x",  "12",   "  "};
     const auto with = [](QStringList pieces) { return pieces + common; };
+    // Pieces of a page in several languages: the openers and closers of each part, and what
+    // opens strings and comments inside them.
+    static const QStringList mixed = {"<style>",
+                                      "</style>",
+                                      "<STYLE media=x>",
+                                      "<script>",
+                                      "</script>",
+                                      "</SCRIPT >",
+                                      "<script type=\"text/vbscript\">",
+                                      "<script type=x>",
+                                      "<script language=vbs>",
+                                      "<p style=\"",
+                                      "<b onclick=\"",
+                                      "\"",
+                                      "'",
+                                      "<?php ",
+                                      "<?=",
+                                      "<?",
+                                      "?>",
+                                      "/*",
+                                      "*/",
+                                      "//",
+                                      "#",
+                                      "color:red;",
+                                      "var s",
+                                      "Dim x",
+                                      "$x",
+                                      "\\",
+                                      "<",
+                                      ">",
+                                      "=",
+                                      "<!--",
+                                      "-->",
+                                      "<%",
+                                      "%>",
+                                      "&amp;",
+                                      "text"};
     static const std::vector<TLanguageSample> samples = {
         {"HTML",
          [] { return std::make_unique<TGlyphHTMLHighlighter>(); },
@@ -65,6 +134,9 @@ inline const std::vector<TLanguageSample>& LanguageSamples() {
                "&copy;",
                "word"}),
          {hsText, hsComment, hsTagBody, hsValue, hsTagName, hsServerScript}},
+        {"Mixed page", MakeMixedPage, with(mixed), MixedPageStarts()},
+        {"PHP page", [] { return std::make_unique<TPhpPageSample>(); }, with(mixed),
+         MixedPageStarts()},
         {"JavaScript",
          [] { return std::make_unique<TGlyphJScriptHighlighter>(); },
          with({"var",  "document",   "Document", "onClick", "if", "=",   "0x1F", "0x",  "12.5",

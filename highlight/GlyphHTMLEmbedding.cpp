@@ -1,0 +1,463 @@
+// The parts of an HTML page written in other languages: style sheets, scripts and PHP blocks.
+// The HTML scanner reads the page; where a part in another language begins, a scanner of that
+// language reads it up to the place where the part ends, which is found first, and its tokens
+// are drawn with that language's attributes.
+//
+// Everything a line carries into the next one, and a token boundary into the next token, is in
+// the state: the HTML state, the tag being read (and its script type and last attribute name),
+// the embedded part with its scanner's state, and an open PHP block with the PHP scanner's state.
+#include "highlight/TGlyphHTMLHighlighter.h"
+
+#include "highlight/GlyphLanguageSupport.h"
+#include "highlight/TGlyphCssHighlighter.h"
+#include "highlight/TGlyphJScriptHighlighter.h"
+#include "highlight/TGlyphPHPHighlighter.h"
+#include "highlight/TGlyphVBScriptHighlighter.h"
+
+#include <algorithm>
+
+using GlyphLanguage::IsLineBreakChar;
+
+namespace {
+
+// Where each field sits in a state; the HTML state keeps the low bits, so a line of plain HTML
+// stores the same numbers as without embedded languages.
+constexpr int TagShift = 4;
+constexpr int ScriptTypeShift = 6;
+constexpr int AttributeShift = 8;
+constexpr int EmbedShift = 12;
+constexpr int EmbeddedStateShift = 16;
+constexpr int PhpShift = 25;
+constexpr int PhpStateShift = 26;
+// The embedded languages' states are small numbers; the bit above them that a language keeps
+// between tokens only matters to directives, which none of them has.
+constexpr std::intptr_t InnerStateMask = 0xFF;
+
+enum { tagOther = 0, tagScript = 1, tagStyle = 2 };
+enum { stUnset = 0, stVBScript = 1, stOther = 2, stJScript = 3 };
+enum { atOther = 0, atType = 1, atLanguage = 2, atStyle = 3, atEvent = 4 };
+
+bool IsLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+int TagKindOf(QStringView name) {
+    if (name.compare(u"script", Qt::CaseInsensitive) == 0)
+        return tagScript;
+    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+        return tagStyle;
+    return tagOther;
+}
+
+int AttributeKindOf(QStringView name) {
+    if (name.compare(u"type", Qt::CaseInsensitive) == 0)
+        return atType;
+    if (name.compare(u"language", Qt::CaseInsensitive) == 0)
+        return atLanguage;
+    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+        return atStyle;
+    if (name.size() > 2 && name.left(2).compare(u"on", Qt::CaseInsensitive) == 0 &&
+        std::all_of(name.begin(), name.end(), [](QChar c) { return IsLetter(c.unicode()); }))
+        return atEvent;
+    return atOther;
+}
+
+// The script a type="" or language="" value names; browsers run a script of no type or of a
+// JavaScript type, and leave any other type as data.
+int ScriptTypeOf(QStringView value, int attribute) {
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    value = value.trimmed();
+    if (value.contains(u"vbscript", Qt::CaseInsensitive) ||
+        value.compare(u"vbs", Qt::CaseInsensitive) == 0)
+        return stVBScript;
+    if (attribute == atLanguage || value.isEmpty() ||
+        value.contains(u"javascript", Qt::CaseInsensitive) ||
+        value.contains(u"ecmascript", Qt::CaseInsensitive) ||
+        value.contains(u"jscript", Qt::CaseInsensitive) ||
+        value.compare(u"module", Qt::CaseInsensitive) == 0)
+        return stJScript;
+    return stOther;
+}
+
+// The first <? from `pos` before `end`, or `end`: a PHP block is looked for only as far as the
+// part it would interrupt reaches, so that a page without PHP is not read to its end at every
+// place a scan starts.
+int PhpOpenBefore(const QString& text, int pos, int end) {
+    if (pos >= end)
+        return end;
+    const qsizetype at = QStringView(text).left(end).indexOf(u"<?", pos);
+    return at < 0 ? end : int(at);
+}
+
+template <class T> std::unique_ptr<TGlyphLanguageHighlighter> MakeScanner() {
+    return std::make_unique<T>();
+}
+
+} // namespace
+
+TGlyphHTMLHighlighter::~TGlyphHTMLHighlighter() = default;
+
+void TGlyphHTMLHighlighter::SetEmbeddedLanguages(const TGlyphEmbeddedLanguages& languages) {
+    const TGlyphCustomHighlighter* sources[] = {languages.Css, languages.JScript,
+                                                languages.VBScript, languages.PHP};
+    std::unique_ptr<TGlyphLanguageHighlighter> scanners[] = {
+        MakeScanner<TGlyphCssHighlighter>(), MakeScanner<TGlyphJScriptHighlighter>(),
+        MakeScanner<TGlyphVBScriptHighlighter>(), MakeScanner<TGlyphPHPHighlighter>()};
+    for (std::size_t i = 0; i < embedded_.size(); ++i) {
+        TEmbeddedScanner& part = embedded_[i];
+        part.Scanner = std::move(scanners[i]);
+        part.Source = sources[i] ? sources[i] : part.Scanner.get();
+        part.Colours.clear();
+        for (int a = 0; a < part.Scanner->AttributeCount(); ++a) {
+            TGlyphHighlighterAttributes* own = part.Scanner->AttributeAt(a);
+            TGlyphHighlighterAttributes* source = part.Source->AttributeByName(own->Name());
+            part.Colours.emplace_back(own, source ? source : own);
+        }
+    }
+    embedding_ = true;
+    ResetState();
+}
+
+const TGlyphCustomHighlighter* TGlyphHTMLHighlighter::TokenLanguage() const {
+    return running_ ? embedded_[runningIndex_].Source : this;
+}
+
+// ---- States ----
+
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::PackState(bool resume) const {
+    if (state_ < 0)
+        return state_;
+    TState embedded = embeddedState_;
+    TState php = phpState_;
+    if (running_) {
+        const TState live = resume ? running_->ResumeState() : running_->State();
+        (runningIndex_ == eiPHP ? php : embedded) = live;
+    }
+    TState packed = (state_ & 0xF) | TState(tag_) << TagShift |
+                    TState(scriptType_) << ScriptTypeShift | TState(attribute_) << AttributeShift |
+                    TState(embed_) << EmbedShift;
+    if (embed_ != emNone)
+        packed |= (embedded & InnerStateMask) << EmbeddedStateShift;
+    if (inPhp_)
+        packed |= TState(1) << PhpShift | (php & InnerStateMask) << PhpStateShift;
+    return packed;
+}
+
+void TGlyphHTMLHighlighter::RestoreState(TState state) {
+    entityIndex_ = -1;
+    running_ = nullptr;
+    tag_ = scriptType_ = attribute_ = 0;
+    embed_ = emNone;
+    embeddedState_ = phpState_ = 0;
+    inPhp_ = false;
+    if (!embedding_ || state < 0) {
+        state_ = state;
+        return;
+    }
+    state_ = state & 0xF;
+    tag_ = int(state >> TagShift) & 3;
+    scriptType_ = int(state >> ScriptTypeShift) & 3;
+    attribute_ = int(state >> AttributeShift) & 7;
+    embed_ = int(state >> EmbedShift) & 7;
+    embeddedState_ = (state >> EmbeddedStateShift) & InnerStateMask;
+    inPhp_ = ((state >> PhpShift) & 1) != 0;
+    phpState_ = (state >> PhpStateShift) & InnerStateMask;
+}
+
+void TGlyphHTMLHighlighter::ResetState() {
+    RestoreState(hsText);
+}
+
+void TGlyphHTMLHighlighter::ForgetSearches() {
+    scriptCloser_ = styleCloser_ = valueEnd_ = {};
+    running_ = nullptr;
+}
+
+// ---- Tokens ----
+
+void TGlyphHTMLHighlighter::PageAdvance() {
+    if (running_) {
+        running_->Advance();
+        if (!running_->AtLineEnd())
+            return;
+        FinishRun();
+    }
+    PageToken();
+}
+
+void TGlyphHTMLHighlighter::PageToken() {
+    // A run always moves the position on, so this ends: each pass starts a run that has a token,
+    // or makes a token of its own.
+    for (;;) {
+        tokenStart_ = pos_;
+        if (inPhp_)
+            PhpToken();
+        else if (embed_ != emNone)
+            EmbeddedToken();
+        else
+            HtmlPageToken();
+        if (!running_ || !running_->AtLineEnd())
+            return;
+        FinishRun();
+    }
+}
+
+void TGlyphHTMLHighlighter::Run(TEmbeddedIndex index, TState state, int end) {
+    running_ = embedded_[index].Scanner.get();
+    runningIndex_ = index;
+    runEnd_ = end;
+    running_->RestoreState(state);
+    running_->ResumeLineUntil(line_.Text(), pos_, end);
+}
+
+void TGlyphHTMLHighlighter::FinishRun() {
+    const TState state = running_->State();
+    if (runningIndex_ == eiPHP)
+        phpState_ = state;
+    else
+        embeddedState_ = state;
+    pos_ = std::max(runEnd_, pos_);
+    running_ = nullptr;
+}
+
+bool TGlyphHTMLHighlighter::AtPhpOpen(int pos) const {
+    return line_[pos] == u'<' && line_[pos + 1] == u'?';
+}
+
+// <?php, <?= and <? open a PHP block; the opener is a symbol of the page.
+void TGlyphHTMLHighlighter::OpenPhp() {
+    kind_ = htSymbol;
+    pos_ += 2;
+    if (line_.View(pos_, 3).compare(u"php", Qt::CaseInsensitive) == 0)
+        pos_ += 3;
+    else if (line_[pos_] == u'=')
+        ++pos_;
+    inPhp_ = true;
+    phpState_ = 0;
+}
+
+void TGlyphHTMLHighlighter::PhpToken() {
+    const int end = PhpEnd(pos_, phpState_);
+    if (pos_ < end) {
+        Run(eiPHP, phpState_, end);
+        return;
+    }
+    if (line_.AtEnd(pos_)) {
+        kind_ = htLineEnd;
+        return;
+    }
+    // ?> ends the block and the page goes on where it was.
+    pos_ += 2;
+    kind_ = htSymbol;
+    inPhp_ = false;
+    phpState_ = 0;
+}
+
+// Where a PHP block ends: the first ?> outside strings and block comments (a line comment ends
+// there too), or the end of the line. Follows the PHP scanner's rules for strings and comments.
+int TGlyphHTMLHighlighter::PhpEnd(int pos, TState state) const {
+    int p = pos;
+    while (!line_.AtEnd(p)) {
+        const char16_t c = line_[p];
+        const char16_t next = line_[p + 1];
+        if (state == prSingleQuoted || state == prDoubleQuoted) {
+            const char16_t quote = state == prSingleQuoted ? u'\'' : u'"';
+            if (c == quote)
+                state = prNormal;
+            else if (c == u'\\' && (next == quote || next == u'\\'))
+                ++p;
+            ++p;
+        } else if (state == prComment) {
+            if (c == u'*' && next == u'/') {
+                state = prNormal;
+                ++p;
+            }
+            ++p;
+        } else if (c == u'?' && next == u'>') {
+            return p;
+        } else if (c == u'\'' || c == u'"') {
+            state = c == u'\'' ? prSingleQuoted : prDoubleQuoted;
+            ++p;
+        } else if (c == u'/' && next == u'*') {
+            state = prComment;
+            p += 2;
+        } else if (c == u'#' || (c == u'/' && next == u'/')) {
+            for (; !line_.AtEnd(p) && !IsLineBreakChar(line_[p]); ++p) {
+                if (line_[p] == u'?' && line_[p + 1] == u'>')
+                    return p;
+            }
+        } else {
+            ++p;
+        }
+    }
+    return line_.Length();
+}
+
+int TGlyphHTMLHighlighter::FindCloser(TFound& memo, int pos, QStringView name) {
+    if (memo.From < 0 || pos < memo.From || (memo.At >= 0 && pos > memo.At)) {
+        memo.From = pos;
+        memo.At = -1;
+        const QStringView text = QStringView(line_.Text()).left(line_.Length());
+        for (qsizetype p = text.indexOf(u"</", pos); p >= 0; p = text.indexOf(u"</", p + 2)) {
+            if (text.mid(p + 2, name.size()).compare(name, Qt::CaseInsensitive) == 0) {
+                memo.At = int(p);
+                break;
+            }
+        }
+    }
+    return memo.At < 0 ? line_.Length() : memo.At;
+}
+
+// A <style> or <script> ends at its end tag wherever it stands (in a string or comment of the
+// script too, as in browsers); a PHP block inside it interrupts it.
+int TGlyphHTMLHighlighter::BlockEnd(int pos) {
+    const int closer = embed_ == emCssBlock ? FindCloser(styleCloser_, pos, u"style")
+                                            : FindCloser(scriptCloser_, pos, u"script");
+    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, closer) : closer;
+}
+
+// A quoted value ends at the next double quote or with the line.
+int TGlyphHTMLHighlighter::QuoteEnd(int pos) {
+    TFound& memo = valueEnd_;
+    if (memo.From < 0 || pos < memo.From || (memo.At >= 0 && pos > memo.At)) {
+        memo.From = pos;
+        memo.At = -1;
+        for (int p = pos; !line_.AtEnd(p); ++p) {
+            const char16_t c = line_[p];
+            if (c == u'"' || IsLineBreakChar(c)) {
+                memo.At = p;
+                break;
+            }
+        }
+    }
+    return memo.At < 0 ? line_.Length() : memo.At;
+}
+
+// A PHP block inside a value interrupts it.
+int TGlyphHTMLHighlighter::ValueEnd(int pos) {
+    const int end = QuoteEnd(pos);
+    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, end) : end;
+}
+
+void TGlyphHTMLHighlighter::EmbeddedToken() {
+    const bool value = embed_ >= emCssValue;
+    const int end = value ? ValueEnd(pos_) : BlockEnd(pos_);
+    if (pos_ < end) {
+        switch (embed_) {
+        case emRawScript:
+            kind_ = htText;
+            pos_ = end;
+            return;
+        case emPlainValue:
+            kind_ = htValue;
+            pos_ = end;
+            return;
+        default:
+            break;
+        }
+        const TEmbeddedIndex index = embed_ == emCssBlock || embed_ == emCssValue ? eiCss
+                                     : embed_ == emVbsBlock                       ? eiVBScript
+                                                                                  : eiJScript;
+        Run(index, embeddedState_, end);
+        return;
+    }
+    if (!line_.AtEnd(pos_) && AtPhpOpen(pos_) && embedded_[eiPHP].Scanner) {
+        OpenPhp();
+        return;
+    }
+    if (value && line_[pos_] == u'"') {
+        ++pos_;
+        kind_ = htValue;
+        embed_ = emNone;
+        embeddedState_ = 0;
+        return;
+    }
+    if (!value && line_.AtEnd(pos_)) {
+        kind_ = htLineEnd;
+        return;
+    }
+    // The end tag of the block, or the end of the line for a value: HTML goes on.
+    embed_ = emNone;
+    embeddedState_ = 0;
+    if (!value)
+        state_ = hsText;
+    HtmlPageToken();
+}
+
+void TGlyphHTMLHighlighter::HtmlPageToken() {
+    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) &&
+        embedded_[eiPHP].Scanner) {
+        OpenPhp();
+        return;
+    }
+    // A quoted style="" or on...="" value is CSS or JavaScript between its quotes; any other
+    // quoted value is split only around the PHP blocks in it.
+    if (state_ == hsValue && line_[pos_] == u'"') {
+        const int embed = attribute_ == atStyle                     ? emCssValue
+                          : attribute_ == atEvent                   ? emJsValue
+                          : ValueEnd(pos_ + 1) < QuoteEnd(pos_ + 1) ? emPlainValue
+                                                                    : emNone;
+        if (embed != emNone) {
+            ++pos_;
+            kind_ = htValue;
+            state_ = hsTagBody;
+            attribute_ = atOther;
+            embed_ = embed;
+            embeddedState_ = 0;
+            return;
+        }
+    }
+    const TState before = state_;
+    ScanHtmlToken();
+    NoteHtmlToken(before);
+}
+
+// Follows the tag being read: its name, the attribute before each =, the script type; its >
+// opens the content of <style> and <script> in their languages.
+void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
+    const QStringView token = line_.View(tokenStart_, pos_ - tokenStart_);
+    switch (kind_) {
+    case htKnownTag:
+    case htUnknownTag:
+    case htAttributeName:
+        if (before == hsTagName) {
+            tag_ = TagKindOf(token);
+            scriptType_ = stUnset;
+            attribute_ = atOther;
+        } else {
+            attribute_ = AttributeKindOf(token);
+        }
+        break;
+    case htValue:
+        if (tag_ == tagScript && attribute_ == atType)
+            scriptType_ = ScriptTypeOf(token, atType);
+        else if (tag_ == tagScript && attribute_ == atLanguage && scriptType_ == stUnset)
+            scriptType_ = ScriptTypeOf(token, atLanguage);
+        attribute_ = atOther;
+        break;
+    case htSymbol:
+        if (token == u">") {
+            if (tag_ == tagStyle)
+                embed_ = emCssBlock;
+            else if (tag_ == tagScript)
+                embed_ = scriptType_ == stVBScript ? emVbsBlock
+                         : scriptType_ == stOther  ? emRawScript
+                                                   : emJsBlock;
+            embeddedState_ = 0;
+            tag_ = tagOther;
+            scriptType_ = stUnset;
+            attribute_ = atOther;
+        } else if (token == u"<") {
+            tag_ = tagOther;
+            attribute_ = atOther;
+        }
+        break;
+    case htQuotedValue:
+        attribute_ = atOther;
+        break;
+    default:
+        break;
+    }
+}
