@@ -1,5 +1,6 @@
 #include "app/TFormGlyphon.h"
 #include "app/TTBToolWindowSlider.h"
+#include "tests/support/WaitFor.h"
 
 #include "common/AppHelpers.h"
 #include "common/CommandLine.h"
@@ -108,7 +109,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     EXPECT_TRUE(ReadAll(PreviewFilePath(1))
                     .startsWith("<HTML><BASE href=\"" + TEmbeddedWB::BaseUrl(page).toUtf8()));
     ASSERT_TRUE(form->EmbeddedWB->EngineStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(
+    ASSERT_SOON(
         PageReports(*form->EmbeddedWB,
                     "document.getElementById('t').textContent == 'Hello world from page.html' "
                     "&& document.getElementById('pic').naturalWidth == 8"),
@@ -118,7 +119,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     // The next preview comes under the same address, never from a cache.
     form->GlyphEdit.SetText("<p id=t>Changed</p>");
     form->ClickMenuItem(form->MIQuickPreview);
-    QTRY_VERIFY_WITH_TIMEOUT(
+    ASSERT_SOON(
         PageReports(*form->EmbeddedWB, "document.getElementById('t').textContent == 'Changed'"),
         Deadline);
 }
@@ -132,10 +133,9 @@ TEST_F(PreviewPane, QuickPreviewWritesThePageInTheDocumentsEncoding) {
     EXPECT_EQ(ReadAll(PreviewFilePath(1)), "<HTML><BASE href=\"" +
                                                TEmbeddedWB::BaseUrl(page).toUtf8() + "\">" + bytes +
                                                "</HTML>");
-    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*form->EmbeddedWB,
-                                         "document.getElementById('t').textContent == "
-                                         "'caf\\u00e9 \\u20ac'"),
-                             Deadline);
+    ASSERT_SOON(PageReports(*form->EmbeddedWB, "document.getElementById('t').textContent == "
+                                               "'caf\\u00e9 \\u20ac'"),
+                Deadline);
 }
 
 TEST_F(PreviewPane, QuickPreviewOfAnUntitledDocumentKeepsItsEmptyMacros) {
@@ -421,19 +421,19 @@ TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {
     } drags[] = {{-2000, 400}, {100, 300}, {2000, 40}, {-60, 100}};
     for (const auto& d : drags) {
         DragSlider(slider, {0, d.DeltaY});
-        QTRY_COMPARE_WITH_TIMEOUT(client->height(), d.Height, 5000);
+        ASSERT_SOON_EQ(client->height(), d.Height, 5000);
     }
 
     form->TBWindowPreview->setFloating(true);
     EXPECT_TRUE(slider->isHidden());
-    QTRY_COMPARE_WITH_TIMEOUT(client->width(), 640, 5000);
+    ASSERT_SOON_EQ(client->width(), 640, 5000);
     form->addDockWidget(Qt::TopDockWidgetArea, form->TBWindowPreview);
     form->TBWindowPreview->setFloating(false);
     EXPECT_FALSE(slider->isHidden());
     EXPECT_EQ(slider->Edge(), TSliderEdge::Bottom);
     const int before = client->height();
     DragSlider(slider, {0, -50});
-    QTRY_COMPARE_WITH_TIMEOUT(client->height(), before - 50, 5000);
+    ASSERT_SOON_EQ(client->height(), before - 50, 5000);
 }
 
 TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
@@ -442,7 +442,7 @@ TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
         form->ClickMenuItem(form->MIViewQuickPreview);
         form->addDockWidget(Qt::TopDockWidgetArea, form->TBWindowPreview);
         DragSlider(form->TBWindowPreviewSlider, {0, 2000});
-        QTRY_COMPARE_WITH_TIMEOUT(form->TBWindowPreviewClient->height(), 400, 5000);
+        ASSERT_SOON_EQ(form->TBWindowPreviewClient->height(), 400, 5000);
     }
     const QString section = "TFormGlyphonTBWindowPreview";
     EXPECT_EQ(SettingsIni().ReadInteger(section, "Rev"), 2000);
@@ -453,7 +453,7 @@ TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
     auto form = StartWith({});
     EXPECT_TRUE(form->TBWindowPreview->isVisible());
     EXPECT_EQ(form->dockWidgetArea(form->TBWindowPreview), Qt::TopDockWidgetArea);
-    QTRY_COMPARE_WITH_TIMEOUT(form->TBWindowPreviewClient->height(), 400, 5000);
+    ASSERT_SOON_EQ(form->TBWindowPreviewClient->height(), 400, 5000);
     emit form->MIView->aboutToShow();
     EXPECT_TRUE(form->MIViewQuickPreview->isChecked());
     form->ClickMenuItem(form->MIViewQuickPreview);

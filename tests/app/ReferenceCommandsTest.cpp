@@ -1,4 +1,5 @@
 #include "app/TFormGlyphon.h"
+#include "tests/support/WaitFor.h"
 
 #include "common/CommandLine.h"
 #include "common/TEmbeddedWB.h"
@@ -81,13 +82,12 @@ TEST(ReferenceCommands, TheShippedPagesShowWithTheirStyleSheetAndFollowTheirLink
     TFormHelp* help = TFormHelp::Instance();
     ASSERT_NE(help, nullptr);
     const QString styled = "getComputedStyle(document.body).marginLeft == '32px'";
-    QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [HTML 4.01 reference]",
-                              30000);
-    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
+    ASSERT_SOON_EQ(help->windowTitle(), "Velmaris Glyphon - [HTML 4.01 reference]", 30000);
+    ASSERT_SOON(PageReports(*help->WebBrowser, styled), 30000);
     help->WebBrowser->EvaluateScript(
         "document.querySelector('a[href=\"../css/index.html\"]').click()", {});
-    QTRY_COMPARE_WITH_TIMEOUT(help->windowTitle(), "Velmaris Glyphon - [CSS 2.1 reference]", 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(PageReports(*help->WebBrowser, styled), 30000);
+    ASSERT_SOON_EQ(help->windowTitle(), "Velmaris Glyphon - [CSS 2.1 reference]", 30000);
+    ASSERT_SOON(PageReports(*help->WebBrowser, styled), 30000);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "common/TEmbeddedWB.h"
+#include "tests/support/WaitFor.h"
 
 #include "net/HttpTestServer.h"
 #include "support/BrowserScript.h"
@@ -124,15 +125,15 @@ TEST_F(EmbeddedWB, StartsTheEngineOnlyWhenShownAndReportsTitleAndHistory) {
     EXPECT_FALSE(browser.EngineStarted());
     browser.show();
     ASSERT_TRUE(browser.EngineStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Deadline);
-    QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty() && titles.last().at(0) == "One", Deadline);
+    ASSERT_SOON(!complete.isEmpty(), Deadline);
+    ASSERT_SOON(!titles.isEmpty() && titles.last().at(0) == "One", Deadline);
     EXPECT_TRUE(complete.last().at(0).toBool());
 
     browser.Navigate(dir_.filePath("docs/two.html"));
-    QTRY_VERIFY_WITH_TIMEOUT(canGoBack, Deadline);
-    QTRY_VERIFY_WITH_TIMEOUT(titles.last().at(0).toString().isEmpty(), Deadline);
+    ASSERT_SOON(canGoBack, Deadline);
+    ASSERT_SOON(titles.last().at(0).toString().isEmpty(), Deadline);
     browser.GoBack();
-    QTRY_VERIFY_WITH_TIMEOUT(!canGoBack && titles.last().at(0) == "One", Deadline);
+    ASSERT_SOON(!canGoBack && titles.last().at(0) == "One", Deadline);
     EXPECT_TRUE(PageReports(browser, "document.title == 'One'"));
 }
 

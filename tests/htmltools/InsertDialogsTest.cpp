@@ -5,6 +5,7 @@
 #include "htmltools/TFormSelectActiveX.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
+#include "tests/support/WaitFor.h"
 
 #include <QColorDialog>
 #include <QFile>
@@ -92,17 +93,17 @@ TEST(TableWizard, PreviewFollowsAFieldWhenItLosesTheFocus) {
     wizard.ButtonApplyClick();
     wizard.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
-    QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), Deadline);
+    ASSERT_SOON(!complete.isEmpty(), Deadline);
     EXPECT_EQ(TablePreviewFilePath(), ProductDataFilePath("temp.htm"));
     EXPECT_EQ(ReadFile(TablePreviewFilePath()), wizard.TableMarkup());
 
     wizard.Edit3->setFocus();
-    QTRY_VERIFY_WITH_TIMEOUT(wizard.Edit3->hasFocus(), Deadline);
+    ASSERT_SOON(wizard.Edit3->hasFocus(), Deadline);
     wizard.Edit3->setText("2");
     EXPECT_EQ(ReadFile(TablePreviewFilePath()).count("<TD>"), 16);
     wizard.Edit4->setFocus();
-    QTRY_COMPARE_WITH_TIMEOUT(ReadFile(TablePreviewFilePath()).count("<TD>"), 8, Deadline);
-    QTRY_VERIFY_WITH_TIMEOUT(complete.size() >= 2, Deadline);
+    ASSERT_SOON_EQ(ReadFile(TablePreviewFilePath()).count("<TD>"), 8, Deadline);
+    ASSERT_SOON(complete.size() >= 2, Deadline);
 }
 
 class ActiveXChooser : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "net/TFormHelp.h"
+#include "tests/support/WaitFor.h"
 
 #include "common/TEmbeddedWB.h"
 
@@ -72,7 +73,7 @@ TEST_F(FormHelp, ShowHelpFileShowsExistingFilesAndRemembersEveryPathAsHome) {
             continue;
         }
         EXPECT_EQ(form.WebBrowser->Location(), QUrl(TEmbeddedWB::LocalUrl(c.Path)));
-        QTRY_COMPARE_WITH_TIMEOUT(form.windowTitle(), c.Caption, Deadline);
+        ASSERT_SOON_EQ(form.windowTitle(), c.Caption, Deadline);
     }
     EXPECT_EQ(counter.Shows, 1) << "a visible window is navigated, not shown again";
     EXPECT_EQ(counter.Hides, 0);
@@ -85,20 +86,18 @@ TEST_F(FormHelp, ShowHelpFileShowsExistingFilesAndRemembersEveryPathAsHome) {
 TEST_F(FormHelp, BackAndForwardFollowTheBrowsersHistory) {
     TFormHelp form;
     form.ShowHelpFile(one_);
-    QTRY_COMPARE_WITH_TIMEOUT(form.windowTitle(), "Velmaris Glyphon - [One]", Deadline);
+    ASSERT_SOON_EQ(form.windowTitle(), "Velmaris Glyphon - [One]", Deadline);
     EXPECT_FALSE(form.ButtonBack->isEnabled());
     EXPECT_FALSE(form.ButtonForward->isEnabled());
     form.ShowHelpFile(two_);
-    QTRY_VERIFY_WITH_TIMEOUT(form.ButtonBack->isEnabled(), Deadline);
+    ASSERT_SOON(form.ButtonBack->isEnabled(), Deadline);
     EXPECT_FALSE(form.ButtonForward->isEnabled());
     form.ButtonBack->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(form.ButtonForward->isEnabled() && !form.ButtonBack->isEnabled(),
-                             Deadline);
-    QTRY_COMPARE_WITH_TIMEOUT(form.windowTitle(), "Velmaris Glyphon - [One]", Deadline);
+    ASSERT_SOON(form.ButtonForward->isEnabled() && !form.ButtonBack->isEnabled(), Deadline);
+    ASSERT_SOON_EQ(form.windowTitle(), "Velmaris Glyphon - [One]", Deadline);
     form.ButtonForward->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(form.ButtonBack->isEnabled() && !form.ButtonForward->isEnabled(),
-                             Deadline);
-    QTRY_COMPARE_WITH_TIMEOUT(form.windowTitle(), "Velmaris Glyphon", Deadline);
+    ASSERT_SOON(form.ButtonBack->isEnabled() && !form.ButtonForward->isEnabled(), Deadline);
+    ASSERT_SOON_EQ(form.windowTitle(), "Velmaris Glyphon", Deadline);
 }
 
 } // namespace
