@@ -52,14 +52,6 @@ TLinkCheckOptions TFormCheckLinks::Options() const {
 }
 
 void TFormCheckLinks::ButtonBrowseClick() {
-    QFileDialog dialog(this, "Folder");
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    TFileDialogRequest request;
-    request.Folder = EditFolder->text();
-    request.Caption = "Folder";
-    dialog.setDirectory(request.Folder);
-    if (const std::optional<QString> chosen = Prompts().ChooseFile(dialog, request))
+    if (const std::optional<QString> chosen = ChooseFolder(this, EditFolder->text()))
         EditFolder->setText(*chosen);
 }

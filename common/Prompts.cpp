@@ -78,6 +78,18 @@ TPrompts& Prompts() {
     return installed ? *installed : qtPrompts;
 }
 
+std::optional<QString> ChooseFolder(QWidget* parent, const QString& start) {
+    QFileDialog dialog(parent, "Folder");
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    TFileDialogRequest request;
+    request.Folder = start;
+    request.Caption = "Folder";
+    dialog.setDirectory(request.Folder);
+    return Prompts().ChooseFile(dialog, request);
+}
+
 TPrompts* InstallPrompts(TPrompts* service) {
     TPrompts* previous = InstalledPrompts();
     InstalledPrompts() = service;

@@ -59,6 +59,9 @@ public:
 // The service in force: the installed one, else Qt's dialogs.
 TPrompts& Prompts();
 
+// A folder asked for through the prompt service, the dialog starting at Start; none when cancelled.
+std::optional<QString> ChooseFolder(QWidget* parent, const QString& start);
+
 // Puts Service in force (nullptr restores Qt's dialogs) and returns the one it replaces. The
 // caller keeps ownership.
 TPrompts* InstallPrompts(TPrompts* service);
