@@ -359,7 +359,7 @@ TCompletion CompletionAt(const TMarkupContext& k, QStringView lineBefore, bool l
         const TGlyphVocabularyElement* element = vocabulary.Element(k.TagName);
         for (const TGlyphVocabularyElement* from : {element, &vocabulary.GlobalAttributes()}) {
             for (const TGlyphVocabularyAttribute& attribute :
-                 from ? from->Attributes : std::vector<TGlyphVocabularyAttribute>()) {
+                 from ? from->Attributes() : std::vector<TGlyphVocabularyAttribute>()) {
                 if (!present.contains(attribute.Name, Qt::CaseInsensitive) &&
                     !completion.Entries.contains(attribute.Name))
                     completion.Entries << attribute.Name;

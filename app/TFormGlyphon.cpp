@@ -715,9 +715,12 @@ void TFormGlyphon::FormDestroy() {
         SaveExplorerLayout();
         for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
             SaveUserColours(*slot.Highlighter, slot.ClassName);
-        FormTidyProperties->FormDestroy();
+        // Options never loaded are still as the file holds them.
+        if (FormTidyProperties)
+            FormTidyProperties->FormDestroy();
     });
-    FormTidyProperties->SavedAtExit = true;
+    if (FormTidyProperties)
+        FormTidyProperties->SavedAtExit = true;
     if (FormStorage && !FormStorage->Saved())
         FormStorage->Save();
 }

@@ -525,9 +525,11 @@ public:
     // Markup with its tag names in the case the document writes its tags in.
     QString InDocumentCase(const QString& markup) const;
     // ---- Tidy commands (TidyCommands.cpp) ----
-    // The Tidy options: the dialog every Tidy run reads its options from.
+    // The Tidy options: the dialog every Tidy run reads its options from. Made at its first
+    // use, since its many controls would delay the window's first paint.
     std::unique_ptr<TFormTidyProperties> FormTidyProperties;
-    // Creates the Tidy options and connects the Tidy commands and the messages list.
+    TFormTidyProperties& TidyProperties();
+    // Connects the Tidy commands and the messages list.
     void ConnectTidyCommands();
     void MIValidateHTMLClick();
     void MITidyHTMLClick();

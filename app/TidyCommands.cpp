@@ -46,9 +46,13 @@ TTidyMessagePlace ParseTidyMessage(const QString& message) {
 
 } // namespace
 
-void TFormGlyphon::ConnectTidyCommands() {
-    FormTidyProperties = std::make_unique<TFormTidyProperties>();
+TFormTidyProperties& TFormGlyphon::TidyProperties() {
+    if (!FormTidyProperties)
+        FormTidyProperties = std::make_unique<TFormTidyProperties>();
+    return *FormTidyProperties;
+}
 
+void TFormGlyphon::ConnectTidyCommands() {
     const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this,
@@ -85,7 +89,7 @@ bool TFormGlyphon::ShowTidyMessages(const QString& text) {
 
 void TFormGlyphon::MIValidateHTMLClick() {
     QString messages;
-    FormTidyProperties->ValidateWithTidy(GlyphEdit.Text(), messages);
+    TidyProperties().ValidateWithTidy(GlyphEdit.Text(), messages);
     if (ShowTidyMessages(messages))
         ShowInfo(QStringLiteral(
             "The HTML source contains errors. See error messages for more details."));
@@ -96,7 +100,7 @@ void TFormGlyphon::MITidyHTMLClick() {
         return;
     QString text = GlyphEdit.Text();
     QString messages;
-    if (!FormTidyProperties->RunTidy(text, messages)) {
+    if (!TidyProperties().RunTidy(text, messages)) {
         ShowTidyMessages(messages);
         RaiseError(
             QStringLiteral("The HTML Tidy operation failed. See error messages for more details."));
@@ -108,7 +112,7 @@ void TFormGlyphon::MITidyHTMLClick() {
 }
 
 void TFormGlyphon::MITidyPropertiesClick() {
-    FormTidyProperties->ShowTidyOptions(QString());
+    TidyProperties().ShowTidyOptions(QString());
 }
 
 void TFormGlyphon::ListBoxErrorsClick() {

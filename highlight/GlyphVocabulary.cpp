@@ -27,18 +27,36 @@ TGlyphVocabularyAttribute NameAndValues(QStringView head, QStringView rest) {
 
 } // namespace
 
+const std::vector<TGlyphVocabularyAttribute>& TGlyphVocabularyElement::Attributes() const {
+    // The vocabulary is shared by every window's thread that may ask.
+    static std::mutex reading;
+    const std::lock_guard<std::mutex> lock(reading);
+    if (!attributes_) {
+        attributes_.emplace();
+        for (QStringView word : AttributeText.split(u' ', Qt::SkipEmptyParts)) {
+            const qsizetype equals = word.indexOf(u'=');
+            if (equals < 0)
+                attributes_->push_back({word.toString(), {}});
+            else
+                attributes_->push_back(
+                    {word.left(equals).toString(),
+                     word.mid(equals + 1).toString().split(u'|', Qt::SkipEmptyParts)});
+        }
+    }
+    return *attributes_;
+}
+
 const TGlyphVocabularyAttribute* TGlyphVocabularyElement::Attribute(QStringView name) const {
-    for (const TGlyphVocabularyAttribute& attribute : Attributes) {
+    for (const TGlyphVocabularyAttribute& attribute : Attributes()) {
         if (name.compare(attribute.Name, Qt::CaseInsensitive) == 0)
             return &attribute;
     }
     return nullptr;
 }
 
-TGlyphVocabulary::TGlyphVocabulary(QStringView text) {
+TGlyphVocabulary::TGlyphVocabulary(QStringView text) : text_(text.toString()) {
     QStringView section;
-    QSet<QString> entitySeen;
-    for (QStringView line : text.split(u'\n')) {
+    for (QStringView line : QStringView(text_).split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
@@ -50,12 +68,7 @@ TGlyphVocabulary::TGlyphVocabulary(QStringView text) {
         if (section == u"[html-elements]") {
             ParseElement(line);
         } else if (section == u"[entities]") {
-            for (const QString& name : Words(line)) {
-                if (!entitySeen.contains(name)) {
-                    entitySeen.insert(name);
-                    entities_ << name;
-                }
-            }
+            entityLines_ << line;
         } else if (section == u"[css-properties]") {
             if (head == u"*") {
                 commonValues_ = Words(rest);
@@ -73,22 +86,15 @@ TGlyphVocabulary::TGlyphVocabulary(QStringView text) {
 
 void TGlyphVocabulary::ParseElement(QStringView line) {
     const auto [head, rest] = HeadAndRest(line);
-    const QStringList words = Words(head);
+    const QList<QStringView> words = head.split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty())
         return;
     TGlyphVocabularyElement element;
-    element.Name = words.first();
-    element.Void = words.contains(QStringLiteral("void"));
-    element.Obsolete = words.contains(QStringLiteral("obsolete"));
-    element.Foreign = words.contains(QStringLiteral("foreign"));
-    for (const QString& word : Words(rest)) {
-        const qsizetype equals = word.indexOf(u'=');
-        if (equals < 0)
-            element.Attributes.push_back({word, {}});
-        else
-            element.Attributes.push_back(
-                {word.left(equals), word.mid(equals + 1).split(u'|', Qt::SkipEmptyParts)});
-    }
+    element.Name = words.first().toString();
+    element.Void = words.contains(u"void");
+    element.Obsolete = words.contains(u"obsolete");
+    element.Foreign = words.contains(u"foreign");
+    element.AttributeText = rest;
     if (element.Name == u"*") {
         global_ = std::move(element);
         return;
@@ -98,6 +104,23 @@ void TGlyphVocabulary::ParseElement(QStringView line) {
         return; // an SVG element of an HTML element's name (a) stays the HTML one
     elementIndex_.insert(key, int(elements_.size()));
     elements_.push_back(std::move(element));
+}
+
+const QStringList& TGlyphVocabulary::Entities() const {
+    std::call_once(entitiesRead_, [this] {
+        // The names pages use most come first and again in the full list; the first place
+        // counts.
+        QSet<QString> seen;
+        for (QStringView line : entityLines_) {
+            for (const QString& name : Words(line)) {
+                if (!seen.contains(name)) {
+                    seen.insert(name);
+                    entities_ << name;
+                }
+            }
+        }
+    });
+    return entities_;
 }
 
 const TGlyphVocabulary& TGlyphVocabulary::Get() {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QHash>
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 // The vocabulary of HTML and CSS (data/GlyphVocabulary.txt, built into the program): what the
@@ -18,14 +21,23 @@ struct TGlyphVocabularyElement {
     bool Void = false;     // no end tag
     bool Obsolete = false; // known, never offered
     bool Foreign = false;  // SVG's: known, never offered
-    std::vector<TGlyphVocabularyAttribute> Attributes;
+    // The line's attribute list, a view into the vocabulary's text; read into Attributes() at
+    // its first call, since only completion asks for it.
+    QStringView AttributeText;
 
+    const std::vector<TGlyphVocabularyAttribute>& Attributes() const;
     const TGlyphVocabularyAttribute* Attribute(QStringView name) const;
+
+private:
+    mutable std::optional<std::vector<TGlyphVocabularyAttribute>> attributes_;
 };
 
 class TGlyphVocabulary {
 public:
     explicit TGlyphVocabulary(QStringView text);
+    // Elements hold views into the text.
+    TGlyphVocabulary(const TGlyphVocabulary&) = delete;
+    TGlyphVocabulary& operator=(const TGlyphVocabulary&) = delete;
     // The program's vocabulary, parsed at the first call.
     static const TGlyphVocabulary& Get();
 
@@ -34,7 +46,8 @@ public:
     // Case-insensitive; null for unknown names.
     const TGlyphVocabularyElement* Element(QStringView name) const;
     const TGlyphVocabularyElement& GlobalAttributes() const { return global_; }
-    const QStringList& Entities() const { return entities_; }
+    // Read at the first call: only completion needs the 2,000 names, never the first paint.
+    const QStringList& Entities() const;
     // Properties (and media features) with their keyword values.
     const std::vector<TGlyphVocabularyAttribute>& CssProperties() const { return properties_; }
     const TGlyphVocabularyAttribute* CssProperty(QStringView name) const;
@@ -45,10 +58,13 @@ public:
 private:
     void ParseElement(QStringView line);
 
+    const QString text_;
     std::vector<TGlyphVocabularyElement> elements_;
     QHash<QString, int> elementIndex_; // lower-case name -> index
     TGlyphVocabularyElement global_;
-    QStringList entities_;
+    QList<QStringView> entityLines_;
+    mutable QStringList entities_;
+    mutable std::once_flag entitiesRead_;
     std::vector<TGlyphVocabularyAttribute> properties_;
     QHash<QString, int> propertyIndex_;
     QStringList commonValues_;

@@ -235,8 +235,8 @@ TEST(TidyCommands, EveryEncodingChoiceKeepsEveryCharacterDirectlyOrAsAReference)
     for (int in = 0; in < 7; ++in) {
         for (int out = 0; out < 7; ++out) {
             SCOPED_TRACE(testing::Message() << "input " << in << " output " << out);
-            form->FormTidyProperties->CBInputEncoding->setCurrentIndex(in);
-            form->FormTidyProperties->CBOutputEncoding->setCurrentIndex(out);
+            form->TidyProperties().CBInputEncoding->setCurrentIndex(in);
+            form->TidyProperties().CBOutputEncoding->setCurrentIndex(out);
             SetText(*form, "<title>t</title><p title=\"Café € 😀\">Café € 😀</p>"
                            "<script>var s = 'Café € 😀';</script>");
             form->GlyphEdit.Lines().SetEncoding(
@@ -251,8 +251,8 @@ TEST(TidyCommands, EveryEncodingChoiceKeepsEveryCharacterDirectlyOrAsAReference)
             EXPECT_TRUE(text.contains("var s = 'Café € 😀';")) << text.toStdString();
         }
     }
-    form->FormTidyProperties->CBInputEncoding->setCurrentIndex(2);
-    form->FormTidyProperties->CBOutputEncoding->setCurrentIndex(2);
+    form->TidyProperties().CBInputEncoding->setCurrentIndex(2);
+    form->TidyProperties().CBOutputEncoding->setCurrentIndex(2);
 }
 
 TEST(TidyCommands, TextWithANulIsRefusedAndKept) {
