@@ -61,7 +61,11 @@ void TFormGlyphon::ConnectTidyCommands() {
     bind(MIValidateHTML, &TFormGlyphon::MIValidateHTMLClick);
     bind(MITidyHTML, &TFormGlyphon::MITidyHTMLClick);
     bind(MITidyProperties, &TFormGlyphon::MITidyPropertiesClick);
-    MIValidateHTML->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    // The icon shows only in the menu; the style's images are read when it first opens.
+    connect(MIFormat, &QMenu::aboutToShow, this, [this] {
+        if (MIValidateHTML->icon().isNull())
+            MIValidateHTML->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    });
     connect(ListBoxErrors, &QListWidget::itemClicked, this,
             [this] { RunCommand([this] { ListBoxErrorsClick(); }); });
 }
