@@ -10,11 +10,15 @@
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QThread>
+#include <QThreadPool>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,6 +80,165 @@ const std::array<bool, 128>& AmbiguousFolds() {
         return t;
     }();
     return table;
+}
+
+// Where a quantifier after an atom leaves it: absent, or present once or more.
+enum class TQuantifier { None, Optional, Repeated, Unsure };
+
+// Reads a quantifier at `at`, moving past it and the lazy or possessive mark after it.
+TQuantifier ReadQuantifier(const QString& pattern, qsizetype& at) {
+    const qsizetype n = pattern.size();
+    if (at >= n)
+        return TQuantifier::None;
+    TQuantifier kind = TQuantifier::None;
+    const QChar c = pattern[at];
+    if (c == u'?' || c == u'*') {
+        kind = TQuantifier::Optional;
+        ++at;
+    } else if (c == u'+') {
+        kind = TQuantifier::Repeated;
+        ++at;
+    } else if (c == u'{') {
+        qsizetype p = at + 1;
+        qsizetype digits = p;
+        while (p < n && pattern[p].isDigit() && pattern[p].unicode() < 128)
+            ++p;
+        if (p == digits)
+            return TQuantifier::Unsure; // "{" standing for itself, or a newer form
+        const bool zero = QStringView(pattern).sliced(digits, p - digits).toInt() == 0;
+        if (p < n && pattern[p] == u',') {
+            ++p;
+            while (p < n && pattern[p].isDigit() && pattern[p].unicode() < 128)
+                ++p;
+        }
+        if (p >= n || pattern[p] != u'}')
+            return TQuantifier::Unsure;
+        at = p + 1;
+        kind = zero ? TQuantifier::Optional : TQuantifier::Repeated;
+    } else {
+        return TQuantifier::None;
+    }
+    if (at < n && (pattern[at] == u'?' || pattern[at] == u'+'))
+        ++at;
+    return kind;
+}
+
+// Moves past a character class opening at `at`; false when it does not end.
+bool SkipClass(const QString& pattern, qsizetype& at) {
+    const qsizetype n = pattern.size();
+    qsizetype p = at + 1;
+    if (p < n && pattern[p] == u'^')
+        ++p;
+    if (p < n && pattern[p] == u']')
+        ++p;
+    for (; p < n; ++p) {
+        if (pattern[p] == u'\\') {
+            ++p;
+        } else if (pattern[p] == u'[' && p + 1 < n && pattern[p + 1] == u':') {
+            const qsizetype end = pattern.indexOf(QStringLiteral(":]"), p + 2);
+            if (end < 0)
+                return false;
+            p = end + 1;
+        } else if (pattern[p] == u']') {
+            at = p + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Moves past a group opening at `at`; false when it does not end.
+bool SkipGroup(const QString& pattern, qsizetype& at) {
+    int depth = 0;
+    for (qsizetype p = at; p < pattern.size(); ++p) {
+        const QChar c = pattern[p];
+        if (c == u'\\') {
+            ++p;
+        } else if (c == u'[') {
+            if (!SkipClass(pattern, p))
+                return false;
+            --p;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')' && --depth == 0) {
+            at = p + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The longest run of printable ASCII characters that every match of a regular expression
+// holds in a row: a file whose bytes lack it holds no match, and only the lines that hold it
+// need the expression. Empty when the pattern goes beyond this simple reading (alternatives,
+// options set inside it, quoting, verbs), so that nothing is ever left unsearched wrongly.
+QByteArray RequiredLiteral(const QString& pattern) {
+    QByteArray best;
+    QByteArray run;
+    const auto endRun = [&] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    const qsizetype n = pattern.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = pattern[i];
+        QChar literal;
+        if (c == u'\\') {
+            if (i + 1 >= n)
+                return {};
+            const QChar d = pattern[i + 1];
+            if (d.unicode() < 128 && d.isLetterOrNumber()) {
+                // Classes, anchors and back references hold no literal; the escapes that
+                // name characters or quote text are left to the expression itself.
+                if (QStringLiteral("QEKxcoupPgkN").contains(d))
+                    return {};
+                endRun();
+                i += 2;
+                if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                    return {};
+                continue;
+            }
+            literal = d;
+            i += 2;
+        } else if (c == u'[' || c == u'(') {
+            if (c == u'(' && i + 1 < n &&
+                (pattern[i + 1] == u'*' || (pattern[i + 1] == u'?' && i + 2 < n &&
+                                            !QStringLiteral(":=!<").contains(pattern[i + 2]))))
+                return {};
+            endRun();
+            if (!(c == u'[' ? SkipClass(pattern, i) : SkipGroup(pattern, i)))
+                return {};
+            if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                return {};
+            continue;
+        } else if (c == u'.' || c == u'^' || c == u'$') {
+            endRun();
+            ++i;
+            if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                return {};
+            continue;
+        } else if (QStringLiteral("|)*+?{").contains(c)) {
+            return {};
+        } else {
+            literal = c;
+            ++i;
+        }
+        const TQuantifier quantifier = ReadQuantifier(pattern, i);
+        if (quantifier == TQuantifier::Unsure)
+            return {};
+        const char16_t u = literal.unicode();
+        if (quantifier == TQuantifier::Optional || u < 0x20 || u >= 0x7F) {
+            endRun();
+            continue;
+        }
+        run += char(u);
+        // Repeated, it is there at least once, but what follows need not come right after it.
+        if (quantifier == TQuantifier::Repeated)
+            endRun();
+    }
+    endRun();
+    return best;
 }
 
 // Eight bytes at a time: the compiler does not vectorise these loops at the optimisation level
@@ -267,8 +430,23 @@ TLineMatcher::TLineMatcher(const TFindInFilesOptions& options) : regex_(options.
                          .arg(expression_.patternErrorOffset() + 1);
         else
             expression_.optimize();
+        // Lines are cut and decoded only around the bytes every match must hold.
+        const QByteArray literal = RequiredLiteral(options.Text);
+        if (literal.size() < MinRequiredLiteral)
+            return;
+        needle_ = true;
+        if (options.MatchCase) {
+            exactNeedles_ << literal;
+            return;
+        }
+        foldedNeedle_ = literal.toLower();
+        // Ignoring case, the expression also takes the Kelvin sign for k and the long s for s.
+        foldedAmbiguous_ = std::any_of(foldedNeedle_.begin(), foldedNeedle_.end(), [](char c) {
+            return c == 'k' || c == 's' || AmbiguousFolds()[uchar(c)];
+        });
         return;
     }
+    needle_ = true;
     engine_.SetPattern(options.Text);
     engine_.SetMatchCase(options.MatchCase);
     engine_.SetWholeWord(options.WholeWords);
@@ -323,9 +501,10 @@ QList<std::pair<int, int>> TLineMatcher::Matches(QStringView line) {
     return found;
 }
 
-bool TLineMatcher::PicksCandidates(bool highBytes) const {
-    return !regex_ &&
-           (!exactNeedles_.isEmpty() || !(foldedNonAscii_ || (foldedAmbiguous_ && highBytes)));
+bool TLineMatcher::PicksCandidates(QByteArrayView bytes) const {
+    if (!needle_ || foldedNonAscii_)
+        return false;
+    return !exactNeedles_.isEmpty() || !foldedAmbiguous_ || !HasHighByte(bytes);
 }
 
 qsizetype TLineMatcher::NextCandidate(QByteArrayView utf8, qsizetype from) const {
@@ -356,17 +535,18 @@ QString TLineMatcher::Replaced(const QString& line, const QString& replacement, 
 }
 
 bool TLineMatcher::MayMatch(const QByteArray& bytes) const {
-    if (regex_ || HasUtf16Mark(bytes))
+    if (!needle_ || HasUtf16Mark(bytes))
         return true;
     if (!exactNeedles_.isEmpty()) {
         return std::any_of(exactNeedles_.begin(), exactNeedles_.end(),
                            [&](const QByteArray& needle) { return bytes.contains(needle); });
     }
-    const bool high = HasHighByte(bytes);
     // Folded text beyond ASCII is only ever matched by text beyond ASCII.
-    if (foldedNonAscii_ || (foldedAmbiguous_ && high))
-        return high;
-    return FindFolded(bytes, foldedNeedle_, 0) >= 0;
+    if (foldedNonAscii_)
+        return HasHighByte(bytes);
+    if (FindFolded(bytes, foldedNeedle_, 0) >= 0)
+        return true;
+    return foldedAmbiguous_ && HasHighByte(bytes);
 }
 
 // ---- One file ----
@@ -410,9 +590,8 @@ void AddLineMatches(TFileFindings& findings, TLineMatcher& matcher, const QStrin
 // UTF-8 cut at CR LF, a lone CR and a lone LF, as the line store cuts it. With a plain pattern
 // only the lines its bytes point at are decoded; otherwise the text is decoded once and each
 // line is matched where it lies.
-void SearchUtf8(TFileFindings& findings, QByteArrayView body, TLineMatcher& matcher,
-                bool highBytes) {
-    if (matcher.PicksCandidates(highBytes)) {
+void SearchUtf8(TFileFindings& findings, QByteArrayView body, TLineMatcher& matcher) {
+    if (matcher.PicksCandidates(body)) {
         qsizetype lineNumber = 1;
         qsizetype counted = 0; // the breaks before this place are in lineNumber
         for (qsizetype at = matcher.NextCandidate(body, 0); at >= 0;) {
@@ -467,7 +646,7 @@ TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
         return SearchFileLines(fileName, bytes, matcher);
     TFileFindings findings;
     findings.FileName = fileName;
-    SearchUtf8(findings, body, matcher, HasHighByte(bytes));
+    SearchUtf8(findings, body, matcher);
     return findings;
 }
 
@@ -573,20 +752,67 @@ void TFindInFilesWorker::StartFind(const TFindInFilesOptions& options) {
 }
 
 void TFindInFilesWorker::StartReplace(const TFindInFilesOptions& options,
-                                      const QList<TFileFindings>& files,
-                                      const QHash<QByteArray, QString>& keepOut) {
-    Start([this, options, files, keepOut] { RunReplace(options, files, keepOut); });
+                                      const QList<TFileFindings>& files, TKeepOut keepOut) {
+    Start([this, options, files, keepOut = std::move(keepOut)] {
+        RunReplace(options, files, keepOut);
+    });
 }
+
+namespace {
+
+// A file the walk found, or a name it passed over with the reason.
+struct TWalkItem {
+    TWalkedFile File;
+    QString SkipReason;
+};
+
+// Reads and searches one file the walk found; SkipReason tells why it was passed over.
+TFileFindings SearchWalkedFile(const TWalkedFile& file, TLineMatcher& matcher) {
+    QByteArray bytes;
+    struct stat st {};
+    std::optional<QString> reason;
+    if (file.Size > FindInFilesMaxFileSize)
+        reason = QStringLiteral("It is larger than 64 MB.");
+    else
+        reason =
+            ReadFileAt(AT_FDCWD, file.RealPath.constData(), file.Device, file.Inode, bytes, st);
+    if (!reason && LooksBinary(bytes))
+        reason = QStringLiteral("It is a binary file.");
+    TFileFindings findings;
+    if (reason) {
+        findings.FileName = file.FileName;
+        findings.SkipReason = *reason;
+        return findings;
+    }
+    findings = SearchFileBytes(file.FileName, bytes, matcher);
+    findings.RealPath = file.RealPath;
+    findings.Device = file.Device;
+    findings.Inode = file.Inode;
+    return findings;
+}
+
+// Files go to the searching threads in batches of this many: enough to make handing them over
+// cheap, few enough that results show soon and every core stays busy to the end.
+constexpr qsizetype FilesPerBatch = 32;
+
+} // namespace
 
 void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
     TFilesTotals totals;
-    TLineMatcher matcher(options);
-    if (!matcher.Error().isEmpty()) {
-        totals.Error = matcher.Error();
+    if (const QString error = TLineMatcher(options).Error(); !error.isEmpty()) {
+        totals.Error = error;
         emit Finished(totals);
         return;
     }
-    TFolderWalk walk(options.Walk, cancel_);
+    // The walk stays on this thread; the files are read and searched on every core, and what
+    // they hold is reported in the order the walk found them.
+    QThreadPool pool;
+    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    pool.setThreadPriority(QThread::LowPriority);
+    using TBatchFindings = QList<TFileFindings>;
+    std::deque<std::future<TBatchFindings>> searching;
+    const size_t maxSearching = size_t(pool.maxThreadCount()) * 4;
+
     QList<TFileFindings> batch;
     QElapsedTimer sinceReport;
     sinceReport.start();
@@ -600,47 +826,77 @@ void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
         emit Progress(totals.FilesSearched, current);
         sinceReport.restart();
     };
-    const auto skipped = [&](const QString& fileName, const QString& reason) {
-        ++totals.Skipped;
-        TFileFindings findings;
-        findings.FileName = fileName;
-        findings.SkipReason = reason;
-        batch << findings;
-        report(false);
-    };
-    const auto found = [&](const TWalkedFile& file) {
-        current = file.FileName;
-        QByteArray bytes;
-        struct stat st {};
-        std::optional<QString> reason;
-        if (file.Size > FindInFilesMaxFileSize)
-            reason = QStringLiteral("It is larger than 64 MB.");
-        else
-            reason =
-                ReadFileAt(AT_FDCWD, file.RealPath.constData(), file.Device, file.Inode, bytes, st);
-        if (!reason && LooksBinary(bytes))
-            reason = QStringLiteral("It is a binary file.");
-        if (reason) {
-            skipped(file.FileName, *reason);
-            return;
-        }
-        TFileFindings findings = SearchFileBytes(file.FileName, bytes, matcher);
-        if (!findings.SkipReason.isEmpty()) {
-            skipped(file.FileName, findings.SkipReason);
-            return;
-        }
-        ++totals.FilesSearched;
-        if (findings.Matches > 0) {
-            findings.RealPath = file.RealPath;
-            findings.Device = file.Device;
-            findings.Inode = file.Inode;
-            ++totals.FilesMatched;
-            totals.Matches += findings.Matches;
-            batch << findings;
+    const auto take = [&](TBatchFindings found) {
+        for (TFileFindings& findings : found) {
+            current = findings.FileName;
+            if (!findings.SkipReason.isEmpty()) {
+                ++totals.Skipped;
+                batch << std::move(findings);
+                continue;
+            }
+            ++totals.FilesSearched;
+            if (findings.Matches > 0) {
+                ++totals.FilesMatched;
+                totals.Matches += findings.Matches;
+                batch << std::move(findings);
+            }
         }
         report(false);
     };
-    if (walk.Root().isEmpty() || !walk.Run(found, skipped))
+    const auto collect = [&](bool all) {
+        while (!searching.empty() &&
+               (all || searching.size() >= maxSearching ||
+                searching.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+            take(searching.front().get());
+            searching.pop_front();
+        }
+    };
+    QList<TWalkItem> items;
+    const auto submit = [&] {
+        if (items.isEmpty())
+            return;
+        auto task = std::make_shared<std::packaged_task<TBatchFindings()>>(
+            [this, &options, items = std::exchange(items, {})] {
+                TLineMatcher matcher(options);
+                TBatchFindings found;
+                for (const TWalkItem& item : items) {
+                    if (cancel_)
+                        break;
+                    if (item.SkipReason.isEmpty()) {
+                        found << SearchWalkedFile(item.File, matcher);
+                        continue;
+                    }
+                    TFileFindings skipped;
+                    skipped.FileName = item.File.FileName;
+                    skipped.SkipReason = item.SkipReason;
+                    found << skipped;
+                }
+                return found;
+            });
+        searching.push_back(task->get_future());
+        pool.start([task] { (*task)(); });
+        collect(false);
+    };
+    const auto add = [&](TWalkItem item) {
+        items << std::move(item);
+        if (items.size() >= FilesPerBatch)
+            submit();
+    };
+    TFolderWalk walk(options.Walk, cancel_);
+    const bool walked =
+        !walk.Root().isEmpty() && walk.Run(
+                                      [&](const TWalkedFile& file) {
+                                          add({file, {}});
+                                      },
+                                      [&](const QString& fileName, const QString& reason) {
+                                          TWalkItem item;
+                                          item.File.FileName = fileName;
+                                          item.SkipReason = reason;
+                                          add(std::move(item));
+                                      });
+    submit();
+    collect(true);
+    if (!walked)
         totals.Error = QStringLiteral("The folder \"%1\" cannot be read.").arg(options.Walk.Folder);
     report(true);
     totals.Cancelled = cancel_;
@@ -648,7 +904,7 @@ void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
 }
 
 void TFindInFilesWorker::RunReplace(TFindInFilesOptions options, QList<TFileFindings> files,
-                                    QHash<QByteArray, QString> keepOut) {
+                                    TKeepOut keepOut) {
     TFilesTotals totals;
     TLineMatcher matcher(options);
     if (!matcher.Error().isEmpty()) {
@@ -663,8 +919,8 @@ void TFindInFilesWorker::RunReplace(TFindInFilesOptions options, QList<TFileFind
         TFileFindings done = file;
         done.Rows.clear();
         done.Matches = 0;
-        if (keepOut.contains(file.RealPath)) {
-            done.SkipReason = keepOut.value(file.RealPath);
+        if (const auto reason = keepOut ? keepOut(file) : std::nullopt) {
+            done.SkipReason = *reason;
         } else {
             try {
                 done.Matches = ReplaceInFile(file, options, matcher);
