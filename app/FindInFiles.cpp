@@ -22,6 +22,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 QString SystemError(int error) {
@@ -30,41 +34,6 @@ QString SystemError(int error) {
 
 bool HasUtf16Mark(const QByteArray& bytes) {
     return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-}
-
-// Horspool over bytes folded to ASCII lower case; the needle is folded already. The place of
-// the first match at or after `from`, or -1.
-qsizetype FindFolded(QByteArrayView haystack, QByteArrayView needle, qsizetype from) {
-    const qsizetype m = needle.size();
-    const qsizetype n = haystack.size();
-    if (m == 0)
-        return from <= n ? from : -1;
-    if (n - from < m)
-        return -1;
-    const auto fold = [](uchar c) { return c >= 'A' && c <= 'Z' ? uchar(c + 32) : c; };
-    std::array<qsizetype, 256> shift;
-    shift.fill(m);
-    for (qsizetype j = 0; j + 1 < m; ++j) {
-        const uchar c = uchar(needle[j]);
-        shift[c] = m - 1 - j;
-        if (c >= 'a' && c <= 'z')
-            shift[c - 32] = m - 1 - j;
-    }
-    const auto* h = reinterpret_cast<const uchar*>(haystack.data());
-    const auto* p = reinterpret_cast<const uchar*>(needle.data());
-    const uchar last = p[m - 1];
-    for (qsizetype i = from + m - 1; i < n;) {
-        const uchar c = h[i];
-        if (fold(c) == last) {
-            qsizetype k = 0;
-            while (k + 1 < m && fold(h[i - m + 1 + k]) == p[k])
-                ++k;
-            if (k + 1 == m)
-                return i - m + 1;
-        }
-        i += shift[c];
-    }
-    return -1;
 }
 
 // The ASCII letters some character beyond ASCII folds onto (the Kelvin sign onto k): a
@@ -241,44 +210,106 @@ QByteArray RequiredLiteral(const QString& pattern) {
     return best;
 }
 
-// Eight bytes at a time: the compiler does not vectorise these loops at the optimisation level
-// the program is built with, and every file of a search passes through them.
-constexpr quint64 Ones = 0x0101010101010101ULL;
-constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL;
-
-quint64 Word(const char* p) {
-    quint64 w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
+// Every file of a search passes through the loops below, so they look at sixteen bytes at a
+// time where the processor allows it (the compiler does not vectorise them at the
+// optimisation level the program is built with).
+#if defined(__SSE2__)
+__m128i Load(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
+#endif
 
 bool HasHighByte(QByteArrayView bytes) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    quint64 high = 0;
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8)
-        high |= Word(p + i);
-    for (; i < n; ++i)
-        high |= uchar(p[i]);
-    return high & ~Low7;
+#if defined(__SSE2__)
+    for (; i + 64 <= n; i += 64) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(Load(p + i), Load(p + i + 16)),
+                                         _mm_or_si128(Load(p + i + 32), Load(p + i + 48)));
+        if (_mm_movemask_epi8(any) != 0)
+            return true;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (uchar(p[i]) >= 0x80)
+            return true;
+    }
+    return false;
 }
 
-// How many bytes equal c.
-qsizetype CountByte(QByteArrayView bytes, char c) {
+// How many bytes equal a or b.
+qsizetype CountBytes(QByteArrayView bytes, char a, char b) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    const quint64 pattern = Ones * uchar(c);
     qsizetype count = 0;
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const quint64 x = Word(p + i) ^ pattern;                // a zero byte where c stood
-        const quint64 zero = ~(((x & Low7) + Low7) | x | Low7); // 0x80 in each such byte
-        count += qsizetype(((zero >> 7) * Ones) >> 56);
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a);
+    const __m128i wantB = _mm_set1_epi8(b);
+    while (i + 16 <= n) {
+        // Each byte lane counts to at most 255 before the lanes are summed.
+        __m128i lanes = _mm_setzero_si128();
+        for (int round = 0; round < 255 && i + 16 <= n; ++round, i += 16) {
+            const __m128i v = Load(p + i);
+            lanes = _mm_sub_epi8(lanes,
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB)));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
     }
+#endif
     for (; i < n; ++i)
-        count += p[i] == c;
+        count += p[i] == a || p[i] == b;
     return count;
+}
+
+// The first place at or after `from` where the needle stands in the haystack; with `folded`,
+// ASCII letters are compared without regard to case (the needle is lower case already). -1
+// when it stands nowhere.
+qsizetype FindNeedle(QByteArrayView haystack, QByteArrayView needle, qsizetype from, bool folded) {
+    const qsizetype m = needle.size();
+    const qsizetype n = haystack.size();
+    if (m == 0)
+        return from <= n ? from : -1;
+    if (from < 0 || n - from < m)
+        return -1;
+    const char* h = haystack.data();
+    const char* w = needle.data();
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    const auto standsAt = [&](qsizetype at) {
+        if (!folded)
+            return std::memcmp(h + at, w, size_t(m)) == 0;
+        for (qsizetype k = 0; k < m; ++k) {
+            if (fold(h[at + k]) != w[k])
+                return false;
+        }
+        return true;
+    };
+    qsizetype i = from;
+#if defined(__SSE2__)
+    // Places where both the first and the last byte fit are tried; setting bit 5 folds
+    // letters and merely lets a few other bytes through to the full comparison.
+    const char caseBit = folded ? 0x20 : 0;
+    const __m128i fold16 = _mm_set1_epi8(caseBit);
+    const __m128i first = _mm_set1_epi8(char(w[0] | caseBit));
+    const __m128i last = _mm_set1_epi8(char(w[m - 1] | caseBit));
+    for (; i + m - 1 + 16 <= n; i += 16) {
+        const __m128i a = _mm_cmpeq_epi8(_mm_or_si128(Load(h + i), fold16), first);
+        const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(Load(h + i + m - 1), fold16), last);
+        for (unsigned bits = unsigned(_mm_movemask_epi8(_mm_and_si128(a, b))); bits != 0;
+             bits &= bits - 1) {
+            const qsizetype at = i + __builtin_ctz(bits);
+            if (standsAt(at))
+                return at;
+        }
+    }
+#endif
+    for (; i + m <= n; ++i) {
+        if (standsAt(i))
+            return i;
+    }
+    return -1;
 }
 
 // Reads a regular file opened at `name` below `folderFd` (AT_FDCWD for a full path) without
@@ -501,16 +532,16 @@ QList<std::pair<int, int>> TLineMatcher::Matches(QStringView line) {
     return found;
 }
 
-bool TLineMatcher::PicksCandidates(QByteArrayView bytes) const {
+bool TLineMatcher::PicksCandidates(bool highBytes) const {
     if (!needle_ || foldedNonAscii_)
         return false;
-    return !exactNeedles_.isEmpty() || !foldedAmbiguous_ || !HasHighByte(bytes);
+    return !exactNeedles_.isEmpty() || !foldedAmbiguous_ || !highBytes;
 }
 
 qsizetype TLineMatcher::NextCandidate(QByteArrayView utf8, qsizetype from) const {
     if (!exactNeedles_.isEmpty())
-        return utf8.indexOf(QByteArrayView(exactNeedles_.first()), from);
-    return FindFolded(utf8, foldedNeedle_, from);
+        return FindNeedle(utf8, exactNeedles_.first(), from, false);
+    return FindNeedle(utf8, foldedNeedle_, from, true);
 }
 
 QString TLineMatcher::Replaced(const QString& line, const QString& replacement, int& count) {
@@ -538,13 +569,14 @@ bool TLineMatcher::MayMatch(const QByteArray& bytes) const {
     if (!needle_ || HasUtf16Mark(bytes))
         return true;
     if (!exactNeedles_.isEmpty()) {
-        return std::any_of(exactNeedles_.begin(), exactNeedles_.end(),
-                           [&](const QByteArray& needle) { return bytes.contains(needle); });
+        return std::any_of(
+            exactNeedles_.begin(), exactNeedles_.end(),
+            [&](const QByteArray& needle) { return FindNeedle(bytes, needle, 0, false) >= 0; });
     }
     // Folded text beyond ASCII is only ever matched by text beyond ASCII.
     if (foldedNonAscii_)
         return HasHighByte(bytes);
-    if (FindFolded(bytes, foldedNeedle_, 0) >= 0)
+    if (FindNeedle(bytes, foldedNeedle_, 0, true) >= 0)
         return true;
     return foldedAmbiguous_ && HasHighByte(bytes);
 }
@@ -567,7 +599,7 @@ bool IsBreak(char c) {
 qsizetype CountBreaks(QByteArrayView bytes) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    qsizetype breaks = CountByte(bytes, '\n') + CountByte(bytes, '\r');
+    qsizetype breaks = CountBytes(bytes, '\n', '\r');
     for (const char* cr = p;
          (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(p + n - cr)))); ++cr) {
         if (cr + 1 < p + n && cr[1] == '\n')
@@ -590,8 +622,9 @@ void AddLineMatches(TFileFindings& findings, TLineMatcher& matcher, const QStrin
 // UTF-8 cut at CR LF, a lone CR and a lone LF, as the line store cuts it. With a plain pattern
 // only the lines its bytes point at are decoded; otherwise the text is decoded once and each
 // line is matched where it lies.
-void SearchUtf8(TFileFindings& findings, QByteArrayView body, TLineMatcher& matcher) {
-    if (matcher.PicksCandidates(body)) {
+void SearchUtf8(TFileFindings& findings, QByteArrayView body, TLineMatcher& matcher,
+                bool highBytes) {
+    if (matcher.PicksCandidates(highBytes)) {
         qsizetype lineNumber = 1;
         qsizetype counted = 0; // the breaks before this place are in lineNumber
         for (qsizetype at = matcher.NextCandidate(body, 0); at >= 0;) {
@@ -642,11 +675,13 @@ TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
     QByteArrayView body(bytes);
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
-    if (HasUtf16Mark(bytes) || !body.isValidUtf8())
+    // Bytes below 0x80 alone are valid UTF-8, and far quicker to tell.
+    const bool highBytes = HasHighByte(body);
+    if (HasUtf16Mark(bytes) || (highBytes && !body.isValidUtf8()))
         return SearchFileLines(fileName, bytes, matcher);
     TFileFindings findings;
     findings.FileName = fileName;
-    SearchUtf8(findings, body, matcher);
+    SearchUtf8(findings, body, matcher, highBytes);
     return findings;
 }
 

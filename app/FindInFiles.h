@@ -50,9 +50,9 @@ public:
     // False only when the file's bytes cannot hold a match, whatever their encoding; lets most
     // files of a site go by without being read into lines.
     bool MayMatch(const QByteArray& bytes) const;
-    // Whether NextCandidate can pick the lines of this UTF-8 text that may hold a match (a
-    // plain pattern, or a required part of an expression, whose byte form every match shows).
-    bool PicksCandidates(QByteArrayView bytes) const;
+    // Whether NextCandidate can pick the lines of UTF-8 text that may hold a match (a plain
+    // pattern, or a required part of an expression, whose byte form every match shows).
+    bool PicksCandidates(bool highBytes) const;
     // Where in UTF-8 bytes, at or after `from`, the next possible match begins; -1 for none.
     qsizetype NextCandidate(QByteArrayView utf8, qsizetype from) const;
 
