@@ -249,12 +249,21 @@ void TFormGlyphon::MISaveAsClick() {
 }
 
 void TFormGlyphon::MIOpenNewWindowClick() {
+    StartNewWindow({});
+}
+
+void TFormGlyphon::OpenPlaceInNewWindow(const QString& fileName, int line, int column) {
+    StartNewWindow(
+        {"-CaretX", QString::number(column), "-CaretY", QString::number(line), "--", fileName});
+}
+
+void TFormGlyphon::StartNewWindow(const QStringList& arguments) {
     // The new window must not open beneath this one.
     if (MIStayOnTop->isChecked())
         MIStayOnTop->trigger();
     const QString program =
         NewWindowProgram.isEmpty() ? QCoreApplication::applicationFilePath() : NewWindowProgram;
-    if (!QProcess::startDetached(program, {}, ProgramFolder()))
+    if (!QProcess::startDetached(program, arguments, ProgramFolder()))
         RaiseError(QStringLiteral("Cannot start \"%1\".").arg(program));
 }
 

@@ -10,13 +10,21 @@
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QThread>
+#include <QThreadPool>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -26,41 +34,6 @@ QString SystemError(int error) {
 
 bool HasUtf16Mark(const QByteArray& bytes) {
     return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-}
-
-// Horspool over bytes folded to ASCII lower case; the needle is folded already. The place of
-// the first match at or after `from`, or -1.
-qsizetype FindFolded(QByteArrayView haystack, QByteArrayView needle, qsizetype from) {
-    const qsizetype m = needle.size();
-    const qsizetype n = haystack.size();
-    if (m == 0)
-        return from <= n ? from : -1;
-    if (n - from < m)
-        return -1;
-    const auto fold = [](uchar c) { return c >= 'A' && c <= 'Z' ? uchar(c + 32) : c; };
-    std::array<qsizetype, 256> shift;
-    shift.fill(m);
-    for (qsizetype j = 0; j + 1 < m; ++j) {
-        const uchar c = uchar(needle[j]);
-        shift[c] = m - 1 - j;
-        if (c >= 'a' && c <= 'z')
-            shift[c - 32] = m - 1 - j;
-    }
-    const auto* h = reinterpret_cast<const uchar*>(haystack.data());
-    const auto* p = reinterpret_cast<const uchar*>(needle.data());
-    const uchar last = p[m - 1];
-    for (qsizetype i = from + m - 1; i < n;) {
-        const uchar c = h[i];
-        if (fold(c) == last) {
-            qsizetype k = 0;
-            while (k + 1 < m && fold(h[i - m + 1 + k]) == p[k])
-                ++k;
-            if (k + 1 == m)
-                return i - m + 1;
-        }
-        i += shift[c];
-    }
-    return -1;
 }
 
 // The ASCII letters some character beyond ASCII folds onto (the Kelvin sign onto k): a
@@ -78,44 +51,265 @@ const std::array<bool, 128>& AmbiguousFolds() {
     return table;
 }
 
-// Eight bytes at a time: the compiler does not vectorise these loops at the optimisation level
-// the program is built with, and every file of a search passes through them.
-constexpr quint64 Ones = 0x0101010101010101ULL;
-constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL;
+// Where a quantifier after an atom leaves it: absent, or present once or more.
+enum class TQuantifier { None, Optional, Repeated, Unsure };
 
-quint64 Word(const char* p) {
-    quint64 w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
+// Reads a quantifier at `at`, moving past it and the lazy or possessive mark after it.
+TQuantifier ReadQuantifier(const QString& pattern, qsizetype& at) {
+    const qsizetype n = pattern.size();
+    if (at >= n)
+        return TQuantifier::None;
+    TQuantifier kind = TQuantifier::None;
+    const QChar c = pattern[at];
+    if (c == u'?' || c == u'*') {
+        kind = TQuantifier::Optional;
+        ++at;
+    } else if (c == u'+') {
+        kind = TQuantifier::Repeated;
+        ++at;
+    } else if (c == u'{') {
+        qsizetype p = at + 1;
+        qsizetype digits = p;
+        while (p < n && pattern[p].isDigit() && pattern[p].unicode() < 128)
+            ++p;
+        if (p == digits)
+            return TQuantifier::Unsure; // "{" standing for itself, or a newer form
+        const bool zero = QStringView(pattern).sliced(digits, p - digits).toInt() == 0;
+        if (p < n && pattern[p] == u',') {
+            ++p;
+            while (p < n && pattern[p].isDigit() && pattern[p].unicode() < 128)
+                ++p;
+        }
+        if (p >= n || pattern[p] != u'}')
+            return TQuantifier::Unsure;
+        at = p + 1;
+        kind = zero ? TQuantifier::Optional : TQuantifier::Repeated;
+    } else {
+        return TQuantifier::None;
+    }
+    if (at < n && (pattern[at] == u'?' || pattern[at] == u'+'))
+        ++at;
+    return kind;
 }
+
+// Moves past a character class opening at `at`; false when it does not end.
+bool SkipClass(const QString& pattern, qsizetype& at) {
+    const qsizetype n = pattern.size();
+    qsizetype p = at + 1;
+    if (p < n && pattern[p] == u'^')
+        ++p;
+    if (p < n && pattern[p] == u']')
+        ++p;
+    for (; p < n; ++p) {
+        if (pattern[p] == u'\\') {
+            ++p;
+        } else if (pattern[p] == u'[' && p + 1 < n && pattern[p + 1] == u':') {
+            const qsizetype end = pattern.indexOf(QStringLiteral(":]"), p + 2);
+            if (end < 0)
+                return false;
+            p = end + 1;
+        } else if (pattern[p] == u']') {
+            at = p + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Moves past a group opening at `at`; false when it does not end.
+bool SkipGroup(const QString& pattern, qsizetype& at) {
+    int depth = 0;
+    for (qsizetype p = at; p < pattern.size(); ++p) {
+        const QChar c = pattern[p];
+        if (c == u'\\') {
+            ++p;
+        } else if (c == u'[') {
+            if (!SkipClass(pattern, p))
+                return false;
+            --p;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')' && --depth == 0) {
+            at = p + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The longest run of printable ASCII characters that every match of a regular expression
+// holds in a row: a file whose bytes lack it holds no match, and only the lines that hold it
+// need the expression. Empty when the pattern goes beyond this simple reading (alternatives,
+// options set inside it, quoting, verbs), so that nothing is ever left unsearched wrongly.
+QByteArray RequiredLiteral(const QString& pattern) {
+    QByteArray best;
+    QByteArray run;
+    const auto endRun = [&] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    const qsizetype n = pattern.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = pattern[i];
+        QChar literal;
+        if (c == u'\\') {
+            if (i + 1 >= n)
+                return {};
+            const QChar d = pattern[i + 1];
+            if (d.unicode() < 128 && d.isLetterOrNumber()) {
+                // Classes, anchors and back references hold no literal; the escapes that
+                // name characters or quote text are left to the expression itself.
+                if (QStringLiteral("QEKxcoupPgkN").contains(d))
+                    return {};
+                endRun();
+                i += 2;
+                if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                    return {};
+                continue;
+            }
+            literal = d;
+            i += 2;
+        } else if (c == u'[' || c == u'(') {
+            if (c == u'(' && i + 1 < n &&
+                (pattern[i + 1] == u'*' || (pattern[i + 1] == u'?' && i + 2 < n &&
+                                            !QStringLiteral(":=!<").contains(pattern[i + 2]))))
+                return {};
+            endRun();
+            if (!(c == u'[' ? SkipClass(pattern, i) : SkipGroup(pattern, i)))
+                return {};
+            if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                return {};
+            continue;
+        } else if (c == u'.' || c == u'^' || c == u'$') {
+            endRun();
+            ++i;
+            if (ReadQuantifier(pattern, i) == TQuantifier::Unsure)
+                return {};
+            continue;
+        } else if (QStringLiteral("|)*+?{").contains(c)) {
+            return {};
+        } else {
+            literal = c;
+            ++i;
+        }
+        const TQuantifier quantifier = ReadQuantifier(pattern, i);
+        if (quantifier == TQuantifier::Unsure)
+            return {};
+        const char16_t u = literal.unicode();
+        if (quantifier == TQuantifier::Optional || u < 0x20 || u >= 0x7F) {
+            endRun();
+            continue;
+        }
+        run += char(u);
+        // Repeated, it is there at least once, but what follows need not come right after it.
+        if (quantifier == TQuantifier::Repeated)
+            endRun();
+    }
+    endRun();
+    return best;
+}
+
+// Every file of a search passes through the loops below, so they look at sixteen bytes at a
+// time where the processor allows it (the compiler does not vectorise them at the
+// optimisation level the program is built with).
+#if defined(__SSE2__)
+__m128i Load(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+#endif
 
 bool HasHighByte(QByteArrayView bytes) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    quint64 high = 0;
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8)
-        high |= Word(p + i);
-    for (; i < n; ++i)
-        high |= uchar(p[i]);
-    return high & ~Low7;
+#if defined(__SSE2__)
+    for (; i + 64 <= n; i += 64) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(Load(p + i), Load(p + i + 16)),
+                                         _mm_or_si128(Load(p + i + 32), Load(p + i + 48)));
+        if (_mm_movemask_epi8(any) != 0)
+            return true;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (uchar(p[i]) >= 0x80)
+            return true;
+    }
+    return false;
 }
 
-// How many bytes equal c.
-qsizetype CountByte(QByteArrayView bytes, char c) {
+// How many bytes equal a or b.
+qsizetype CountBytes(QByteArrayView bytes, char a, char b) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    const quint64 pattern = Ones * uchar(c);
     qsizetype count = 0;
     qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const quint64 x = Word(p + i) ^ pattern;                // a zero byte where c stood
-        const quint64 zero = ~(((x & Low7) + Low7) | x | Low7); // 0x80 in each such byte
-        count += qsizetype(((zero >> 7) * Ones) >> 56);
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a);
+    const __m128i wantB = _mm_set1_epi8(b);
+    while (i + 16 <= n) {
+        // Each byte lane counts to at most 255 before the lanes are summed.
+        __m128i lanes = _mm_setzero_si128();
+        for (int round = 0; round < 255 && i + 16 <= n; ++round, i += 16) {
+            const __m128i v = Load(p + i);
+            lanes = _mm_sub_epi8(lanes,
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB)));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
     }
+#endif
     for (; i < n; ++i)
-        count += p[i] == c;
+        count += p[i] == a || p[i] == b;
     return count;
+}
+
+// The first place at or after `from` where the needle stands in the haystack; with `folded`,
+// ASCII letters are compared without regard to case (the needle is lower case already). -1
+// when it stands nowhere.
+qsizetype FindNeedle(QByteArrayView haystack, QByteArrayView needle, qsizetype from, bool folded) {
+    const qsizetype m = needle.size();
+    const qsizetype n = haystack.size();
+    if (m == 0)
+        return from <= n ? from : -1;
+    if (from < 0 || n - from < m)
+        return -1;
+    const char* h = haystack.data();
+    const char* w = needle.data();
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    const auto standsAt = [&](qsizetype at) {
+        if (!folded)
+            return std::memcmp(h + at, w, size_t(m)) == 0;
+        for (qsizetype k = 0; k < m; ++k) {
+            if (fold(h[at + k]) != w[k])
+                return false;
+        }
+        return true;
+    };
+    qsizetype i = from;
+#if defined(__SSE2__)
+    // Places where both the first and the last byte fit are tried; setting bit 5 folds
+    // letters and merely lets a few other bytes through to the full comparison.
+    const char caseBit = folded ? 0x20 : 0;
+    const __m128i fold16 = _mm_set1_epi8(caseBit);
+    const __m128i first = _mm_set1_epi8(char(w[0] | caseBit));
+    const __m128i last = _mm_set1_epi8(char(w[m - 1] | caseBit));
+    for (; i + m - 1 + 16 <= n; i += 16) {
+        const __m128i a = _mm_cmpeq_epi8(_mm_or_si128(Load(h + i), fold16), first);
+        const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(Load(h + i + m - 1), fold16), last);
+        for (unsigned bits = unsigned(_mm_movemask_epi8(_mm_and_si128(a, b))); bits != 0;
+             bits &= bits - 1) {
+            const qsizetype at = i + __builtin_ctz(bits);
+            if (standsAt(at))
+                return at;
+        }
+    }
+#endif
+    for (; i + m <= n; ++i) {
+        if (standsAt(i))
+            return i;
+    }
+    return -1;
 }
 
 // Reads a regular file opened at `name` below `folderFd` (AT_FDCWD for a full path) without
@@ -267,8 +461,23 @@ TLineMatcher::TLineMatcher(const TFindInFilesOptions& options) : regex_(options.
                          .arg(expression_.patternErrorOffset() + 1);
         else
             expression_.optimize();
+        // Lines are cut and decoded only around the bytes every match must hold.
+        const QByteArray literal = RequiredLiteral(options.Text);
+        if (literal.size() < MinRequiredLiteral)
+            return;
+        needle_ = true;
+        if (options.MatchCase) {
+            exactNeedles_ << literal;
+            return;
+        }
+        foldedNeedle_ = literal.toLower();
+        // Ignoring case, the expression also takes the Kelvin sign for k and the long s for s.
+        foldedAmbiguous_ = std::any_of(foldedNeedle_.begin(), foldedNeedle_.end(), [](char c) {
+            return c == 'k' || c == 's' || AmbiguousFolds()[uchar(c)];
+        });
         return;
     }
+    needle_ = true;
     engine_.SetPattern(options.Text);
     engine_.SetMatchCase(options.MatchCase);
     engine_.SetWholeWord(options.WholeWords);
@@ -324,14 +533,15 @@ QList<std::pair<int, int>> TLineMatcher::Matches(QStringView line) {
 }
 
 bool TLineMatcher::PicksCandidates(bool highBytes) const {
-    return !regex_ &&
-           (!exactNeedles_.isEmpty() || !(foldedNonAscii_ || (foldedAmbiguous_ && highBytes)));
+    if (!needle_ || foldedNonAscii_)
+        return false;
+    return !exactNeedles_.isEmpty() || !foldedAmbiguous_ || !highBytes;
 }
 
 qsizetype TLineMatcher::NextCandidate(QByteArrayView utf8, qsizetype from) const {
     if (!exactNeedles_.isEmpty())
-        return utf8.indexOf(QByteArrayView(exactNeedles_.first()), from);
-    return FindFolded(utf8, foldedNeedle_, from);
+        return FindNeedle(utf8, exactNeedles_.first(), from, false);
+    return FindNeedle(utf8, foldedNeedle_, from, true);
 }
 
 QString TLineMatcher::Replaced(const QString& line, const QString& replacement, int& count) {
@@ -356,17 +566,19 @@ QString TLineMatcher::Replaced(const QString& line, const QString& replacement, 
 }
 
 bool TLineMatcher::MayMatch(const QByteArray& bytes) const {
-    if (regex_ || HasUtf16Mark(bytes))
+    if (!needle_ || HasUtf16Mark(bytes))
         return true;
     if (!exactNeedles_.isEmpty()) {
-        return std::any_of(exactNeedles_.begin(), exactNeedles_.end(),
-                           [&](const QByteArray& needle) { return bytes.contains(needle); });
+        return std::any_of(
+            exactNeedles_.begin(), exactNeedles_.end(),
+            [&](const QByteArray& needle) { return FindNeedle(bytes, needle, 0, false) >= 0; });
     }
-    const bool high = HasHighByte(bytes);
     // Folded text beyond ASCII is only ever matched by text beyond ASCII.
-    if (foldedNonAscii_ || (foldedAmbiguous_ && high))
-        return high;
-    return FindFolded(bytes, foldedNeedle_, 0) >= 0;
+    if (foldedNonAscii_)
+        return HasHighByte(bytes);
+    if (FindNeedle(bytes, foldedNeedle_, 0, true) >= 0)
+        return true;
+    return foldedAmbiguous_ && HasHighByte(bytes);
 }
 
 // ---- One file ----
@@ -387,7 +599,7 @@ bool IsBreak(char c) {
 qsizetype CountBreaks(QByteArrayView bytes) {
     const char* p = bytes.data();
     const qsizetype n = bytes.size();
-    qsizetype breaks = CountByte(bytes, '\n') + CountByte(bytes, '\r');
+    qsizetype breaks = CountBytes(bytes, '\n', '\r');
     for (const char* cr = p;
          (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(p + n - cr)))); ++cr) {
         if (cr + 1 < p + n && cr[1] == '\n')
@@ -463,11 +675,13 @@ TFileFindings SearchFileBytes(const QString& fileName, const QByteArray& bytes,
     QByteArrayView body(bytes);
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
-    if (HasUtf16Mark(bytes) || !body.isValidUtf8())
+    // Bytes below 0x80 alone are valid UTF-8, and far quicker to tell.
+    const bool highBytes = HasHighByte(body);
+    if (HasUtf16Mark(bytes) || (highBytes && !body.isValidUtf8()))
         return SearchFileLines(fileName, bytes, matcher);
     TFileFindings findings;
     findings.FileName = fileName;
-    SearchUtf8(findings, body, matcher, HasHighByte(bytes));
+    SearchUtf8(findings, body, matcher, highBytes);
     return findings;
 }
 
@@ -573,20 +787,67 @@ void TFindInFilesWorker::StartFind(const TFindInFilesOptions& options) {
 }
 
 void TFindInFilesWorker::StartReplace(const TFindInFilesOptions& options,
-                                      const QList<TFileFindings>& files,
-                                      const QHash<QByteArray, QString>& keepOut) {
-    Start([this, options, files, keepOut] { RunReplace(options, files, keepOut); });
+                                      const QList<TFileFindings>& files, TKeepOut keepOut) {
+    Start([this, options, files, keepOut = std::move(keepOut)] {
+        RunReplace(options, files, keepOut);
+    });
 }
+
+namespace {
+
+// A file the walk found, or a name it passed over with the reason.
+struct TWalkItem {
+    TWalkedFile File;
+    QString SkipReason;
+};
+
+// Reads and searches one file the walk found; SkipReason tells why it was passed over.
+TFileFindings SearchWalkedFile(const TWalkedFile& file, TLineMatcher& matcher) {
+    QByteArray bytes;
+    struct stat st {};
+    std::optional<QString> reason;
+    if (file.Size > FindInFilesMaxFileSize)
+        reason = QStringLiteral("It is larger than 64 MB.");
+    else
+        reason =
+            ReadFileAt(AT_FDCWD, file.RealPath.constData(), file.Device, file.Inode, bytes, st);
+    if (!reason && LooksBinary(bytes))
+        reason = QStringLiteral("It is a binary file.");
+    TFileFindings findings;
+    if (reason) {
+        findings.FileName = file.FileName;
+        findings.SkipReason = *reason;
+        return findings;
+    }
+    findings = SearchFileBytes(file.FileName, bytes, matcher);
+    findings.RealPath = file.RealPath;
+    findings.Device = file.Device;
+    findings.Inode = file.Inode;
+    return findings;
+}
+
+// Files go to the searching threads in batches of this many: enough to make handing them over
+// cheap, few enough that results show soon and every core stays busy to the end.
+constexpr qsizetype FilesPerBatch = 32;
+
+} // namespace
 
 void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
     TFilesTotals totals;
-    TLineMatcher matcher(options);
-    if (!matcher.Error().isEmpty()) {
-        totals.Error = matcher.Error();
+    if (const QString error = TLineMatcher(options).Error(); !error.isEmpty()) {
+        totals.Error = error;
         emit Finished(totals);
         return;
     }
-    TFolderWalk walk(options.Walk, cancel_);
+    // The walk stays on this thread; the files are read and searched on every core, and what
+    // they hold is reported in the order the walk found them.
+    QThreadPool pool;
+    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    pool.setThreadPriority(QThread::LowPriority);
+    using TBatchFindings = QList<TFileFindings>;
+    std::deque<std::future<TBatchFindings>> searching;
+    const size_t maxSearching = size_t(pool.maxThreadCount()) * 4;
+
     QList<TFileFindings> batch;
     QElapsedTimer sinceReport;
     sinceReport.start();
@@ -600,47 +861,77 @@ void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
         emit Progress(totals.FilesSearched, current);
         sinceReport.restart();
     };
-    const auto skipped = [&](const QString& fileName, const QString& reason) {
-        ++totals.Skipped;
-        TFileFindings findings;
-        findings.FileName = fileName;
-        findings.SkipReason = reason;
-        batch << findings;
-        report(false);
-    };
-    const auto found = [&](const TWalkedFile& file) {
-        current = file.FileName;
-        QByteArray bytes;
-        struct stat st {};
-        std::optional<QString> reason;
-        if (file.Size > FindInFilesMaxFileSize)
-            reason = QStringLiteral("It is larger than 64 MB.");
-        else
-            reason =
-                ReadFileAt(AT_FDCWD, file.RealPath.constData(), file.Device, file.Inode, bytes, st);
-        if (!reason && LooksBinary(bytes))
-            reason = QStringLiteral("It is a binary file.");
-        if (reason) {
-            skipped(file.FileName, *reason);
-            return;
-        }
-        TFileFindings findings = SearchFileBytes(file.FileName, bytes, matcher);
-        if (!findings.SkipReason.isEmpty()) {
-            skipped(file.FileName, findings.SkipReason);
-            return;
-        }
-        ++totals.FilesSearched;
-        if (findings.Matches > 0) {
-            findings.RealPath = file.RealPath;
-            findings.Device = file.Device;
-            findings.Inode = file.Inode;
-            ++totals.FilesMatched;
-            totals.Matches += findings.Matches;
-            batch << findings;
+    const auto take = [&](TBatchFindings found) {
+        for (TFileFindings& findings : found) {
+            current = findings.FileName;
+            if (!findings.SkipReason.isEmpty()) {
+                ++totals.Skipped;
+                batch << std::move(findings);
+                continue;
+            }
+            ++totals.FilesSearched;
+            if (findings.Matches > 0) {
+                ++totals.FilesMatched;
+                totals.Matches += findings.Matches;
+                batch << std::move(findings);
+            }
         }
         report(false);
     };
-    if (walk.Root().isEmpty() || !walk.Run(found, skipped))
+    const auto collect = [&](bool all) {
+        while (!searching.empty() &&
+               (all || searching.size() >= maxSearching ||
+                searching.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready)) {
+            take(searching.front().get());
+            searching.pop_front();
+        }
+    };
+    QList<TWalkItem> items;
+    const auto submit = [&] {
+        if (items.isEmpty())
+            return;
+        auto task = std::make_shared<std::packaged_task<TBatchFindings()>>(
+            [this, &options, items = std::exchange(items, {})] {
+                TLineMatcher matcher(options);
+                TBatchFindings found;
+                for (const TWalkItem& item : items) {
+                    if (cancel_)
+                        break;
+                    if (item.SkipReason.isEmpty()) {
+                        found << SearchWalkedFile(item.File, matcher);
+                        continue;
+                    }
+                    TFileFindings skipped;
+                    skipped.FileName = item.File.FileName;
+                    skipped.SkipReason = item.SkipReason;
+                    found << skipped;
+                }
+                return found;
+            });
+        searching.push_back(task->get_future());
+        pool.start([task] { (*task)(); });
+        collect(false);
+    };
+    const auto add = [&](TWalkItem item) {
+        items << std::move(item);
+        if (items.size() >= FilesPerBatch)
+            submit();
+    };
+    TFolderWalk walk(options.Walk, cancel_);
+    const bool walked =
+        !walk.Root().isEmpty() && walk.Run(
+                                      [&](const TWalkedFile& file) {
+                                          add({file, {}});
+                                      },
+                                      [&](const QString& fileName, const QString& reason) {
+                                          TWalkItem item;
+                                          item.File.FileName = fileName;
+                                          item.SkipReason = reason;
+                                          add(std::move(item));
+                                      });
+    submit();
+    collect(true);
+    if (!walked)
         totals.Error = QStringLiteral("The folder \"%1\" cannot be read.").arg(options.Walk.Folder);
     report(true);
     totals.Cancelled = cancel_;
@@ -648,7 +939,7 @@ void TFindInFilesWorker::RunFind(TFindInFilesOptions options) {
 }
 
 void TFindInFilesWorker::RunReplace(TFindInFilesOptions options, QList<TFileFindings> files,
-                                    QHash<QByteArray, QString> keepOut) {
+                                    TKeepOut keepOut) {
     TFilesTotals totals;
     TLineMatcher matcher(options);
     if (!matcher.Error().isEmpty()) {
@@ -663,8 +954,8 @@ void TFindInFilesWorker::RunReplace(TFindInFilesOptions options, QList<TFileFind
         TFileFindings done = file;
         done.Rows.clear();
         done.Matches = 0;
-        if (keepOut.contains(file.RealPath)) {
-            done.SkipReason = keepOut.value(file.RealPath);
+        if (const auto reason = keepOut ? keepOut(file) : std::nullopt) {
+            done.SkipReason = *reason;
         } else {
             try {
                 done.Matches = ReplaceInFile(file, options, matcher);

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -50,7 +51,7 @@ public:
     // files of a site go by without being read into lines.
     bool MayMatch(const QByteArray& bytes) const;
     // Whether NextCandidate can pick the lines of UTF-8 text that may hold a match (a plain
-    // pattern whose byte form every match shows).
+    // pattern, or a required part of an expression, whose byte form every match shows).
     bool PicksCandidates(bool highBytes) const;
     // Where in UTF-8 bytes, at or after `from`, the next possible match begins; -1 for none.
     qsizetype NextCandidate(QByteArrayView utf8, qsizetype from) const;
@@ -60,7 +61,10 @@ private:
     TGlyphEditSearch engine_;
     QRegularExpression expression_;
     QString error_;
-    // Byte forms of a plain pattern for the quick test.
+    // Shorter required parts of an expression would pick most lines of a file.
+    static constexpr qsizetype MinRequiredLiteral = 3;
+    bool needle_ = false; // every match shows one of the byte forms below
+    // Byte forms of a plain pattern, or of a required part of an expression, for the quick test.
     QList<QByteArray> exactNeedles_; // UTF-8 and Windows-1252 forms (match case)
     QByteArray foldedNeedle_;        // ASCII lower-case form (ignoring case), empty when none
     bool foldedAmbiguous_ = false;   // some non-ASCII character folds onto the needle's letters
@@ -96,18 +100,17 @@ class TFindInFilesWorker : public QObject {
     Q_OBJECT
 
 public:
-    // A file not to be changed, with the reason the results give.
-    using TKeepOut =
-        std::function<std::optional<QString>(const QString& fileName, const QByteArray& realPath)>;
+    // Why a file must not be changed now, asked just before it is; nothing when it may be.
+    using TKeepOut = std::function<std::optional<QString>(const TFileFindings& file)>;
 
     explicit TFindInFilesWorker(QObject* parent = nullptr);
     ~TFindInFilesWorker() override;
 
     void StartFind(const TFindInFilesOptions& options);
     // Replaces in each file as it is on disk now (it is read again), passing over the files
-    // keepOut names.
+    // keepOut names a reason for. keepOut runs on the worker thread.
     void StartReplace(const TFindInFilesOptions& options, const QList<TFileFindings>& files,
-                      const QHash<QByteArray, QString>& keepOut);
+                      TKeepOut keepOut);
     void Cancel();
     bool Running() const;
     // Waits for the worker thread to end (after Cancel, it ends at the next file).
@@ -121,8 +124,7 @@ signals:
 private:
     void Start(std::function<void()> work);
     void RunFind(TFindInFilesOptions options);
-    void RunReplace(TFindInFilesOptions options, QList<TFileFindings> files,
-                    QHash<QByteArray, QString> keepOut);
+    void RunReplace(TFindInFilesOptions options, QList<TFileFindings> files, TKeepOut keepOut);
 
     std::atomic_bool cancel_{false};
     std::unique_ptr<QThread> thread_;

@@ -8,18 +8,14 @@
 
 #include "common/AppHelpers.h"
 #include "common/FileUtils.h"
-#include "common/Paths.h"
 #include "common/Prompts.h"
 #include "editor/TGlyphEditView.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -53,6 +49,7 @@ void TFormGlyphon::ConnectFindInFilesCommands() {
     PageControl->addTab(TSFindResults, "Find Results");
     PageControl->setTabVisible(PageControl->indexOf(TSFindResults), false);
 
+    ModifiedFiles = std::make_unique<TModifiedFilesRegistry>();
     FindInFilesWorker = new TFindInFilesWorker(this);
     connect(FindInFilesWorker, &TFindInFilesWorker::Found, this,
             [this](const QList<TFileFindings>& batch) { FindInFilesFound(batch); });
@@ -72,27 +69,10 @@ void TFormGlyphon::ConnectFindInFilesCommands() {
             });
 
     // The rows' menu offers the file in a new window too, as File > Open New Window does.
-    QTreeWidget* tree = FindResults->TreeResults;
-    tree->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
-        QTreeWidgetItem* item = tree->itemAt(at);
-        if (!item)
-            return;
-        QTreeWidgetItem* row = item->parent() || item->childCount() == 0 ? item : item->child(0);
-        const QString fileName = row->data(0, Qt::UserRole).toString();
-        const int line = row->data(0, Qt::UserRole + 1).toInt();
-        const int column = row->data(0, Qt::UserRole + 2).toInt();
-        if (line <= 0)
-            return;
-        QMenu menu(tree);
-        QAction* open = menu.addAction("&Open");
-        QAction* newWindow = menu.addAction("Open in &New Window");
-        QAction* chosen = menu.exec(tree->viewport()->mapToGlobal(at));
-        if (chosen)
-            RunCommand(
-                [&] { FindResultsRowActivated(fileName, line, column, chosen == newWindow); });
-        Q_UNUSED(open);
-    });
+    connect(FindResults, &TResultsPane::RowActivatedInNewWindow, this,
+            [this](const QString& fileName, int line, int column) {
+                RunCommand([&] { FindResultsRowActivated(fileName, line, column, true); });
+            });
 
     const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
         connect(item, &QAction::triggered, this,
@@ -233,12 +213,19 @@ void TFormGlyphon::ButtonReplaceCheckedClick() {
                            Counted(int(files.size()), "file", "files"))))
         return;
 
-    // A document with unsaved changes would overwrite the replacement, or lose its own.
-    QHash<QByteArray, QString> keepOut;
-    const QString document = QFileInfo(DocumentFileName).canonicalFilePath();
-    if (GlyphEdit.Modified() && QFileInfo(DocumentFileName).isAbsolute() && !document.isEmpty())
-        keepOut.insert(QFile::encodeName(document),
-                       QStringLiteral("It is open with unsaved changes in a window."));
+    // A document with unsaved changes, here or in another window, would overwrite the
+    // replacement or lose its own changes. The other windows are asked just before each file.
+    QByteArray document;
+    if (GlyphEdit.Modified() && QFileInfo(DocumentFileName).isAbsolute())
+        document = QFile::encodeName(QFileInfo(DocumentFileName).canonicalFilePath());
+    const auto keepOut = [document, registry = TModifiedFilesRegistry::DefaultFolder()](
+                             const TFileFindings& file) -> std::optional<QString> {
+        if ((!document.isEmpty() && file.RealPath == document) ||
+            TModifiedFilesRegistry::Holds(TModifiedFilesRegistry::List(registry), file.RealPath,
+                                          file.Device, file.Inode))
+            return QStringLiteral("It is open with unsaved changes in a window.");
+        return std::nullopt;
+    };
 
     replacingInFiles_ = true;
     FindResults->Clear(QFileInfo(options.Walk.Folder).canonicalFilePath());
@@ -254,14 +241,7 @@ void TFormGlyphon::FindResultsRowActivated(const QString& fileName, int line, in
     if (line <= 0)
         return;
     if (newWindow) {
-        if (MIStayOnTop->isChecked())
-            MIStayOnTop->trigger();
-        const QString program =
-            NewWindowProgram.isEmpty() ? QCoreApplication::applicationFilePath() : NewWindowProgram;
-        const QStringList arguments = {
-            "-CaretX", QString::number(column), "-CaretY", QString::number(line), "--", fileName};
-        if (!QProcess::startDetached(program, arguments, ProgramFolder()))
-            RaiseError(QStringLiteral("Cannot start \"%1\".").arg(program));
+        OpenPlaceInNewWindow(fileName, line, column);
         return;
     }
     if (!IsDocumentFile(fileName)) {

@@ -66,6 +66,10 @@ void TFormGlyphon::ConnectLinkCheckCommands() {
             [this](const QString& fileName, int line, int column) {
                 RunCommand([&] { LinkResultsRowActivated(fileName, line, column); });
             });
+    connect(LinkResults, &TResultsPane::RowActivatedInNewWindow, this,
+            [this](const QString& fileName, int line, int column) {
+                RunCommand([&] { OpenPlaceInNewWindow(fileName, line, column); });
+            });
     connect(LinkResults, &TResultsPane::CancelRequested, this, [this] {
         if (linkCheck_)
             linkCheck_->Cancel = true;

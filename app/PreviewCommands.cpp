@@ -285,6 +285,11 @@ void TFormGlyphon::ScheduleLivePreview() {
 void TFormGlyphon::LivePreviewTimerTimer() {
     if (!MILivePreview->isChecked() || !PreviewShowsBrowser())
         return;
+    // Nobody sees a minimised window's page: building it would only take time from the typing.
+    if (isMinimized()) {
+        livePreviewWaiting_ = true;
+        return;
+    }
     // A text that cannot be shown yet (an include being typed) is said in the status bar: an
     // error box would take the keyboard from the typing.
     try {

@@ -542,6 +542,9 @@ bool TFormGlyphon::event(QEvent* e) {
     } else if (e->type() == QEvent::WindowActivate) {
         RunCommand([this] { FormActivate(); });
         CheckDocumentOnDiskWhenIdle();
+    } else if (e->type() == QEvent::WindowStateChange && livePreviewWaiting_ && !isMinimized()) {
+        livePreviewWaiting_ = false;
+        ScheduleLivePreview();
     }
     return QMainWindow::event(e);
 }
@@ -627,6 +630,8 @@ void TFormGlyphon::ShowModified() {
     SetFileCaption(this, DocumentFileName, modified);
     if (QLabel* panel = StatusPanel(StatusBar, ModifiedPanel))
         panel->setText(modified ? QStringLiteral("Modified") : QString());
+    if (ModifiedFiles)
+        ModifiedFiles->Note(DocumentFileName, modified);
 }
 
 // Extensions are tried, and colours stored at exit, in this order: the window's own order with

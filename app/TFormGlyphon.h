@@ -3,6 +3,7 @@
 #include "app/FindInFiles.h"
 #include "app/LinkChecker.h"
 #include "app/MarkupContext.h"
+#include "app/ModifiedFilesRegistry.h"
 #include "app/TBMRUList.h"
 #include "app/TCompletionPopup.h"
 #include "common/FormStorage.h"
@@ -323,6 +324,8 @@ public:
     // Starts the refresh timer again when Live Preview is on and the browser shows.
     void ScheduleLivePreview();
     void LivePreviewTimerTimer();
+    // A refresh fell due while the window was minimised: it runs once the window shows again.
+    bool livePreviewWaiting_ = false;
     // Text in the document's encoding, as Save would write it.
     QByteArray DocumentBytes(const QString& text) const;
     void MIPreviewInBrowserClick();
@@ -378,6 +381,10 @@ public:
     TTBMRUList TBMRUList;
     // The program Open New Window starts; the running program when empty.
     QString NewWindowProgram;
+    // Starts the program as a new window with these arguments; raises when it cannot start.
+    void StartNewWindow(const QStringList& arguments);
+    // Opens a file in a new window with the caret at a place (1-based).
+    void OpenPlaceInNewWindow(const QString& fileName, int line, int column);
 
     // Whether fileName is the file of the open document.
     bool IsDocumentFile(const QString& fileName) const;
@@ -425,6 +432,8 @@ public:
     // change, both by this one rule (and Tidy HTML only for more than blanks).
     bool DocumentCanBeRewritten() const;
     void EnableRewriteCommands();
+    // Tells the program's other windows which file this one holds with unsaved changes.
+    std::unique_ptr<TModifiedFilesRegistry> ModifiedFiles;
     // ---- Crash recovery (RecoveryCommands.cpp) ----
     // Keeps the unsaved document where a crash cannot take it.
     std::unique_ptr<TGlyphRecoveryJournal> RecoveryJournal;

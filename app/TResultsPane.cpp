@@ -1,11 +1,13 @@
 #include "app/TResultsPane.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -154,18 +156,47 @@ TResultsPane::TResultsPane(QWidget* parent) : QWidget(parent) {
     layout->addLayout(top);
     layout->addWidget(TreeResults, 1);
 
-    connect(TreeResults, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        // A group row stands for its first listed row.
-        if (!item->parent() && item->childCount() > 0)
-            item = item->child(0);
-        if (!item->parent())
-            return;
-        emit RowActivated(item->data(0, RoleFile).toString(), item->data(0, RoleLine).toInt(),
-                          item->data(0, RoleColumn).toInt());
+    connect(TreeResults, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { EmitPlace(item, false); });
+
+    PopupMenuResults = new QMenu(this);
+    PopupMenuResults->setObjectName("PopupMenuResults");
+    PMOpen = PopupMenuResults->addAction("&Open");
+    PMOpen->setObjectName("PMOpen");
+    PMOpenNewWindow = PopupMenuResults->addAction("Open in &New Window");
+    PMOpenNewWindow->setObjectName("PMOpenNewWindow");
+    connect(PMOpen, &QAction::triggered, this, [this] { EmitPlace(menuRow_, false); });
+    connect(PMOpenNewWindow, &QAction::triggered, this, [this] { EmitPlace(menuRow_, true); });
+    TreeResults->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeResults, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        menuRow_ = PlaceRow(TreeResults->itemAt(at));
+        // A row about a whole file (one passed over) has no place to open.
+        if (menuRow_ && menuRow_->data(0, RoleLine).toInt() > 0)
+            PopupMenuResults->popup(TreeResults->viewport()->mapToGlobal(at));
     });
 }
 
+QTreeWidgetItem* TResultsPane::PlaceRow(QTreeWidgetItem* item) {
+    if (item && !item->parent() && item->childCount() > 0)
+        item = item->child(0);
+    return item && item->parent() ? item : nullptr;
+}
+
+void TResultsPane::EmitPlace(QTreeWidgetItem* item, bool newWindow) {
+    item = PlaceRow(item);
+    if (!item)
+        return;
+    const QString fileName = item->data(0, RoleFile).toString();
+    const int line = item->data(0, RoleLine).toInt();
+    const int column = item->data(0, RoleColumn).toInt();
+    if (newWindow)
+        emit RowActivatedInNewWindow(fileName, line, column);
+    else
+        emit RowActivated(fileName, line, column);
+}
+
 void TResultsPane::Clear(const QString& baseFolder) {
+    menuRow_ = nullptr;
     TreeResults->clear();
     groups_.clear();
     order_.clear();

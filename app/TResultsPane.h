@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QWidget>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -31,7 +33,8 @@ TResultRow ResultExcerpt(TResultRow row, const QString& line, int matchStart, in
 // A list of results grouped by file, as Find in Files and the link checker show them: one
 // group row per file with its count, under it a row per result with the file, line, column
 // and the line (or a reason) with the match marked. Activating a row (double-click or Enter)
-// emits RowActivated with its place; rows about a whole file (line 0) name line 0.
+// emits RowActivated with its place; rows about a whole file (line 0) name line 0. The rows'
+// menu offers the same, or the place in a new window (RowActivatedInNewWindow).
 class TResultsPane : public QWidget {
     Q_OBJECT
 
@@ -74,12 +77,19 @@ public:
     QProgressBar* ProgressBarBusy = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QTreeWidget* TreeResults = nullptr;
+    QMenu* PopupMenuResults = nullptr;
+    QAction* PMOpen = nullptr;
+    QAction* PMOpenNewWindow = nullptr;
 
 signals:
     void RowActivated(const QString& fileName, int line, int column);
+    void RowActivatedInNewWindow(const QString& fileName, int line, int column);
     void CancelRequested();
 
 private:
+    // The row a group row stands for (its first listed row), or null for a row with no place.
+    static QTreeWidgetItem* PlaceRow(QTreeWidgetItem* item);
+    void EmitPlace(QTreeWidgetItem* item, bool newWindow);
     QString ShownName(const QString& fileName) const;
     void UpdateGroupCaption(QTreeWidgetItem* group) const;
 
@@ -89,4 +99,5 @@ private:
     int rowCount_ = 0;
     int hiddenRows_ = 0;
     bool checkable_ = false;
+    QTreeWidgetItem* menuRow_ = nullptr; // the row the menu was opened on
 };

@@ -8,6 +8,7 @@
 #include "net/DialogDriver.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
+#include "support/TestProgram.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr int kStartDeadlineMs = 20000;
 // A batch reaches the disk at most 2 s after the last edit; the rest is slack for a busy
 // machine.
 constexpr int kJournalDeadlineMs = 2000 + 1500;
@@ -38,46 +38,6 @@ QString RecoveryFolder() {
 QStringList Journals() {
     return QDir(RecoveryFolder()).entryList({"*.journal"}, QDir::Files);
 }
-
-// The program in a process of its own, driven through its test entry's commands.
-class TProgram {
-public:
-    explicit TProgram(const QStringList& args) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process_.setProcessEnvironment(env);
-        process_.start(GLYPHON_EXECUTABLE, args);
-        process_.waitForStarted();
-    }
-    ~TProgram() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    // Sends a command and waits for its answer: its line, or nothing when none came.
-    QString Command(const QString& command) {
-        process_.write((command + "\n").toUtf8());
-        const bool answered = QTest::qWaitFor(
-            [&] {
-                output_ += process_.readAllStandardOutput();
-                return output_.contains('\n') || process_.state() != QProcess::Running;
-            },
-            kStartDeadlineMs);
-        if (!answered || !output_.contains('\n'))
-            return {};
-        const qsizetype end = output_.indexOf('\n');
-        const QString line = QString::fromUtf8(output_.left(end));
-        output_.remove(0, end + 1);
-        return line;
-    }
-    pid_t Pid() const { return pid_t(process_.processId()); }
-    QProcess& Process() { return process_; }
-
-private:
-    QProcess process_;
-    QByteArray output_;
-};
 
 class CrashRecovery : public ::testing::Test {
 protected:
@@ -130,7 +90,7 @@ TEST_F(CrashRecovery, TextTypedBeforeAKillIsOfferedAndRecoveredAtTheNextStart) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name.toStdString());
-        TProgram program(c.Args);
+        TProgram program(GLYPHON_EXECUTABLE, c.Args);
         ASSERT_EQ(program.Command("type typed: "), "typed");
         // The typing is on disk within the promised time, while the program still runs.
         ASSERT_TRUE(QTest::qWaitFor([] { return Journals().size() == 1; }, kJournalDeadlineMs));
@@ -200,7 +160,7 @@ TEST_F(CrashRecovery, ATerminationSignalKeepsTextAndSettingsAndEndsWithoutAsking
     for (const int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         QFile::remove(settings);
-        TProgram program({file});
+        TProgram program(GLYPHON_EXECUTABLE, {file});
         ASSERT_EQ(program.Command("type typed: "), "typed");
         ::kill(program.Pid(), signal);
         ASSERT_TRUE(program.Process().waitForFinished(kSignalDeadlineMs))
@@ -220,7 +180,7 @@ TEST_F(CrashRecovery, ATerminationSignalKeepsTextAndSettingsAndEndsWithoutAsking
 
 TEST_F(CrashRecovery, AFullDiskPausesTheJournalWhichKeepsItsWholeBatchesAndResumes) {
     const QString paused = "Recovery is paused: the disk is full or cannot be written.";
-    TProgram program({});
+    TProgram program(GLYPHON_EXECUTABLE, {});
     ASSERT_EQ(program.Command("type first words"), "typed");
     ASSERT_EQ(program.Command("flush"), "flushed Untitled.htm");
     ASSERT_EQ(Journals().size(), 1);

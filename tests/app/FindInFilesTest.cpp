@@ -3,19 +3,27 @@
 #include "app/TFormGlyphon.h"
 
 #include "app/FindInFiles.h"
+#include "app/ModifiedFilesRegistry.h"
+#include "app/TFormCheckLinks.h"
 #include "app/TFormFindInFiles.h"
 #include "app/TResultsPane.h"
 #include "support/MainWindowStart.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestProgram.h"
+#include "tests/support/WaitFor.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -301,19 +309,40 @@ TEST(FindInFiles, FindsAndReplacesAcrossAFolderAsOpenReadsAndSaveWritesEachFile)
 TEST(FindInFiles, Utf8IsSearchedAsTheLineStoreReadsIt) {
     const unsigned seed = 20261210;
     std::mt19937 random(seed);
-    const QByteArray pieces[] = {"a", "b",  "k",  "K",    "\xE2\x84\xAA", "\xC3\xA9",
-                                 " ", "\r", "\n", "\r\n", "ab",           "\xEF\xBB\xBF"};
+    const QByteArray pieces[] = {"a",   "b",   "k",  "K",    "\xE2\x84\xAA", "\xC3\xA9",
+                                 " ",   "\r",  "\n", "\r\n", "ab",           "\xEF\xBB\xBF",
+                                 "abc", "ABC", "s",  "S",    "\xC5\xBF",     ".",
+                                 "c",   "x",   "kss"};
     struct {
         const char* Text;
         bool Regex, MatchCase, WholeWords;
-    } const searches[] = {{"ab", false, false, false}, {"k", false, false, false},
-                          {"K", false, true, false},   {"\xC3\xA9", false, false, true},
-                          {"a b", false, true, false}, {"a+b|^k", true, false, false}};
+    } const searches[] = {{"ab", false, false, false},
+                          {"k", false, false, false},
+                          {"K", false, true, false},
+                          {"\xC3\xA9", false, false, true},
+                          {"a b", false, true, false},
+                          {"a+b|^k", true, false, false},
+                          // Expressions are looked for by a part every match holds: the parts
+                          // around optional atoms, groups, classes and ignored case.
+                          {"abc+k", true, false, false},
+                          {"kssa*", true, false, false},
+                          {"\\babc\\b", true, true, false},
+                          {"a(b)c?abc", true, false, true},
+                          {"[ab]\\s*abc{2}", true, false, false},
+                          {"x{0,2}abc", true, true, false},
+                          {"ab\\.c", true, false, false},
+                          {"(?i)ABCk", true, true, false},
+                          {"abc|x", true, true, false},
+                          {"a\\Qbc\\E", true, true, false},
+                          {"AB(?=C)C", true, true, false},
+                          {"ab[c]+abc", true, false, false}};
+    std::vector<int> found(std::size(searches));
     for (int round = 0; round < 400; ++round) {
         QByteArray bytes = random() % 4 == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
         for (int n = int(random() % 40); n > 0; --n)
             bytes += pieces[random() % std::size(pieces)];
-        for (const auto& s : searches) {
+        for (size_t k = 0; k < std::size(searches); ++k) {
+            const auto& s = searches[k];
             TFindInFilesOptions options;
             options.Text = QString::fromUtf8(s.Text);
             options.RegularExpression = s.Regex;
@@ -322,12 +351,225 @@ TEST(FindInFiles, Utf8IsSearchedAsTheLineStoreReadsIt) {
             TLineMatcher matcher(options);
             const auto quick = SearchFileBytes("f", bytes, matcher);
             const auto stored = SearchFileLines("f", bytes, matcher);
-            ASSERT_EQ(quick.Matches, stored.Matches) << "seed " << seed << " round " << round;
+            ASSERT_EQ(quick.Matches, stored.Matches)
+                << s.Text << " seed " << seed << " round " << round;
+            found[k] += stored.Matches;
             for (qsizetype i = 0; i < quick.Rows.size(); ++i) {
                 ASSERT_EQ(quick.Rows[i].Line, stored.Rows[i].Line) << "round " << round;
                 ASSERT_EQ(quick.Rows[i].Column, stored.Rows[i].Column) << "round " << round;
                 ASSERT_EQ(quick.Rows[i].Text, stored.Rows[i].Text) << "round " << round;
             }
         }
+    }
+    // Every search met text it matches, or the comparison proved little.
+    for (size_t k = 0; k < std::size(searches); ++k)
+        EXPECT_GT(found[k], 0) << searches[k].Text;
+}
+
+// Which files the program's windows hold modified, as the folder of their entries tells it:
+// each window's own note, and what a hostile or stale folder holds instead.
+TEST(FindInFiles, TheModifiedFilesOfLiveWindowsAreKnownAndNothingElse) {
+    QTemporaryDir temp;
+    const QString folder = temp.filePath("registry");
+    const QString a = temp.filePath("a.html");
+    const QString b = temp.filePath("b.html");
+    WriteBytes(QFile::encodeName(a), "a\n");
+    WriteBytes(QFile::encodeName(b), "b\n");
+    const auto listed = [&] {
+        QStringList names;
+        for (const TModifiedFile& file : TModifiedFilesRegistry::List(folder)) {
+            struct stat st {};
+            // The entry names the file both by its path and by its identity.
+            EXPECT_EQ(::stat(file.RealPath.constData(), &st), 0);
+            EXPECT_TRUE(st.st_dev == file.Device && st.st_ino == file.Inode);
+            names << QFileInfo(QFile::decodeName(file.RealPath)).fileName();
+        }
+        names.sort();
+        return names;
+    };
+    const auto entries = [&] {
+        return QDir(folder).entryList({"*.entry"}, QDir::Files | QDir::System);
+    };
+    struct {
+        const char* Name;
+        std::function<void(TModifiedFilesRegistry& one, TModifiedFilesRegistry& two)> Act;
+        QStringList Listed;
+    } const cases[] = {
+        {"modified documents of two windows",
+         [&](auto& one, auto& two) {
+             one.Note(a, true);
+             two.Note(b, true);
+         },
+         {"a.html", "b.html"}},
+        {"saved, untitled and vanished documents hold none",
+         [&](auto& one, auto& two) {
+             one.Note(a, true);
+             one.Note(a, false);
+             two.Note("Untitled.htm", true);
+             two.Note(temp.filePath("gone.html"), true);
+         },
+         {}},
+        {"another document in the same window",
+         [&](auto& one, auto&) {
+             one.Note(a, true);
+             one.Note(b, true);
+         },
+         {"b.html"}},
+        {"an entry its process left behind is removed",
+         [&](auto& one, auto&) {
+             one.Note(a, true);
+             const QString entry = entries().value(0);
+             ASSERT_FALSE(entry.isEmpty());
+             // A copy nobody locks, as an ended process leaves its entry.
+             ASSERT_TRUE(QFile::copy(folder + '/' + entry, folder + "/1-stale.entry"));
+             one.Note(a, false);
+             ASSERT_EQ(entries(), QStringList{"1-stale.entry"});
+         },
+         {}},
+        {"garbled entries, links and pipes are passed over",
+         [&](auto& one, auto&) {
+             one.Note(b, true);
+             WriteBytes(QFile::encodeName(folder + "/garbled.entry"),
+                        "glyphon-modified 1\nx y\n/a\n");
+             WriteBytes(QFile::encodeName(folder + "/short.entry"), "glyphon");
+             WriteBytes(QFile::encodeName(folder + "/big.entry"), QByteArray(1 << 20, '\n'));
+             ASSERT_EQ(::symlink(QFile::encodeName(folder + '/' + entries().value(0)).constData(),
+                                 QFile::encodeName(folder + "/link.entry").constData()),
+                       0);
+             ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/pipe.entry").constData(), 0600), 0);
+         },
+         {"b.html"}},
+        {"a folder others may write to is not trusted",
+         [&](auto& one, auto&) {
+             one.Note(a, true);
+             ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QDir(folder).removeRecursively();
+        {
+            TModifiedFilesRegistry one(folder);
+            TModifiedFilesRegistry two(folder);
+            c.Act(one, two);
+            EXPECT_EQ(listed(), c.Listed);
+        }
+        EXPECT_FALSE(QFile::exists(folder + "/1-stale.entry"));
+        // Windows that go take their entries with them.
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        EXPECT_TRUE(listed().isEmpty());
+    }
+}
+
+// Replace in Files passes over a file that another window of the program, running as a process
+// of its own, holds with unsaved changes; once that window is gone, the file is replaced in.
+TEST(FindInFiles, ReplaceSkipsAFileModifiedInAnotherWindow) {
+    QTemporaryDir temp;
+    const QByteArray root = QFile::encodeName(QDir(temp.path()).canonicalPath());
+    WriteBytes(root + "/other.html", "key\n");
+    WriteBytes(root + "/free.html", "key\n");
+    TProgram other(GLYPHON_EXECUTABLE, {QFile::decodeName(root + "/other.html")});
+    ASSERT_EQ(other.Command("type typed "), "typed");
+    ASSERT_SOON(TModifiedFilesRegistry::List().size() == 1, kDeadlineMs);
+
+    auto form = StartMainWindow();
+    ScriptedPrompts prompts;
+    TResultsPane& pane = *form->FindResults;
+    const auto replace = [&] {
+        prompts.AnswerDialog([&](QDialog& dialog) {
+            auto& find = static_cast<TFormFindInFiles&>(dialog);
+            find.EditFolder->setText(QFile::decodeName(root));
+            find.EditFind->setText("key");
+            find.EditReplace->setText("door");
+            return int(QDialog::Accepted);
+        });
+        form->ClickMenuItem(form->MIReplaceInFiles);
+        ASSERT_SOON(!pane.Busy(), kDeadlineMs);
+        ASSERT_TRUE(form->ButtonReplaceChecked->isVisible());
+        prompts.AnswerButton(QMessageBox::Yes);
+        form->ButtonReplaceChecked->click();
+        ASSERT_SOON(!pane.Busy(), kDeadlineMs);
+    };
+    replace();
+    EXPECT_EQ(
+        ShownRows(pane, QFile::decodeName(root)),
+        QStringList({"free.html:0:0:1 replacement made.",
+                     "other.html:0:0:Skipped: It is open with unsaved changes in a window."}));
+    EXPECT_EQ(pane.Summary(), "1 replacement in 1 file; 1 skipped");
+    EXPECT_EQ(ReadBytes(root + "/other.html"), "key\n");
+
+    // A window killed leaves its entry behind, unlocked: it no longer keeps the file out.
+    ::kill(other.Pid(), SIGKILL);
+    ASSERT_TRUE(other.Process().waitForFinished());
+    replace();
+    EXPECT_EQ(ShownRows(pane, QFile::decodeName(root)),
+              QStringList({"other.html:0:0:1 replacement made."}));
+    EXPECT_EQ(ReadBytes(root + "/other.html"), "door\n");
+    EXPECT_TRUE(TModifiedFilesRegistry::List().isEmpty());
+}
+
+// The rows' menu of Find Results and of Links opens the place in a new window of the program,
+// as File > Open New Window starts it, with the caret at the place.
+TEST(FindInFiles, ResultRowsOpenTheirPlaceInANewWindowFromTheirMenu) {
+    QTemporaryDir temp;
+    const QByteArray root = QFile::encodeName(QDir(temp.path()).canonicalPath());
+    WriteBytes(root + "/page.html", "<p>key</p>\n  <a href=\"missing.html\">key</a>\n");
+    const QString page = QFile::decodeName(root + "/page.html");
+    const QByteArray report = root + "/arguments.txt";
+    // A stand-in for the program writes its arguments, one a line.
+    WriteBytes(root + "/glyphon-standin.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + report +
+                                                 ".part'\nmv '" + report + ".part' '" + report +
+                                                 "'\n");
+    ASSERT_EQ(::chmod((root + "/glyphon-standin.sh").constData(), 0700), 0);
+
+    auto form = StartMainWindow();
+    form->NewWindowProgram = QFile::decodeName(root + "/glyphon-standin.sh");
+    ScriptedPrompts prompts;
+    struct {
+        const char* Name;
+        std::function<TResultsPane*()> Run;
+        QString Arguments;
+    } const cases[] = {
+        {"Find Results",
+         [&] {
+             prompts.AnswerDialog([&](QDialog& dialog) {
+                 auto& find = static_cast<TFormFindInFiles&>(dialog);
+                 find.EditFolder->setText(QFile::decodeName(root));
+                 find.EditFind->setText("key");
+                 return int(QDialog::Accepted);
+             });
+             form->ClickMenuItem(form->MIFindInFiles);
+             return form->FindResults;
+         },
+         "-CaretX\n4\n-CaretY\n1\n--\n" + page + "\n"},
+        {"Links",
+         [&] {
+             prompts.AnswerDialog([&](QDialog& dialog) {
+                 static_cast<TFormCheckLinks&>(dialog).EditFolder->setText(QFile::decodeName(root));
+                 return int(QDialog::Accepted);
+             });
+             form->ClickMenuItem(form->MICheckLinks);
+             return form->LinkResults;
+         },
+         "-CaretX\n12\n-CaretY\n2\n--\n" + page + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ::unlink(report.constData());
+        TResultsPane* pane = c.Run();
+        ASSERT_SOON(!pane->Busy(), kDeadlineMs);
+        QTreeWidget* tree = pane->TreeResults;
+        ASSERT_GT(tree->topLevelItemCount(), 0);
+        QTreeWidgetItem* row = tree->topLevelItem(0)->child(0);
+        ASSERT_NE(row, nullptr);
+        tree->scrollToItem(row);
+        emit tree->customContextMenuRequested(tree->visualItemRect(row).center());
+        ASSERT_TRUE(pane->PopupMenuResults->isVisible());
+        pane->PMOpenNewWindow->trigger();
+        pane->PopupMenuResults->hide();
+        ASSERT_SOON(QFile::exists(QFile::decodeName(report)), kDeadlineMs);
+        EXPECT_EQ(QString::fromUtf8(ReadBytes(report)), c.Arguments);
+        EXPECT_EQ(form->DocumentFileName, "Untitled.htm") << "this window is untouched";
     }
 }

@@ -392,6 +392,18 @@ TEST_F(PreviewPane, LivePreviewFollowsTheTypingKeepingScrollAndFocus) {
     form->LivePreviewTimerTimer();
     EXPECT_TRUE(QTest::qWaitFor([&] { return shows("12started!", 1200); }, Deadline));
 
+    // A minimised window builds no page while it is minimised, and shows the text once it is
+    // shown again.
+    form->showMinimized();
+    ASSERT_TRUE(form->isMinimized());
+    const qsizetype loadsBefore = loads.size();
+    QTest::keyClicks(form->GlyphEditView, "3");
+    QTest::qWait(TFormGlyphon::LivePreviewDelayMs + 1000);
+    EXPECT_EQ(loads.size(), loadsBefore);
+    form->showNormal();
+    ASSERT_SOON(shows("123started!", 1200), Deadline);
+    form->GlyphEditView->setFocus();
+
     ScriptedPrompts prompts;
     const QUrl shown = form->EmbeddedWB->Location();
     form->GlyphEdit.SetCaretXY({1, 1});
