@@ -405,11 +405,11 @@ void TCustomGlyphEdit::RemoveDeleted(const TGlyphEditUndoItem& item) {
 // Rewritten lines, either way: the entry's characters and the lines' trade places, and the
 // inverse entry takes them over.
 void TCustomGlyphEdit::SwapLineTexts(const TGlyphEditUndoItem& item) {
-    lines_.ExchangeLineChars(item.LineTexts->Lines, item.LineTexts->Chars);
     TGlyphEditUndoItem inverse;
     inverse.Kind = item.Kind;
     inverse.Start = item.Start;
     inverse.End = item.End;
     inverse.LineTexts = item.LineTexts;
     RecordUndo(std::move(inverse));
+    lines_.ExchangeLineChars(item.LineTexts->Lines, item.LineTexts->Chars);
 }
