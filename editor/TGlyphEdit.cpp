@@ -51,6 +51,7 @@ void TCustomGlyphEdit::HookLines() {
     };
     lines_.OnLineChanged = [this](int index) { LineChanged(index); };
     lines_.OnLinesDeleted = [this](int index, int count) { LinesDeleted(index, count); };
+    lines_.OnLinesRewritten = [this](int index, int count) { LinesRewritten(index, count); };
     lines_.OnCleared = [this] { LinesCleared(); };
     lines_.OnLinesAboutToChange = [this](int index, int count) {
         if (replay_ == TReplay::None)
@@ -130,6 +131,13 @@ void TCustomGlyphEdit::LineChanged(int index) {
     InvalidateLines(index + 1, index + 1);
     if (OnLinesChanged)
         OnLinesChanged({TGlyphLinesChange::Changed, index, 1});
+}
+
+void TCustomGlyphEdit::LinesRewritten(int index, int count) {
+    textChangedInBracket_ = true;
+    InvalidateLines(index + 1, index + count);
+    if (OnLinesChanged)
+        OnLinesChanged({TGlyphLinesChange::Changed, index, count});
 }
 
 // Any edit leaves no selection behind.

@@ -77,6 +77,11 @@ public:
     bool HasSelection() const;
     QString SelectedText() const;
     void SetSelectedText(const QString& text);
+    // Gives each of the 0-based, ascending `lines` the characters at the same place of `chars`,
+    // as one change: one undo entry (in the open undo group) and one notification for each run
+    // of neighbouring lines. The texts go in as they are, neither trimmed nor padded, and hold no
+    // line breaks. Caret and selection stay; a read-only editor refuses it.
+    void RewriteLines(std::vector<int> lines, std::vector<TGlyphEditLineChars> chars);
     void SelectAll();
     TGlyphSelectionMode SelectionMode() const { return selectionMode_; }
     void SetSelectionMode(TGlyphSelectionMode mode);
@@ -220,6 +225,7 @@ private:
     void LinesDeleted(int index, int count);
     void LinesCleared();
     void LineChanged(int index);
+    void LinesRewritten(int index, int count);
     void BufferChangesEnded();
 
     // Small helpers.
@@ -258,6 +264,7 @@ private:
     // Undo recording.
     void AddUndo(TUndoChangeKind kind, TBufferCoord start, TBufferCoord end, const QString& text,
                  TGlyphSelectionMode mode, TGlyphEditorCommand command = ecNone);
+    void RecordUndo(TGlyphEditUndoItem item);
     void UndoListChanged();
     void NoteModified();
     void KeepModifiedAcrossClear();
@@ -271,6 +278,7 @@ private:
     void ReplaceRange(const TGlyphEditUndoItem& item, bool undo);
     void ReinsertDeleted(const TGlyphEditUndoItem& item);
     void RemoveDeleted(const TGlyphEditUndoItem& item);
+    void SwapLineTexts(const TGlyphEditUndoItem& item);
     void DropGroupBreaks(TGlyphEditUndoList& from, TGlyphEditUndoList& to);
 
     // Commands.

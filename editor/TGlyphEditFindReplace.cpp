@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -91,6 +92,27 @@ int WithoutTrailingSpaces(const QString& text, int end) {
     return end;
 }
 
+// `line` := the text with the matches at `hits` (1-based columns, ascending) replaced, and
+// without its trailing spaces when the editor trims them.
+void ReplacedLine(const QString& text, const QList<int>& hits, int s, const QString& replace,
+                  bool trims, QString& line) {
+    line.resize(0); // keeps the room of the line before
+    line.reserve(text.size() + hits.size() * (replace.size() - s));
+    qsizetype from = 0;
+    for (int p : hits) {
+        line.append(QStringView(text).mid(from, p - 1 - from));
+        line.append(replace);
+        from = p - 1 + s;
+    }
+    line.append(QStringView(text).mid(from));
+    if (trims)
+        line.truncate(WithoutTrailingSpaces(line, int(line.size())));
+}
+
+bool HasLineBreak(const QString& text) {
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 } // namespace
 
 TGlyphEditFindReplace::TGlyphEditFindReplace(TCustomGlyphEdit& edit) : edit_(edit) {}
@@ -170,15 +192,14 @@ bool TGlyphEditFindReplace::CanReplaceLineAtOnce() const {
 // line. A replacement also trims the line's trailing blanks (unless it only deletes), so
 // forwards a later match that stood in them is gone; backwards, a replacement that leaves
 // only blanks behind the text before it trims that text's trailing blanks in the same way.
-QList<int> TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line,
-                                                   const QString& replace, TRange& range,
-                                                   bool backward) const {
+void TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line, const QString& replace,
+                                             const QStringList& pieces, TRange& range,
+                                             bool backward, QList<int>& hits) const {
     const int s = static_cast<int>(engine_->Pattern().size());
     const int n = engine_->MatchCount();
     const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
-    const QStringList pieces = GlyphEditSplitPieces(replace);
     const int breaks = static_cast<int>(pieces.size()) - 1;
-    QList<int> hits;
+    hits.clear();
     if (backward) {
         int kept = static_cast<int>(text.size()); // the line's own text left before the changes
         bool nothingBehind = true;                // nothing after `kept` but trimmed blanks
@@ -195,7 +216,7 @@ QList<int> TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line
             kept = nothingBehind ? WithoutTrailingSpaces(text, p - 1) : p - 1;
         }
         std::reverse(hits.begin(), hits.end());
-        return hits;
+        return;
     }
     const int end = trims ? WithoutTrailingSpaces(text, static_cast<int>(text.size()))
                           : static_cast<int>(text.size());
@@ -219,7 +240,6 @@ QList<int> TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line
         shift += columnShift;
         current = after.Y;
     }
-    return hits;
 }
 
 // Replaces the line's matches in one pass: the text from the first match to the end of the
@@ -229,7 +249,9 @@ QList<int> TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line
 TGlyphEditFindReplace::TLineReplaced
 TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
                                          TRange& range, bool backward) {
-    const QList<int> hits = MatchesToReplace(text, line, replace, range, backward);
+    const QStringList pieces = GlyphEditSplitPieces(replace);
+    QList<int> hits;
+    MatchesToReplace(text, line, replace, pieces, range, backward, hits);
     if (hits.isEmpty())
         return {0, line};
     const int s = static_cast<int>(engine_->Pattern().size());
@@ -253,7 +275,6 @@ TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QS
         if (backward) {
             // The last replacement made backwards is the line's first; the caret stays
             // behind it.
-            const QStringList pieces = GlyphEditSplitPieces(replace);
             const int breaks = static_cast<int>(pieces.size()) - 1;
             edit_.SetCaretXYEx(
                 breaks == 0
@@ -271,6 +292,56 @@ TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QS
     if (current == range.End.Y && edit_.SelectionMode() != smColumn)
         edit_.SetSelectionActiveEnd(range.End);
     return {count, current};
+}
+
+// Replace all without prompting, for a replacement without line breaks: every line with
+// matches but the last one reached is rebuilt once and all of them are written as one change
+// (one undo entry, one notification for each run of neighbouring lines), so the work grows with
+// the matched lines and nothing else; lines without a match are not touched. The last line goes the
+// line-at-a-time way, which leaves the caret, the selection and the view as replacing one by one
+// does.
+int TGlyphEditFindReplace::ReplaceAllAtOnce(const QString& replace, TRange& range, bool backward) {
+    const int s = static_cast<int>(engine_->Pattern().size());
+    const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
+    std::vector<int> lines;
+    std::vector<TGlyphEditLineChars> chars;
+    int count = 0;
+    int lastLine = 0; // the latest line with matches, written last
+    QString lastText;
+    int lastCount = 0;
+    const QStringList pieces{replace}; // no line breaks: one piece
+    QList<int> hits;
+    const int step = backward ? -1 : 1;
+    for (int line = backward ? range.End.Y : range.Start.Y;
+         line >= range.Start.Y && line <= range.End.Y; line += step) {
+        const QString text = edit_.LineText(line);
+        if (engine_->FindAllInLine(text) == 0)
+            continue;
+        // Without line breaks only the range's last line moves the range, and that line is
+        // the last one reached: it is written below, the line-at-a-time way.
+        TRange probe = range;
+        MatchesToReplace(text, line, replace, pieces, probe, backward, hits);
+        if (hits.isEmpty())
+            continue;
+        if (lastLine > 0) {
+            lines.push_back(lastLine - 1);
+            chars.emplace_back(lastText);
+            count += lastCount;
+        }
+        lastLine = line;
+        ReplacedLine(text, hits, s, replace, trims, lastText);
+        lastCount = static_cast<int>(hits.size());
+    }
+    if (lastLine == 0)
+        return 0;
+    if (backward) {
+        std::reverse(lines.begin(), lines.end());
+        std::reverse(chars.begin(), chars.end());
+    }
+    edit_.RewriteLines(std::move(lines), std::move(chars));
+    const QString text = edit_.LineText(lastLine);
+    engine_->FindAllInLine(text);
+    return count + ReplaceLineAtOnce(text, lastLine, replace, range, backward).Count;
 }
 
 int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& replace,
@@ -302,6 +373,9 @@ int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& 
         if (!prompt)
             hold.OpenUndoGroup();
     }
+
+    if (replaceAll && !prompt && CanReplaceLineAtOnce() && !HasLineBreak(replace))
+        return ReplaceAllAtOnce(replace, range, backward);
 
     const int s = static_cast<int>(search.size());
     int count = 0;

@@ -76,10 +76,13 @@ private:
     };
 
     bool CanReplaceLineAtOnce() const;
-    QList<int> MatchesToReplace(const QString& text, int line, const QString& replace,
-                                TRange& range, bool backward) const;
+    // `pieces`: the replacement split at its line breaks.
+    void MatchesToReplace(const QString& text, int line, const QString& replace,
+                          const QStringList& pieces, TRange& range, bool backward,
+                          QList<int>& hits) const;
     TLineReplaced ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
                                     TRange& range, bool backward);
+    int ReplaceAllAtOnce(const QString& replace, TRange& range, bool backward);
 
     TCustomGlyphEdit& edit_;
     std::unique_ptr<TGlyphEditSearch> engine_;

@@ -268,7 +268,13 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
     if (!highlighter_)
         return;
     TGlyphEditStringList& lines = edit_.Lines();
-    if (change.Kind == TGlyphLinesChange::Changed) {
+    if (change.Kind == TGlyphLinesChange::Changed && change.Count > 1) {
+        // Lines rewritten whole: what their checkpoints marked is gone.
+        for (auto it = checkpoints_.begin(); it != checkpoints_.end(); ++it) {
+            if (it.key() >= change.Index && it.key() < change.Index + change.Count)
+                it->NoteUnknownEdit();
+        }
+    } else if (change.Kind == TGlyphLinesChange::Changed) {
         const auto points = checkpoints_.find(change.Index);
         if (points != checkpoints_.end()) {
             // An edit in place says where it fell; the checkpoints shift instead of comparing
@@ -294,7 +300,7 @@ void TGlyphEditHighlighting::LinesChanged(const TGlyphLinesChange& change) {
     switch (change.Kind) {
     case TGlyphLinesChange::Changed:
         from = i;
-        firstUnchanged = i + 1;
+        firstUnchanged = i + change.Count;
         break;
     case TGlyphLinesChange::Added:
     case TGlyphLinesChange::Inserted:

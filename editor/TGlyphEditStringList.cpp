@@ -288,6 +288,53 @@ void TGlyphEditStringList::SetLineChars(int i, TGlyphEditLineChars&& chars) {
     Fire(OnLineChanged, i);
 }
 
+void TGlyphEditStringList::ExchangeLineChars(const std::vector<int>& lines,
+                                             std::vector<TGlyphEditLineChars>& chars) {
+    if (lines.empty())
+        return;
+    Q_ASSERT(lines.size() == chars.size());
+    const int first = lines.front();
+    const int last = lines.back();
+    CheckIndex(first, LineCount());
+    CheckIndex(last, LineCount());
+    AboutToChange(first, last - first + 1);
+    ChangeBracket bracket(*this);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const int i = lines[k];
+        Q_ASSERT(k == 0 || i > lines[k - 1]);
+        TGlyphEditStringRec& rec = records_[i];
+        const int oldLength = ExpandedLengthOf(rec);
+        std::swap(rec.Chars, chars[k]);
+        ForgetOwnBreak(rec);
+        // The new length is worked out now, so that the longest line follows without a walk
+        // over every line afterwards.
+        ExpandRecord(rec);
+        const int length = ExpandedLengthOf(rec);
+        if (longestLineIndex_ < 0)
+            continue;
+        if (i == longestLineIndex_) {
+            if (oldLength < 0 || length < oldLength)
+                longestLineIndex_ = -1;
+        } else {
+            const int best = ExpandedLengthOf(records_[longestLineIndex_]);
+            if (length > best || (length == best && i < longestLineIndex_))
+                longestLineIndex_ = i;
+        }
+    }
+    lastLineEdit_ = {};
+    if (!OnLinesRewritten)
+        return;
+    // One notification for each run of neighbouring lines: the lines between two runs are
+    // unchanged, and a listener (the highlighting's re-scan) may stop at them.
+    for (std::size_t k = 0; k < lines.size();) {
+        std::size_t end = k + 1;
+        while (end < lines.size() && lines[end] == lines[end - 1] + 1)
+            ++end;
+        OnLinesRewritten(lines[k], int(end - k));
+        k = end;
+    }
+}
+
 void* TGlyphEditStringList::GetLineData(int i) const {
     const auto it = userData_.find(i);
     return it == userData_.end() ? nullptr : it->second;

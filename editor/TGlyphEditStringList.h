@@ -101,6 +101,8 @@ public:
     TLineNotify OnLineInserted;
     TIndexNotify OnLineChanged;
     TDeleteNotify OnLinesDeleted;
+    // Lines [index, index + count) were rewritten in place, their number unchanged.
+    TDeleteNotify OnLinesRewritten;
     TNotify OnCleared;
     // Before lines [index, index + count) are rewritten or removed; a count of 0: before lines
     // are inserted at index. Lets the editor note what the lines were, their breaks included.
@@ -134,6 +136,11 @@ public:
     const TLineEdit& LastLineEdit() const { return lastLineEdit_; }
     void SetLine(int i, const QString& s);
     void SetLine(int i, QStringView s);
+    // Gives each line of `lines` (0-based, ascending) the characters at the same place of
+    // `chars` and leaves the line's former characters there, as one change: one bracket, and one
+    // OnLinesRewritten for each run of neighbouring lines. Swapping them back undoes it exactly;
+    // a line that still points into a shared chunk moves over without a copy.
+    void ExchangeLineChars(const std::vector<int>& lines, std::vector<TGlyphEditLineChars>& chars);
     void* GetLineData(int i) const;
     void SetLineData(int i, void* d);
     int AppendLine(const QString& s);

@@ -382,6 +382,25 @@ void TCustomGlyphEdit::SetSelectedText(const QString& text) {
     ReplaceSelection(text, uckInsert);
 }
 
+void TCustomGlyphEdit::RewriteLines(std::vector<int> lines,
+                                    std::vector<TGlyphEditLineChars> chars) {
+    if (readOnly_ || lines.empty())
+        return;
+    TGlyphEditCommandScope scope(*this);
+    auto texts = std::make_shared<TGlyphEditLineTexts>();
+    texts->Lines = std::move(lines);
+    texts->Chars = std::move(chars);
+    // Recorded first, as every change is, so that listeners told of the lines see the text as
+    // modified; the entry takes the old characters in the exchange.
+    TGlyphEditUndoItem item;
+    item.Kind = uckLineTexts;
+    item.Start = {1, texts->Lines.front() + 1};
+    item.End = {1, texts->Lines.back() + 1};
+    item.LineTexts = texts;
+    RecordUndo(std::move(item));
+    lines_.ExchangeLineChars(texts->Lines, texts->Chars);
+}
+
 // ---- Clipboard ----
 
 bool TCustomGlyphEdit::PasteAvailable() const {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // What an undo entry undoes.
 enum TUndoChangeKind : std::uint8_t {
@@ -27,6 +28,9 @@ enum TUndoChangeKind : std::uint8_t {
     // Trailing spaces an editing command trimmed from a line it wrote; undoing puts them back,
     // so that undo restores the text exactly. It never moves the caret.
     uckTrailingSpaces,
+    // Lines rewritten in place as one change (replace all): reverting swaps the characters the
+    // entry holds with the lines' own, so one entry serves any number of lines.
+    uckLineTexts,
 };
 
 // Caret and selection around a change, so that undo and redo put them back as they were.
@@ -72,6 +76,14 @@ private:
 // Sets the own breaks of the lines from `first` on as `codes` say (TGlyphEditBreakSpan).
 void SetOwnLineBreaks(TGlyphEditStringList& lines, int first, const QByteArray& codes);
 
+// The lines a uckLineTexts entry rewrote (0-based, ascending) and the characters each one gets
+// when the entry is reverted. Lines loaded from a file keep pointing into their shared chunk
+// here, so the old text costs no copy.
+struct TGlyphEditLineTexts {
+    std::vector<int> Lines;
+    std::vector<TGlyphEditLineChars> Chars;
+};
+
 struct TGlyphEditUndoItem {
     TUndoChangeKind Kind = uckInsert;
     TGlyphSelectionMode SelectionMode = smNormal;
@@ -91,6 +103,8 @@ struct TGlyphEditUndoItem {
     TGlyphEditCaretState After;
     // Shared by the entries of one group; none when no line it reached had a break of its own.
     std::shared_ptr<const TGlyphEditBreakSpan> LineBreaks;
+    // A uckLineTexts entry's lines; reverting hands them on to the inverse entry.
+    std::shared_ptr<TGlyphEditLineTexts> LineTexts;
 };
 // A long list of entries (replace all makes two a line) grows by moving memory, not entries.
 Q_DECLARE_TYPEINFO(TGlyphEditUndoItem, Q_RELOCATABLE_TYPE);

@@ -40,6 +40,11 @@ void TCustomGlyphEdit::AddUndo(TUndoChangeKind kind, TBufferCoord start, TBuffer
     item.End = end;
     item.Text = text;
     item.Command = command;
+    RecordUndo(std::move(item));
+}
+
+void TCustomGlyphEdit::RecordUndo(TGlyphEditUndoItem item) {
+    const TUndoChangeKind kind = item.Kind;
     switch (replay_) {
     case TReplay::None:
         item.ChangeId = GlyphEditNewChangeId();
@@ -271,6 +276,9 @@ void TCustomGlyphEdit::RevertUndo(const TGlyphEditUndoItem& item) {
             InsertNormal(item.Start, item.Text, false);
             AddUndo(item.Kind, item.Start, item.End, item.Text, item.SelectionMode);
             break;
+        case uckLineTexts:
+            SwapLineTexts(item);
+            break;
         default:
             break;
         }
@@ -306,6 +314,9 @@ void TCustomGlyphEdit::RevertRedo(const TGlyphEditUndoItem& item) {
         case uckTrailingSpaces:
             RemoveRange(item.Start, item.End, smNormal, false);
             AddUndo(item.Kind, item.Start, item.End, item.Text, item.SelectionMode);
+            break;
+        case uckLineTexts:
+            SwapLineTexts(item);
             break;
         default:
             break;
@@ -389,4 +400,16 @@ void TCustomGlyphEdit::RemoveDeleted(const TGlyphEditUndoItem& item) {
         caret.X = 1;
     SetCaretXYEx(caret, false);
     SetSelectionAnchor(caret_);
+}
+
+// Rewritten lines, either way: the entry's characters and the lines' trade places, and the
+// inverse entry takes them over.
+void TCustomGlyphEdit::SwapLineTexts(const TGlyphEditUndoItem& item) {
+    TGlyphEditUndoItem inverse;
+    inverse.Kind = item.Kind;
+    inverse.Start = item.Start;
+    inverse.End = item.End;
+    inverse.LineTexts = item.LineTexts;
+    RecordUndo(std::move(inverse));
+    lines_.ExchangeLineChars(item.LineTexts->Lines, item.LineTexts->Chars);
 }

@@ -284,6 +284,18 @@ void TGlyphRecoveryJournal::LinesChanged(const TGlyphLinesChange& change) {
         needsSnapshot_ = true;
         break;
     case TGlyphLinesChange::Changed:
+        if (change.Count > MaxPendingEdits) {
+            // Many lines rewritten at once (replace all): the whole text, taken once when the
+            // batch is written, costs less than an edit for every line.
+            pending_.clear();
+            needsSnapshot_ = true;
+            break;
+        }
+        if (change.Count > 1) {
+            for (int i = change.Index; i < change.Index + change.Count; ++i)
+                pending_.append({'S', i, 1, {lines.GetLine(i)}});
+            break;
+        }
         if (!pending_.isEmpty() && pending_.last().Kind == 'S' &&
             pending_.last().Index == change.Index)
             pending_.last().Texts[0] = lines.GetLine(change.Index);

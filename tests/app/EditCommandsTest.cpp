@@ -96,6 +96,24 @@ std::string Str(const QString& text) {
     return text.toStdString();
 }
 
+// Lines "item n of the old list", every fifth one "item n" (nothing to replace there).
+QStringList OldList(int count) {
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << (i % 5 == 0 ? QStringLiteral("item %1")
+                             : QStringLiteral("item %1 of the old list"))
+                     .arg(i);
+    return lines;
+}
+
+// OldList with "old" replaced from line `first` to line `last`.
+QStringList NewList(int count, int first, int last) {
+    QStringList lines = OldList(count);
+    for (int i = first; i <= last; ++i)
+        lines[i - 1].replace("old", "new");
+    return lines;
+}
+
 class EditCommands : public ::testing::Test {
 protected:
     void SetUp() override { QGuiApplication::clipboard()->clear(); }
@@ -651,6 +669,24 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
          true,
          {"a-b-c", ""},
          "1 replacement"},
+        {"Replace All over thousands of lines from the caret",
+         OldList(5000),
+         {{1, 2001}, {1, 2001}},
+         "old",
+         "new",
+         false,
+         true,
+         NewList(5000, 2001, 5000),
+         "2400 replacements"},
+        {"Replace All over thousands of lines upward",
+         OldList(5000),
+         {{1, 2001}, {1, 2001}},
+         "old",
+         "new",
+         true,
+         true,
+         NewList(5000, 1, 2000),
+         "1600 replacements"},
     };
     for (const auto& c : cases) {
         auto form = StartMainWindow();
@@ -745,6 +781,39 @@ TEST_F(EditCommands, ReplaceAllIsOneUndoStep) {
     form->ClickMenuItem(form->MIRedo);
     form->ClickMenuItem(form->MIRedo);
     EXPECT_EQ(Lines(*form), replaced);
+}
+
+// Far more lines than the undo list holds entries: still one step each way, the step typed
+// before it stays, and the save point is kept through undo and redo.
+TEST_F(EditCommands, ReplaceAllOverManyLinesIsOneStepAndKeepsTheSavePoint) {
+    const QStringList text = OldList(20000);
+    auto form = StartMainWindow();
+    SetText(*form, text);
+    form->GlyphEdit.SetCaretXY({1, 1});
+    form->GlyphEdit.RunCommand(ecChar, u'x');
+    const QStringList typed = Lines(*form);
+
+    form->ClickMenuItem(form->MIReplace);
+    form->ReplaceDialog->SetFindText("old");
+    form->ReplaceDialog->SetReplaceText("new");
+    Click(form->ReplaceDialog->ButtonReplaceAll);
+    QStringList replaced = NewList(20000, 1, 20000);
+    replaced[0].prepend('x');
+    ASSERT_EQ(Lines(*form), replaced);
+    EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), "16000 replacements");
+    EXPECT_EQ(Selection(*form).Start.Y, 19999) << "the last match is the one shown";
+    EXPECT_TRUE(form->GlyphEdit.Modified());
+
+    form->GlyphEdit.SetModified(false); // as saving leaves it
+    form->ClickMenuItem(form->MIUndo);
+    EXPECT_EQ(Lines(*form), typed);
+    EXPECT_TRUE(form->GlyphEdit.Modified());
+    form->ClickMenuItem(form->MIUndo);
+    EXPECT_EQ(Lines(*form), text) << "the typing before it is a step of its own";
+    form->ClickMenuItem(form->MIRedo);
+    form->ClickMenuItem(form->MIRedo);
+    EXPECT_EQ(Lines(*form), replaced);
+    EXPECT_FALSE(form->GlyphEdit.Modified()) << "back at the saved text";
 }
 
 TEST_F(EditCommands, ReplaceAllWithNothingToReplaceSaysSo) {

@@ -292,6 +292,105 @@ TEST(ReplaceAllUndo, SingleReplacementsAreStepsOfTheirOwn) {
     EXPECT_EQ(e.Lines(), QStringList{"X ab"});
 }
 
+// Replace all over thousands of lines, some without a match: the text matches a plain
+// line-by-line replacement, one Undo and one Redo go all the way, caret and selection come back
+// as they were, the save point holds, and each run of replaced lines is announced once.
+namespace {
+
+// Lines "n: cat and cat" with every third one "n: dog" (no match).
+QStringList ManyLines(int count) {
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines
+            << (i % 3 == 0 ? QStringLiteral("%1: dog") : QStringLiteral("%1: cat and cat")).arg(i);
+    return lines;
+}
+
+} // namespace
+
+TEST(ReplaceAllUndo, ManyLinesAreOneStepEachWayAndKeepTheSavePoint) {
+    constexpr int Count = 3000;
+    const QStringList text = ManyLines(Count);
+    const auto replaced = [&](int first, int last) {
+        QStringList lines = text;
+        for (int i = first; i <= last; ++i)
+            lines[i - 1].replace("cat", "lion");
+        return lines;
+    };
+    struct {
+        const char* what;
+        TBufferCoord caret;
+        std::optional<TSelection> selection;
+        TGlyphSearchOptions options;
+        int count;
+        QStringList result;
+    } cases[] = {
+        {"whole text", {1, 1}, {}, All | SearchEntireText, 2 * 2000, replaced(1, Count)},
+        {"from the caret", {1, 1501}, {}, All, 2 * 1000, replaced(1501, Count)},
+        {"backward up to the caret",
+         {1, 1501},
+         {},
+         All | SearchBackward,
+         2 * 1000,
+         replaced(1, 1500)},
+        {"in a selection of lines",
+         {1, 1},
+         TSelection{{1, 301}, {1, 601}},
+         All | SearchSelectionOnly,
+         2 * 200,
+         replaced(301, 600)},
+    };
+    for (const auto& c : cases) {
+        Editor e(text);
+        e.PlaceCaret(c.caret);
+        if (c.selection)
+            e.Select(*c.selection);
+        const TBufferCoord caretBefore = e.edit.CaretXY();
+        const TBufferCoord anchorBefore = e.edit.SelectionAnchor();
+        int notifications = 0;
+        int announced = 0;
+        e.edit.OnLinesChanged = [&](const TGlyphLinesChange& change) {
+            ++notifications;
+            announced += change.Count;
+        };
+        ASSERT_EQ(e.finder.FindAndReplace("cat", "lion", c.options), c.count) << c.what;
+        ASSERT_EQ(e.Lines(), c.result) << c.what;
+        int changed = 0;
+        int runs = 0;
+        for (int i = 0; i < Count; ++i) {
+            if (c.result[i] != text[i]) {
+                ++changed;
+                runs += i == 0 || c.result[i - 1] == text[i - 1];
+            }
+        }
+        EXPECT_LE(notifications, runs + 3) << c.what << ": a run of lines is announced once";
+        EXPECT_LE(announced, changed + 3) << c.what << ": unchanged lines are not announced";
+        const TBufferCoord caretAfter = e.edit.CaretXY();
+        EXPECT_TRUE(e.edit.Modified()) << c.what;
+
+        e.edit.Undo();
+        EXPECT_EQ(e.Lines(), text) << c.what;
+        EXPECT_FALSE(e.edit.UndoAvailable()) << c.what << ": one step held every line";
+        EXPECT_FALSE(e.edit.Modified()) << c.what;
+        EXPECT_EQ(e.edit.CaretXY(), caretBefore) << c.what;
+        EXPECT_EQ(e.edit.SelectionAnchor(), anchorBefore) << c.what;
+
+        e.edit.Redo();
+        EXPECT_EQ(e.Lines(), c.result) << c.what;
+        EXPECT_FALSE(e.edit.RedoAvailable()) << c.what;
+        EXPECT_EQ(e.edit.CaretXY(), caretAfter) << c.what;
+        EXPECT_TRUE(e.edit.Modified()) << c.what;
+
+        // Saved after the replacement: undoing leaves the saved text, redoing comes back to it.
+        e.edit.SetModified(false);
+        e.edit.Undo();
+        EXPECT_TRUE(e.edit.Modified()) << c.what;
+        e.edit.Redo();
+        EXPECT_FALSE(e.edit.Modified()) << c.what;
+        EXPECT_EQ(e.Lines(), c.result) << c.what;
+    }
+}
+
 TEST(ReplaceCaret, SingleReplaceOnTheLastLineLeavesTheRestSelected) {
     Editor e({"z", "foo bar foo"});
     ASSERT_EQ(e.finder.FindAndReplace("foo", "x", SearchReplace), 1);

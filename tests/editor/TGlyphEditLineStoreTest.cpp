@@ -821,6 +821,52 @@ TEST(LineStoreChunks, NothingStaysOfALoadThatNoLineSharesOrThatIsRefused) {
     }
 }
 
+// Replace all over a loaded file: a line without a match keeps pointing into its chunk, the
+// undo step keeps the replaced lines' old characters (in their chunks) without copying them, and
+// a chunk goes once neither a line nor the history points into it.
+TEST(LineStoreChunks, ReplaceAllLeavesLinesWithoutAMatchInTheirChunk) {
+    using namespace TGlyphEditLineChunks;
+    const int before = LiveChunks();
+    QTemporaryDir dir;
+    const QByteArray bytes = NumberedLines(40000); // 3 chunks
+    QStringList original = QString::fromUtf8(bytes).split(u'\n');
+    original.removeLast();
+    struct {
+        const char* what;
+        QString search; // "caf\u00E9" stands only in the lines that have blocks of their own
+        bool undo;
+        int chunksAfterClearing;
+        int chunksAtTheEnd; // once the editor is gone
+    } cases[] = {
+        {"only the lines with blocks of their own", "caf\u00E9", false, 3, 0},
+        {"every shared line", "plain", false, 0, 0},
+        {"every shared line, undone", "plain", true, 3, 0},
+    };
+    for (const auto& c : cases) {
+        {
+            TGlyphEdit edit;
+            edit.SetOptions(GlyphEditMainWindowOptions);
+            edit.Lines().LoadFile(WriteTemp(dir, bytes));
+            ASSERT_EQ(LiveChunks(), before + 3) << c.what;
+            TGlyphEditFindReplace finder(edit);
+            const int count = finder.FindAndReplace(
+                c.search, "X", SearchReplaceAll | SearchEntireText | SearchMatchCase);
+            QStringList expected = original;
+            expected.replaceInStrings(c.search, "X");
+            EXPECT_EQ(count, c.search == "plain" ? 40000 - 40 : 40) << c.what;
+            EXPECT_EQ(edit.Lines().Lines(), expected) << c.what;
+            EXPECT_EQ(LiveChunks(), before + 3) << c.what << ": the undo step holds the old lines";
+            if (c.undo) {
+                edit.Undo();
+                EXPECT_EQ(edit.Lines().SaveToBytes(), bytes) << c.what;
+            }
+            edit.ClearUndoHistory();
+            EXPECT_EQ(LiveChunks(), before + c.chunksAfterClearing) << c.what;
+        }
+        EXPECT_EQ(LiveChunks(), before + c.chunksAtTheEnd) << c.what;
+    }
+}
+
 // Random edits of a loaded file against a plain list of QStrings; every chunk goes at the end.
 TEST(LineStoreChunks, RandomEditsOfSharedLinesMatchAPlainReference) {
     const quint32 seed = QRandomGenerator::global()->generate();

@@ -3,6 +3,7 @@
 // a kill is left out.
 #include "editor/TGlyphRecoveryJournal.h"
 
+#include "editor/TGlyphEditFindReplace.h"
 #include "editor/TGlyphEditKeyCmds.h"
 
 #include <QDir>
@@ -101,6 +102,48 @@ TEST(TGlyphRecoveryJournal, RandomSessionsReplayToTheEditorsText) {
             cut.write(last);
         cut.close();
         EXPECT_EQ(ReadRecoveryJournal(journal).Text, before);
+        doc.Journal->Discard();
+    }
+}
+
+// Replace all rewrites many lines at once: short runs of lines are journalled line by line,
+// long ones as the whole text; either way, and after undoing it, the journal replays to the
+// editor's text.
+TEST(TGlyphRecoveryJournal, ReplaceAllOverManyLinesReplaysToTheEditorsText) {
+    QTemporaryDir dir;
+    struct {
+        const char* what;
+        int lines;
+        int every; // every n-th line has nothing to replace; 0: none
+        bool undo;
+    } cases[] = {
+        {"a few lines", 20, 0, false},
+        {"runs of two lines", 3000, 3, false},
+        {"one run of thousands of lines", 3000, 0, false},
+        {"one run of thousands of lines, undone", 3000, 0, true},
+    };
+    for (const auto& c : cases) {
+        const QString file = dir.filePath("page.htm");
+        {
+            QFile out(file);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            for (int i = 1; i <= c.lines; ++i)
+                out.write(c.every > 0 && i % c.every == 0 ? "<p>x</p>\n" : "<p>cat</p>\n");
+        }
+        TJournalled doc(dir.filePath("recovery"));
+        doc.Edit.Lines().LoadFile(file);
+        doc.Edit.SetModified(false);
+        doc.Journal->Restart(file, true);
+        TGlyphEditFindReplace finder(doc.Edit);
+        ASSERT_GT(finder.FindAndReplace("cat", "lion", SearchReplaceAll | SearchEntireText), 0)
+            << c.what;
+        if (c.undo) {
+            doc.Journal->Flush();
+            doc.Edit.Undo();
+            doc.Edit.RunCommand(ecChar, QChar(u'!'));
+        }
+        doc.Journal->Flush();
+        EXPECT_EQ(ReadRecoveryJournal(doc.Journal->JournalPath()).Text, doc.Edit.Text()) << c.what;
         doc.Journal->Discard();
     }
 }
