@@ -60,6 +60,9 @@ public:
     void SetEmbeddedLanguages(const TGlyphEmbeddedLanguages& languages);
     bool EmbedsLanguages() const { return embedding_; }
 
+    // The colours the main window gives its instance.
+    void ApplyMainWindowSettings();
+
     TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
     TGlyphCharSet WordChars() const override;
     QString LanguageTitle() const override;

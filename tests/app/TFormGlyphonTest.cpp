@@ -85,7 +85,7 @@ TEST_F(FormGlyphon, StartWithoutArgumentsShowsANewHtmlDocument) {
     EXPECT_EQ(form->TabSet->count(), 1);
     EXPECT_EQ(form->TabSet->tabText(0), "Untitled.htm");
     EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), "Untitled.htm");
-    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter());
     EXPECT_TRUE(HtmlCommandsVisible(*form));
     EXPECT_FALSE(form->GlyphEdit.Modified());
 }
@@ -132,7 +132,7 @@ TEST_F(FormGlyphon, AFileFromTheCommandLineOpensWithItsText) {
     EXPECT_EQ(form->windowTitle(), "Velmaris Glyphon - [" + file + "]");
     EXPECT_EQ(form->TabSet->tabText(0), "page.html");
     EXPECT_EQ(form->GlyphEdit.Lines().Lines(), (QStringList{"<p>one</p>", "<p>two</p>"}));
-    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter());
 }
 
 TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
@@ -263,18 +263,18 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
         TGlyphCustomHighlighter* expected;
         bool htmlCommands;
     } cases[] = {
-        {"page.HTML", &form->GlyphHTMLHighlighter, true},
-        {"page.shtml", &form->GlyphGeneralHighlighter, false},
-        {"script.inc", &form->GlyphPHPHighlighter, true}, // a PHP file is an HTML page
-        {"header.h", &form->GlyphCppHighlighter, false},
-        {"style.css", &form->GlyphCssHighlighter, false},
-        {"App.java", &form->GlyphJavaHighlighter, false},
-        {"run.js", &form->GlyphJScriptHighlighter, false},
-        {"tool.pl", &form->GlyphPerlHighlighter, false},
-        {"macro.vbs", &form->GlyphVBScriptHighlighter, false},
-        {"Makefile", &form->GlyphGeneralHighlighter, false},
-        {"notes.txt", &form->GlyphGeneralHighlighter, false},
-        {"index.htm", &form->GlyphHTMLHighlighter, true},
+        {"page.HTML", &form->GlyphHTMLHighlighter(), true},
+        {"page.shtml", &form->GlyphGeneralHighlighter(), false},
+        {"script.inc", &form->GlyphPHPHighlighter(), true}, // a PHP file is an HTML page
+        {"header.h", &form->GlyphCppHighlighter(), false},
+        {"style.css", &form->GlyphCssHighlighter(), false},
+        {"App.java", &form->GlyphJavaHighlighter(), false},
+        {"run.js", &form->GlyphJScriptHighlighter(), false},
+        {"tool.pl", &form->GlyphPerlHighlighter(), false},
+        {"macro.vbs", &form->GlyphVBScriptHighlighter(), false},
+        {"Makefile", &form->GlyphGeneralHighlighter(), false},
+        {"notes.txt", &form->GlyphGeneralHighlighter(), false},
+        {"index.htm", &form->GlyphHTMLHighlighter(), true},
     };
     for (const auto& c : cases) {
         form->OpenDocument(WriteFile(dir, c.name, "text\n"), false);
@@ -286,7 +286,7 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
 
 TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColours) {
     auto form = StartWith({});
-    TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter;
+    TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter();
     const TGlyphColor builtIn = cpp.StandardAttribute(0)->Foreground();
     EXPECT_EQ(cpp.Tag(), 0);
     form->SelectHighlighter(&cpp);
@@ -296,7 +296,7 @@ TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColo
     cpp.StandardAttribute(0)->SetForeground(0x00123456);
     ASSERT_TRUE(SaveUserColours(cpp, "TGlyphCppHighlighter"));
     cpp.StandardAttribute(0)->SetForeground(builtIn);
-    form->SelectHighlighter(&form->GlyphHTMLHighlighter);
+    form->SelectHighlighter(&form->GlyphHTMLHighlighter());
     form->SelectHighlighter(&cpp);
     EXPECT_EQ(cpp.StandardAttribute(0)->Foreground(), 0x00123456u);
 
@@ -433,7 +433,7 @@ TEST_F(FormGlyphon, ALayoutSectionOfAnotherRevisionIsIgnored) {
 TEST_F(FormGlyphon, ExitSavesTheHighlighterColours) {
     {
         auto form = StartWith({});
-        form->GlyphCssHighlighter.StandardAttribute(3)->SetForeground(0x00ABCDEF);
+        form->GlyphCssHighlighter().StandardAttribute(3)->SetForeground(0x00ABCDEF);
         EXPECT_TRUE(form->close());
     }
     TGlyphCssHighlighter css;
@@ -455,7 +455,7 @@ TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
     form->GlyphEditView->viewport()->repaint();
     const int last = form->GlyphEdit.LineCount() - 1;
     EXPECT_EQ(form->GlyphEditHighlighting.ValidUpTo(), last) << "painting the end scans to it";
-    const auto full = ScanLineStates(form->GlyphHTMLHighlighter, form->GlyphEdit.Lines().Lines());
+    const auto full = ScanLineStates(form->GlyphHTMLHighlighter(), form->GlyphEdit.Lines().Lines());
     for (int i = last - 50; i <= last; ++i)
         ASSERT_EQ(form->GlyphEdit.Lines().RangeState(i), full[i]) << "line " << i;
 }
