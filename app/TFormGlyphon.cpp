@@ -137,8 +137,6 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     setObjectName(FormClass);
     setWindowTitle(ApplicationTitle());
     setMinimumWidth(183);
-    for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue())
-        Highlighter(language.Id);
     CreateMenus();
     CreateToolBar();
     CreatePreviewPane();
@@ -462,18 +460,24 @@ TGlyphCustomHighlighter& TFormGlyphon::Highlighter(TGlyphLanguageId id) {
     std::unique_ptr<TGlyphCustomHighlighter>& slot = highlighters_[std::size_t(id)];
     if (slot)
         return *slot;
+    // Made at first need, not at start: a window shows one language, and a page a few.
     slot = MakeMainWindowHighlighter(LanguageEntry(id));
+    TGlyphCustomHighlighter& made = *slot;
     // A page's style sheets, scripts and PHP blocks are drawn in their own languages' colours,
-    // and a PHP file is such a page. The slot is filled first: the page and its PHP ask for
-    // each other.
+    // each language made when a page first holds a part in it; a PHP file is such a page. The
+    // slot is filled first: the page and its PHP ask for each other.
     if (id == glHTML) {
-        GlyphHTMLHighlighter().SetEmbeddedLanguages(
-            {&GlyphCssHighlighter(), &GlyphJScriptHighlighter(), &GlyphVBScriptHighlighter(),
-             &GlyphPHPHighlighter()});
+        const auto source = [this](TGlyphLanguageId language) {
+            return [this, language] { return &Highlighter(language); };
+        };
+        GlyphHTMLHighlighter().SetEmbeddedLanguageSources(
+            {source(glCss), source(glJScript), source(glVBScript), source(glPHP)});
     } else if (id == glPHP) {
         GlyphPHPHighlighter().SetPage(&GlyphHTMLHighlighter());
     }
-    return *slot;
+    // The user's colours apply from the start, so that the colours saved at exit are theirs.
+    LoadStoredColours(id);
+    return made;
 }
 
 std::optional<TGlyphLanguageId>
@@ -490,7 +494,6 @@ TFormGlyphon::LanguageOf(const TGlyphCustomHighlighter* highlighter) const {
 
 void TFormGlyphon::FormCreate() {
     CreateRunningInstanceMutex();
-    SaveDefaultColours(GlyphHTMLHighlighter(), LanguageEntry(glHTML).ClassName);
     RunCommand([this] { LoadPreviewLayout(); });
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
@@ -690,6 +693,7 @@ void TFormGlyphon::FormDestroy() {
         SaveRecentFiles();
         SaveBarLayout();
         SaveExplorerLayout();
+        // A language never made keeps what is stored for it.
         for (TGlyphLanguageId id : LanguageChoiceOrder()) {
             if (TGlyphCustomHighlighter* h = CreatedHighlighter(id))
                 SaveUserColours(*h, LanguageEntry(id).ClassName);

@@ -286,9 +286,11 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
 
 TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColours) {
     auto form = StartWith({});
+    EXPECT_EQ(form->CreatedHighlighter(glCpp), nullptr);
+    // Made at first need, with its defaults snapshotted then.
     TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter();
     const TGlyphColor builtIn = cpp.StandardAttribute(0)->Foreground();
-    EXPECT_EQ(cpp.Tag(), 0);
+    EXPECT_EQ(cpp.Tag(), 1);
     form->SelectHighlighter(&cpp);
     EXPECT_EQ(cpp.Tag(), 1);
 
@@ -439,6 +441,60 @@ TEST_F(FormGlyphon, ExitSavesTheHighlighterColours) {
     TGlyphCssHighlighter css;
     ASSERT_TRUE(LoadUserColours(css, "TGlyphCssHighlighter"));
     EXPECT_EQ(css.StandardAttribute(3)->Foreground(), 0x00ABCDEFu);
+}
+
+// The token of line `y` (0-based) of the document that holds offset `x`, as the editor reads it.
+TGlyphToken TokenAt(TFormGlyphon& form, int y, int x) {
+    const TGlyphScannedLine line =
+        ScanLine(*form.CurrentHighlighter(), form.GlyphEdit.Lines().GetLine(y), y,
+                 form.GlyphEdit.Lines().RangeState(y));
+    for (const TGlyphToken& token : line.Tokens) {
+        if (x >= token.Start && x < token.Start + token.Length)
+            return token;
+    }
+    return {};
+}
+
+// A highlighter is made when first needed: none before the first paint, then the document's
+// language and the languages its page holds. The user's stored colours apply to one made late,
+// and one never made keeps them through the save at exit.
+TEST_F(FormGlyphon, HighlightersAreMadeAtFirstNeedWithTheStoredColours) {
+    TGlyphPerlHighlighter perl;
+    perl.StandardAttribute(SYN_ATTR_COMMENT)->SetForeground(0x00112233);
+    ASSERT_TRUE(SaveUserColours(perl, "TGlyphPerlHighlighter"));
+    {
+        SetCommandLineArgs({"glyphon"});
+        TFormGlyphon unpainted;
+        for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue())
+            EXPECT_EQ(unpainted.CreatedHighlighter(language.Id), nullptr) << language.Name;
+    }
+    QTemporaryDir dir;
+    const QString page =
+        WriteFile(dir, "page.htm", "<p>text</p>\n<style>p { color: red }</style>\n");
+    const int color = QString("<style>p { ").size();
+    {
+        auto form = StartWith({page});
+        form->GlyphEditView->viewport()->repaint();
+        ASSERT_NE(form->CreatedHighlighter(glCss), nullptr) << "the page's style sheet";
+        EXPECT_EQ(form->CreatedHighlighter(glJScript), nullptr) << "the page has no script";
+        EXPECT_EQ(form->CreatedHighlighter(glPerl), nullptr);
+        TGlyphHighlighterAttributes* drawnWith = TokenAt(*form, 1, color).Attribute;
+        ASSERT_NE(drawnWith, nullptr);
+        ASSERT_EQ(form->GlyphCssHighlighter().AttributeByName(drawnWith->Name()), drawnWith);
+        drawnWith->SetForeground(0x00ABCDEF);
+        EXPECT_TRUE(form->close());
+    }
+    {
+        auto form = StartWith({page});
+        form->GlyphEditView->viewport()->repaint();
+        const TGlyphHighlighterAttributes* drawnWith = TokenAt(*form, 1, color).Attribute;
+        ASSERT_NE(drawnWith, nullptr);
+        EXPECT_EQ(drawnWith->Foreground(), 0x00ABCDEFu) << "the colour is kept across a restart";
+        EXPECT_TRUE(form->close());
+    }
+    TGlyphPerlHighlighter stored;
+    ASSERT_TRUE(LoadUserColours(stored, "TGlyphPerlHighlighter"));
+    EXPECT_EQ(stored.StandardAttribute(SYN_ATTR_COMMENT)->Foreground(), 0x00112233u);
 }
 
 TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
