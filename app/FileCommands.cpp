@@ -124,11 +124,8 @@ void TFormGlyphon::SaveRecentFiles() const {
 
 QString TFormGlyphon::BuildFileFilter() const {
     QString filter;
-    for (const TGlyphHighlighterSlot& slot : Highlighters()) {
-        const QString own = slot.Highlighter->DefaultFilter();
-        if (!own.isEmpty())
-            filter += own + '|';
-    }
+    for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue())
+        filter += QString::fromLatin1(language.Filter) + '|';
     return filter + QStringLiteral("All Files (*.*)|*.*|");
 }
 

@@ -11,11 +11,8 @@ void TFormGlyphon::ConnectHighlightingCommands() {
 }
 
 void TFormGlyphon::MIEditHighlightingClick() {
-    TGlyphCustomHighlighter* highlighter = CurrentHighlighter();
-    for (const TGlyphHighlighterSlot& slot : Highlighters()) {
-        if (slot.Highlighter == highlighter && highlighter != &GlyphGeneralHighlighter) {
-            FormGlyphCustomHighlighter->EditColours(*highlighter, slot.ClassName);
-            return;
-        }
-    }
+    const std::optional<TGlyphLanguageId> language = CurrentLanguage();
+    if (language && *language != glGeneral)
+        FormGlyphCustomHighlighter->EditColours(*CurrentHighlighter(),
+                                                LanguageEntry(*language).ClassName);
 }

@@ -1,7 +1,5 @@
 #include "app/LanguageSelection.h"
 
-#include "highlight/TGlyphCustomHighlighter.h"
-
 #include <QFileInfo>
 
 namespace {
@@ -56,13 +54,11 @@ bool ExtensionInFilter(const QString& filter, const QString& extension) {
     return false;
 }
 
-TGlyphCustomHighlighter* ChooseHighlighter(const QList<TGlyphCustomHighlighter*>& candidates,
-                                           TGlyphCustomHighlighter* fallback,
-                                           const QString& documentFileName) {
+TGlyphLanguageId ChooseLanguage(const QString& documentFileName) {
     const QString extension = DocumentExtension(documentFileName);
-    for (TGlyphCustomHighlighter* h : candidates) {
-        if (ExtensionInFilter(h->DefaultFilter(), extension))
-            return h;
+    for (TGlyphLanguageId id : LanguageChoiceOrder()) {
+        if (ExtensionInFilter(QString::fromLatin1(LanguageEntry(id).Filter), extension))
+            return id;
     }
-    return fallback;
+    return glGeneral;
 }

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-class TGlyphCustomHighlighter;
+#include "highlight/GlyphLanguageCatalogue.h"
 
 // The extension of a document's file name with its dot, taken from the last "." of the name
 // part; empty when the name has none.
@@ -13,7 +13,6 @@ QString DocumentExtension(const QString& documentFileName);
 // regard to case. Pieces are split at ";" and "|", may be quoted, and lose leading blanks.
 bool ExtensionInFilter(const QString& filter, const QString& extension);
 
-// The first of Candidates whose filter lists the extension of DocumentFileName, else Fallback.
-TGlyphCustomHighlighter* ChooseHighlighter(const QList<TGlyphCustomHighlighter*>& candidates,
-                                           TGlyphCustomHighlighter* fallback,
-                                           const QString& documentFileName);
+// The language that colours DocumentFileName: the first, in the choice order, whose filter lists
+// its extension; the general language when none does.
+TGlyphLanguageId ChooseLanguage(const QString& documentFileName);

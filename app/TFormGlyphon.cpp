@@ -31,12 +31,6 @@
 
 namespace {
 
-constexpr TGlyphColor Black = 0x00000000;
-constexpr TGlyphColor Green = 0x00008000;
-constexpr TGlyphColor Red = 0x000000FF;
-constexpr TGlyphColor Purple = 0x00800080;
-constexpr TGlyphColor Blue = 0x00FF0000;
-
 const QString FormClass = MainFormClassName();
 const QString UntitledName = QStringLiteral("Untitled.htm");
 
@@ -143,22 +137,6 @@ TFormGlyphon::TFormGlyphon(QWidget* parent) : QMainWindow(parent) {
     setObjectName(FormClass);
     setWindowTitle(ApplicationTitle());
     setMinimumWidth(183);
-    highlighters_ = {
-        {&GlyphHTMLHighlighter, "TGlyphHTMLHighlighter"},
-        {&GlyphJScriptHighlighter, "TGlyphJScriptHighlighter"},
-        {&GlyphJavaHighlighter, "TGlyphJavaHighlighter"},
-        {&GlyphCssHighlighter, "TGlyphCssHighlighter"},
-        {&GlyphPHPHighlighter, "TGlyphPHPHighlighter"},
-        {&GlyphPerlHighlighter, "TGlyphPerlHighlighter"},
-        {&GlyphVBScriptHighlighter, "TGlyphVBScriptHighlighter"},
-        {&GlyphCppHighlighter, "TGlyphCppHighlighter"},
-        {&GlyphGeneralHighlighter, "TGlyphGeneralHighlighter"},
-    };
-    // A page's style sheets, scripts and PHP blocks are drawn in their own languages' colours,
-    // and a PHP file is such a page.
-    GlyphHTMLHighlighter.SetEmbeddedLanguages({&GlyphCssHighlighter, &GlyphJScriptHighlighter,
-                                               &GlyphVBScriptHighlighter, &GlyphPHPHighlighter});
-    GlyphPHPHighlighter.SetPage(&GlyphHTMLHighlighter);
     CreateMenus();
     CreateToolBar();
     CreatePreviewPane();
@@ -466,7 +444,6 @@ void TFormGlyphon::CreateClientArea() {
     ApplyMainWindowEditorSettings(GlyphEdit);
     ApplyViewSettings(*GlyphEditView);
     LinkHighlightingToView(GlyphEditHighlighting, *GlyphEditView, GlyphEdit);
-    ApplyHighlighterColours();
 }
 
 void TFormGlyphon::CreateStatusBar() {
@@ -479,25 +456,37 @@ void TFormGlyphon::CreateStatusBar() {
     AddStatusPanel(StatusBar, 70);  // "Modified" while the text differs from the saved file
 }
 
-// The colours the main window gives its highlighters over their built-in ones.
-void TFormGlyphon::ApplyHighlighterColours() {
-    TGlyphHTMLHighlighter& html = GlyphHTMLHighlighter;
-    html.BeginUpdate();
-    html.EscapeAmpersandAttri()->SetForeground(Black);
-    html.CommentAttri()->SetForeground(Green);
-    html.IdentifierAttri()->SetForeground(Red);
-    html.IdentifierAttri()->SetStyle(0);
-    html.ReservedWordAttri()->SetForeground(Purple);
-    html.ValueAttri()->SetForeground(Blue);
-    html.EndUpdate();
-    GlyphJScriptHighlighter.ApplyMainWindowSettings();
-    GlyphJavaHighlighter.ApplyMainWindowSettings();
-    GlyphCssHighlighter.ApplyMainWindowSettings();
-    GlyphPHPHighlighter.ApplyMainWindowSettings();
-    GlyphPerlHighlighter.ApplyMainWindowSettings();
-    GlyphVBScriptHighlighter.ApplyMainWindowSettings();
-    GlyphCppHighlighter.ApplyMainWindowSettings();
-    GlyphGeneralHighlighter.ApplyMainWindowSettings();
+TGlyphCustomHighlighter& TFormGlyphon::Highlighter(TGlyphLanguageId id) {
+    std::unique_ptr<TGlyphCustomHighlighter>& slot = highlighters_[std::size_t(id)];
+    if (slot)
+        return *slot;
+    // Made at first need, not at start: a window shows one language, and a page a few.
+    slot = MakeMainWindowHighlighter(LanguageEntry(id));
+    TGlyphCustomHighlighter& made = *slot;
+    // A page's style sheets, scripts and PHP blocks are drawn in their own languages' colours,
+    // each language made when a page first holds a part in it; a PHP file is such a page. The
+    // slot is filled first: the page and its PHP ask for each other.
+    if (id == glHTML) {
+        const auto source = [this](TGlyphLanguageId language) {
+            return [this, language] { return &Highlighter(language); };
+        };
+        GlyphHTMLHighlighter().SetEmbeddedLanguageSources(
+            {source(glCss), source(glJScript), source(glVBScript), source(glPHP)});
+    } else if (id == glPHP) {
+        GlyphPHPHighlighter().SetPage(&GlyphHTMLHighlighter());
+    }
+    // The user's colours apply from the start, so that the colours saved at exit are theirs.
+    LoadStoredColours(id);
+    return made;
+}
+
+std::optional<TGlyphLanguageId>
+TFormGlyphon::LanguageOf(const TGlyphCustomHighlighter* highlighter) const {
+    for (std::size_t i = 0; i < highlighters_.size(); ++i) {
+        if (highlighter && highlighters_[i].get() == highlighter)
+            return TGlyphLanguageId(i);
+    }
+    return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -505,7 +494,6 @@ void TFormGlyphon::ApplyHighlighterColours() {
 
 void TFormGlyphon::FormCreate() {
     CreateRunningInstanceMutex();
-    SaveDefaultColours(GlyphHTMLHighlighter, "TGlyphHTMLHighlighter");
     RunCommand([this] { LoadPreviewLayout(); });
     RunCommand([this] { LoadRecentFiles(); });
     RunCommand([this] { LoadBarLayout(); });
@@ -609,11 +597,7 @@ void TFormGlyphon::FormActivate() {
         panel->setText(DocumentFileName);
     ShowTextFormat();
     ShowModified();
-    QList<TGlyphCustomHighlighter*> candidates;
-    for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
-        candidates << slot.Highlighter;
-    candidates.removeLast(); // the general highlighter is the fallback, not a candidate
-    SelectHighlighter(ChooseHighlighter(candidates, &GlyphGeneralHighlighter, DocumentFileName));
+    SelectHighlighter(&Highlighter(ChooseLanguage(DocumentFileName)));
 }
 
 void TFormGlyphon::ShowTextFormat() {
@@ -634,33 +618,29 @@ void TFormGlyphon::ShowModified() {
         ModifiedFiles->Note(DocumentFileName, modified);
 }
 
-// Extensions are tried, and colours stored at exit, in this order: the window's own order with
-// CSS before Java, the general highlighter last.
-QList<TGlyphHighlighterSlot> TFormGlyphon::ChoiceOrder() const {
-    QList<TGlyphHighlighterSlot> order = highlighters_;
-    order.swapItemsAt(2, 3);
-    return order;
-}
-
 void TFormGlyphon::SelectHighlighter(TGlyphCustomHighlighter* highlighter) {
     // A page draws its parts in the colours of every language it holds.
-    const bool page = highlighter == &GlyphHTMLHighlighter || highlighter == &GlyphPHPHighlighter;
-    for (const TGlyphHighlighterSlot& slot : highlighters_) {
-        TGlyphCustomHighlighter* h = slot.Highlighter;
-        const bool inPage = h == &GlyphHTMLHighlighter || h == &GlyphCssHighlighter ||
-                            h == &GlyphJScriptHighlighter || h == &GlyphVBScriptHighlighter ||
-                            h == &GlyphPHPHighlighter;
-        if (h != highlighter && !(page && inPage))
-            continue;
-        if (h->Tag() == 0) {
-            h->SetTag(1);
-            SaveDefaultColours(*h, slot.ClassName);
-        }
-        LoadUserColours(*h, slot.ClassName);
+    const std::optional<TGlyphLanguageId> chosen = LanguageOf(highlighter);
+    const bool page = chosen && LanguageEntry(*chosen).Page;
+    for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue()) {
+        if (language.Id == chosen || (page && language.InPage))
+            LoadStoredColours(language.Id);
     }
     GlyphEditHighlighting.SetHighlighter(highlighter);
     GlyphEditView->SetHighlighter(highlighter);
     ShowHtmlCommands(page);
+}
+
+void TFormGlyphon::LoadStoredColours(TGlyphLanguageId id) {
+    TGlyphCustomHighlighter* h = CreatedHighlighter(id);
+    if (!h)
+        return;
+    const QString className = LanguageEntry(id).ClassName;
+    if (h->Tag() == 0) {
+        h->SetTag(1);
+        SaveDefaultColours(*h, className);
+    }
+    LoadUserColours(*h, className);
 }
 
 void TFormGlyphon::ShowHtmlCommands(bool visible) {
@@ -718,8 +698,11 @@ void TFormGlyphon::FormDestroy() {
         SaveRecentFiles();
         SaveBarLayout();
         SaveExplorerLayout();
-        for (const TGlyphHighlighterSlot& slot : ChoiceOrder())
-            SaveUserColours(*slot.Highlighter, slot.ClassName);
+        // A language never made keeps what is stored for it.
+        for (TGlyphLanguageId id : LanguageChoiceOrder()) {
+            if (TGlyphCustomHighlighter* h = CreatedHighlighter(id))
+                SaveUserColours(*h, LanguageEntry(id).ClassName);
+        }
         // Options never loaded are still as the file holds them.
         if (FormTidyProperties)
             FormTidyProperties->FormDestroy();
@@ -793,8 +776,7 @@ void TFormGlyphon::MIFileClick() {
 
 void TFormGlyphon::MIEditClick() {
     EnableEditItems(MIUndo, MIRedo, MICut, MICopy, MIPaste, MIDelete);
-    MIEditHighlighting->setEnabled(CurrentHighlighter() &&
-                                   CurrentHighlighter() != &GlyphGeneralHighlighter);
+    MIEditHighlighting->setEnabled(CurrentLanguage() && CurrentLanguage() != glGeneral);
     MICopyAsHTML->setEnabled(GlyphEdit.HasSelection());
     EnableRewriteCommands();
 }

@@ -13,6 +13,7 @@
 #include "editor/TGlyphEditHighlighting.h"
 #include "editor/TGlyphEditPrint.h"
 #include "editor/TGlyphRecoveryJournal.h"
+#include "highlight/GlyphLanguageCatalogue.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphCssHighlighter.h"
 #include "highlight/TGlyphExporterHTML.h"
@@ -26,6 +27,7 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -85,12 +87,6 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
-// One highlighter instance of the main window with the class name its colours are stored under.
-struct TGlyphHighlighterSlot {
-    TGlyphCustomHighlighter* Highlighter;
-    QString ClassName;
-};
-
 // The main window: one document in one editor, with the menus, the tool bar, the tab strip and
 // the status bar around it.
 class TFormGlyphon : public QMainWindow {
@@ -108,15 +104,35 @@ public:
     TGlyphEditView* GlyphEditView = nullptr;
     TGlyphEditHighlighting GlyphEditHighlighting{GlyphEdit};
 
-    TGlyphHTMLHighlighter GlyphHTMLHighlighter;
-    TGlyphJScriptHighlighter GlyphJScriptHighlighter;
-    TGlyphJavaHighlighter GlyphJavaHighlighter;
-    TGlyphCssHighlighter GlyphCssHighlighter;
-    TGlyphPHPHighlighter GlyphPHPHighlighter;
-    TGlyphPerlHighlighter GlyphPerlHighlighter;
-    TGlyphVBScriptHighlighter GlyphVBScriptHighlighter;
-    TGlyphCppHighlighter GlyphCppHighlighter;
-    TGlyphGeneralHighlighter GlyphGeneralHighlighter;
+    // The highlighter of each language, one instance per window.
+    TGlyphCustomHighlighter& Highlighter(TGlyphLanguageId id);
+    // The highlighter of the language if the window has made it, else null.
+    TGlyphCustomHighlighter* CreatedHighlighter(TGlyphLanguageId id) const {
+        return highlighters_[std::size_t(id)].get();
+    }
+    // The language of one of the window's highlighters; none for any other.
+    std::optional<TGlyphLanguageId> LanguageOf(const TGlyphCustomHighlighter* highlighter) const;
+    TGlyphHTMLHighlighter& GlyphHTMLHighlighter() {
+        return Language<TGlyphHTMLHighlighter>(glHTML);
+    }
+    TGlyphJScriptHighlighter& GlyphJScriptHighlighter() {
+        return Language<TGlyphJScriptHighlighter>(glJScript);
+    }
+    TGlyphJavaHighlighter& GlyphJavaHighlighter() {
+        return Language<TGlyphJavaHighlighter>(glJava);
+    }
+    TGlyphCssHighlighter& GlyphCssHighlighter() { return Language<TGlyphCssHighlighter>(glCss); }
+    TGlyphPHPHighlighter& GlyphPHPHighlighter() { return Language<TGlyphPHPHighlighter>(glPHP); }
+    TGlyphPerlHighlighter& GlyphPerlHighlighter() {
+        return Language<TGlyphPerlHighlighter>(glPerl);
+    }
+    TGlyphVBScriptHighlighter& GlyphVBScriptHighlighter() {
+        return Language<TGlyphVBScriptHighlighter>(glVBScript);
+    }
+    TGlyphCppHighlighter& GlyphCppHighlighter() { return Language<TGlyphCppHighlighter>(glCpp); }
+    TGlyphGeneralHighlighter& GlyphGeneralHighlighter() {
+        return Language<TGlyphGeneralHighlighter>(glGeneral);
+    }
 
     QWidget* PanelScene = nullptr;
     QWidget* PanelBottom = nullptr;
@@ -212,8 +228,10 @@ public:
     TGlyphCustomHighlighter* CurrentHighlighter() const {
         return GlyphEditHighlighting.Highlighter();
     }
-    // The nine highlighters in the order the window holds them.
-    const QList<TGlyphHighlighterSlot>& Highlighters() const { return highlighters_; }
+    // The language of the highlighter in force, if it is one of the window's.
+    std::optional<TGlyphLanguageId> CurrentLanguage() const {
+        return LanguageOf(CurrentHighlighter());
+    }
 
     // ---- Handlers ----
     void FormPaint();
@@ -601,15 +619,17 @@ private:
     void CreateToolBar();
     void CreateClientArea();
     void CreateStatusBar();
-    void ApplyHighlighterColours();
     void ShowHtmlCommands(bool visible);
-    QList<TGlyphHighlighterSlot> ChoiceOrder() const;
+    // Gives a language's highlighter the user's stored colours, after keeping its own as the
+    // defaults the first time in a run.
+    void LoadStoredColours(TGlyphLanguageId id);
+    template <class T> T& Language(TGlyphLanguageId id) { return static_cast<T&>(Highlighter(id)); }
     void LoadBarLayout();
     void SaveBarLayout() const;
     QAction* AddItem(QMenu* menu, const QString& caption, const QString& name,
                      const QKeySequence& shortcut = {});
 
-    QList<TGlyphHighlighterSlot> highlighters_;
+    std::array<std::unique_ptr<TGlyphCustomHighlighter>, glLanguageCount> highlighters_;
     QList<QAction*> htmlToolItems_;
     bool firstPaintDone_ = false;
     bool checkingDisk_ = false;

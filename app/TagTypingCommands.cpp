@@ -43,8 +43,8 @@ void TFormGlyphon::MICloseTagsAsYouTypeClick() {
 }
 
 bool TFormGlyphon::EditsMarkup() const {
-    return CurrentHighlighter() == &GlyphHTMLHighlighter ||
-           CurrentHighlighter() == &GlyphPHPHighlighter;
+    const std::optional<TGlyphLanguageId> language = CurrentLanguage();
+    return language && LanguageEntry(*language).Page;
 }
 
 TMarkupLines TFormGlyphon::DocumentLines() const {

@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     lines.LoadFile(html);
     // The HTML highlighter with the main window's colours, as the user exports and prints.
     TFormGlyphon form;
-    TGlyphHTMLHighlighter& highlighter = form.GlyphHTMLHighlighter;
+    TGlyphHTMLHighlighter& highlighter = form.GlyphHTMLHighlighter();
 
     const auto scanSeconds = [&] {
         TCpuTimer timer;

@@ -1,14 +1,9 @@
-// Highlighting throughput of the eight language highlighters, each on a generated 10 MB file of
-// its own language, beside a plain scan of the same lines that only looks at every character
-// once. A table of MB/s and the ratio to the plain scan is printed at the end.
-#include "highlight/TGlyphCppHighlighter.h"
-#include "highlight/TGlyphCssHighlighter.h"
-#include "highlight/TGlyphGeneralHighlighter.h"
-#include "highlight/TGlyphJScriptHighlighter.h"
-#include "highlight/TGlyphJavaHighlighter.h"
-#include "highlight/TGlyphPHPHighlighter.h"
-#include "highlight/TGlyphPerlHighlighter.h"
-#include "highlight/TGlyphVBScriptHighlighter.h"
+// Highlighting throughput of the language highlighters but HTML (bench_highlight_html has its
+// own), each as the main window holds it, on a generated 10 MB file of its own language, beside a
+// plain scan of the same lines that only looks at every character once. A table of MB/s and the
+// ratio to the plain scan is printed at the end.
+#include "highlight/GlyphHighlightScan.h"
+#include "highlight/GlyphLanguageCatalogue.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
@@ -29,9 +24,9 @@ constexpr qsizetype TargetBytes = 10 * 1024 * 1024;
 using TShape = QStringList;
 
 struct TLanguage {
-    std::string Name;
-    std::function<std::unique_ptr<TGlyphCustomHighlighter>()> Make;
+    TGlyphLanguageId Id;
     std::vector<TShape> Shapes;
+    std::string Name = LanguageEntry(Id).Name;
 };
 
 struct TFile {
@@ -39,20 +34,9 @@ struct TFile {
     qsizetype Bytes = 0; // as saved: UTF-8 with CR LF line breaks
 };
 
-template <class T> std::unique_ptr<TGlyphCustomHighlighter> Make() {
-    return std::make_unique<T>();
-}
-
-std::unique_ptr<TGlyphCustomHighlighter> MakeGeneral() {
-    auto h = std::make_unique<TGlyphGeneralHighlighter>();
-    h->ApplyMainWindowSettings();
-    return h;
-}
-
 const std::vector<TLanguage>& Languages() {
     static const std::vector<TLanguage> languages = {
-        {"Javascript",
-         Make<TGlyphJScriptHighlighter>,
+        {glJScript,
          {{"function f%1(a, b) { return a + b * 0x1F; } // helper %1"},
           {"  var s%1 = \"text \\\"quoted\\\" %1\", t = 'x';"},
           {"  document.getElementById('id%1').onclick = onClick;"},
@@ -60,51 +44,44 @@ const std::vector<TLanguage>& Languages() {
            "   closed */ x%1 += 12.5;"},
           {"  if (i%1 >= 10 && j != null) { alert(Math.max(i, 3)); }"},
           {""}}},
-        {"Java",
-         Make<TGlyphJavaHighlighter>,
+        {glJava,
          {{"public class C%1 extends Base implements Runnable {"},
           {"    private static final long ID%1 = 0x1FL; // id"},
           {"/** Documentation %1", " * @param x value", " */"},
           {"    String s = \"value %1\" + 'c';"},
           {"    for (int i = 0; i < 10; i++) { sum += i * 3.5; }"},
           {"}"}}},
-        {"CSS",
-         Make<TGlyphCssHighlighter>,
+        {glCss,
          {{"body.c%1 { color: #FF0000; background-color: white; }"},
           {"  margin: -1px 2em 0 10px; padding-top: 1.5ex;"},
           {"/* comment %1", "   over lines */"},
           {"  font-family: 'Arial', sans-serif; z-index: %1;"},
           {"}"}}},
-        {"PHP",
-         Make<TGlyphPHPHighlighter>,
+        {glPHP,
          {{"<?php echo $name%1 . 'text %1'; ?>"},
           {"function f%1($a, $b) { return $a + 0x1F; } // note"},
           {"$s = \"multi %1", "line string\";"},
           {"/* comment %1", "*/"},
           {"if (isset($x%1) && $y == 10) { print(\"ok\"); } # hash comment"}}},
-        {"Perl",
-         Make<TGlyphPerlHighlighter>,
+        {glPerl,
          {{"my $x%1 = shift; # first"},
           {"print \"Value $x%1\\n\" if defined $x%1 and $y eq 'abc';"},
           {"foreach my $i (@ARGV) { $sum += $i * 1e-5; }"},
           {"use strict; use vars qw($a $b);"},
           {"$h{'key%1'} = $^W ? 0xff : 10;"}}},
-        {"VBScript",
-         Make<TGlyphVBScriptHighlighter>,
+        {glVBScript,
          {{"Dim x%1, y%1 ' declare"},
           {"If x%1 <> 10 Then MsgBox \"Value \" & x%1 End If"},
           {"d%1 = #1/1/2000#: n = 1.5E3 + y"},
           {"Function F%1(ByVal a)", "  F%1 = a * 2", "End Function"}}},
-        {"C++",
-         Make<TGlyphCppHighlighter>,
+        {glCpp,
          {{"#include <vector> // %1"},
           {"static const int k%1 = 0x1F + 017 + 1.5f;"},
           {"/* comment %1", " * more */"},
           {"std::string s%1 = \"text \\\"%1\\\"\"; char c = 'x';"},
           {"for (int i = 0; i < n; ++i) { sum += v[i] * 2.5e3; }"},
           {"#define M%1(a) \\", "    ((a) + 1)"}}},
-        {"General",
-         MakeGeneral,
+        {glGeneral,
          {{"Plain text line %1 with some words, numbers 12.5 and 'quotes'."},
           {"  - an item of a list, %1 of them;"},
           {""}}},
@@ -152,10 +129,11 @@ void PlainScan(benchmark::State& state, const TLanguage* language) {
 }
 
 // Every reader tokenises this way: restore the state, start the line, read each token's
-// position and attribute, carry the state to the next line.
+// position and attribute through the scan helper, carry the state to the next line.
 void Highlight(benchmark::State& state, const TLanguage* language) {
     const TFile& file = FileOf(*language);
-    const std::unique_ptr<TGlyphCustomHighlighter> h = language->Make();
+    const std::unique_ptr<TGlyphCustomHighlighter> h =
+        MakeMainWindowHighlighter(LanguageEntry(language->Id));
     for (auto _ : state) {
         qsizetype tokens = 0;
         h->ResetState();
@@ -163,12 +141,11 @@ void Highlight(benchmark::State& state, const TLanguage* language) {
         for (qsizetype i = 0; i < file.Lines.size(); ++i) {
             h->RestoreState(carried);
             h->StartLine(file.Lines[i], int(i));
-            while (!h->AtLineEnd()) {
-                benchmark::DoNotOptimize(h->TokenStart() + h->TokenLength());
-                benchmark::DoNotOptimize(h->TokenAttribute());
+            ScanTokens(*h, [&](const TGlyphTokenSpan& token) {
+                benchmark::DoNotOptimize(token.Start + token.Length);
+                benchmark::DoNotOptimize(token.Attribute);
                 ++tokens;
-                h->Advance();
-            }
+            });
             carried = h->State();
         }
         state.counters["tokens"] = double(tokens);

@@ -1,6 +1,7 @@
 #include "editor/TGlyphEditHighlighting.h"
 
 #include "editor/TGlyphEdit.h"
+#include "highlight/GlyphHighlightScan.h"
 #include "highlight/TGlyphHighlighterAttributes.h"
 
 #include <QElapsedTimer>
@@ -352,19 +353,19 @@ bool TGlyphEditHighlighting::InStringOrComment(TBufferCoord p) {
         highlighter_->StartLine(edit_.LineText(p.Y), index);
     }
     bool inside = false;
-    for (; !highlighter_->AtLineEnd(); highlighter_->Advance()) {
-        const int tokenStart = highlighter_->TokenStart();
-        if (offset < tokenStart)
-            break;
-        if (offset < tokenStart + highlighter_->TokenLength()) {
+    ScanTokens(*highlighter_, [&](const TGlyphTokenSpan& token) {
+        if (offset < token.Start)
+            return false;
+        if (offset < token.Start + token.Length) {
             // In a page, the strings and comments of the language the token is written in.
             const TGlyphCustomHighlighter* language = highlighter_->TokenLanguage();
-            TGlyphHighlighterAttributes* attr = highlighter_->TokenAttribute();
+            const TGlyphHighlighterAttributes* attr = token.Attribute;
             inside = attr && (attr == language->StandardAttribute(SYN_ATTR_STRING) ||
                               attr == language->StandardAttribute(SYN_ATTR_COMMENT));
-            break;
+            return false;
         }
-    }
+        return true;
+    });
     highlighter_->ReleaseLine();
     return inside;
 }

@@ -2,6 +2,7 @@
 
 #include "common/GlyphErrors.h"
 #include "editor/TGlyphEdit.h"
+#include "highlight/GlyphHighlightScan.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -517,26 +518,25 @@ void TGlyphEditPrint::PrintLineRows(QPainter& painter, int line, int firstRow, i
         }
         drawSpan(runStart, runEnd);
     };
-    for (; !h.AtLineEnd(); h.Advance()) {
-        const TGlyphHighlighterAttributes* attribute = h.TokenAttribute();
+    ScanTokens(h, [&](const TGlyphTokenSpan& token) {
         TLook look;
-        if (attribute) {
+        if (const TGlyphHighlighterAttributes* attribute = token.Attribute) {
             look.Style = attribute->Style();
             if (Colors) {
                 look.Foreground = attribute->Foreground();
                 look.Background = attribute->Background();
             }
         }
-        const int end = h.TokenStart() + h.TokenLength();
-        if (look == run && h.TokenStart() == runEnd) {
+        const int end = token.Start + token.Length;
+        if (look == run && token.Start == runEnd) {
             runEnd = end;
-            continue;
+            return;
         }
         drawRun();
         run = look;
-        runStart = h.TokenStart();
+        runStart = token.Start;
         runEnd = end;
-    }
+    });
     drawRun();
     h.ReleaseLine();
     painter.setBackgroundMode(Qt::TransparentMode);

@@ -1,5 +1,7 @@
 #include "editor/TGlyphEditViewRuns.h"
 
+#include "highlight/GlyphHighlightScan.h"
+
 #include <algorithm>
 
 namespace {
@@ -97,17 +99,17 @@ std::vector<TGlyphPaintRun> GlyphLineRuns(TGlyphCustomHighlighter* highlighter,
         AddToken(runs, {start + shift, end + shift, fg, bg, style},
                  IsBlank(text.mid(start, end - start)), lastBlank);
     };
-    while (!highlighter->AtLineEnd()) {
-        const int start = std::clamp(highlighter->TokenStart(), covered, length);
+    ScanTokens(*highlighter, [&](const TGlyphTokenSpan& token) {
+        const int start = std::clamp(token.Start, covered, length);
         if (start > last)
-            break;
-        const int end = std::clamp(start + highlighter->TokenLength(), start, length);
+            return false;
+        const int end = std::clamp(start + token.Length, start, length);
         if (end > start) {
             QColor fg = defaults.Foreground;
             QColor bg = defaults.Background;
             TGlyphFontStyles style = 0;
             if (end > first) {
-                if (const TGlyphHighlighterAttributes* a = highlighter->TokenAttribute()) {
+                if (const TGlyphHighlighterAttributes* a = token.Attribute) {
                     const QColor f = ToQColor(a->Foreground());
                     const QColor b = ToQColor(a->Background());
                     if (f.isValid())
@@ -123,8 +125,8 @@ std::vector<TGlyphPaintRun> GlyphLineRuns(TGlyphCustomHighlighter* highlighter,
             add(start, end, fg, bg, style);
             covered = end;
         }
-        highlighter->Advance();
-    }
+        return true;
+    });
     if (covered < length && covered <= last)
         add(covered, length, defaults.Foreground, defaults.Background, 0);
     // A long line's text must not stay shared with the scanner, or the next edit copies it.

@@ -1,15 +1,9 @@
 // Every highlighter on any lines: no crash or endless line, the same states for the same text,
 // and an incremental rescan after an edited line equals a scan of the whole new text.
 #include "highlight/GlyphHighlightScan.h"
-#include "highlight/TGlyphCppHighlighter.h"
-#include "highlight/TGlyphCssHighlighter.h"
-#include "highlight/TGlyphGeneralHighlighter.h"
+#include "highlight/GlyphLanguageCatalogue.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
-#include "highlight/TGlyphJScriptHighlighter.h"
-#include "highlight/TGlyphJavaHighlighter.h"
 #include "highlight/TGlyphPHPHighlighter.h"
-#include "highlight/TGlyphPerlHighlighter.h"
-#include "highlight/TGlyphVBScriptHighlighter.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,15 +14,8 @@ namespace {
 
 std::vector<std::unique_ptr<TGlyphCustomHighlighter>> MakeHighlighters() {
     std::vector<std::unique_ptr<TGlyphCustomHighlighter>> all;
-    all.push_back(std::make_unique<TGlyphHTMLHighlighter>());
-    all.push_back(std::make_unique<TGlyphJScriptHighlighter>());
-    all.push_back(std::make_unique<TGlyphJavaHighlighter>());
-    all.push_back(std::make_unique<TGlyphCssHighlighter>());
-    all.push_back(std::make_unique<TGlyphPHPHighlighter>());
-    all.push_back(std::make_unique<TGlyphPerlHighlighter>());
-    all.push_back(std::make_unique<TGlyphVBScriptHighlighter>());
-    all.push_back(std::make_unique<TGlyphCppHighlighter>());
-    all.push_back(std::make_unique<TGlyphGeneralHighlighter>());
+    for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue())
+        all.push_back(language.Make());
     // A page with style sheets, scripts and PHP blocks in their own languages, and a PHP file
     // read as such a page.
     auto page = std::make_unique<TGlyphHTMLHighlighter>();

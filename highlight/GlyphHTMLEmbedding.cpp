@@ -100,24 +100,42 @@ template <class T> std::unique_ptr<TGlyphLanguageHighlighter> MakeScanner() {
 TGlyphHTMLHighlighter::~TGlyphHTMLHighlighter() = default;
 
 void TGlyphHTMLHighlighter::SetEmbeddedLanguages(const TGlyphEmbeddedLanguages& languages) {
-    const TGlyphCustomHighlighter* sources[] = {languages.Css, languages.JScript,
-                                                languages.VBScript, languages.PHP};
-    std::unique_ptr<TGlyphLanguageHighlighter> scanners[] = {
-        MakeScanner<TGlyphCssHighlighter>(), MakeScanner<TGlyphJScriptHighlighter>(),
-        MakeScanner<TGlyphVBScriptHighlighter>(), MakeScanner<TGlyphPHPHighlighter>()};
+    const auto fixed = [](TGlyphCustomHighlighter* h) { return [h] { return h; }; };
+    SetEmbeddedLanguageSources({fixed(languages.Css), fixed(languages.JScript),
+                                fixed(languages.VBScript), fixed(languages.PHP)});
+}
+
+void TGlyphHTMLHighlighter::SetEmbeddedLanguageSources(
+    const TGlyphEmbeddedLanguageSources& sources) {
+    const TGlyphLanguageSource* found[] = {&sources.Css, &sources.JScript, &sources.VBScript,
+                                           &sources.PHP};
+    std::unique_ptr<TGlyphLanguageHighlighter> (*makers[])() = {
+        MakeScanner<TGlyphCssHighlighter>, MakeScanner<TGlyphJScriptHighlighter>,
+        MakeScanner<TGlyphVBScriptHighlighter>, MakeScanner<TGlyphPHPHighlighter>};
     for (std::size_t i = 0; i < embedded_.size(); ++i) {
         TEmbeddedScanner& part = embedded_[i];
-        part.Scanner = std::move(scanners[i]);
-        part.Source = sources[i] ? sources[i] : part.Scanner.get();
+        part.MakeScanner = makers[i];
+        part.FindSource = *found[i];
+        part.Scanner.reset();
+        part.Source = nullptr;
         part.Colours.clear();
-        for (int a = 0; a < part.Scanner->AttributeCount(); ++a) {
-            TGlyphHighlighterAttributes* own = part.Scanner->AttributeAt(a);
-            TGlyphHighlighterAttributes* source = part.Source->AttributeByName(own->Name());
-            part.Colours.emplace_back(own, source ? source : own);
-        }
     }
     embedding_ = true;
     ResetState();
+}
+
+// A page without a part in some language never makes its scanner nor asks for its colours.
+void TGlyphHTMLHighlighter::Prepare(TEmbeddedScanner& part) {
+    if (part.Scanner)
+        return;
+    part.Scanner = part.MakeScanner();
+    const TGlyphCustomHighlighter* source = part.FindSource ? part.FindSource() : nullptr;
+    part.Source = source ? source : part.Scanner.get();
+    for (int a = 0; a < part.Scanner->AttributeCount(); ++a) {
+        TGlyphHighlighterAttributes* own = part.Scanner->AttributeAt(a);
+        TGlyphHighlighterAttributes* colours = part.Source->AttributeByName(own->Name());
+        part.Colours.emplace_back(own, colours ? colours : own);
+    }
 }
 
 const TGlyphCustomHighlighter* TGlyphHTMLHighlighter::TokenLanguage() const {
@@ -205,6 +223,7 @@ void TGlyphHTMLHighlighter::PageToken() {
 }
 
 void TGlyphHTMLHighlighter::Run(TEmbeddedIndex index, TState state, int end) {
+    Prepare(embedded_[index]);
     running_ = embedded_[index].Scanner.get();
     runningIndex_ = index;
     runEnd_ = end;
@@ -315,7 +334,7 @@ int TGlyphHTMLHighlighter::FindCloser(TFound& memo, int pos, QStringView name) {
 int TGlyphHTMLHighlighter::BlockEnd(int pos) {
     const int closer = embed_ == emCssBlock ? FindCloser(styleCloser_, pos, u"style")
                                             : FindCloser(scriptCloser_, pos, u"script");
-    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, closer) : closer;
+    return embedding_ ? PhpOpenBefore(line_.Text(), pos, closer) : closer;
 }
 
 // A quoted value ends at the next double quote or with the line.
@@ -338,7 +357,7 @@ int TGlyphHTMLHighlighter::QuoteEnd(int pos) {
 // A PHP block inside a value interrupts it.
 int TGlyphHTMLHighlighter::ValueEnd(int pos) {
     const int end = QuoteEnd(pos);
-    return embedded_[eiPHP].Scanner ? PhpOpenBefore(line_.Text(), pos, end) : end;
+    return embedding_ ? PhpOpenBefore(line_.Text(), pos, end) : end;
 }
 
 void TGlyphHTMLHighlighter::EmbeddedToken() {
@@ -363,7 +382,7 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
         Run(index, embeddedState_, end);
         return;
     }
-    if (!line_.AtEnd(pos_) && AtPhpOpen(pos_) && embedded_[eiPHP].Scanner) {
+    if (!line_.AtEnd(pos_) && AtPhpOpen(pos_) && embedding_) {
         OpenPhp();
         return;
     }
@@ -388,7 +407,7 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
 
 void TGlyphHTMLHighlighter::HtmlPageToken() {
     if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) &&
-        embedded_[eiPHP].Scanner) {
+        embedding_) {
         OpenPhp();
         return;
     }

@@ -10,16 +10,14 @@ TGlyphScannedLine ScanLine(TGlyphCustomHighlighter& highlighter, const QString& 
     highlighter.StartLine(text, lineNumber);
     // Empty tokens are allowed, but never more than a few per character.
     const qsizetype limit = 4 * text.size() + 16;
-    while (!highlighter.AtLineEnd()) {
+    ScanTokens(highlighter, [&](const TGlyphTokenSpan& token) {
         if (line.Tokens.size() > limit) {
             throw EGlyphError(QStringLiteral("%1 does not reach the end of line %2")
                                   .arg(highlighter.LanguageTitle())
                                   .arg(lineNumber + 1));
         }
-        line.Tokens.append({highlighter.TokenStart(), highlighter.TokenLength(),
-                            highlighter.TokenKind(), highlighter.TokenAttribute()});
-        highlighter.Advance();
-    }
+        line.Tokens.append({token.Start, token.Length, highlighter.TokenKind(), token.Attribute});
+    });
     line.EndState = highlighter.State();
     return line;
 }

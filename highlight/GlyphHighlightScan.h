@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <type_traits>
 
 // One token of a scanned line.
 struct TGlyphToken {
@@ -15,6 +16,28 @@ struct TGlyphToken {
 
     bool operator==(const TGlyphToken& other) const = default;
 };
+
+// Where a token lies in its line and how it is drawn.
+struct TGlyphTokenSpan {
+    int Start = 0;
+    int Length = 0;
+    TGlyphHighlighterAttributes* Attribute = nullptr;
+};
+
+// Reads the tokens of the line `h` has started (StartLine or ResumeLine) in order, calling
+// `visit(const TGlyphTokenSpan&)` for each. During the call `h` stands on that token, so the
+// visitor may ask it for more (TokenKind, TokenLanguage, ResumeState). A visitor that answers
+// bool stops the scan by answering false; after a full scan `h.State()` is the next line's state.
+template <class Visit> void ScanTokens(TGlyphCustomHighlighter& h, Visit&& visit) {
+    for (; !h.AtLineEnd(); h.Advance()) {
+        const TGlyphTokenSpan token{h.TokenStart(), h.TokenLength(), h.TokenAttribute()};
+        if constexpr (std::is_void_v<std::invoke_result_t<Visit&, const TGlyphTokenSpan&>>) {
+            visit(token);
+        } else if (!visit(token)) {
+            return;
+        }
+    }
+}
 
 // One line as a reader sees it: the state it starts in, its tokens and the state it leaves for
 // the next line.

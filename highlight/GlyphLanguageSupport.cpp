@@ -104,8 +104,7 @@ TGlyphCharSet TGlyphLanguageHighlighter::WordChars() const {
     return LanguageWordChars();
 }
 
-void TGlyphLanguageHighlighter::ApplyFormColours(const QString& filter, bool systemSpace) {
-    SetDefaultFilter(filter);
+void TGlyphLanguageHighlighter::ApplyFormColours(bool systemSpace) {
     if (TGlyphHighlighterAttributes* comment = standard_[SYN_ATTR_COMMENT]) {
         comment->SetForeground(0x008000);
     }

@@ -109,9 +109,9 @@ protected:
     void SetStandardAttributes(const std::array<TGlyphHighlighterAttributes*, 6>& attributes) {
         standard_ = attributes;
     }
-    // What the main window's form gives every language: its own filter, comments green,
-    // strings blue and, with `systemSpace`, blanks in the window colour.
-    void ApplyFormColours(const QString& filter, bool systemSpace);
+    // What the main window's form gives every language: comments green, strings blue and,
+    // with `systemSpace`, blanks in the window colour.
+    void ApplyFormColours(bool systemSpace);
     // The kind IsReservedWord answers true for.
     void SetReservedKind(int kind) { reservedKind_ = kind; }
     template <std::size_t N> void AddKeywords(const char* const (&words)[N], int kind) {

@@ -1,5 +1,7 @@
 #include "highlight/GlyphLineCheckpoints.h"
 
+#include "highlight/GlyphHighlightScan.h"
+
 #include <algorithm>
 
 void TGlyphLineCheckpoints::Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
@@ -116,8 +118,9 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
         h.ResumeLine(text_, lineNumber, from.Offset);
     int next = from.Offset + Spacing;
     auto candidate = tail.begin();
-    while (!h.AtLineEnd()) {
-        const int end = h.TokenStart() + h.TokenLength();
+    enum { Scanning, AgreesWithOldScan, Stopped } outcome = Scanning;
+    ScanTokens(h, [&](const TGlyphTokenSpan& token) {
+        const int end = token.Start + token.Length;
         const TState state = h.ResumeState();
         while (candidate != tail.end() && candidate->Offset < end)
             ++candidate;
@@ -125,21 +128,24 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
             candidate->State == state) {
             // From here on the text and the scanner's state are those of the old scan.
             points_.insert(points_.end(), candidate, tail.end());
-            end_ = oldEnd;
-            complete_ = true;
-            return;
+            outcome = AgreesWithOldScan;
+            return false;
         }
         if (end >= next || end >= stopAt) {
             // Several empty tokens may end at one place; the first of them is noted.
             if (points_.empty() || points_.back().Offset < end)
                 points_.push_back({end, state});
             next = end + Spacing;
-            if (end >= stopAt)
-                return;
+            if (end >= stopAt) {
+                outcome = Stopped;
+                return false;
+            }
         }
-        h.Advance();
-    }
-    end_ = h.State();
+        return true;
+    });
+    if (outcome == Stopped)
+        return;
+    end_ = outcome == AgreesWithOldScan ? oldEnd : h.State();
     complete_ = true;
 }
 

@@ -94,7 +94,7 @@ QString TGlyphCppHighlighter::LanguageTitle() const {
 }
 
 void TGlyphCppHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("C++ files (*.cpp,*.h,*.hpp)|*.cpp;*.h;*.hpp"), true);
+    ApplyFormColours(true);
 }
 
 void TGlyphCppHighlighter::Advance() {

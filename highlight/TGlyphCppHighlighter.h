@@ -37,7 +37,7 @@ public:
     QString LanguageTitle() const override;
     void Advance() override;
 
-    // The filter and colours the main window gives its instance.
+    // The colours the main window gives its instance.
     void ApplyMainWindowSettings();
 
     TGlyphHighlighterAttributes* AsmAttri() const { return asm_; }

@@ -247,7 +247,7 @@ QString TGlyphCssHighlighter::LanguageTitle() const {
 }
 
 void TGlyphCssHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("Cascading Stylesheets (*.css)|*.css"), false);
+    ApplyFormColours(false);
 }
 
 void TGlyphCssHighlighter::Advance() {

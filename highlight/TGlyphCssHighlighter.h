@@ -29,7 +29,7 @@ public:
     QString LanguageTitle() const override;
     void Advance() override;
 
-    // The filter and colours the main window gives its instance.
+    // The colours the main window gives its instance.
     void ApplyMainWindowSettings();
 
     TGlyphHighlighterAttributes* CommentAttri() const { return comment_; }

@@ -1,6 +1,7 @@
 #include "highlight/TGlyphExporterHTML.h"
 
 #include "common/GlyphErrors.h"
+#include "highlight/GlyphHighlightScan.h"
 
 #include <QSaveFile>
 #include <QScopeGuard>
@@ -176,16 +177,15 @@ void TGlyphCustomExporter::ExportLine(const QString& text, int lineIndex, int fr
     TGlyphCustomHighlighter& h = *highlighter_;
     h.StartLine(text, lineIndex);
     const bool wholeLine = from == 0 && to == text.size();
-    for (; !h.AtLineEnd(); h.Advance()) {
-        const int tokenStart = h.TokenStart();
-        const int start = std::max(tokenStart, from);
-        const int end = std::min(tokenStart + h.TokenLength(), to);
+    ScanTokens(h, [&](const TGlyphTokenSpan& token) {
+        const int start = std::max(token.Start, from);
+        const int end = std::min(token.Start + token.Length, to);
         if (start >= end && !wholeLine)
-            continue;
-        const QStringView token = QStringView(text).mid(start, std::max(end - start, 0));
-        ApplyTokenAttribute(IsBlankToken(token), h.TokenAttribute());
-        EmitText(token);
-    }
+            return;
+        const QStringView piece = QStringView(text).mid(start, std::max(end - start, 0));
+        ApplyTokenAttribute(IsBlankToken(piece), token.Attribute);
+        EmitText(piece);
+    });
     h.ReleaseLine();
     EmitLineBreak();
 }

@@ -86,7 +86,7 @@ QString TGlyphGeneralHighlighter::LanguageTitle() const {
 
 void TGlyphGeneralHighlighter::ApplyMainWindowSettings() {
     BeginUpdate();
-    ApplyFormColours(QStringLiteral("Text Files (*.txt)|*.txt"), false);
+    ApplyFormColours(false);
     SetComments(0);
     SetDetectPreprocessor(false);
     SetIdentifierChars(TGlyphCharSet().AddRange(33, 255).SetAbove(TGlyphCharSet::PrintableAbove));

@@ -52,7 +52,7 @@ public:
     bool SaveAttributes(QSettings& root, const QString& key) const override;
     void Assign(const TGlyphCustomHighlighter& other) override;
 
-    // The settings, colours, filter and disabled state the main window gives its instance: no
+    // The settings, colours and disabled state the main window gives its instance: no
     // comments, no preprocessor lines, every character from ! up part of a word.
     void ApplyMainWindowSettings();
 

@@ -240,6 +240,17 @@ TGlyphCharSet TGlyphHTMLHighlighter::WordChars() const {
         .Remove(247);
 }
 
+void TGlyphHTMLHighlighter::ApplyMainWindowSettings() {
+    BeginUpdate();
+    escapeAmpersand_->SetForeground(0x000000);
+    comment_->SetForeground(0x008000);
+    identifier_->SetForeground(0x0000FF);
+    identifier_->SetStyle(0);
+    reservedWord_->SetForeground(0x800080);
+    value_->SetForeground(0xFF0000);
+    EndUpdate();
+}
+
 QString TGlyphHTMLHighlighter::LanguageTitle() const {
     return QStringLiteral("HTML document");
 }

@@ -4,6 +4,7 @@
 #include "highlight/TGlyphHandlerTable.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -46,6 +47,15 @@ struct TGlyphEmbeddedLanguages {
     TGlyphCustomHighlighter* PHP = nullptr;
 };
 
+// Where the highlighter of an embedded language comes from.
+using TGlyphLanguageSource = std::function<TGlyphCustomHighlighter*()>;
+struct TGlyphEmbeddedLanguageSources {
+    TGlyphLanguageSource Css;
+    TGlyphLanguageSource JScript;
+    TGlyphLanguageSource VBScript;
+    TGlyphLanguageSource PHP;
+};
+
 // The HTML highlighter: a single-pass, line-at-a-time scanner that tells known tag names from
 // unknown ones through its tag table and recognises character references through its entity
 // table. Given embedded languages, it hands the parts of a page written in them to scanners of
@@ -58,7 +68,14 @@ public:
     // Colours the embedded parts of a page with `languages` (each of the classes named there;
     // a null one: that language's own default colours). Without a call the whole page is HTML.
     void SetEmbeddedLanguages(const TGlyphEmbeddedLanguages& languages);
+    // The same, with each language's highlighter asked for only when a page first holds a part
+    // in that language, so that its owner can make it then; an empty source or a null answer:
+    // that language's own default colours.
+    void SetEmbeddedLanguageSources(const TGlyphEmbeddedLanguageSources& sources);
     bool EmbedsLanguages() const { return embedding_; }
+
+    // The colours the main window gives its instance.
+    void ApplyMainWindowSettings();
 
     TGlyphHighlighterAttributes* StandardAttribute(int index) const override;
     TGlyphCharSet WordChars() const override;
@@ -119,7 +136,10 @@ private:
         emPlainValue = 7, // inside another quoted value that holds PHP
     };
     enum TEmbeddedIndex { eiCss = 0, eiJScript = 1, eiVBScript = 2, eiPHP = 3 };
+    // A part's scanner and colours are made the first time a page holds such a part.
     struct TEmbeddedScanner {
+        std::unique_ptr<TGlyphLanguageHighlighter> (*MakeScanner)() = nullptr;
+        TGlyphLanguageSource FindSource;
         std::unique_ptr<TGlyphLanguageHighlighter> Scanner;
         const TGlyphCustomHighlighter* Source = nullptr;
         // The scanner's attributes and the source's of the same name.
@@ -141,6 +161,7 @@ private:
     void OpenPhp();
     bool AtPhpOpen(int pos) const;
     void Run(TEmbeddedIndex index, TState state, int end);
+    static void Prepare(TEmbeddedScanner& part);
     void FinishRun();
     int PhpEnd(int pos, TState state) const;
     int BlockEnd(int pos);

@@ -392,7 +392,7 @@ QString TGlyphJScriptHighlighter::LanguageTitle() const {
 }
 
 void TGlyphJScriptHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("Javascript files (*.js)|*.js"), false);
+    ApplyFormColours(false);
 }
 
 void TGlyphJScriptHighlighter::Advance() {

@@ -31,7 +31,7 @@ public:
     QString LanguageTitle() const override;
     void Advance() override;
 
-    // The filter and colours the main window gives its instance.
+    // The colours the main window gives its instance.
     void ApplyMainWindowSettings();
 
     // The keyword hash: letters 1 to 26 regardless of case, underscore 31, digits 0. Words

@@ -76,7 +76,7 @@ QString TGlyphJavaHighlighter::LanguageTitle() const {
 }
 
 void TGlyphJavaHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("Java files (*.java)|*.java"), true);
+    ApplyFormColours(true);
 }
 
 void TGlyphJavaHighlighter::Advance() {

@@ -121,8 +121,7 @@ QString TGlyphPHPHighlighter::LanguageTitle() const {
 }
 
 void TGlyphPHPHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(
-        QStringLiteral("PHP files (*.php,*.php3,*.phtml,*.inc)|*.php;*.php3;*.phtml;*.inc"), false);
+    ApplyFormColours(false);
 }
 
 // In a page every reading goes to the page's scanner.

@@ -55,7 +55,7 @@ public:
     void ResetState() override;
     const TGlyphCustomHighlighter* TokenLanguage() const override;
 
-    // The filter and colours the main window gives its instance.
+    // The colours the main window gives its instance.
     void ApplyMainWindowSettings();
 
     TGlyphHighlighterAttributes* CommentAttri() const { return comment_; }

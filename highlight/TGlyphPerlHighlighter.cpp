@@ -351,7 +351,7 @@ QString TGlyphPerlHighlighter::LanguageTitle() const {
 }
 
 void TGlyphPerlHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("Perl files (*.pl,*.pm,*.cgi)|*.pl;*.pm;*.cgi"), true);
+    ApplyFormColours(true);
 }
 
 void TGlyphPerlHighlighter::Advance() {

@@ -67,7 +67,7 @@ QString TGlyphVBScriptHighlighter::LanguageTitle() const {
 }
 
 void TGlyphVBScriptHighlighter::ApplyMainWindowSettings() {
-    ApplyFormColours(QStringLiteral("VBScript files (*.vbs)|*.vbs"), false);
+    ApplyFormColours(false);
 }
 
 void TGlyphVBScriptHighlighter::Advance() {

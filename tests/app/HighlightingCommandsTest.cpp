@@ -67,7 +67,7 @@ TEST_F(HighlightingCommands, OfferedForEveryLanguageButPlainText) {
 TEST_F(HighlightingCommands, AcceptedColoursSurviveTheNextActivation) {
     for (const int result : {int(QDialog::Accepted), int(QDialog::Rejected)}) {
         auto form = StartMainWindow();
-        TGlyphHighlighterAttributes* asp = form->GlyphHTMLHighlighter.AspAttri();
+        TGlyphHighlighterAttributes* asp = form->GlyphHTMLHighlighter().AspAttri();
         const TGlyphColor before = asp->Foreground();
         prompts.AnswerDialog([&](QDialog& dialog) {
             auto& colours = static_cast<TFormGlyphCustomHighlighter&>(dialog);

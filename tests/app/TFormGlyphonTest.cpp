@@ -85,7 +85,7 @@ TEST_F(FormGlyphon, StartWithoutArgumentsShowsANewHtmlDocument) {
     EXPECT_EQ(form->TabSet->count(), 1);
     EXPECT_EQ(form->TabSet->tabText(0), "Untitled.htm");
     EXPECT_EQ(StatusPanel(form->StatusBar, 0)->text(), "Untitled.htm");
-    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter());
     EXPECT_TRUE(HtmlCommandsVisible(*form));
     EXPECT_FALSE(form->GlyphEdit.Modified());
 }
@@ -132,7 +132,7 @@ TEST_F(FormGlyphon, AFileFromTheCommandLineOpensWithItsText) {
     EXPECT_EQ(form->windowTitle(), "Velmaris Glyphon - [" + file + "]");
     EXPECT_EQ(form->TabSet->tabText(0), "page.html");
     EXPECT_EQ(form->GlyphEdit.Lines().Lines(), (QStringList{"<p>one</p>", "<p>two</p>"}));
-    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter);
+    EXPECT_EQ(form->CurrentHighlighter(), &form->GlyphHTMLHighlighter());
 }
 
 TEST_F(FormGlyphon, AFileThatCannotBeOpenedLeavesAnEmptyUntitledWindow) {
@@ -263,18 +263,18 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
         TGlyphCustomHighlighter* expected;
         bool htmlCommands;
     } cases[] = {
-        {"page.HTML", &form->GlyphHTMLHighlighter, true},
-        {"page.shtml", &form->GlyphGeneralHighlighter, false},
-        {"script.inc", &form->GlyphPHPHighlighter, true}, // a PHP file is an HTML page
-        {"header.h", &form->GlyphCppHighlighter, false},
-        {"style.css", &form->GlyphCssHighlighter, false},
-        {"App.java", &form->GlyphJavaHighlighter, false},
-        {"run.js", &form->GlyphJScriptHighlighter, false},
-        {"tool.pl", &form->GlyphPerlHighlighter, false},
-        {"macro.vbs", &form->GlyphVBScriptHighlighter, false},
-        {"Makefile", &form->GlyphGeneralHighlighter, false},
-        {"notes.txt", &form->GlyphGeneralHighlighter, false},
-        {"index.htm", &form->GlyphHTMLHighlighter, true},
+        {"page.HTML", &form->GlyphHTMLHighlighter(), true},
+        {"page.shtml", &form->GlyphGeneralHighlighter(), false},
+        {"script.inc", &form->GlyphPHPHighlighter(), true}, // a PHP file is an HTML page
+        {"header.h", &form->GlyphCppHighlighter(), false},
+        {"style.css", &form->GlyphCssHighlighter(), false},
+        {"App.java", &form->GlyphJavaHighlighter(), false},
+        {"run.js", &form->GlyphJScriptHighlighter(), false},
+        {"tool.pl", &form->GlyphPerlHighlighter(), false},
+        {"macro.vbs", &form->GlyphVBScriptHighlighter(), false},
+        {"Makefile", &form->GlyphGeneralHighlighter(), false},
+        {"notes.txt", &form->GlyphGeneralHighlighter(), false},
+        {"index.htm", &form->GlyphHTMLHighlighter(), true},
     };
     for (const auto& c : cases) {
         form->OpenDocument(WriteFile(dir, c.name, "text\n"), false);
@@ -286,9 +286,11 @@ TEST_F(FormGlyphon, HighlighterFollowsTheExtension) {
 
 TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColours) {
     auto form = StartWith({});
-    TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter;
+    EXPECT_EQ(form->CreatedHighlighter(glCpp), nullptr);
+    // Made at first need, with its defaults snapshotted then.
+    TGlyphCppHighlighter& cpp = form->GlyphCppHighlighter();
     const TGlyphColor builtIn = cpp.StandardAttribute(0)->Foreground();
-    EXPECT_EQ(cpp.Tag(), 0);
+    EXPECT_EQ(cpp.Tag(), 1);
     form->SelectHighlighter(&cpp);
     EXPECT_EQ(cpp.Tag(), 1);
 
@@ -296,7 +298,7 @@ TEST_F(FormGlyphon, SelectingAHighlighterSnapshotsDefaultsOnceAndReloadsUserColo
     cpp.StandardAttribute(0)->SetForeground(0x00123456);
     ASSERT_TRUE(SaveUserColours(cpp, "TGlyphCppHighlighter"));
     cpp.StandardAttribute(0)->SetForeground(builtIn);
-    form->SelectHighlighter(&form->GlyphHTMLHighlighter);
+    form->SelectHighlighter(&form->GlyphHTMLHighlighter());
     form->SelectHighlighter(&cpp);
     EXPECT_EQ(cpp.StandardAttribute(0)->Foreground(), 0x00123456u);
 
@@ -433,12 +435,66 @@ TEST_F(FormGlyphon, ALayoutSectionOfAnotherRevisionIsIgnored) {
 TEST_F(FormGlyphon, ExitSavesTheHighlighterColours) {
     {
         auto form = StartWith({});
-        form->GlyphCssHighlighter.StandardAttribute(3)->SetForeground(0x00ABCDEF);
+        form->GlyphCssHighlighter().StandardAttribute(3)->SetForeground(0x00ABCDEF);
         EXPECT_TRUE(form->close());
     }
     TGlyphCssHighlighter css;
     ASSERT_TRUE(LoadUserColours(css, "TGlyphCssHighlighter"));
     EXPECT_EQ(css.StandardAttribute(3)->Foreground(), 0x00ABCDEFu);
+}
+
+// The token of line `y` (0-based) of the document that holds offset `x`, as the editor reads it.
+TGlyphToken TokenAt(TFormGlyphon& form, int y, int x) {
+    const TGlyphScannedLine line =
+        ScanLine(*form.CurrentHighlighter(), form.GlyphEdit.Lines().GetLine(y), y,
+                 form.GlyphEdit.Lines().RangeState(y));
+    for (const TGlyphToken& token : line.Tokens) {
+        if (x >= token.Start && x < token.Start + token.Length)
+            return token;
+    }
+    return {};
+}
+
+// A highlighter is made when first needed: none before the first paint, then the document's
+// language and the languages its page holds. The user's stored colours apply to one made late,
+// and one never made keeps them through the save at exit.
+TEST_F(FormGlyphon, HighlightersAreMadeAtFirstNeedWithTheStoredColours) {
+    TGlyphPerlHighlighter perl;
+    perl.StandardAttribute(SYN_ATTR_COMMENT)->SetForeground(0x00112233);
+    ASSERT_TRUE(SaveUserColours(perl, "TGlyphPerlHighlighter"));
+    {
+        SetCommandLineArgs({"glyphon"});
+        TFormGlyphon unpainted;
+        for (const TGlyphLanguageEntry& language : GlyphLanguageCatalogue())
+            EXPECT_EQ(unpainted.CreatedHighlighter(language.Id), nullptr) << language.Name;
+    }
+    QTemporaryDir dir;
+    const QString page =
+        WriteFile(dir, "page.htm", "<p>text</p>\n<style>p { color: red }</style>\n");
+    const int color = QString("<style>p { ").size();
+    {
+        auto form = StartWith({page});
+        form->GlyphEditView->viewport()->repaint();
+        ASSERT_NE(form->CreatedHighlighter(glCss), nullptr) << "the page's style sheet";
+        EXPECT_EQ(form->CreatedHighlighter(glJScript), nullptr) << "the page has no script";
+        EXPECT_EQ(form->CreatedHighlighter(glPerl), nullptr);
+        TGlyphHighlighterAttributes* drawnWith = TokenAt(*form, 1, color).Attribute;
+        ASSERT_NE(drawnWith, nullptr);
+        ASSERT_EQ(form->GlyphCssHighlighter().AttributeByName(drawnWith->Name()), drawnWith);
+        drawnWith->SetForeground(0x00ABCDEF);
+        EXPECT_TRUE(form->close());
+    }
+    {
+        auto form = StartWith({page});
+        form->GlyphEditView->viewport()->repaint();
+        const TGlyphHighlighterAttributes* drawnWith = TokenAt(*form, 1, color).Attribute;
+        ASSERT_NE(drawnWith, nullptr);
+        EXPECT_EQ(drawnWith->Foreground(), 0x00ABCDEFu) << "the colour is kept across a restart";
+        EXPECT_TRUE(form->close());
+    }
+    TGlyphPerlHighlighter stored;
+    ASSERT_TRUE(LoadUserColours(stored, "TGlyphPerlHighlighter"));
+    EXPECT_EQ(stored.StandardAttribute(SYN_ATTR_COMMENT)->Foreground(), 0x00112233u);
 }
 
 TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
@@ -455,7 +511,7 @@ TEST_F(FormGlyphon, ScannerStatesFollowTheScreenNotTheFile) {
     form->GlyphEditView->viewport()->repaint();
     const int last = form->GlyphEdit.LineCount() - 1;
     EXPECT_EQ(form->GlyphEditHighlighting.ValidUpTo(), last) << "painting the end scans to it";
-    const auto full = ScanLineStates(form->GlyphHTMLHighlighter, form->GlyphEdit.Lines().Lines());
+    const auto full = ScanLineStates(form->GlyphHTMLHighlighter(), form->GlyphEdit.Lines().Lines());
     for (int i = last - 50; i <= last; ++i)
         ASSERT_EQ(form->GlyphEdit.Lines().RangeState(i), full[i]) << "line " << i;
 }

@@ -1,5 +1,7 @@
 #include "highlight/TGlyphCppHighlighter.h"
 
+#include "highlight/GlyphLanguageCatalogue.h"
+
 #include "LanguageTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +131,8 @@ TEST(CppAttributes, NamesStylesAndMainWindowColours) {
     EXPECT_EQ(h.LanguageTitle(), "C++");
     EXPECT_EQ(h.DefaultFilter(), "C++ Files (*.c,*.cpp,*.h,*.hpp)|*.c;*.cpp;*.h;*.hpp");
     h.ApplyMainWindowSettings();
-    EXPECT_EQ(h.DefaultFilter(), "C++ files (*.cpp,*.h,*.hpp)|*.cpp;*.h;*.hpp");
+    EXPECT_EQ(MakeMainWindowHighlighter(LanguageEntry(glCpp))->DefaultFilter(),
+              "C++ files (*.cpp,*.h,*.hpp)|*.cpp;*.h;*.hpp");
     EXPECT_EQ(h.SpaceAttri()->Foreground(), 0xFF000005u);
     EXPECT_EQ(h.CommentAttri()->Foreground(), 0x008000u);
     EXPECT_EQ(h.StringAttri()->Foreground(), 0xFF0000u);

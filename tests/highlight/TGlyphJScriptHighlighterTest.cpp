@@ -1,5 +1,7 @@
 #include "highlight/TGlyphJScriptHighlighter.h"
 
+#include "highlight/GlyphLanguageCatalogue.h"
+
 #include "LanguageTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -217,7 +219,8 @@ TEST(JScriptAttributes, MainWindowSettingsColourCommentsAndStrings) {
     TGlyphJScriptHighlighter h;
     EXPECT_EQ(h.DefaultFilter(), "Javascript Files (*.js)|*.js");
     h.ApplyMainWindowSettings();
-    EXPECT_EQ(h.DefaultFilter(), "Javascript files (*.js)|*.js");
+    EXPECT_EQ(MakeMainWindowHighlighter(LanguageEntry(glJScript))->DefaultFilter(),
+              "Javascript files (*.js)|*.js");
     EXPECT_EQ(h.CommentAttri()->Foreground(), 0x008000u);
     EXPECT_EQ(h.StringAttri()->Foreground(), 0xFF0000u);
     EXPECT_FALSE(h.CommentAttri()->IsForegroundDefault());

@@ -5,6 +5,7 @@
 // comments and strings, escapes, numbers, keywords, directives, blanks, NUL and line-break
 // characters) put together at random.
 
+#include "highlight/GlyphLanguageCatalogue.h"
 #include "highlight/TGlyphCppHighlighter.h"
 #include "highlight/TGlyphCssHighlighter.h"
 #include "highlight/TGlyphGeneralHighlighter.h"
@@ -105,7 +106,7 @@ inline const std::vector<TLanguageSample>& LanguageSamples() {
                                       "text"};
     static const std::vector<TLanguageSample> samples = {
         {"HTML",
-         [] { return std::make_unique<TGlyphHTMLHighlighter>(); },
+         LanguageEntry(glHTML).Make,
          with({"<p class=\"row\">",
                "text ",
                "&amp;",
@@ -138,14 +139,14 @@ inline const std::vector<TLanguageSample>& LanguageSamples() {
         {"PHP page", [] { return std::make_unique<TPhpPageSample>(); }, with(mixed),
          MixedPageStarts()},
         {"JavaScript",
-         [] { return std::make_unique<TGlyphJScriptHighlighter>(); },
+         LanguageEntry(glJScript).Make,
          with({"var",  "document",   "Document", "onClick", "if", "=",   "0x1F", "0x",  "12.5",
                "1..2", "\"a\\\"b\"", "'s'",      "\"",      "'",  "'''", "\\",   "/*",  "*/",
                "//",   "/",          "/=",       "&&",      "||", "++",  "->",   "...", ".",
                "$",    "@",          "#",        "(",       "){", ";"}),
          {jrNormal, jrBlockComment}},
         {"CSS",
-         [] { return std::make_unique<TGlyphCssHighlighter>(); },
+         LanguageEntry(glCss).Make,
          with({"color",   "COLOR", "border-top-width",
                ":",       ";",     "{",
                "}",       "{12",   "1.5em",
@@ -157,29 +158,29 @@ inline const std::vector<TLanguageSample>& LanguageSamples() {
                "(",       ")",     "panose-1"}),
          {ctrNormal, ctrComment}},
         {"PHP",
-         [] { return std::make_unique<TGlyphPHPHighlighter>(); },
+         LanguageEntry(glPHP).Make,
          with({"$name", "$",  "echo", "ECHO", "'", "\"",  "\\'", "\\\"", "\\\\",     "\\",
                "#",     "//", "/*",   "*/",   "@", "1.5", ".",   "`",    "function", "0x1F"}),
          {prNormal, prSingleQuoted, prDoubleQuoted, prComment}},
         {"Java",
-         [] { return std::make_unique<TGlyphJavaHighlighter>(); },
+         LanguageEntry(glJava).Make,
          with({"/**", "/**/", "/*", "*/", "//", "\"s\\\"\"", "\"", "'c'", "'", "1-2", "0x1FL", ".5",
                "..", ".", "class", "a$b", "#", "@", "\\"}),
          {jvrNormal, jvrComment, jvrDocumentation}},
         {"C++",
-         [] { return std::make_unique<TGlyphCppHighlighter>(); },
+         LanguageEntry(glCpp).Make,
          with({"#include", "#",    "\\",   "\"",  "\"s\\\"\"", "'a'", "'",    "/*",
                "*/",       "//",   "0x1F", "0x",  "017",       "08",  "1.5f", "1e5",
                "1e",       "12ab", ".5",   "...", "int",       "$",   "`"}),
          {cprNormal, cprComment, cprString, cprPreprocessor}},
         {"Perl",
-         [] { return std::make_unique<TGlyphPerlHighlighter>(); },
+         LanguageEntry(glPerl).Make,
          with({"$ARGV",    "$argv", "$_", "$_a", "$^W", "$^",     "$1",   "$",    "%h",
                "%=",       "%",     "@a", "@",   "x=",  "x",      "1e-5", "0x1F", "#",
                "\"\\\"\"", "'\\'",  "'",  "\"",  "eq",  "strict", "`"}),
          {0}},
         {"VBScript",
-         [] { return std::make_unique<TGlyphVBScriptHighlighter>(); },
+         LanguageEntry(glVBScript).Make,
          with({"Dim", "dim", "'", "\"", "\"s\"", "#1/1/2000#", "#", "<>", "<=", ">=", "<", ">",
                "1.5E3", "&", "_", "?"}),
          {0}},
