@@ -31,6 +31,32 @@ QString Counted(int n, const char* one, const char* many) {
 } // namespace
 
 void TFormGlyphon::ConnectFindInFilesCommands() {
+    ModifiedFiles = std::make_unique<TModifiedFilesRegistry>();
+    FindInFilesWorker = new TFindInFilesWorker(this);
+    connect(FindInFilesWorker, &TFindInFilesWorker::Found, this,
+            [this](const QList<TFileFindings>& batch) { FindInFilesFound(batch); });
+    connect(FindInFilesWorker, &TFindInFilesWorker::Progress, this,
+            [this](int done, const QString&) {
+                FindResults->SetBusy(true, QStringLiteral("%1... %2")
+                                               .arg(replacingInFiles_ ? "Replacing" : "Searching",
+                                                    Counted(done, "file", "files")));
+            });
+    connect(FindInFilesWorker, &TFindInFilesWorker::Finished, this,
+            [this](const TFilesTotals& totals) { FindInFilesFinished(totals); });
+
+    const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
+        connect(item, &QAction::triggered, this,
+                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    };
+    bind(MIFindInFiles, &TFormGlyphon::MIFindInFilesClick);
+    bind(MIReplaceInFiles, &TFormGlyphon::MIReplaceInFilesClick);
+}
+
+// Made at the first search: most sessions never search a folder, and the list would only
+// delay the window's first paint.
+void TFormGlyphon::CreateFindResults() {
+    if (FindResults)
+        return;
     TSFindResults = new QWidget;
     TSFindResults->setObjectName("TSFindResults");
     FindResults = new TResultsPane(TSFindResults);
@@ -46,40 +72,20 @@ void TFormGlyphon::ConnectFindInFilesCommands() {
     layout->setSpacing(0);
     layout->addWidget(FindResults, 1);
     layout->addLayout(bar);
-    PageControl->addTab(TSFindResults, "Find Results");
-    PageControl->setTabVisible(PageControl->indexOf(TSFindResults), false);
-
-    ModifiedFiles = std::make_unique<TModifiedFilesRegistry>();
-    FindInFilesWorker = new TFindInFilesWorker(this);
-    connect(FindInFilesWorker, &TFindInFilesWorker::Found, this,
-            [this](const QList<TFileFindings>& batch) { FindInFilesFound(batch); });
-    connect(FindInFilesWorker, &TFindInFilesWorker::Progress, this,
-            [this](int done, const QString&) {
-                FindResults->SetBusy(true, QStringLiteral("%1... %2")
-                                               .arg(replacingInFiles_ ? "Replacing" : "Searching",
-                                                    Counted(done, "file", "files")));
-            });
-    connect(FindInFilesWorker, &TFindInFilesWorker::Finished, this,
-            [this](const TFilesTotals& totals) { FindInFilesFinished(totals); });
+    // Find Results stands before Links, whichever was made first.
+    const int links = TSLinks ? PageControl->indexOf(TSLinks) : -1;
+    PageControl->insertTab(links, TSFindResults, "Find Results");
     connect(FindResults, &TResultsPane::CancelRequested, FindInFilesWorker,
             &TFindInFilesWorker::Cancel);
     connect(FindResults, &TResultsPane::RowActivated, this,
             [this](const QString& fileName, int line, int column) {
                 RunCommand([&] { FindResultsRowActivated(fileName, line, column, false); });
             });
-
     // The rows' menu offers the file in a new window too, as File > Open New Window does.
     connect(FindResults, &TResultsPane::RowActivatedInNewWindow, this,
             [this](const QString& fileName, int line, int column) {
                 RunCommand([&] { FindResultsRowActivated(fileName, line, column, true); });
             });
-
-    const auto bind = [this](QAction* item, void (TFormGlyphon::*handler)()) {
-        connect(item, &QAction::triggered, this,
-                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
-    };
-    bind(MIFindInFiles, &TFormGlyphon::MIFindInFilesClick);
-    bind(MIReplaceInFiles, &TFormGlyphon::MIReplaceInFilesClick);
     connect(ButtonReplaceChecked, &QPushButton::clicked, this,
             [this] { RunCommand([this] { ButtonReplaceCheckedClick(); }); });
 }
@@ -123,6 +129,7 @@ void TFormGlyphon::RunFindInFiles(bool replacing) {
     findInFilesOptions_ = options;
     foundFiles_.clear();
     replacingInFiles_ = false;
+    CreateFindResults();
     FindResults->Clear(QFileInfo(options.Walk.Folder).canonicalFilePath());
     FindResults->SetFilesCheckable(replacing);
     ButtonReplaceChecked->hide();

@@ -52,7 +52,12 @@ void TFormGlyphon::ConnectLinkCheckCommands() {
     MIFormat->insertAction(items.value(items.indexOf(MIValidateHTML) + 1), MICheckLinks);
     connect(MICheckLinks, &QAction::triggered, this,
             [this] { RunCommand([this] { MICheckLinksClick(); }); });
+}
 
+// Made at the first check, as the Find Results tab is.
+void TFormGlyphon::CreateLinkResults() {
+    if (LinkResults)
+        return;
     TSLinks = new QWidget;
     TSLinks->setObjectName("TSLinks");
     LinkResults = new TResultsPane(TSLinks);
@@ -61,7 +66,6 @@ void TFormGlyphon::ConnectLinkCheckCommands() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(LinkResults);
     PageControl->addTab(TSLinks, "Links");
-    PageControl->setTabVisible(PageControl->indexOf(TSLinks), false);
     connect(LinkResults, &TResultsPane::RowActivated, this,
             [this](const QString& fileName, int line, int column) {
                 RunCommand([&] { LinkResultsRowActivated(fileName, line, column); });
@@ -98,6 +102,7 @@ void TFormGlyphon::MICheckLinksClick() {
 
 void TFormGlyphon::StartLinkCheck(const TLinkCheckOptions& options) {
     StopLinkCheck();
+    CreateLinkResults();
     TBWindowPreview->show();
     PageControl->setTabVisible(PageControl->indexOf(TSLinks), true);
     PageControl->setCurrentWidget(TSLinks);

@@ -351,10 +351,12 @@ public:
 
     // ---- Link checker (LinkCheckCommands.cpp) ----
     QAction* MICheckLinks = nullptr;
-    QWidget* TSLinks = nullptr; // the "Links" tab of the preview pane
+    // The "Links" tab of the preview pane and its list, made at the first check.
+    QWidget* TSLinks = nullptr;
     TResultsPane* LinkResults = nullptr;
     TFormCheckLinks* FormCheckLinks = nullptr;
     void ConnectLinkCheckCommands();
+    void CreateLinkResults();
     void MICheckLinksClick();
     // Checks the folder's links on a worker thread into the Links tab, ending a check under way.
     void StartLinkCheck(const TLinkCheckOptions& options);
@@ -367,13 +369,15 @@ public:
     // ---- Find and replace in files (FindInFilesCommands.cpp) ----
     QAction* MIFindInFiles = nullptr;
     QAction* MIReplaceInFiles = nullptr;
-    QWidget* TSFindResults = nullptr; // the "Find Results" tab of the preview pane
+    // The "Find Results" tab of the preview pane and its list, made at the first search.
+    QWidget* TSFindResults = nullptr;
     TResultsPane* FindResults = nullptr;
     QPushButton* ButtonReplaceChecked = nullptr;
     TFormFindInFiles* FormFindInFiles = nullptr;
     TFindInFilesWorker* FindInFilesWorker = nullptr;
-    // Adds the results tab to the preview pane and connects the commands.
+    // Connects the commands and the search's worker.
     void ConnectFindInFilesCommands();
+    void CreateFindResults();
     void MIFindInFilesClick();
     void MIReplaceInFilesClick();
     // The folder the dialog offers first: the document's, else the explorer's.

@@ -475,7 +475,7 @@ TEST(FindInFiles, ReplaceSkipsAFileModifiedInAnotherWindow) {
 
     auto form = StartMainWindow();
     ScriptedPrompts prompts;
-    TResultsPane& pane = *form->FindResults;
+    TResultsPane* pane = nullptr; // made at the first search
     const auto replace = [&] {
         prompts.AnswerDialog([&](QDialog& dialog) {
             auto& find = static_cast<TFormFindInFiles&>(dialog);
@@ -485,25 +485,27 @@ TEST(FindInFiles, ReplaceSkipsAFileModifiedInAnotherWindow) {
             return int(QDialog::Accepted);
         });
         form->ClickMenuItem(form->MIReplaceInFiles);
-        ASSERT_SOON(!pane.Busy(), kDeadlineMs);
+        pane = form->FindResults;
+        ASSERT_NE(pane, nullptr);
+        ASSERT_SOON(!pane->Busy(), kDeadlineMs);
         ASSERT_TRUE(form->ButtonReplaceChecked->isVisible());
         prompts.AnswerButton(QMessageBox::Yes);
         form->ButtonReplaceChecked->click();
-        ASSERT_SOON(!pane.Busy(), kDeadlineMs);
+        ASSERT_SOON(!pane->Busy(), kDeadlineMs);
     };
     replace();
     EXPECT_EQ(
-        ShownRows(pane, QFile::decodeName(root)),
+        ShownRows(*pane, QFile::decodeName(root)),
         QStringList({"free.html:0:0:1 replacement made.",
                      "other.html:0:0:Skipped: It is open with unsaved changes in a window."}));
-    EXPECT_EQ(pane.Summary(), "1 replacement in 1 file; 1 skipped");
+    EXPECT_EQ(pane->Summary(), "1 replacement in 1 file; 1 skipped");
     EXPECT_EQ(ReadBytes(root + "/other.html"), "key\n");
 
     // A window killed leaves its entry behind, unlocked: it no longer keeps the file out.
     ::kill(other.Pid(), SIGKILL);
     ASSERT_TRUE(other.Process().waitForFinished());
     replace();
-    EXPECT_EQ(ShownRows(pane, QFile::decodeName(root)),
+    EXPECT_EQ(ShownRows(*pane, QFile::decodeName(root)),
               QStringList({"other.html:0:0:1 replacement made."}));
     EXPECT_EQ(ReadBytes(root + "/other.html"), "door\n");
     EXPECT_TRUE(TModifiedFilesRegistry::List().isEmpty());
