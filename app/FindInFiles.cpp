@@ -396,15 +396,8 @@ void WriteFileAt(int folderFd, const QByteArray& name, const QByteArray& bytes,
         ::unlinkat(folderFd, temp.constData(), 0);
         throw EGlyphFileError(SystemError(error));
     };
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            fail(put < 0 ? errno : ENOSPC);
-        done += put;
-    }
+    if (const int error = WriteAllToDescriptor(fd, bytes); error != 0)
+        fail(error);
     // The owner first: changing it clears the set-id bits the mode then puts back. Only the
     // superuser may give a file away, so a failure leaves the writer as owner.
     if (::fchown(fd, like.st_uid, like.st_gid) != 0) {

@@ -1,6 +1,7 @@
 #include "app/ModifiedFilesRegistry.h"
 
 #include "common/AppTitle.h"
+#include "common/FileUtils.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,19 +60,6 @@ bool ReadAll(int fd, QByteArray& bytes) {
         if (bytes.size() > MaxEntrySize)
             return false;
     }
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += put;
-    }
-    return true;
 }
 
 std::optional<TModifiedFile> ParseEntry(const QByteArray& bytes) {
@@ -139,7 +127,7 @@ void TModifiedFilesRegistry::Enter(const QByteArray& realPath, dev_t device, ino
     const QByteArray entry = Magic + QByteArray::number(quint64(device)) + ' ' +
                              QByteArray::number(quint64(inode)) + '\n' + realPath + '\n';
     const QByteArray name = stem + EntrySuffix;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, entry) ||
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || WriteAllToDescriptor(fd, entry) != 0 ||
         ::renameat(folderFd, temp.constData(), folderFd, name.constData()) != 0) {
         ::unlinkat(folderFd, temp.constData(), 0);
         ::close(fd);

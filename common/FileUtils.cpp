@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,4 +90,17 @@ void SaveBytesToFile(const QByteArray& bytes, const QString& fileName) {
     file.close();
     if (file.error() != QFileDevice::NoError)
         throw EGlyphFileError("Unable to write to " + fileName);
+}
+
+int WriteAllToDescriptor(int fd, QByteArrayView bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return put < 0 ? errno : ENOSPC;
+        done += put;
+    }
+    return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 // A path counts as read-only when the process cannot write it (access with W_OK fails) or when
@@ -38,3 +39,7 @@ QString FormatKilobytes(qint64 bytes);
 void SaveTextToFile(const QString& text, const QString& fileName);
 // SaveTextToFile for bytes as they stand.
 void SaveBytesToFile(const QByteArray& bytes, const QString& fileName);
+
+// Writes all of Bytes to the open descriptor, again after an interruption or a short write.
+// Answers 0, or the error that stopped it (ENOSPC when the system took nothing).
+int WriteAllToDescriptor(int fd, QByteArrayView bytes);

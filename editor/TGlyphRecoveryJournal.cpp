@@ -1,5 +1,6 @@
 #include "editor/TGlyphRecoveryJournal.h"
 
+#include "common/FileUtils.h"
 #include "common/GlyphErrors.h"
 
 #include <QCoreApplication>
@@ -28,17 +29,6 @@ const QString JournalSuffix = QStringLiteral(".journal");
 
 QString BasePath(const QString& journalPath) {
     return journalPath + QStringLiteral(".base");
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 // A frame is its length, a checksum and its bytes, so that a batch cut off by a kill or a
@@ -163,7 +153,7 @@ private:
         // After a lost batch the edits that follow it would replay onto the wrong text.
         if (journal.Broken && !job.Snapshot)
             return TResult{job.Path, false, false, false};
-        if (!WriteAll(journal.Fd, job.Frame) || ::fsync(journal.Fd) != 0) {
+        if (WriteAllToDescriptor(journal.Fd, job.Frame) != 0 || ::fsync(journal.Fd) != 0) {
             // The journal ends on its last whole batch again, so that what follows is read.
             if (::ftruncate(journal.Fd, journal.GoodSize) != 0 || ::fsync(journal.Fd) != 0)
                 return Lose(job.Path);
@@ -209,8 +199,10 @@ private:
             return TResult{job.Path, false, true, false};
         }
         struct stat info {};
-        const bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && WriteAll(fd, job.Header) &&
-                        WriteAll(fd, job.Frame) && ::fsync(fd) == 0 && ::fstat(fd, &info) == 0 &&
+        const bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                        WriteAllToDescriptor(fd, job.Header) == 0 &&
+                        WriteAllToDescriptor(fd, job.Frame) == 0 && ::fsync(fd) == 0 &&
+                        ::fstat(fd, &info) == 0 &&
                         ::rename(name.constData(), QFile::encodeName(job.Path).constData()) == 0;
         if (!ok) {
             ::close(fd);
@@ -233,7 +225,7 @@ private:
         bool ok = true;
         while (ok && !in.atEnd()) {
             const QByteArray chunk = in.read(1 << 20);
-            ok = !chunk.isEmpty() && WriteAll(fd, chunk);
+            ok = !chunk.isEmpty() && WriteAllToDescriptor(fd, chunk) == 0;
         }
         ok = ok && ::fsync(fd) == 0;
         ::close(fd);
