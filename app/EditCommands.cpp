@@ -135,15 +135,6 @@ void TFormGlyphon::ConnectEditCommands() {
         PopupMenuGlyphEdit->popup(GlyphEditView->viewport()->mapToGlobal(point));
     });
 
-    // The find and replace dialogs, each with its own text and settings.
-    FindDialog = new TFindDialog(this);
-    ReplaceDialog = new TReplaceDialog(this);
-    const auto find = [this](TFindDialog* sender) {
-        RunCommand([this, sender] { FindDialogFind(sender); });
-    };
-    FindDialog->OnFind = find;
-    ReplaceDialog->OnFind = find;
-
     GlyphEdit.OnStatusChange = [this](TCustomGlyphEdit*, TGlyphStatusChanges changes) {
         // A note of the last search stays until the caret or the selection moves again.
         if (statusNoteShown_ && (changes & (scCaretX | scCaretY | scSelection))) {
@@ -184,9 +175,32 @@ void TFormGlyphon::PopupMenuGlyphEditPopup() {
 // ---------------------------------------------------------------------------------------------
 // Find and replace
 
+// The find and replace dialogs, each with its own text and settings, are made at their first
+// use: most windows never search.
+TFindDialog* TFormGlyphon::FindDialog() {
+    if (!findDialog_) {
+        findDialog_ = new TFindDialog(this);
+        findDialog_->OnFind = [this](TFindDialog* sender) {
+            RunCommand([this, sender] { FindDialogFind(sender); });
+        };
+    }
+    return findDialog_;
+}
+
+TReplaceDialog* TFormGlyphon::ReplaceDialog() {
+    if (!replaceDialog_) {
+        replaceDialog_ = new TReplaceDialog(this);
+        replaceDialog_->OnFind = [this](TFindDialog* sender) {
+            RunCommand([this, sender] { FindDialogFind(sender); });
+        };
+    }
+    return replaceDialog_;
+}
+
 void TFormGlyphon::FindDialogFind(TFindDialog* sender) {
     const QString search = sender->FindText();
-    const QString replacement = sender == ReplaceDialog ? ReplaceDialog->ReplaceText() : QString();
+    const QString replacement =
+        sender == replaceDialog_ ? replaceDialog_->ReplaceText() : QString();
     const TGlyphSearchOptions options = FindDialogSearchOptions(sender->Options());
     const TBufferCoord caret = GlyphEdit.CaretXY();
     if (options & (SearchReplace | SearchReplaceAll))
@@ -227,20 +241,20 @@ static void TakeSelectionAsSearch(const TCustomGlyphEdit& edit, TFindDialog& dia
 }
 
 void TFormGlyphon::MIFindClick() {
-    TakeSelectionAsSearch(GlyphEdit, *FindDialog);
-    FindDialog->Execute();
+    TakeSelectionAsSearch(GlyphEdit, *FindDialog());
+    FindDialog()->Execute();
 }
 
 void TFormGlyphon::MIFindNextClick() {
-    if (FindDialog->FindText().isEmpty())
+    if (!findDialog_ || findDialog_->FindText().isEmpty())
         ClickMenuItem(MIFind);
     else
-        FindDialogFind(FindDialog);
+        FindDialogFind(findDialog_);
 }
 
 void TFormGlyphon::MIReplaceClick() {
-    TakeSelectionAsSearch(GlyphEdit, *ReplaceDialog);
-    ReplaceDialog->Execute();
+    TakeSelectionAsSearch(GlyphEdit, *ReplaceDialog());
+    ReplaceDialog()->Execute();
 }
 
 // ---------------------------------------------------------------------------------------------

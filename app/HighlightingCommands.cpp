@@ -5,7 +5,6 @@
 #include "highlight/TFormGlyphCustomHighlighter.h"
 
 void TFormGlyphon::ConnectHighlightingCommands() {
-    FormGlyphCustomHighlighter = new TFormGlyphCustomHighlighter(this);
     connect(MIEditHighlighting, &QAction::triggered, this,
             [this] { RunCommand([this] { MIEditHighlightingClick(); }); });
 }
@@ -13,6 +12,13 @@ void TFormGlyphon::ConnectHighlightingCommands() {
 void TFormGlyphon::MIEditHighlightingClick() {
     const std::optional<TGlyphLanguageId> language = CurrentLanguage();
     if (language && *language != glGeneral)
-        FormGlyphCustomHighlighter->EditColours(*CurrentHighlighter(),
-                                                LanguageEntry(*language).ClassName);
+        CustomHighlighterForm().EditColours(*CurrentHighlighter(),
+                                            LanguageEntry(*language).ClassName);
+}
+
+// Made at its first use: a window that is never asked for colours never pays for its controls.
+TFormGlyphCustomHighlighter& TFormGlyphon::CustomHighlighterForm() {
+    if (!FormGlyphCustomHighlighter)
+        FormGlyphCustomHighlighter = new TFormGlyphCustomHighlighter(this);
+    return *FormGlyphCustomHighlighter;
 }

@@ -5,6 +5,7 @@
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
 #include "common/Paths.h"
+#include "common/ProgramStyle.h"
 #include "common/Translation.h"
 #include "htmltools/TFormSpelling.h"
 #include "net/TFormDownload.h"
@@ -24,6 +25,7 @@ int RunGlyphon(int argc, char** argv, const std::function<void(TFormGlyphon&)>& 
     // desktops by the window class, which is the application name, as the entry says).
     QApplication::setDesktopFileName(QFileInfo(DesktopFileId()).completeBaseName());
     CloseWindowsOnTermination();
+    InstallProgramStyle();
     // The command line is split once, before any window exists.
     CommandLineArgs();
     // The interface texts are read once, before the first window is made.

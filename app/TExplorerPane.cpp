@@ -81,10 +81,20 @@ TExplorerPane::TExplorerPane(QMainWindow& window, const QString& fileFilter)
     Client->setObjectName("TBWindowExplorerClient");
     Client->setMinimumSize(MinClientSize, MinClientSize);
     Client->setMaximumWidth(MaxClientWidth);
-    auto* grid = new QGridLayout(Client);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
+    grid_ = new QGridLayout(Client);
+    grid_->setContentsMargins(0, 0, 0, 0);
+    grid_->setSpacing(0);
+    grid_->setRowStretch(1, 1);
+    grid_->setColumnStretch(1, 1);
+    Slider = new TTBToolWindowSlider(window, *this, *Client, *grid_);
+    setWidget(Client);
+}
 
+// The folder box, the tree and the list are made when the pane is first shown: a pane that
+// stays hidden costs the window's start nothing.
+void TExplorerPane::CreateContent() {
+    if (ShellComboBox)
+        return;
     auto* content = new QWidget(Client);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(0, 0, 0, 0);
@@ -115,20 +125,23 @@ TExplorerPane::TExplorerPane(QMainWindow& window, const QString& fileFilter)
     ShellListView->setExpandsOnDoubleClick(false);
     column->addWidget(Splitter, 1);
 
-    grid->addWidget(content, 1, 1);
-    grid->setRowStretch(1, 1);
-    grid->setColumnStretch(1, 1);
-    Slider = new TTBToolWindowSlider(window, *this, *Client, *grid);
-    setWidget(Client);
-
+    grid_->addWidget(content, 1, 1);
+    // Made after the pane was shown, it would otherwise stay hidden.
+    content->show();
     connect(ShellComboBox, &QComboBox::activated, this, &TExplorerPane::ShellComboBoxChange);
     connect(ShellListView, &QAbstractItemView::doubleClicked, this,
             &TExplorerPane::ShellListViewDblClick);
 }
 
+void TExplorerPane::showEvent(QShowEvent* event) {
+    CreateContent();
+    QDockWidget::showEvent(event);
+}
+
 void TExplorerPane::CreateModels() {
     if (treeModel_)
         return;
+    CreateContent();
     treeModel_ = new QFileSystemModel(this);
     treeModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     treeModel_->setRootPath(QDir::rootPath());

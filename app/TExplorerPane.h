@@ -48,6 +48,7 @@ public:
     TExplorerPane(QMainWindow& window, const QString& fileFilter);
 
     QWidget* Client = nullptr;
+    // Null until the pane is first shown.
     QComboBox* ShellComboBox = nullptr;
     QTreeView* ShellTreeView = nullptr;
     QSplitter* Splitter = nullptr;
@@ -63,6 +64,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 signals:
     // A folder was chosen in the tree, the box, or by ShowFolder.
@@ -71,6 +73,7 @@ signals:
     void FileDoubleClicked(const QString& fileName);
 
 private:
+    void CreateContent();
     void CreateModels();
     // Opens the tree down to its chosen folder and scrolls that into view.
     void RevealCurrentFolder();
@@ -80,6 +83,7 @@ private:
     void FillComboBox(const QString& folder);
     void ShellListViewDblClick();
 
+    QGridLayout* grid_ = nullptr;
     QString fileFilter_;
     QString folder_;
     bool revealPending_ = false; // the chosen folder is kept in view until the user scrolls

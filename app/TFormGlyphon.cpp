@@ -19,6 +19,8 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPrinter>
@@ -62,15 +64,23 @@ std::optional<Qt::ToolBarArea> DockAreaOf(const QString& name) {
 
 // The editor's look in the main window: a fixed-pitch font, no frame, line numbers in a gutter
 // of its own small font.
-void ApplyViewSettings(TGlyphEditView& view) {
+QFont MainWindowTextFont() {
     QFont font("Courier New");
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(13);
-    view.setFont(font);
+    return font;
+}
+
+void ApplyViewSettings(TGlyphEditView& view) {
+    view.setFont(MainWindowTextFont());
     view.SetBorderStyle(bsNone);
     view.viewport()->setCursor(Qt::IBeamCursor);
     TGlyphGutter& gutter = view.Gutter();
-    QFont gutterFont("Terminal");
+    // Where "Terminal" is not installed the numbers take the face the text font was given: a
+    // second search of the font system's fall-backs would find the same fixed-pitch face.
+    const QString terminal = QStringLiteral("Terminal");
+    QFont gutterFont(QFontDatabase::hasFamily(terminal) ? terminal
+                                                        : QFontInfo(view.font()).family());
     gutterFont.setStyleHint(QFont::TypeWriter);
     gutterFont.setPixelSize(11);
     gutter.SetFont(gutterFont);
@@ -425,7 +435,7 @@ void TFormGlyphon::CreateClientArea() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    GlyphEditView = new TGlyphEditView(GlyphEdit, PanelScene);
+    GlyphEditView = new TGlyphEditView(GlyphEdit, MainWindowTextFont(), PanelScene);
     GlyphEditView->setObjectName("GlyphEdit");
     layout->addWidget(GlyphEditView, 1);
 

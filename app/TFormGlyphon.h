@@ -264,8 +264,8 @@ public:
     // ---- Edit commands (EditCommands.cpp) ----
     // Search and replace in GlyphEdit, kept with its engine from one search to the next.
     TGlyphEditFindReplace GlyphEditFindReplace{GlyphEdit};
-    TFindDialog* FindDialog = nullptr;
-    TReplaceDialog* ReplaceDialog = nullptr;
+    TFindDialog* FindDialog();
+    TReplaceDialog* ReplaceDialog();
     QMenu* PopupMenuGlyphEdit = nullptr;
     QAction* PMUndo = nullptr;
     QAction* PMRedo = nullptr;
@@ -278,7 +278,7 @@ public:
     // The clock "Time/Date" reads.
     std::function<QDateTime()> TimeDateClock = [] { return QDateTime::currentDateTime(); };
 
-    // Creates the dialogs and the pop-up menu and connects the Edit commands.
+    // Creates the pop-up menu and connects the Edit commands.
     void ConnectEditCommands();
     // Whether the editor has the keyboard focus of this window.
     bool GlyphEditFocused() const;
@@ -573,6 +573,7 @@ public:
     // ---- Highlighting colours, export and printing (HighlightingCommands.cpp,
     // ExportCommands.cpp, PrintCommands.cpp) ----
     TFormGlyphCustomHighlighter* FormGlyphCustomHighlighter = nullptr;
+    TFormGlyphCustomHighlighter& CustomHighlighterForm();
     TGlyphExporterHTML GlyphExporterHTML;
     TGlyphEditPrint GlyphEditPrint;
     QAction* MICopyAsHTML = nullptr;
@@ -605,6 +606,8 @@ private:
     Qt::DockWidgetArea explorerLastDock_ = Qt::LeftDockWidgetArea;
     std::optional<int> explorerClientWidth_; // the width the pane gets at its first showing
     std::unique_ptr<QPrinter> printer_;
+    TFindDialog* findDialog_ = nullptr; // made by FindDialog()
+    TReplaceDialog* replaceDialog_ = nullptr;
 
 protected:
     bool event(QEvent* event) override;

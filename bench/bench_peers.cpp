@@ -15,6 +15,7 @@
 #include "bench/GeneratedSources.h"
 #include "common/AppTitle.h"
 #include "common/CommandLine.h"
+#include "common/ProgramStyle.h"
 #include "editor/GlyphEditViewLink.h"
 #include "editor/TGlyphEdit.h"
 #include "editor/TGlyphEditFindReplace.h"
@@ -633,6 +634,7 @@ int RunStartup(const QString& editor, const QString& fileName, qint64 startNs) {
         QApplication::setApplicationName(ApplicationTitle());
         QApplication::setOrganizationName(MakerName());
         SetCommandLineArgs({QCoreApplication::applicationFilePath(), fileName});
+        InstallProgramStyle();
         auto form = std::make_unique<TFormGlyphon>();
         download = std::make_unique<TFormDownload>();
         target = form->GlyphEditView->viewport();

@@ -38,12 +38,19 @@ int MulDiv(int a, int b, int c) {
 
 } // namespace
 
+QFont TGlyphEditView::DefaultFont() {
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    return font;
+}
+
 TGlyphEditView::TGlyphEditView(TCustomGlyphEdit& edit, QWidget* parent)
+    : TGlyphEditView(edit, DefaultFont(), parent) {}
+
+TGlyphEditView::TGlyphEditView(TCustomGlyphEdit& edit, const QFont& font, QWidget* parent)
     : QAbstractScrollArea(parent), edit_(edit) {
-    QFont textFont(QStringLiteral("Courier New"), 10);
-    textFont.setStyleHint(QFont::TypeWriter);
-    textFont.setFixedPitch(true);
-    setFont(textFont);
+    setFont(font);
 
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);

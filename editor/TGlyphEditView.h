@@ -63,6 +63,11 @@ public:
     static constexpr char DragMimeType[] = "application/x-glyphedit-drag-block";
 
     explicit TGlyphEditView(TCustomGlyphEdit& edit, QWidget* parent = nullptr);
+    // Starts with Font rather than the default: a caller with a font of its own spares the
+    // loading of one it would drop at once.
+    TGlyphEditView(TCustomGlyphEdit& edit, const QFont& font, QWidget* parent);
+    // Courier New, 10 points, or the fixed-pitch face the font system finds instead.
+    static QFont DefaultFont();
     ~TGlyphEditView() override;
     TGlyphEditView(const TGlyphEditView&) = delete;
     TGlyphEditView& operator=(const TGlyphEditView&) = delete;

@@ -64,24 +64,53 @@ TGlyphVocabulary::TGlyphVocabulary(QStringView text) : text_(text.toString()) {
             section = line;
             continue;
         }
-        const auto [head, rest] = HeadAndRest(line);
-        if (section == u"[html-elements]") {
+        if (section == u"[html-elements]")
             ParseElement(line);
-        } else if (section == u"[entities]") {
+        else if (section == u"[entities]")
             entityLines_ << line;
-        } else if (section == u"[css-properties]") {
-            if (head == u"*") {
-                commonValues_ = Words(rest);
-            } else if (!propertyIndex_.contains(head.toString().toLower())) {
-                propertyIndex_.insert(head.toString().toLower(), int(properties_.size()));
-                properties_.push_back(NameAndValues(head, rest));
-            }
-        } else if (section == u"[css-at-rules]") {
-            atRules_ << Words(line);
-        } else if (section == u"[css-media-features]") {
-            features_.push_back(NameAndValues(head, rest));
-        }
+        else if (section.startsWith(u"[css-"))
+            cssLines_.append({section, line});
     }
+}
+
+void TGlyphVocabulary::ReadCss() const {
+    std::call_once(cssRead_, [this] {
+        for (const auto& [section, line] : cssLines_) {
+            const auto [head, rest] = HeadAndRest(line);
+            if (section == u"[css-properties]") {
+                if (head == u"*") {
+                    commonValues_ = Words(rest);
+                } else if (!propertyIndex_.contains(head.toString().toLower())) {
+                    propertyIndex_.insert(head.toString().toLower(), int(properties_.size()));
+                    properties_.push_back(NameAndValues(head, rest));
+                }
+            } else if (section == u"[css-at-rules]") {
+                atRules_ << Words(line);
+            } else if (section == u"[css-media-features]") {
+                features_.push_back(NameAndValues(head, rest));
+            }
+        }
+    });
+}
+
+const std::vector<TGlyphVocabularyAttribute>& TGlyphVocabulary::CssProperties() const {
+    ReadCss();
+    return properties_;
+}
+
+const QStringList& TGlyphVocabulary::CssCommonValues() const {
+    ReadCss();
+    return commonValues_;
+}
+
+const QStringList& TGlyphVocabulary::CssAtRules() const {
+    ReadCss();
+    return atRules_;
+}
+
+const std::vector<TGlyphVocabularyAttribute>& TGlyphVocabulary::CssMediaFeatures() const {
+    ReadCss();
+    return features_;
 }
 
 void TGlyphVocabulary::ParseElement(QStringView line) {
@@ -134,6 +163,7 @@ const TGlyphVocabularyElement* TGlyphVocabulary::Element(QStringView name) const
 }
 
 const TGlyphVocabularyAttribute* TGlyphVocabulary::CssProperty(QStringView name) const {
+    ReadCss();
     const auto found = propertyIndex_.constFind(name.toString().toLower());
     return found == propertyIndex_.constEnd() ? nullptr : &properties_[std::size_t(*found)];
 }

@@ -7,6 +7,7 @@
 #include <QStringView>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The vocabulary of HTML and CSS (data/GlyphVocabulary.txt, built into the program): what the
@@ -48,15 +49,17 @@ public:
     const TGlyphVocabularyElement& GlobalAttributes() const { return global_; }
     // Read at the first call: only completion needs the 2,000 names, never the first paint.
     const QStringList& Entities() const;
-    // Properties (and media features) with their keyword values.
-    const std::vector<TGlyphVocabularyAttribute>& CssProperties() const { return properties_; }
+    // Properties (and media features) with their keyword values; the CSS sections are read at
+    // the first call of any of these, as only style sheets and completion need them.
+    const std::vector<TGlyphVocabularyAttribute>& CssProperties() const;
     const TGlyphVocabularyAttribute* CssProperty(QStringView name) const;
-    const QStringList& CssCommonValues() const { return commonValues_; }
-    const QStringList& CssAtRules() const { return atRules_; }
-    const std::vector<TGlyphVocabularyAttribute>& CssMediaFeatures() const { return features_; }
+    const QStringList& CssCommonValues() const;
+    const QStringList& CssAtRules() const;
+    const std::vector<TGlyphVocabularyAttribute>& CssMediaFeatures() const;
 
 private:
     void ParseElement(QStringView line);
+    void ReadCss() const;
 
     const QString text_;
     std::vector<TGlyphVocabularyElement> elements_;
@@ -65,9 +68,12 @@ private:
     QList<QStringView> entityLines_;
     mutable QStringList entities_;
     mutable std::once_flag entitiesRead_;
-    std::vector<TGlyphVocabularyAttribute> properties_;
-    QHash<QString, int> propertyIndex_;
-    QStringList commonValues_;
-    QStringList atRules_;
-    std::vector<TGlyphVocabularyAttribute> features_;
+    // The lines of the CSS sections, each with its section's name.
+    QList<std::pair<QStringView, QStringView>> cssLines_;
+    mutable std::once_flag cssRead_;
+    mutable std::vector<TGlyphVocabularyAttribute> properties_;
+    mutable QHash<QString, int> propertyIndex_;
+    mutable QStringList commonValues_;
+    mutable QStringList atRules_;
+    mutable std::vector<TGlyphVocabularyAttribute> features_;
 };

@@ -415,7 +415,7 @@ TEST_F(EditCommands, FindDialogSearches) {
         form->GlyphEdit.SetSelectionActiveEnd({2, 1});
         const TSpan before = Selection(*form);
         form->ClickMenuItem(form->MIFind);
-        TFindDialog& dialog = *form->FindDialog;
+        TFindDialog& dialog = *form->FindDialog();
         ASSERT_TRUE(dialog.isVisible()) << c.what;
         dialog.SetFindText(c.search);
         (c.up ? dialog.RBUp : dialog.RBDown)->setChecked(true);
@@ -449,17 +449,17 @@ TEST_F(EditCommands, RepeatedSearchesWalkTheOccurrencesInBothDirections) {
     auto form = StartMainWindow();
     SetText(*form, {"x1 x2", "x3"});
     form->ClickMenuItem(form->MIFind);
-    form->FindDialog->SetFindText("x");
+    form->FindDialog()->SetFindText("x");
     QList<TBufferCoord> starts;
     for (int i = 0; i < 3; ++i) {
-        Click(form->FindDialog->ButtonFindNext);
+        Click(form->FindDialog()->ButtonFindNext);
         starts << form->GlyphEdit.SelectionStart();
     }
     EXPECT_EQ(starts, (QList<TBufferCoord>{{1, 1}, {4, 1}, {1, 2}}));
-    form->FindDialog->RBUp->setChecked(true);
+    form->FindDialog()->RBUp->setChecked(true);
     starts.clear();
     for (int i = 0; i < 3; ++i) {
-        Click(form->FindDialog->ButtonFindNext);
+        Click(form->FindDialog()->ButtonFindNext);
         starts << form->GlyphEdit.SelectionStart();
     }
     // Every search starts at the caret: turning round finds first the match the caret stands
@@ -472,8 +472,8 @@ TEST_F(EditCommands, FindNextBeforeAnySearchOpensTheFindDialog) {
     SetText(*form, {"text"});
     ScriptedPrompts prompts; // no message may come
     form->ClickMenuItem(form->MIFindNext);
-    EXPECT_TRUE(form->FindDialog->isVisible());
-    EXPECT_FALSE(form->ReplaceDialog->isVisible());
+    EXPECT_TRUE(form->FindDialog()->isVisible());
+    EXPECT_FALSE(form->ReplaceDialog()->isVisible());
     EXPECT_FALSE(form->GlyphEdit.HasSelection());
 }
 
@@ -481,18 +481,18 @@ TEST_F(EditCommands, FindNextIgnoresTheReplaceDialog) {
     auto form = StartMainWindow();
     SetText(*form, {"alpha beta", "beta"});
     form->ClickMenuItem(form->MIReplace);
-    ASSERT_TRUE(form->ReplaceDialog->isVisible());
-    form->ReplaceDialog->SetFindText("beta");
-    Click(form->ReplaceDialog->ButtonFindNext);
+    ASSERT_TRUE(form->ReplaceDialog()->isVisible());
+    form->ReplaceDialog()->SetFindText("beta");
+    Click(form->ReplaceDialog()->ButtonFindNext);
     ASSERT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{7, 1}));
-    form->ReplaceDialog->hide();
+    form->ReplaceDialog()->hide();
 
     // The find dialog has no text of its own yet: Find Next opens it with the selected match
     // as its text and searches nothing.
     ScriptedPrompts prompts;
     form->ClickMenuItem(form->MIFindNext);
-    EXPECT_TRUE(form->FindDialog->isVisible());
-    EXPECT_EQ(form->FindDialog->FindText(), "beta");
+    EXPECT_TRUE(form->FindDialog()->isVisible());
+    EXPECT_EQ(form->FindDialog()->FindText(), "beta");
     EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{7, 1}));
     EXPECT_EQ(form->GlyphEdit.CaretXY(), (TBufferCoord{11, 1}));
 }
@@ -501,20 +501,20 @@ TEST_F(EditCommands, FindNextRepeatsWithTheFindDialogsTextAndOptions) {
     auto form = StartMainWindow();
     SetText(*form, {"Word word", "WORD Word"});
     form->ClickMenuItem(form->MIFind);
-    form->FindDialog->SetFindText("Word");
-    form->FindDialog->CBMatchCase->setChecked(true);
-    Click(form->FindDialog->ButtonFindNext);
+    form->FindDialog()->SetFindText("Word");
+    form->FindDialog()->CBMatchCase->setChecked(true);
+    Click(form->FindDialog()->ButtonFindNext);
     ASSERT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{1, 1}));
     // The replace dialog's settings play no part.
     form->ClickMenuItem(form->MIReplace);
-    form->ReplaceDialog->SetFindText("word");
-    form->ReplaceDialog->RBUp->setChecked(true);
-    form->ReplaceDialog->hide();
-    form->FindDialog->hide();
+    form->ReplaceDialog()->SetFindText("word");
+    form->ReplaceDialog()->RBUp->setChecked(true);
+    form->ReplaceDialog()->hide();
+    form->FindDialog()->hide();
 
     form->ClickMenuItem(form->MIFindNext);
     EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{6, 2}));
-    EXPECT_FALSE(form->FindDialog->isVisible()) << "a repeated search opens no dialog";
+    EXPECT_FALSE(form->FindDialog()->isVisible()) << "a repeated search opens no dialog";
     ScriptedPrompts prompts;
     form->ClickMenuItem(form->MIFindNext);
     EXPECT_TRUE(prompts.Records().isEmpty());
@@ -524,46 +524,46 @@ TEST_F(EditCommands, FindNextRepeatsWithTheFindDialogsTextAndOptions) {
 TEST_F(EditCommands, TheTwoDialogsKeepTheirOwnState) {
     auto form = StartMainWindow();
     form->ClickMenuItem(form->MIFind);
-    form->FindDialog->SetFindText("alpha");
-    form->FindDialog->RBUp->setChecked(true);
-    form->FindDialog->CBMatchCase->setChecked(true);
-    Click(form->FindDialog->ButtonCancel);
+    form->FindDialog()->SetFindText("alpha");
+    form->FindDialog()->RBUp->setChecked(true);
+    form->FindDialog()->CBMatchCase->setChecked(true);
+    Click(form->FindDialog()->ButtonCancel);
 
     form->ClickMenuItem(form->MIReplace);
-    EXPECT_EQ(form->ReplaceDialog->FindText(), QString()) << "nothing taken from the find dialog";
-    EXPECT_EQ(form->ReplaceDialog->Options(), TFindOptions(frDown));
-    form->ReplaceDialog->SetFindText("beta");
-    form->ReplaceDialog->SetReplaceText("gamma");
-    form->ReplaceDialog->CBWholeWord->setChecked(true);
-    Click(form->ReplaceDialog->ButtonCancel);
+    EXPECT_EQ(form->ReplaceDialog()->FindText(), QString()) << "nothing taken from the find dialog";
+    EXPECT_EQ(form->ReplaceDialog()->Options(), TFindOptions(frDown));
+    form->ReplaceDialog()->SetFindText("beta");
+    form->ReplaceDialog()->SetReplaceText("gamma");
+    form->ReplaceDialog()->CBWholeWord->setChecked(true);
+    Click(form->ReplaceDialog()->ButtonCancel);
 
     form->ClickMenuItem(form->MIFind);
-    EXPECT_EQ(form->FindDialog->FindText(), "alpha");
-    EXPECT_EQ(form->FindDialog->Options(), TFindOptions(frMatchCase));
+    EXPECT_EQ(form->FindDialog()->FindText(), "alpha");
+    EXPECT_EQ(form->FindDialog()->Options(), TFindOptions(frMatchCase));
     form->ClickMenuItem(form->MIReplace);
-    EXPECT_EQ(form->ReplaceDialog->FindText(), "beta");
-    EXPECT_EQ(form->ReplaceDialog->ReplaceText(), "gamma");
-    EXPECT_EQ(form->ReplaceDialog->Options(), frDown | frWholeWord);
+    EXPECT_EQ(form->ReplaceDialog()->FindText(), "beta");
+    EXPECT_EQ(form->ReplaceDialog()->ReplaceText(), "gamma");
+    EXPECT_EQ(form->ReplaceDialog()->Options(), frDown | frWholeWord);
 }
 
 TEST_F(EditCommands, ToolBarFindAndShortcutsOpenTheDialogs) {
     auto form = StartMainWindow();
     form->ClickMenuItem(form->TBFind);
-    EXPECT_TRUE(form->FindDialog->isVisible());
-    form->FindDialog->hide();
+    EXPECT_TRUE(form->FindDialog()->isVisible());
+    form->FindDialog()->hide();
 
     Activate(*form);
     QTest::keyClick(form->GlyphEditView, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(form->FindDialog->isVisible());
-    form->FindDialog->hide();
+    EXPECT_TRUE(form->FindDialog()->isVisible());
+    form->FindDialog()->hide();
     Activate(*form);
     QTest::keyClick(form->GlyphEditView, Qt::Key_R, Qt::ControlModifier);
-    EXPECT_TRUE(form->ReplaceDialog->isVisible());
-    form->ReplaceDialog->hide();
+    EXPECT_TRUE(form->ReplaceDialog()->isVisible());
+    form->ReplaceDialog()->hide();
 
     SetText(*form, {"ab ab"});
     form->GlyphEdit.SetCaretXY({1, 1});
-    form->FindDialog->SetFindText("ab");
+    form->FindDialog()->SetFindText("ab");
     Activate(*form);
     QTest::keyClick(form->GlyphEditView, Qt::Key_F3);
     EXPECT_EQ(form->GlyphEdit.SelectionStart(), (TBufferCoord{1, 1}));
@@ -693,7 +693,7 @@ TEST_F(EditCommands, ReplaceDialogReplaces) {
         SetText(*form, c.text);
         Select(*form, c.selection.Start, c.selection.End);
         form->ClickMenuItem(form->MIReplace);
-        TReplaceDialog& dialog = *form->ReplaceDialog;
+        TReplaceDialog& dialog = *form->ReplaceDialog();
         dialog.SetFindText(c.search);
         dialog.SetReplaceText(c.replacement);
         (c.up ? dialog.RBUp : dialog.RBDown)->setChecked(true);
@@ -721,7 +721,8 @@ TEST_F(EditCommands, FindAndReplaceOpenWithTheSelectedTextOfOneLine) {
         auto form = StartMainWindow();
         SetText(*form, {"one two", "three"});
         for (QAction* item : {form->MIFind, form->MIReplace}) {
-            TFindDialog& dialog = item == form->MIFind ? *form->FindDialog : *form->ReplaceDialog;
+            TFindDialog& dialog =
+                item == form->MIFind ? *form->FindDialog() : *form->ReplaceDialog();
             dialog.SetFindText("kept");
             Select(*form, c.selection.Start, c.selection.End);
             form->ClickMenuItem(item);
@@ -735,7 +736,7 @@ TEST_F(EditCommands, FindNextThenReplaceWalksTheMatches) {
     auto form = StartMainWindow();
     SetText(*form, {"cat cat", "cat"});
     form->ClickMenuItem(form->MIReplace);
-    TReplaceDialog& dialog = *form->ReplaceDialog;
+    TReplaceDialog& dialog = *form->ReplaceDialog();
     dialog.SetFindText("cat");
     dialog.SetReplaceText("dog");
     Click(dialog.ButtonFindNext);
@@ -766,9 +767,9 @@ TEST_F(EditCommands, ReplaceAllIsOneUndoStep) {
     const QStringList typed = Lines(*form);
 
     form->ClickMenuItem(form->MIReplace);
-    form->ReplaceDialog->SetFindText("OLD");
-    form->ReplaceDialog->SetReplaceText("new");
-    Click(form->ReplaceDialog->ButtonReplaceAll);
+    form->ReplaceDialog()->SetFindText("OLD");
+    form->ReplaceDialog()->SetReplaceText("new");
+    Click(form->ReplaceDialog()->ButtonReplaceAll);
     QStringList replaced = typed;
     replaced.replaceInStrings("old", "new");
     EXPECT_EQ(Lines(*form), replaced);
@@ -794,9 +795,9 @@ TEST_F(EditCommands, ReplaceAllOverManyLinesIsOneStepAndKeepsTheSavePoint) {
     const QStringList typed = Lines(*form);
 
     form->ClickMenuItem(form->MIReplace);
-    form->ReplaceDialog->SetFindText("old");
-    form->ReplaceDialog->SetReplaceText("new");
-    Click(form->ReplaceDialog->ButtonReplaceAll);
+    form->ReplaceDialog()->SetFindText("old");
+    form->ReplaceDialog()->SetReplaceText("new");
+    Click(form->ReplaceDialog()->ButtonReplaceAll);
     QStringList replaced = NewList(20000, 1, 20000);
     replaced[0].prepend('x');
     ASSERT_EQ(Lines(*form), replaced);
@@ -820,11 +821,11 @@ TEST_F(EditCommands, ReplaceAllWithNothingToReplaceSaysSo) {
     auto form = StartMainWindow();
     SetText(*form, {"nothing here"});
     form->ClickMenuItem(form->MIReplace);
-    form->ReplaceDialog->SetFindText("zebra");
-    form->ReplaceDialog->SetReplaceText("x");
+    form->ReplaceDialog()->SetFindText("zebra");
+    form->ReplaceDialog()->SetReplaceText("x");
     ScriptedPrompts prompts;
     prompts.AnswerButton(QMessageBox::Ok);
-    Click(form->ReplaceDialog->ButtonReplaceAll);
+    Click(form->ReplaceDialog()->ButtonReplaceAll);
     ASSERT_EQ(prompts.Records().size(), 1);
     EXPECT_EQ(prompts.Records()[0].Text, "Cannot find \"zebra\"");
     EXPECT_EQ(Lines(*form), QStringList{"nothing here"});
@@ -836,10 +837,10 @@ TEST_F(EditCommands, ReplaceInAReadOnlyFileChangesNothing) {
     SetText(*form, {"a a"});
     form->GlyphEdit.SetReadOnly(true);
     form->ClickMenuItem(form->MIReplace);
-    form->ReplaceDialog->SetFindText("a");
-    form->ReplaceDialog->SetReplaceText("b");
+    form->ReplaceDialog()->SetFindText("a");
+    form->ReplaceDialog()->SetReplaceText("b");
     ScriptedPrompts prompts; // the matches are found: no message
-    Click(form->ReplaceDialog->ButtonReplaceAll);
+    Click(form->ReplaceDialog()->ButtonReplaceAll);
     EXPECT_EQ(Lines(*form), QStringList{"a a"});
     EXPECT_FALSE(form->GlyphEdit.Modified());
 }
@@ -1075,8 +1076,8 @@ TEST_F(EditCommands, StatusPanelFollowsTheCaret) {
         {"a found match",
          [](TFormGlyphon& f) {
              f.ClickMenuItem(f.MIFind);
-             f.FindDialog->SetFindText("x");
-             QTest::mouseClick(f.FindDialog->ButtonFindNext, Qt::LeftButton);
+             f.FindDialog()->SetFindText("x");
+             QTest::mouseClick(f.FindDialog()->ButtonFindNext, Qt::LeftButton);
          },
          "Ln 3, Col 2"},
     };
