@@ -252,10 +252,18 @@ TGlyphRecoveryJournal::TGlyphRecoveryJournal(TCustomGlyphEdit& edit, QString fol
     timer_.setSingleShot(true);
     timer_.setInterval(QuietMilliseconds);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Write(); });
-    writer_ = std::make_unique<TGlyphRecoveryWriter>([this] {
-        QMetaObject::invokeMethod(
-            &timer_, [this] { TakeWriterResults(); }, Qt::QueuedConnection);
-    });
+}
+
+// The writer's thread starts with the first batch: a window whose document is never edited
+// never starts one.
+TGlyphRecoveryWriter& TGlyphRecoveryJournal::Writer() {
+    if (!writer_) {
+        writer_ = std::make_unique<TGlyphRecoveryWriter>([this] {
+            QMetaObject::invokeMethod(
+                &timer_, [this] { TakeWriterResults(); }, Qt::QueuedConnection);
+        });
+    }
+    return *writer_;
 }
 
 TGlyphRecoveryJournal::~TGlyphRecoveryJournal() = default;
@@ -337,6 +345,8 @@ void TGlyphRecoveryJournal::Restart(const QString& fileName, bool baseIsFile) {
 
 void TGlyphRecoveryJournal::Flush() {
     Write();
+    if (!writer_)
+        return;
     writer_->Wait();
     // A journal someone removed is written anew at once; wait for that too.
     if (TakeWriterResults()) {
@@ -389,10 +399,12 @@ void TGlyphRecoveryJournal::Write() {
         writtenPath_ = path_;
         MakePrivateFolder(folder_);
     }
-    writer_->Post(std::move(job));
+    Writer().Post(std::move(job));
 }
 
 bool TGlyphRecoveryJournal::TakeWriterResults() {
+    if (!writer_)
+        return false;
     bool writeAgain = false;
     for (const TGlyphRecoveryWriter::TResult& result : writer_->TakeResults()) {
         if (result.Path != writtenPath_)
@@ -453,7 +465,7 @@ void TGlyphRecoveryJournal::Discard() {
             OnPaused(false);
     }
     if (!writtenPath_.isEmpty())
-        writer_->Post({writtenPath_, {}, {}, {}, true, false});
+        Writer().Post({writtenPath_, {}, {}, {}, true, false});
     writtenPath_.clear();
     path_.clear();
 }

@@ -61,6 +61,7 @@ private:
     // Takes in what the writer thread did with the batches handed to it; true when it handed
     // the whole text to the writer again, for a journal someone removed.
     bool TakeWriterResults();
+    TGlyphRecoveryWriter& Writer();
     QString NewPath();
     // Hands what is waiting to the writer thread without waiting for it.
     void Write();
@@ -85,7 +86,7 @@ private:
     QList<TEdit> pending_;
     int pendingEdits_ = 0;
     QTimer timer_;
-    std::unique_ptr<TGlyphRecoveryWriter> writer_;
+    std::unique_ptr<TGlyphRecoveryWriter> writer_; // made by Writer()
 };
 
 // A journal as read back at start-up.
