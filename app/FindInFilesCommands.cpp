@@ -135,15 +135,7 @@ void TFormGlyphon::RunFindInFiles(bool replacing) {
     ButtonReplaceChecked->hide();
     PageControl->setTabVisible(PageControl->indexOf(TSFindResults), true);
     PageControl->setCurrentWidget(TSFindResults);
-    TBWindowPreview->show();
-    // Results need room: a pane dragged (or first laid out) down to a strip grows back.
-    QTimer::singleShot(0, this, [this] {
-        constexpr int ResultsHeight = 200;
-        const int client = TBWindowPreviewClient->height();
-        if (!TBWindowPreview->isFloating() && client < ResultsHeight * 3 / 4)
-            resizeDocks({TBWindowPreview}, {TBWindowPreview->height() - client + ResultsHeight},
-                        Qt::Vertical);
-    });
+    ShowPreviewPaneWithRoom();
     FindResults->SetBusy(true, QStringLiteral("Searching..."));
     FindInFilesWorker->StartFind(options);
 }

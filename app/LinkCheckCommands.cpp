@@ -103,7 +103,7 @@ void TFormGlyphon::MICheckLinksClick() {
 void TFormGlyphon::StartLinkCheck(const TLinkCheckOptions& options) {
     StopLinkCheck();
     CreateLinkResults();
-    TBWindowPreview->show();
+    ShowPreviewPaneWithRoom();
     PageControl->setTabVisible(PageControl->indexOf(TSLinks), true);
     PageControl->setCurrentWidget(TSLinks);
     LinkResults->Clear(QFileInfo(options.Folder).canonicalFilePath());

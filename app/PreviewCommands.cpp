@@ -167,8 +167,30 @@ void TFormGlyphon::SavePreviewLayout() const {
         layout.FloatTop = TBWindowPreview->y();
     }
     layout.ClientWidth = TBWindowPreviewClient->width();
-    layout.ClientHeight = TBWindowPreviewClient->height();
+    // A pane not shown since the start was never laid out: its client's height is no choice of
+    // the user's, and the stored one still stands.
+    const QVariant pending = TBWindowPreview->property(PendingClientHeight);
+    layout.ClientHeight = pending.isValid() ? pending.toInt() : TBWindowPreviewClient->height();
     WriteDockLayout(SettingsIni(), DockLayoutSection(objectName(), PreviewPaneName), layout);
+}
+
+void TFormGlyphon::ShowPreviewPaneWithRoom() {
+    // Results need room: a pane dragged (or first laid out) down to a strip grows back.
+    constexpr int ResultsHeight = 200;
+    constexpr int Strip = ResultsHeight * 3 / 4;
+    if (TBWindowPreview->isHidden()) {
+        const QVariant pending = TBWindowPreview->property(PendingClientHeight);
+        if (pending.isValid() && pending.toInt() < Strip)
+            TBWindowPreview->setProperty(PendingClientHeight, ResultsHeight);
+        TBWindowPreview->show();
+        if (pending.isValid())
+            return; // laid out at its first showing
+    }
+    QTimer::singleShot(0, this, [this] {
+        const int client = TBWindowPreviewClient->height();
+        if (!TBWindowPreview->isFloating() && client < Strip)
+            SetClientHeight(this, TBWindowPreview, TBWindowPreviewClient, ResultsHeight);
+    });
 }
 
 void TFormGlyphon::LoadPreviewStartPage() {

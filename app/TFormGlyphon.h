@@ -320,6 +320,8 @@ public:
     void CreatePreviewPane();
     void LoadPreviewLayout();
     void SavePreviewLayout() const;
+    // Shows the pane for a list of results, with room for it.
+    void ShowPreviewPaneWithRoom();
     // Shows the start page in the preview browser, which stays hidden until the pane is shown.
     void LoadPreviewStartPage();
     // Shows or hides the "Messages" tab of the preview pane.

@@ -81,7 +81,7 @@ bool TFormGlyphon::ShowTidyMessages(const QString& text) {
         ShowInfo(ListBoxErrors->item(0)->text());
         return false;
     }
-    TBWindowPreview->show();
+    ShowPreviewPaneWithRoom();
     PageControl->setTabVisible(PageControl->indexOf(TSErrors), true);
     PageControl->setCurrentWidget(TSErrors);
     ListBoxErrors->setCurrentRow(ListBoxErrors->count() - 1);

@@ -7,6 +7,8 @@
 #include "app/TFormCheckLinks.h"
 #include "app/TFormFindInFiles.h"
 #include "app/TResultsPane.h"
+#include "common/DockLayout.h"
+#include "common/SettingsIni.h"
 #include "support/MainWindowStart.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestProgram.h"
@@ -254,7 +256,14 @@ TEST(FindInFiles, FindsAndReplacesAcrossAFolderAsOpenReadsAndSaveWritesEachFile)
         for (const auto& [name, bytes] : c.Files)
             WriteBytes(root + '/' + name, bytes);
 
+        // The pane was last left closed as a strip: the results still get room.
+        TDockLayout strip;
+        strip.Visible = false;
+        strip.DockedTo = strip.LastDock = "TBDockBot";
+        strip.ClientHeight = 40;
+        WriteDockLayout(SettingsIni(), "TFormGlyphonTBWindowPreview", strip);
         auto form = StartMainWindow();
+        form->resize(800, 600);
         if (c.Arrange)
             c.Arrange(root, outside, *form);
         const QString document = QFile::decodeName(root + '/' + kDocument);
@@ -278,6 +287,7 @@ TEST(FindInFiles, FindsAndReplacesAcrossAFolderAsOpenReadsAndSaveWritesEachFile)
         TResultsPane& pane = *form->FindResults;
         ASSERT_TRUE(QTest::qWaitFor([&] { return !pane.Busy(); }, kDeadlineMs));
         EXPECT_TRUE(pane.isVisible());
+        ASSERT_SOON(form->TBWindowPreviewClient->height() >= 150, 5000);
         EXPECT_EQ(ShownRows(pane, QFile::decodeName(root)), Sorted(c.Found));
         EXPECT_EQ(pane.Summary(), c.FoundSummary);
         if (!c.Replacement)

@@ -449,6 +449,11 @@ TEST_F(PreviewPane, SliderResizesWithinTheLimitsAndFollowsTheDock) {
 }
 
 TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
+    const QString section = "TFormGlyphonTBWindowPreview";
+    // A run that never shows the pane leaves its height as it stood: the client of a pane
+    // never laid out has no height of the user's.
+    { auto unshown = StartWith({}); }
+    EXPECT_EQ(SettingsIni().ReadInteger(section, "ClientHeight"), 200);
     {
         auto form = StartWith({});
         form->ClickMenuItem(form->MIViewQuickPreview);
@@ -456,7 +461,6 @@ TEST_F(PreviewPane, VisibilityDockAndHeightAreKeptBetweenRuns) {
         DragSlider(form->TBWindowPreviewSlider, {0, 2000});
         ASSERT_SOON_EQ(form->TBWindowPreviewClient->height(), 400, 5000);
     }
-    const QString section = "TFormGlyphonTBWindowPreview";
     EXPECT_EQ(SettingsIni().ReadInteger(section, "Rev"), 2000);
     EXPECT_TRUE(SettingsIni().ReadBool(section, "Visible"));
     EXPECT_EQ(SettingsIni().ReadString(section, "DockedTo"), "TBDockTop");
