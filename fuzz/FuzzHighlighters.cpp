@@ -1,5 +1,7 @@
-// Every highlighter on any lines: no crash or endless line, the same states for the same text,
-// and an incremental rescan after an edited line equals a scan of the whole new text.
+// Every highlighter on any lines: no crash or endless line, no empty token, the same states for
+// the same text, every state a line leaves taken back as it is, a line not scanned yet (-1)
+// scanned as from the top, and an incremental rescan after an edited line equals a scan of the
+// whole new text.
 #include "highlight/GlyphHighlightScan.h"
 #include "highlight/GlyphLanguageCatalogue.h"
 #include "highlight/TGlyphHTMLHighlighter.h"
@@ -47,6 +49,19 @@ QList<TGlyphScannedLine> Rescan(TGlyphCustomHighlighter& h, const QList<TGlyphSc
     return result;
 }
 
+// Aborts on an empty token or on a state the highlighter does not take back.
+void CheckScan(TGlyphCustomHighlighter& h, const QList<TGlyphScannedLine>& scan) {
+    for (const TGlyphScannedLine& line : scan) {
+        for (const TGlyphToken& token : line.Tokens) {
+            if (token.Length <= 0)
+                std::abort();
+        }
+        h.RestoreState(line.EndState);
+        if (h.State() != line.EndState)
+            std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -65,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QList<TGlyphScannedLine> before = ScanLines(*h, lines);
         if (ScanLines(*h, lines) != before)
             std::abort(); // the same text must give the same states and tokens
+        CheckScan(*h, before);
+        if (ScanLine(*h, lines[0], 0, -1).Tokens != before[0].Tokens)
+            std::abort();
         if (Rescan(*h, before, changed, edited) != ScanLines(*h, changed))
             std::abort();
     }

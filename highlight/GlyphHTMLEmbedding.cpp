@@ -144,25 +144,74 @@ const TGlyphCustomHighlighter* TGlyphHTMLHighlighter::TokenLanguage() const {
 
 // ---- States ----
 
-TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::PackState(bool resume) const {
-    if (state_ < 0)
-        return state_;
-    TState embedded = embeddedState_;
-    TState php = phpState_;
-    if (running_) {
-        const TState live = resume ? running_->ResumeState() : running_->State();
-        (runningIndex_ == eiPHP ? php : embedded) = live;
-    }
-    TState packed = (state_ & 0xF) | TState(tag_) << TagShift |
-                    TState(scriptType_) << ScriptTypeShift | TState(attribute_) << AttributeShift |
-                    TState(embed_) << EmbedShift;
-    if (embed_ != emNone)
-        packed |= (embedded & InnerStateMask) << EmbeddedStateShift;
-    if (inPhp_)
-        packed |= TState(1) << PhpShift | (php & InnerStateMask) << PhpStateShift;
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::Pack(const TPageState& page) {
+    TState packed = page.Html | TState(page.Tag) << TagShift |
+                    TState(page.ScriptType) << ScriptTypeShift |
+                    TState(page.Attribute) << AttributeShift | TState(page.Embed) << EmbedShift;
+    if (page.Embed != emNone)
+        packed |= (page.Embedded & InnerStateMask) << EmbeddedStateShift;
+    if (page.InPhp)
+        packed |= TState(1) << PhpShift | (page.Php & InnerStateMask) << PhpStateShift;
     return packed;
 }
 
+TGlyphHTMLHighlighter::TPageState TGlyphHTMLHighlighter::Unpack(TState state) {
+    return {state & 0xF,
+            int(state >> TagShift) & 3,
+            int(state >> ScriptTypeShift) & 3,
+            int(state >> AttributeShift) & 7,
+            int(state >> EmbedShift) & 7,
+            (state >> EmbeddedStateShift) & InnerStateMask,
+            ((state >> PhpShift) & 1) != 0,
+            (state >> PhpStateShift) & InnerStateMask};
+}
+
+// Whether the page scanner ever stores `state`: each field within its values, an embedded
+// part's state one of its language's, and the fields in combinations the scanner makes (the
+// content of a block follows the > of its tag, a value's the = of its attribute; < forgets the
+// tag; no PHP block opens inside a comment or a <% block).
+bool TGlyphHTMLHighlighter::IsStoredPageState(TState state) {
+    const TPageState page = Unpack(state);
+    if (state < 0 || Pack(page) != state || !IsStoredHtmlState(page.Html) || page.Tag > tagStyle ||
+        page.Attribute > atEvent)
+        return false;
+    if (page.Html == hsTagName && (page.Tag != tagOther || page.Attribute != atOther))
+        return false;
+    TState embeddedStates = 1;
+    switch (page.Embed) {
+    case emCssBlock:
+    case emCssValue:
+        embeddedStates = ctrComment + 1;
+        break;
+    case emJsBlock:
+    case emJsValue:
+        embeddedStates = jrBlockComment + 1;
+        break;
+    default:
+        break;
+    }
+    if (page.Embedded >= embeddedStates)
+        return false;
+    if (page.Embed != emNone &&
+        page.Html != (page.Embed >= emCssValue ? TState(hsTagBody) : TState(hsText)))
+        return false;
+    return !page.InPhp ||
+           (page.Php <= prComment && page.Html != hsComment && page.Html != hsServerScript);
+}
+
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::PackState(bool resume) const {
+    TPageState page{StoredState(state_), tag_,   scriptType_, attribute_, embed_,
+                    embeddedState_,      inPhp_, phpState_};
+    if (running_) {
+        const TState live = resume ? running_->ResumeState() : running_->State();
+        (runningIndex_ == eiPHP ? page.Php : page.Embedded) = live;
+    }
+    return Pack(page);
+}
+
+// A number the scanner never stores (the -1 of a line not scanned yet, a stale number, another
+// language's state after a switch of highlighter) is taken as the start of a page rather than
+// as a construct the scanner may never leave.
 void TGlyphHTMLHighlighter::RestoreState(TState state) {
     entityIndex_ = -1;
     running_ = nullptr;
@@ -170,18 +219,23 @@ void TGlyphHTMLHighlighter::RestoreState(TState state) {
     embed_ = emNone;
     embeddedState_ = phpState_ = 0;
     inPhp_ = false;
-    if (!embedding_ || state < 0) {
-        state_ = state;
+    state_ = hsText;
+    if (!embedding_) {
+        if (IsStoredHtmlState(state))
+            state_ = state;
         return;
     }
-    state_ = state & 0xF;
-    tag_ = int(state >> TagShift) & 3;
-    scriptType_ = int(state >> ScriptTypeShift) & 3;
-    attribute_ = int(state >> AttributeShift) & 7;
-    embed_ = int(state >> EmbedShift) & 7;
-    embeddedState_ = (state >> EmbeddedStateShift) & InnerStateMask;
-    inPhp_ = ((state >> PhpShift) & 1) != 0;
-    phpState_ = (state >> PhpStateShift) & InnerStateMask;
+    if (!IsStoredPageState(state))
+        return;
+    const TPageState page = Unpack(state);
+    state_ = page.Html;
+    tag_ = page.Tag;
+    scriptType_ = page.ScriptType;
+    attribute_ = page.Attribute;
+    embed_ = page.Embed;
+    embeddedState_ = page.Embedded;
+    inPhp_ = page.InPhp;
+    phpState_ = page.Php;
 }
 
 void TGlyphHTMLHighlighter::ResetState() {
@@ -206,8 +260,8 @@ void TGlyphHTMLHighlighter::PageAdvance() {
 }
 
 void TGlyphHTMLHighlighter::PageToken() {
-    // A run always moves the position on, so this ends: each pass starts a run that has a token,
-    // or makes a token of its own.
+    // Each pass starts a run that has a token, makes a token of its own, or only changes the
+    // HTML state on the way to one (as Advance explains); a run always moves the position on.
     for (;;) {
         tokenStart_ = pos_;
         if (inPhp_)
@@ -216,9 +270,13 @@ void TGlyphHTMLHighlighter::PageToken() {
             EmbeddedToken();
         else
             HtmlPageToken();
-        if (!running_ || !running_->AtLineEnd())
+        if (running_) {
+            if (!running_->AtLineEnd())
+                return;
+            FinishRun();
+        } else if (pos_ > tokenStart_ || kind_ == htLineEnd) {
             return;
-        FinishRun();
+        }
     }
 }
 
@@ -406,8 +464,7 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
 }
 
 void TGlyphHTMLHighlighter::HtmlPageToken() {
-    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) &&
-        embedding_) {
+    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) && embedding_) {
         OpenPhp();
         return;
     }

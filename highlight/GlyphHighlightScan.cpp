@@ -8,7 +8,8 @@ TGlyphScannedLine ScanLine(TGlyphCustomHighlighter& highlighter, const QString& 
     line.StartState = startState;
     highlighter.RestoreState(startState);
     highlighter.StartLine(text, lineNumber);
-    // Empty tokens are allowed, but never more than a few per character.
+    // Every token holds at least one character; the bound keeps a faulty highlighter from
+    // hanging the caller.
     const qsizetype limit = 4 * text.size() + 16;
     ScanTokens(highlighter, [&](const TGlyphTokenSpan& token) {
         if (line.Tokens.size() > limit) {

@@ -38,7 +38,9 @@ using TGlyphHighlighterCapabilities = std::uint32_t;
 //   while (!h.AtLineEnd()) { h.TokenStart(); h.TokenText(); h.TokenAttribute(); h.Advance(); }
 //   stateOfTheNextLine = h.State();
 //
-// The tokens cover the line without gaps or overlaps (a token may be empty). An instance is not
+// The tokens cover the line without gaps or overlaps, each at least one character long.
+// RestoreState takes a state the highlighter never stores (the -1 of a line not scanned yet, a
+// stale number, another language's state) as the state after ResetState. An instance is not
 // re-entrant: each reader begins with ResetState or RestoreState and StartLine.
 //
 // Attributes are kept sorted by Name without regard to case; all indexed access and the store

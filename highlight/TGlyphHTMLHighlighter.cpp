@@ -259,12 +259,32 @@ bool TGlyphHTMLHighlighter::AtLineEnd() const {
     return !running_ && kind_ == htLineEnd;
 }
 
+// An entity found ahead is found again by the text rule, so between tokens the scanner stands
+// in text: the entity state is never stored.
 TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::State() const {
-    return embedding_ ? PackState(false) : state_;
+    return embedding_ ? PackState(false) : StoredState(state_);
 }
 
 TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::ResumeState() const {
-    return embedding_ ? PackState(true) : state_;
+    return embedding_ ? PackState(true) : StoredState(state_);
+}
+
+TGlyphCustomHighlighter::TState TGlyphHTMLHighlighter::StoredState(TState state) {
+    return state == hsEntity ? hsText : state;
+}
+
+bool TGlyphHTMLHighlighter::IsStoredHtmlState(TState state) {
+    switch (state) {
+    case hsServerScript:
+    case hsComment:
+    case hsTagName:
+    case hsTagBody:
+    case hsText:
+    case hsValue:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString TGlyphHTMLHighlighter::TokenText() const {
@@ -339,7 +359,7 @@ bool TGlyphHTMLHighlighter::CanResumeLine() const {
 void TGlyphHTMLHighlighter::ResumeLine(const QString& text, int, int offset) {
     line_.Set(text);
     pos_ = std::clamp(offset, 0, line_.Length());
-    entityIndex_ = state_ == hsEntity ? MatchEntity(line_.Text(), pos_) : -1;
+    entityIndex_ = -1;
     ForgetSearches();
     Advance();
 }
@@ -353,11 +373,17 @@ void TGlyphHTMLHighlighter::ReleaseLine() {
     }
 }
 
+// A rule that only changes the state (an entity found ahead, an & inside a tag, a tag name that
+// starts with another character) makes no token of its own: every caller's token loop would
+// pay for it, and one that steps by token length would never move. The scan goes on instead.
 void TGlyphHTMLHighlighter::Advance() {
-    if (embedding_)
+    if (embedding_) {
         PageAdvance();
-    else
+        return;
+    }
+    do {
         ScanHtmlToken();
+    } while (pos_ == tokenStart_ && kind_ != htLineEnd);
 }
 
 void TGlyphHTMLHighlighter::ScanHtmlToken() {
@@ -511,8 +537,8 @@ void TGlyphHTMLHighlighter::AmpProc() {
             kind_ = htText;
         }
     } else {
-        // An & inside a tag hands the rest of the line to the text rule; the empty token gets
-        // the text kind so that it can never be taken for the line end.
+        // An & inside a tag hands the rest of the line to the text rule; the kind is set only so
+        // that the empty step is never taken for the line end.
         kind_ = htText;
     }
     entityIndex_ = -1;
@@ -569,7 +595,7 @@ void TGlyphHTMLHighlighter::WordProc() {
 }
 
 // The tag name is its letters (with / and !) followed by its digits; anything else is left to
-// the tag body, so a name starting with another character gives an empty token.
+// the tag body, so a name starting with another character only moves on to the tag body.
 void TGlyphHTMLHighlighter::TagNameProc() {
     state_ = hsTagBody;
     int p = pos_;

@@ -169,6 +169,23 @@ private:
     int ValueEnd(int pos);
     int FindCloser(TFound& memo, int pos, QStringView name);
     TState PackState(bool resume) const;
+    // The fields of a page's state, as stored.
+    struct TPageState {
+        TState Html = 0;
+        int Tag = 0;
+        int ScriptType = 0;
+        int Attribute = 0;
+        int Embed = 0;
+        TState Embedded = 0;
+        bool InPhp = false;
+        TState Php = 0;
+    };
+    static TState Pack(const TPageState& page);
+    static TPageState Unpack(TState state);
+    static bool IsStoredPageState(TState state);
+    // The states of plain HTML that a line may be stored with, and the one stored for `state`.
+    static bool IsStoredHtmlState(TState state);
+    static TState StoredState(TState state);
     void ForgetSearches();
 
     // Rules by state.

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{"NameAboveTheLargestHash", hsText, "<zzzzzzzzzz>",
                   "[<:symbol][zzzzzzzzzz:attr][>:symbol]", hsText},
         TLineCase{"NameStartingWithAPunctuationMark", hsText, "<?xml v?>",
-                  "[<:symbol][:utag][?xml:attr][ :space][v?:attr][>:symbol]", hsText},
+                  "[<:symbol][?xml:attr][ :space][v?:attr][>:symbol]", hsText},
         TLineCase{"BlankBeforeTheName", hsText, "< b>", "[<:symbol][ :space][b:tag][>:symbol]",
                   hsText},
         TLineCase{"DoubleQuotedValue", hsText, "<a href=\"x y\">",
@@ -131,12 +131,12 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{"LessThanInTheBodyOpensATag", hsTagBody, " <p>",
                   "[ :space][<:symbol][p:tag][>:symbol]", hsText},
         TLineCase{"AmpersandInATagSwitchesToText", hsText, "<a &b c>d",
-                  "[<:symbol][a:tag][ :space][:text][&b c>d:text]", hsText},
+                  "[<:symbol][a:tag][ :space][&b c>d:text]", hsText},
         TLineCase{"NumericReferenceInATag", hsTagBody, "&#65;x>", "[&#65;:entity][x>:text]",
                   hsText},
         TLineCase{"NumericWithoutSemicolonInATag", hsTagBody, "&#65x", "[&#65:text][x:text]",
                   hsText},
-        TLineCase{"AmpersandAtTheStartOfATagLine", hsTagBody, "&x", "[:text][&x:text]", hsText},
+        TLineCase{"AmpersandAtTheStartOfATagLine", hsTagBody, "&x", "[&x:text]", hsText},
         TLineCase{"TabOnlyStartsABlankRun", hsTagBody, "\t\t  \tb",
                   "[\\t:space][\\t  :space][\\t:space][b:attr]", hsTagBody},
         TLineCase{"ControlsContinueABlankRun", hsTagBody,
@@ -154,16 +154,16 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{"TabsSplitText", hsText, "a\tb", "[a:text][\\t:space][b:text]", hsText},
         TLineCase{"NamedReference", hsText, "a &copy; b", "[a :text][&copy;:entity][ b:text]",
                   hsText},
-        TLineCase{"NamedReferenceAnyCase", hsText, "&COPY;", "[:text][&COPY;:entity]", hsText},
+        TLineCase{"NamedReferenceAnyCase", hsText, "&COPY;", "[&COPY;:entity]", hsText},
         TLineCase{"UnknownNameIsText", hsText, "&foo; x", "[&foo; x:text]", hsText},
         TLineCase{"NameWithoutSemicolonIsText", hsText, "&copy x", "[&copy x:text]", hsText},
-        TLineCase{"NumericReference", hsText, "&#169;", "[:text][&#169;:entity]", hsText},
+        TLineCase{"NumericReference", hsText, "&#169;", "[&#169;:entity]", hsText},
         TLineCase{"NumericWithoutSemicolon", hsText, "a&#169 b", "[a&#169:text][ b:text]", hsText},
-        TLineCase{"HashWithoutDigits", hsText, "&#;x", "[:text][&#;:entity][x:text]", hsText},
+        TLineCase{"HashWithoutDigits", hsText, "&#;x", "[&#;:entity][x:text]", hsText},
         TLineCase{"LongestNameTriedInTableOrder", hsText, "&sigmaf;&sigma;",
-                  "[:text][&sigmaf;:entity][:text][&sigma;:entity]", hsText},
+                  "[&sigmaf;:entity][&sigma;:entity]", hsText},
         TLineCase{"ReferencesBackToBack", hsText, "x&lt;&gt;y",
-                  "[x:text][&lt;:entity][:text][&gt;:entity][y:text]", hsText},
+                  "[x:text][&lt;:entity][&gt;:entity][y:text]", hsText},
         TLineCase{"BareAmpersand", hsText, "a & b", "[a & b:text]", hsText},
         TLineCase{"AmpersandAtTheEnd", hsText, "a&", "[a&:text]", hsText},
         TLineCase{"NonLatinText", hsText,
@@ -203,9 +203,9 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{"ScriptContinues", hsServerScript, "end %>", "[end %>:asp]", hsText},
         TLineCase{"CommentOpenerInsideATag", hsTagBody, "<!--x", "[<!--:comment][x:comment]",
                   hsComment},
-        TLineCase{"UnknownStateUsesTheTable", 6, "a=b", "[a:attr][=:symbol][b:value]", hsTagBody},
-        TLineCase{"EntityStateAtTheLineStart", hsEntity, "&amp;x",
-                  "[:text][:text][&amp;:entity][x:text]", hsText}),
+        TLineCase{"UnknownStateIsTakenAsText", 6, "a=b", "[a=b:text]", hsText},
+        TLineCase{"EntityStateAtTheLineStart", hsEntity, "&amp;x", "[&amp;:entity][x:text]",
+                  hsText}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- documents
@@ -677,7 +677,7 @@ void ExpectCovered(const QString& line, const TGlyphScannedLine& s,
     int next = 0;
     for (const TGlyphToken& t : s.Tokens) {
         ASSERT_EQ(t.Start, next) << Describe(line, s).toStdString();
-        ASSERT_GE(t.Length, 0);
+        ASSERT_GT(t.Length, 0);
         ASSERT_NE(t.Kind, htLineEnd);
         ASSERT_GE(t.Kind, 0);
         ASSERT_LE(t.Kind, htValue);
@@ -685,9 +685,8 @@ void ExpectCovered(const QString& line, const TGlyphScannedLine& s,
         next = t.Start + t.Length;
     }
     ASSERT_EQ(next, line.size()) << Describe(line, s).toStdString();
-    const QList<TState> known{hsEntity,  hsServerScript, hsComment, hsTagName,
-                              hsTagBody, hsText,         hsValue};
-    ASSERT_TRUE(known.contains(s.EndState) || s.EndState == s.StartState) << s.EndState;
+    const QList<TState> known{hsServerScript, hsComment, hsTagName, hsTagBody, hsText, hsValue};
+    ASSERT_TRUE(known.contains(s.EndState)) << s.EndState;
     Q_UNUSED(h);
 }
 
