@@ -9,7 +9,9 @@
 //   key kept waiting by the window's thread counts the wait.
 // Also the window's own time for one refresh, and the time until its page has loaded.
 //
-//   xvfb-run -a build/bench/bench_live_preview [burst,pause,due] [keys per row and mode]
+// - unshown: as due, with the refreshed pages built but never shown.
+//
+//   xvfb-run -a build/bench/bench_live_preview [burst,pause,due,unshown] [keys per row and mode]
 #include "app/PreviewBuilder.h"
 #include "app/TFormGlyphon.h"
 #include "bench/GeneratedHtml.h"
@@ -72,6 +74,14 @@ double KeyDue(TFormGlyphon& form, const QElapsedTimer& since, double dueMs, int 
     return time;
 }
 
+// Turns Live Preview on or off as the menu item does: turned on, the text is refreshed.
+void SetLive(TFormGlyphon& form, bool live) {
+    if (form.MILivePreview->isChecked() == live)
+        return;
+    form.MILivePreview->setChecked(live);
+    form.MILivePreviewClick();
+}
+
 // Lets the event loop run until Done holds.
 template <typename F> void RunUntil(F done) {
     while (!done())
@@ -96,7 +106,7 @@ int main(int argc, char** argv) {
         qputenv(name, home.path().toUtf8());
     QApplication app(argc, argv);
     const QStringList rows =
-        argc > 1 ? QString(argv[1]).split(',') : QStringList{"burst", "pause", "due"};
+        argc > 1 ? QString(argv[1]).split(',') : QStringList{"burst", "pause", "due", "unshown"};
     const int keys = argc > 2 ? std::max(1, atoi(argv[2])) : 200;
 
     const QString file = home.filePath("page.html");
@@ -150,7 +160,7 @@ int main(int argc, char** argv) {
         std::vector<double> times[2];
         for (int k = 0; k < 2 * 3 * keys; ++k) {
             const bool live = k / Block % 2 == 1;
-            form.MILivePreview->setChecked(live);
+            SetLive(form, live);
             times[live].push_back(TimedKey(form, k));
         }
         PrintRow("typing in a burst", times[0], times[1]);
@@ -160,7 +170,7 @@ int main(int argc, char** argv) {
         std::vector<double> afterPause[2], afterLoad;
         for (int p = 0; p < 2 * keys; ++p) {
             const bool live = p / Block % 2 == 1;
-            form.MILivePreview->setChecked(live);
+            SetLive(form, live);
             const int before = loads;
             // The pause, as long with Live Preview off as on, where the refresh runs and its
             // page loads within it.
@@ -183,20 +193,28 @@ int main(int argc, char** argv) {
         PrintRow("on: first key as the refresh loads", afterPause[0], afterLoad);
     }
 
-    if (rows.contains("due")) {
-        // Pauses from a little before the refresh falls due (a coarse timer may fire early)
-        // to well past the time its page takes to build.
+    // Pauses from a little before the refresh falls due (a coarse timer may fire early) to well
+    // past the time its page takes to build.
+    const auto keysAsRefreshesFallDue = [&](const char* what) {
         std::vector<double> times[2];
         QElapsedTimer since;
         since.start();
         for (int k = 0; k < 2 * keys; ++k) {
             const bool live = k / Block % 2 == 1;
-            form.MILivePreview->setChecked(live);
+            SetLive(form, live);
             const double due = 0.95 * TFormGlyphon::LivePreviewDelayMs + (k * 7 % 31) * 3;
             times[live].push_back(KeyDue(form, since, due, k));
             since.start();
         }
-        PrintRow("keys as refreshes fall due", times[0], times[1]);
+        PrintRow(what, times[0], times[1]);
+    };
+    if (rows.contains("due"))
+        keysAsRefreshesFallDue("keys as refreshes fall due");
+    // The same with the pages built but never shown: the window's own share, without the web
+    // engine's loading of each page.
+    if (rows.contains("unshown")) {
+        QObject::disconnect(form.LivePreviewBuilder, &TPreviewBuilder::Built, &form, nullptr);
+        keysAsRefreshesFallDue("the same, pages built but not shown");
     }
     form.GlyphEdit.SetModified(false);
     return 0;
