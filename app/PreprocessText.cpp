@@ -244,7 +244,7 @@ private:
     }
 
     // The bytes of an included file, which must be a file the page's site may show.
-    QByteArray ReadIncluded(const QString& fileName) const {
+    QByteArray ReadIncluded(const QString& fileName) {
         const TSiteFile opened = OpenSiteFile(site_, fileName);
         if (opened.Missing)
             throw EGlyphFileError(
@@ -260,6 +260,11 @@ private:
         const QByteArray bytes = file.read(MaxIncludeBytes + 1);
         if (bytes.size() > MaxIncludeBytes)
             refuse(QStringLiteral("it is larger than %1 MB").arg(MaxIncludeBytes >> 20));
+        // A page that includes a large file many times would otherwise fill the memory.
+        included_ += bytes.size();
+        if (included_ > MaxIncludeBytes)
+            refuse(QStringLiteral("the included files are larger than %1 MB together")
+                       .arg(MaxIncludeBytes >> 20));
         if (file.error() != QFileDevice::NoError)
             throw EGlyphFileError(
                 QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
@@ -267,6 +272,7 @@ private:
     }
 
     TSite site_;
+    qint64 included_ = 0; // bytes read from included files so far
     TDefinitions defs_;
     QString out_;
 };

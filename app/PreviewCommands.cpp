@@ -1,4 +1,4 @@
-#include "app/PreprocessText.h"
+#include "app/PreviewBuilder.h"
 #include "app/TFormGlyphon.h"
 #include "app/TTBToolWindowSlider.h"
 
@@ -6,7 +6,6 @@
 #include "common/AppTitle.h"
 #include "common/DockLayout.h"
 #include "common/GlyphErrors.h"
-#include "common/HtmlPreview.h"
 #include "common/Paths.h"
 #include "common/SettingsIni.h"
 #include "common/TEmbeddedWB.h"
@@ -15,7 +14,6 @@
 #include "editor/TGlyphEditView.h"
 #include "net/DownloadURL.h"
 
-#include <QBuffer>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -209,38 +207,28 @@ void TFormGlyphon::EmbeddedWBDocumentComplete(bool topFrame) {
 void TFormGlyphon::MIQuickPreviewClick() {
     TBWindowPreview->show();
     PageControl->setCurrentWidget(TSWebBrowser);
-    ShowDocumentPreview(false);
+    ShowDocumentPreview();
     GlyphEditView->setFocus();
 }
 
-void TFormGlyphon::ShowDocumentPreview(bool refresh) {
-    // The page about to show is the text as it is now.
+void TFormGlyphon::ShowDocumentPreview() {
+    // The page about to show is the text as it is now: a refresh still being built is not.
     LivePreviewTimer->stop();
-    const QString text = PreprocessText(GlyphEdit.Text(), DocumentFileName);
-    // A downloaded page's references lead where they lead from its address.
-    const QString url = DownloadedFromUrl(DocumentFileName);
-    ShowHtmlPreview(
-        *EmbeddedWB, text, url.isEmpty() ? DocumentFileName : url,
-        [this](const QString& page) { return DocumentBytes(page); }, refresh);
+    LivePreviewBuilder->Supersede();
+    EmbeddedWB->Navigate(BuildPreviewFile(PreviewSource()));
 }
 
-QByteArray TFormGlyphon::DocumentBytes(const QString& text) const {
-    const TGlyphEditStringList& document = GlyphEdit.Lines();
-    // A character the encoding lacks (from a macro or an included file) shows as "?".
-    QString storable = text;
-    if (!EncodeTextAs(text, document.Encoding())) {
-        for (QChar& c : storable) {
-            if (!EncodeTextAs(QString(c), document.Encoding()))
-                c = u'?';
-        }
-    }
-    TGlyphEditStringList page;
-    QBuffer bytes;
-    bytes.setData(storable.toUtf8());
-    bytes.open(QIODevice::ReadOnly);
-    page.LoadStream(bytes, TTextEncoding::Utf8);
-    page.SetEncoding(document.Encoding(), document.HasByteOrderMark());
-    return page.SaveToBytes();
+TPreviewSource TFormGlyphon::PreviewSource() const {
+    TPreviewSource source;
+    source.Text = GlyphEdit.Text();
+    source.FileName = DocumentFileName;
+    // A downloaded page's references lead where they lead from its address.
+    const QString url = DownloadedFromUrl(DocumentFileName);
+    source.BaseUrl = TEmbeddedWB::BaseUrl(url.isEmpty() ? DocumentFileName : url);
+    source.Encoding = GlyphEdit.Lines().Encoding();
+    source.ByteOrderMark = GlyphEdit.Lines().HasByteOrderMark();
+    source.Now = QDateTime::currentDateTime();
+    return source;
 }
 
 void TFormGlyphon::MIPreviewInBrowserClick() {
@@ -272,6 +260,13 @@ void TFormGlyphon::ConnectLivePreview() {
     LivePreviewTimer->setSingleShot(true);
     LivePreviewTimer->setInterval(LivePreviewDelayMs);
     connect(LivePreviewTimer, &QTimer::timeout, this, [this] { LivePreviewTimerTimer(); });
+    LivePreviewBuilder = new TPreviewBuilder(this);
+    connect(LivePreviewBuilder, &TPreviewBuilder::Built, this,
+            [this](const QString& fileName) { LivePreviewBuilderBuilt(fileName); });
+    // A text that cannot be shown yet (an include being typed) is said in the status bar: an
+    // error box would take the keyboard from the typing.
+    connect(LivePreviewBuilder, &TPreviewBuilder::Failed, this,
+            [this](const QString& message) { ShowStatusNote(message); });
     // A keystroke only restarts the timer: the page is built once the typing pauses.
     GlyphEdit.OnLinesChanged =
         [this, before = GlyphEdit.OnLinesChanged](const TGlyphLinesChange& change) {
@@ -289,10 +284,12 @@ void TFormGlyphon::ConnectLivePreview() {
 
 void TFormGlyphon::MILivePreviewClick() {
     SettingsIni().WriteBool(MainFormClassName(), LivePreviewKey, MILivePreview->isChecked());
-    if (MILivePreview->isChecked())
+    if (MILivePreview->isChecked()) {
         ScheduleLivePreview();
-    else
+    } else {
         LivePreviewTimer->stop();
+        LivePreviewBuilder->Supersede();
+    }
 }
 
 bool TFormGlyphon::PreviewShowsBrowser() const {
@@ -312,13 +309,14 @@ void TFormGlyphon::LivePreviewTimerTimer() {
         livePreviewWaiting_ = true;
         return;
     }
-    // A text that cannot be shown yet (an include being typed) is said in the status bar: an
-    // error box would take the keyboard from the typing.
-    try {
-        ShowDocumentPreview(true);
-    } catch (const EGlyphError& error) {
-        ShowStatusNote(error.Message());
-    } catch (const std::exception& error) {
-        ShowStatusNote(QString::fromUtf8(error.what()));
-    }
+    // The text is taken here; preprocessing, encoding and writing the page, which take long
+    // for a long page, are the worker's.
+    LivePreviewTimer->stop();
+    LivePreviewBuilder->Start(PreviewSource());
+}
+
+void TFormGlyphon::LivePreviewBuilderBuilt(const QString& fileName) {
+    // A pane hidden meanwhile gets the text as it is when it shows again.
+    if (MILivePreview->isChecked() && PreviewShowsBrowser())
+        EmbeddedWB->Refresh(fileName);
 }

@@ -38,6 +38,8 @@ class QListWidget;
 class QTabWidget;
 class QTimer;
 class TEmbeddedWB;
+class TPreviewBuilder;
+struct TPreviewSource;
 class TTBToolWindowSlider;
 class QFileSystemWatcher;
 class QLabel;
@@ -329,9 +331,10 @@ public:
     void TBWindowPreviewDockChanged();
     void EmbeddedWBDocumentComplete(bool topFrame);
     void MIQuickPreviewClick();
-    // Preprocesses the text and shows it in the preview browser; a Refresh keeps the page's
-    // scroll position.
-    void ShowDocumentPreview(bool refresh);
+    // Preprocesses the text and shows it in the preview browser, on the window's thread.
+    void ShowDocumentPreview();
+    // What a preview of the text as it is now is built from.
+    TPreviewSource PreviewSource() const;
     // ---- Live preview: the preview follows the typing ----
     QAction* MILivePreview = nullptr;
     // Runs a refresh this long after the last change of the text.
@@ -343,11 +346,14 @@ public:
     bool PreviewShowsBrowser() const;
     // Starts the refresh timer again when Live Preview is on and the browser shows.
     void ScheduleLivePreview();
+    // Starts a refresh: the page is built on a worker and shown when it is ready.
     void LivePreviewTimerTimer();
+    // Builds the refreshed pages; a newer one supersedes one still being built.
+    TPreviewBuilder* LivePreviewBuilder = nullptr;
+    // Shows a refreshed page in the browser, keeping its scroll position.
+    void LivePreviewBuilderBuilt(const QString& fileName);
     // A refresh fell due while the window was minimised: it runs once the window shows again.
     bool livePreviewWaiting_ = false;
-    // Text in the document's encoding, as Save would write it.
-    QByteArray DocumentBytes(const QString& text) const;
     void MIPreviewInBrowserClick();
     void MIViewQuickPreviewClick();
 

@@ -44,6 +44,7 @@ protected:
         mkfifo(QFile::encodeName(dir_->filePath("fifo")).constData(), 0600);
         QFile big(dir_->filePath("big.txt"));
         ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(MaxIncludeBytes + 1));
+        Write("quarter.txt", QByteArray(MaxIncludeBytes / 4 + 1, 'x'));
     }
     static void TearDownTestSuite() { delete dir_; }
 
@@ -183,6 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"TooLarge", "#include \"big.txt\"",
                      "Cannot include \"<dir>big.txt\": it is "
                      "larger than 16 MB."},
+        TFailureCase{"IncludesTooLargeTogether", QString("#include \"quarter.txt\"\n").repeated(4),
+                     "Cannot include \"<dir>quarter.txt\": the included files are larger than "
+                     "16 MB together."},
         TFailureCase{"GrowsPastTheLimit", DoublingDefinitions(), "Preprocessed text too large."}),
     [](const auto& info) { return std::string(info.param.Name); });
 

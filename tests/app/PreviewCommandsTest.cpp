@@ -30,6 +30,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -403,6 +404,28 @@ TEST_F(PreviewPane, LivePreviewFollowsTheTypingKeepingScrollAndFocus) {
     form->showNormal();
     ASSERT_SOON(shows("123started!", 1200), Deadline);
     form->GlyphEditView->setFocus();
+
+    // Typing while a page is still being built (here a long include) starts a newer one: the
+    // newest text loads once, and the older page is never written or shown after it.
+    Write(dir_.filePath("filler.inc"), QByteArray("<p>filler</p>\n").repeated(500000));
+    form->GlyphEdit.SetCaretXY({1, 1});
+    QTest::keyClicks(form->GlyphEditView, "#include \"filler.inc\"\r");
+    const qsizetype loadsBeforeInclude = loads.size();
+    form->LivePreviewTimerTimer();
+    form->GlyphEdit.SetCaretXY({1, 1});
+    QTest::keyClicks(form->GlyphEditView, "x");
+    form->LivePreviewTimerTimer();
+    const auto showsNewest = [&] {
+        return PageReports(*form->EmbeddedWB,
+                           "document.body.textContent.startsWith('x#include') && "
+                           "document.getElementById('t').textContent == '123started!'");
+    };
+    ASSERT_SOON(showsNewest(), Deadline);
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(Deadline));
+    EXPECT_TRUE(ReadAll(PreviewFilePath(1)).contains("x#include"));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return loads.size() > loadsBeforeInclude + 1; }, 1000));
+    EXPECT_TRUE(showsNewest());
+    EXPECT_EQ(form->focusWidget(), form->GlyphEditView);
 
     ScriptedPrompts prompts;
     const QUrl shown = form->EmbeddedWB->Location();
