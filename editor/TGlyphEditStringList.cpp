@@ -194,6 +194,24 @@ void TGlyphEditStringList::AfterLineEdit(int i) {
     }
 }
 
+// Typing Enter or deleting a line leaves the longest line known, unless it was the one deleted:
+// finding it again takes a count of every line with tabs.
+void TGlyphEditStringList::AfterLinesInserted(int i, int n) {
+    if (longestLineIndex_ < 0)
+        return;
+    if (longestLineIndex_ >= i)
+        longestLineIndex_ += n;
+    for (int k = i; k < i + n; ++k)
+        AfterLineEdit(k);
+}
+
+void TGlyphEditStringList::AfterLinesRemoved(int i, int n) {
+    if (longestLineIndex_ >= i + n)
+        longestLineIndex_ -= n;
+    else if (longestLineIndex_ >= i)
+        longestLineIndex_ = -1;
+}
+
 // An edited line takes the list's style; its own break is forgotten.
 void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
     if (rec.TabFlags & sfOwnBreak) {
@@ -321,7 +339,7 @@ int TGlyphEditStringList::AppendLine(const QString& s) {
     ChangeBracket bracket(*this);
     Grow(index + 1);
     records_.append(TGlyphEditStringRec{TGlyphEditLineChars(s)});
-    longestLineIndex_ = -1;
+    AfterLinesInserted(index, 1);
     Fire(OnLineAdded, index, s);
     return index;
 }
@@ -333,7 +351,7 @@ void TGlyphEditStringList::InsertLine(int i, const QString& s) {
     Grow(LineCount() + 1);
     records_.insert(i, TGlyphEditStringRec{TGlyphEditLineChars(s)});
     ShiftUserData(i, 1);
-    longestLineIndex_ = -1;
+    AfterLinesInserted(i, 1);
     Fire(OnLineInserted, i, s);
 }
 
@@ -344,7 +362,7 @@ void TGlyphEditStringList::DeleteLine(int i) {
     ForgetOwnBreak(records_[i]);
     records_.remove(i);
     DropUserData(i, 1);
-    longestLineIndex_ = -1;
+    AfterLinesRemoved(i, 1);
     if (OnLinesDeleted)
         OnLinesDeleted(i, 1);
 }
@@ -411,7 +429,7 @@ void TGlyphEditStringList::InsertEmptyLines(int i, int n) {
     empty.TabFlags = sfHasNoTabs;
     records_.insert(i, n, empty);
     ShiftUserData(i, n);
-    longestLineIndex_ = -1;
+    AfterLinesInserted(i, n);
     Fire(OnLineAdded, i, QString());
 }
 
@@ -428,7 +446,7 @@ void TGlyphEditStringList::RemoveLines(int i, int n) {
         ForgetOwnBreak(records_[k]);
     records_.remove(i, count);
     DropUserData(i, count);
-    longestLineIndex_ = -1;
+    AfterLinesRemoved(i, count);
     if (OnLinesDeleted)
         OnLinesDeleted(i, count);
 }

@@ -218,6 +218,8 @@ private:
     std::int32_t StoredState(std::intptr_t state);
     // Keeps the longest line known across an edit of line i, where it is known.
     void AfterLineEdit(int i);
+    void AfterLinesInserted(int i, int n);
+    void AfterLinesRemoved(int i, int n);
     void ShiftUserData(int from, int delta);
     void DropUserData(int from, int count);
 
