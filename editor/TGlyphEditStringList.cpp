@@ -4,6 +4,7 @@
 #include "editor/TGlyphEditStringListBracket.h"
 
 #include <algorithm>
+#include <cstring>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -41,9 +42,22 @@ void Fire(const TGlyphEditStringList::TLineNotify& hook, int index, const QStrin
 int CellsOf(const TGlyphEditLineChars& chars, int width) {
     return chars.Visit([width](const auto* p, qsizetype n) {
         int cells = 0;
-        for (qsizetype i = 0; i < n; ++i)
-            cells += p[i] == u'\t' ? width - (cells % width) : 1;
-        return cells;
+        if constexpr (sizeof(*p) == 1) {
+            // Counted again whenever the longest line is looked for: one byte is one cell, so
+            // only the tabs need a look of their own.
+            const auto* end = p + n;
+            while (const void* tab = std::memchr(p, '\t', size_t(end - p))) {
+                const auto* at = static_cast<const uchar*>(tab);
+                cells += int(at - p);
+                cells += width - cells % width;
+                p = at + 1;
+            }
+            return cells + int(end - p);
+        } else {
+            for (qsizetype i = 0; i < n; ++i)
+                cells += p[i] == u'\t' ? width - (cells % width) : 1;
+            return cells;
+        }
     });
 }
 
