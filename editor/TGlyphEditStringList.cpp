@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -226,6 +227,14 @@ void TGlyphEditStringList::AfterLinesRemoved(int i, int n) {
         longestLineIndex_ = -1;
 }
 
+void TGlyphEditStringList::SettleLongestLine() {
+    if (unsettled_.Line < 0)
+        return;
+    longestLineIndex_ = unsettled_.LongestIndex;
+    longestLength_ = unsettled_.LongestLength;
+    AfterLineEdit(std::exchange(unsettled_.Line, -1));
+}
+
 // An edited line takes the list's style; its own break is forgotten.
 void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
     if (rec.TabFlags & sfOwnBreak) {
@@ -234,7 +243,8 @@ void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
     }
 }
 
-void TGlyphEditStringList::AboutToChange(int index, int count) const {
+void TGlyphEditStringList::AboutToChange(int index, int count) {
+    SettleLongestLine();
     if (OnLinesAboutToChange)
         OnLinesAboutToChange(index, count);
 }
@@ -294,6 +304,9 @@ void TGlyphEditStringList::SetLineChars(int i, TGlyphEditLineChars&& chars) {
     rec.Chars = std::move(chars);
     ForgetOwnBreak(rec);
     SetTabFlags(rec, 0);
+    // The new text is not counted now: a paste sets many lines before the longest is asked for.
+    if (longestLineIndex_ >= 0)
+        unsettled_ = {i, longestLineIndex_, longestLength_};
     longestLineIndex_ = -1;
     Fire(OnLineChanged, i);
 }
@@ -404,6 +417,7 @@ void TGlyphEditStringList::SwapLines(int i, int j) {
 
 void TGlyphEditStringList::RemoveAll() {
     longestLineIndex_ = -1;
+    unsettled_ = {};
     if (records_.isEmpty())
         return;
     ChangeBracket bracket(*this);
@@ -512,6 +526,7 @@ QString TGlyphEditStringList::ExpandedText(int i) {
 int TGlyphEditStringList::LongestLineLength() {
     if (records_.isEmpty())
         return 0;
+    SettleLongestLine();
     if (longestLineIndex_ < 0) {
         int best = 0;
         int bestLength = -1;
@@ -540,6 +555,7 @@ void TGlyphEditStringList::SetTabWidth(int w) {
         return;
     tabWidth_ = w;
     longestLineIndex_ = -1;
+    unsettled_ = {};
 }
 
 QString TGlyphEditStringList::AllText() const {

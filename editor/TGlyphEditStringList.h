@@ -210,7 +210,7 @@ private:
     void LoadBytes(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
                    const QString& errorStart);
     void ForgetOwnBreak(const TGlyphEditStringRec& rec);
-    void AboutToChange(int index, int count) const;
+    void AboutToChange(int index, int count);
     template <typename Sink> void EncodeLines(Sink&& sink) const;
     // Whether the line holds a tab, noted in its flags the first time it is asked.
     bool HasTabs(const TGlyphEditStringRec& rec) const;
@@ -220,6 +220,8 @@ private:
     void AfterLineEdit(int i);
     void AfterLinesInserted(int i, int n);
     void AfterLinesRemoved(int i, int n);
+    // Settles the longest line across the latest line set whole, before anything else changes.
+    void SettleLongestLine();
     void ShiftUserData(int from, int delta);
     void DropUserData(int from, int count);
 
@@ -238,6 +240,13 @@ private:
     int tabWidth_ = 8;
     int longestLineIndex_ = -1; // -1: to be found again
     int longestLength_ = 0;     // its expanded length, when it is known
+    // A line set whole while the longest line was known: the longest line is then settled from
+    // this line alone when next asked for, or before the next change.
+    struct TUnsettledLine {
+        int Line = -1;
+        int LongestIndex = -1;
+        int LongestLength = 0;
+    } unsettled_;
     int updateCount_ = 0;
 };
 

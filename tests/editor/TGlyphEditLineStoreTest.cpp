@@ -211,8 +211,8 @@ TEST(LineStoreEdit, RandomEditsMatchAPlainReference) {
     EXPECT_EQ(list.Lines(), reference);
 }
 
-// Lines inserted and deleted around the longest line, asked for after each step as the view
-// does: its index and length against a count of every line.
+// Lines inserted, replaced and deleted around the longest line, asked for now and then as the
+// view does: its index and length against a count of every line.
 TEST(LineStoreEdit, LongestLineFollowsInsertsAndDeletes) {
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -223,7 +223,7 @@ TEST(LineStoreEdit, LongestLineFollowsInsertsAndDeletes) {
         const int count = list.LineCount();
         const int i = random.bounded(count + 1);
         const QString text = QString(random.bounded(3), u'\t') + QString(random.bounded(9), u'x');
-        switch (count < 3 ? 0 : random.bounded(5)) {
+        switch (count < 3 ? 0 : random.bounded(6)) {
         case 0:
             list.InsertLine(i, text);
             break;
@@ -236,9 +236,14 @@ TEST(LineStoreEdit, LongestLineFollowsInsertsAndDeletes) {
         case 3:
             list.DeleteLine(std::min(i, count - 1));
             break;
+        case 4:
+            list.SetLine(std::min(i, count - 1), text);
+            break;
         default:
             list.RemoveLines(std::min(i, count - 2), 2);
         }
+        if (step % 3 != 0)
+            continue;
         int best = 0;
         qsizetype bestLength = -1;
         for (int k = 0; k < list.LineCount(); ++k) {
