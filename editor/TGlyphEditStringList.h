@@ -78,9 +78,9 @@ struct TGlyphEditStringRec {
 Q_DECLARE_TYPEINFO(TGlyphEditStringRec, Q_RELOCATABLE_TYPE);
 static_assert(sizeof(TGlyphEditStringRec) == 12);
 
-// The text store of the editor: an indexed list of lines with a per-line scanner state and a
-// cached expanded width; reads and writes whole files keeping their encoding and each line's
-// break, so that a file opened and saved unchanged keeps its bytes. Every change is reported
+// The text store of the editor: an indexed list of lines with a per-line scanner state and the
+// longest line's expanded width; reads and writes whole files keeping their encoding and each
+// line's break, so that a file opened and saved unchanged keeps its bytes. Every change is reported
 // through the notification hooks.
 class TGlyphEditStringList {
 public:
