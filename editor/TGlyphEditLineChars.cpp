@@ -90,8 +90,8 @@ TGlyphEditLineChars TGlyphEditLineChars::FromLatin1(const char* bytes, qsizetype
 
 TGlyphEditLineChars TGlyphEditLineChars::FromChunk(int chunk, qsizetype offset, qsizetype size) {
     TGlyphEditLineChars chars;
-    chars.bits_ = ChunkTag | std::uintptr_t(size) << SizeShift |
-                  std::uintptr_t(offset) << OffsetShift | std::uintptr_t(chunk) << ChunkShift;
+    chars.SetBits(ChunkTag | std::uintptr_t(size) << SizeShift |
+                  std::uintptr_t(offset) << OffsetShift | std::uintptr_t(chunk) << ChunkShift);
     return chars;
 }
 
@@ -99,7 +99,7 @@ TGlyphEditLineChars TGlyphEditLineChars::FromChunk(int chunk, qsizetype offset, 
 TGlyphEditLineChars::TGlyphEditLineChars(const TGlyphEditLineChars& other) {
     if (other.IsShared()) {
         TGlyphEditLineChunks::AddLine(other.ChunkOf());
-        bits_ = other.bits_;
+        halves_ = other.halves_;
         return;
     }
     if (const QString* text = other.LongText()) {
@@ -121,7 +121,7 @@ TGlyphEditLineChars& TGlyphEditLineChars::operator=(const TGlyphEditLineChars& o
 }
 
 TGlyphEditLineChars& TGlyphEditLineChars::operator=(TGlyphEditLineChars&& other) noexcept {
-    std::swap(bits_, other.bits_);
+    std::swap(halves_, other.halves_);
     return *this;
 }
 
@@ -136,17 +136,17 @@ void TGlyphEditLineChars::Release() {
         delete text;
     else
         std::free(BlockOf());
-    bits_ = 0;
+    halves_ = {};
 }
 
 void TGlyphEditLineChars::SetLong(QString text) {
     auto* held = new QString(std::move(text));
-    bits_ = reinterpret_cast<std::uintptr_t>(held) | LongTag;
+    SetBits(reinterpret_cast<std::uintptr_t>(held) | LongTag);
 }
 
 const char* TGlyphEditLineChars::SharedData() const {
     return TGlyphEditLineChunks::ChunkData(ChunkOf()) +
-           ((bits_ >> OffsetShift) & ((1 << OffsetBits) - 1));
+           ((Bits() >> OffsetShift) & ((1 << OffsetBits) - 1));
 }
 
 const char* TGlyphEditLineChars::NarrowData() const {
@@ -159,7 +159,7 @@ const char* TGlyphEditLineChars::NarrowData() const {
 
 void TGlyphEditLineChars::Unshare() {
     TGlyphEditLineChars own = FromLatin1(SharedData(), SharedSize());
-    std::swap(bits_, own.bits_);
+    std::swap(halves_, own.halves_);
 }
 
 qsizetype TGlyphEditLineChars::Size() const {

@@ -4,7 +4,8 @@
 #include "editor/TGlyphEditStringListBracket.h"
 
 #include <algorithm>
-#include <limits>
+#include <cstring>
+#include <utility>
 
 EGlyphEditStringList::EGlyphEditStringList(int index)
     : EGlyphError(QStringLiteral("Invalid stringlist index %1").arg(index)) {}
@@ -18,20 +19,10 @@ void SetTabFlags(const TGlyphEditStringRec& rec, std::uint8_t flags) {
     rec.TabFlags = std::uint8_t((rec.TabFlags & sfOwnBreak) | flags);
 }
 
-constexpr std::uint32_t UnknownLength = TGlyphEditStringRec::UnknownLength;
-constexpr std::uint32_t HugeLength = TGlyphEditStringRec::HugeLength;
-
-// Stores an expanded length, -1 for unknown; one too large for the record's bits is worked out
-// again whenever it is asked for.
-void StoreLength(const TGlyphEditStringRec& rec, qsizetype cells) {
-    rec.ExpandedLength = cells < 0             ? UnknownLength
-                         : cells >= HugeLength ? HugeLength
-                                               : std::uint32_t(cells);
-}
-
-// Scanner states from here up are kept in the record itself; smaller stored values number the
-// large states.
-constexpr std::int32_t SmallestDirectState = -(1 << 30);
+// Scanner states from here up to LargestDirectState are kept in the record itself; smaller
+// stored values number the large states.
+constexpr std::int32_t SmallestDirectState = -(1 << (TGlyphEditStringRec::StateBits - 2));
+constexpr std::int32_t LargestDirectState = (1 << (TGlyphEditStringRec::StateBits - 1)) - 1;
 
 void Fire(const TGlyphEditStringList::TNotify& hook) {
     if (hook)
@@ -49,15 +40,25 @@ void Fire(const TGlyphEditStringList::TLineNotify& hook, int index, const QStrin
 }
 
 // Tab expanders, chosen once per tab width. A tab at cell c takes width - c mod width cells.
-int CellsOf(const TGlyphEditLineChars& chars, int width, bool& hasTabs) {
-    hasTabs = chars.Contains(u'\t');
-    if (!hasTabs)
-        return int(chars.Size());
+int CellsOf(const TGlyphEditLineChars& chars, int width) {
     return chars.Visit([width](const auto* p, qsizetype n) {
         int cells = 0;
-        for (qsizetype i = 0; i < n; ++i)
-            cells += p[i] == u'\t' ? width - (cells % width) : 1;
-        return cells;
+        if constexpr (sizeof(*p) == 1) {
+            // Counted again whenever the longest line is looked for: one byte is one cell, so
+            // only the tabs need a look of their own.
+            const auto* end = p + n;
+            while (const void* tab = std::memchr(p, '\t', size_t(end - p))) {
+                const auto* at = static_cast<const uchar*>(tab);
+                cells += int(at - p);
+                cells += width - cells % width;
+                p = at + 1;
+            }
+            return cells + int(end - p);
+        } else {
+            for (qsizetype i = 0; i < n; ++i)
+                cells += p[i] == u'\t' ? width - (cells % width) : 1;
+            return cells;
+        }
     });
 }
 
@@ -158,13 +159,13 @@ QChar TGlyphEditStringList::LineChar(int i, qsizetype pos) const {
 bool TGlyphEditStringList::LineHasTabs(int i) const {
     if (i < 0 || i >= LineCount())
         return false;
-    const TGlyphEditStringRec& rec = records_[i];
-    if (rec.TabFlags & sfHasTabs)
-        return true;
-    if (rec.TabFlags & sfHasNoTabs)
-        return false;
-    // Asked at every caret move and paint: the answer is kept until the line changes.
-    ExpandRecord(rec);
+    return HasTabs(records_[i]);
+}
+
+// Asked at every caret move and paint: the answer is kept until an edit may change it.
+bool TGlyphEditStringList::HasTabs(const TGlyphEditStringRec& rec) const {
+    if (!(rec.TabFlags & sfTabFlags))
+        SetTabFlags(rec, rec.Chars.Contains(u'\t') ? sfHasTabs : sfHasNoTabs);
     return rec.TabFlags & sfHasTabs;
 }
 
@@ -176,43 +177,62 @@ void TGlyphEditStringList::ReplaceChars(int i, qsizetype from, qsizetype count, 
     count = std::clamp<qsizetype>(count, 0, size - from);
     AboutToChange(i, 1);
     ChangeBracket bracket(*this);
-    // Known once, the expanded length then follows each edit without another look at the line.
-    if (rec.TabFlags & sfExpandedLengthUnknown)
-        ExpandRecord(rec);
-    // Whether the edit can move a tab stop: a tab in the line or in the new text.
-    const bool tabs = !(rec.TabFlags & sfHasNoTabs) || text.contains(u'\t');
-    const int oldLength = ExpandedLengthOf(rec);
     if (count > 0 || !text.isEmpty())
         ForgetOwnBreak(rec);
     rec.Chars.Replace(from, count, text);
-    AfterLineEdit(i, oldLength, count, text.size(), tabs);
+    // What is known of the line's tabs holds unless a tab comes in or may have gone.
+    if (text.contains(u'\t'))
+        SetTabFlags(rec, sfHasTabs);
+    else if (count > 0 && (rec.TabFlags & sfHasTabs))
+        SetTabFlags(rec, 0);
+    AfterLineEdit(i);
     lastLineEdit_ = {i, from, count, text.size()};
     Fire(OnLineChanged, i);
     lastLineEdit_ = {};
 }
 
-// Without tabs an edit changes the expanded length by the difference in characters, and the
-// longest line can be settled from this line alone; otherwise both are worked out again later.
-void TGlyphEditStringList::AfterLineEdit(int i, int oldLength, qsizetype removed,
-                                         qsizetype inserted, bool tabs) {
-    TGlyphEditStringRec& rec = records_[i];
-    if (tabs || oldLength < 0) {
-        StoreLength(rec, -1);
-        SetTabFlags(rec, sfExpandedLengthUnknown);
-        longestLineIndex_ = -1;
-        return;
-    }
-    const int length = int(oldLength - removed + inserted);
-    StoreLength(rec, length);
+// The longest line is settled from the edited line alone unless that line was the longest and
+// got shorter; then it is found again when next asked for. Nothing is counted while it is
+// unknown: with the default scrolling past line ends it is rarely asked for.
+void TGlyphEditStringList::AfterLineEdit(int i) {
     if (longestLineIndex_ < 0)
         return;
-    const int best = ExpandedLengthOf(records_[longestLineIndex_]);
+    const int length = ExpandedLengthOf(records_[i]);
     if (i == longestLineIndex_) {
-        if (length < oldLength)
+        if (length < longestLength_)
             longestLineIndex_ = -1;
-    } else if (length > best || (length == best && i < longestLineIndex_)) {
+        else
+            longestLength_ = length;
+    } else if (length > longestLength_ || (length == longestLength_ && i < longestLineIndex_)) {
         longestLineIndex_ = i;
+        longestLength_ = length;
     }
+}
+
+// Typing Enter or deleting a line leaves the longest line known, unless it was the one deleted:
+// finding it again takes a count of every line with tabs.
+void TGlyphEditStringList::AfterLinesInserted(int i, int n) {
+    if (longestLineIndex_ < 0)
+        return;
+    if (longestLineIndex_ >= i)
+        longestLineIndex_ += n;
+    for (int k = i; k < i + n; ++k)
+        AfterLineEdit(k);
+}
+
+void TGlyphEditStringList::AfterLinesRemoved(int i, int n) {
+    if (longestLineIndex_ >= i + n)
+        longestLineIndex_ -= n;
+    else if (longestLineIndex_ >= i)
+        longestLineIndex_ = -1;
+}
+
+void TGlyphEditStringList::SettleLongestLine() {
+    if (unsettled_.Line < 0)
+        return;
+    longestLineIndex_ = unsettled_.LongestIndex;
+    longestLength_ = unsettled_.LongestLength;
+    AfterLineEdit(std::exchange(unsettled_.Line, -1));
 }
 
 // An edited line takes the list's style; its own break is forgotten.
@@ -223,7 +243,8 @@ void TGlyphEditStringList::ForgetOwnBreak(const TGlyphEditStringRec& rec) {
     }
 }
 
-void TGlyphEditStringList::AboutToChange(int index, int count) const {
+void TGlyphEditStringList::AboutToChange(int index, int count) {
+    SettleLongestLine();
     if (OnLinesAboutToChange)
         OnLinesAboutToChange(index, count);
 }
@@ -281,9 +302,11 @@ void TGlyphEditStringList::SetLineChars(int i, TGlyphEditLineChars&& chars) {
     ChangeBracket bracket(*this);
     TGlyphEditStringRec& rec = records_[i];
     rec.Chars = std::move(chars);
-    StoreLength(rec, -1);
     ForgetOwnBreak(rec);
-    SetTabFlags(rec, sfExpandedLengthUnknown);
+    SetTabFlags(rec, 0);
+    // The new text is not counted now: a paste sets many lines before the longest is asked for.
+    if (longestLineIndex_ >= 0)
+        unsettled_ = {i, longestLineIndex_, longestLength_};
     longestLineIndex_ = -1;
     Fire(OnLineChanged, i);
 }
@@ -303,23 +326,11 @@ void TGlyphEditStringList::ExchangeLineChars(const std::vector<int>& lines,
         const int i = lines[k];
         Q_ASSERT(k == 0 || i > lines[k - 1]);
         TGlyphEditStringRec& rec = records_[i];
-        const int oldLength = ExpandedLengthOf(rec);
         std::swap(rec.Chars, chars[k]);
         ForgetOwnBreak(rec);
-        // The new length is worked out now, so that the longest line follows without a walk
-        // over every line afterwards.
-        ExpandRecord(rec);
-        const int length = ExpandedLengthOf(rec);
-        if (longestLineIndex_ < 0)
-            continue;
-        if (i == longestLineIndex_) {
-            if (oldLength < 0 || length < oldLength)
-                longestLineIndex_ = -1;
-        } else {
-            const int best = ExpandedLengthOf(records_[longestLineIndex_]);
-            if (length > best || (length == best && i < longestLineIndex_))
-                longestLineIndex_ = i;
-        }
+        SetTabFlags(rec, 0);
+        // The longest line follows without a walk over every line afterwards.
+        AfterLineEdit(i);
     }
     lastLineEdit_ = {};
     if (!OnLinesRewritten)
@@ -355,7 +366,7 @@ int TGlyphEditStringList::AppendLine(const QString& s) {
     ChangeBracket bracket(*this);
     Grow(index + 1);
     records_.append(TGlyphEditStringRec{TGlyphEditLineChars(s)});
-    longestLineIndex_ = -1;
+    AfterLinesInserted(index, 1);
     Fire(OnLineAdded, index, s);
     return index;
 }
@@ -367,7 +378,7 @@ void TGlyphEditStringList::InsertLine(int i, const QString& s) {
     Grow(LineCount() + 1);
     records_.insert(i, TGlyphEditStringRec{TGlyphEditLineChars(s)});
     ShiftUserData(i, 1);
-    longestLineIndex_ = -1;
+    AfterLinesInserted(i, 1);
     Fire(OnLineInserted, i, s);
 }
 
@@ -378,7 +389,7 @@ void TGlyphEditStringList::DeleteLine(int i) {
     ForgetOwnBreak(records_[i]);
     records_.remove(i);
     DropUserData(i, 1);
-    longestLineIndex_ = -1;
+    AfterLinesRemoved(i, 1);
     if (OnLinesDeleted)
         OnLinesDeleted(i, 1);
 }
@@ -406,6 +417,7 @@ void TGlyphEditStringList::SwapLines(int i, int j) {
 
 void TGlyphEditStringList::RemoveAll() {
     longestLineIndex_ = -1;
+    unsettled_ = {};
     if (records_.isEmpty())
         return;
     ChangeBracket bracket(*this);
@@ -442,11 +454,10 @@ void TGlyphEditStringList::InsertEmptyLines(int i, int n) {
     Grow(LineCount() + n);
     TGlyphEditStringRec empty;
     empty.State = 0;
-    StoreLength(empty, 0);
-    empty.TabFlags = 0;
+    empty.TabFlags = sfHasNoTabs;
     records_.insert(i, n, empty);
     ShiftUserData(i, n);
-    longestLineIndex_ = -1;
+    AfterLinesInserted(i, n);
     Fire(OnLineAdded, i, QString());
 }
 
@@ -463,7 +474,7 @@ void TGlyphEditStringList::RemoveLines(int i, int n) {
         ForgetOwnBreak(records_[k]);
     records_.remove(i, count);
     DropUserData(i, count);
-    longestLineIndex_ = -1;
+    AfterLinesRemoved(i, count);
     if (OnLinesDeleted)
         OnLinesDeleted(i, count);
 }
@@ -479,7 +490,7 @@ std::intptr_t TGlyphEditStringList::RangeState(int i) const {
 
 // Highlighters keep small numbers; a state that needs more bits is kept once in a table.
 std::int32_t TGlyphEditStringList::StoredState(std::intptr_t state) {
-    if (state >= SmallestDirectState && state <= std::numeric_limits<std::int32_t>::max())
+    if (state >= SmallestDirectState && state <= LargestDirectState)
         return std::int32_t(state);
     const auto [it, added] =
         largeStateNumbers_.try_emplace(state, std::int32_t(largeStates_.size()));
@@ -495,30 +506,15 @@ void TGlyphEditStringList::SetRangeState(int i, std::intptr_t v) {
 }
 
 int TGlyphEditStringList::ExpandedLengthOf(const TGlyphEditStringRec& rec) const {
-    if (rec.ExpandedLength == UnknownLength)
-        return -1;
-    if (rec.ExpandedLength == HugeLength) {
-        bool hasTabs = false;
-        return CellsOf(rec.Chars, tabWidth_, hasTabs);
-    }
-    return int(rec.ExpandedLength);
-}
-
-void TGlyphEditStringList::ExpandRecord(const TGlyphEditStringRec& rec) const {
-    bool hasTabs = false;
-    StoreLength(rec, CellsOf(rec.Chars, tabWidth_, hasTabs));
-    SetTabFlags(rec, hasTabs ? sfHasTabs : sfHasNoTabs);
+    return HasTabs(rec) ? CellsOf(rec.Chars, tabWidth_) : int(rec.Chars.Size());
 }
 
 QString TGlyphEditStringList::ExpandedText(int i) {
     if (i < 0 || i >= LineCount())
         return QString();
-    TGlyphEditStringRec& rec = records_[i];
-    if (rec.TabFlags & sfHasNoTabs)
-        return rec.Chars.ToString();
-    ExpandRecord(rec);
+    const TGlyphEditStringRec& rec = records_[i];
     const QString text = rec.Chars.ToString();
-    if (rec.TabFlags & sfHasNoTabs)
+    if (!HasTabs(rec))
         return text;
     if (tabWidth_ <= 1)
         return ExpandWidthOne(text);
@@ -530,22 +526,27 @@ QString TGlyphEditStringList::ExpandedText(int i) {
 int TGlyphEditStringList::LongestLineLength() {
     if (records_.isEmpty())
         return 0;
+    SettleLongestLine();
     if (longestLineIndex_ < 0) {
-        int best = -1;
+        int best = 0;
         int bestLength = -1;
         for (int i = 0; i < LineCount(); ++i) {
-            TGlyphEditStringRec& rec = records_[i];
-            if (rec.TabFlags & sfExpandedLengthUnknown || rec.ExpandedLength == UnknownLength)
-                ExpandRecord(rec);
+            const TGlyphEditStringRec& rec = records_[i];
+            // A tab takes at most tabWidth_ cells: a line that could not pass the best even
+            // so is not counted.
+            const qsizetype size = rec.Chars.Size();
+            if (size * tabWidth_ <= bestLength)
+                continue;
             const int length = ExpandedLengthOf(rec);
-            if (best < 0 || length > bestLength) {
+            if (length > bestLength) {
                 best = i;
                 bestLength = length;
             }
         }
         longestLineIndex_ = best;
+        longestLength_ = bestLength;
     }
-    return ExpandedLengthOf(records_[longestLineIndex_]);
+    return longestLength_;
 }
 
 void TGlyphEditStringList::SetTabWidth(int w) {
@@ -554,10 +555,7 @@ void TGlyphEditStringList::SetTabWidth(int w) {
         return;
     tabWidth_ = w;
     longestLineIndex_ = -1;
-    for (TGlyphEditStringRec& rec : records_) {
-        StoreLength(rec, -1);
-        SetTabFlags(rec, (rec.TabFlags & sfHasTabs) | sfExpandedLengthUnknown);
-    }
+    unsettled_ = {};
 }
 
 QString TGlyphEditStringList::AllText() const {

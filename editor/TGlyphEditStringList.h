@@ -42,14 +42,14 @@ std::optional<QByteArray> EncodeTextAs(const QString& text, TTextEncoding encodi
 // Bytes of Utf8 or Windows1252 as text; every Windows-1252 byte reads as one character.
 QString DecodeTextAs(const QByteArray& bytes, TTextEncoding encoding);
 
+// Neither tab flag: not yet looked at.
 enum TGlyphEditStringFlag : std::uint8_t {
     sfHasTabs = 1,
     sfHasNoTabs = 2,
-    sfExpandedLengthUnknown = 4,
-    sfTabFlags = 7,
+    sfTabFlags = 3,
     // A line whose break differs from the list's style keeps its own there: the style plus one,
     // shifted by sfBreakShift; 0 means the list's style.
-    sfBreakShift = 3,
+    sfBreakShift = 2,
     sfOwnBreak = 3 << sfBreakShift,
 };
 
@@ -59,29 +59,28 @@ struct TGlyphLoadLimits {
     qsizetype MaxLineLength = INT_MAX;
 };
 
-// One line of the buffer: 16 bytes besides the characters, so that a loaded line whose
+// One line of the buffer: 12 bytes besides the characters, so that a loaded line whose
 // characters stay in their shared chunk costs little more than its own bytes. The caller's
-// user data, rarely used, lives in a side table of the list.
+// user data, rarely used, lives in a side table of the list. A line's expanded width is not
+// kept: without tabs it is its length, and with tabs it is counted when asked for (the list
+// keeps only the longest line's).
 struct TGlyphEditStringRec {
-    // The expanded length when it is not known, and when it passes what its bits hold.
-    static constexpr std::uint32_t UnknownLength = (1u << 27) - 1;
-    static constexpr std::uint32_t HugeLength = UnknownLength - 1;
+    static constexpr int StateBits = 28;
 
     TGlyphEditLineChars Chars; // the text without its line break
     // Scanner state at the start of the line; -1: not scanned. A state that does not fit here
     // is kept in the list's table of large states, which this then numbers.
-    std::int32_t State = -1;
-    // Caches, filled in when first asked for (also through const readers).
-    mutable std::uint32_t ExpandedLength : 27 = UnknownLength;
-    // The tab flags and the line's own break (TGlyphEditStringFlag).
-    mutable std::uint32_t TabFlags : 5 = sfExpandedLengthUnknown;
+    std::int32_t State : StateBits = -1;
+    // Whether the line holds tabs, filled in when first asked for (also through const
+    // readers), and the line's own break (TGlyphEditStringFlag).
+    mutable std::uint32_t TabFlags : 32 - StateBits = 0;
 };
 Q_DECLARE_TYPEINFO(TGlyphEditStringRec, Q_RELOCATABLE_TYPE);
-static_assert(sizeof(TGlyphEditStringRec) == 16);
+static_assert(sizeof(TGlyphEditStringRec) == 12);
 
-// The text store of the editor: an indexed list of lines with a per-line scanner state and a
-// cached expanded width; reads and writes whole files keeping their encoding and each line's
-// break, so that a file opened and saved unchanged keeps its bytes. Every change is reported
+// The text store of the editor: an indexed list of lines with a per-line scanner state and the
+// longest line's expanded width; reads and writes whole files keeping their encoding and each
+// line's break, so that a file opened and saved unchanged keeps its bytes. Every change is reported
 // through the notification hooks.
 class TGlyphEditStringList {
 public:
@@ -211,13 +210,18 @@ private:
     void LoadBytes(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
                    const QString& errorStart);
     void ForgetOwnBreak(const TGlyphEditStringRec& rec);
-    void AboutToChange(int index, int count) const;
+    void AboutToChange(int index, int count);
     template <typename Sink> void EncodeLines(Sink&& sink) const;
-    void ExpandRecord(const TGlyphEditStringRec& rec) const;
-    // The expanded length of a line whose length is known; -1 when it is not.
+    // Whether the line holds a tab, noted in its flags the first time it is asked.
+    bool HasTabs(const TGlyphEditStringRec& rec) const;
     int ExpandedLengthOf(const TGlyphEditStringRec& rec) const;
     std::int32_t StoredState(std::intptr_t state);
-    void AfterLineEdit(int i, int oldLength, qsizetype removed, qsizetype inserted, bool tabs);
+    // Keeps the longest line known across an edit of line i, where it is known.
+    void AfterLineEdit(int i);
+    void AfterLinesInserted(int i, int n);
+    void AfterLinesRemoved(int i, int n);
+    // Settles the longest line across the latest line set whole, before anything else changes.
+    void SettleLongestLine();
     void ShiftUserData(int from, int delta);
     void DropUserData(int from, int count);
 
@@ -234,7 +238,15 @@ private:
     int ownBreaks_ = 0; // lines with a break of their own
     quint32 lineBreakEpoch_ = 0;
     int tabWidth_ = 8;
-    int longestLineIndex_ = -1;
+    int longestLineIndex_ = -1; // -1: to be found again
+    int longestLength_ = 0;     // its expanded length, when it is known
+    // A line set whole while the longest line was known: the longest line is then settled from
+    // this line alone when next asked for, or before the next change.
+    struct TUnsettledLine {
+        int Line = -1;
+        int LongestIndex = -1;
+        int LongestLength = 0;
+    } unsettled_;
     int updateCount_ = 0;
 };
 

@@ -27,8 +27,8 @@ constexpr int ScriptTypeShift = 6;
 constexpr int AttributeShift = 8;
 constexpr int EmbedShift = 12;
 constexpr int EmbeddedStateShift = 16;
-constexpr int PhpShift = 25;
-constexpr int PhpStateShift = 26;
+constexpr int PhpShift = 24;
+constexpr int PhpStateShift = 25;
 // The embedded languages' states are small numbers; the bit above them that a language keeps
 // between tokens only matters to directives, which none of them has.
 constexpr std::intptr_t InnerStateMask = 0xFF;

@@ -211,6 +211,53 @@ TEST(LineStoreEdit, RandomEditsMatchAPlainReference) {
     EXPECT_EQ(list.Lines(), reference);
 }
 
+// Lines inserted, replaced and deleted around the longest line, asked for now and then as the
+// view does: its index and length against a count of every line.
+TEST(LineStoreEdit, LongestLineFollowsInsertsAndDeletes) {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    QRandomGenerator random(seed);
+    TGlyphEditStringList list;
+    list.SetTabWidth(4);
+    for (int step = 0; step < 2000; ++step) {
+        const int count = list.LineCount();
+        const int i = random.bounded(count + 1);
+        const QString text = QString(random.bounded(3), u'\t') + QString(random.bounded(9), u'x');
+        switch (count < 3 ? 0 : random.bounded(6)) {
+        case 0:
+            list.InsertLine(i, text);
+            break;
+        case 1:
+            list.AppendLine(text);
+            break;
+        case 2:
+            list.InsertEmptyLines(i, 2);
+            break;
+        case 3:
+            list.DeleteLine(std::min(i, count - 1));
+            break;
+        case 4:
+            list.SetLine(std::min(i, count - 1), text);
+            break;
+        default:
+            list.RemoveLines(std::min(i, count - 2), 2);
+        }
+        if (step % 3 != 0)
+            continue;
+        int best = 0;
+        qsizetype bestLength = -1;
+        for (int k = 0; k < list.LineCount(); ++k) {
+            const qsizetype length = list.ExpandedText(k).size();
+            if (length > bestLength) {
+                best = k;
+                bestLength = length;
+            }
+        }
+        ASSERT_EQ(list.LongestLineLength(), bestLength) << "step " << step;
+        ASSERT_EQ(list.LongestLineIndex(), best) << "step " << step;
+    }
+}
+
 TEST(LineStoreEdit, UserDataFollowsItsLineThroughInsertsAndDeletes) {
     int a = 0;
     int b = 0;

@@ -520,6 +520,31 @@ TEST(StringListChanges, LineRecordsKeepOrLoseTheirStateAsDocumented) {
     EXPECT_EQ(list.RangeState(3), 0);
 }
 
+// Small states live in the line record beside its flags, large ones in the list's table: states
+// on both sides of every limit come back unchanged and leave each line's tabs and break alone.
+TEST(StringListChanges, ScannerStatesOfEverySizeComeBackUnchanged) {
+    const std::intptr_t top = (1 << 27) - 1;
+    const std::intptr_t aboveTop = top + 1;
+    const std::intptr_t bottom = -(1 << 26);
+    const std::intptr_t belowBottom = bottom - 1;
+    const std::intptr_t wide = std::intptr_t(3) << 40;
+    const std::vector<std::intptr_t> states = {0,          -1,          top,       aboveTop,
+                                               bottom,     belowBottom, INT32_MAX, INT32_MIN,
+                                               INTPTR_MAX, INTPTR_MIN,  wide,      aboveTop};
+    QByteArray bytes;
+    for (std::size_t k = 0; k < states.size(); ++k)
+        bytes += k % 3 ? "\tx\n" : "y\r\n";
+    TGlyphEditStringList list;
+    LoadBytes(list, bytes);
+    for (int k = 0; k < list.LineCount(); ++k)
+        list.SetRangeState(k, states[k]);
+    for (int k = 0; k < list.LineCount(); ++k) {
+        EXPECT_EQ(list.RangeState(k), states[k]) << k;
+        EXPECT_EQ(list.LineHasTabs(k), k % 3 != 0) << k;
+    }
+    EXPECT_EQ(list.SaveToBytes(), bytes) << "every line keeps its own break";
+}
+
 TEST(StringListChanges, RecordArrayGrowsBySixteenThenByAQuarter) {
     TGlyphEditStringList list;
     struct {
