@@ -443,7 +443,11 @@ void TypeAt(TPeer& peer, const QByteArray& key, int line, int column) {
     ReportSpread(key, times);
 }
 
-int RunChild(const QString& editor, const QString& fileName) {
+// `only`: the workloads to run after the open (type, comment, scroll, end, replace); empty, all.
+int RunChild(const QString& editor, const QString& fileName, const QStringList& only) {
+    const auto runs = [&only](const char* workload) {
+        return only.isEmpty() || only.contains(QLatin1String(workload));
+    };
     std::unique_ptr<TPeer> peer = MakePeer(editor);
     QWidget* widget = peer->Widget();
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -468,11 +472,11 @@ int RunChild(const QString& editor, const QString& fileName) {
     Report("lines", peer->LineCount());
 
     // (2) typing at the first line and in the middle (of the lines, or of the single line)
-    {
+    if (runs("type")) {
         TWatchdog watchdog("type_first_median");
         TypeAt(*peer, "type_first", 1, 1);
     }
-    {
+    if (runs("type")) {
         TWatchdog watchdog("type_middle_median");
         const int lines = peer->LineCount();
         if (lines > 1)
@@ -482,7 +486,7 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (3) open a comment at line 1, then take it back
-    {
+    if (runs("comment")) {
         TWatchdog watchdog("comment_worst");
         peer->PlaceCaret(1, 1);
         Paint(*peer);
@@ -502,7 +506,7 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (4) paging down from the top, then to the end
-    {
+    if (runs("scroll")) {
         TWatchdog watchdog("scroll");
         peer->PlaceCaret(1, 1);
         Paint(*peer);
@@ -521,7 +525,7 @@ int RunChild(const QString& editor, const QString& fileName) {
             Report("scroll_pages", pages);
         }
     }
-    {
+    if (runs("end")) {
         TWatchdog watchdog("jump_end");
         QElapsedTimer clock;
         clock.start();
@@ -531,7 +535,7 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (5) replace all, last because our editor can only be stopped by ending the process
-    {
+    if (runs("replace")) {
         TWatchdog watchdog("replace");
         QElapsedTimer clock;
         clock.start();
@@ -927,8 +931,11 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args[1] == u"--child" && args[2] == u"read")
         return RunPlainRead(args[3]);
-    if (args.size() == 4 && args[1] == u"--child")
-        return RunChild(args[2], args[3]);
+    // A list of workloads after the file runs only those, for timing or profiling one row:
+    // "--child ours FILE end,replace".
+    if ((args.size() == 4 || args.size() == 5) && args[1] == u"--child")
+        return RunChild(args[2], args[3],
+                        args.size() == 5 ? args[4].split(u',', Qt::SkipEmptyParts) : QStringList());
     if (args.size() == 5 && args[1] == u"--startup")
         return RunStartup(args[2], args[3], args[4].toLongLong());
     // The same files kept in a folder, for profiling one editor on one workload with --child.
