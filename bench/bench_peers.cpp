@@ -49,6 +49,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -200,6 +201,14 @@ void Report(const char* key, double value) {
 void ReportCapped(const char* key, double seconds) {
     std::printf("C %s %.9g\n", key, seconds);
     std::fflush(stdout);
+}
+
+// CPU seconds of this process (every thread): beside the wall-clock figures, what a workload
+// cost when other processes share the cores.
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 // Resident bytes of this process.
@@ -464,9 +473,11 @@ int RunChild(const QString& editor, const QString& fileName, const QStringList& 
         TWatchdog watchdog("open");
         QElapsedTimer clock;
         clock.start();
+        const double cpu = ProcessCpuSeconds();
         peer->Open(fileName);
         Paint(*peer);
         Report("open", double(clock.nsecsElapsed()) * 1e-9);
+        Report("open_cpu", ProcessCpuSeconds() - cpu);
     }
     Report("memory", ResidentBytes() - residentBefore);
     Report("lines", peer->LineCount());
@@ -539,10 +550,13 @@ int RunChild(const QString& editor, const QString& fileName, const QStringList& 
         TWatchdog watchdog("replace");
         QElapsedTimer clock;
         clock.start();
+        const double cpu = ProcessCpuSeconds();
         const bool finished = peer->ReplaceAll(CapSeconds);
         Paint(*peer);
-        if (finished)
+        if (finished) {
             Report("replace", double(clock.nsecsElapsed()) * 1e-9);
+            Report("replace_cpu", ProcessCpuSeconds() - cpu);
+        }
         else
             ReportCapped("replace", CapSeconds);
     }
@@ -558,11 +572,13 @@ int RunPlainRead(const QString& fileName) {
     const double residentBefore = ResidentBytes();
     QElapsedTimer clock;
     clock.start();
+    const double cpu = ProcessCpuSeconds();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", qPrintable(fileName));
     const QByteArray bytes = file.readAll();
     Report("open", double(clock.nsecsElapsed()) * 1e-9);
+    Report("open_cpu", ProcessCpuSeconds() - cpu);
     Report("memory", ResidentBytes() - residentBefore);
     Report("bytes", double(bytes.size()));
     std::_Exit(0);
