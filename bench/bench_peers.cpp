@@ -556,8 +556,7 @@ int RunChild(const QString& editor, const QString& fileName, const QStringList& 
         if (finished) {
             Report("replace", double(clock.nsecsElapsed()) * 1e-9);
             Report("replace_cpu", ProcessCpuSeconds() - cpu);
-        }
-        else
+        } else
             ReportCapped("replace", CapSeconds);
     }
     std::fflush(stdout);

@@ -182,6 +182,16 @@ QString TGlyphEditLineChars::ToString() const {
     return Mid(0, Size());
 }
 
+void TGlyphEditLineChars::CopyTo(QString& text) const {
+    if (const QString* longText = LongText()) {
+        text = *longText;
+        return;
+    }
+    text.resize(Size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    Visit([out](const auto* data, qsizetype size) { std::copy(data, data + size, out); });
+}
+
 QString TGlyphEditLineChars::Mid(qsizetype from, qsizetype count) const {
     if (count <= 0)
         return QString();

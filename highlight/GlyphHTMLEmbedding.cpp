@@ -41,22 +41,38 @@ bool IsLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
+// Whether `name` is the lower-case ASCII `word` in any case. Every tag and attribute name is
+// asked about, so names of another length are turned away before Qt's comparison, which folds
+// case by Unicode (so that a Kelvin sign still reads as a k), and plain ASCII never needs it.
+bool IsNameNoCase(QStringView name, QStringView word) {
+    if (name.size() != word.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 128)
+            return name.compare(word, Qt::CaseInsensitive) == 0;
+        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i].unicode())
+            return false;
+    }
+    return true;
+}
+
 int TagKindOf(QStringView name) {
-    if (name.compare(u"script", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"script"))
         return tagScript;
-    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"style"))
         return tagStyle;
     return tagOther;
 }
 
 int AttributeKindOf(QStringView name) {
-    if (name.compare(u"type", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"type"))
         return atType;
-    if (name.compare(u"language", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"language"))
         return atLanguage;
-    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"style"))
         return atStyle;
-    if (name.size() > 2 && name.left(2).compare(u"on", Qt::CaseInsensitive) == 0 &&
+    if (name.size() > 2 && IsNameNoCase(name.left(2), u"on") &&
         std::all_of(name.begin(), name.end(), [](QChar c) { return IsLetter(c.unicode()); }))
         return atEvent;
     return atOther;
@@ -406,8 +422,7 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
 }
 
 void TGlyphHTMLHighlighter::HtmlPageToken() {
-    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) &&
-        embedding_) {
+    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) && embedding_) {
         OpenPhp();
         return;
     }
