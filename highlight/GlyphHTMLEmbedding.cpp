@@ -472,7 +472,7 @@ void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
         attribute_ = atOther;
         break;
     case htSymbol:
-        if (token == u">") {
+        if (token.size() == 1 && token.front() == u'>') {
             if (tag_ == tagStyle)
                 embed_ = emCssBlock;
             else if (tag_ == tagScript)
@@ -483,7 +483,7 @@ void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
             tag_ = tagOther;
             scriptType_ = stUnset;
             attribute_ = atOther;
-        } else if (token == u"<") {
+        } else if (token.size() == 1 && token.front() == u'<') {
             tag_ = tagOther;
             attribute_ = atOther;
         }
