@@ -44,14 +44,14 @@ bool IsLetter(char16_t c) {
 // Whether `name` is the lower-case ASCII `word` in any case. Every tag and attribute name is
 // asked about, so names of another length are turned away before Qt's comparison, which folds
 // case by Unicode (so that a Kelvin sign still reads as a k), and plain ASCII never needs it.
-bool IsNameNoCase(QStringView name, QStringView word) {
-    if (name.size() != word.size())
+template <qsizetype N> bool IsNameNoCase(QStringView name, const char16_t (&word)[N]) {
+    if (name.size() != N - 1)
         return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
+    for (qsizetype i = 0; i < N - 1; ++i) {
         const char16_t c = name[i].unicode();
         if (c >= 128)
-            return name.compare(word, Qt::CaseInsensitive) == 0;
-        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i].unicode())
+            return name.compare(QStringView(word, N - 1), Qt::CaseInsensitive) == 0;
+        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i])
             return false;
     }
     return true;
@@ -72,7 +72,7 @@ int AttributeKindOf(QStringView name) {
         return atLanguage;
     if (IsNameNoCase(name, u"style"))
         return atStyle;
-    if (name.size() > 2 && IsNameNoCase(name.left(2), u"on") &&
+    if (name.size() > 2 && IsNameNoCase(name.first(2), u"on") &&
         std::all_of(name.begin(), name.end(), [](QChar c) { return IsLetter(c.unicode()); }))
         return atEvent;
     return atOther;
