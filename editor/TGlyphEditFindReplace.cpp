@@ -309,8 +309,9 @@ void TGlyphEditFindReplace::WalkLines(TGlyphEditSearch& engine, const QString& r
     const QStringList pieces{replace}; // no line breaks: one piece
     QList<int> hits;
     const int step = backward ? -1 : 1;
+    QString text; // its room serves every line
     for (int line = first; backward ? line >= last : line <= last; line += step) {
-        const QString text = edit_.LineText(line);
+        edit_.Lines().GetLineInto(line - 1, text);
         if (engine.FindAllInLine(text) == 0)
             continue;
         // Without line breaks only the range's last line moves the range, and that line is
