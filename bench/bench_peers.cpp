@@ -50,6 +50,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -201,6 +202,14 @@ void Report(const char* key, double value) {
 void ReportCapped(const char* key, double seconds) {
     std::printf("C %s %.9g\n", key, seconds);
     std::fflush(stdout);
+}
+
+// CPU seconds of this process (every thread): beside the wall-clock figures, what a workload
+// cost when other processes share the cores.
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 // Resident bytes of this process.
@@ -444,7 +453,11 @@ void TypeAt(TPeer& peer, const QByteArray& key, int line, int column) {
     ReportSpread(key, times);
 }
 
-int RunChild(const QString& editor, const QString& fileName) {
+// `only`: the workloads to run after the open (type, comment, scroll, end, replace); empty, all.
+int RunChild(const QString& editor, const QString& fileName, const QStringList& only) {
+    const auto runs = [&only](const char* workload) {
+        return only.isEmpty() || only.contains(QLatin1String(workload));
+    };
     std::unique_ptr<TPeer> peer = MakePeer(editor);
     QWidget* widget = peer->Widget();
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -461,19 +474,21 @@ int RunChild(const QString& editor, const QString& fileName) {
         TWatchdog watchdog("open");
         QElapsedTimer clock;
         clock.start();
+        const double cpu = ProcessCpuSeconds();
         peer->Open(fileName);
         Paint(*peer);
         Report("open", double(clock.nsecsElapsed()) * 1e-9);
+        Report("open_cpu", ProcessCpuSeconds() - cpu);
     }
     Report("memory", ResidentBytes() - residentBefore);
     Report("lines", peer->LineCount());
 
     // (2) typing at the first line and in the middle (of the lines, or of the single line)
-    {
+    if (runs("type")) {
         TWatchdog watchdog("type_first_median");
         TypeAt(*peer, "type_first", 1, 1);
     }
-    {
+    if (runs("type")) {
         TWatchdog watchdog("type_middle_median");
         const int lines = peer->LineCount();
         if (lines > 1)
@@ -483,7 +498,7 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (3) open a comment at line 1, then take it back
-    {
+    if (runs("comment")) {
         TWatchdog watchdog("comment_worst");
         peer->PlaceCaret(1, 1);
         Paint(*peer);
@@ -503,7 +518,7 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (4) paging down from the top, then to the end
-    {
+    if (runs("scroll")) {
         TWatchdog watchdog("scroll");
         peer->PlaceCaret(1, 1);
         Paint(*peer);
@@ -522,7 +537,7 @@ int RunChild(const QString& editor, const QString& fileName) {
             Report("scroll_pages", pages);
         }
     }
-    {
+    if (runs("end")) {
         TWatchdog watchdog("jump_end");
         QElapsedTimer clock;
         clock.start();
@@ -532,15 +547,17 @@ int RunChild(const QString& editor, const QString& fileName) {
     }
 
     // (5) replace all, last because our editor can only be stopped by ending the process
-    {
+    if (runs("replace")) {
         TWatchdog watchdog("replace");
         QElapsedTimer clock;
         clock.start();
+        const double cpu = ProcessCpuSeconds();
         const bool finished = peer->ReplaceAll(CapSeconds);
         Paint(*peer);
-        if (finished)
+        if (finished) {
             Report("replace", double(clock.nsecsElapsed()) * 1e-9);
-        else
+            Report("replace_cpu", ProcessCpuSeconds() - cpu);
+        } else
             ReportCapped("replace", CapSeconds);
     }
     std::fflush(stdout);
@@ -555,11 +572,13 @@ int RunPlainRead(const QString& fileName) {
     const double residentBefore = ResidentBytes();
     QElapsedTimer clock;
     clock.start();
+    const double cpu = ProcessCpuSeconds();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", qPrintable(fileName));
     const QByteArray bytes = file.readAll();
     Report("open", double(clock.nsecsElapsed()) * 1e-9);
+    Report("open_cpu", ProcessCpuSeconds() - cpu);
     Report("memory", ResidentBytes() - residentBefore);
     Report("bytes", double(bytes.size()));
     std::_Exit(0);
@@ -929,8 +948,11 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args[1] == u"--child" && args[2] == u"read")
         return RunPlainRead(args[3]);
-    if (args.size() == 4 && args[1] == u"--child")
-        return RunChild(args[2], args[3]);
+    // A list of workloads after the file runs only those, for timing or profiling one row:
+    // "--child ours FILE end,replace".
+    if ((args.size() == 4 || args.size() == 5) && args[1] == u"--child")
+        return RunChild(args[2], args[3],
+                        args.size() == 5 ? args[4].split(u',', Qt::SkipEmptyParts) : QStringList());
     if (args.size() == 5 && args[1] == u"--startup")
         return RunStartup(args[2], args[3], args[4].toLongLong());
     // The same files kept in a folder, for profiling one editor on one workload with --child.

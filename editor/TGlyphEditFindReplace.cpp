@@ -3,6 +3,10 @@
 #include "editor/TGlyphEditScopes.h"
 
 #include <algorithm>
+#include <exception>
+#include <iterator>
+#include <thread>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -192,11 +196,12 @@ bool TGlyphEditFindReplace::CanReplaceLineAtOnce() const {
 // line. A replacement also trims the line's trailing blanks (unless it only deletes), so
 // forwards a later match that stood in them is gone; backwards, a replacement that leaves
 // only blanks behind the text before it trims that text's trailing blanks in the same way.
-void TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line, const QString& replace,
+void TGlyphEditFindReplace::MatchesToReplace(const TGlyphEditSearch& engine, const QString& text,
+                                             int line, const QString& replace,
                                              const QStringList& pieces, TRange& range,
                                              bool backward, QList<int>& hits) const {
-    const int s = static_cast<int>(engine_->Pattern().size());
-    const int n = engine_->MatchCount();
+    const int s = static_cast<int>(engine.Pattern().size());
+    const int n = engine.MatchCount();
     const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
     const int breaks = static_cast<int>(pieces.size()) - 1;
     hits.clear();
@@ -204,7 +209,7 @@ void TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line, cons
         int kept = static_cast<int>(text.size()); // the line's own text left before the changes
         bool nothingBehind = true;                // nothing after `kept` but trimmed blanks
         for (int k = n - 1; k >= 0; --k) {
-            const int p = engine_->MatchAt(k);
+            const int p = engine.MatchAt(k);
             if (!InRange(p, s, line, range) || p - 1 + s > kept)
                 continue;
             hits.append(p);
@@ -223,7 +228,7 @@ void TGlyphEditFindReplace::MatchesToReplace(const QString& text, int line, cons
     int shift = 0; // from a match's column in `text` to its column on line `current`
     int current = line;
     for (int k = 0; k < n; ++k) {
-        const int p = engine_->MatchAt(k);
+        const int p = engine.MatchAt(k);
         const int column = p + shift;
         if (!InRange(column, s, current, range) || (!hits.isEmpty() && p - 1 + s > end))
             continue;
@@ -251,7 +256,7 @@ TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QS
                                          TRange& range, bool backward) {
     const QStringList pieces = GlyphEditSplitPieces(replace);
     QList<int> hits;
-    MatchesToReplace(text, line, replace, pieces, range, backward, hits);
+    MatchesToReplace(*engine_, text, line, replace, pieces, range, backward, hits);
     if (hits.isEmpty())
         return {0, line};
     const int s = static_cast<int>(engine_->Pattern().size());
@@ -294,54 +299,103 @@ TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QS
     return {count, current};
 }
 
+// Walks lines `first` to `last` (1-based, in the walk's direction) and rebuilds each line with
+// matches; reads the text and nothing else, so that two walks can share the lines.
+void TGlyphEditFindReplace::WalkLines(TGlyphEditSearch& engine, const QString& replace,
+                                      const TRange& range, bool backward, int first, int last,
+                                      TWalk& walk) const {
+    const int s = static_cast<int>(engine.Pattern().size());
+    const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
+    const QStringList pieces{replace}; // no line breaks: one piece
+    QList<int> hits;
+    const int step = backward ? -1 : 1;
+    QString text; // its room serves every line
+    for (int line = first; backward ? line >= last : line <= last; line += step) {
+        edit_.Lines().GetLineInto(line - 1, text);
+        if (engine.FindAllInLine(text) == 0)
+            continue;
+        // Without line breaks only the range's last line moves the range, and that line is
+        // the last one reached: it is written apart, the line-at-a-time way.
+        TRange probe = range;
+        MatchesToReplace(engine, text, line, replace, pieces, probe, backward, hits);
+        if (hits.isEmpty())
+            continue;
+        if (walk.LastLine > 0) {
+            walk.Lines.push_back(walk.LastLine - 1);
+            walk.Chars.emplace_back(walk.LastText);
+            walk.Count += walk.LastCount;
+        }
+        walk.LastLine = line;
+        ReplacedLine(text, hits, s, replace, trims, walk.LastText);
+        walk.LastCount = static_cast<int>(hits.size());
+    }
+}
+
+void TGlyphEditFindReplace::TWalk::Append(TWalk&& later) {
+    if (later.LastLine == 0)
+        return;
+    if (LastLine > 0) {
+        Lines.push_back(LastLine - 1);
+        Chars.emplace_back(LastText);
+        Count += LastCount;
+    }
+    Lines.insert(Lines.end(), later.Lines.begin(), later.Lines.end());
+    Chars.insert(Chars.end(), std::make_move_iterator(later.Chars.begin()),
+                 std::make_move_iterator(later.Chars.end()));
+    Count += later.Count;
+    LastLine = later.LastLine;
+    LastText = std::move(later.LastText);
+    LastCount = later.LastCount;
+}
+
 // Replace all without prompting, for a replacement without line breaks: every line with
 // matches but the last one reached is rebuilt once and all of them are written as one change
 // (one undo entry, one notification for each run of neighbouring lines), so the work grows with
 // the matched lines and nothing else; lines without a match are not touched. The last line goes the
 // line-at-a-time way, which leaves the caret, the selection and the view as replacing one by one
-// does.
+// does. A long walk is shared with a second core, which takes the later half of the lines with
+// an engine of its own; only the engine built in is copied so, an owner's may keep state.
 int TGlyphEditFindReplace::ReplaceAllAtOnce(const QString& replace, TRange& range, bool backward) {
-    const int s = static_cast<int>(engine_->Pattern().size());
-    const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
-    std::vector<int> lines;
-    std::vector<TGlyphEditLineChars> chars;
-    int count = 0;
-    int lastLine = 0; // the latest line with matches, written last
-    QString lastText;
-    int lastCount = 0;
-    const QStringList pieces{replace}; // no line breaks: one piece
-    QList<int> hits;
-    const int step = backward ? -1 : 1;
-    for (int line = backward ? range.End.Y : range.Start.Y;
-         line >= range.Start.Y && line <= range.End.Y; line += step) {
-        const QString text = edit_.LineText(line);
-        if (engine_->FindAllInLine(text) == 0)
-            continue;
-        // Without line breaks only the range's last line moves the range, and that line is
-        // the last one reached: it is written below, the line-at-a-time way.
-        TRange probe = range;
-        MatchesToReplace(text, line, replace, pieces, probe, backward, hits);
-        if (hits.isEmpty())
-            continue;
-        if (lastLine > 0) {
-            lines.push_back(lastLine - 1);
-            chars.emplace_back(lastText);
-            count += lastCount;
+    const int first = backward ? range.End.Y : range.Start.Y;
+    const int last = backward ? range.Start.Y : range.End.Y;
+    const int lineCount = range.End.Y - range.Start.Y + 1;
+    TWalk walk;
+    if (lineCount >= SharedWalkLines && std::thread::hardware_concurrency() > 1 &&
+        typeid(*engine_) == typeid(TGlyphEditSearch)) {
+        const int middle = backward ? first - lineCount / 2 : first + lineCount / 2;
+        TGlyphEditSearch helper;
+        helper.SetMatchCase(engine_->MatchCase());
+        helper.SetWholeWord(engine_->WholeWord());
+        helper.SetPattern(engine_->Pattern());
+        TWalk later;
+        std::exception_ptr failure;
+        {
+            const std::jthread second([&] {
+                try {
+                    WalkLines(helper, replace, range, backward, middle, last, later);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+            WalkLines(*engine_, replace, range, backward, first, middle - (backward ? -1 : 1),
+                      walk);
         }
-        lastLine = line;
-        ReplacedLine(text, hits, s, replace, trims, lastText);
-        lastCount = static_cast<int>(hits.size());
+        if (failure)
+            std::rethrow_exception(failure);
+        walk.Append(std::move(later));
+    } else {
+        WalkLines(*engine_, replace, range, backward, first, last, walk);
     }
-    if (lastLine == 0)
+    if (walk.LastLine == 0)
         return 0;
     if (backward) {
-        std::reverse(lines.begin(), lines.end());
-        std::reverse(chars.begin(), chars.end());
+        std::reverse(walk.Lines.begin(), walk.Lines.end());
+        std::reverse(walk.Chars.begin(), walk.Chars.end());
     }
-    edit_.RewriteLines(std::move(lines), std::move(chars));
-    const QString text = edit_.LineText(lastLine);
+    edit_.RewriteLines(std::move(walk.Lines), std::move(walk.Chars));
+    const QString text = edit_.LineText(walk.LastLine);
     engine_->FindAllInLine(text);
-    return count + ReplaceLineAtOnce(text, lastLine, replace, range, backward).Count;
+    return walk.Count + ReplaceLineAtOnce(text, walk.LastLine, replace, range, backward).Count;
 }
 
 int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& replace,

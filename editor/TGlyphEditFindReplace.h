@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Options of one FindAndReplace call (the values are bits).
 enum TGlyphSearchOption : unsigned {
@@ -53,6 +54,9 @@ public:
     // a single replacement, the number of matches replaced or skipped after replace all.
     int FindAndReplace(const QString& search, const QString& replace, TGlyphSearchOptions options);
 
+    // Replace all shares the walk over at least this many lines with a second core.
+    static constexpr int SharedWalkLines = 20000;
+
     // The engine slot; empty until the first search.
     TGlyphEditSearch* SearchEngine() const { return engine_.get(); }
 
@@ -76,10 +80,23 @@ private:
     };
 
     bool CanReplaceLineAtOnce() const;
-    // `pieces`: the replacement split at its line breaks.
-    void MatchesToReplace(const QString& text, int line, const QString& replace,
-                          const QStringList& pieces, TRange& range, bool backward,
-                          QList<int>& hits) const;
+    // `pieces`: the replacement split at its line breaks. `engine` holds the line's matches.
+    void MatchesToReplace(const TGlyphEditSearch& engine, const QString& text, int line,
+                          const QString& replace, const QStringList& pieces, TRange& range,
+                          bool backward, QList<int>& hits) const;
+    // The lines with matches that replace all without line breaks rebuilds, from `first` to
+    // `last` in the order of the walk: all but the latest one, and that one apart.
+    struct TWalk {
+        std::vector<int> Lines; // 0-based
+        std::vector<TGlyphEditLineChars> Chars;
+        int Count = 0;
+        int LastLine = 0; // 1-based; 0 when no line had a match
+        QString LastText;
+        int LastCount = 0;
+        void Append(TWalk&& later);
+    };
+    void WalkLines(TGlyphEditSearch& engine, const QString& replace, const TRange& range,
+                   bool backward, int first, int last, TWalk& walk) const;
     TLineReplaced ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
                                     TRange& range, bool backward);
     int ReplaceAllAtOnce(const QString& replace, TRange& range, bool backward);

@@ -197,9 +197,14 @@ TGlyphEditHighlighting::ScanLineFrom(int index, TGlyphCustomHighlighter::TState 
     if (UsesCheckpoints(index))
         return Checkpoints(index, start).EndState();
     highlighter_->RestoreState(start);
-    highlighter_->StartLine(edit_.Lines().GetLine(index), index);
+    edit_.Lines().GetLineInto(index, scanText_);
+    highlighter_->StartLine(scanText_, index);
     highlighter_->ScanToLineEnd();
     highlighter_->ReleaseLine();
+    // Text still shared (with a long line, or a highlighter that keeps its line) is let go: an
+    // edit of that long line must not find it shared and copy it.
+    if (!scanText_.isDetached())
+        scanText_ = QString();
     return highlighter_->State();
 }
 

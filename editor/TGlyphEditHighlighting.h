@@ -106,4 +106,6 @@ private:
     // By line index; dropped when lines are added or deleted, brought up to date when a
     // changed line is next read.
     QHash<int, TGlyphLineCheckpoints> checkpoints_;
+    // The text of the line being scanned, its room kept from one line to the next.
+    QString scanText_;
 };

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -180,6 +183,34 @@ QString TGlyphEditLineChars::ToString() const {
     if (const QString* text = LongText())
         return *text;
     return Mid(0, Size());
+}
+
+void TGlyphEditLineChars::CopyTo(QString& text) const {
+    if (const QString* longText = LongText()) {
+        text = *longText;
+        return;
+    }
+    text.resize(Size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    if (IsWide()) {
+        std::copy(WideData(), WideData() + Size(), out);
+        return;
+    }
+    const auto* in = reinterpret_cast<const uchar*>(NarrowData());
+    const qsizetype size = Size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Every line a re-scan reads passes here: widened 16 bytes at a time.
+    for (; i + 16 <= size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8),
+                         _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < size; ++i)
+        out[i] = in[i];
 }
 
 QString TGlyphEditLineChars::Mid(qsizetype from, qsizetype count) const {

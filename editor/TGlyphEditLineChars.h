@@ -46,6 +46,9 @@ public:
     bool IsShared() const { return (Bits() & TagMask) == ChunkTag; }
     char16_t At(qsizetype i) const;
     QString ToString() const;
+    // The characters into `text`, in the room it already has when no one else holds it: a
+    // reader that goes over many lines one at a time allocates once.
+    void CopyTo(QString& text) const;
     // `from` and `count` must lie inside the line.
     QString Mid(qsizetype from, qsizetype count) const;
     bool Contains(char16_t c) const;

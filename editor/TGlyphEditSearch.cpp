@@ -209,5 +209,6 @@ int TGlyphEditSearch::FindNextMatch() {
     }
     scanPos_ = n;
     scanning_ = false;
+    line_ = QString(); // the caller may reuse the text's room for its next line
     return 0;
 }

@@ -126,6 +126,13 @@ QString TGlyphEditStringList::GetLine(int i) const {
     return i >= 0 && i < LineCount() ? records_[i].Chars.ToString() : QString();
 }
 
+void TGlyphEditStringList::GetLineInto(int i, QString& text) const {
+    if (i >= 0 && i < LineCount())
+        records_[i].Chars.CopyTo(text);
+    else
+        text.clear();
+}
+
 int TGlyphEditStringList::LineLength(int i) const {
     return i >= 0 && i < LineCount() ? int(records_[i].Chars.Size()) : 0;
 }

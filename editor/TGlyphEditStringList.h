@@ -111,6 +111,8 @@ public:
     int Capacity() const { return static_cast<int>(records_.capacity()); }
 
     QString GetLine(int i) const;
+    // The same into `text`, reusing its room (see TGlyphEditLineChars::CopyTo).
+    void GetLineInto(int i, QString& text) const;
     // Parts of a line without building the whole line: for very long lines.
     int LineLength(int i) const;
     // QString::mid semantics: a negative count takes the rest of the line.

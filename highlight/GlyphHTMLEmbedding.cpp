@@ -41,22 +41,38 @@ bool IsLetter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
+// Whether `name` is the lower-case ASCII `word` in any case. Every tag and attribute name is
+// asked about, so names of another length are turned away before Qt's comparison, which folds
+// case by Unicode (so that a Kelvin sign still reads as a k), and plain ASCII never needs it.
+template <qsizetype N> bool IsNameNoCase(QStringView name, const char16_t (&word)[N]) {
+    if (name.size() != N - 1)
+        return false;
+    for (qsizetype i = 0; i < N - 1; ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 128)
+            return name.compare(QStringView(word, N - 1), Qt::CaseInsensitive) == 0;
+        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i])
+            return false;
+    }
+    return true;
+}
+
 int TagKindOf(QStringView name) {
-    if (name.compare(u"script", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"script"))
         return tagScript;
-    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"style"))
         return tagStyle;
     return tagOther;
 }
 
 int AttributeKindOf(QStringView name) {
-    if (name.compare(u"type", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"type"))
         return atType;
-    if (name.compare(u"language", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"language"))
         return atLanguage;
-    if (name.compare(u"style", Qt::CaseInsensitive) == 0)
+    if (IsNameNoCase(name, u"style"))
         return atStyle;
-    if (name.size() > 2 && name.left(2).compare(u"on", Qt::CaseInsensitive) == 0 &&
+    if (name.size() > 2 && IsNameNoCase(name.first(2), u"on") &&
         std::all_of(name.begin(), name.end(), [](QChar c) { return IsLetter(c.unicode()); }))
         return atEvent;
     return atOther;
@@ -514,7 +530,7 @@ void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
         attribute_ = atOther;
         break;
     case htSymbol:
-        if (token == u">") {
+        if (token.size() == 1 && token.front() == u'>') {
             if (tag_ == tagStyle)
                 embed_ = emCssBlock;
             else if (tag_ == tagScript)
@@ -525,7 +541,7 @@ void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
             tag_ = tagOther;
             scriptType_ = stUnset;
             attribute_ = atOther;
-        } else if (token == u"<") {
+        } else if (token.size() == 1 && token.front() == u'<') {
             tag_ = tagOther;
             attribute_ = atOther;
         }

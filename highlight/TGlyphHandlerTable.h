@@ -18,7 +18,10 @@ public:
     // Makes the line end at `end` for the scanner, short of the text's own end: a part of a page
     // written in another language is scanned up to the place where that part stops.
     void SetEnd(int end) { length_ = end < 0 ? 0 : std::min(end, int(text_.size())); }
-    char16_t operator[](int i) const { return i >= 0 && i < length_ ? data_[i] : char16_t(0); }
+    // One unsigned comparison covers both ends: a negative index wraps past any length.
+    char16_t operator[](int i) const {
+        return unsigned(i) < unsigned(length_) ? data_[i] : char16_t(0);
+    }
     bool AtEnd(int pos) const { return pos >= length_; }
     int Length() const { return length_; }
     const QString& Text() const { return text_; }

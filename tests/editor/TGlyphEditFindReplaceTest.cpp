@@ -309,13 +309,22 @@ QStringList ManyLines(int count) {
 } // namespace
 
 TEST(ReplaceAllUndo, ManyLinesAreOneStepEachWayAndKeepTheSavePoint) {
-    constexpr int Count = 3000;
+    // Enough lines that the walk over the whole text and over either half of it is shared
+    // between two cores.
+    constexpr int Half = TGlyphEditFindReplace::SharedWalkLines + 1;
+    constexpr int Count = 2 * Half;
     const QStringList text = ManyLines(Count);
     const auto replaced = [&](int first, int last) {
         QStringList lines = text;
         for (int i = first; i <= last; ++i)
             lines[i - 1].replace("cat", "lion");
         return lines;
+    };
+    const auto cats = [&](int first, int last) {
+        int n = 0;
+        for (int i = first; i <= last; ++i)
+            n += int(text[i - 1].count("cat"));
+        return n;
     };
     struct {
         const char* what;
@@ -325,14 +334,19 @@ TEST(ReplaceAllUndo, ManyLinesAreOneStepEachWayAndKeepTheSavePoint) {
         int count;
         QStringList result;
     } cases[] = {
-        {"whole text", {1, 1}, {}, All | SearchEntireText, 2 * 2000, replaced(1, Count)},
-        {"from the caret", {1, 1501}, {}, All, 2 * 1000, replaced(1501, Count)},
+        {"whole text", {1, 1}, {}, All | SearchEntireText, cats(1, Count), replaced(1, Count)},
+        {"from the caret",
+         {1, Half + 1},
+         {},
+         All,
+         cats(Half + 1, Count),
+         replaced(Half + 1, Count)},
         {"backward up to the caret",
-         {1, 1501},
+         {1, Half + 1},
          {},
          All | SearchBackward,
-         2 * 1000,
-         replaced(1, 1500)},
+         cats(1, Half),
+         replaced(1, Half)},
         {"in a selection of lines",
          {1, 1},
          TSelection{{1, 301}, {1, 601}},

@@ -53,6 +53,14 @@ struct Recorder {
     }
 };
 
+QByteArray BytesRepeated(const QByteArray& bytes, int times) {
+    return bytes.repeated(times);
+}
+
+QStringList LinesRepeated(const QString& line, int times) {
+    return QStringList(qsizetype(times), line);
+}
+
 TGlyphEditStringList ListOf(const QStringList& lines) {
     TGlyphEditStringList list;
     for (const QString& line : lines)
@@ -94,29 +102,40 @@ TEST_P(LineBreaks, LoadGivesLinesAndStyleAndSaveWritesTheSameBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     StringList, LineBreaks,
-    ::testing::Values(LineBreakCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, lbsCrLf, false},
-                      LineBreakCase{"LfNoFinalBreak", "a\nb", {"a", "b"}, lbsLf, false},
-                      LineBreakCase{"LoneCr", "a\rb", {"a", "b"}, lbsCr, false},
-                      LineBreakCase{
-                          "CrLfAndLoneLfTieIsCrLf", "a\r\nb\nc", {"a", "b", "c"}, lbsCrLf, true},
-                      LineBreakCase{"MostlyLfIsLf", "a\r\nb\nc\n", {"a", "b", "c"}, lbsLf, true},
-                      LineBreakCase{"LfCrEndsTwoLines", "a\n\rb", {"a", "", "b"}, lbsLf, true},
-                      LineBreakCase{"CrThenCrLf", "a\r\r\nb\r\n", {"a", "", "b"}, lbsCrLf, true},
-                      LineBreakCase{"NulIsACharacter",
-                                    QByteArray("a\0b", 3),
-                                    {QString("a") + QChar(0) + "b"},
-                                    lbsCrLf,
-                                    false},
-                      LineBreakCase{"NulAfterCrLf",
-                                    QByteArray("a\r\n\0b\n", 6),
-                                    {"a", QString(QChar(0)) + "b"},
-                                    lbsCrLf,
-                                    true},
-                      LineBreakCase{"EmptyFile", "", {}, lbsCrLf, false},
-                      LineBreakCase{"OnlyABreak", "\n", {""}, lbsLf, false},
-                      LineBreakCase{"EmptyLastLineKept", "a\n\n", {"a", ""}, lbsLf, false},
-                      LineBreakCase{"BlankLinesCrLf", "\r\n\r\n", {"", ""}, lbsCrLf, false},
-                      LineBreakCase{"NoBreakAtAll", "abc", {"abc"}, lbsCrLf, false}),
+    ::testing::Values(
+        LineBreakCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, lbsCrLf, false},
+        LineBreakCase{"LfNoFinalBreak", "a\nb", {"a", "b"}, lbsLf, false},
+        LineBreakCase{"LoneCr", "a\rb", {"a", "b"}, lbsCr, false},
+        LineBreakCase{"CrLfAndLoneLfTieIsCrLf", "a\r\nb\nc", {"a", "b", "c"}, lbsCrLf, true},
+        LineBreakCase{"MostlyLfIsLf", "a\r\nb\nc\n", {"a", "b", "c"}, lbsLf, true},
+        LineBreakCase{"LfCrEndsTwoLines", "a\n\rb", {"a", "", "b"}, lbsLf, true},
+        LineBreakCase{"CrThenCrLf", "a\r\r\nb\r\n", {"a", "", "b"}, lbsCrLf, true},
+        LineBreakCase{"NulIsACharacter",
+                      QByteArray("a\0b", 3),
+                      {QString("a") + QChar(0) + "b"},
+                      lbsCrLf,
+                      false},
+        LineBreakCase{"NulAfterCrLf",
+                      QByteArray("a\r\n\0b\n", 6),
+                      {"a", QString(QChar(0)) + "b"},
+                      lbsCrLf,
+                      true},
+        LineBreakCase{"EmptyFile", "", {}, lbsCrLf, false},
+        LineBreakCase{"OnlyABreak", "\n", {""}, lbsLf, false},
+        LineBreakCase{"EmptyLastLineKept", "a\n\n", {"a", ""}, lbsLf, false},
+        LineBreakCase{"BlankLinesCrLf", "\r\n\r\n", {"", ""}, lbsCrLf, false},
+        LineBreakCase{"NoBreakAtAll", "abc", {"abc"}, lbsCrLf, false},
+        // Long enough to be counted many bytes at a time, breaks at every offset.
+        LineBreakCase{"LongMostlyCrLf",
+                      BytesRepeated("line\r\n", 3000) + BytesRepeated("x\n", 2999),
+                      LinesRepeated("line", 3000) + LinesRepeated("x", 2999), lbsCrLf, true},
+        LineBreakCase{"LongMostlyLf", BytesRepeated("line\r\n", 2999) + BytesRepeated("x\n", 3000),
+                      LinesRepeated("line", 2999) + LinesRepeated("x", 3000), lbsLf, true},
+        LineBreakCase{"LongWithOneLetterBeyondAscii",
+                      BytesRepeated("line\n", 3000) + "caf\xc3\xa9\n" + BytesRepeated("line\n", 10),
+                      LinesRepeated("line", 3000) + QStringList{QStringLiteral(u"caf\u00e9")} +
+                          LinesRepeated("line", 10),
+                      lbsLf, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A line keeps its own break until it is edited; then it takes the style. Swaps move it with
