@@ -177,24 +177,22 @@ void TFormGlyphon::PopupMenuGlyphEditPopup() {
 
 // The find and replace dialogs, each with its own text and settings, are made at their first
 // use: most windows never search.
-TFindDialog* TFormGlyphon::FindDialog() {
-    if (!findDialog_) {
-        findDialog_ = new TFindDialog(this);
-        findDialog_->OnFind = [this](TFindDialog* sender) {
+template <class T> T* TFormGlyphon::SearchDialog(T*& dialog) {
+    if (!dialog) {
+        dialog = new T(this);
+        dialog->OnFind = [this](TFindDialog* sender) {
             RunCommand([this, sender] { FindDialogFind(sender); });
         };
     }
-    return findDialog_;
+    return dialog;
+}
+
+TFindDialog* TFormGlyphon::FindDialog() {
+    return SearchDialog(findDialog_);
 }
 
 TReplaceDialog* TFormGlyphon::ReplaceDialog() {
-    if (!replaceDialog_) {
-        replaceDialog_ = new TReplaceDialog(this);
-        replaceDialog_->OnFind = [this](TFindDialog* sender) {
-            RunCommand([this, sender] { FindDialogFind(sender); });
-        };
-    }
-    return replaceDialog_;
+    return SearchDialog(replaceDialog_);
 }
 
 void TFormGlyphon::FindDialogFind(TFindDialog* sender) {

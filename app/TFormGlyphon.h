@@ -616,6 +616,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     TFindDialog* findDialog_ = nullptr; // made by FindDialog()
     TReplaceDialog* replaceDialog_ = nullptr;
+    template <class T> T* SearchDialog(T*& dialog);
 
 protected:
     bool event(QEvent* event) override;
