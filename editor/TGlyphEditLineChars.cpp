@@ -2,13 +2,12 @@
 
 #include "editor/TGlyphEditLineChunks.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -196,21 +195,10 @@ void TGlyphEditLineChars::CopyTo(QString& text) const {
         std::copy(WideData(), WideData() + Size(), out);
         return;
     }
-    const auto* in = reinterpret_cast<const uchar*>(NarrowData());
-    const qsizetype size = Size();
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    // Every line a re-scan reads passes here: widened 16 bytes at a time.
-    for (; i + 16 <= size; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8),
-                         _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-    }
-#endif
-    for (; i < size; ++i)
-        out[i] = in[i];
+    // Every line a re-scan reads passes here: Qt's Latin-1 decoding widens into the room the
+    // string already has, with no allocation per line.
+    thread_local QStringDecoder latin1(QStringConverter::Latin1);
+    latin1.appendToBuffer(text.data(), QByteArrayView(NarrowData(), Size()));
 }
 
 QString TGlyphEditLineChars::Mid(qsizetype from, qsizetype count) const {
