@@ -205,7 +205,6 @@ public:
     void EndChanges();
 
 private:
-    TGlyphEditStringRec& Record(int i, int indexForError);
     void SetLineChars(int i, TGlyphEditLineChars&& chars);
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
