@@ -13,11 +13,13 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/sysinfo.h>
 #if defined(__SSE2__)
@@ -51,13 +53,6 @@ bool EncodeCp1252(const QString& line, QByteArray& out) {
         *dst++ = static_cast<char>(0x80 + (hit - Cp1252High.begin()));
     }
     return true;
-}
-
-// Reads a whole device; everything is read before the old text is dropped, so a failed read
-// keeps the buffer as it was. `message` holds %2 for the reason.
-void ReadWhole(QIODevice& stream, TGlyphLoadedBytes& bytes, const QString& message) {
-    if (!bytes.Read(stream))
-        throw EGlyphFileError(QString(message).replace(QLatin1String("%2"), stream.errorString()));
 }
 
 QString OpenErrorText(const QString& fileName, const QString& reason) {
@@ -170,7 +165,8 @@ QByteArray EncodeUtf8(QStringView text) {
 }
 
 // How a file's bytes are to be read: the encoding, whether they start with its mark (skipped),
-// and whether UTF-8 must escape bytes that are not UTF-8.
+// and whether a line that is not UTF-8 keeps its bytes as escapes (UTF-8 chosen by the user)
+// rather than showing that UTF-8 was the wrong guess.
 struct TByteFormat {
     TTextEncoding Encoding = TTextEncoding::Utf8;
     bool ByteOrderMark = false;
@@ -202,7 +198,7 @@ TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chos
     }
     switch (*chosen) {
     case TTextEncoding::Utf8:
-        return {TTextEncoding::Utf8, utf8Mark, !validUtf8()};
+        return {TTextEncoding::Utf8, utf8Mark, true};
     case TTextEncoding::Utf16LE:
         return {TTextEncoding::Utf16LE, bytes.startsWith(Utf16LeBom)};
     case TTextEncoding::Utf16BE:
@@ -214,23 +210,24 @@ TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chos
 }
 
 // A line's characters from its bytes. Lines of plain ASCII (and, in Windows-1252, of bytes
-// that are Latin-1 already) stay where they were loaded, in their shared chunk; only the
-// others go through a decoder into a block of their own.
+// that are Latin-1 already) stay where they were loaded, in their shared chunk; only the others
+// go through a decoder into a block of their own. `high`: some byte is above 127. `notUtf8`
+// is set, and no characters made, for a line that is not UTF-8 where that was only a guess.
 TGlyphEditLineChars DecodeLine(const TByteFormat& format, TGlyphLoadedBytes& loaded,
-                               const char* begin, qsizetype length, bool ascii) {
-    if (ascii)
-        return loaded.Share(begin - loaded.Data(), length);
-    const auto* bytes = reinterpret_cast<const uchar*>(begin);
-    uchar high = 0;
-    for (qsizetype i = 0; i < length; ++i)
-        high |= bytes[i];
-    if (high < 0x80)
+                               const char* begin, qsizetype length, bool high, bool& notUtf8) {
+    if (!high)
         return loaded.Share(begin - loaded.Data(), length);
     if (format.Encoding == TTextEncoding::Utf8) {
-        if (format.Escapes && !QByteArrayView(begin, length).isValidUtf8())
-            return TGlyphEditLineChars(DecodeUtf8Escaping(begin, length));
-        return TGlyphEditLineChars(FromUtf8KeepingBom(begin, length));
+        // A file is UTF-8 when each of its lines is: a break never lies inside a sequence.
+        if (QByteArrayView(begin, length).isValidUtf8())
+            return TGlyphEditLineChars(FromUtf8KeepingBom(begin, length));
+        if (!format.Escapes) {
+            notUtf8 = true;
+            return {};
+        }
+        return TGlyphEditLineChars(DecodeUtf8Escaping(begin, length));
     }
+    const auto* bytes = reinterpret_cast<const uchar*>(begin);
     if (std::none_of(bytes, bytes + length, [](uchar c) { return c >= 0x80 && c < 0xA0; }))
         return loaded.Share(begin - loaded.Data(), length);
     QString line = QString::fromLatin1(begin, length);
@@ -241,41 +238,21 @@ TGlyphEditLineChars DecodeLine(const TByteFormat& format, TGlyphLoadedBytes& loa
     return TGlyphEditLineChars(line);
 }
 
-// The next place of one terminator byte at or after a position, searched with memchr and
-// remembered until the position passes it, so the whole file is searched once per byte value.
-class TNextByte {
-public:
-    TNextByte(char byte, const char* end) : byte_(byte), end_(end) {}
-    const char* From(const char* p) {
-        if (!next_ || next_ < p) {
-            const void* hit = std::memchr(p, byte_, size_t(end_ - p));
-            next_ = hit ? static_cast<const char*>(hit) : end_;
-        }
-        return next_;
-    }
-
-private:
-    char byte_;
-    const char* end_;
-    const char* next_ = nullptr;
-};
-
 constexpr int NoBreak = -1;
 
 // Cuts [p, end) into lines at CR LF, a lone CR and a lone LF (so LF CR ends two lines) and
-// hands each to add(start, length, break style or NoBreak). `next` finds the next CR or LF.
-// True when the last line ended with a break (and for no lines at all).
-template <typename Unit, typename Next, typename Add>
-bool CutLines(const Unit* p, const Unit* end, Next&& next, Add&& add) {
+// hands each to add(start, length, break style or NoBreak). True when the last line ended with
+// a break (and for no lines at all).
+template <typename Add> bool CutUtf16Lines(const char16_t* p, const char16_t* end, Add&& add) {
     bool lastBroken = true;
     while (p < end) {
-        const Unit* start = p;
-        p = next(p);
-        const Unit* stop = p;
+        const char16_t* start = p;
+        p = std::find_if(p, end, [](char16_t c) { return c == u'\r' || c == u'\n'; });
+        const char16_t* stop = p;
         int style = NoBreak;
         if (p < end) {
-            style = *p++ == Unit('\r') ? lbsCr : lbsLf;
-            if (style == lbsCr && p < end && *p == Unit('\n')) {
+            style = *p++ == u'\r' ? lbsCr : lbsLf;
+            if (style == lbsCr && p < end && *p == u'\n') {
                 ++p;
                 style = lbsCrLf;
             }
@@ -295,44 +272,45 @@ struct TLoadedText {
     int OwnBreaks = 0;
 };
 
-// Collects the lines with their breaks. Every line is first marked with its own break; once
-// the style is known, lines with that break drop the mark.
+// Collects the lines with their breaks. The first break is taken for the style, and lines
+// with another break are marked with their own; when the most frequent break turns out to be
+// another one, the marks are set again once at the end.
 class TLineCollector {
 public:
-    // `expected`: how many lines there will be, or about as many, so that the records are
-    // rarely moved; `style`: the style, when it is known before the lines are.
-    TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, const QString& errorStart,
-                   qsizetype expected, std::optional<TLineBreakStyle> style)
-        : text_(text), limits_(limits), errorStart_(errorStart), style_(style) {
-        Grow(std::max<qsizetype>(expected, 1));
+    // `expected`: about how many lines there will be, so that the records are rarely moved.
+    TLineCollector(TLoadedText& text, const TGlyphLoadLimits& limits, qsizetype expected)
+        : text_(text), limits_(limits) {
+        text_.Records.reserve(std::max<qsizetype>(expected, 1));
     }
 
+    bool Full() const { return count_ >= limits_.MaxLines; }
+
     // Adds the line that `decode` makes of `units` bytes or UTF-16 units (at least as many as
-    // it has characters, so that only a line that long needs its characters counted). The
-    // records are filled in place: a million lines is a million of these.
-    template <typename Decode> void Add(Decode&& decode, qsizetype units, int style) {
-        if (count_ >= limits_.MaxLines)
-            Refuse(QStringLiteral("It has more lines than the editor can hold (%1).")
-                       .arg(limits_.MaxLines));
-        if (count_ == text_.Records.size())
-            Grow(count_ * 2);
-        TGlyphEditStringRec& rec = slots_[count_];
+    // it has characters, so that only a line that long needs its characters counted); false
+    // when it is longer than a line may be.
+    template <typename Decode> bool Add(Decode&& decode, qsizetype units, int style) {
+        QList<TGlyphEditStringRec>& records = text_.Records;
+        // The records are made a block at a time, while the block is in the cache, and
+        // filled in place: a million lines is a million of these.
+        if (count_ == records.size()) {
+            records.resize(count_ + RecordBlock);
+            slots_ = records.data();
+        }
+        TGlyphEditStringRec& rec = slots_[count_++];
         // A fresh record's characters are empty and own nothing: made in place, with no
         // temporary to drop.
         ::new (static_cast<void*>(&rec.Chars)) TGlyphEditLineChars(decode());
-        ++count_;
         if (units > limits_.MaxLineLength && rec.Chars.Size() > limits_.MaxLineLength)
-            Refuse(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
-                       .arg(limits_.MaxLineLength));
+            return false;
         if (style == NoBreak)
-            return;
+            return true;
         ++counts_[style];
+        if (guess_ == NoBreak)
+            guess_ = style;
         // A line whose break is the style's carries no mark of its own.
-        if (style_ && style == *style_)
-            return;
-        rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
-        if (style_)
-            ++text_.OwnBreaks;
+        if (style != guess_)
+            rec.TabFlags |= std::uint8_t((style + 1) << sfBreakShift);
+        return true;
     }
 
     void Finish(bool lastBroken) {
@@ -343,161 +321,281 @@ public:
             if (counts_[other] > counts_[style])
                 style = other;
         }
-        text_.Style = style_ ? *style_ : TLineBreakStyle(style);
+        text_.Style = TLineBreakStyle(style);
+        text_.OwnBreaks = counts_[0] + counts_[1] + counts_[2] - counts_[style];
         QList<TGlyphEditStringRec>& records = text_.Records;
         records.resize(count_);
-        // Lines were marked with their own breaks when the style was not known before them.
-        for (qsizetype i = 0; !style_ && i < records.size(); ++i) {
-            TGlyphEditStringRec& rec = slots_[i];
-            if ((rec.TabFlags & sfOwnBreak) >> sfBreakShift == style + 1)
-                rec.TabFlags &= std::uint8_t(~sfOwnBreak);
-            else if (rec.TabFlags & sfOwnBreak)
-                ++text_.OwnBreaks;
+        if (guess_ != NoBreak && guess_ != style) {
+            // Every line but a last one without a break has one: unmarked, it was the guess.
+            const qsizetype broken = lastBroken ? count_ : count_ - 1;
+            for (qsizetype i = 0; i < broken; ++i) {
+                std::uint32_t own = (slots_[i].TabFlags & sfOwnBreak) >> sfBreakShift;
+                own = own == 0 ? guess_ + 1 : own == std::uint32_t(style + 1) ? 0 : own;
+                slots_[i].TabFlags =
+                    (slots_[i].TabFlags & ~std::uint32_t(sfOwnBreak)) | (own << sfBreakShift);
+            }
         }
-        // What the array has to spare goes back: only when the lines were not counted before.
-        if (records.capacity() > records.size())
-            records.squeeze();
+        // The array keeps what it has to spare: squeezing it would copy every record, and
+        // room that was never written costs no memory.
     }
 
 private:
-    void Grow(qsizetype size) {
-        text_.Records.reserve(size); // exactly this many, where resize would add room to grow
-        text_.Records.resize(size);
-        slots_ = text_.Records.data();
-    }
-
-    [[noreturn]] void Refuse(const QString& reason) const {
-        throw EGlyphFileError(errorStart_ + u' ' + reason);
-    }
+    static constexpr qsizetype RecordBlock = 4096;
 
     TLoadedText& text_;
     const TGlyphLoadLimits& limits_;
-    const QString& errorStart_;
     std::array<int, 3> counts_{};
-    std::optional<TLineBreakStyle> style_;
+    int guess_ = NoBreak;
     TGlyphEditStringRec* slots_ = nullptr;
     qsizetype count_ = 0;
 };
 
-// What one pass over the bytes of a single-byte file tells before its lines are cut: whether
-// they are all ASCII, how many lines they make and which break is the most frequent.
-struct TByteCensus {
-    bool Ascii = true;
-    qsizetype Lines = 0;
-    TLineBreakStyle Style = lbsCrLf;
+[[noreturn]] void Refuse(const QString& errorStart, const QString& reason) {
+    throw EGlyphFileError(errorStart + u' ' + reason);
+}
+
+// Which bytes of 64 at p are CR or LF (bit k for byte k), and which are above 127.
+struct TBlockMasks {
+    std::uint64_t Breaks = 0;
+    std::uint64_t Highs = 0;
 };
 
+TBlockMasks MasksOf(const uchar* p) {
+    TBlockMasks masks;
 #if defined(__SSE2__)
-// The sum of the 16 byte counts in `counts`.
-qsizetype SumOfBytes(__m128i counts) {
-    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-    return qsizetype(_mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
-}
-#endif
-
-TByteCensus TakeCensus(const char* begin, const char* end) {
-    const auto* p = reinterpret_cast<const uchar*>(begin);
-    const qsizetype n = end - begin;
-    uchar high = 0;
-    qsizetype lf = 0;
-    qsizetype cr = 0;
-    qsizetype crLf = 0;
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    // One pass, 16 bytes at a time: each lane counts in a byte for at most 255 steps, then the
-    // lanes are added up. A CR LF is a CR lane whose next byte is an LF, read one byte on.
     const __m128i lfs = _mm_set1_epi8('\n');
     const __m128i crs = _mm_set1_epi8('\r');
-    __m128i highs = _mm_setzero_si128();
-    while (i + 17 <= n) {
-        __m128i lfCounts = _mm_setzero_si128();
-        __m128i crCounts = _mm_setzero_si128();
-        __m128i crLfCounts = _mm_setzero_si128();
-        for (int step = 0; step < 255 && i + 17 <= n; ++step, i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-            const __m128i isCr = _mm_cmpeq_epi8(v, crs);
-            highs = _mm_or_si128(highs, v);
-            lfCounts = _mm_sub_epi8(lfCounts, _mm_cmpeq_epi8(v, lfs));
-            crCounts = _mm_sub_epi8(crCounts, isCr);
-            crLfCounts = _mm_sub_epi8(crLfCounts, _mm_and_si128(isCr, _mm_cmpeq_epi8(next, lfs)));
-        }
-        lf += SumOfBytes(lfCounts);
-        cr += SumOfBytes(crCounts);
-        crLf += SumOfBytes(crLfCounts);
+    for (int k = 0; k < 64; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, lfs), _mm_cmpeq_epi8(v, crs));
+        masks.Breaks |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(breaks))) << k;
+        masks.Highs |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(v))) << k;
     }
-    if (_mm_movemask_epi8(highs) != 0)
-        high = 0x80;
+#else
+    for (int k = 0; k < 64; ++k) {
+        masks.Breaks |= std::uint64_t(p[k] == '\n' || p[k] == '\r') << k;
+        masks.Highs |= std::uint64_t(p[k] >> 7) << k;
+    }
 #endif
-    for (; i < n; ++i) {
-        high |= p[i];
-        lf += p[i] == '\n';
-        cr += p[i] == '\r';
-        crLf += p[i] == '\r' && i + 1 < n && p[i + 1] == '\n';
-    }
-    TByteCensus census;
-    census.Ascii = high < 0x80;
-    // CR LF is one break; LF CR two.
-    const qsizetype breaks = lf + cr - crLf;
-    census.Lines = breaks + (n > 0 && p[n - 1] != '\n' && p[n - 1] != '\r' ? 1 : 0);
-    // The most frequent break is the style; ties go to CR LF, then LF.
-    qsizetype most = crLf;
-    if (lf - crLf > most) {
-        census.Style = lbsLf;
-        most = lf - crLf;
-    }
-    if (cr - crLf > most)
-        census.Style = lbsCr;
-    return census;
+    return masks;
 }
 
-// About how many lines the bytes hold, from the breaks in their first 64 KB.
-qsizetype ExpectedLines(const char* begin, const char* end) {
-    const qsizetype sample = std::min<qsizetype>(end - begin, 64 * 1024);
-    const qsizetype breaks =
-        std::count_if(begin, begin + sample, [](char c) { return c == '\n' || c == '\r'; });
-    return sample == 0 ? 0 : qsizetype(double(end - begin) * double(breaks + 1) / double(sample));
+// The lines of a single-byte file (UTF-8 or Windows-1252), cut as its bytes arrive: each
+// break is found in one pass over 64 bytes at a time, which also tells the lines that hold
+// bytes above 127 (plain ASCII lines share their chunk whatever the encoding). Without a
+// chosen encoding, a file without a UTF-16 mark is taken for UTF-8 until a line shows it is
+// not. Whatever cannot be settled on the way - a UTF-16 file, a line that is not UTF-8, a line
+// or a count over the limits - gives the cutting up, and the caller builds the lines again
+// from all the bytes, where the format is known and a refusal is told in its order.
+class TArrivingLines {
+public:
+    // `format`: known beforehand; without it the format is taken from the first bytes.
+    TArrivingLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> chosen,
+                   const TGlyphLoadLimits& limits, std::optional<TByteFormat> format = {})
+        : bytes_(bytes), chosen_(chosen), limits_(limits), format_(format) {}
+
+    // The first `arrived` bytes are in (all of them when that is the size).
+    void Arrived(qsizetype arrived) {
+        if (gaveUp_)
+            return;
+        if (!lines_ && !Start(arrived))
+            return;
+        const bool all = arrived == bytes_.Size();
+        // A CR as the last byte in waits for the next, which may make it a CR LF.
+        Cut(all ? arrived : arrived - 1, all);
+        if (all && !gaveUp_)
+            lines_->Finish(Close());
+    }
+
+    // The lines, or nothing when they must be built again from all the bytes; `refusal`: why,
+    // when it was a limit.
+    std::optional<TLoadedText> Take() {
+        if (gaveUp_ || !lines_ || lineStart_ < bytes_.Size() || !closed_)
+            return std::nullopt;
+        return std::move(text_);
+    }
+    const QString& Refusal() const { return refusal_; }
+
+private:
+    // Settles the format from the first bytes; false while too few are in.
+    bool Start(qsizetype arrived) {
+        const qsizetype size = bytes_.Size();
+        if (arrived < std::min<qsizetype>(size, 3))
+            return false;
+        const QByteArrayView head(bytes_.Data(), std::min<qsizetype>(arrived, 3));
+        if (!format_) {
+            const bool pairs = size % 2 == 0;
+            const TTextEncoding encoding = chosen_.value_or(TTextEncoding::Utf8);
+            if (encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE ||
+                (!chosen_ && pairs &&
+                 (head.startsWith(Utf16LeBom) || head.startsWith(Utf16BeBom)))) {
+                gaveUp_ = true;
+                return false;
+            }
+            const bool mark = encoding == TTextEncoding::Utf8 && head.startsWith(Utf8Bom);
+            // A chosen UTF-8 keeps bytes that are not UTF-8; a guessed one gives up on them.
+            format_ = TByteFormat{encoding, mark, chosen_.has_value()};
+        }
+        text_.Format = *format_;
+        scan_ = lineStart_ = MarkSize(*format_);
+        lines_.emplace(
+            text_, limits_,
+            std::min(ExpectedLines(bytes_.Data() + scan_, arrived, size), limits_.MaxLines));
+        return true;
+    }
+
+    // About how many lines the bytes hold, from the breaks in the first 64 KB in.
+    static qsizetype ExpectedLines(const char* begin, qsizetype arrived, qsizetype size) {
+        const qsizetype sample = std::min<qsizetype>(arrived, 64 * 1024);
+        const qsizetype breaks =
+            std::count_if(begin, begin + sample, [](char c) { return c == '\n' || c == '\r'; });
+        return sample == 0 ? 0
+                           : qsizetype(double(size) * double(breaks + 1) / double(sample) * 1.1);
+    }
+
+    // Cuts the lines whose breaks lie below `limit`; `all`: the bytes end there.
+    void Cut(qsizetype limit, bool all) {
+        const auto* p = reinterpret_cast<const uchar*>(bytes_.Data());
+        qsizetype i = scan_;
+        for (; i + 64 <= limit && !gaveUp_; i += 64) {
+            TBlockMasks masks = MasksOf(p + i);
+            for (std::uint64_t breaks = masks.Breaks; breaks != 0 && !gaveUp_;
+                 breaks &= breaks - 1) {
+                const int bit = std::countr_zero(breaks);
+                const std::uint64_t before = masks.Highs & ((std::uint64_t(1) << bit) - 1);
+                if (before != 0)
+                    lastHigh_ = i + 63 - std::countl_zero(before);
+                Break(p, i + bit);
+            }
+            if (masks.Highs != 0)
+                lastHigh_ = i + 63 - std::countl_zero(masks.Highs);
+        }
+        // The last few bytes, once they are all in.
+        for (; all && i < limit && !gaveUp_; ++i) {
+            if (p[i] >= 0x80)
+                lastHigh_ = i;
+            else if (p[i] == '\n' || p[i] == '\r')
+                Break(p, i);
+        }
+        scan_ = i;
+    }
+
+    // The break at `at`, unless it is the LF of a CR LF already taken.
+    void Break(const uchar* p, qsizetype at) {
+        if (at < lineStart_)
+            return;
+        int style = lbsLf;
+        qsizetype next = at + 1;
+        if (p[at] == '\r') {
+            style = lbsCr;
+            if (next < bytes_.Size() && p[next] == '\n') {
+                style = lbsCrLf;
+                ++next;
+            }
+        }
+        Line(at, style);
+        lineStart_ = next;
+    }
+
+    void Line(qsizetype stop, int style) {
+        if (lines_->Full()) {
+            GiveUp(QStringLiteral("It has more lines than the editor can hold (%1).")
+                       .arg(limits_.MaxLines));
+            return;
+        }
+        const char* begin = bytes_.Data() + lineStart_;
+        const qsizetype length = stop - lineStart_;
+        const bool high = lastHigh_ >= lineStart_;
+        bool notUtf8 = false;
+        const bool added =
+            lines_->Add([&] { return DecodeLine(*format_, bytes_, begin, length, high, notUtf8); },
+                        length, style);
+        if (notUtf8)
+            GiveUp({});
+        else if (!added)
+            GiveUp(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
+                       .arg(limits_.MaxLineLength));
+    }
+
+    // The last line, when the bytes do not end with a break; true when they do.
+    bool Close() {
+        closed_ = true;
+        const qsizetype size = bytes_.Size();
+        if (lineStart_ >= size)
+            return true;
+        Line(size, NoBreak);
+        lineStart_ = size;
+        return false;
+    }
+
+    void GiveUp(const QString& refusal) {
+        gaveUp_ = true;
+        if (refusal_.isEmpty())
+            refusal_ = refusal;
+    }
+
+    TGlyphLoadedBytes& bytes_;
+    std::optional<TTextEncoding> chosen_;
+    const TGlyphLoadLimits& limits_;
+    std::optional<TByteFormat> format_;
+    TLoadedText text_;
+    std::optional<TLineCollector> lines_;
+    qsizetype scan_ = 0;      // the next byte to look at
+    qsizetype lineStart_ = 0; // where the line being cut starts
+    qsizetype lastHigh_ = -1; // the last byte above 127 looked at
+    bool gaveUp_ = false;
+    bool closed_ = false;
+    QString refusal_;
+};
+
+bool AllAscii(const char* p, qsizetype n) {
+    uchar high = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        high |= uchar(p[i]);
+    return high < 0x80;
 }
 
-TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
-                       const TGlyphLoadLimits& limits, const QString& errorStart) {
+TLoadedText BuildUtf16Lines(TGlyphLoadedBytes& bytes, const TByteFormat& format,
+                            const TGlyphLoadLimits& limits, const QString& errorStart) {
     TLoadedText text;
-    const TByteCensus census = TakeCensus(bytes.Data(), bytes.Data() + bytes.Size());
-    text.Format = DetectFormat(QByteArrayView(bytes.Data(), bytes.Size()), encoding, census.Ascii);
-    const TByteFormat& format = text.Format;
+    text.Format = format;
     const char* begin = bytes.Data() + MarkSize(format);
     const char* end = bytes.Data() + bytes.Size();
-    if (format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE) {
-        TLineCollector lines(text, limits, errorStart,
-                             std::min(ExpectedLines(begin, end) * 17 / 16, limits.MaxLines), {});
-        if ((end - begin) % 2 != 0)
-            throw EGlyphFileError(errorStart +
-                                  QStringLiteral(" It has an odd number of bytes, so it is not "
-                                                 "UTF-16."));
-        const qsizetype count = (end - begin) / 2;
-        QString units(count, Qt::Uninitialized);
-        if (format.Encoding == TTextEncoding::Utf16LE)
-            qFromLittleEndian<char16_t>(begin, count, units.data());
-        else
-            qFromBigEndian<char16_t>(begin, count, units.data());
-        const auto* p = reinterpret_cast<const char16_t*>(units.constData());
-        const auto next = [e = p + count](const char16_t* q) {
-            return std::find_if(q, e, [](char16_t c) { return c == u'\r' || c == u'\n'; });
-        };
-        lines.Finish(CutLines(p, p + count, next, [&](const char16_t* s, qsizetype n, int style) {
-            lines.Add([=] { return TGlyphEditLineChars(QStringView(s, n)); }, n, style);
-        }));
-        return text;
-    }
-    TLineCollector lines(text, limits, errorStart, std::min(census.Lines, limits.MaxLines),
-                         census.Style);
-    TNextByte nextCr('\r', end);
-    TNextByte nextLf('\n', end);
-    const auto next = [&](const char* q) { return std::min(nextCr.From(q), nextLf.From(q)); };
-    lines.Finish(CutLines(begin, end, next, [&](const char* s, qsizetype n, int style) {
-        lines.Add([&, s, n] { return DecodeLine(format, bytes, s, n, census.Ascii); }, n, style);
+    const qsizetype count = (end - begin) / 2;
+    TLineCollector lines(text, limits, 0);
+    if ((end - begin) % 2 != 0)
+        Refuse(errorStart, QStringLiteral("It has an odd number of bytes, so it is not UTF-16."));
+    QString units(count, Qt::Uninitialized);
+    if (format.Encoding == TTextEncoding::Utf16LE)
+        qFromLittleEndian<char16_t>(begin, count, units.data());
+    else
+        qFromBigEndian<char16_t>(begin, count, units.data());
+    const auto* p = reinterpret_cast<const char16_t*>(units.constData());
+    lines.Finish(CutUtf16Lines(p, p + count, [&](const char16_t* s, qsizetype n, int style) {
+        if (lines.Full())
+            Refuse(errorStart, QStringLiteral("It has more lines than the editor can hold (%1).")
+                                   .arg(limits.MaxLines));
+        if (!lines.Add([=] { return TGlyphEditLineChars(QStringView(s, n)); }, n, style))
+            Refuse(errorStart,
+                   QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
+                       .arg(limits.MaxLineLength));
     }));
     return text;
+}
+
+// The lines of all the bytes, the format settled first: where cutting them as they arrived
+// gave up.
+TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
+                       const TGlyphLoadLimits& limits, const QString& errorStart) {
+    const QByteArrayView all(bytes.Data(), bytes.Size());
+    const TByteFormat format = DetectFormat(all, encoding, AllAscii(all.data(), all.size()));
+    if (format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE)
+        return BuildUtf16Lines(bytes, format, limits, errorStart);
+    TArrivingLines lines(bytes, encoding, limits, format);
+    lines.Arrived(bytes.Size());
+    if (!lines.Refusal().isEmpty())
+        Refuse(errorStart, lines.Refusal());
+    return *lines.Take();
 }
 
 // Runs a step of a load; running out of memory there is the load's error, told in words.
@@ -526,31 +624,32 @@ void TGlyphEditStringList::LoadFile(const QString& fileName,
                                      "can have.")
                           .arg((file.size() + MegaByte - 1) / MegaByte)
                           .arg(room / MegaByte)));
-    const QString errorStart = QStringLiteral("Cannot open file \"%1\".").arg(fileName);
-    TGlyphLoadedBytes bytes;
-    WithinMemory(errorStart, [&] {
-        ReadWhole(file, bytes, QStringLiteral("Cannot read file \"%1\". %2").arg(fileName));
-    });
-    LoadBytes(bytes, encoding, errorStart);
+    LoadDevice(file, encoding, QStringLiteral("Cannot open file \"%1\".").arg(fileName),
+               QStringLiteral("Cannot read file \"%1\". %2").arg(fileName));
 }
 
 void TGlyphEditStringList::LoadStream(QIODevice& stream, std::optional<TTextEncoding> encoding) {
     if (!stream.isSequential())
         stream.seek(0);
-    const QString errorStart = QStringLiteral("Cannot read the file.");
-    TGlyphLoadedBytes bytes;
-    WithinMemory(errorStart,
-                 [&] { ReadWhole(stream, bytes, QStringLiteral("Cannot read the file. %2")); });
-    LoadBytes(bytes, encoding, errorStart);
+    LoadDevice(stream, encoding, QStringLiteral("Cannot read the file."),
+               QStringLiteral("Cannot read the file. %2"));
 }
 
-// The new lines are built aside; the old ones go only when the new ones are complete, and the
-// editor hears of them in one notification for the whole block.
-void TGlyphEditStringList::LoadBytes(TGlyphLoadedBytes& bytes,
-                                     std::optional<TTextEncoding> encoding,
-                                     const QString& errorStart) {
-    TLoadedText loaded = WithinMemory(
-        errorStart, [&] { return BuildLines(bytes, encoding, LoadLimits, errorStart); });
+// The lines are cut while the bytes are read, and built again from all of them where that
+// could not be settled on the way. The new lines are built aside; the old ones go only when
+// the new ones are complete, and the editor hears of them in one notification for the whole
+// block. `readError` holds %2 for the reason a read failed.
+void TGlyphEditStringList::LoadDevice(QIODevice& device, std::optional<TTextEncoding> encoding,
+                                      const QString& errorStart, const QString& readError) {
+    TGlyphLoadedBytes bytes;
+    TLoadedText loaded = WithinMemory(errorStart, [&] {
+        TArrivingLines arriving(bytes, encoding, LoadLimits);
+        if (!bytes.Read(device, [&](qsizetype arrived) { arriving.Arrived(arrived); }))
+            throw EGlyphFileError(
+                QString(readError).replace(QLatin1String("%2"), device.errorString()));
+        std::optional<TLoadedText> cut = arriving.Take();
+        return cut ? std::move(*cut) : BuildLines(bytes, encoding, LoadLimits, errorStart);
+    });
     {
         TGlyphChangeBracket bracket(*this);
         RemoveAll();

@@ -4,9 +4,11 @@
 #include <QIODevice>
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -101,22 +103,30 @@ qsizetype LiveBytes() {
 
 using TGlyphEditLineChunks::ChunkSize;
 
+namespace {
+// A file is read aside in pieces of this size, once it holds a few of them.
+constexpr qint64 ReadPiece = qint64(1) << 20;
+constexpr qint64 ReadAsideFrom = 4 * ReadPiece;
+} // namespace
+
 TGlyphLoadedBytes::~TGlyphLoadedBytes() {
     Release();
 }
 
 // Fresh memory of its own, so that each chunk can go back to the system on its own.
-void TGlyphLoadedBytes::Map(qsizetype size) {
+void TGlyphLoadedBytes::Map(qsizetype size, bool populate) {
     Release();
     if (size == 0)
         return;
     const qsizetype mapped = PageRounded(size);
-    // The read writes every page at once: they are made in one go rather than a fault at a
-    // time.
-    void* data = mmap(nullptr, size_t(mapped), PROT_READ | PROT_WRITE,
-                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* data =
+        mmap(nullptr, size_t(mapped), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED)
         throw std::bad_alloc();
+    // A read on this thread writes every page at once: they are made in one go rather than a
+    // fault at a time. (A read aside makes its pages as it goes, off this thread.)
+    if (populate)
+        madvise(data, size_t(mapped), MADV_POPULATE_WRITE);
     data_ = static_cast<char*>(data);
     size_ = size;
     mapped_ = mapped;
@@ -142,41 +152,95 @@ void TGlyphLoadedBytes::Release() {
 }
 
 void TGlyphLoadedBytes::Assign(const char* bytes, qsizetype size) {
-    Map(size);
+    Map(size, true);
     if (size > 0)
         std::memcpy(data_, bytes, size_t(size));
 }
 
 // A file is read straight into the chunks; a device of unknown size (or one that grew while it
 // was read) goes through one buffer first.
-bool TGlyphLoadedBytes::Read(QIODevice& device) {
+bool TGlyphLoadedBytes::Read(QIODevice& device, const std::function<void(qsizetype)>& arrived) {
     const auto* file = qobject_cast<QFileDevice*>(&device);
     if (device.isSequential()) {
         const QByteArray bytes = device.readAll();
         if (file && file->error() != QFileDevice::NoError)
             return false;
         Assign(bytes.constData(), bytes.size());
+        if (arrived)
+            arrived(size_);
         return true;
     }
     const qint64 size = std::max<qint64>(device.size() - device.pos(), 0);
-    Map(qsizetype(size));
+    const bool aside = arrived && size >= ReadAsideFrom;
+    Map(qsizetype(size), !aside);
+    std::exception_ptr failure;
     qint64 got = 0;
-    while (got < size) {
-        const qint64 n = device.read(data_ + got, size - got);
-        if (n <= 0)
-            break;
-        got += n;
+    if (aside) {
+        got = ReadAside(device, size, arrived, failure);
+    } else {
+        while (got < size) {
+            const qint64 n = device.read(data_ + got, size - got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
     }
     const QByteArray rest = device.readAll();
     if ((file && file->error() != QFileDevice::NoError) || got < size) {
         Release();
         return false;
     }
+    if (failure)
+        std::rethrow_exception(failure);
     if (!rest.isEmpty()) {
         const QByteArray whole = QByteArray(data_, size_) + rest;
         Assign(whole.constData(), whole.size());
+    } else if (arrived && !aside) {
+        arrived(size_);
     }
     return true;
+}
+
+// Reads on a thread of its own, a piece at a time, while `arrived` works here on what is in.
+// An exception from `arrived` ends the calls but not the read: whether the read fails decides
+// which error the user sees. Answers how many bytes were read.
+qint64 TGlyphLoadedBytes::ReadAside(QIODevice& device, qint64 size,
+                                    const std::function<void(qsizetype)>& arrived,
+                                    std::exception_ptr& failure) {
+    // The bytes read so far, with Ended added once the reader stops.
+    constexpr qint64 Ended = qint64(1) << 62;
+    std::atomic<qint64> progress{0};
+    const std::jthread reader([&] {
+        qint64 got = 0;
+        while (got < size) {
+            const qint64 n = device.read(data_ + got, std::min(ReadPiece, size - got));
+            if (n <= 0)
+                break;
+            got += n;
+            progress.store(got, std::memory_order_release);
+            progress.notify_one();
+        }
+        progress.store(got | Ended, std::memory_order_release);
+        progress.notify_one();
+    });
+    // What has arrived is told a piece at a time, so that the places where the work is cut
+    // do not depend on how far ahead the reader is.
+    qint64 seen = 0;
+    qint64 told = 0;
+    while (!(seen & Ended)) {
+        progress.wait(seen, std::memory_order_acquire);
+        seen = progress.load(std::memory_order_acquire);
+        const qint64 got = seen & ~Ended;
+        while (!failure && told < got) {
+            told = std::min(told + ReadPiece, got);
+            try {
+                arrived(qsizetype(told));
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
+    }
+    return seen & ~Ended;
 }
 
 TGlyphEditLineChars TGlyphLoadedBytes::Share(qsizetype offset, qsizetype size) {

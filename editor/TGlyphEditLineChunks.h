@@ -3,6 +3,8 @@
 #include "editor/TGlyphEditLineChars.h"
 
 #include <QtGlobal>
+#include <exception>
+#include <functional>
 #include <vector>
 
 class QIODevice;
@@ -35,8 +37,12 @@ public:
     TGlyphLoadedBytes& operator=(const TGlyphLoadedBytes&) = delete;
 
     // Reads the whole device (from where it stands) into fresh memory; throws std::bad_alloc
-    // when there is no room, and reports a failed read as false, keeping nothing.
-    bool Read(QIODevice& device);
+    // when there is no room, and reports a failed read as false, keeping nothing. A large file
+    // is read on a thread of its own while `arrived(count)` is called here as its first
+    // `count` bytes come in, the last time with Size(): the caller can work on what is in
+    // while the rest is read. A read that fails wins over an exception from `arrived`. When
+    // the file grew while it was read, `arrived` never sees all of what Data() then holds.
+    bool Read(QIODevice& device, const std::function<void(qsizetype)>& arrived = {});
     // Takes bytes that are already in memory.
     void Assign(const char* bytes, qsizetype size);
 
@@ -49,7 +55,9 @@ public:
     TGlyphEditLineChars Share(qsizetype offset, qsizetype size);
 
 private:
-    void Map(qsizetype size);
+    void Map(qsizetype size, bool populate);
+    qint64 ReadAside(QIODevice& device, qint64 size, const std::function<void(qsizetype)>& arrived,
+                     std::exception_ptr& failure);
     void Release();
 
     char* data_ = nullptr;

@@ -18,7 +18,6 @@
 #include <vector>
 
 class QIODevice;
-class TGlyphLoadedBytes;
 
 // The index error of the line buffer: "Invalid stringlist index %d".
 class EGlyphEditStringList : public EGlyphError {
@@ -208,8 +207,8 @@ private:
     void SetLineChars(int i, TGlyphEditLineChars&& chars);
     void Grow(int needed);
     void CheckIndex(int i, int count) const;
-    void LoadBytes(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
-                   const QString& errorStart);
+    void LoadDevice(QIODevice& device, std::optional<TTextEncoding> encoding,
+                    const QString& errorStart, const QString& readError);
     void ForgetOwnBreak(const TGlyphEditStringRec& rec);
     void AboutToChange(int index, int count);
     template <typename Sink> void EncodeLines(Sink&& sink) const;

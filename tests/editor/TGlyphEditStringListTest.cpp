@@ -61,6 +61,31 @@ QStringList LinesRepeated(const QString& line, int times) {
     return QStringList(qsizetype(times), line);
 }
 
+// Files of 4 MB and more are read in pieces of 1 MB while their lines are cut. `middle` (whole
+// lines) starts `before` bytes ahead of the end of the first piece, amid 64-byte lines of
+// x's, and `last` ends the file.
+struct TAcrossPieces {
+    QByteArray bytes;
+    QStringList lines;
+};
+
+TAcrossPieces AcrossPieces(const QByteArray& middle, const QStringList& middleLines, int before,
+                           const QByteArray& last = {}, const QStringList& lastLines = {}) {
+    constexpr int Piece = 1 << 20;
+    const QByteArray filler = QByteArray(63, 'x') + '\n';
+    TAcrossPieces file;
+    const int head = Piece - before;
+    file.bytes = filler.repeated(head / 64);
+    file.lines = QStringList(head / 64, QString(63, u'x'));
+    if (head % 64 != 0) {
+        file.bytes += QByteArray(head % 64 - 1, 'x') + '\n';
+        file.lines << QString(head % 64 - 1, u'x');
+    }
+    file.bytes += middle + filler.repeated(4 * Piece / 64) + last;
+    file.lines += middleLines + QStringList(4 * Piece / 64, QString(63, u'x')) + lastLines;
+    return file;
+}
+
 TGlyphEditStringList ListOf(const QStringList& lines) {
     TGlyphEditStringList list;
     for (const QString& line : lines)
@@ -82,6 +107,11 @@ struct LineBreakCase {
     TLineBreakStyle style;
     bool mixed;
 };
+
+LineBreakCase Split(const char* name, const TAcrossPieces& file, TLineBreakStyle style,
+                    bool mixed) {
+    return {name, file.bytes, file.lines, style, mixed};
+}
 
 class LineBreaks : public ::testing::TestWithParam<LineBreakCase> {};
 
@@ -131,6 +161,15 @@ INSTANTIATE_TEST_SUITE_P(
                       LinesRepeated("line", 3000) + LinesRepeated("x", 2999), lbsCrLf, true},
         LineBreakCase{"LongMostlyLf", BytesRepeated("line\r\n", 2999) + BytesRepeated("x\n", 3000),
                       LinesRepeated("line", 2999) + LinesRepeated("x", 3000), lbsLf, true},
+        Split("CrLfAcrossPieces", AcrossPieces("a\r\nb\n", {"a", "b"}, 2), lbsLf, true),
+        Split("LoneCrEndsAPiece", AcrossPieces("a\rb\n", {"a", "b"}, 2), lbsLf, true),
+        Split("Utf8LetterAcrossPieces",
+              AcrossPieces("caf\xC3\xA9\n", {QStringLiteral(u"caf\u00e9")}, 4), lbsLf, false),
+        // One byte that is not UTF-8 at the end makes every line Windows-1252.
+        Split("NotUtf8AtTheEndOfPieces",
+              AcrossPieces("caf\xC3\xA9\n", {QStringLiteral(u"caf\u00c3\u00a9")}, 4, "\x80",
+                           {QStringLiteral(u"\u20ac")}),
+              lbsLf, false),
         LineBreakCase{"LongWithOneLetterBeyondAscii",
                       BytesRepeated("line\n", 3000) + "caf\xc3\xa9\n" + BytesRepeated("line\n", 10),
                       LinesRepeated("line", 3000) + QStringList{QStringLiteral(u"caf\u00e9")} +
@@ -686,6 +725,11 @@ TEST(StringListFiles, ALoadRefusedHalfWayChangesNothing) {
          {},
          "It has a line longer than the editor can hold (4 characters)."},
         {"abc", {}, TTextEncoding::Utf16LE, "It has an odd number of bytes, so it is not UTF-16."},
+        // Refused while the bytes are still being read in pieces.
+        {AcrossPieces("a\n", {"a"}, 2).bytes,
+         {1000, INT_MAX},
+         {},
+         "It has more lines than the editor can hold (1000)."},
     };
     for (const auto& c : cases) {
         TGlyphEditStringList list;
