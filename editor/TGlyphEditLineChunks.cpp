@@ -124,7 +124,7 @@ void TGlyphLoadedBytes::Map(qsizetype size, bool populate) {
     if (data == MAP_FAILED)
         throw std::bad_alloc();
     // A read on this thread writes every page at once: they are made in one go rather than a
-    // fault at a time. (A read aside makes its pages as it goes, off this thread.)
+    // fault at a time. (A read aside makes them a piece at a time, off this thread.)
     if (populate)
         madvise(data, size_t(mapped), MADV_POPULATE_WRITE);
     data_ = static_cast<char*>(data);
@@ -213,6 +213,9 @@ qint64 TGlyphLoadedBytes::ReadAside(QIODevice& device, qint64 size,
     const std::jthread reader([&] {
         qint64 got = 0;
         while (got < size) {
+            // Each piece's pages are made in one go before the read writes them.
+            madvise(data_ + got, size_t(std::min(ReadPiece, qint64(mapped_) - got)),
+                    MADV_POPULATE_WRITE);
             const qint64 n = device.read(data_ + got, std::min(ReadPiece, size - got));
             if (n <= 0)
                 break;
