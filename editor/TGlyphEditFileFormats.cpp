@@ -438,19 +438,21 @@ private:
         }
         text_.Format = *format_;
         scan_ = lineStart_ = MarkSize(*format_);
-        lines_.emplace(
-            text_, limits_,
-            std::min(ExpectedLines(bytes_.Data() + scan_, arrived, size), limits_.MaxLines));
+        lines_.emplace(text_, limits_, std::min(ExpectedLines(arrived), limits_.MaxLines));
         return true;
     }
 
-    // About how many lines the bytes hold, from the breaks in the first 64 KB in.
-    static qsizetype ExpectedLines(const char* begin, qsizetype arrived, qsizetype size) {
-        const qsizetype sample = std::min<qsizetype>(arrived, 64 * 1024);
+    // About how many lines the bytes hold, from the breaks in the first 64 KB in; no more than
+    // one for 16 bytes, so that a sample of short lines before a long one reserves little.
+    qsizetype ExpectedLines(qsizetype arrived) const {
+        const qsizetype sample = std::min<qsizetype>(arrived - scan_, 64 * 1024);
+        if (sample <= 0)
+            return 0;
+        const char* begin = bytes_.Data() + scan_;
         const qsizetype breaks =
             std::count_if(begin, begin + sample, [](char c) { return c == '\n' || c == '\r'; });
-        return sample == 0 ? 0
-                           : qsizetype(double(size) * double(breaks + 1) / double(sample) * 1.1);
+        const double size = double(bytes_.Size());
+        return qsizetype(std::min(size * double(breaks + 1) / double(sample) * 1.1, size / 16));
     }
 
     // Cuts the lines whose breaks lie below `limit`; `all`: the bytes end there.
