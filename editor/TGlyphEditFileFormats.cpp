@@ -403,17 +403,20 @@ public:
         const bool all = arrived == bytes_.Size();
         // A CR as the last byte in waits for the next, which may make it a CR LF.
         Cut(all ? arrived : arrived - 1, all);
-        if (all && !gaveUp_)
-            lines_->Finish(Close());
+        if (!all || gaveUp_)
+            return;
+        const bool lastBroken = Close();
+        if (!gaveUp_)
+            lines_->Finish(lastBroken);
     }
 
-    // The lines, or nothing when they must be built again from all the bytes; `refusal`: why,
-    // when it was a limit.
+    // The lines, or nothing when they must be built again from all the bytes.
     std::optional<TLoadedText> Take() {
         if (gaveUp_ || !lines_ || lineStart_ < bytes_.Size() || !closed_)
             return std::nullopt;
         return std::move(text_);
     }
+    // Why the cutting gave up, when it was a limit.
     const QString& Refusal() const { return refusal_; }
 
 private:
@@ -530,10 +533,12 @@ private:
         return false;
     }
 
+    // The lines cut so far go at once: they are built again, and would be held twice.
     void GiveUp(const QString& refusal) {
         gaveUp_ = true;
-        if (refusal_.isEmpty())
-            refusal_ = refusal;
+        refusal_ = refusal;
+        lines_.reset();
+        text_.Records = {};
     }
 
     TGlyphLoadedBytes& bytes_;
@@ -595,9 +600,11 @@ TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> en
         return BuildUtf16Lines(bytes, format, limits, errorStart);
     TArrivingLines lines(bytes, encoding, limits, format);
     lines.Arrived(bytes.Size());
-    if (!lines.Refusal().isEmpty())
+    // With the format known, only a limit stops the cutting.
+    std::optional<TLoadedText> text = lines.Take();
+    if (!text)
         Refuse(errorStart, lines.Refusal());
-    return *lines.Take();
+    return std::move(*text);
 }
 
 // Runs a step of a load; running out of memory there is the load's error, told in words.
