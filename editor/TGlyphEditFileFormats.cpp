@@ -182,11 +182,10 @@ qsizetype MarkSize(const TByteFormat& format) {
 // Without a chosen encoding: UTF-16 when the bytes begin with its mark (and come in pairs),
 // else UTF-8 when they are valid UTF-8 (after a mark that is kept), else Windows-1252, which
 // reads any bytes. With one, its mark is recognised and skipped.
-// `ascii`: no byte is above 127, which makes the bytes valid UTF-8 without a closer look.
-TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chosen, bool ascii) {
+TByteFormat DetectFormat(QByteArrayView bytes, std::optional<TTextEncoding> chosen) {
     const bool pairs = bytes.size() % 2 == 0;
     const bool utf8Mark = bytes.startsWith(Utf8Bom);
-    const auto validUtf8 = [&] { return ascii || bytes.sliced(utf8Mark ? 3 : 0).isValidUtf8(); };
+    const auto validUtf8 = [&] { return bytes.sliced(utf8Mark ? 3 : 0).isValidUtf8(); };
     if (!chosen) {
         if (pairs && bytes.startsWith(Utf16LeBom))
             return {TTextEncoding::Utf16LE, true};
@@ -384,9 +383,9 @@ TBlockMasks MasksOf(const uchar* p) {
 // break is found in one pass over 64 bytes at a time, which also tells the lines that hold
 // bytes above 127 (plain ASCII lines share their chunk whatever the encoding). Without a
 // chosen encoding, a file without a UTF-16 mark is taken for UTF-8 until a line shows it is
-// not. Whatever cannot be settled on the way - a UTF-16 file, a line that is not UTF-8, a line
-// or a count over the limits - gives the cutting up, and the caller builds the lines again
-// from all the bytes, where the format is known and a refusal is told in its order.
+// not, and then cut again from the start as Windows-1252. What cannot be settled on the way -
+// a UTF-16 file, a line or a count over the limits - gives the cutting up, and the caller
+// builds the lines again from all the bytes, where a refusal is told in its order.
 class TArrivingLines {
 public:
     // `format`: known beforehand; without it the format is taken from the first bytes.
@@ -400,14 +399,17 @@ public:
             return;
         if (!lines_ && !Start(arrived))
             return;
-        const bool all = arrived == bytes_.Size();
-        // A CR as the last byte in waits for the next, which may make it a CR LF.
-        Cut(all ? arrived : arrived - 1, all);
-        if (!all || gaveUp_)
+        CutArrived(arrived);
+        if (!wrongGuess_)
             return;
-        const bool lastBroken = Close();
-        if (!gaveUp_)
-            lines_->Finish(lastBroken);
+        // Not UTF-8 after all: without a chosen encoding that makes the file Windows-1252,
+        // cut again from its first byte.
+        wrongGuess_ = gaveUp_ = closed_ = false;
+        format_ = TByteFormat{TTextEncoding::Windows1252, false};
+        lastHigh_ = -1;
+        text_ = {};
+        Start(arrived);
+        CutArrived(arrived);
     }
 
     // The lines, or nothing when they must be built again from all the bytes.
@@ -420,6 +422,17 @@ public:
     const QString& Refusal() const { return refusal_; }
 
 private:
+    void CutArrived(qsizetype arrived) {
+        const bool all = arrived == bytes_.Size();
+        // A CR as the last byte in waits for the next, which may make it a CR LF.
+        Cut(all ? arrived : arrived - 1, all);
+        if (!all || gaveUp_)
+            return;
+        const bool lastBroken = Close();
+        if (!gaveUp_)
+            lines_->Finish(lastBroken);
+    }
+
     // Settles the format from the first bytes; false while too few are in.
     bool Start(qsizetype arrived) {
         const qsizetype size = bytes_.Size();
@@ -515,11 +528,13 @@ private:
         const bool added =
             lines_->Add([&] { return DecodeLine(*format_, bytes_, begin, length, high, notUtf8); },
                         length, style);
-        if (notUtf8)
+        if (notUtf8) {
+            wrongGuess_ = true;
             GiveUp({});
-        else if (!added)
+        } else if (!added) {
             GiveUp(QStringLiteral("It has a line longer than the editor can hold (%1 characters).")
                        .arg(limits_.MaxLineLength));
+        }
     }
 
     // The last line, when the bytes do not end with a break; true when they do.
@@ -551,16 +566,10 @@ private:
     qsizetype lineStart_ = 0; // where the line being cut starts
     qsizetype lastHigh_ = -1; // the last byte above 127 looked at
     bool gaveUp_ = false;
+    bool wrongGuess_ = false; // gave up because a line is not UTF-8
     bool closed_ = false;
     QString refusal_;
 };
-
-bool AllAscii(const char* p, qsizetype n) {
-    uchar high = 0;
-    for (qsizetype i = 0; i < n; ++i)
-        high |= uchar(p[i]);
-    return high < 0x80;
-}
 
 TLoadedText BuildUtf16Lines(TGlyphLoadedBytes& bytes, const TByteFormat& format,
                             const TGlyphLoadLimits& limits, const QString& errorStart) {
@@ -595,7 +604,7 @@ TLoadedText BuildUtf16Lines(TGlyphLoadedBytes& bytes, const TByteFormat& format,
 TLoadedText BuildLines(TGlyphLoadedBytes& bytes, std::optional<TTextEncoding> encoding,
                        const TGlyphLoadLimits& limits, const QString& errorStart) {
     const QByteArrayView all(bytes.Data(), bytes.Size());
-    const TByteFormat format = DetectFormat(all, encoding, AllAscii(all.data(), all.size()));
+    const TByteFormat format = DetectFormat(all, encoding);
     if (format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE)
         return BuildUtf16Lines(bytes, format, limits, errorStart);
     TArrivingLines lines(bytes, encoding, limits, format);

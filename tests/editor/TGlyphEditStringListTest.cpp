@@ -323,6 +323,8 @@ INSTANTIATE_TEST_SUITE_P(
                       QStringLiteral("caf\u00E9 ") + QChar(0xDCE9) + ' ' + QChar(0xDCED) +
                           QChar(0xDCA0) + QChar(0xDC80),
                       TTextEncoding::Utf8},
+        RoundTripCase{"Utf8MarkThenNotUtf8IsWindows1252", "\xEF\xBB\xBF\x61\r\n\xE9\r\n",
+                      TTextEncoding::Windows1252, false, QStringLiteral("\u00EF\u00BB\u00BFa")},
         RoundTripCase{"Utf8MarkReadAsWindows1252", "\xEF\xBB\xBF\x61\r\n",
                       TTextEncoding::Windows1252, false, QStringLiteral("\u00EF\u00BB\u00BFa"),
                       TTextEncoding::Windows1252},
