@@ -97,16 +97,6 @@ int ScriptTypeOf(QStringView value, int attribute) {
     return stOther;
 }
 
-// The first <? from `pos` before `end`, or `end`: a PHP block is looked for only as far as the
-// part it would interrupt reaches, so that a page without PHP is not read to its end at every
-// place a scan starts.
-int PhpOpenBefore(const QString& text, int pos, int end) {
-    if (pos >= end)
-        return end;
-    const qsizetype at = QStringView(text).left(end).indexOf(u"<?", pos);
-    return at < 0 ? end : int(at);
-}
-
 template <class T> std::unique_ptr<TGlyphLanguageHighlighter> MakeScanner() {
     return std::make_unique<T>();
 }
@@ -236,7 +226,8 @@ void TGlyphHTMLHighlighter::RestoreState(TState state) {
     embeddedState_ = phpState_ = 0;
     inPhp_ = false;
     state_ = hsText;
-    if (!embedding_) {
+    // A state of plain HTML (every field of the page zero) is the common case on any page.
+    if (!embedding_ || (state & ~TState(0xF)) == 0) {
         if (IsStoredHtmlState(state))
             state_ = state;
         return;
@@ -313,10 +304,6 @@ void TGlyphHTMLHighlighter::FinishRun() {
         embeddedState_ = state;
     pos_ = std::max(runEnd_, pos_);
     running_ = nullptr;
-}
-
-bool TGlyphHTMLHighlighter::AtPhpOpen(int pos) const {
-    return line_[pos] == u'<' && line_[pos + 1] == u'?';
 }
 
 // <?php, <?= and <? open a PHP block; the opener is a symbol of the page.
@@ -403,12 +390,22 @@ int TGlyphHTMLHighlighter::FindCloser(TFound& memo, int pos, QStringView name) {
     return memo.At < 0 ? line_.Length() : memo.At;
 }
 
+// The first <? from `pos` before `end`, or `end`: a PHP block is looked for only as far as the
+// part it would interrupt reaches, so that a page without PHP is not read to its end at every
+// place a scan starts.
+int TGlyphHTMLHighlighter::PhpOpenBefore(int pos, int end) const {
+    if (pos >= end)
+        return end;
+    const qsizetype at = QStringView(line_.Text()).left(end).indexOf(u"<?", pos);
+    return at < 0 ? end : int(at);
+}
+
 // A <style> or <script> ends at its end tag wherever it stands (in a string or comment of the
 // script too, as in browsers); a PHP block inside it interrupts it.
 int TGlyphHTMLHighlighter::BlockEnd(int pos) {
     const int closer = embed_ == emCssBlock ? FindCloser(styleCloser_, pos, u"style")
                                             : FindCloser(scriptCloser_, pos, u"script");
-    return embedding_ ? PhpOpenBefore(line_.Text(), pos, closer) : closer;
+    return embedding_ ? PhpOpenBefore(pos, closer) : closer;
 }
 
 // A quoted value ends at the next double quote or with the line.
@@ -428,10 +425,23 @@ int TGlyphHTMLHighlighter::QuoteEnd(int pos) {
     return memo.At < 0 ? line_.Length() : memo.At;
 }
 
+// Whether a PHP block opens inside the quoted value from `pos`. Every quoted value of a page is
+// asked about, so its characters are read once here rather than searched after finding its end.
+bool TGlyphHTMLHighlighter::PhpInValue(int pos) const {
+    for (int p = pos; !line_.AtEnd(p); ++p) {
+        const char16_t c = line_[p];
+        if (c == u'"' || IsLineBreakChar(c))
+            return false;
+        if (c == u'<' && line_[p + 1] == u'?')
+            return true;
+    }
+    return false;
+}
+
 // A PHP block inside a value interrupts it.
 int TGlyphHTMLHighlighter::ValueEnd(int pos) {
     const int end = QuoteEnd(pos);
-    return embedding_ ? PhpOpenBefore(line_.Text(), pos, end) : end;
+    return embedding_ ? PhpOpenBefore(pos, end) : end;
 }
 
 void TGlyphHTMLHighlighter::EmbeddedToken() {
@@ -480,17 +490,17 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
 }
 
 void TGlyphHTMLHighlighter::HtmlPageToken() {
-    if (state_ != hsComment && state_ != hsServerScript && AtPhpOpen(pos_) && embedding_) {
+    if (AtPhpOpen(pos_) && state_ != hsComment && state_ != hsServerScript && embedding_) {
         OpenPhp();
         return;
     }
     // A quoted style="" or on...="" value is CSS or JavaScript between its quotes; any other
     // quoted value is split only around the PHP blocks in it.
     if (state_ == hsValue && line_[pos_] == u'"') {
-        const int embed = attribute_ == atStyle                     ? emCssValue
-                          : attribute_ == atEvent                   ? emJsValue
-                          : ValueEnd(pos_ + 1) < QuoteEnd(pos_ + 1) ? emPlainValue
-                                                                    : emNone;
+        const int embed = attribute_ == atStyle   ? emCssValue
+                          : attribute_ == atEvent ? emJsValue
+                          : PhpInValue(pos_ + 1)  ? emPlainValue
+                                                  : emNone;
         if (embed != emNone) {
             ++pos_;
             kind_ = htValue;
@@ -503,34 +513,41 @@ void TGlyphHTMLHighlighter::HtmlPageToken() {
     }
     const TState before = state_;
     ScanHtmlToken();
-    NoteHtmlToken(before);
+    // Text, blanks, entities and comments say nothing about the tag being read.
+    constexpr unsigned noted = 1U << htKnownTag | 1U << htUnknownTag | 1U << htAttributeName |
+                               1U << htValue | 1U << htSymbol | 1U << htQuotedValue;
+    if ((noted >> kind_) & 1U)
+        NoteHtmlToken(before);
 }
 
 // Follows the tag being read: its name, the attribute before each =, the script type; its >
-// opens the content of <style> and <script> in their languages.
+// opens the content of <style> and <script> in their languages. Most tokens are text, blanks
+// and symbols, so the token's text is read only for names and values.
 void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
-    const QStringView token = line_.View(tokenStart_, pos_ - tokenStart_);
+    const auto token = [this] { return line_.View(tokenStart_, pos_ - tokenStart_); };
     switch (kind_) {
     case htKnownTag:
     case htUnknownTag:
     case htAttributeName:
         if (before == hsTagName) {
-            tag_ = TagKindOf(token);
+            tag_ = TagKindOf(token());
             scriptType_ = stUnset;
             attribute_ = atOther;
         } else {
-            attribute_ = AttributeKindOf(token);
+            attribute_ = AttributeKindOf(token());
         }
         break;
     case htValue:
         if (tag_ == tagScript && attribute_ == atType)
-            scriptType_ = ScriptTypeOf(token, atType);
+            scriptType_ = ScriptTypeOf(token(), atType);
         else if (tag_ == tagScript && attribute_ == atLanguage && scriptType_ == stUnset)
-            scriptType_ = ScriptTypeOf(token, atLanguage);
+            scriptType_ = ScriptTypeOf(token(), atLanguage);
         attribute_ = atOther;
         break;
     case htSymbol:
-        if (token.size() == 1 && token.front() == u'>') {
+        if (pos_ - tokenStart_ != 1)
+            break;
+        if (line_[tokenStart_] == u'>') {
             if (tag_ == tagStyle)
                 embed_ = emCssBlock;
             else if (tag_ == tagScript)
@@ -541,7 +558,7 @@ void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
             tag_ = tagOther;
             scriptType_ = stUnset;
             attribute_ = atOther;
-        } else if (token.size() == 1 && token.front() == u'<') {
+        } else if (line_[tokenStart_] == u'<') {
             tag_ = tagOther;
             attribute_ = atOther;
         }

@@ -159,7 +159,7 @@ private:
     void HtmlPageToken();
     void NoteHtmlToken(TState before);
     void OpenPhp();
-    bool AtPhpOpen(int pos) const;
+    bool AtPhpOpen(int pos) const { return line_[pos] == u'<' && line_[pos + 1] == u'?'; }
     void Run(TEmbeddedIndex index, TState state, int end);
     static void Prepare(TEmbeddedScanner& part);
     void FinishRun();
@@ -168,6 +168,8 @@ private:
     int QuoteEnd(int pos);
     int ValueEnd(int pos);
     int FindCloser(TFound& memo, int pos, QStringView name);
+    int PhpOpenBefore(int pos, int end) const;
+    bool PhpInValue(int pos) const;
     TState PackState(bool resume) const;
     // The fields of a page's state, as stored.
     struct TPageState {

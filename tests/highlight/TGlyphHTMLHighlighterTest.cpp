@@ -309,6 +309,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "[=:js:Symbol][ :js:Space][<?=:Symbol][ :php:Space][$n:php:Variable]"
                    "[ :php:Space][?>:Symbol][;:js:Symbol][<:Symbol][/script:Reserved word]"
                    "[>:Symbol]"}},
+        TPageCase{"PhpAfterAValueOrPartWayIn",
+                  {"<a href=\"x\">t <?= $u ?>", "<i title=\"a <? $b ?>\">"},
+                  {"[<:Symbol][a:Reserved word][ :Space][href:Identifier][=:Symbol][\"x\":Value]"
+                   "[>:Symbol][t :Text][<?=:Symbol][ :php:Space][$u:php:Variable][ :php:Space]"
+                   "[?>:Symbol]",
+                   "[<:Symbol][i:Reserved word][ :Space][title:Identifier][=:Symbol][\":Value]"
+                   "[a :Value][<?:Symbol][ :php:Space][$b:php:Variable][ :php:Space][?>:Symbol]"
+                   "[\":Value][>:Symbol]"}},
         TPageCase{"UnclosedPhpAtTheEnd",
                   {"<?php $s = 'open", "still'; <style>", "<script"},
                   {"[<?php:Symbol][ :php:Space][$s:php:Variable][ :php:Space][=:php:Symbol]"
