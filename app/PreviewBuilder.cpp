@@ -3,6 +3,7 @@
 #include "app/PreprocessText.h"
 #include "common/GlyphErrors.h"
 #include "common/HtmlPreview.h"
+#include "common/WindowCore.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -56,6 +57,7 @@ void TPreviewBuilder::Start(TPreviewSource source) {
     watcher_->setFuture(promise->future());
     QThreadPool::globalInstance()->start([promise, superseded, source = std::move(source)] {
         promise->start();
+        const TOffFirstCore offFirstCore;
         TResult result;
         try {
             result.FileName = BuildPreviewFile(source, [&] { return superseded->load(); });

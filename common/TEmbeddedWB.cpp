@@ -1,6 +1,7 @@
 #include "common/TEmbeddedWB.h"
 
 #include "common/LocalPageServer.h"
+#include "common/WindowCore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -118,8 +119,11 @@ void TEmbeddedWB::StartEngine() {
     }
     TEmbeddedWBEvents events;
     events.DocumentComplete = [this](bool topFrame) {
-        if (topFrame)
+        if (topFrame) {
+            // The engine starts its processes as it needs them; each load catches new ones.
+            KeepEngineProcessesOffFirstCore();
             TopFrameLoaded();
+        }
         emit DocumentComplete(topFrame);
     };
     events.StatusTextChange = [this](const QString& text) { emit StatusTextChange(text); };
