@@ -148,6 +148,85 @@ TEST(GutterPaint, TwelveThousandThreeHundredFortyFiveIsDrawnInFull) {
     EXPECT_GE(first, end - metrics.horizontalAdvance(QStringLiteral("12345")) - 1);
 }
 
+struct TGutterLookCase {
+    const char* Name;
+    const char* Family;
+    int PixelSize;
+    bool Bold;
+    bool Underline;
+    int Lines;
+    int Top;
+    bool LeadingZeros;
+    bool AutoSize;
+};
+
+void PrintTo(const TGutterLookCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class GutterNumbersLook : public ::testing::TestWithParam<TGutterLookCase> {};
+
+// However the view draws them, the numbers look as if every row were filled and its number
+// then drawn by the font's own text call, right-aligned before the gutter's edge.
+TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
+    const TGutterLookCase& c = GetParam();
+    ViewFixture f(QStringList(c.Lines, QStringLiteral("x")));
+    TGlyphGutter& gutter = f.view->Gutter();
+    QFont font(c.Family);
+    font.setPixelSize(c.PixelSize);
+    font.setBold(c.Bold);
+    font.setUnderline(c.Underline);
+    gutter.SetFont(font);
+    const QColor back(230, 230, 220);
+    const QColor ink(20, 40, 160);
+    gutter.SetColor(GlyphRGB(back.red(), back.green(), back.blue()));
+    gutter.SetFontColor(GlyphRGB(ink.red(), ink.green(), ink.blue()));
+    gutter.SetLeadingZeros(c.LeadingZeros);
+    gutter.SetAutoSize(c.AutoSize);
+    f.view->SetFirstVisibleLine(c.Top);
+    ASSERT_EQ(f.view->FirstVisibleLine(), c.Top);
+    const QImage image = f.Render();
+
+    const int width = f.view->GutterExtent() - 2;
+    const int rowHeight = f.view->RowHeight();
+    QImage expected(width, image.height(), image.format());
+    expected.fill(back);
+    QPainter p(&expected);
+    p.setFont(font);
+    p.setPen(ink);
+    const QFontMetrics metrics(font);
+    const int end = f.view->GutterExtent() - (gutter.RightOffset() + 2);
+    for (int row = 0, line = c.Top; row * rowHeight < image.height() && line <= c.Lines;
+         ++row, ++line) {
+        const int y = row * rowHeight;
+        p.fillRect(QRect(0, y, width, rowHeight), back);
+        const QString number = gutter.LineNumberText(line, c.Lines);
+        p.drawText(QPoint(end - metrics.horizontalAdvance(number),
+                          y + (rowHeight - metrics.height()) / 2 + metrics.ascent()),
+                   number);
+    }
+    p.end();
+    EXPECT_EQ(image.copy(0, 0, width, image.height()), expected);
+}
+
+// The fixture has painted its gutter in the main window's font before each case changes it.
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, GutterNumbersLook,
+    ::testing::Values(
+        TGutterLookCase{"MainWindowFont", "Terminal", 11, false, false, 40, 1, false, false},
+        TGutterLookCase{"PastNineThousandNineHundredNinetyNineInFull", "Terminal", 11, false, false,
+                        12400, 9990, false, false},
+        TGutterLookCase{"PastNinetyNineThousandTheFieldWidens", "Terminal", 11, false, false,
+                        100050, 99990, false, true},
+        TGutterLookCase{"LeadingZeros", "DejaVu Sans Mono", 12, false, false, 40, 3, true, false},
+        TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, true, false, 40, 1, false, false},
+        TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, false, 1200, 990, false,
+                        false},
+        TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, false, true, 40, 1, false, false},
+        TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, false, 40, 1, false,
+                        false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST(GutterPaint, SeparatorLinesAtTheEdge) {
     ViewFixture f({"abc"});
     f.view->SetColor(GlyphRGB(250, 250, 240));
