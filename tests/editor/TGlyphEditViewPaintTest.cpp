@@ -152,11 +152,9 @@ struct TGutterLookCase {
     const char* Name;
     const char* Family;
     int PixelSize;
-    bool Bold;
     bool Underline;
     int Lines;
     int Top;
-    bool LeadingZeros;
     bool AutoSize;
 };
 
@@ -174,32 +172,25 @@ TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
     TGlyphGutter& gutter = f.view->Gutter();
     QFont font(c.Family);
     font.setPixelSize(c.PixelSize);
-    font.setBold(c.Bold);
     font.setUnderline(c.Underline);
     gutter.SetFont(font);
-    const QColor back(230, 230, 220);
-    const QColor ink(20, 40, 160);
-    gutter.SetColor(GlyphRGB(back.red(), back.green(), back.blue()));
-    gutter.SetFontColor(GlyphRGB(ink.red(), ink.green(), ink.blue()));
-    gutter.SetLeadingZeros(c.LeadingZeros);
+    gutter.SetColor(GlyphRGB(230, 230, 220));
+    gutter.SetFontColor(GlyphRGB(20, 40, 160));
     gutter.SetAutoSize(c.AutoSize);
     f.view->SetFirstVisibleLine(c.Top);
-    ASSERT_EQ(f.view->FirstVisibleLine(), c.Top);
     const QImage image = f.Render();
 
     const int width = f.view->GutterExtent() - 2;
     const int rowHeight = f.view->RowHeight();
     QImage expected(width, image.height(), image.format());
-    expected.fill(back);
     QPainter p(&expected);
+    p.fillRect(expected.rect(), ToQColor(gutter.Color()));
     p.setFont(font);
-    p.setPen(ink);
+    p.setPen(ToQColor(gutter.FontColor()));
     const QFontMetrics metrics(font);
     const int end = f.view->GutterExtent() - (gutter.RightOffset() + 2);
-    for (int row = 0, line = c.Top; row * rowHeight < image.height() && line <= c.Lines;
-         ++row, ++line) {
-        const int y = row * rowHeight;
-        p.fillRect(QRect(0, y, width, rowHeight), back);
+    for (int y = 0, line = c.Top; y < image.height() && line <= c.Lines; y += rowHeight, ++line) {
+        p.fillRect(QRect(0, y, width, rowHeight), ToQColor(gutter.Color()));
         const QString number = gutter.LineNumberText(line, c.Lines);
         p.drawText(QPoint(end - metrics.horizontalAdvance(number),
                           y + (rowHeight - metrics.height()) / 2 + metrics.ascent()),
@@ -213,18 +204,15 @@ TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
 INSTANTIATE_TEST_SUITE_P(
     Fonts, GutterNumbersLook,
     ::testing::Values(
-        TGutterLookCase{"MainWindowFont", "Terminal", 11, false, false, 40, 1, false, false},
-        TGutterLookCase{"PastNineThousandNineHundredNinetyNineInFull", "Terminal", 11, false, false,
-                        12400, 9990, false, false},
-        TGutterLookCase{"PastNinetyNineThousandTheFieldWidens", "Terminal", 11, false, false,
-                        100050, 99990, false, true},
-        TGutterLookCase{"LeadingZeros", "DejaVu Sans Mono", 12, false, false, 40, 3, true, false},
-        TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, true, false, 40, 1, false, false},
-        TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, false, 1200, 990, false,
+        TGutterLookCase{"MainWindowFont", "Terminal", 11, false, 40, 1, false},
+        TGutterLookCase{"PastNineThousandNineHundredNinetyNine", "Terminal", 11, false, 12400, 9990,
                         false},
-        TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, false, true, 40, 1, false, false},
-        TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, false, 40, 1, false,
-                        false}),
+        TGutterLookCase{"PastNinetyNineThousandWidened", "Terminal", 11, false, 100050, 99990,
+                        true},
+        TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, false, 40, 1, false},
+        TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, 1200, 990, false},
+        TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, true, 40, 1, false},
+        TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, 40, 1, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(GutterPaint, SeparatorLinesAtTheEdge) {
