@@ -155,12 +155,7 @@ struct TGutterLookCase {
     bool Underline;
     int Lines;
     int Top;
-    bool AutoSize;
 };
-
-void PrintTo(const TGutterLookCase& c, std::ostream* out) {
-    *out << c.Name;
-}
 
 class GutterNumbersLook : public ::testing::TestWithParam<TGutterLookCase> {};
 
@@ -176,7 +171,7 @@ TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
     gutter.SetFont(font);
     gutter.SetColor(GlyphRGB(230, 230, 220));
     gutter.SetFontColor(GlyphRGB(20, 40, 160));
-    gutter.SetAutoSize(c.AutoSize);
+    gutter.SetAutoSize(true);
     f.view->SetFirstVisibleLine(c.Top);
     const QImage image = f.Render();
 
@@ -184,12 +179,11 @@ TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
     const int rowHeight = f.view->RowHeight();
     QImage expected(width, image.height(), image.format());
     QPainter p(&expected);
-    p.fillRect(expected.rect(), ToQColor(gutter.Color()));
     p.setFont(font);
     p.setPen(ToQColor(gutter.FontColor()));
     const QFontMetrics metrics(font);
     const int end = f.view->GutterExtent() - (gutter.RightOffset() + 2);
-    for (int y = 0, line = c.Top; y < image.height() && line <= c.Lines; y += rowHeight, ++line) {
+    for (int y = 0, line = c.Top; y < image.height(); y += rowHeight, ++line) {
         p.fillRect(QRect(0, y, width, rowHeight), ToQColor(gutter.Color()));
         const QString number = gutter.LineNumberText(line, c.Lines);
         p.drawText(QPoint(end - metrics.horizontalAdvance(number),
@@ -200,19 +194,17 @@ TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
     EXPECT_EQ(image.copy(0, 0, width, image.height()), expected);
 }
 
-// The fixture has painted its gutter in the main window's font before each case changes it.
+// The fixture has painted its gutter in the main window's font before each case changes it;
+// each file has more lines than the view shows.
 INSTANTIATE_TEST_SUITE_P(
     Fonts, GutterNumbersLook,
-    ::testing::Values(
-        TGutterLookCase{"MainWindowFont", "Terminal", 11, false, 40, 1, false},
-        TGutterLookCase{"PastNineThousandNineHundredNinetyNine", "Terminal", 11, false, 12400, 9990,
-                        false},
-        TGutterLookCase{"PastNinetyNineThousandWidened", "Terminal", 11, false, 100050, 99990,
-                        true},
-        TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, false, 40, 1, false},
-        TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, 1200, 990, false},
-        TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, true, 40, 1, false},
-        TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, 40, 1, false}),
+    ::testing::Values(TGutterLookCase{"MainWindowFont", "Terminal", 11, false, 40, 1},
+                      TGutterLookCase{"FiveDigitsWiden", "Terminal", 11, false, 12400, 9990},
+                      TGutterLookCase{"SixDigitsWiden", "Terminal", 11, false, 100050, 99990},
+                      TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, false, 40, 1},
+                      TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, 1200, 990},
+                      TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, true, 40, 1},
+                      TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, 40, 1}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(GutterPaint, SeparatorLinesAtTheEdge) {
