@@ -524,16 +524,19 @@ int RunChild(const QString& editor, const QString& fileName, const QStringList& 
         Paint(*peer);
         QElapsedTimer clock;
         clock.start();
+        const double cpu = ProcessCpuSeconds();
         int pages = 0;
         if (peer->LineCount() > 1) {
             for (; pages < Pages && clock.elapsed() < CapSeconds * 1000; ++pages) {
                 Key(*peer, Qt::Key_PageDown);
                 Paint(*peer);
             }
-            if (pages < Pages)
+            if (pages < Pages) {
                 ReportCapped("scroll", CapSeconds);
-            else
+            } else {
                 Report("scroll", double(clock.nsecsElapsed()) * 1e-9);
+                Report("scroll_cpu", ProcessCpuSeconds() - cpu);
+            }
             Report("scroll_pages", pages);
         }
     }

@@ -287,6 +287,7 @@ private:
     int visibleRows_ = 0;
     mutable std::array<std::optional<QFont>, 16> styledFonts_;
     TGlyphCellPainter cellPainter_;
+    TGlyphNumberPainter numberPainter_;
 
     // Scrolling.
     int knownLineCount_ = -1;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QFont>
 #include <QRawFont>
 #include <QStringView>
 #include <array>
 #include <vector>
 
-class QFont;
+class QPaintDevice;
 class QPainter;
 class QPoint;
 
@@ -44,6 +45,45 @@ private:
     quint32 GlyphOf(TSlot& s, char16_t c);
 
     std::array<TSlot, Slots> slots_;
+    std::vector<quint32> indexes_;
+    std::vector<QPointF> positions_;
+};
+
+// Draws the gutter's line numbers (digits and blanks), every number of a paint in one glyph
+// run. The glyphs, their advance and the width of a number of each length come from the
+// font's own layout, taken once per font, so a number lands on the very (sub)pixels the plain
+// text call gives it without being laid out again. A font whose digits and blank do not all
+// advance alike whatever their neighbours (kerning, joined or alternate forms, mixed fall-back
+// faces) or that draws decorations is left to the text call.
+class TGlyphNumberPainter {
+public:
+    // Takes `font` as drawn on `device`; false when its numbers need the text call. The font
+    // taken last costs only a comparison.
+    bool SetFont(const QFont& font, const QPaintDevice& device);
+    // How far the glyphs' ink may reach below the baseline, in whole pixels.
+    int InkBelow() const { return inkBelow_; }
+    // Adds `text`, right-aligned as the text call places it when its width ends at x `right`,
+    // on `baseline`; false, adding nothing, for a character other than a digit or the blank.
+    bool Add(QStringView text, int right, int baseline);
+    // Draws what was added in the painter's pen and forgets it.
+    void Flush(QPainter& painter);
+
+private:
+    static constexpr quint32 Unknown = 0xFFFFFFFF;
+    static constexpr int MaxLength = 16;
+    // '0'..'9' and the blank.
+    static int Slot(QChar c);
+
+    bool taken_ = false;
+    bool usable_ = false;
+    QFont font_;
+    int dpi_ = 0;
+    qreal advance_ = 0;
+    int inkBelow_ = 0;
+    // The text call's width of a number of each length, in whole pixels.
+    std::array<int, MaxLength + 1> widths_{};
+    QRawFont raw_;
+    std::array<quint32, 11> glyphs_{};
     std::vector<quint32> indexes_;
     std::vector<QPointF> positions_;
 };

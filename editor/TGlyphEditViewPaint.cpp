@@ -138,18 +138,29 @@ void TGlyphEditView::PaintGutter(QPainter& painter, const QRect& rect, int first
         painter.setFont(gutter_.Font());
         painter.setPen(Resolved(gutter_.UseFontStyle() ? gutter_.FontColor() : fontColor_,
                                 palette().color(QPalette::Text)));
+        const int end = gutterExtent_ - (gutter_.RightOffset() + 2);
+        const int baselineInRow = (rowHeight_ - metrics.height()) / 2 + metrics.ascent();
+        // All rows are filled first and their numbers drawn after as one glyph run, unless a
+        // number's ink reaches into the row below, where that row's fill has to cover it.
+        const bool asGlyphs = numberPainter_.SetFont(gutter_.Font(), *painter.device()) &&
+                              baselineInRow + numberPainter_.InkBelow() <= rowHeight_;
+        if (asGlyphs)
+            painter.fillRect(QRect(left, firstRow * rowHeight_, right - left,
+                                   (lastRow - firstRow + 1) * rowHeight_),
+                             gutterColor);
         for (int row = firstRow; row <= lastRow; ++row) {
             const int line = top + row;
             const int y = row * rowHeight_;
-            painter.fillRect(QRect(left, y, right - left, rowHeight_), gutterColor);
+            if (!asGlyphs)
+                painter.fillRect(QRect(left, y, right - left, rowHeight_), gutterColor);
             if (line > count)
                 continue;
             const QString number = gutter_.LineNumberText(line, count);
-            const int x =
-                gutterExtent_ - (gutter_.RightOffset() + 2) - metrics.horizontalAdvance(number);
-            const int baseline = y + (rowHeight_ - metrics.height()) / 2 + metrics.ascent();
-            painter.drawText(QPoint(x, baseline), number);
+            if (!asGlyphs || !numberPainter_.Add(number, end, y + baselineInRow))
+                painter.drawText(QPoint(end - metrics.horizontalAdvance(number), y + baselineInRow),
+                                 number);
         }
+        numberPainter_.Flush(painter);
     } else {
         painter.fillRect(QRect(left, rect.top(), right - left, rect.height()), gutterColor);
     }

@@ -148,6 +148,65 @@ TEST(GutterPaint, TwelveThousandThreeHundredFortyFiveIsDrawnInFull) {
     EXPECT_GE(first, end - metrics.horizontalAdvance(QStringLiteral("12345")) - 1);
 }
 
+struct TGutterLookCase {
+    const char* Name;
+    const char* Family;
+    int PixelSize;
+    bool Underline;
+    int Lines;
+    int Top;
+};
+
+class GutterNumbersLook : public ::testing::TestWithParam<TGutterLookCase> {};
+
+// However the view draws them, the numbers look as if every row were filled and its number
+// then drawn by the font's own text call, right-aligned before the gutter's edge.
+TEST_P(GutterNumbersLook, AsTheTextCallDrawsThem) {
+    const TGutterLookCase& c = GetParam();
+    ViewFixture f(QStringList(c.Lines, QStringLiteral("x")));
+    TGlyphGutter& gutter = f.view->Gutter();
+    QFont font(c.Family);
+    font.setPixelSize(c.PixelSize);
+    font.setUnderline(c.Underline);
+    gutter.SetFont(font);
+    gutter.SetColor(GlyphRGB(230, 230, 220));
+    gutter.SetFontColor(GlyphRGB(20, 40, 160));
+    gutter.SetAutoSize(true);
+    f.view->SetFirstVisibleLine(c.Top);
+    const QImage image = f.Render();
+
+    const int width = f.view->GutterExtent() - 2;
+    const int rowHeight = f.view->RowHeight();
+    QImage expected(width, image.height(), image.format());
+    QPainter p(&expected);
+    p.setFont(font);
+    p.setPen(ToQColor(gutter.FontColor()));
+    const QFontMetrics metrics(font);
+    const int end = f.view->GutterExtent() - (gutter.RightOffset() + 2);
+    for (int y = 0, line = c.Top; y < image.height(); y += rowHeight, ++line) {
+        p.fillRect(QRect(0, y, width, rowHeight), ToQColor(gutter.Color()));
+        const QString number = gutter.LineNumberText(line, c.Lines);
+        p.drawText(QPoint(end - metrics.horizontalAdvance(number),
+                          y + (rowHeight - metrics.height()) / 2 + metrics.ascent()),
+                   number);
+    }
+    p.end();
+    EXPECT_EQ(image.copy(0, 0, width, image.height()), expected);
+}
+
+// The fixture has painted its gutter in the main window's font before each case changes it;
+// each file has more lines than the view shows.
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, GutterNumbersLook,
+    ::testing::Values(TGutterLookCase{"MainWindowFont", "Terminal", 11, false, 40, 1},
+                      TGutterLookCase{"FiveDigitsWiden", "Terminal", 11, false, 12400, 9990},
+                      TGutterLookCase{"SixDigitsWiden", "Terminal", 11, false, 100050, 99990},
+                      TGutterLookCase{"LargerFont", "DejaVu Sans Mono", 13, false, 40, 1},
+                      TGutterLookCase{"ProportionalFont", "DejaVu Sans", 11, false, 1200, 990},
+                      TGutterLookCase{"Underlined", "DejaVu Sans Mono", 11, true, 40, 1},
+                      TGutterLookCase{"TallerThanARow", "DejaVu Sans Mono", 24, false, 40, 1}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST(GutterPaint, SeparatorLinesAtTheEdge) {
     ViewFixture f({"abc"});
     f.view->SetColor(GlyphRGB(250, 250, 240));
