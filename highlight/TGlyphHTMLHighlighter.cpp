@@ -411,9 +411,13 @@ void TGlyphHTMLHighlighter::TextRule() {
         return;
     }
     kind_ = htText;
+    // Letters and most symbols sort above <, &, and the control characters that end text.
+    const QStringView text = QStringView(line_.Text()).left(line_.Length());
     int p = pos_;
-    while (!line_.AtEnd(p)) {
-        const char16_t c = line_[p];
+    for (; p < text.size(); ++p) {
+        const char16_t c = text[p].unicode();
+        if (c > u'<')
+            continue;
         if (c < 32 || c == u'<') {
             break;
         }
@@ -440,7 +444,6 @@ void TGlyphHTMLHighlighter::TextRule() {
                 break;
             }
         }
-        ++p;
     }
     pos_ = p;
 }
