@@ -263,10 +263,6 @@ void TGlyphHTMLHighlighter::PageAdvance() {
             return;
         FinishRun();
     }
-    PageToken();
-}
-
-void TGlyphHTMLHighlighter::PageToken() {
     // Each pass starts a run that has a token, makes a token of its own, or only changes the
     // HTML state on the way to one (as Advance explains); a run always moves the position on.
     for (;;) {
@@ -428,11 +424,11 @@ int TGlyphHTMLHighlighter::QuoteEnd(int pos) {
 // Whether a PHP block opens inside the quoted value from `pos`. Every quoted value of a page is
 // asked about, so its characters are read once here rather than searched after finding its end.
 bool TGlyphHTMLHighlighter::PhpInValue(int pos) const {
-    for (int p = pos; !line_.AtEnd(p); ++p) {
-        const char16_t c = line_[p];
-        if (c == u'"' || IsLineBreakChar(c))
+    const QStringView value = QStringView(line_.Text()).left(line_.Length()).sliced(pos);
+    for (auto c = value.begin(); c != value.end(); ++c) {
+        if (*c == u'"' || IsLineBreakChar(c->unicode()))
             return false;
-        if (c == u'<' && line_[p + 1] == u'?')
+        if (*c == u'<' && c + 1 != value.end() && c[1] == u'?')
             return true;
     }
     return false;

@@ -119,13 +119,14 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
     int next = from.Offset + Spacing;
     auto candidate = tail.begin();
     enum { Scanning, AgreesWithOldScan, Stopped } outcome = Scanning;
-    ScanTokens(h, [&](const TGlyphTokenSpan& token) {
+    // The state is asked for only where it is compared or kept: a page scanner packs it from
+    // several fields, which at every token would cost as much as the token itself.
+    ScanTokens<false>(h, [&](const TGlyphTokenSpan& token) {
         const int end = token.Start + token.Length;
-        const TState state = h.ResumeState();
         while (candidate != tail.end() && candidate->Offset < end)
             ++candidate;
         if (candidate != tail.end() && candidate->Offset == end && end >= trustedFrom &&
-            candidate->State == state) {
+            candidate->State == h.ResumeState()) {
             // From here on the text and the scanner's state are those of the old scan.
             points_.insert(points_.end(), candidate, tail.end());
             outcome = AgreesWithOldScan;
@@ -134,7 +135,7 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
         if (end >= next || end >= stopAt) {
             // Several empty tokens may end at one place; the first of them is noted.
             if (points_.empty() || points_.back().Offset < end)
-                points_.push_back({end, state});
+                points_.push_back({end, h.ResumeState()});
             next = end + Spacing;
             if (end >= stopAt) {
                 outcome = Stopped;

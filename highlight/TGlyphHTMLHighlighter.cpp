@@ -411,9 +411,13 @@ void TGlyphHTMLHighlighter::TextRule() {
         return;
     }
     kind_ = htText;
+    // Letters and most symbols sort above <, &, and the control characters that end text.
+    const QStringView text = QStringView(line_.Text()).left(line_.Length());
     int p = pos_;
-    while (!line_.AtEnd(p)) {
-        const char16_t c = line_[p];
+    for (; p < text.size(); ++p) {
+        const char16_t c = text[p].unicode();
+        if (c > u'<')
+            continue;
         if (c < 32 || c == u'<') {
             break;
         }
@@ -440,7 +444,6 @@ void TGlyphHTMLHighlighter::TextRule() {
                 break;
             }
         }
-        ++p;
     }
     pos_ = p;
 }
@@ -461,15 +464,21 @@ void TGlyphHTMLHighlighter::BlockRule(THtmlTokenKind kind, char16_t closer) {
         return;
     }
     kind_ = kind;
+    // A comment may run to the end of a very long line: most of its characters sort above both
+    // > and the line breaks and are passed over with one comparison.
+    const QStringView text = QStringView(line_.Text()).left(line_.Length());
     int p = pos_;
-    while (!line_.AtEnd(p) && !IsLineBreakChar(line_[p])) {
-        if (line_[p] == u'>' && line_[p - 1] == closer &&
-            (closer != u'-' || line_[p - 2] == u'-')) {
+    for (; p < text.size(); ++p) {
+        const char16_t c = text[p].unicode();
+        if (c > u'>')
+            continue;
+        if (IsLineBreakChar(c))
+            break;
+        if (c == u'>' && line_[p - 1] == closer && (closer != u'-' || line_[p - 2] == u'-')) {
             ++p;
             state_ = hsText;
             break;
         }
-        ++p;
     }
     pos_ = p;
 }

@@ -153,7 +153,6 @@ private:
     };
 
     void PageAdvance();
-    void PageToken();
     void PhpToken();
     void EmbeddedToken();
     void HtmlPageToken();
