@@ -308,6 +308,9 @@ void TGlyphEditFindReplace::WalkLines(TGlyphEditSearch& engine, const QString& r
     const bool trims = edit_.Options() & eoTrimTrailingSpaces && !replace.isEmpty();
     const QStringList pieces{replace}; // no line breaks: one piece
     QList<int> hits;
+    walk.PatternSize = s;
+    walk.Replace = replace;
+    walk.Trims = trims;
     const int step = backward ? -1 : 1;
     QString text; // its room serves every line
     for (int line = first; backward ? line >= last : line <= last; line += step) {
@@ -320,32 +323,34 @@ void TGlyphEditFindReplace::WalkLines(TGlyphEditSearch& engine, const QString& r
         MatchesToReplace(engine, text, line, replace, pieces, probe, backward, hits);
         if (hits.isEmpty())
             continue;
-        if (walk.LastLine > 0) {
-            walk.Lines.push_back(walk.LastLine - 1);
-            walk.Chars.emplace_back(walk.LastText);
-            walk.Count += walk.LastCount;
-        }
+        walk.SettleLast();
         walk.LastLine = line;
-        ReplacedLine(text, hits, s, replace, trims, walk.LastText);
-        walk.LastCount = static_cast<int>(hits.size());
+        // The line is kept as read; the buffer it leaves serves the next line.
+        std::swap(walk.LastText, text);
+        std::swap(walk.LastHits, hits);
     }
+}
+
+void TGlyphEditFindReplace::TWalk::SettleLast() {
+    if (LastLine == 0)
+        return;
+    ReplacedLine(LastText, LastHits, PatternSize, Replace, Trims, Built);
+    Lines.push_back(LastLine - 1);
+    Chars.emplace_back(Built);
+    Count += static_cast<int>(LastHits.size());
 }
 
 void TGlyphEditFindReplace::TWalk::Append(TWalk&& later) {
     if (later.LastLine == 0)
         return;
-    if (LastLine > 0) {
-        Lines.push_back(LastLine - 1);
-        Chars.emplace_back(LastText);
-        Count += LastCount;
-    }
+    SettleLast();
     Lines.insert(Lines.end(), later.Lines.begin(), later.Lines.end());
     Chars.insert(Chars.end(), std::make_move_iterator(later.Chars.begin()),
                  std::make_move_iterator(later.Chars.end()));
     Count += later.Count;
     LastLine = later.LastLine;
     LastText = std::move(later.LastText);
-    LastCount = later.LastCount;
+    LastHits = std::move(later.LastHits);
 }
 
 // Replace all without prompting, for a replacement without line breaks: every line with
@@ -393,7 +398,8 @@ int TGlyphEditFindReplace::ReplaceAllAtOnce(const QString& replace, TRange& rang
         std::reverse(walk.Chars.begin(), walk.Chars.end());
     }
     edit_.RewriteLines(std::move(walk.Lines), std::move(walk.Chars));
-    const QString text = edit_.LineText(walk.LastLine);
+    // The last line is as the walk read it: only other lines were rewritten.
+    const QString text = std::move(walk.LastText);
     engine_->FindAllInLine(text);
     return walk.Count + ReplaceLineAtOnce(text, walk.LastLine, replace, range, backward).Count;
 }

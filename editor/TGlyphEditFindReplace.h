@@ -91,8 +91,15 @@ private:
         std::vector<TGlyphEditLineChars> Chars;
         int Count = 0;
         int LastLine = 0; // 1-based; 0 when no line had a match
+        // The latest line's text as it stands and its matches: it is rebuilt only once a later
+        // line has matches too, as the last line of all is replaced the line-at-a-time way.
         QString LastText;
-        int LastCount = 0;
+        QList<int> LastHits;
+        int PatternSize = 0;
+        QString Replace;
+        bool Trims = false;
+        QString Built; // room reused by every rebuilt line
+        void SettleLast();
         void Append(TWalk&& later);
     };
     void WalkLines(TGlyphEditSearch& engine, const QString& replace, const TRange& range,
