@@ -31,11 +31,11 @@ bool IsEngine(qint64 pid) {
     return comm.open(QIODevice::ReadOnly) && comm.readAll().startsWith("QtWebEngine");
 }
 
-// The web engine's processes among those started by Pid's threads. Other programs this one
-// starts are left as they are.
-QList<qint64> EngineChildren(qint64 pid) {
+// The web engine's processes among those started by the threads `tids` of Pid. Other programs
+// this one starts are left as they are.
+QList<qint64> EngineChildren(qint64 pid, const QStringList& tids) {
     QList<qint64> children;
-    for (const QString& tid : Threads(pid)) {
+    for (const QString& tid : tids) {
         QFile file(QStringLiteral("/proc/%1/task/%2/children").arg(pid).arg(tid));
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -52,13 +52,14 @@ void KeepEngineProcessesOffFirstCore() {
     const std::optional<cpu_set_t> cores = OtherCores();
     if (!cores)
         return;
-    QList<qint64> pending = EngineChildren(getpid());
+    QList<qint64> pending = EngineChildren(getpid(), Threads(getpid()));
     while (!pending.isEmpty()) {
         const qint64 pid = pending.takeLast();
+        const QStringList tids = Threads(pid);
         // Affinity is a thread's own; threads started later inherit it from their starter.
-        for (const QString& tid : Threads(pid))
+        for (const QString& tid : tids)
             sched_setaffinity(pid_t(tid.toLongLong()), sizeof *cores, &*cores);
-        pending.append(EngineChildren(pid));
+        pending.append(EngineChildren(pid, tids));
     }
 }
 
