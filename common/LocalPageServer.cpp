@@ -13,10 +13,15 @@
 #include <QRandomGenerator>
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <linux/inet_diag.h>
+#include <linux/netlink.h>
+#include <linux/sock_diag.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -101,13 +106,9 @@ std::pair<QByteArray, uint> SocketEnd(const sockaddr_storage& address) {
 }
 
 // The user the other end of a loopback connection belongs to, read from the kernel's table of
-// TCP sockets, where that end is a socket of its own; -1 if it is not there.
-long PeerUser(int fd) {
-    sockaddr_storage local{}, peer{};
-    socklen_t localSize = sizeof local, peerSize = sizeof peer;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
-        ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
-        return -1;
+// TCP sockets, where that end is a socket of its own; -1 if it is not there. Reading the table
+// walks all of the kernel's socket buckets, milliseconds on a busy machine.
+long TablePeerUser(const sockaddr_storage& local, const sockaddr_storage& peer) {
     QFile table(peer.ss_family == AF_INET6 ? QStringLiteral("/proc/net/tcp6")
                                            : QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly))
@@ -124,6 +125,61 @@ long PeerUser(int fd) {
             return fields[7].toLong();
     }
     return -1;
+}
+
+// The same asked of the kernel's socket diagnostics for that one socket, in microseconds;
+// nothing where the kernel does not answer such questions.
+std::optional<long> DiagnosedPeerUser(const sockaddr_storage& local, const sockaddr_storage& peer) {
+    const int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
+    if (fd < 0)
+        return std::nullopt;
+    struct {
+        nlmsghdr Header;
+        inet_diag_req_v2 Request;
+    } question{};
+    question.Header.nlmsg_len = sizeof question;
+    question.Header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    question.Header.nlmsg_flags = NLM_F_REQUEST;
+    question.Request.sdiag_family = quint8(peer.ss_family);
+    question.Request.sdiag_protocol = IPPROTO_TCP;
+    question.Request.idiag_states = ~0u;
+    // The other end's own socket: its source is the peer, its destination this server.
+    inet_diag_sockid& id = question.Request.id;
+    const auto [client, clientPort] = SocketEnd(peer);
+    const auto [server, serverPort] = SocketEnd(local);
+    id.idiag_sport = htons(quint16(clientPort));
+    id.idiag_dport = htons(quint16(serverPort));
+    std::memcpy(id.idiag_src, client.constData(), size_t(client.size()));
+    std::memcpy(id.idiag_dst, server.constData(), size_t(server.size()));
+    id.idiag_cookie[0] = id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
+    alignas(nlmsghdr) char answer[1024];
+    const ssize_t sent = ::send(fd, &question, sizeof question, 0);
+    const ssize_t size =
+        sent == ssize_t(sizeof question) ? ::recv(fd, answer, sizeof answer, 0) : -1;
+    ::close(fd);
+    const auto* header = reinterpret_cast<const nlmsghdr*>(answer);
+    if (size < 0 || !NLMSG_OK(header, size_t(size)))
+        return std::nullopt;
+    if (header->nlmsg_type == SOCK_DIAG_BY_FAMILY &&
+        header->nlmsg_len >= NLMSG_LENGTH(sizeof(inet_diag_msg)))
+        return long(static_cast<const inet_diag_msg*>(NLMSG_DATA(header))->idiag_uid);
+    if (header->nlmsg_type == NLMSG_ERROR && header->nlmsg_len >= NLMSG_LENGTH(sizeof(nlmsgerr)) &&
+        static_cast<const nlmsgerr*>(NLMSG_DATA(header))->error == -ENOENT)
+        return -1;
+    return std::nullopt;
+}
+
+// The user the other end of a loopback connection belongs to; -1 if it is not a socket of this
+// machine.
+long PeerUser(int fd) {
+    sockaddr_storage local{}, peer{};
+    socklen_t localSize = sizeof local, peerSize = sizeof peer;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
+        ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
+        return -1;
+    if (const std::optional<long> user = DiagnosedPeerUser(local, peer))
+        return *user;
+    return TablePeerUser(local, peer);
 }
 
 // A socket listening on Address, or -1 with errno set.

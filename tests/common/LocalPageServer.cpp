@@ -131,19 +131,22 @@ TEST(LocalPageServer, RefusesOtherUsersOfTheMachine) {
     Write(dir.filePath("page.html"), "<p>page</p>");
     const QString url = LocalPageUrl(dir.filePath("page.html"));
     const QUrl parsed(url);
-    const QString resolve =
-        parsed.host() + ':' + QString::number(parsed.port()) + QStringLiteral(":127.0.0.1");
-    const auto status = [&](const QStringList& asUser) {
-        QProcess process;
-        process.start(asUser.isEmpty() ? curl : setpriv,
-                      asUser + QStringList{curl, "-s", "-o", "/dev/null", "-w", "%{http_code}",
-                                           "--resolve", resolve, url}
-                                   .mid(asUser.isEmpty() ? 1 : 0));
-        process.waitForFinished(30000);
-        return process.readAllStandardOutput();
-    };
-    EXPECT_EQ(status({}), "200");
-    EXPECT_EQ(status({"--reuid=65534", "--regid=65534", "--clear-groups"}), "403");
+    for (const QString& address : {QStringLiteral("127.0.0.1"), QStringLiteral("[::1]")}) {
+        SCOPED_TRACE(address.toStdString());
+        const QString resolve =
+            parsed.host() + ':' + QString::number(parsed.port()) + ':' + address;
+        const auto status = [&](const QStringList& asUser) {
+            QProcess process;
+            process.start(asUser.isEmpty() ? curl : setpriv,
+                          asUser + QStringList{curl, "-s", "-o", "/dev/null", "-w", "%{http_code}",
+                                               "--resolve", resolve, url}
+                                       .mid(asUser.isEmpty() ? 1 : 0));
+            process.waitForFinished(30000);
+            return process.readAllStandardOutput();
+        };
+        EXPECT_EQ(status({}), "200");
+        EXPECT_EQ(status({"--reuid=65534", "--regid=65534", "--clear-groups"}), "403");
+    }
 }
 
 } // namespace
