@@ -89,6 +89,11 @@ template <typename F> void RunUntil(F done) {
 }
 
 void PrintRow(const char* what, const std::vector<double>& off, const std::vector<double>& on) {
+    // Fewer keys than a block leave one setting without any.
+    if (off.empty() || on.empty()) {
+        std::printf("| %s | too few keys for both settings |\n", what);
+        return;
+    }
     const double m0 = At(off, 0.5), m1 = At(on, 0.5), p0 = At(off, 0.99), p1 = At(on, 0.99);
     std::printf("| %s (%zu / %zu keys) | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f |\n", what,
                 off.size(), on.size(), m0, m1, m1 / m0, p0, p1, p1 / p0);
