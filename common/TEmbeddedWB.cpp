@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLibrary>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 #ifndef GLYPHON_MODULE_DIR
@@ -120,8 +121,9 @@ void TEmbeddedWB::StartEngine() {
     TEmbeddedWBEvents events;
     events.DocumentComplete = [this](bool topFrame) {
         if (topFrame) {
-            // The engine starts its processes as it needs them; each load catches new ones.
-            KeepEngineProcessesOffFirstCore();
+            // The engine starts its processes as it needs them; each load catches new ones,
+            // off the window's thread: the reading of /proc takes most of a millisecond.
+            QThreadPool::globalInstance()->start(&KeepEngineProcessesOffFirstCore);
             TopFrameLoaded();
         }
         emit DocumentComplete(topFrame);
