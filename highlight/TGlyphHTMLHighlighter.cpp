@@ -147,13 +147,27 @@ constexpr bool IsBlankRunChar(char16_t c) {
     return (c >= 1 && c <= 8) || c == 11 || c == 12 || (c >= 14 && c <= 32);
 }
 
-// Entities grouped by the lower-cased letter after the &, each list in table order, so that a
-// reference is compared only with the entries that can match it.
-const std::array<std::vector<int>, 26>& EntitiesByLetter() {
-    static const std::array<std::vector<int>, 26> lists = [] {
-        std::array<std::vector<int>, 26> l;
+// Entities grouped by the lower-cased letter after the & and by their length, each list in
+// table order, so that a reference is compared only with the entries that can match it.
+constexpr int kLongestEntity = 10; // &thetasym;
+constexpr bool EachEntityEndsAtItsOnlySemicolon() {
+    for (const char16_t* entity : kEntities) {
+        int n = 1;
+        while (entity[n] != u';' && entity[n] != 0)
+            ++n;
+        if (entity[n] != u';' || entity[n + 1] != 0 || n + 1 > kLongestEntity)
+            return false;
+    }
+    return true;
+}
+static_assert(EachEntityEndsAtItsOnlySemicolon());
+const std::array<std::array<std::vector<int>, kLongestEntity + 1>, 26>& EntitiesByLetter() {
+    static const auto lists = [] {
+        std::array<std::array<std::vector<int>, kLongestEntity + 1>, 26> l;
         for (int i = 0; i < kEntityCount; ++i) {
-            l[std::size_t(AsciiLower(kEntities[i][1]) - u'a')].push_back(i);
+            const QStringView entity(kEntities[i]);
+            l[std::size_t(AsciiLower(entity[1].unicode()) - u'a')][std::size_t(entity.size())]
+                .push_back(i);
         }
         return l;
     }();
@@ -853,7 +867,15 @@ int TGlyphHTMLHighlighter::MatchEntity(QStringView text, int pos) {
     if (letter < u'a' || letter > u'z') {
         return -1;
     }
-    for (int i : EntitiesByLetter()[std::size_t(letter - u'a')]) {
+    // Every entry ends at its only ;, so only the entries as long as the text up to the first ;
+    // can match.
+    const QStringView ahead =
+        text.sliced(pos, std::min<qsizetype>(kLongestEntity, text.size() - pos));
+    const qsizetype semicolon = ahead.indexOf(u';');
+    if (semicolon < 0) {
+        return -1;
+    }
+    for (int i : EntitiesByLetter()[std::size_t(letter - u'a')][std::size_t(semicolon + 1)]) {
         if (EntityMatchesAt(text, pos, QStringView(kEntities[i]))) {
             return i;
         }
