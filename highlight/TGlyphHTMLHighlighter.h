@@ -121,10 +121,10 @@ public:
     static QString EntityAt(int index);
 
 private:
-    // The steps of the HTML scan are defined inline in TGlyphHTMLHighlighter.cpp, so that a
-    // line's token loop in Advance is one function.
+    // The steps of the HTML scan are defined inline in TGlyphHTMLHighlighter.cpp, so that each
+    // token loop of the class (Advance, SkipTokensBefore) is one function.
     //
-    // Advance, for the token loops of the class itself.
+    // The next token, as Advance.
     inline void NextToken();
     // One HTML token from the position, by the rules of the tag and entity tables.
     inline void ScanHtmlToken();
