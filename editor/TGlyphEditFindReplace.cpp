@@ -257,6 +257,15 @@ TGlyphEditFindReplace::ReplaceLineAtOnce(const QString& text, int line, const QS
     const QStringList pieces = GlyphEditSplitPieces(replace);
     QList<int> hits;
     MatchesToReplace(*engine_, text, line, replace, pieces, range, backward, hits);
+    return ReplaceHits(text, line, replace, pieces, hits, range, backward);
+}
+
+// Writes the replacements of `hits`, the matches MatchesToReplace chose (and `range` as it
+// left it).
+TGlyphEditFindReplace::TLineReplaced
+TGlyphEditFindReplace::ReplaceHits(const QString& text, int line, const QString& replace,
+                                   const QStringList& pieces, const QList<int>& hits, TRange& range,
+                                   bool backward) {
     if (hits.isEmpty())
         return {0, line};
     const int s = static_cast<int>(engine_->Pattern().size());
@@ -325,6 +334,7 @@ void TGlyphEditFindReplace::WalkLines(TGlyphEditSearch& engine, const QString& r
             continue;
         walk.SettleLast();
         walk.LastLine = line;
+        walk.LastRange = probe;
         // The line is kept as read; the buffer it leaves serves the next line.
         std::swap(walk.LastText, text);
         std::swap(walk.LastHits, hits);
@@ -349,6 +359,7 @@ void TGlyphEditFindReplace::TWalk::Append(TWalk&& later) {
                  std::make_move_iterator(later.Chars.end()));
     Count += later.Count;
     LastLine = later.LastLine;
+    LastRange = later.LastRange;
     LastText = std::move(later.LastText);
     LastHits = std::move(later.LastHits);
 }
@@ -398,10 +409,13 @@ int TGlyphEditFindReplace::ReplaceAllAtOnce(const QString& replace, TRange& rang
         std::reverse(walk.Chars.begin(), walk.Chars.end());
     }
     edit_.RewriteLines(std::move(walk.Lines), std::move(walk.Chars));
-    // The last line is as the walk read it: only other lines were rewritten.
+    // The last line is as the walk read it, only other lines were rewritten: its matches and the
+    // range they leave are the walk's.
     const QString text = std::move(walk.LastText);
-    engine_->FindAllInLine(text);
-    return walk.Count + ReplaceLineAtOnce(text, walk.LastLine, replace, range, backward).Count;
+    range = walk.LastRange;
+    return walk.Count + ReplaceHits(text, walk.LastLine, replace, QStringList{replace},
+                                    walk.LastHits, range, backward)
+                            .Count;
 }
 
 int TGlyphEditFindReplace::FindAndReplace(const QString& search, const QString& replace,

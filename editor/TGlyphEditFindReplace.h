@@ -91,6 +91,7 @@ private:
         std::vector<TGlyphEditLineChars> Chars;
         int Count = 0;
         int LastLine = 0; // 1-based; 0 when no line had a match
+        TRange LastRange; // the range as that line's matches move it
         // The latest line's text as it stands and its matches: it is rebuilt only once a later
         // line has matches too, as the last line of all is replaced the line-at-a-time way.
         QString LastText;
@@ -106,6 +107,9 @@ private:
                    bool backward, int first, int last, TWalk& walk) const;
     TLineReplaced ReplaceLineAtOnce(const QString& text, int line, const QString& replace,
                                     TRange& range, bool backward);
+    TLineReplaced ReplaceHits(const QString& text, int line, const QString& replace,
+                              const QStringList& pieces, const QList<int>& hits, TRange& range,
+                              bool backward);
     int ReplaceAllAtOnce(const QString& replace, TRange& range, bool backward);
 
     TCustomGlyphEdit& edit_;

@@ -16,6 +16,17 @@ const QString CrLf = QStringLiteral("\r\n");
 
 QList<QStringView> GlyphEditSplitViews(QStringView text) {
     QList<QStringView> pieces;
+    // Most text holds no carriage return: its lines are then cut at the line feeds, which Qt's
+    // search finds many characters a step (a replaced line of megabytes is inserted whole).
+    if (!text.contains(u'\r')) {
+        qsizetype start = 0;
+        for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', start)) {
+            pieces.append(text.sliced(start, at - start));
+            start = at + 1;
+        }
+        pieces.append(text.sliced(start));
+        return pieces;
+    }
     const QChar* p = text.data();
     const QChar* end = p + text.size();
     const QChar* start = p;

@@ -33,70 +33,6 @@ constexpr int PhpStateShift = 25;
 // between tokens only matters to directives, which none of them has.
 constexpr std::intptr_t InnerStateMask = 0xFF;
 
-enum { tagOther = 0, tagScript = 1, tagStyle = 2 };
-enum { stUnset = 0, stVBScript = 1, stOther = 2, stJScript = 3 };
-enum { atOther = 0, atType = 1, atLanguage = 2, atStyle = 3, atEvent = 4 };
-
-bool IsLetter(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-// Whether `name` is the lower-case ASCII `word` in any case. Every tag and attribute name is
-// asked about, so names of another length are turned away before Qt's comparison, which folds
-// case by Unicode (so that a Kelvin sign still reads as a k), and plain ASCII never needs it.
-template <qsizetype N> bool IsNameNoCase(QStringView name, const char16_t (&word)[N]) {
-    if (name.size() != N - 1)
-        return false;
-    for (qsizetype i = 0; i < N - 1; ++i) {
-        const char16_t c = name[i].unicode();
-        if (c >= 128)
-            return name.compare(QStringView(word, N - 1), Qt::CaseInsensitive) == 0;
-        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i])
-            return false;
-    }
-    return true;
-}
-
-int TagKindOf(QStringView name) {
-    if (IsNameNoCase(name, u"script"))
-        return tagScript;
-    if (IsNameNoCase(name, u"style"))
-        return tagStyle;
-    return tagOther;
-}
-
-int AttributeKindOf(QStringView name) {
-    if (IsNameNoCase(name, u"type"))
-        return atType;
-    if (IsNameNoCase(name, u"language"))
-        return atLanguage;
-    if (IsNameNoCase(name, u"style"))
-        return atStyle;
-    if (name.size() > 2 && IsNameNoCase(name.first(2), u"on") &&
-        std::all_of(name.begin(), name.end(), [](QChar c) { return IsLetter(c.unicode()); }))
-        return atEvent;
-    return atOther;
-}
-
-// The script a type="" or language="" value names; browsers run a script of no type or of a
-// JavaScript type, and leave any other type as data.
-int ScriptTypeOf(QStringView value, int attribute) {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front())
-        value = value.mid(1, value.size() - 2);
-    value = value.trimmed();
-    if (value.contains(u"vbscript", Qt::CaseInsensitive) ||
-        value.compare(u"vbs", Qt::CaseInsensitive) == 0)
-        return stVBScript;
-    if (attribute == atLanguage || value.isEmpty() ||
-        value.contains(u"javascript", Qt::CaseInsensitive) ||
-        value.contains(u"ecmascript", Qt::CaseInsensitive) ||
-        value.contains(u"jscript", Qt::CaseInsensitive) ||
-        value.compare(u"module", Qt::CaseInsensitive) == 0)
-        return stJScript;
-    return stOther;
-}
-
 template <class T> std::unique_ptr<TGlyphLanguageHighlighter> MakeScanner() {
     return std::make_unique<T>();
 }
@@ -256,31 +192,25 @@ void TGlyphHTMLHighlighter::ForgetSearches() {
 
 // ---- Tokens ----
 
-void TGlyphHTMLHighlighter::PageAdvance() {
-    if (running_) {
-        running_->Advance();
-        if (!running_->AtLineEnd())
-            return;
-        FinishRun();
-    }
-    // Each pass starts a run that has a token, makes a token of its own, or only changes the
-    // HTML state on the way to one (as Advance explains); a run always moves the position on.
-    for (;;) {
+// One step of a page scan inside a style sheet, a script or a PHP block: true where the scan
+// stands on a token, false where it only moved on (a run ended, the part closed, a state changed)
+// and the next step decides. Advance explains the steps that only change the state.
+bool TGlyphHTMLHighlighter::PartStep() {
+    if (!running_) {
         tokenStart_ = pos_;
         if (inPhp_)
             PhpToken();
-        else if (embed_ != emNone)
-            EmbeddedToken();
         else
-            HtmlPageToken();
-        if (running_) {
-            if (!running_->AtLineEnd())
-                return;
-            FinishRun();
-        } else if (pos_ > tokenStart_ || kind_ == htLineEnd) {
-            return;
-        }
+            EmbeddedToken();
+        if (!running_)
+            return pos_ > tokenStart_ || kind_ == htLineEnd;
+    } else {
+        running_->Advance();
     }
+    if (!running_->AtLineEnd())
+        return true;
+    FinishRun();
+    return false;
 }
 
 void TGlyphHTMLHighlighter::Run(TEmbeddedIndex index, TState state, int end) {
@@ -477,92 +407,11 @@ void TGlyphHTMLHighlighter::EmbeddedToken() {
         kind_ = htLineEnd;
         return;
     }
-    // The end tag of the block, or the end of the line for a value: HTML goes on.
+    // The end tag of the block, or the end of the line for a value: HTML goes on from here in
+    // the next step.
     embed_ = emNone;
     embeddedState_ = 0;
     if (!value)
         state_ = hsText;
-    HtmlPageToken();
-}
-
-void TGlyphHTMLHighlighter::HtmlPageToken() {
-    if (AtPhpOpen(pos_) && state_ != hsComment && state_ != hsServerScript && embedding_) {
-        OpenPhp();
-        return;
-    }
-    // A quoted style="" or on...="" value is CSS or JavaScript between its quotes; any other
-    // quoted value is split only around the PHP blocks in it.
-    if (state_ == hsValue && line_[pos_] == u'"') {
-        const int embed = attribute_ == atStyle   ? emCssValue
-                          : attribute_ == atEvent ? emJsValue
-                          : PhpInValue(pos_ + 1)  ? emPlainValue
-                                                  : emNone;
-        if (embed != emNone) {
-            ++pos_;
-            kind_ = htValue;
-            state_ = hsTagBody;
-            attribute_ = atOther;
-            embed_ = embed;
-            embeddedState_ = 0;
-            return;
-        }
-    }
-    const TState before = state_;
-    ScanHtmlToken();
-    // Text, blanks, entities and comments say nothing about the tag being read.
-    constexpr unsigned noted = 1U << htKnownTag | 1U << htUnknownTag | 1U << htAttributeName |
-                               1U << htValue | 1U << htSymbol | 1U << htQuotedValue;
-    if ((noted >> kind_) & 1U)
-        NoteHtmlToken(before);
-}
-
-// Follows the tag being read: its name, the attribute before each =, the script type; its >
-// opens the content of <style> and <script> in their languages. Most tokens are text, blanks
-// and symbols, so the token's text is read only for names and values.
-void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
-    const auto token = [this] { return line_.View(tokenStart_, pos_ - tokenStart_); };
-    switch (kind_) {
-    case htKnownTag:
-    case htUnknownTag:
-    case htAttributeName:
-        if (before == hsTagName) {
-            tag_ = TagKindOf(token());
-            scriptType_ = stUnset;
-            attribute_ = atOther;
-        } else {
-            attribute_ = AttributeKindOf(token());
-        }
-        break;
-    case htValue:
-        if (tag_ == tagScript && attribute_ == atType)
-            scriptType_ = ScriptTypeOf(token(), atType);
-        else if (tag_ == tagScript && attribute_ == atLanguage && scriptType_ == stUnset)
-            scriptType_ = ScriptTypeOf(token(), atLanguage);
-        attribute_ = atOther;
-        break;
-    case htSymbol:
-        if (pos_ - tokenStart_ != 1)
-            break;
-        if (line_[tokenStart_] == u'>') {
-            if (tag_ == tagStyle)
-                embed_ = emCssBlock;
-            else if (tag_ == tagScript)
-                embed_ = scriptType_ == stVBScript ? emVbsBlock
-                         : scriptType_ == stOther  ? emRawScript
-                                                   : emJsBlock;
-            embeddedState_ = 0;
-            tag_ = tagOther;
-            scriptType_ = stUnset;
-            attribute_ = atOther;
-        } else if (line_[tokenStart_] == u'<') {
-            tag_ = tagOther;
-            attribute_ = atOther;
-        }
-        break;
-    case htQuotedValue:
-        attribute_ = atOther;
-        break;
-    default:
-        break;
-    }
+    kind_ = htText;
 }

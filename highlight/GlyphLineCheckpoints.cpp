@@ -1,7 +1,5 @@
 #include "highlight/GlyphLineCheckpoints.h"
 
-#include "highlight/GlyphHighlightScan.h"
-
 #include <algorithm>
 
 void TGlyphLineCheckpoints::Build(TGlyphCustomHighlighter& h, const QString& text, int lineNumber,
@@ -118,35 +116,37 @@ void TGlyphLineCheckpoints::ScanFrom(TGlyphCustomHighlighter& h, int lineNumber,
         h.ResumeLine(text_, lineNumber, from.Offset);
     int next = from.Offset + Spacing;
     auto candidate = tail.begin();
-    enum { Scanning, AgreesWithOldScan, Stopped } outcome = Scanning;
-    // The state is asked for only where it is compared or kept: a page scanner packs it from
-    // several fields, which at every token would cost as much as the token itself.
-    ScanTokens<false>(h, [&](const TGlyphTokenSpan& token) {
-        const int end = token.Start + token.Length;
+    // Only a token that ends where a checkpoint is due or where an old one may agree is looked
+    // at; the scanner passes over the others in its own loop. The state is asked for only where
+    // it is compared or kept: a page scanner packs it from several fields.
+    for (;; h.Advance()) {
+        int look = std::min(next, stopAt);
+        if (candidate != tail.end())
+            look = std::min(look, candidate->Offset);
+        h.SkipTokensBefore(look);
+        if (h.AtLineEnd())
+            break;
+        const int end = h.TokenStart() + h.TokenLength();
         while (candidate != tail.end() && candidate->Offset < end)
             ++candidate;
         if (candidate != tail.end() && candidate->Offset == end && end >= trustedFrom &&
             candidate->State == h.ResumeState()) {
             // From here on the text and the scanner's state are those of the old scan.
             points_.insert(points_.end(), candidate, tail.end());
-            outcome = AgreesWithOldScan;
-            return false;
+            end_ = oldEnd;
+            complete_ = true;
+            return;
         }
         if (end >= next || end >= stopAt) {
             // Several empty tokens may end at one place; the first of them is noted.
             if (points_.empty() || points_.back().Offset < end)
                 points_.push_back({end, h.ResumeState()});
             next = end + Spacing;
-            if (end >= stopAt) {
-                outcome = Stopped;
-                return false;
-            }
+            if (end >= stopAt)
+                return;
         }
-        return true;
-    });
-    if (outcome == Stopped)
-        return;
-    end_ = outcome == AgreesWithOldScan ? oldEnd : h.State();
+    }
+    end_ = h.State();
     complete_ = true;
 }
 

@@ -194,6 +194,12 @@ void TGlyphCustomHighlighter::ScanToLineEnd() {
     }
 }
 
+void TGlyphCustomHighlighter::SkipTokensBefore(int offset) {
+    while (!AtLineEnd() && TokenStart() + TokenLength() < offset) {
+        Advance();
+    }
+}
+
 bool TGlyphCustomHighlighter::CanResumeLine() const {
     return false;
 }

@@ -111,6 +111,10 @@ public:
     virtual const TGlyphCustomHighlighter* TokenLanguage() const { return this; }
     // Calls Advance until AtLineEnd.
     void ScanToLineEnd();
+    // Advances past the tokens that end before `offset`: then the current token ends at or
+    // after it, or the line is done. For a reader that looks only at some places of a long
+    // line; a scanner may keep its own token loop here. Base: Advance while that holds.
+    virtual void SkipTokensBefore(int offset);
 
     // Restarting inside a line, for very long lines. True when everything the scanner carries
     // from one token to the next is in ResumeState(): then a line can be continued from any

@@ -86,27 +86,30 @@ constexpr const char16_t* kNoClosingTags[] = {
 };
 static_assert(std::size(kNoClosingTags) == 20);
 
-const TGlyphKeywordTable& TagTable() {
-    static const TGlyphKeywordTable table = [] {
-        TGlyphKeywordTable t(TGlyphKeywordTable::IgnoreCase);
-        for (const char16_t* name : kTags) {
-            t.Add(QStringView(name), htKnownTag);
+TGlyphKeywordTable MakeTagTable() {
+    TGlyphKeywordTable t(TGlyphKeywordTable::IgnoreCase);
+    for (const char16_t* name : kTags) {
+        t.Add(QStringView(name), htKnownTag);
+    }
+    for (const char16_t* name : kTags) {
+        const QStringView n(name);
+        if (std::find(std::begin(kNoClosingTags), std::end(kNoClosingTags), n) ==
+            std::end(kNoClosingTags)) {
+            t.Add(QString(u'/' + n.toString()), htKnownTag);
         }
-        for (const char16_t* name : kTags) {
-            const QStringView n(name);
-            if (std::find(std::begin(kNoClosingTags), std::end(kNoClosingTags), n) ==
-                std::end(kNoClosingTags)) {
-                t.Add(QString(u'/' + n.toString()), htKnownTag);
-            }
-        }
-        // Every element of today's HTML, obsolete ones too: pages still hold them.
-        for (const TGlyphVocabularyElement& element : TGlyphVocabulary::Get().Elements()) {
-            t.Add(element.Name, htKnownTag);
-            if (!element.Void)
-                t.Add(QString(u'/' + element.Name), htKnownTag);
-        }
-        return t;
-    }();
+    }
+    // Every element of today's HTML, obsolete ones too: pages still hold them.
+    for (const TGlyphVocabularyElement& element : TGlyphVocabulary::Get().Elements()) {
+        t.Add(element.Name, htKnownTag);
+        if (!element.Void)
+            t.Add(QString(u'/' + element.Name), htKnownTag);
+    }
+    return t;
+}
+
+// Made on first use; asked for at every tag name, so the making stays out of the caller.
+[[gnu::always_inline]] inline const TGlyphKeywordTable& TagTable() {
+    static const TGlyphKeywordTable table = MakeTagTable();
     return table;
 }
 
@@ -144,13 +147,27 @@ constexpr bool IsBlankRunChar(char16_t c) {
     return (c >= 1 && c <= 8) || c == 11 || c == 12 || (c >= 14 && c <= 32);
 }
 
-// Entities grouped by the lower-cased letter after the &, each list in table order, so that a
-// reference is compared only with the entries that can match it.
-const std::array<std::vector<int>, 26>& EntitiesByLetter() {
-    static const std::array<std::vector<int>, 26> lists = [] {
-        std::array<std::vector<int>, 26> l;
+// Entities grouped by the lower-cased letter after the & and by their length, each list in
+// table order, so that a reference is compared only with the entries that can match it.
+constexpr int kLongestEntity = 10; // &thetasym;
+constexpr bool EachEntityEndsAtItsOnlySemicolon() {
+    for (const char16_t* entity : kEntities) {
+        int n = 1;
+        while (entity[n] != u';' && entity[n] != 0)
+            ++n;
+        if (entity[n] != u';' || entity[n + 1] != 0 || n + 1 > kLongestEntity)
+            return false;
+    }
+    return true;
+}
+static_assert(EachEntityEndsAtItsOnlySemicolon());
+const std::array<std::array<std::vector<int>, kLongestEntity + 1>, 26>& EntitiesByLetter() {
+    static const auto lists = [] {
+        std::array<std::array<std::vector<int>, kLongestEntity + 1>, 26> l;
         for (int i = 0; i < kEntityCount; ++i) {
-            l[std::size_t(AsciiLower(kEntities[i][1]) - u'a')].push_back(i);
+            const QStringView entity(kEntities[i]);
+            l[std::size_t(AsciiLower(entity[1].unicode()) - u'a')][std::size_t(entity.size())]
+                .push_back(i);
         }
         return l;
     }();
@@ -169,9 +186,25 @@ bool EntityMatchesAt(QStringView text, int pos, QStringView entity) {
     return true;
 }
 
+// Whether `name` is the lower-case ASCII `word` in any case. Every tag and attribute name is
+// asked about, so names of another length are turned away before Qt's comparison, which folds
+// case by Unicode (so that a Kelvin sign still reads as a k), and plain ASCII never needs it.
+template <qsizetype N> bool IsNameNoCase(QStringView name, const char16_t (&word)[N]) {
+    if (name.size() != N - 1)
+        return false;
+    for (qsizetype i = 0; i < N - 1; ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 128)
+            return name.compare(QStringView(word, N - 1), Qt::CaseInsensitive) == 0;
+        if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != word[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-TGlyphHTMLHighlighter::TGlyphHTMLHighlighter() : table_(&TGlyphHTMLHighlighter::WordProc) {
+TGlyphHTMLHighlighter::TGlyphHTMLHighlighter() {
     asp_ = AddAttribute(QStringLiteral("Asp"));
     asp_->SetForeground(GlyphRGB(0, 0, 0));
     asp_->SetBackground(GlyphRGB(255, 255, 0));
@@ -196,21 +229,6 @@ TGlyphHTMLHighlighter::TGlyphHTMLHighlighter() : table_(&TGlyphHTMLHighlighter::
     ConnectAttributes();
 
     SetDefaultFilter(QStringLiteral("HTML Document (*.htm,*.html)|*.htm;*.html"));
-
-    table_.SetLineEnd(&TGlyphHTMLHighlighter::LineEndProc);
-    table_.Set(0, &TGlyphHTMLHighlighter::NulProc);
-    table_.SetRange(1, 9, &TGlyphHTMLHighlighter::SpaceProc);
-    table_.Set(11, &TGlyphHTMLHighlighter::SpaceProc);
-    table_.Set(12, &TGlyphHTMLHighlighter::SpaceProc);
-    table_.SetRange(14, 32, &TGlyphHTMLHighlighter::SpaceProc);
-    table_.Set(10, &TGlyphHTMLHighlighter::LFProc);
-    table_.Set(13, &TGlyphHTMLHighlighter::CRProc);
-    table_.Set(u'"', &TGlyphHTMLHighlighter::QuoteProc);
-    table_.Set(u'&', &TGlyphHTMLHighlighter::AmpProc);
-    table_.Set(u'<', &TGlyphHTMLHighlighter::LessProc);
-    table_.Set(u'=', &TGlyphHTMLHighlighter::EqualProc);
-    table_.Set(u'>', &TGlyphHTMLHighlighter::GreaterProc);
-    table_.SetAbove(&TGlyphHTMLHighlighter::WordProc);
 }
 
 TGlyphHighlighterAttributes* TGlyphHTMLHighlighter::StandardAttribute(int index) const {
@@ -376,17 +394,40 @@ void TGlyphHTMLHighlighter::ReleaseLine() {
 // A rule that only changes the state (an entity found ahead, an & inside a tag, a tag name that
 // starts with another character) makes no token of its own: every caller's token loop would
 // pay for it, and one that steps by token length would never move. The scan goes on instead.
-void TGlyphHTMLHighlighter::Advance() {
-    if (embedding_) {
-        PageAdvance();
+//
+// Most of a page is plain HTML: its tokens are read in one loop with every rule inlined, and
+// only a style sheet, script or PHP block that is open goes through the steps of its part.
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::NextToken() {
+    if (!embedding_) {
+        do {
+            ScanHtmlToken();
+        } while (pos_ == tokenStart_ && kind_ != htLineEnd);
         return;
     }
-    do {
-        ScanHtmlToken();
-    } while (pos_ == tokenStart_ && kind_ != htLineEnd);
+    for (;;) {
+        if (running_ || inPhp_ || embed_ != emNone) {
+            if (PartStep())
+                return;
+            continue;
+        }
+        HtmlPageToken();
+        if (pos_ > tokenStart_ || kind_ == htLineEnd)
+            return;
+    }
 }
 
-void TGlyphHTMLHighlighter::ScanHtmlToken() {
+void TGlyphHTMLHighlighter::Advance() {
+    NextToken();
+}
+
+void TGlyphHTMLHighlighter::SkipTokensBefore(int offset) {
+    while (running_ ? running_->TokenStart() + running_->TokenLength() < offset
+                    : kind_ != htLineEnd && pos_ < offset) {
+        NextToken();
+    }
+}
+
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::ScanHtmlToken() {
     tokenStart_ = pos_;
     switch (state_) {
     case hsServerScript:
@@ -399,15 +440,54 @@ void TGlyphHTMLHighlighter::ScanHtmlToken() {
         TextRule();
         break;
     default:
-        table_.Dispatch(*this, line_, pos_);
+        CharProc();
         break;
     }
 }
 
-void TGlyphHTMLHighlighter::TextRule() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::CharProc() {
+    if (line_.AtEnd(pos_)) {
+        LineEndProc();
+        return;
+    }
+    switch (const char16_t c = line_[pos_]) {
+    case 0:
+        NulProc();
+        break;
+    case 10:
+        LFProc();
+        break;
+    case 13:
+        CRProc();
+        break;
+    case u'"':
+        QuoteProc();
+        break;
+    case u'&':
+        AmpProc();
+        break;
+    case u'<':
+        LessProc();
+        break;
+    case u'=':
+        EqualProc();
+        break;
+    case u'>':
+        GreaterProc();
+        break;
+    default:
+        if (c <= 32)
+            SpaceProc();
+        else
+            WordProc();
+        break;
+    }
+}
+
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::TextRule() {
     const char16_t first = line_[pos_];
     if (line_.AtEnd(pos_) || first < 32 || first == u'<') {
-        table_.Dispatch(*this, line_, pos_);
+        CharProc();
         return;
     }
     kind_ = htText;
@@ -448,19 +528,20 @@ void TGlyphHTMLHighlighter::TextRule() {
     pos_ = p;
 }
 
-void TGlyphHTMLHighlighter::CommentRule() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::CommentRule() {
     BlockRule(htComment, u'-');
 }
 
-void TGlyphHTMLHighlighter::ServerScriptRule() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::ServerScriptRule() {
     BlockRule(htServerScript, u'%');
 }
 
 // Comments end at a > after two hyphens, server scripts at a > after a %; the characters of
 // the opener count, so <!--> and <%> are complete.
-void TGlyphHTMLHighlighter::BlockRule(THtmlTokenKind kind, char16_t closer) {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::BlockRule(THtmlTokenKind kind,
+                                                                    char16_t closer) {
     if (line_.AtEnd(pos_) || IsLineBreakChar(line_[pos_])) {
-        table_.Dispatch(*this, line_, pos_);
+        CharProc();
         return;
     }
     kind_ = kind;
@@ -483,17 +564,17 @@ void TGlyphHTMLHighlighter::BlockRule(THtmlTokenKind kind, char16_t closer) {
     pos_ = p;
 }
 
-void TGlyphHTMLHighlighter::LineEndProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::LineEndProc() {
     kind_ = htLineEnd;
 }
 
 // A NUL inside the line is a character like any control character: one blank.
-void TGlyphHTMLHighlighter::NulProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::NulProc() {
     kind_ = htSpace;
     ++pos_;
 }
 
-void TGlyphHTMLHighlighter::SpaceProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::SpaceProc() {
     kind_ = htSpace;
     ++pos_;
     while (IsBlankRunChar(line_[pos_])) {
@@ -501,12 +582,12 @@ void TGlyphHTMLHighlighter::SpaceProc() {
     }
 }
 
-void TGlyphHTMLHighlighter::LFProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::LFProc() {
     kind_ = htSpace;
     ++pos_;
 }
 
-void TGlyphHTMLHighlighter::CRProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::CRProc() {
     kind_ = htSpace;
     ++pos_;
     if (line_[pos_] == 10) {
@@ -514,7 +595,7 @@ void TGlyphHTMLHighlighter::CRProc() {
     }
 }
 
-void TGlyphHTMLHighlighter::QuoteProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::QuoteProc() {
     if (state_ == hsValue) {
         kind_ = htValue;
         state_ = hsTagBody;
@@ -530,7 +611,7 @@ void TGlyphHTMLHighlighter::QuoteProc() {
     }
 }
 
-void TGlyphHTMLHighlighter::AmpProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::AmpProc() {
     if (entityIndex_ >= 0) {
         kind_ = htEntity;
         pos_ += int(QStringView(kEntities[entityIndex_]).size());
@@ -554,7 +635,7 @@ void TGlyphHTMLHighlighter::AmpProc() {
     state_ = hsText;
 }
 
-void TGlyphHTMLHighlighter::LessProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::LessProc() {
     if (line_[pos_ + 1] == u'!' && line_[pos_ + 2] == u'-' && line_[pos_ + 3] == u'-') {
         pos_ += 4;
         kind_ = htComment;
@@ -570,19 +651,19 @@ void TGlyphHTMLHighlighter::LessProc() {
     }
 }
 
-void TGlyphHTMLHighlighter::EqualProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::EqualProc() {
     ++pos_;
     kind_ = htSymbol;
     state_ = hsValue;
 }
 
-void TGlyphHTMLHighlighter::GreaterProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::GreaterProc() {
     ++pos_;
     kind_ = htSymbol;
     state_ = hsText;
 }
 
-void TGlyphHTMLHighlighter::WordProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::WordProc() {
     if (state_ == hsTagName) {
         TagNameProc();
         return;
@@ -605,14 +686,19 @@ void TGlyphHTMLHighlighter::WordProc() {
 
 // The tag name is its letters (with / and !) followed by its digits; anything else is left to
 // the tag body, so a name starting with another character only moves on to the tag body.
-void TGlyphHTMLHighlighter::TagNameProc() {
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::TagNameProc() {
     state_ = hsTagBody;
+    // The name's hash (TagHash) is summed as it is read, and stops growing once too large.
     int p = pos_;
-    while (TagLetterWeight(line_[p]) > 0) {
+    int hash = 0;
+    for (int weight = TagLetterWeight(line_[p]); weight > 0; weight = TagLetterWeight(line_[p])) {
+        if (hash <= MaxTagHash)
+            hash += weight;
         ++p;
     }
-    while (IsDigit(line_[p])) {
-        ++p;
+    for (; IsDigit(line_[p]); ++p) {
+        if (hash <= MaxTagHash)
+            hash += line_[p] - u'0';
     }
     tagNameLength_ = p - pos_;
     const QStringView name = line_.View(pos_, tagNameLength_);
@@ -627,11 +713,134 @@ void TGlyphHTMLHighlighter::TagNameProc() {
         return;
     }
     pos_ = p;
-    if (TagHash(name) > MaxTagHash) {
+    if (hash > MaxTagHash) {
         kind_ = htAttributeName;
     } else {
         kind_ = TagTable().Contains(name) ? htKnownTag : htUnknownTag;
     }
+}
+
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::HtmlPageToken() {
+    tokenStart_ = pos_;
+    if (AtPhpOpen(pos_) && state_ != hsComment && state_ != hsServerScript) {
+        OpenPhp();
+        return;
+    }
+    // A quoted style="" or on...="" value is CSS or JavaScript between its quotes; any other
+    // quoted value is split only around the PHP blocks in it.
+    if (state_ == hsValue && line_[pos_] == u'"') {
+        const int embed = attribute_ == atStyle   ? emCssValue
+                          : attribute_ == atEvent ? emJsValue
+                          : PhpInValue(pos_ + 1)  ? emPlainValue
+                                                  : emNone;
+        if (embed != emNone) {
+            ++pos_;
+            kind_ = htValue;
+            state_ = hsTagBody;
+            attribute_ = atOther;
+            embed_ = embed;
+            embeddedState_ = 0;
+            return;
+        }
+    }
+    const TState before = state_;
+    ScanHtmlToken();
+    // Text, blanks, entities and comments say nothing about the tag being read.
+    constexpr unsigned noted = 1U << htKnownTag | 1U << htUnknownTag | 1U << htAttributeName |
+                               1U << htValue | 1U << htSymbol | 1U << htQuotedValue;
+    if ((noted >> kind_) & 1U)
+        NoteHtmlToken(before);
+}
+
+// Follows the tag being read: its name, the attribute before each =, the script type; its >
+// opens the content of <style> and <script> in their languages. Most tokens are text, blanks
+// and symbols, so the token's text is read only for names and values.
+[[gnu::always_inline]] inline void TGlyphHTMLHighlighter::NoteHtmlToken(TState before) {
+    const auto token = [this] { return line_.View(tokenStart_, pos_ - tokenStart_); };
+    switch (kind_) {
+    case htKnownTag:
+    case htUnknownTag:
+    case htAttributeName:
+        if (before == hsTagName) {
+            tag_ = TagKindOf(token());
+            scriptType_ = stUnset;
+            attribute_ = atOther;
+        } else {
+            attribute_ = AttributeKindOf(token());
+        }
+        break;
+    case htValue:
+        if (tag_ == tagScript && attribute_ == atType)
+            scriptType_ = ScriptTypeOf(token(), atType);
+        else if (tag_ == tagScript && attribute_ == atLanguage && scriptType_ == stUnset)
+            scriptType_ = ScriptTypeOf(token(), atLanguage);
+        attribute_ = atOther;
+        break;
+    case htSymbol:
+        if (pos_ - tokenStart_ != 1)
+            break;
+        if (line_[tokenStart_] == u'>') {
+            if (tag_ == tagStyle)
+                embed_ = emCssBlock;
+            else if (tag_ == tagScript)
+                embed_ = scriptType_ == stVBScript ? emVbsBlock
+                         : scriptType_ == stOther  ? emRawScript
+                                                   : emJsBlock;
+            embeddedState_ = 0;
+            tag_ = tagOther;
+            scriptType_ = stUnset;
+            attribute_ = atOther;
+        } else if (line_[tokenStart_] == u'<') {
+            tag_ = tagOther;
+            attribute_ = atOther;
+        }
+        break;
+    case htQuotedValue:
+        attribute_ = atOther;
+        break;
+    default:
+        break;
+    }
+}
+
+int TGlyphHTMLHighlighter::TagKindOf(QStringView name) {
+    if (IsNameNoCase(name, u"script"))
+        return tagScript;
+    if (IsNameNoCase(name, u"style"))
+        return tagStyle;
+    return tagOther;
+}
+
+int TGlyphHTMLHighlighter::AttributeKindOf(QStringView name) {
+    if (IsNameNoCase(name, u"type"))
+        return atType;
+    if (IsNameNoCase(name, u"language"))
+        return atLanguage;
+    if (IsNameNoCase(name, u"style"))
+        return atStyle;
+    if (name.size() > 2 && IsNameNoCase(name.first(2), u"on") &&
+        std::all_of(name.begin(), name.end(), [](QChar c) { return IsAsciiLetter(c.unicode()); }))
+        return atEvent;
+    return atOther;
+}
+
+// The script a type="" or language="" value names; browsers run a script of no type or of a
+// JavaScript type, and leave any other type as data.
+int TGlyphHTMLHighlighter::ScriptTypeOf(QStringView value, int attribute) {
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    value = value.trimmed();
+    if (value.contains(u"vbscript", Qt::CaseInsensitive) ||
+        value.compare(u"vbs", Qt::CaseInsensitive) == 0)
+        return stVBScript;
+    if (attribute == atLanguage || value.isEmpty() ||
+        value.contains(u"javascript", Qt::CaseInsensitive) ||
+        value.contains(u"ecmascript", Qt::CaseInsensitive) ||
+        value.contains(u"jscript", Qt::CaseInsensitive) ||
+        value.compare(u"module", Qt::CaseInsensitive) == 0)
+        return stJScript;
+    return stOther;
 }
 
 int TGlyphHTMLHighlighter::TagHash(QStringView name) {
@@ -658,7 +867,15 @@ int TGlyphHTMLHighlighter::MatchEntity(QStringView text, int pos) {
     if (letter < u'a' || letter > u'z') {
         return -1;
     }
-    for (int i : EntitiesByLetter()[std::size_t(letter - u'a')]) {
+    // Every entry ends at its only ;, so only the entries as long as the text up to the first ;
+    // can match.
+    const QStringView ahead =
+        text.sliced(pos, std::min<qsizetype>(kLongestEntity, text.size() - pos));
+    const qsizetype semicolon = ahead.indexOf(u';');
+    if (semicolon < 0) {
+        return -1;
+    }
+    for (int i : EntitiesByLetter()[std::size_t(letter - u'a')][std::size_t(semicolon + 1)]) {
         if (EntityMatchesAt(text, pos, QStringView(kEntities[i]))) {
             return i;
         }

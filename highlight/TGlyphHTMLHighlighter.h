@@ -88,6 +88,7 @@ public:
     int TokenStart() const override;
     int TokenLength() const override;
     void Advance() override;
+    void SkipTokensBefore(int offset) override;
     void StartLine(const QString& text, int lineNumber) override;
     bool CanResumeLine() const override;
     TState ResumeState() const override;
@@ -120,8 +121,36 @@ public:
     static QString EntityAt(int index);
 
 private:
+    // The steps of the HTML scan are defined inline in TGlyphHTMLHighlighter.cpp, so that each
+    // token loop of the class (Advance, SkipTokensBefore) is one function.
+    //
+    // The next token, as Advance.
+    inline void NextToken();
     // One HTML token from the position, by the rules of the tag and entity tables.
-    void ScanHtmlToken();
+    inline void ScanHtmlToken();
+    // The rule for the character at the position, or for the line end.
+    inline void CharProc();
+    // One token of a page's HTML outside its other parts, and what it says about the tag read.
+    inline void HtmlPageToken();
+    inline void NoteHtmlToken(TState before);
+    // Rules by state.
+    inline void TextRule();
+    inline void CommentRule();
+    inline void ServerScriptRule();
+    inline void BlockRule(THtmlTokenKind kind, char16_t closer);
+    // Rules by the character at the position.
+    inline void LineEndProc();
+    inline void NulProc();
+    inline void SpaceProc();
+    inline void LFProc();
+    inline void CRProc();
+    inline void QuoteProc();
+    inline void AmpProc();
+    inline void LessProc();
+    inline void EqualProc();
+    inline void GreaterProc();
+    inline void WordProc();
+    inline void TagNameProc();
 
     // ---- Pages with parts in other languages (GlyphHTMLEmbedding.cpp) ----
     // Which part of a page the position is in, besides the HTML state.
@@ -152,11 +181,17 @@ private:
         int At = -1;
     };
 
-    void PageAdvance();
+    // The tag being read, the type of its script and the attribute before its =.
+    enum TTagKind { tagOther = 0, tagScript = 1, tagStyle = 2 };
+    enum TScriptType { stUnset = 0, stVBScript = 1, stOther = 2, stJScript = 3 };
+    enum TAttributeKind { atOther = 0, atType = 1, atLanguage = 2, atStyle = 3, atEvent = 4 };
+    static int TagKindOf(QStringView name);
+    static int AttributeKindOf(QStringView name);
+    static int ScriptTypeOf(QStringView value, int attribute);
+
+    bool PartStep();
     void PhpToken();
     void EmbeddedToken();
-    void HtmlPageToken();
-    void NoteHtmlToken(TState before);
     void OpenPhp();
     bool AtPhpOpen(int pos) const { return line_[pos] == u'<' && line_[pos + 1] == u'?'; }
     void Run(TEmbeddedIndex index, TState state, int end);
@@ -189,26 +224,6 @@ private:
     static TState StoredState(TState state);
     void ForgetSearches();
 
-    // Rules by state.
-    void TextRule();
-    void CommentRule();
-    void ServerScriptRule();
-    void BlockRule(THtmlTokenKind kind, char16_t closer);
-
-    // Handlers of the dispatch table.
-    void LineEndProc();
-    void NulProc();
-    void SpaceProc();
-    void LFProc();
-    void CRProc();
-    void QuoteProc();
-    void AmpProc();
-    void LessProc();
-    void EqualProc();
-    void GreaterProc();
-    void WordProc();
-    void TagNameProc();
-
     TGlyphHighlighterAttributes* asp_;
     TGlyphHighlighterAttributes* comment_;
     TGlyphHighlighterAttributes* escapeAmpersand_;
@@ -227,7 +242,6 @@ private:
     TState state_ = hsText;
     int entityIndex_ = -1;  // entity found ahead by the text rule
     int tagNameLength_ = 0; // length of the last hashed tag name
-    TGlyphHandlerTable<TGlyphHTMLHighlighter> table_;
 
     // The embedded parts; all of this stays unused without embedded languages.
     bool embedding_ = false;

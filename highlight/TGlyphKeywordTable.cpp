@@ -42,17 +42,20 @@ bool TGlyphKeywordTable::Fold(QStringView word, char16_t* out, int capacity) con
 }
 
 std::size_t TGlyphKeywordTable::HashOf(const char16_t* s, int n) {
-    // FNV-1a over the code units: cheap and spreads short words well.
-    std::size_t h = 2166136261u;
+    std::size_t h = HashStart;
     for (int i = 0; i < n; ++i) {
-        h = (h ^ s[i]) * 16777619u;
+        h = HashStep(h, s[i]);
     }
     return h;
 }
 
 int TGlyphKeywordTable::Lookup(const char16_t* key, int n) const {
+    return Lookup(key, n, HashOf(key, n));
+}
+
+int TGlyphKeywordTable::Lookup(const char16_t* key, int n, std::size_t hash) const {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = HashOf(key, n) & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const int e = slots_[i];
         if (e < 0) {
             return -1;
@@ -129,6 +132,12 @@ int TGlyphKeywordTable::FindEntry(QStringView word) const {
     if (wordHash_ && wordHash_(word) > maxHash_) {
         return -1;
     }
+    const char16_t* s = word.utf16();
+    // Every identifier of a scanned line is asked about: the word is folded and hashed in one
+    // pass, ASCII without a call, and a table that folds nothing hashes the word as it is.
+    if (match_ == CaseSensitive) {
+        return Lookup(s, n);
+    }
     std::array<char16_t, kStackWord> stack;
     std::vector<char16_t> heap;
     char16_t* key = stack.data();
@@ -136,6 +145,19 @@ int TGlyphKeywordTable::FindEntry(QStringView word) const {
         heap.resize(std::size_t(n));
         key = heap.data();
     }
-    Fold(word, key, n);
-    return Lookup(key, n);
+    const bool digitsEqual = match_ & DigitsEqual;
+    const bool ignoreCase = match_ & IgnoreCase;
+    std::size_t hash = HashStart;
+    for (int i = 0; i < n; ++i) {
+        char16_t c = s[i];
+        if (c >= 128)
+            c = FoldChar(c);
+        else if (digitsEqual && c >= u'0' && c <= u'9')
+            c = u'0';
+        else if (ignoreCase && c >= u'A' && c <= u'Z')
+            c = char16_t(c + 32);
+        key[i] = c;
+        hash = HashStep(hash, c);
+    }
+    return Lookup(key, n, hash);
 }

@@ -50,9 +50,13 @@ private:
     // Folds `word` into `out` (at most `capacity` units); false when it is longer.
     bool Fold(QStringView word, char16_t* out, int capacity) const;
     char16_t FoldChar(char16_t c) const;
+    // FNV-1a over the code units: cheap and spreads short words well.
+    static constexpr std::size_t HashStart = 2166136261u;
+    static constexpr std::size_t HashStep(std::size_t h, char16_t c) { return (h ^ c) * 16777619u; }
     static std::size_t HashOf(const char16_t* s, int n);
     void Rehash(std::size_t slotCount);
     int Lookup(const char16_t* key, int n) const;
+    int Lookup(const char16_t* key, int n, std::size_t hash) const;
     int FindEntry(QStringView word) const;
 
     unsigned match_;

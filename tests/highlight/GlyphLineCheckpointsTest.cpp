@@ -9,6 +9,7 @@
 
 #include <QRandomGenerator>
 #include <QStringList>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -116,6 +117,37 @@ TEST(ResumeLine, EveryTokenBoundaryContinuesLikeTheWholeLine) {
                     ASSERT_EQ(resumed.EndState, full.EndState) << sample.Name;
                 }
             }
+        }
+    }
+}
+
+// Passing over tokens up to an offset stands on the token a scan token by token reaches, in the
+// state that scan has there, and the scan goes on from it alike.
+TEST(ResumeLine, SkippingToAnOffsetStandsWhereAdvancingDoes) {
+    for (const TLanguageSample& sample : LanguageSamples()) {
+        const std::unique_ptr<TGlyphCustomHighlighter> h = sample.Make();
+        QRandomGenerator rng(17);
+        for (int i = 0; i < 20; ++i) {
+            const QString text = RandomSampleText(rng, sample.Pieces, 300);
+            const TState start = sample.Starts[rng.bounded(int(sample.Starts.size()))];
+            const TGlyphScannedLine full = ScanLine(*h, text, 0, start);
+            h->RestoreState(start);
+            h->StartLine(text, 0);
+            for (int offset = rng.bounded(40); !h->AtLineEnd(); offset += 1 + rng.bounded(60)) {
+                h->SkipTokensBefore(offset);
+                const auto reached = std::find_if(
+                    full.Tokens.begin(), full.Tokens.end(),
+                    [offset](const TGlyphToken& t) { return t.Start + t.Length >= offset; });
+                if (reached == full.Tokens.end()) {
+                    ASSERT_TRUE(h->AtLineEnd()) << sample.Name << " to " << offset;
+                    break;
+                }
+                ASSERT_FALSE(h->AtLineEnd()) << sample.Name << " to " << offset;
+                ASSERT_EQ(h->TokenStart(), reached->Start) << sample.Name << " to " << offset;
+                ASSERT_EQ(h->TokenLength(), reached->Length) << sample.Name << " to " << offset;
+                ASSERT_EQ(h->TokenKind(), reached->Kind) << sample.Name << " to " << offset;
+            }
+            ASSERT_EQ(h->State(), full.EndState) << sample.Name;
         }
     }
 }
