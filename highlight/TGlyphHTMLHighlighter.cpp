@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -140,6 +142,24 @@ constexpr int TagLetterWeight(char16_t c) {
 // Characters that end a line for the comment, script and string rules.
 constexpr bool IsLineBreakChar(char16_t c) {
     return c == 0 || c == 10 || c == 13;
+}
+
+// The first place from At on where eight characters in a row are not all free of a > and of
+// the characters that end a line; the end of Text when there is none.
+int SkipQuietChars(QStringView text, int at) {
+    using TChunk = std::uint16_t __attribute__((vector_size(16)));
+    const qsizetype last = text.size() - 8;
+    const char16_t* data = text.utf16();
+    for (; at <= last; at += 8) {
+        TChunk chunk;
+        std::memcpy(&chunk, data + at, sizeof chunk);
+        const TChunk hits = (chunk == u'>') | (chunk == 0) | (chunk == 10) | (chunk == 13);
+        std::uint64_t words[2];
+        std::memcpy(words, &hits, sizeof words);
+        if ((words[0] | words[1]) != 0)
+            return at;
+    }
+    return at;
 }
 
 // Characters that continue a blank run; a tab only starts one.
@@ -545,20 +565,26 @@ void TGlyphHTMLHighlighter::SkipTokensBefore(int offset) {
         return;
     }
     kind_ = kind;
-    // A comment may run to the end of a very long line: most of its characters sort above both
-    // > and the line breaks and are passed over with one comparison.
+    // A comment may run to the end of a very long line: it is passed over eight characters at a
+    // time while none of them is a > or ends the line, the rest one at a time.
     const QStringView text = QStringView(line_.Text()).left(line_.Length());
     int p = pos_;
-    for (; p < text.size(); ++p) {
-        const char16_t c = text[p].unicode();
-        if (c > u'>')
-            continue;
-        if (IsLineBreakChar(c))
-            break;
-        if (c == u'>' && line_[p - 1] == closer && (closer != u'-' || line_[p - 2] == u'-')) {
+    for (bool done = false; !done;) {
+        p = SkipQuietChars(text, p);
+        done = p >= text.size();
+        for (const qsizetype stop = std::min(text.size(), qsizetype(p) + 8); !done && p < stop;) {
+            const char16_t c = text[p].unicode();
+            if (c > u'>') {
+                ++p;
+                continue;
+            }
+            done = IsLineBreakChar(c);
+            if (done)
+                break;
             ++p;
-            state_ = hsText;
-            break;
+            done = c == u'>' && line_[p - 2] == closer && (closer != u'-' || line_[p - 3] == u'-');
+            if (done)
+                state_ = hsText;
         }
     }
     pos_ = p;
