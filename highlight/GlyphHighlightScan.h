@@ -28,12 +28,9 @@ struct TGlyphTokenSpan {
 // `visit(const TGlyphTokenSpan&)` for each. During the call `h` stands on that token, so the
 // visitor may ask it for more (TokenKind, TokenLanguage, ResumeState). A visitor that answers
 // bool stops the scan by answering false; after a full scan `h.State()` is the next line's state.
-// A reader that draws nothing asks for no attributes (`WithAttributes` false, Attribute null).
-template <bool WithAttributes = true, class Visit>
-void ScanTokens(TGlyphCustomHighlighter& h, Visit&& visit) {
+template <class Visit> void ScanTokens(TGlyphCustomHighlighter& h, Visit&& visit) {
     for (; !h.AtLineEnd(); h.Advance()) {
-        const TGlyphTokenSpan token{h.TokenStart(), h.TokenLength(),
-                                    WithAttributes ? h.TokenAttribute() : nullptr};
+        const TGlyphTokenSpan token{h.TokenStart(), h.TokenLength(), h.TokenAttribute()};
         if constexpr (std::is_void_v<std::invoke_result_t<Visit&, const TGlyphTokenSpan&>>) {
             visit(token);
         } else if (!visit(token)) {
