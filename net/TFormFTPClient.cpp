@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -162,8 +163,14 @@ TFtpListView::TFtpListView(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHeaderLabels({"Name", "Size", "Type", "Modified"});
-    header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    header()->setStretchLastSection(false);
+    // The name comes first and is given room for a long one; the date takes what is left. A
+    // narrow window scrolls the other columns rather than squeezing the names.
+    const QFontMetrics metrics(font());
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) +
+                       style()->pixelMetric(QStyle::PM_HeaderMarkSize);
+    header()->resizeSection(0, metrics.horizontalAdvance("a rather long page name.html") + margin);
+    header()->resizeSection(1, metrics.horizontalAdvance(FormatKilobytes(99'999'999)) + margin);
+    header()->setStretchLastSection(true);
     header()->setSectionsClickable(true);
     headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     setDragEnabled(true);
@@ -265,7 +272,9 @@ TFormFTPClient::TFormFTPClient(QWidget* parent) : QMainWindow(parent) {
     for (QAction* a : {MIDisconnect, TBDisconnect})
         a->setEnabled(false);
     storage_ = std::make_unique<TFormStorage>(this, "TFormFTPClient");
-    resize(900, 600);
+    // Room for both lists; on a small screen at most nine tenths of it, so that the frame the
+    // desktop adds fits too.
+    resize(QSize(900, 600).boundedTo(screen()->availableGeometry().size() * 0.9));
 }
 
 TFormFTPClient::~TFormFTPClient() = default;

@@ -723,4 +723,14 @@ TEST_F(FtpClientTest, SftpConnectsOnlyToAKnownOrAcceptedHostKeyAndSaysWhichLogin
         agent.waitForFinished();
     }
 }
+
+// Opened for the first time on a small screen, the window fits on it: nothing off its edges.
+TEST(FtpClientWindow, FirstOpenedFitsTheScreen) {
+    TFormFTPClient form;
+    form.show();
+    const QRect screen = form.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form.frameGeometry()))
+        << form.frameGeometry().width() << "x" << form.frameGeometry().height() << " on "
+        << screen.width() << "x" << screen.height();
+}
 } // namespace
