@@ -1,6 +1,9 @@
 #include "app/TCompletionPopup.h"
 
-TCompletionPopup::TCompletionPopup(QWidget* owner) : QListWidget(owner) {
+#include <QEvent>
+
+TCompletionPopup::TCompletionPopup(QWidget* owner)
+    : QListWidget(owner), ownerWindow_(owner->window()) {
     setObjectName("CompletionPopup");
     // A tool tip window shows without being activated, so the editor keeps the focus.
     setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
@@ -9,10 +12,25 @@ TCompletionPopup::TCompletionPopup(QWidget* owner) : QListWidget(owner) {
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { emit Chosen(item->text()); });
+    // The list is a window of its own placed at the caret: it would stay where it was when
+    // its owner moves or hides.
+    ownerWindow_->installEventFilter(this);
+}
+
+bool TCompletionPopup::eventFilter(QObject* watched, QEvent* event) {
+    // The list's own parts come here too. The window system may report the owner's placement
+    // late, after the list opened: only a change counts.
+    if (watched == ownerWindow_ && isVisible() &&
+        (event->type() == QEvent::Hide ||
+         ((event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+          ownerWindow_->geometry() != ownerPlace_)))
+        hide();
+    return QListWidget::eventFilter(watched, event);
 }
 
 void TCompletionPopup::Open(const QStringList& entries, const QString& prefix, QPoint place) {
     entries_ = entries;
+    ownerPlace_ = ownerWindow_->geometry();
     move(place);
     Filter(prefix);
 }

@@ -20,6 +20,11 @@ public:
 signals:
     void Chosen(const QString& entry);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QStringList entries_;
+    QWidget* ownerWindow_;
+    QRect ownerPlace_; // the owner window's geometry when the list opened
 };

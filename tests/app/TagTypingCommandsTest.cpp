@@ -187,7 +187,7 @@ TEST_F(TagTyping, CompletionOffersWhatFitsThePlace) {
 }
 
 // Esc closes the list; a character that cannot continue a name closes it and is typed; the
-// arrow keys move in it; Tab inserts like Enter.
+// arrow keys move in it; Tab inserts like Enter. Moving or resizing the window closes it.
 TEST_F(TagTyping, TheListTakesOnlyItsOwnKeys) {
     Open(".html", "<p>|");
     QTest::keyClicks(form->GlyphEditView, "<d");
@@ -205,6 +205,16 @@ TEST_F(TagTyping, TheListTakesOnlyItsOwnKeys) {
     QTest::keyClick(form->GlyphEditView, Qt::Key_Down);
     QTest::keyClick(form->GlyphEditView, Qt::Key_Tab);
     EXPECT_EQ(Shown(*form), "<p><datalist|") << "the second of data, datalist";
+    for (const bool move : {true, false}) {
+        QTest::keyClicks(form->GlyphEditView, "><d");
+        ASSERT_TRUE(form->CompletionPopup->isVisible());
+        if (move)
+            form->move(form->pos() + QPoint(20, 20));
+        else
+            form->resize(form->size() - QSize(20, 20));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form->CompletionPopup->isVisible(); }, 2000))
+            << (move ? "moved" : "resized");
+    }
 }
 
 // The switch is an item of the Edit menu, on at first, kept in the settings file.
