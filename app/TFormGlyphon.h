@@ -552,6 +552,17 @@ public:
     // After a character is typed: closes the tag it ends, filters or opens the completion list.
     void GlyphEditCharTyped(QChar ch);
     void CloseTagTyped(QChar ch);
+    // The end tag last put in by closing as you type: its line, its distance from the line's end
+    // (which typing before it on its line keeps), the start of the line from there, its name.
+    struct TAutoEndTag {
+        int Y = 0;
+        int FromEnd = 0;
+        QString Tail;
+        QString Name;
+    };
+    std::optional<TAutoEndTag> autoEndTag_;
+    // After an end tag typed by hand right before the one put in for it: drops that one.
+    bool DropEndTagTypedTwice(int x, int y);
     void MICloseTagsAsYouTypeClick();
     // The completion list: Ctrl+Space, or by itself after <, a blank in a start tag, =" and &
     // (Automatic names what was typed: only a list of that kind opens then).

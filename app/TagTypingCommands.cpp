@@ -89,6 +89,8 @@ void TFormGlyphon::CloseTagTyped(QChar ch) {
         return;
     const QChar previous = typed.size() >= 2 ? typed.at(typed.size() - 2) : QChar();
     const QString after = lines.Mid(y, x - 1, 256);
+    if (ch == u'>' && DropEndTagTypedTwice(x, y))
+        return;
     QString insert;
     if (ch == u'>')
         insert = EndTagForGreater(MarkupContextBefore(x - 1), previous, after);
@@ -98,8 +100,33 @@ void TFormGlyphon::CloseTagTyped(QChar ch) {
         return;
     // An insertion of its own, so that one Undo takes back only what was added.
     GlyphEdit.SetSelectedText(insert);
-    if (ch == u'>')
+    if (ch == u'>') {
         GlyphEdit.SetCaretXY({x, y});
+        autoEndTag_ = TAutoEndTag{y, lines.Length(y) - (x - 1), lines.Mid(y, x - 1, 256),
+                                  insert.mid(2, insert.size() - 3)};
+    }
+}
+
+bool TFormGlyphon::DropEndTagTypedTwice(int x, int y) {
+    if (!autoEndTag_ || autoEndTag_->Y != y)
+        return false;
+    const TMarkupLines lines = DocumentLines();
+    const QString endTag = "</" + autoEndTag_->Name + '>';
+    const int start = x - 1 - int(endTag.size());
+    // Only the end tag put in, still where it was put and followed by what followed it then
+    // (one the user wrote is theirs), and only when it no longer closes an element: typed inside
+    // another of the same name, it closes that.
+    if (start < 0 || lines.Length(y) - (x - 1) != autoEndTag_->FromEnd ||
+        lines.Mid(y, start, int(endTag.size())).compare(endTag, Qt::CaseInsensitive) != 0 ||
+        lines.Mid(y, x - 1, 256) != autoEndTag_->Tail ||
+        MarkupContextBefore(x).InnermostOpen.compare(autoEndTag_->Name, Qt::CaseInsensitive) == 0)
+        return false;
+    autoEndTag_.reset();
+    // A change of its own, so that one Undo brings it back.
+    GlyphEdit.SetSelectionAnchor({x, y});
+    GlyphEdit.SetSelectionActiveEnd({x + int(endTag.size()), y});
+    GlyphEdit.SetSelectedText({});
+    return true;
 }
 
 QString TFormGlyphon::InDocumentCase(const QString& markup) const {

@@ -85,6 +85,11 @@ TEST_F(TagTyping, EndTagsCloseAsTheyAreTyped) {
          "<ul><li>a<li>b</li></ul><div><ul><li>a</li>|",
          "<ul><li>a<li>b</li></ul><div><ul><li>a</|"},
         {".html", "<div>x|</div>", "</", "<div>x</|</div>", "<div>x<|</div>"},
+        // An end tag typed by hand before the one put in for it leaves one; one the user wrote
+        // stays.
+        {".html", "|", "<p>x</P>", "<p>x</P>|", "<p>x</P>|</p>"},
+        {".html", "|", "<div><div>x</div>", "<div><div>x</div>|</div>", "<div><div>x</div|</div>"},
+        {".html", "<p>x|</p>", "</p>", "<p>x</p>|</p>", "<p>x</p|</p>"},
         {".html", "<!-- |", "<b>", "<!-- <b>|", "<!-- <b|"},
         {".html", "<!-- a -->|", "<b>", "<!-- a --><b>|</b>", "<!-- a --><b>|"},
         {".html", "<script>|", "<b>", "<script><b>|", "<script><b|"},
