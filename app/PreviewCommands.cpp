@@ -173,7 +173,7 @@ void TFormGlyphon::SavePreviewLayout() const {
 }
 
 void TFormGlyphon::ShowPreviewPaneWithRoom() {
-    // Results need room: a pane dragged (or first laid out) down to a strip grows back.
+    // Results and pages need room: a pane dragged (or first laid out) down to a strip grows back.
     constexpr int ResultsHeight = 200;
     constexpr int Strip = ResultsHeight * 3 / 4;
     if (TBWindowPreview->isHidden()) {
@@ -205,7 +205,7 @@ void TFormGlyphon::EmbeddedWBDocumentComplete(bool topFrame) {
 }
 
 void TFormGlyphon::MIQuickPreviewClick() {
-    TBWindowPreview->show();
+    ShowPreviewPaneWithRoom();
     PageControl->setCurrentWidget(TSWebBrowser);
     ShowDocumentPreview();
     GlyphEditView->setFocus();

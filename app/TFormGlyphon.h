@@ -322,7 +322,7 @@ public:
     void CreatePreviewPane();
     void LoadPreviewLayout();
     void SavePreviewLayout() const;
-    // Shows the pane for a list of results, with room for it.
+    // Shows the pane for a list of results or a page, with room for it.
     void ShowPreviewPaneWithRoom();
     // Shows the start page in the preview browser, which stays hidden until the pane is shown.
     void LoadPreviewStartPage();

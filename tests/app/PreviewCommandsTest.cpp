@@ -4,6 +4,7 @@
 
 #include "common/AppHelpers.h"
 #include "common/CommandLine.h"
+#include "common/DockLayout.h"
 #include "common/HtmlPreview.h"
 #include "common/Paths.h"
 #include "common/SettingsIni.h"
@@ -128,6 +129,12 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
     const QString page =
         Write(dir_.filePath("page.html"), "#define WHO world\n<p id=t>Hello WHO from $FileName$</p>"
                                           "<img id=pic src=\"img/pic.png\">\n");
+    // The pane was last left closed as a strip.
+    TDockLayout strip;
+    strip.Visible = false;
+    strip.DockedTo = strip.LastDock = "TBDockBot";
+    strip.ClientHeight = 40;
+    WriteDockLayout(SettingsIni(), "TFormGlyphonTBWindowPreview", strip);
     auto form = StartWith({page});
     // The hidden pane has its start page waiting, and no web engine yet.
     EXPECT_FALSE(form->EmbeddedWB->EngineStarted());
@@ -146,6 +153,7 @@ TEST_F(PreviewPane, QuickPreviewShowsTheTextWithItsRelativeImage) {
                     "&& document.getElementById('pic').naturalWidth == 8"),
         Deadline);
     EXPECT_EQ(form->focusWidget(), form->GlyphEditView);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->TBWindowPreviewClient->height() >= 150; }));
 
     // The next preview comes under the same address, never from a cache.
     form->GlyphEdit.SetText("<p id=t>Changed</p>");
