@@ -10,6 +10,10 @@
 #include "common/EmbeddedWBEngine.h"
 
 #include <QCoreApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
@@ -31,6 +35,24 @@ void initialize();
 
 namespace {
 
+// Whether OpenGL here draws on the processor (Mesa's llvmpipe and the like: a machine or virtual
+// machine without 3D acceleration, a virtual display), or is missing.
+bool SoftwareOpenGL() {
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface))
+        return true;
+    const QByteArray renderer =
+        QByteArray(reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER)))
+            .toLower();
+    context.doneCurrent();
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "software"})
+        if (renderer.contains(name))
+            return true;
+    return renderer.isEmpty();
+}
+
 // Starts the engine: the sandbox decision and the one profile every browser of the program shares.
 QWebEngineProfile* SharedProfile() {
     static QWebEngineProfile* profile = nullptr;
@@ -45,6 +67,13 @@ QWebEngineProfile* SharedProfile() {
                    "Chromium's sandbox\n",
                    stderr);
     }
+    // A browser drawn through OpenGL has its window composited through OpenGL at every repaint,
+    // the editor's keystrokes included, for as long as the window lives. Where that OpenGL is
+    // itself software, a keystroke took ten times as long as with the browser drawn in software.
+    // A choice made in the environment stands.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") &&
+        qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND") && SoftwareOpenGL())
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     // Only now, so that a program that shows no browser never makes an OpenGL context.
     QtWebEngineCore::initialize();
 
