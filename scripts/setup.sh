@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   clang libclang-rt-dev
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-declarative-dev qt6-webengine-dev
   libtidy-dev tidy libcurl4-openssl-dev libmicrohttpd-dev
   wamerican
   libgtest-dev libgmock-dev libbenchmark-dev libqscintilla2-qt6-dev
