@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 constexpr int ShowNormal = 1;
@@ -41,13 +42,26 @@ std::optional<QRect> TextToRect(const QString& text) {
     return rect;
 }
 
-// A window stored on a screen that is gone keeps its size but not its place.
-bool OnSomeScreen(const QRect& rect) {
+// Rect moved, and shrunk where it is larger, into the free area of the screen it overlaps most,
+// so that a window stored on a larger screen comes back whole. Nothing when it overlaps no
+// screen: a window stored on a screen that is gone keeps its size but not its place.
+std::optional<QRect> FittedToScreen(const QRect& rect) {
+    std::optional<QRect> best;
+    qint64 bestArea = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(rect))
-            return true;
+        const QRect common = screen->availableGeometry() & rect;
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = screen->availableGeometry();
+        }
     }
-    return false;
+    if (!best)
+        return std::nullopt;
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(best->size()));
+    fitted.moveLeft(std::clamp(fitted.left(), best->left(), best->right() - fitted.width() + 1));
+    fitted.moveTop(std::clamp(fitted.top(), best->top(), best->bottom() - fitted.height() + 1));
+    return fitted;
 }
 
 QString Encode(QString text) {
@@ -118,8 +132,8 @@ void TFormStorage::Restore() {
 void TFormStorage::RestorePlacement(QSettings& settings) {
     const std::optional<QRect> normal = TextToRect(settings.value("NormPos").toString());
     if (normal) {
-        if (OnSomeScreen(*normal))
-            form_->setGeometry(*normal);
+        if (const std::optional<QRect> fitted = FittedToScreen(*normal))
+            form_->setGeometry(*fitted);
         else
             form_->resize(normal->size());
     }
