@@ -69,7 +69,8 @@ QWebEngineProfile* SharedProfile() {
     }
     // A browser drawn through OpenGL has its window composited through OpenGL at every repaint,
     // the editor's keystrokes included, for as long as the window lives. Where that OpenGL is
-    // itself software, a keystroke took ten times as long as with the browser drawn in software.
+    // itself software, a keystroke took eight to ten times as long as with the browser drawn in
+    // software.
     // A choice made in the environment stands.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") &&
         qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND") && SoftwareOpenGL())
